@@ -1,0 +1,15 @@
+#pragma once
+// The BMP decoder: every header field is checked against what the file holds
+// before it is used.
+#include <cstdint>
+#include <span>
+
+#include "engine/image.h"
+
+namespace nuthumb {
+
+// Decodes a whole BMP file image. A zero-byte file is an empty 0 x 0 image.
+// Throws LoadError for anything it cannot decode soundly.
+Image LoadBitmap(std::span<const std::uint8_t> file);
+
+}  // namespace nuthumb

@@ -1,0 +1,40 @@
+#pragma once
+// The engine's one way to reach whoever runs it: the main window, the command line
+// or a test. Everything the conversion and the folder run read or show goes
+// through here, so the engine needs no toolkit.
+#include <string>
+
+namespace nuthumb {
+
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+
+    // Set by a cancel button (or Ctrl-C); cleared by the folder run after a
+    // listing that found files; polled after every file.
+    virtual bool CancelFlag() const = 0;
+    virtual void SetCancelFlag(bool value) = 0;
+
+    // The ErrorList: failed source paths (and, in a batch run, the log).
+    virtual void AppendError(const std::string& line) = 0;
+
+    virtual void SetProgressMax(int maximum) = 0;
+    virtual void SetProgressPosition(int position) = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+
+    // Lets the caller handle whatever is pending (window messages, signals).
+    virtual void ProcessPendingMessages() = 0;
+
+    // The two live options, read at the moment of each decision.
+    // OverwriteMode: 0 never, 1 overwrite, 2 ask; any other value acts like 0.
+    virtual int OverwriteMode() const = 0;
+    virtual bool ReportLoadErrors() const = 0;
+
+    // Modal message boxes: caption "エラー" / "情報". AskOkCancel returns true only
+    // for OK.
+    virtual void ShowError(const std::string& text) = 0;
+    virtual void ShowInformation(const std::string& text) = 0;
+    virtual bool AskOkCancel(const std::string& text) = 0;
+};
+
+}  // namespace nuthumb

@@ -1,0 +1,106 @@
+#include "platform/file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/path_util.h"
+#include "platform/unique_fd.h"
+
+namespace nuthumb {
+namespace {
+
+[[noreturn]] void ThrowErrno(const std::string& what, const std::string& path, int err) {
+    throw IoError(what + " " + path + ": " + std::strerror(err));
+}
+
+mode_t CurrentUmask() {
+    // umask can only be read by setting it; put it straight back.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) ThrowErrno("cannot open", path, errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) ThrowErrno("cannot read", path, errno);
+    if (S_ISDIR(st.st_mode)) ThrowErrno("cannot read", path, EISDIR);
+
+    // One spare byte lets the loop see the end of a file of the reported size
+    // without a second grow; files that grow or report no size double the buffer.
+    std::size_t capacity = 65536;
+    if (S_ISREG(st.st_mode) && st.st_size >= 0) capacity = static_cast<std::size_t>(st.st_size) + 1;
+    std::vector<std::uint8_t> data(capacity);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == data.size()) {
+            if (data.size() > data.max_size() / 2) ThrowErrno("cannot read", path, EFBIG);
+            data.resize(data.size() * 2);
+        }
+        const ssize_t n = ::read(fd.get(), data.data() + used, data.size() - used);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowErrno("cannot read", path, errno);
+        }
+        if (n == 0) break;
+        used += static_cast<std::size_t>(n);
+    }
+    data.resize(used);
+    return data;
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    WriteFileAtomic(path, std::span<const std::uint8_t>(
+                              reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes) {
+    const std::string folder = DirectoryPart(path);
+    std::string temp = (folder.empty() ? std::string() : folder + "/") + "." +
+                       FileNamePart(path) + ".XXXXXX";
+    UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd) ThrowErrno("cannot write", path, errno);
+    TempFileGuard guard(temp);
+
+    struct stat old {};
+    const mode_t mode = (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+                            ? (old.st_mode & 07777)
+                            : (0666 & ~CurrentUmask());
+    if (::fchmod(fd.get(), mode) != 0) ThrowErrno("cannot write", path, errno);
+
+    const std::uint8_t* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd.get(), p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowErrno("cannot write", path, errno);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    // The data must be on the disk before the rename makes it the file: otherwise a
+    // crash could leave an empty file where the old one was.
+    if (::fsync(fd.get()) != 0) ThrowErrno("cannot write", path, errno);
+    if (fd.close() != 0) ThrowErrno("cannot write", path, errno);
+    if (::rename(temp.c_str(), path.c_str()) != 0) ThrowErrno("cannot write", path, errno);
+    guard.release();
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,34 @@
+#pragma once
+// Whole-file access and existence tests: the program's only way to touch files.
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace nuthumb {
+
+// A file operation that failed; what() names the path and the system's reason.
+class IoError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the whole file. Throws IoError when it cannot be opened or read.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+
+// Replaces the file's whole content: the bytes go to a temporary file in the same
+// folder, are flushed to the disk, and the temporary file is renamed over the
+// target. A failure (full disk, read-only folder, name too long) throws IoError and
+// leaves any existing file exactly as it was. An existing file's permissions are
+// kept; a new file gets the usual 0666 less the umask.
+void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes);
+void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// True when the path names a regular file (links followed); folders do not count.
+bool FileExists(const std::string& path);
+
+// True when the path names a directory (links followed).
+bool DirectoryExists(const std::string& path);
+
+}  // namespace nuthumb

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the tools need, when any
+# is missing. Safe to run again; does nothing when everything is there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  libjpeg62-turbo-dev        # JPEG decoding and encoding
+  libgtest-dev               # unit tests
+  libcli11-dev               # command-line options of nuthumb-cli
+  qt6-base-dev               # the window program
+  fonts-ipafont-gothic       # Japanese window texts
+  libjpeg-turbo-progs        # djpeg: reference decoder for conformance tests
+  python3-pil                # reference BMP decoder for conformance tests
+  clang libclang-rt-14-dev   # fuzz targets
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
