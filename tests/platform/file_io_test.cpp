@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tests/platform/temp_dir.h"
-#include "tests/platform/write_limit.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/write_limit.h"
 
 namespace nuthumb {
 namespace {
