@@ -40,7 +40,13 @@ TEST(TextCodec, PrefixesNeverCutACharacter) {
     EXPECT_EQ(Cp932PrefixLength("\x83\x83\x83\x54", 3), 2u);
 }
 
-struct ExtensionRow { const char* name; const char* path; const char* ext; const char* replaced; };
+struct ExtensionRow {
+    const char* name;
+    const char* path;
+    const char* ext;
+    const char* replaced;
+    friend void PrintTo(const ExtensionRow& row, std::ostream* os) { *os << row.path; }
+};
 
 class PathExtension : public testing::TestWithParam<ExtensionRow> {};
 
