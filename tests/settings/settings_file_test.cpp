@@ -178,6 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
         WriteRow{"UndecodableLineKeptThroughTheSwitch",
                  "[SYSTEM]\r\nJunk=\x81\x20\r\nA=\x93\xFA\r\n", "B", kEAcuteUtf8,
                  "\xEF\xBB\xBF[SYSTEM]\r\nJunk=\x81\x20\r\nA=\xE6\x97\xA5\r\nB=\xC3\xA9\r\n"},
+        // "ﾃｩ" in CP932 is C3 A9, valid UTF-8 for "é": only the mark keeps it "ﾃｩ".
+        WriteRow{"Cp932ThatLooksLikeUtf8GetsTheMark", kMissing, "A", "\xEF\xBE\x83\xEF\xBD\xA9",
+                 "\xEF\xBB\xBF[SYSTEM]\r\nA=\xEF\xBE\x83\xEF\xBD\xA9\r\n"},
         WriteRow{"BomFileStaysUtf8", "\xEF\xBB\xBF[SYSTEM]\r\nA=1\r\n", "A", kNihonUtf8,
                  "\xEF\xBB\xBF[SYSTEM]\r\nA=\xE6\x97\xA5\xE6\x9C\xAC\r\n"}),
     [](const testing::TestParamInfo<WriteRow>& info) { return std::string(info.param.name); });
