@@ -261,6 +261,18 @@ TEST(SettingsFileWriteError, ReadOnlyFolder) {
     ExpectWriteError(file, "LEFT", "1");
 }
 
+TEST(SettingsFileWriteError, UnreadableFileIsNotReplacedByAnEmptyOne) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\nLEFT=1\r\n");
+    ::chmod(path.c_str(), 0);
+    SettingsFile file(path);
+    ExpectWriteError(file, "TOP", "2");
+    ::chmod(path.c_str(), 0600);
+    EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\nLEFT=1\r\n");
+}
+
 TEST(SettingsFileWriteError, PathThatIsAFolder) {
     TempDir dir;
     SettingsFile file(dir.path());
