@@ -45,6 +45,11 @@ void ReadMasks(ByteReader& in, BmpHeader& h) {
 
 }  // namespace
 
+LoadError PaletteIndexError(std::uint32_t index, std::size_t entries) {
+    return LoadError("palette index " + std::to_string(index) + " beyond the colour table of " +
+                     std::to_string(entries) + " entries");
+}
+
 BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file, std::uint64_t max_pixels) {
     ByteReader in(file);
     BmpHeader h;
