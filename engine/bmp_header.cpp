@@ -16,6 +16,8 @@ constexpr std::uint32_t kMasksInHeaderSize = 52;  // 40 + red, green, blue masks
 [[noreturn]] void Fail(const std::string& reason) { throw LoadError(reason); }
 
 void CheckBitCountAndCompression(std::uint16_t bits, std::uint32_t compression) {
+    // Checked first: embedded JPEG or PNG data (4, 5) comes with a bit count of 0.
+    if (compression > kCompressionBitFields) Fail("unsupported compression " + std::to_string(compression));
     switch (bits) {
         case 1: case 4: case 8: case 16: case 24: case 32: break;
         default: Fail("unsupported bit count " + std::to_string(bits));
