@@ -1,5 +1,7 @@
 #include "engine/rle_decoder.h"
 
+#include <algorithm>
+
 #include "engine/bmp_header.h"
 #include "engine/load_error.h"
 
