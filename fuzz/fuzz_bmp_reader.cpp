@@ -15,7 +15,7 @@ namespace {
 
 // Small enough that one input cannot take the fuzzer's memory or time, large
 // enough for every code path.
-constexpr std::uint64_t kFuzzMaxPixels = std::uint64_t{1} << 22;
+constexpr std::uint64_t kFuzzMaxPixels = std::uint64_t{1} << 18;
 
 }  // namespace
 
