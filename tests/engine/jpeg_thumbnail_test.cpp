@@ -40,6 +40,22 @@ TEST_P(JpegThumbnail, EqualsStretchOfFullDecode) {
     EXPECT_TRUE(thumb.pixels == expected.pixels);
 }
 
+TEST(JpegThumbnailCmyk, EqualsStretchOfFullDecode) {
+    const std::vector<std::uint8_t> file =
+        test::MakeCmykJpeg(211, 157, [](int x, int y, std::uint8_t* cmyk) {
+            cmyk[0] = static_cast<std::uint8_t>(x);
+            cmyk[1] = static_cast<std::uint8_t>(y * 3);
+            cmyk[2] = static_cast<std::uint8_t>((x ^ y) * 5);
+            cmyk[3] = static_cast<std::uint8_t>(255 - (x + y) / 2);
+        });
+    JpegCodec full;
+    full.ReadHeader(file);
+    const Image expected = StretchToThumbnail(full.DecodeImage(), 50, 37);
+    JpegCodec streamed;
+    streamed.ReadHeader(file);
+    EXPECT_TRUE(streamed.DecodeThumbnail(50, 37).pixels == expected.pixels);
+}
+
 // Skipped rows must not disturb the kept ones: a sweep over sizes, samplings,
 // codings and qualities, with the kept rows falling anywhere in the MCU rows.
 TEST(JpegThumbnailSweep, EqualsStretchOfFullDecode) {
