@@ -78,7 +78,7 @@ void Configure(jpeg_decompress_struct& info) {
     }
 }
 
-// The two calls that may jump back into this frame; nothing with a destructor lives
+// The library call may jump back into this frame; nothing with a destructor lives
 // here, so the jump skips no cleanup.
 void StartDecompress(JpegErrorTrap& trap, jpeg_decompress_struct& info) {
     if (setjmp(trap.jump)) throw LoadError("JPEG: " + trap.Message());
@@ -178,6 +178,8 @@ Image JpegCodec::DecodeImage() {
 
 Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
     if (!decoder_) throw LoadError("JPEG: no source");
+    if (width < 1 || height < 1 || std::uint64_t(width) * std::uint64_t(height) > kMaxPixels)
+        throw LoadError("JPEG: no sound thumbnail size");
     Decoder& d = *decoder_;
     StartDecompress(d.trap, d.info);
     const Output output = OutputOf(d.info);
