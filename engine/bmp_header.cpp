@@ -67,14 +67,19 @@ void CheckPlanesBitsCompression(std::uint16_t planes, const BmpHeader& h) {
 }
 
 // The 12-byte core header: 16-bit sizes, no compression, no colour count, so
-// the table is always full, in 3-byte entries. Returns the height field.
-std::int64_t ReadCoreHeader(ByteReader& in, BmpHeader& h) {
+// the table is full, in 3-byte entries, unless the pixel-data offset says it is
+// shorter (such files exist). Returns the height field.
+std::int64_t ReadCoreHeader(ByteReader& in, std::uint32_t declared_offset, BmpHeader& h) {
     h.width = in.U16("core header");
     const std::int64_t height = in.U16("core header");
     const std::uint16_t planes = in.U16("core header");
     h.bits_per_pixel = in.U16("core header");
     CheckPlanesBitsCompression(planes, h);
-    if (h.bits_per_pixel <= 8) ReadColourTable(in, std::uint64_t{1} << h.bits_per_pixel, 3, h);
+    if (h.bits_per_pixel > 8) return height;
+    std::uint64_t entries = std::uint64_t{1} << h.bits_per_pixel;
+    const std::uint64_t short_table = (std::uint64_t{declared_offset} - in.position()) / 3;
+    if (declared_offset > in.position() && short_table >= 1 && short_table < entries) entries = short_table;
+    ReadColourTable(in, entries, 3, h);
     return height;
 }
 
@@ -146,7 +151,7 @@ BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file, std::uint64_t max_pi
     h.header_size = in.U32("info header");
     std::int64_t height = 0;
     if (h.header_size == kCoreHeaderSize) {
-        height = ReadCoreHeader(in, h);
+        height = ReadCoreHeader(in, declared_offset, h);
     } else if (h.header_size >= kInfoHeaderSize) {
         height = ReadInfoHeader(in, h);
     } else {

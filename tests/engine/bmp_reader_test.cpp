@@ -148,6 +148,12 @@ const ReadCase kReadCases[] = {
          b.pixels = {0x40, 0, 0, 0};
          return b.Build();
      }, 2, 1, {0xFF0000, 0x0000FF}},
+    {"CoreHeaderShortTableEndsAtPixelOffset", [] {
+         BmpBuilder b;
+         b.header_size = 12, b.width = 2, b.bits = 8, b.palette = Ramp(3);
+         b.pixels = {2, 1, 0, 0};
+         return b.Build();
+     }, 2, 1, {RampRgb(2), RampRgb(1)}},
     {"Rle8RunsAbsoluteEndOfLineDelta", [] {
          return Rle8(4, 3, {3, 1, 0, 0,                // bottom: three of 1
                             0, 3, 2, 3, 1, 0, 0, 0,    // middle: literal 2 3 1, padded
@@ -322,7 +328,8 @@ const RejectCase kRejectCases[] = {
     {"ColourTablePastEndOfFile", [] { BmpBuilder b; b.bits = 8; b.palette = Ramp(16); return b.Build(); }, "colour table"},
     {"ColourCountHuge", [] { BmpBuilder b; b.bits = 8; b.colors_used = 0xFFFFFFFF; return b.Build(); }, "colour table"},
     {"CoreColourTablePastEndOfFile", [] {
-         BmpBuilder b; b.header_size = 12; b.bits = 4; b.palette = Ramp(4); return b.Build(); }, "colour table"},
+         BmpBuilder b; b.header_size = 12; b.bits = 4; b.palette = Ramp(4); b.pixel_offset = 0; return b.Build(); },
+     "colour table"},
     {"WidthZero", [] { BmpBuilder b; b.width = 0; return b.Build(); }, "width 0"},
     {"WidthNegative", [] { BmpBuilder b; b.width = -5; return b.Build(); }, "width -5"},
     {"HeightZero", [] { BmpBuilder b; b.height = 0; return b.Build(); }, "height is 0"},
