@@ -8,7 +8,7 @@
 
 #include "engine/load_error.h"
 #include "platform/file_io.h"
-#include "tests/engine/jpeg_fixtures.h"
+#include "tests/engine/jpeg_fixtures.h"  // also brings jpeglib.h
 
 namespace nuthumb {
 namespace {
@@ -130,6 +130,58 @@ TEST(JpegDecode, InvertedCmykBecomesRgb) {
     EXPECT_GE(p[0], 253);  // blue
     EXPECT_GE(p[1], 253);  // green
     EXPECT_LE(p[2], 2);    // red
+}
+
+// Pure red in every pixel format the encoder takes: a swapped channel order shows.
+Image RedImage(std::uint16_t bits) {
+    Image image;
+    image.width = 16;
+    image.height = 16;
+    image.bits_per_pixel = bits;
+    image.pixels.assign(image.stride() * 16, 0);
+    if (bits == 8) {
+        image.palette = {PaletteEntry{0, 0, 255, 0}};
+        return image;
+    }
+    for (std::int32_t y = 0; y < 16; ++y)
+        for (std::int32_t x = 0; x < 16; ++x) image.row_from_top(y)[x * (bits / 8) + 2] = 255;
+    return image;
+}
+
+class JpegEncodeColour : public testing::TestWithParam<std::uint16_t> {};
+
+TEST_P(JpegEncodeColour, KeepsRedRed) {
+    JpegCodec codec;
+    const Image decoded = Decode(codec.Encode(RedImage(GetParam())));
+    const std::uint8_t* p = decoded.row_from_top(8) + 8 * 3;
+    EXPECT_LE(p[0], 8);    // blue
+    EXPECT_LE(p[1], 8);    // green
+    EXPECT_GE(p[2], 240);  // red
+}
+
+INSTANTIATE_TEST_SUITE_P(PixelFormats, JpegEncodeColour, testing::Values(8, 24, 32),
+                         [](const testing::TestParamInfo<std::uint16_t>& info) {
+                             return "Bits" + std::to_string(info.param);
+                         });
+
+// The encoder takes B,G,R,0 rows as they are; the file must be byte for byte the
+// one that three-component RGB input with the same settings gives.
+std::vector<std::uint8_t> EncodeAsRgb(const Image& image) {
+    return test::EncodeDirect(image.width, image.height, 3, JCS_RGB, 90, true,
+                              [&image](int y, std::uint8_t* rgb) {
+                                  const std::uint8_t* bgrx = image.row_from_top(y);
+                                  for (std::int32_t x = 0; x < image.width; ++x)
+                                      for (int c = 0; c < 3; ++c)
+                                          rgb[3 * x + c] = bgrx[4 * x + 2 - c];
+                              });
+}
+
+TEST(JpegEncode, ThumbnailRowsGiveTheSameFileAsRgbInput) {
+    JpegCodec source;
+    source.ReadHeader(MakeTestJpeg(97, 61, ""));
+    const Image thumb = source.DecodeThumbnail(45, 29);
+    JpegCodec codec;
+    EXPECT_TRUE(codec.Encode(thumb) == EncodeAsRgb(thumb));
 }
 
 TEST(JpegEncode, WritesJfif101WithDensityOneByOneWithoutUnit) {

@@ -43,10 +43,11 @@ inline std::vector<std::uint8_t> MakeTestJpeg(int width, int height, const std::
     return ReadWholeFile(out);
 }
 
-// A CMYK JPEG as Adobe writes it (inverted: 255 means no ink); cjpeg cannot make
-// one. `pixel(x, y, cmyk)` fills each pixel's four bytes.
-inline std::vector<std::uint8_t> MakeCmykJpeg(
-    int width, int height, const std::function<void(int, int, std::uint8_t*)>& pixel) {
+// Encodes straight through libjpeg: `fill(y, row)` writes input row y, with
+// `components` bytes per pixel in colour space `space`.
+inline std::vector<std::uint8_t> EncodeDirect(int width, int height, int components,
+                                              J_COLOR_SPACE space, int quality, bool float_dct,
+                                              const std::function<void(int, std::uint8_t*)>& fill) {
     jpeg_compress_struct info{};
     jpeg_error_mgr err{};
     info.err = jpeg_std_error(&err);
@@ -56,14 +57,15 @@ inline std::vector<std::uint8_t> MakeCmykJpeg(
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 4;
-    info.in_color_space = JCS_CMYK;
+    info.input_components = components;
+    info.in_color_space = space;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
+    if (float_dct) info.dct_method = JDCT_FLOAT;
+    jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 4);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * components);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) pixel(x, y, row.data() + 4 * x);
+        fill(y, row.data());
         JSAMPROW p = row.data();
         jpeg_write_scanlines(&info, &p, 1);
     }
@@ -72,6 +74,15 @@ inline std::vector<std::uint8_t> MakeCmykJpeg(
     std::vector<std::uint8_t> out(buffer, buffer + size);
     std::free(buffer);
     return out;
+}
+
+// A CMYK JPEG as Adobe writes it (inverted: 255 means no ink); cjpeg cannot make
+// one. `pixel(x, y, cmyk)` fills each pixel's four bytes.
+inline std::vector<std::uint8_t> MakeCmykJpeg(
+    int width, int height, const std::function<void(int, int, std::uint8_t*)>& pixel) {
+    return EncodeDirect(width, height, 4, JCS_CMYK, 95, false, [&](int y, std::uint8_t* row) {
+        for (int x = 0; x < width; ++x) pixel(x, y, row + 4 * x);
+    });
 }
 
 }  // namespace nuthumb::test
