@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/load_error.h"
+#include "engine/nearest_map.h"
 #include "engine/pixel_format.h"
 
 namespace nuthumb {
@@ -16,7 +17,7 @@ namespace {
 std::vector<std::int32_t> NearestMap(std::int32_t source, std::int32_t target) {
     std::vector<std::int32_t> map(static_cast<std::size_t>(target));
     for (std::int64_t d = 0; d < target; ++d) {
-        map[static_cast<std::size_t>(d)] = static_cast<std::int32_t>(((2 * d + 1) * source) / (2 * std::int64_t{target}));
+        map[static_cast<std::size_t>(d)] = NearestSourceIndex(static_cast<std::int32_t>(d), source, target);
     }
     return map;
 }
