@@ -1,0 +1,42 @@
+#include "settings/ini_list.h"
+
+#include "settings/ini_document.h"
+#include "settings/settings_file.h"
+
+namespace nuthumb {
+namespace {
+
+std::string NumberedKey(std::string_view prefix, std::size_t n) {
+    return std::string(prefix) + std::to_string(n);
+}
+
+}  // namespace
+
+void ReadListFromIni(const std::string& path, std::string_view section,
+                     std::string_view prefix, std::vector<std::string>& list) {
+    list.clear();
+    // One snapshot for the whole list: the items belong together, and re-reading
+    // the file for each of a thousand keys would only cost time.
+    const IniDocument doc = IniDocument::ReadOrEmpty(path);
+    for (std::size_t n = 1;; ++n) {
+        auto value = doc.Find(section, NumberedKey(prefix, n), SettingsFile::kMaxValueBytes);
+        if (!value || value->empty()) break;
+        list.push_back(std::move(*value));
+    }
+}
+
+void WriteListToIni(const std::string& path, std::string_view section,
+                    std::string_view prefix, const std::vector<std::string>& list) {
+    std::vector<SettingsEntry> entries;
+    entries.reserve(list.size() + 1);
+    for (std::size_t i = 0; i < list.size(); ++i) entries.emplace_back(NumberedKey(prefix, i + 1), list[i]);
+    entries.emplace_back(NumberedKey(prefix, list.size() + 1), std::string());
+    try {
+        SettingsFile(path).WriteStrings(section, entries);
+    } catch (const SettingsWriteError&) {
+        // The list is stored at exit, when nobody is left to tell; the file keeps
+        // the previous list whole.
+    }
+}
+
+}  // namespace nuthumb
