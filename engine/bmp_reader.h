@@ -9,7 +9,8 @@
 namespace nuthumb {
 
 // Decodes a whole BMP file image. A zero-byte file is an empty 0 x 0 image.
-// Throws LoadError for anything it cannot decode soundly.
-Image LoadBitmap(std::span<const std::uint8_t> file);
+// Throws LoadError for anything it cannot decode soundly. `max_pixels` lets a
+// caller with tighter memory (the fuzz target) lower the limit.
+Image LoadBitmap(std::span<const std::uint8_t> file, std::uint64_t max_pixels = kMaxPixels);
 
 }  // namespace nuthumb

@@ -1,0 +1,95 @@
+// What the reader refuses (LoadError) and what it tolerates:
+//
+// Fatal: no "BM" signature; a file ending inside its file header, info header,
+// colour masks or colour table; an info header size other than 12 or at least 40;
+// planes != 1; a bit count other than 1, 4, 8, 16, 24, 32; a compression that does
+// not fit the bit count (RLE8 needs 8, RLE4 needs 4, bit fields 16 or 32; 4, 5 and
+// others are unsupported); colour masks wider than the pixel or with gaps; width
+// <= 0, height 0, more pixels than the limit; a run-length image stored top-down;
+// a palette index beyond the colour table; a run-length run past its row or past
+// the last row, a delta past the image.
+//
+// Tolerated: pixel data cut short (missing rows and the rest of a cut row are 0);
+// a run-length stream without its end-of-bitmap mark, or cut inside a run (the
+// rest stays 0); a pixel-data offset that points into the headers or past the end
+// (the data is then taken right after the colour table); a colour table longer
+// than the bit count can index (the extra entries are skipped); a wrong file size
+// or image size field (neither is needed to decode).
+#include "engine/bmp_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "engine/bmp_header.h"
+#include "engine/load_error.h"
+#include "engine/rle_decoder.h"
+
+namespace nuthumb {
+namespace {
+
+// Checked now so that every later stage may use an index without a bounds test.
+void CheckPaletteIndices(const Image& image) {
+    const std::size_t entries = image.palette.size();
+    if (entries >= (std::size_t{1} << image.bits_per_pixel)) return;  // every index fits
+    const unsigned bits = image.bits_per_pixel;
+    const unsigned per_byte = 8 / bits;
+    const unsigned mask = (1u << bits) - 1;
+    for (std::int32_t y = 0; y < image.height; ++y) {
+        const std::uint8_t* row = image.pixels.data() + static_cast<std::size_t>(y) * image.stride();
+        for (std::int32_t x = 0; x < image.width; ++x) {
+            const unsigned shift = 8 - bits * (static_cast<unsigned>(x) % per_byte + 1);
+            const unsigned index = (row[static_cast<std::size_t>(x) / per_byte] >> shift) & mask;
+            if (index >= entries) {
+                throw LoadError("palette index " + std::to_string(index) + " beyond the colour table of " +
+                                std::to_string(entries) + " entries");
+            }
+        }
+    }
+}
+
+Image LoadRunLength(std::span<const std::uint8_t> file, const BmpHeader& h) {
+    Image image;
+    image.width = h.width;
+    image.height = h.height;
+    image.bits_per_pixel = 32;
+    image.pixels.assign(image.stride() * static_cast<std::size_t>(image.height), 0);
+    auto stream = file.subspan(h.pixel_offset);
+    if (h.image_size != 0 && h.image_size < stream.size()) stream = stream.first(h.image_size);
+    ExpandRunLengthPixels(stream, h.bits_per_pixel, h.palette, image);
+    image.file_bytes.assign(file.begin(), file.end());
+    return image;
+}
+
+Image LoadUncompressed(std::span<const std::uint8_t> file, const BmpHeader& h) {
+    Image image;
+    image.width = h.width;
+    image.height = h.height;
+    image.top_down = h.top_down;
+    image.bits_per_pixel = h.bits_per_pixel;
+    image.compression = h.compression;
+    if (h.compression == kCompressionBitFields) image.masks = h.masks;
+    image.colors_important = h.colors_important;
+    image.palette = h.palette;
+    // The size comes from the geometry, not from the header's image size field,
+    // which writers often leave 0 or get wrong.
+    const std::size_t size = image.stride() * static_cast<std::size_t>(image.height);
+    image.pixels.assign(size, 0);
+    const std::size_t available = std::min(size, file.size() - h.pixel_offset);
+    if (available > 0) std::memcpy(image.pixels.data(), file.data() + h.pixel_offset, available);
+    if (image.bits_per_pixel <= 8) CheckPaletteIndices(image);
+    return image;
+}
+
+}  // namespace
+
+Image LoadBitmap(std::span<const std::uint8_t> file, std::uint64_t max_pixels) {
+    if (file.empty()) return Image{};
+    const BmpHeader header = ReadBmpHeader(file, max_pixels);
+    if (header.compression == kCompressionRle8 || header.compression == kCompressionRle4) {
+        return LoadRunLength(file, header);
+    }
+    return LoadUncompressed(file, header);
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,11 @@
+#pragma once
+// The texts the conversion shows; each is followed by the file's name.
+namespace nuthumb {
+
+inline constexpr char kLoadFailureMessage[] =
+    "ファイルが壊れている可能性があります。\r\nFilename : ";
+inline constexpr char kOverwriteQuestion[] = "同一ファイルが存在します。上書きしますか?\r\nFilename : ";
+// Followed by the name, CR LF and the system's reason.
+inline constexpr char kWriteFailureMessage[] = "ファイルを書き込めません。\r\nFilename : ";
+
+}  // namespace nuthumb

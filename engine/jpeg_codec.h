@@ -1,0 +1,64 @@
+#pragma once
+// The JPEG codec object of one conversion. One object serves both ends: what
+// loading a source sets (the progressive flag) is still set when the thumbnail is
+// encoded, so a progressive source gives a progressive target.
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "engine/image.h"
+
+namespace nuthumb {
+
+// The encoder refused the image (in practice: memory ran out). Carries the
+// library's message.
+class JpegEncodeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class JpegCodec {
+public:
+    JpegCodec();
+    ~JpegCodec();
+    JpegCodec(const JpegCodec&) = delete;
+    JpegCodec& operator=(const JpegCodec&) = delete;
+
+    // Takes a JPEG file's bytes and reads its headers up to the first scan; the
+    // progressive flag becomes whether the file has more than one scan. Throws
+    // LoadError for a file the library rejects or one over the pixel limit.
+    void ReadHeader(std::vector<std::uint8_t> file);
+    std::int32_t width() const;
+    std::int32_t height() const;
+
+    // After ReadHeader: the whole image, 24-bit B,G,R, or for a one-component source
+    // 8-bit with 236 gray levels (Floyd-Steinberg dithered) as its colour table.
+    // CMYK and YCCK sources become 24-bit with Adobe's inverted convention. A file
+    // whose end is missing decodes as far as its data goes. Throws LoadError.
+    Image DecodeImage();
+
+    // After ReadHeader: the nearest-neighbour stretch of the image onto
+    // width x height, 32-bit B,G,R,0 bottom-up, exactly as the scaler would make it
+    // from DecodeImage(). Every row is decoded (block smoothing, upsampling and
+    // dithering depend on their neighbours) but only the picked pixels are kept, so
+    // the full-size image is never held. Throws LoadError.
+    Image DecodeThumbnail(std::int32_t width, std::int32_t height);
+
+    bool progressive() const { return progressive_; }
+
+    // Releases the source's bytes and the decoder (the encoder never needs them).
+    void ReleaseSource();
+
+    // JFIF 1.01 (density 1 x 1, no unit), quality 90 with baseline tables, 4:2:0,
+    // float DCT, progressive when the flag is set. `image` must not be empty.
+    // Throws JpegEncodeError.
+    std::vector<std::uint8_t> Encode(const Image& image);
+
+private:
+    struct Decoder;
+    std::unique_ptr<Decoder> decoder_;
+    bool progressive_ = false;
+};
+
+}  // namespace nuthumb

@@ -1,0 +1,24 @@
+#pragma once
+// The error manager every libjpeg object of ours uses: warnings are dropped (a file
+// whose end is missing still decodes), and a fatal error jumps back to the setjmp
+// of the codec routine that called into the library, which then throws.
+#include <csetjmp>
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
+#include <string>
+
+#include <jpeglib.h>
+
+namespace nuthumb {
+
+struct JpegErrorTrap {
+    // The first member, so that the library's pointer to it is a pointer to us.
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+
+    // Installs the trap into `common` before the object is created.
+    void InstallInto(j_common_ptr common);
+    std::string Message() const { return message; }
+};
+
+}  // namespace nuthumb

@@ -1,0 +1,20 @@
+#pragma once
+// The final target name and whether an existing file of that name may be replaced:
+// asked by the folder run before loading and by the conversion again at save time.
+#include <string>
+#include <string_view>
+
+#include "engine/run_host.h"
+
+namespace nuthumb {
+
+// `target_path` with its extension replaced by ".bmp" when `target_format` is
+// "bmp", otherwise by ".jpg".
+std::string FinalTargetName(std::string_view target_path, std::string_view target_format);
+
+// True when no file of that name exists (a folder does not count), or the host's
+// OverwriteMode allows replacing it: 1 yes, 2 when the user answers OK to the
+// question naming the file; any other mode no, silently.
+bool MayWriteTarget(RunHost& host, const std::string& final_path);
+
+}  // namespace nuthumb
