@@ -84,20 +84,25 @@ TEST(JpegDecode, FileWithoutItsEndStillDecodes) {
 struct RefusedRow {
     std::string name;
     std::vector<std::uint8_t> bytes;
+    std::string corpus_file;  // read when the row runs, instead of `bytes`
 };
 
 class JpegRefused : public testing::TestWithParam<RefusedRow> {};
 
 TEST_P(JpegRefused, IsALoadError) {
-    EXPECT_THROW(Decode(GetParam().bytes), LoadError);
+    const RefusedRow& row = GetParam();
+    EXPECT_THROW(
+        Decode(row.corpus_file.empty() ? row.bytes : ReadWholeFile(kCorpus + row.corpus_file)),
+        LoadError);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, JpegRefused,
-    testing::Values(RefusedRow{"EmptyFile", {}},
-                    RefusedRow{"NotAJpeg", {'B', 'M', 1, 2, 3, 4, 5, 6}},
-                    RefusedRow{"OnlyStartOfImage", {0xFF, 0xD8}},
-                    RefusedRow{"TwelveBitSamples", ReadWholeFile(kCorpus + "monkey12.jpg")}),
+    testing::Values(RefusedRow{"EmptyFile", {}, ""},
+                    RefusedRow{"NotAJpeg", {'B', 'M', 1, 2, 3, 4, 5, 6}, ""},
+                    RefusedRow{"OnlyStartOfImage", {0xFF, 0xD8}, ""},
+                    RefusedRow{"HeaderWithoutFrame", {0xFF, 0xD8, 0xFF, 0xD9}, ""},
+                    RefusedRow{"TwelveBitSamples", {}, "monkey12.jpg"}),
     [](const testing::TestParamInfo<RefusedRow>& info) { return info.param.name; });
 
 // libjpeg-turbo as Debian builds it decodes arithmetic coding.
