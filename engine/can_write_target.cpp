@@ -1,13 +1,12 @@
 #include "engine/can_write_target.h"
 
-#include "engine/overwrite_policy.h"
-#include "platform/file_io.h"
+#include "engine/target_decision.h"
 
 namespace nuthumb {
 
 bool CanWriteTarget(RunHost& host, const std::string& target_path, const std::string& target_format) {
-    const std::string final_path = FinalTargetPath(target_path, target_format);
-    return !FileExists(final_path) || MayReplaceExisting(host, final_path);
+    // The same decision the conversion makes again at save time.
+    return MayWriteTarget(host, FinalTargetName(target_path, target_format));
 }
 
 }  // namespace nuthumb

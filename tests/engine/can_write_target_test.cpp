@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "engine/can_write_target.h"
-#include "tests/engine/folder_test_host.h"
+#include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace nuthumb {
@@ -15,7 +15,7 @@ struct PreCheckRow {
     const char* existing;  // file made in the destination ("" none); "dir:" prefix makes a folder
     const char* target_format;
     int overwrite_mode;
-    std::vector<bool> answers;
+    std::deque<bool> answers;
     bool expected;
     int questions;
 };
@@ -31,14 +31,17 @@ TEST_P(CanWriteTargetTest, Decides) {
     else if (!existing.empty())
         std::ofstream(dir.path() + "/" + existing) << "x";
 
-    FolderTestHost host;
+    RecordingHost host;
     host.overwrite_mode = row.overwrite_mode;
     host.answers = row.answers;
     EXPECT_EQ(CanWriteTarget(host, dir.path() + "/t_a.b_s.JPG", row.target_format), row.expected);
-    ASSERT_EQ(static_cast<int>(host.questions.size()), row.questions);
+    ASSERT_EQ(static_cast<int>(host.messages.size()), row.questions);
     if (row.questions > 0) {
-        const std::string final_name = std::string("t_a.b_s.") + (row.target_format == std::string("bmp") ? "bmp" : "jpg");
-        EXPECT_EQ(host.questions[0], "同一ファイルが存在します。上書きしますか?\r\nFilename : " + final_name);
+        const std::string final_name =
+            std::string("t_a.b_s.") + (row.target_format == std::string("bmp") ? "bmp" : "jpg");
+        EXPECT_EQ(host.messages[0],
+                  (RecordedMessage{RecordedMessage::Kind::kQuestion,
+                                   "同一ファイルが存在します。上書きしますか?\r\nFilename : " + final_name}));
     }
 }
 
@@ -61,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CanWriteTargetLiveModeTest, ReadsTheModeAtEachDecision) {
     TempDir dir;
     std::ofstream(dir.path() + "/a.jpg") << "x";
-    FolderTestHost host;
+    RecordingHost host;
     host.overwrite_mode = 0;
     EXPECT_FALSE(CanWriteTarget(host, dir.path() + "/a.JPG", "jpg"));
     host.overwrite_mode = 1;

@@ -4,16 +4,14 @@
 
 #include "engine/error_list_file.h"
 #include "platform/file_io.h"
+#include "tests/support/folder_files.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/write_limit.h"
 
 namespace nuthumb {
 namespace {
 
-std::string ReadText(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+using test::ReadText;
 
 struct ErrorListRow {
     const char* name;

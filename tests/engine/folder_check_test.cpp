@@ -5,7 +5,7 @@
 
 #include "engine/check_folders.h"
 #include "engine/drive_root.h"
-#include "tests/engine/folder_test_host.h"
+#include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace nuthumb {
@@ -43,23 +43,19 @@ protected:
 
 TEST_P(CheckFoldersTest, FlagOneShowsTheRowsMessageOnce) {
     const CheckRow& row = GetParam();
-    FolderTestHost host;
+    RecordingHost host;
     EXPECT_EQ(CheckFolders(host, Text(row.src), Text(row.dst), 1), row.result);
-    if (row.message) {
-        ASSERT_EQ(host.errors_shown.size(), 1u);
-        EXPECT_EQ(host.errors_shown[0], row.message);
-    } else {
-        EXPECT_TRUE(host.errors_shown.empty());
-    }
-    EXPECT_TRUE(host.information_shown.empty());
+    std::vector<RecordedMessage> expected;
+    if (row.message) expected.push_back({RecordedMessage::Kind::kError, row.message});
+    EXPECT_EQ(host.messages, expected);
 }
 
 TEST_P(CheckFoldersTest, OtherFlagsAreSilentWithTheSameResult) {
     const CheckRow& row = GetParam();
     for (std::uint8_t flag : {0, 2, 255}) {
-        FolderTestHost host;
+        RecordingHost host;
         EXPECT_EQ(CheckFolders(host, Text(row.src), Text(row.dst), flag), row.result);
-        EXPECT_TRUE(host.errors_shown.empty()) << int(flag);
+        EXPECT_TRUE(host.messages.empty()) << int(flag);
     }
 }
 

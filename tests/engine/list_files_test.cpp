@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 
 #include "engine/list_files.h"
-#include "tests/engine/folder_test_host.h"
+#include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace nuthumb {
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 void Touch(const std::string& path) { std::ofstream(path) << "x"; }
 
 std::vector<std::string> List(const std::string& pattern, bool with_extension = true) {
-    FolderTestHost host;
+    RecordingHost host;
     std::vector<std::string> list{"stale"};
     ListFiles(list, pattern, with_extension, host);
     return list;
@@ -58,7 +58,7 @@ TEST(ListFilesTest, FoldersAndSpecialFilesAreNeverListedLinksToFilesAre) {
 TEST(ListFilesTest, NothingFoundOrUnreadableFolderGivesFalseAndAnEmptyList) {
     TempDir dir;
     Touch(dir.path() + "/a.bmp");
-    FolderTestHost host;
+    RecordingHost host;
     std::vector<std::string> list{"stale"};
     EXPECT_FALSE(ListFiles(list, dir.path() + "/*.jpg", true, host));
     EXPECT_TRUE(list.empty());
@@ -71,7 +71,7 @@ TEST(ListFilesTest, HandlesPendingMessagesOncePerMatchingEntry) {
     TempDir dir;
     for (const char* name : {"a.jpg", "b.jpg", "c.bmp"}) Touch(dir.path() + "/" + name);
     fs::create_directory(dir.path() + "/d.jpg");
-    FolderTestHost host;
+    RecordingHost host;
     std::vector<std::string> list;
     EXPECT_TRUE(ListFiles(list, dir.path() + "/*.jpg", true, host));
     EXPECT_EQ(list.size(), 2u);
