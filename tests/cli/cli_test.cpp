@@ -48,6 +48,7 @@ struct CliRow {
     std::string err_part;
     std::set<std::string> outputs;
     bool existing_kept = true;
+    friend void PrintTo(const CliRow& row, std::ostream* os) { *os << row.name; }
 };
 
 class CliRowTest : public CliTest, public ::testing::WithParamInterface<CliRow> {};
