@@ -1,5 +1,6 @@
 #include "engine/bitmap_writer.h"
 
+#include <algorithm>
 #include <string>
 
 #include "engine/load_error.h"

@@ -1,6 +1,8 @@
 #include "engine/bmp_header.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <string>
 
 #include "engine/byte_reader.h"
@@ -16,6 +18,8 @@ constexpr std::uint32_t kMasksInHeaderSize = 52;  // 40 + red, green, blue masks
 [[noreturn]] void Fail(const std::string& reason) { throw LoadError(reason); }
 
 void CheckBitCountAndCompression(std::uint16_t bits, std::uint32_t compression) {
+    // Checked first: embedded JPEG or PNG data (4, 5) comes with a bit count of 0.
+    if (compression > kCompressionBitFields) Fail("unsupported compression " + std::to_string(compression));
     switch (bits) {
         case 1: case 4: case 8: case 16: case 24: case 32: break;
         default: Fail("unsupported bit count " + std::to_string(bits));
@@ -43,91 +47,79 @@ void ReadMasks(ByteReader& in, BmpHeader& h) {
     for (auto& m : h.masks) m = in.U32("colour masks");
 }
 
-}  // namespace
-
-BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file, std::uint64_t max_pixels) {
-    ByteReader in(file);
-    BmpHeader h;
-
-    if (in.U8("file header") != 'B' || in.U8("file header") != 'M') Fail("not a BMP file (no BM signature)");
-    in.Skip(8, "file header");  // file size and reserved words: not needed to decode
-    const std::uint32_t declared_offset = in.U32("file header");
-
-    h.header_size = in.U32("info header");
-    std::int64_t height = 0;
-    std::uint16_t planes = 0;
-    if (h.header_size == kCoreHeaderSize) {
-        h.width = in.U16("core header");
-        height = in.U16("core header");
-        planes = in.U16("core header");
-        h.bits_per_pixel = in.U16("core header");
-    } else if (h.header_size >= kInfoHeaderSize) {
-        // Read the whole header first so that a header longer than the file fails
-        // here, before any of its fields is believed.
-        ByteReader info(in.Take(std::uint64_t{h.header_size} - 4, "info header"));
-        h.width = info.I32("info header");
-        height = info.I32("info header");
-        planes = info.U16("info header");
-        h.bits_per_pixel = info.U16("info header");
-        h.compression = info.U32("info header");
-        h.image_size = info.U32("info header");
-        info.Skip(8, "info header");  // resolution: every BMP written gets 2834
-        const std::uint32_t colors_used = info.U32("info header");
-        h.colors_important = info.U32("info header");
-        if (h.compression == kCompressionBitFields) {
-            if (h.header_size >= kMasksInHeaderSize) {
-                ReadMasks(info, h);  // V4/V5 and the 52/56-byte variants carry them
-            } else if (h.header_size == kInfoHeaderSize) {
-                ReadMasks(in, h);  // three words right after a plain info header
-            } else {
-                Fail("info header of " + std::to_string(h.header_size) + " bytes cannot hold colour masks");
-            }
-        }
-        if (planes != 1) Fail("planes field is " + std::to_string(planes) + ", not 1");
-        CheckBitCountAndCompression(h.bits_per_pixel, h.compression);
-
-        // The table has the header's count of entries, or 2^bits when that is 0
-        // (none above 8 bits). It must lie inside the file even where only part of
-        // it can be used.
-        std::uint64_t entries = colors_used;
-        if (entries == 0 && h.bits_per_pixel <= 8) entries = std::uint64_t{1} << h.bits_per_pixel;
-        const auto table = in.Take(entries * 4, "colour table");
-        if (h.bits_per_pixel <= 8) {
-            const std::uint64_t usable = std::min<std::uint64_t>(entries, std::uint64_t{1} << h.bits_per_pixel);
-            h.palette.resize(static_cast<std::size_t>(usable));
-            for (std::size_t i = 0; i < h.palette.size(); ++i) {
-                h.palette[i] = PaletteEntry{table[4 * i], table[4 * i + 1], table[4 * i + 2], 0};
-            }
-        }
-    } else {
-        Fail("unsupported info header size " + std::to_string(h.header_size));
+// Reads `entries` entries of `entry_size` bytes (B, G, R[, 0]); keeps the ones a
+// pixel index can name. The whole table must lie inside the file even where only
+// part of it can be used.
+void ReadColourTable(ByteReader& in, std::uint64_t entries, std::size_t entry_size, BmpHeader& h) {
+    const auto table = in.Take(entries * entry_size, "colour table");
+    if (h.bits_per_pixel > 8) return;  // an optional table for display hints only
+    const std::uint64_t usable = std::min<std::uint64_t>(entries, std::uint64_t{1} << h.bits_per_pixel);
+    h.palette.resize(static_cast<std::size_t>(usable));
+    for (std::size_t i = 0; i < h.palette.size(); ++i) {
+        const std::uint8_t* e = table.data() + i * entry_size;
+        h.palette[i] = PaletteEntry{e[0], e[1], e[2], 0};
     }
+}
 
-    if (h.header_size == kCoreHeaderSize) {
-        if (planes != 1) Fail("planes field is " + std::to_string(planes) + ", not 1");
-        CheckBitCountAndCompression(h.bits_per_pixel, h.compression);
-        if (h.bits_per_pixel <= 8) {
-            // The core header has no colour count: the table is always full, in
-            // 3-byte entries.
-            h.palette.resize(std::size_t{1} << h.bits_per_pixel);
-            const auto table = in.Take(h.palette.size() * 3, "colour table");
-            for (std::size_t i = 0; i < h.palette.size(); ++i) {
-                h.palette[i] = PaletteEntry{table[3 * i], table[3 * i + 1], table[3 * i + 2], 0};
-            }
-        }
-    }
+void CheckPlanesBitsCompression(std::uint16_t planes, const BmpHeader& h) {
+    if (planes != 1) Fail("planes field is " + std::to_string(planes) + ", not 1");
+    CheckBitCountAndCompression(h.bits_per_pixel, h.compression);
+}
 
+// The 12-byte core header: 16-bit sizes, no compression, no colour count, so
+// the table is always full, in 3-byte entries. Returns the height field.
+std::int64_t ReadCoreHeader(ByteReader& in, BmpHeader& h) {
+    h.width = in.U16("core header");
+    const std::int64_t height = in.U16("core header");
+    const std::uint16_t planes = in.U16("core header");
+    h.bits_per_pixel = in.U16("core header");
+    CheckPlanesBitsCompression(planes, h);
+    if (h.bits_per_pixel <= 8) ReadColourTable(in, std::uint64_t{1} << h.bits_per_pixel, 3, h);
+    return height;
+}
+
+// An info header of 40 bytes or more, its masks and its colour table. Returns
+// the height field.
+std::int64_t ReadInfoHeader(ByteReader& in, BmpHeader& h) {
+    // Taken whole first, so that a header longer than the file fails before any
+    // of its fields is believed.
+    ByteReader info(in.Take(std::uint64_t{h.header_size} - 4, "info header"));
+    h.width = info.I32("info header");
+    const std::int64_t height = info.I32("info header");
+    const std::uint16_t planes = info.U16("info header");
+    h.bits_per_pixel = info.U16("info header");
+    h.compression = info.U32("info header");
+    h.image_size = info.U32("info header");
+    info.Skip(8, "info header");  // resolution: every BMP written gets 2834
+    const std::uint32_t colors_used = info.U32("info header");
+    h.colors_important = info.U32("info header");
+    CheckPlanesBitsCompression(planes, h);
     if (h.compression == kCompressionBitFields) {
+        if (h.header_size >= kMasksInHeaderSize) {
+            ReadMasks(info, h);  // V4/V5 and the 52/56-byte variants carry them
+        } else if (h.header_size == kInfoHeaderSize) {
+            ReadMasks(in, h);  // three words right after a plain info header
+        } else {
+            Fail("info header of " + std::to_string(h.header_size) + " bytes cannot hold colour masks");
+        }
         CheckMask(h.masks[0], h.bits_per_pixel, "red");
         CheckMask(h.masks[1], h.bits_per_pixel, "green");
         CheckMask(h.masks[2], h.bits_per_pixel, "blue");
     }
+    // The header's count of entries, or 2^bits when that is 0 (none above 8 bits).
+    std::uint64_t entries = colors_used;
+    if (entries == 0 && h.bits_per_pixel <= 8) entries = std::uint64_t{1} << h.bits_per_pixel;
+    ReadColourTable(in, entries, 4, h);
+    return height;
+}
 
+void CheckGeometry(std::int64_t height, std::uint64_t max_pixels, BmpHeader& h) {
     if (h.width <= 0) Fail("width " + std::to_string(h.width) + " is not positive");
     if (height == 0) Fail("height is 0");
     h.top_down = height < 0;
     const std::int64_t rows = height < 0 ? -height : height;  // 64 bits: -INT32_MIN fits
-    if (static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(rows) > max_pixels) {
+    if (static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(rows) > max_pixels ||
+        rows > INT32_MAX) {
         Fail("image of " + std::to_string(h.width) + " x " + std::to_string(rows) +
              " pixels exceeds the pixel limit");
     }
@@ -135,6 +127,32 @@ BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file, std::uint64_t max_pi
     if (h.top_down && (h.compression == kCompressionRle8 || h.compression == kCompressionRle4)) {
         Fail("run-length-compressed bitmap stored top-down");
     }
+}
+
+}  // namespace
+
+LoadError PaletteIndexError(std::uint32_t index, std::size_t entries) {
+    return LoadError("palette index " + std::to_string(index) + " beyond the colour table of " +
+                     std::to_string(entries) + " entries");
+}
+
+BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file, std::uint64_t max_pixels) {
+    ByteReader in(file);
+    BmpHeader h;
+    if (in.U8("file header") != 'B' || in.U8("file header") != 'M') Fail("not a BMP file (no BM signature)");
+    in.Skip(8, "file header");  // file size and reserved words: not needed to decode
+    const std::uint32_t declared_offset = in.U32("file header");
+
+    h.header_size = in.U32("info header");
+    std::int64_t height = 0;
+    if (h.header_size == kCoreHeaderSize) {
+        height = ReadCoreHeader(in, h);
+    } else if (h.header_size >= kInfoHeaderSize) {
+        height = ReadInfoHeader(in, h);
+    } else {
+        Fail("unsupported info header size " + std::to_string(h.header_size));
+    }
+    CheckGeometry(height, max_pixels, h);
 
     // A pixel-data offset that points past the colour table and into the file is
     // believed (files with a gap, or a table longer than the count says); any

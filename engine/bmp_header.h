@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/image.h"
+#include "engine/load_error.h"
 
 namespace nuthumb {
 
@@ -31,6 +32,9 @@ struct BmpHeader {
     std::vector<PaletteEntry> palette;
     std::size_t pixel_offset = 0;  // where the pixel data begins in the file
 };
+
+// The refusal of a pixel index that names no entry of the colour table.
+LoadError PaletteIndexError(std::uint32_t index, std::size_t entries);
 
 // Reads and validates everything before the pixel data of a non-empty file. Throws
 // LoadError naming the first field that is missing, impossible or unsupported, or

@@ -41,8 +41,7 @@ void CheckPaletteIndices(const Image& image) {
             const unsigned shift = 8 - bits * (static_cast<unsigned>(x) % per_byte + 1);
             const unsigned index = (row[static_cast<std::size_t>(x) / per_byte] >> shift) & mask;
             if (index >= entries) {
-                throw LoadError("palette index " + std::to_string(index) + " beyond the colour table of " +
-                                std::to_string(entries) + " entries");
+                throw PaletteIndexError(index, entries);
             }
         }
     }

@@ -1,5 +1,6 @@
 #include "engine/jpeg_codec.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <jpeglib.h>
@@ -84,14 +85,21 @@ void StartDecompress(JpegErrorTrap& trap, jpeg_decompress_struct& info) {
     jpeg_start_decompress(&info);
 }
 
-// Decodes every remaining row, top first: `where(y)` gives the buffer row y is
-// decoded into, `done(y, row)` sees it afterwards. Neither may throw or own
+// Decodes the remaining rows, top first: `needed(y)` names the first row from y on
+// that is wanted (the rows before it are skipped), `where(y)` the buffer row y is
+// decoded into, and `done(y, row)` sees it afterwards. None may throw or own
 // anything, since a fatal codec error jumps back over them.
-template <class Where, class Done>
-void DecodeRows(JpegErrorTrap& trap, jpeg_decompress_struct& info, Where where, Done done) {
+template <class Where, class Done, class Needed>
+void DecodeRows(JpegErrorTrap& trap, jpeg_decompress_struct& info, Where where, Done done,
+                Needed needed) {
     if (setjmp(trap.jump)) throw LoadError("JPEG: " + trap.Message());
     while (info.output_scanline < info.output_height) {
         const std::int32_t y = static_cast<std::int32_t>(info.output_scanline);
+        const std::int32_t first = needed(y);
+        if (first > y) {
+            jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(first - y));
+            continue;
+        }
         JSAMPROW row = where(y);
         // A memory source never suspends, so every call yields a row.
         if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
@@ -153,7 +161,7 @@ Image JpegCodec::DecodeImage() {
 
     if (output != Output::kCmyk) {
         DecodeRows(d.trap, d.info, [&](std::int32_t y) { return image.row_from_top(y); },
-                   [](std::int32_t, JSAMPROW) {});
+                   [](std::int32_t, JSAMPROW) {}, [](std::int32_t y) { return y; });
         return image;
     }
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(image.width) * 4);
@@ -163,7 +171,8 @@ Image JpegCodec::DecodeImage() {
         [&](std::int32_t y, JSAMPROW row) {
             std::uint8_t* out = image.row_from_top(y);
             for (std::size_t x = 0; x < width; ++x) CmykToBgr(row + 4 * x, out + 3 * x);
-        });
+        },
+        [](std::int32_t y) { return y; });
     return image;
 }
 
@@ -191,6 +200,11 @@ Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
 
     // Rows are picked in order; an enlarged row is picked by several thumbnail rows.
     std::int32_t next = 0;
+    // Rows that no thumbnail row picks are skipped: libjpeg-turbo still decodes what
+    // the next kept row needs (entropy state, upsampling context, smoothing), so the
+    // kept rows come out identical. Dithered gray output carries its error from row
+    // to row and must see every row.
+    const bool may_skip = output != Output::kGray;
     DecodeRows(
         d.trap, d.info, [&](std::int32_t) { return scratch.data(); },
         [&](std::int32_t y, JSAMPROW row) {
@@ -213,6 +227,11 @@ Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
                     }
                 }
             }
+        },
+        [&](std::int32_t y) {
+            if (!may_skip) return y;
+            if (next >= height) return source_height;
+            return std::max(y, NearestSourceIndex(next, source_height, height));
         });
     return thumb;
 }

@@ -40,9 +40,9 @@ public:
 
     // After ReadHeader: the nearest-neighbour stretch of the image onto
     // width x height, 32-bit B,G,R,0 bottom-up, exactly as the scaler would make it
-    // from DecodeImage(). Every row is decoded (block smoothing, upsampling and
-    // dithering depend on their neighbours) but only the picked pixels are kept, so
-    // the full-size image is never held. Throws LoadError.
+    // from DecodeImage(). Only the picked pixels are kept, so the full-size image is
+    // never held, and rows that nothing picks are skipped where that cannot change
+    // the kept ones (not for dithered gray output). Throws LoadError.
     Image DecodeThumbnail(std::int32_t width, std::int32_t height);
 
     bool progressive() const { return progressive_; }

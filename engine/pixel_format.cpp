@@ -1,5 +1,6 @@
 #include "engine/pixel_format.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 

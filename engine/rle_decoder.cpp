@@ -1,7 +1,8 @@
 #include "engine/rle_decoder.h"
 
-#include <string>
+#include <algorithm>
 
+#include "engine/bmp_header.h"
 #include "engine/load_error.h"
 
 namespace nuthumb {
@@ -49,10 +50,7 @@ private:
     }
 
     void Put(std::uint32_t index) {
-        if (index >= palette_.size()) {
-            throw LoadError("palette index " + std::to_string(index) + " beyond the colour table of " +
-                            std::to_string(palette_.size()) + " entries");
-        }
+        if (index >= palette_.size()) throw PaletteIndexError(index, palette_.size());
         const PaletteEntry& c = palette_[index];
         std::uint8_t* p = target_.pixels.data() + static_cast<std::size_t>(y_) * stride_ + static_cast<std::size_t>(x_) * 4;
         p[0] = c.blue;

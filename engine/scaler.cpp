@@ -1,5 +1,6 @@
 #include "engine/scaler.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>

@@ -306,7 +306,7 @@ const RejectCase kRejectCases[] = {
     {"BitFieldsWithTwentyFourBits", [] {
          BmpBuilder b; b.compression = 3; b.masks = std::array<std::uint32_t, 3>{0xFF, 0xFF00, 0xFF0000};
          return b.Build(); }, "compression 3"},
-    {"EmbeddedJpegCompression", [] { BmpBuilder b; b.compression = 4; return b.Build(); }, "compression 4"},
+    {"EmbeddedJpegCompression", [] { BmpBuilder b; b.bits = 0; b.compression = 4; return b.Build(); }, "compression 4"},
     {"MasksPastEndOfFile", [] {
          BmpBuilder b; b.bits = 16; b.compression = 3;
          b.masks = std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F};

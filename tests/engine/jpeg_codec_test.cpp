@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
-
-#include <jpeglib.h>
 
 #include "engine/load_error.h"
 #include "platform/file_io.h"
@@ -113,45 +110,22 @@ TEST(JpegDecode, ArithmeticCodedSourceDecodes) {
     EXPECT_EQ(image.bits_per_pixel, 24);
 }
 
-// A CMYK JPEG as Adobe writes it: inverted, so 255 means no ink.
-std::vector<std::uint8_t> MakeCmykJpeg(const std::uint8_t (&pixel)[4]) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr err{};
-    info.err = jpeg_std_error(&err);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = 16;
-    info.image_height = 16;
-    info.input_components = 4;
-    info.in_color_space = JCS_CMYK;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<std::uint8_t> row(16 * 4);
-    for (int x = 0; x < 16; ++x) std::copy(pixel, pixel + 4, row.begin() + 4 * x);
-    for (int y = 0; y < 16; ++y) {
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&info, &p, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<std::uint8_t> out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
+std::vector<std::uint8_t> SolidCmyk(const std::uint8_t (&pixel)[4]) {
+    return test::MakeCmykJpeg(16, 16, [&pixel](int, int, std::uint8_t* cmyk) {
+        std::copy(pixel, pixel + 4, cmyk);
+    });
 }
 
 TEST(JpegDecode, InvertedCmykBecomesRgb) {
     const std::uint8_t no_ink[4] = {255, 255, 255, 255};
     const std::uint8_t full_black[4] = {255, 255, 255, 0};
     const std::uint8_t cyan[4] = {0, 255, 255, 255};
-    Image image = Decode(MakeCmykJpeg(no_ink));
+    Image image = Decode(SolidCmyk(no_ink));
     ASSERT_EQ(image.bits_per_pixel, 24);
     EXPECT_GE(image.row_from_top(8)[0], 253);
-    image = Decode(MakeCmykJpeg(full_black));
+    image = Decode(SolidCmyk(full_black));
     EXPECT_LE(image.row_from_top(8)[1], 2);
-    image = Decode(MakeCmykJpeg(cyan));
+    image = Decode(SolidCmyk(cyan));
     const std::uint8_t* p = image.row_from_top(8);
     EXPECT_GE(p[0], 253);  // blue
     EXPECT_GE(p[1], 253);  // green

@@ -3,11 +3,15 @@
 // crossed by sharp edges and noise, so that upsampling, block smoothing and
 // dithering all have something to change.
 #include <cstdint>
+#include <cstdio>  // jpeglib.h needs FILE
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <jpeglib.h>
 
 #include "platform/file_io.h"
 #include "tests/support/temp_dir.h"
@@ -37,6 +41,37 @@ inline std::vector<std::uint8_t> MakeTestJpeg(int width, int height, const std::
     const std::string command = "/usr/bin/cjpeg " + options + " -outfile " + out + " " + in;
     if (std::system(command.c_str()) != 0) throw std::runtime_error("cjpeg failed: " + command);
     return ReadWholeFile(out);
+}
+
+// A CMYK JPEG as Adobe writes it (inverted: 255 means no ink); cjpeg cannot make
+// one. `pixel(x, y, cmyk)` fills each pixel's four bytes.
+inline std::vector<std::uint8_t> MakeCmykJpeg(
+    int width, int height, const std::function<void(int, int, std::uint8_t*)>& pixel) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr err{};
+    info.err = jpeg_std_error(&err);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 4);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixel(x, y, row.data() + 4 * x);
+        JSAMPROW p = row.data();
+        jpeg_write_scanlines(&info, &p, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<std::uint8_t> out(buffer, buffer + size);
+    std::free(buffer);
+    return out;
 }
 
 }  // namespace nuthumb::test

@@ -127,6 +127,74 @@ const OneBitCase kOneBitCases[] = {
 INSTANTIATE_TEST_SUITE_P(Scaler, OneBitStretch, testing::ValuesIn(kOneBitCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The fast paths (direct sampling, repeated rows, packed 1-bit ANDs) against the
+// rule written out pixel by pixel.
+std::vector<std::uint32_t> NaiveStretch(const Image& source, std::int32_t dw, std::int32_t dh) {
+    const auto rgb = RgbFromTop(source);
+    const std::int64_t sw = source.width, sh = source.height;
+    auto index = [&](std::int64_t x, std::int64_t y) {  // 1-bit sources: the palette index
+        return (source.row_from_top(static_cast<std::int32_t>(y))[x / 8] >> (7 - x % 8)) & 1;
+    };
+    std::vector<std::uint32_t> out;
+    for (std::int64_t dy = 0; dy < dh; ++dy) {
+        for (std::int64_t dx = 0; dx < dw; ++dx) {
+            const std::int64_t sx = (2 * dx + 1) * sw / (2 * dw), sy = (2 * dy + 1) * sh / (2 * dh);
+            if (source.bits_per_pixel != 1) {
+                out.push_back(rgb[static_cast<std::size_t>(sy * sw + sx)]);
+                continue;
+            }
+            const std::int64_t x0 = dw < sw ? dx * sw / dw : sx, x1 = dw < sw ? (dx + 1) * sw / dw : sx + 1;
+            const std::int64_t y0 = dh < sh ? dy * sh / dh : sy, y1 = dh < sh ? (dy + 1) * sh / dh : sy + 1;
+            int combined = 1;
+            for (std::int64_t y = y0; y < y1; ++y) {
+                for (std::int64_t x = x0; x < x1; ++x) combined &= index(x, y);
+            }
+            const PaletteEntry& c = source.palette[static_cast<std::size_t>(combined)];
+            out.push_back(std::uint32_t{c.red} << 16 | std::uint32_t{c.green} << 8 | c.blue);
+        }
+    }
+    return out;
+}
+
+Image Noise(std::uint16_t bits, std::int32_t width, std::int32_t height) {
+    Image image;
+    image.width = width, image.height = height, image.bits_per_pixel = bits;
+    if (bits <= 8) {
+        for (int i = 0; i < (1 << bits); ++i) {
+            image.palette.push_back({static_cast<std::uint8_t>(i * 7), static_cast<std::uint8_t>(i), 200, 0});
+        }
+    }
+    image.pixels.resize(image.stride() * static_cast<std::size_t>(height));
+    std::uint32_t state = 12345;
+    for (auto& b : image.pixels) {
+        state = state * 1103515245 + 12345;
+        b = static_cast<std::uint8_t>(state >> 16);
+    }
+    return image;
+}
+
+class MatchesTheRule : public testing::TestWithParam<std::tuple<int, std::array<std::int32_t, 4>>> {};
+
+TEST_P(MatchesTheRule, PixelByPixel) {
+    const auto [bits, size] = GetParam();
+    const Image source = Noise(static_cast<std::uint16_t>(bits), size[0], size[1]);
+    EXPECT_EQ(RgbFromTop(StretchToThumbnail(source, size[2], size[3])), NaiveStretch(source, size[2], size[3]));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scaler, MatchesTheRule,
+    testing::Combine(testing::Values(1, 4, 8, 16, 24, 32),
+                     testing::Values(std::array<std::int32_t, 4>{37, 23, 10, 7},    // shrink both
+                                     std::array<std::int32_t, 4>{7, 5, 31, 17},     // enlarge both
+                                     std::array<std::int32_t, 4>{41, 3, 9, 11},     // shrink x, enlarge y
+                                     std::array<std::int32_t, 4>{3, 29, 13, 4},     // enlarge x, shrink y
+                                     std::array<std::int32_t, 4>{16, 16, 16, 16})), // same size
+    [](const auto& info) {
+        const auto& s = std::get<1>(info.param);
+        return "Bits" + std::to_string(std::get<0>(info.param)) + "_" + std::to_string(s[0]) + "x" +
+               std::to_string(s[1]) + "_to_" + std::to_string(s[2]) + "x" + std::to_string(s[3]);
+    });
+
 TEST(Scaler, RefusesWhatHasNoSoundResult) {
     EXPECT_THROW(StretchToThumbnail(Image{}, 10, 10), LoadError);
     EXPECT_THROW(StretchToThumbnail(Coordinates(4, 4), 0, 10), LoadError);

@@ -1,0 +1,161 @@
+// Converts a folder of JPEG photos to JPEG thumbnails 160 px high through
+// MakeThumbnail on one thread, and decodes the same files with libjpeg-turbo alone
+// at full size with the same settings (the floor). Each phase runs in a forked
+// child, so that its peak memory (ru_maxrss) is its own; the best of three
+// interleaved runs counts. Usage: bench_make_thumbnail [photo folder]
+// (default bench-data/photos, filled by bench/fetch_photos.sh).
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "engine/make_thumbnail.h"
+#include "engine/run_host.h"
+#include "platform/file_io.h"
+#include "platform/path_util.h"
+
+namespace {
+
+using nuthumb::RunHost;
+
+class QuietHost : public RunHost {
+public:
+    int failures = 0;
+    bool CancelFlag() const override { return false; }
+    void SetCancelFlag(bool) override {}
+    void AppendError(const std::string&) override { ++failures; }
+    void SetProgressMax(int) override {}
+    void SetProgressPosition(int) override {}
+    void SetStatusText(const std::string&) override {}
+    void ProcessPendingMessages() override {}
+    int OverwriteMode() const override { return 1; }
+    bool ReportLoadErrors() const override { return false; }
+    void ShowError(const std::string&) override {}
+    void ShowInformation(const std::string&) override {}
+    bool AskOkCancel(const std::string&) override { return true; }
+};
+
+// The floor: read the file, decode every scanline at full size into an image
+// buffer with the conversion's DCT and smoothing settings, free. Library errors
+// end the child (the default error manager), which the parent reports.
+void DecodeFull(const std::string& path) {
+    std::vector<std::uint8_t> file = nuthumb::ReadWholeFile(path);
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr err{};
+    info.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&info, TRUE);
+    info.dct_method = JDCT_FLOAT;
+    info.do_block_smoothing = TRUE;
+    jpeg_start_decompress(&info);
+    const std::size_t stride = std::size_t{info.output_width} * info.output_components;
+    auto pixels = std::make_unique_for_overwrite<std::uint8_t[]>(stride * info.output_height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = pixels.get() + stride * info.output_scanline;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+}
+
+int MakeThumbnails(const std::vector<std::string>& files, const std::string& out) {
+    QuietHost host;
+    for (const std::string& path : files) {
+        const std::string name = nuthumb::FileNamePart(path);
+        nuthumb::MakeThumbnail(host, path, out + "/" + name, 160, 0, "jpg", 1);
+    }
+    return host.failures;
+}
+
+struct Measure {
+    double seconds = 0;
+    long peak_kib = 0;
+    bool ok = false;
+};
+
+// Runs `phase` in a child; the time comes back through a pipe, the peak memory
+// from wait4.
+template <class Phase>
+Measure InChild(Phase phase) {
+    int fds[2];
+    if (::pipe(fds) != 0) return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        const auto start = std::chrono::steady_clock::now();
+        const int failures = phase();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const bool written = ::write(fds[1], &seconds, sizeof seconds) == sizeof seconds;
+        ::_exit(failures == 0 && written ? 0 : 1);
+    }
+    ::close(fds[1]);
+    Measure m;
+    const bool got = pid > 0 && ::read(fds[0], &m.seconds, sizeof m.seconds) == sizeof m.seconds;
+    ::close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    if (pid > 0 && ::wait4(pid, &status, 0, &usage) == pid) {
+        m.peak_kib = usage.ru_maxrss;
+        m.ok = got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return m;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
+    const std::string folder = argc > 1 ? argv[1] : "bench-data/photos";
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (entry.is_regular_file() && nuthumb::AsciiLower(entry.path().extension().string()) == ".jpg")
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    if (files.empty()) {
+        std::fprintf(stderr, "no .jpg files in %s (run bench/fetch_photos.sh)\n", folder.c_str());
+        return 1;
+    }
+    std::string out = (fs::temp_directory_path() / "nuthumb-bench-XXXXXX").string();
+    if (!::mkdtemp(out.data())) return 1;
+
+    Measure floor{1e30, 0, true}, thumbs{1e30, 0, true};
+    for (int run = 0; run < 3; ++run) {
+        const Measure f = InChild([&] {
+            for (const std::string& path : files) DecodeFull(path);
+            return 0;
+        });
+        const Measure t = InChild([&] { return MakeThumbnails(files, out); });
+        floor = {std::min(floor.seconds, f.seconds), std::max(floor.peak_kib, f.peak_kib),
+                 floor.ok && f.ok};
+        thumbs = {std::min(thumbs.seconds, t.seconds), std::max(thumbs.peak_kib, t.peak_kib),
+                  thumbs.ok && t.ok};
+    }
+    fs::remove_all(out, ec);
+    if (!floor.ok || !thumbs.ok) {
+        std::fprintf(stderr, "a phase failed (floor %s, thumbnails %s)\n", floor.ok ? "ok" : "failed",
+                     thumbs.ok ? "ok" : "failed");
+        return 1;
+    }
+    std::printf("%zu photos in %s, best of 3 interleaved runs\n", files.size(), folder.c_str());
+    std::printf("floor (full-size decode): %8.3f s  peak %8.1f MiB\n", floor.seconds,
+                floor.peak_kib / 1024.0);
+    std::printf("MakeThumbnail (160 px):   %8.3f s  peak %8.1f MiB\n", thumbs.seconds,
+                thumbs.peak_kib / 1024.0);
+    const double time_ratio = thumbs.seconds / floor.seconds;
+    const double memory_ratio = static_cast<double>(thumbs.peak_kib) / floor.peak_kib;
+    std::printf("time ratio   %.3f (target <= 1.10)\n", time_ratio);
+    std::printf("memory ratio %.3f (target <= 1.25)\n", memory_ratio);
+    return 0;
+}

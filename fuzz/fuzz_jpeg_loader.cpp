@@ -1,0 +1,40 @@
+// Feeds arbitrary bytes to the JPEG decoder and drives whatever loads through the
+// rest of a conversion: a thumbnail made while decoding (rows skipped) or from the
+// full decode, and the encoder for the thumbnail and for the full image.
+#include <cstdint>
+#include <vector>
+
+#include "engine/jpeg_codec.h"
+#include "engine/load_error.h"
+#include "engine/scaler.h"
+
+namespace {
+
+// The library allocates by the header's size before it reads any pixel data;
+// this keeps one input within the fuzzer's memory and time.
+constexpr std::uint64_t kFuzzMaxPixels = std::uint64_t{1} << 20;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace nuthumb;
+    try {
+        JpegCodec codec;
+        codec.ReadHeader(std::vector<std::uint8_t>(data, data + size));
+        const std::int32_t source_width = codec.width(), source_height = codec.height();
+        if (std::uint64_t(source_width) * std::uint64_t(source_height) > kFuzzMaxPixels) return 0;
+        // One size that shrinks, one that enlarges, taken from the input.
+        const std::int32_t width = 1 + static_cast<std::int32_t>(size % 37);
+        const std::int32_t height = 1 + static_cast<std::int32_t>(source_height % 53);
+        if (size % 2 == 0) {
+            codec.Encode(codec.DecodeThumbnail(width, height));
+        } else {
+            const Image image = codec.DecodeImage();
+            codec.Encode(StretchToThumbnail(image, width, height));
+            if (size % 3 == 0) codec.Encode(image);
+        }
+    } catch (const LoadError&) {
+        // A clean refusal is a correct answer for damaged input.
+    }
+    return 0;
+}
