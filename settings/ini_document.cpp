@@ -43,6 +43,98 @@ struct EncodedEntry {
     bool stored = false;
 };
 
+std::vector<EncodedEntry> EncodeEntries(const std::vector<std::pair<std::string, std::string>>& entries,
+                                        IniEncoding encoding) {
+    const bool cp932 = IsCp932(encoding);
+    std::vector<EncodedEntry> encoded;
+    std::unordered_map<std::string, std::size_t> index_of;  // folded key -> index
+    for (const auto& [key, value] : entries) {
+        std::string file_key = *EncodeForIni(key, encoding);
+        std::string file_value = *EncodeForIni(value, encoding);
+        const auto [it, fresh] = index_of.emplace(FoldIniName(file_key, cp932), encoded.size());
+        if (fresh) encoded.push_back({std::move(file_key), std::move(file_value)});
+        else encoded[it->second].value = std::move(file_value);
+    }
+    return encoded;
+}
+
+// One pass over the lines: a splice for every key that exists, then one that
+// inserts the new keys after the last key of the section's first occurrence, or
+// the section itself at the end of the file.
+std::vector<Splice> PlanSplices(std::string_view body, bool cp932, std::string_view file_section,
+                                std::vector<EncodedEntry>& encoded) {
+    std::unordered_map<std::string, std::size_t> index_of;
+    for (std::size_t i = 0; i < encoded.size(); ++i) index_of.emplace(FoldIniName(encoded[i].key, cp932), i);
+
+    std::vector<Splice> splices;
+    IniLineReader reader(body);
+    IniLine line;
+    bool in_section = false;
+    bool first_section_open = false;  // inside the first section of that name
+    bool section_found = false;
+    std::size_t insert_at = body.size();
+    while (reader.Next(line)) {
+        const std::string_view content = body.substr(line.begin, line.end - line.begin);
+        const ParsedIniLine parsed = ParseIniLine(content, cp932);
+        if (parsed.kind == IniLineKind::kSection) {
+            in_section = IniNamesEqual(parsed.name, file_section, cp932);
+            first_section_open = in_section && !section_found;
+            if (first_section_open) {
+                section_found = true;
+                insert_at = line.next;
+            }
+            continue;
+        }
+        if (!in_section || parsed.kind != IniLineKind::kKey) continue;
+        if (first_section_open) insert_at = line.next;
+        const auto it = index_of.find(FoldIniName(parsed.name, cp932));
+        if (it == index_of.end() || encoded[it->second].stored) continue;  // later duplicates stay
+        EncodedEntry& entry = encoded[it->second];
+        entry.stored = true;
+        std::string text(content.substr(0, parsed.value_start));  // the name as the file spells it
+        text.append(entry.value).append(kLineEnd);
+        splices.push_back({line.begin, line.next, std::move(text)});
+    }
+
+    std::string added;
+    if (!section_found) added.append("[").append(file_section).append("]").append(kLineEnd);
+    for (const EncodedEntry& entry : encoded) {
+        if (!entry.stored) added.append(entry.key).append("=").append(entry.value).append(kLineEnd);
+    }
+    if (!added.empty()) splices.push_back({insert_at, insert_at, std::move(added)});
+    // The insertion point ends a key line or the section line, so it never falls
+    // inside a replaced line.
+    std::stable_sort(splices.begin(), splices.end(),
+                     [](const Splice& a, const Splice& b) { return a.begin < b.begin; });
+    return splices;
+}
+
+// The bytes of a file whose body (after any byte-order mark) is `body` in
+// `encoding`, with the entries stored; every text is known to fit the encoding.
+std::string Compose(std::string_view body, IniEncoding encoding, std::string_view section,
+                    const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::vector<EncodedEntry> encoded = EncodeEntries(entries, encoding);
+    const std::vector<Splice> splices =
+        PlanSplices(body, IsCp932(encoding), *EncodeForIni(section, encoding), encoded);
+
+    std::string out;
+    std::size_t extra = 0;
+    for (const Splice& s : splices) extra += s.text.size() + kLineEnd.size();
+    out.reserve(kUtf8Bom.size() + body.size() + extra);
+    if (encoding == IniEncoding::kUtf8Bom) out.append(kUtf8Bom);
+    const std::size_t body_start = out.size();
+    std::size_t pos = 0;
+    for (const Splice& s : splices) {
+        out.append(body.substr(pos, s.begin - pos));
+        // A last line without an ending gets one before anything follows it.
+        if (out.size() > body_start && out.back() != '\n') out.append(kLineEnd);
+        out.append(s.text);
+        pos = s.end;
+    }
+    out.append(body.substr(pos));
+    return out;
+}
+
 }  // namespace
 
 IniDocument::IniDocument(std::vector<std::uint8_t> bytes)
@@ -101,101 +193,18 @@ std::string IniDocument::WithEntries(
         CheckName(key, "key");
         CheckValue(value);
     }
-
-    // Choose the encoding: the file's own, unless CP932 cannot hold a text.
-    IniEncoding encoding = encoding_;
-    std::string converted_body;
-    std::string_view body = Body();
-    const auto fits = [&](std::string_view s) { return EncodeForIni(s, encoding).has_value(); };
+    const auto fits = [&](std::string_view s) { return EncodeForIni(s, encoding_).has_value(); };
     bool all_fit = fits(section);
     for (const auto& [key, value] : entries) all_fit = all_fit && fits(key) && fits(value);
-    if (!all_fit) {
-        converted_body = Cp932BodyToUtf8(body);
-        body = converted_body;
-        encoding = IniEncoding::kUtf8Bom;
+    if (all_fit) {
+        std::string out = Compose(Body(), encoding_, section, entries);
+        // CP932 bytes can happen to form valid UTF-8 ("ﾃｩ" is C3 A9, which is
+        // "é"); such a file would read back as UTF-8, so it gets the mark instead.
+        if (encoding_ != IniEncoding::kCp932 || DetectIniEncoding(out) == IniEncoding::kCp932) return out;
     }
-    const bool cp932 = IsCp932(encoding);
-    const std::string file_section = *EncodeForIni(section, encoding);
-
-    std::vector<EncodedEntry> encoded;
-    std::unordered_map<std::string, std::size_t> index_of;  // folded key -> encoded index
-    for (const auto& [key, value] : entries) {
-        std::string file_key = *EncodeForIni(key, encoding);
-        std::string file_value = *EncodeForIni(value, encoding);
-        const auto [it, fresh] = index_of.emplace(FoldIniName(file_key, cp932), encoded.size());
-        if (fresh) encoded.push_back({std::move(file_key), std::move(file_value)});
-        else encoded[it->second].value = std::move(file_value);
-    }
-
-    // One pass over the lines: replace the keys that exist, note where new ones go.
-    std::vector<Splice> splices;
-    IniLineReader reader(body);
-    IniLine line;
-    bool in_section = false;
-    bool first_section_open = false;  // inside the first section of that name
-    bool section_found = false;
-    std::size_t insert_at = body.size();
-    while (reader.Next(line)) {
-        const std::string_view content = body.substr(line.begin, line.end - line.begin);
-        const ParsedIniLine parsed = ParseIniLine(content, cp932);
-        if (parsed.kind == IniLineKind::kSection) {
-            in_section = IniNamesEqual(parsed.name, file_section, cp932);
-            first_section_open = in_section && !section_found;
-            if (first_section_open) {
-                section_found = true;
-                insert_at = line.next;
-            }
-            continue;
-        }
-        if (!in_section || parsed.kind != IniLineKind::kKey) continue;
-        if (first_section_open) insert_at = line.next;
-        const auto it = index_of.find(FoldIniName(parsed.name, cp932));
-        if (it == index_of.end() || encoded[it->second].stored) continue;  // later duplicates stay
-        EncodedEntry& entry = encoded[it->second];
-        entry.stored = true;
-        std::string text(content.substr(0, parsed.value_start));  // the name as the file spells it
-        text.append(entry.value).append(kLineEnd);
-        splices.push_back({line.begin, line.next, std::move(text)});
-    }
-
-    std::string added;
-    if (!section_found) added.append("[").append(file_section).append("]").append(kLineEnd);
-    for (const EncodedEntry& entry : encoded) {
-        if (!entry.stored) added.append(entry.key).append("=").append(entry.value).append(kLineEnd);
-    }
-
-    std::string out;
-    out.reserve(kUtf8Bom.size() + body.size() + added.size() + 64 * splices.size());
-    if (encoding == IniEncoding::kUtf8Bom) out.append(kUtf8Bom);
-    const std::size_t body_start = out.size();
-    std::size_t pos = 0;
-    const auto copy_until = [&](std::size_t end) {
-        out.append(body.substr(pos, end - pos));
-        pos = end;
-    };
-    const auto insert_added = [&] {
-        if (added.empty()) return;
-        // A last line without an ending gets one before anything follows it.
-        if (out.size() > body_start && out.back() != '\n') out.append(kLineEnd);
-        out.append(added);
-    };
-    bool inserted = false;
-    for (const Splice& s : splices) {
-        if (!inserted && insert_at <= s.begin) {
-            copy_until(insert_at);
-            insert_added();
-            inserted = true;
-        }
-        copy_until(s.begin);
-        out.append(s.text);
-        pos = s.end;
-    }
-    if (!inserted) {
-        copy_until(std::max(insert_at, pos));
-        insert_added();
-    }
-    copy_until(body.size());
-    return out;
+    // Only CP932 can fail to hold a text: the whole file moves to UTF-8.
+    const std::string body = encoding_ == IniEncoding::kCp932 ? Cp932BodyToUtf8(Body()) : std::string(Body());
+    return Compose(body, IniEncoding::kUtf8Bom, section, entries);
 }
 
 }  // namespace nuthumb

@@ -39,6 +39,7 @@ void SettingsFile::WriteBool(std::string_view section, std::string_view key, boo
 }
 
 void SettingsFile::WriteStrings(std::string_view section, const std::vector<SettingsEntry>& entries) {
+    if (entries.empty()) return;
     try {
         const std::string bytes = IniDocument::ReadForUpdate(path_).WithEntries(section, entries);
         // Temporary file and rename: a reader sees the old file or the new one.

@@ -33,8 +33,6 @@ public:
     static constexpr std::size_t kMaxValueBytes = 2047;
 
     explicit SettingsFile(std::string path);
-    SettingsFile(const SettingsFile&) = delete;
-    SettingsFile& operator=(const SettingsFile&) = delete;
     // Writes are on the disk before they return, so releasing has nothing to flush.
     ~SettingsFile() = default;
 
@@ -58,7 +56,7 @@ public:
 
     // Stores several keys of one section in a single rewrite of the file: either
     // all of them reach the disk or, on SettingsWriteError, none does. When a key
-    // appears twice, the later value wins.
+    // appears twice, the later value wins; no entries leave the file untouched.
     void WriteStrings(std::string_view section, const std::vector<SettingsEntry>& entries);
 
     const std::string& path() const noexcept { return path_; }

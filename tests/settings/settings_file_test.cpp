@@ -1,0 +1,354 @@
+#include "settings/settings_file.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/settings/settings_test_util.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/write_limit.h"
+
+namespace nuthumb {
+namespace {
+
+using test::FileBytes;
+using test::kEAcuteUtf8;
+using test::kNihonCp932;
+using test::kNihonUtf8;
+using test::PlantFile;
+using namespace std::string_view_literals;
+
+constexpr std::string_view kMissing = "<default>";
+
+// ---- Reading: one stored file, one key, the text that comes back ----
+
+struct ReadRow {
+    const char* name;
+    std::string_view file;
+    std::string_view key;
+    std::string_view expected;  // kMissing: the default comes back
+};
+
+class ReadRule : public testing::TestWithParam<ReadRow> {};
+
+TEST_P(ReadRule, GivesTheStoredTextOrTheDefault) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, GetParam().file);
+    EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", GetParam().key, kMissing), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ReadRule,
+    testing::Values(
+        ReadRow{"BlanksAndQuotesKept", "[SYSTEM]\r\nSrcDir= \"C:\\a b\" \r\n", "SrcDir", " \"C:\\a b\" "},
+        ReadRow{"LowerCaseKey", "[SYSTEM]\r\nleft=100\r\n", "LEFT", "100"},
+        ReadRow{"LowerCaseSection", "[system]\r\nLEFT=100\r\n", "LEFT", "100"},
+        ReadRow{"BlanksAroundNames", "  [ SYSTEM ]\r\n  LEFT\t =7\r\n", "LEFT", "7"},
+        ReadRow{"FirstDuplicateCounts", "[SYSTEM]\r\nLEFT=1\r\nLEFT=2\r\n", "LEFT", "1"},
+        ReadRow{"EmptyValueIsEmptyNotDefault", "[SYSTEM]\r\nLEFT=\r\n", "LEFT", ""},
+        ReadRow{"EverythingAfterTheFirstEquals", "[SYSTEM]\r\nK=a=b\r\n", "K", "a=b"},
+        ReadRow{"LfOnlyLines", "[SYSTEM]\nA=1\nLEFT=9\n", "LEFT", "9"},
+        ReadRow{"NoFinalLineEnd", "[SYSTEM]\r\nLEFT=9", "LEFT", "9"},
+        ReadRow{"MissingKey", "[SYSTEM]\r\nTOP=1\r\n", "LEFT", kMissing},
+        ReadRow{"KeyOfAnotherSection", "[OTHER]\r\nLEFT=1\r\n[SYSTEM]\r\n", "LEFT", kMissing},
+        ReadRow{"KeyBeforeAnySection", "LEFT=1\r\n[SYSTEM]\r\n", "LEFT", kMissing},
+        ReadRow{"NoSectionLine", "LEFT=1\r\nTOP=2\r\n", "LEFT", kMissing},
+        ReadRow{"PrefixOfAKeyIsNoMatch", "[SYSTEM]\r\nLEFTX=1\r\n", "LEFT", kMissing},
+        ReadRow{"Cp932Value", "[SYSTEM]\r\nSrcDir=\x93\xFA\x96\x7B\r\n", "SrcDir", kNihonUtf8},
+        ReadRow{"Utf8Value", "[SYSTEM]\r\nSrcDir=\xE6\x97\xA5\xE6\x9C\xAC\r\n", "SrcDir", kNihonUtf8},
+        ReadRow{"Utf8BomValue", "\xEF\xBB\xBF[SYSTEM]\r\nSrcDir=\xC3\xA9\r\n", "SrcDir", kEAcuteUtf8},
+        // "ア" (83 41) and "ッ" (83 61) differ only in a trail byte that looks like 'A'/'a'.
+        ReadRow{"TrailBytesAreNotCaseFolded", "[SYSTEM]\r\n\x83\x41=1\r\n", "\xE3\x83\x83", kMissing},
+        ReadRow{"Cp932KeyName", "[SYSTEM]\r\n\x83\x41=1\r\n", "\xE3\x82\xA2", "1"},
+        ReadRow{"JunkAndNulBytesBeforeTheSection",
+                "\0\xFF\xFE junk\r\nno equals here\r\n[SYSTEM]\r\nLEFT=3\r\n"sv, "LEFT", "3"},
+        ReadRow{"NulByteInAnotherLine", "[SYSTEM]\r\nA=\0\0\r\nLEFT=4\r\n"sv, "LEFT", "4"},
+        ReadRow{"UnclosedBracketIsNoSection", "[SYSTEM]\r\n[OTHER\r\nLEFT=5\r\n", "LEFT", "5"},
+        ReadRow{"UndecodableValueGivesTheDefault", "[SYSTEM]\r\nSrcDir=\x81\x20\r\n", "SrcDir", kMissing}),
+    [](const testing::TestParamInfo<ReadRow>& info) { return std::string(info.param.name); });
+
+TEST(SettingsFileRead, MissingFileOrFolderGivesTheDefaults) {
+    TempDir dir;
+    const SettingsFile file(dir.path() + "/none/NuThumb.ini");
+    EXPECT_EQ(file.ReadString("SYSTEM", "SrcDir", "d"), "d");
+    EXPECT_EQ(file.ReadInteger("SYSTEM", "LEFT", -1), -1);
+    EXPECT_TRUE(file.ReadBool("SYSTEM", "NOThumb", true));
+}
+
+TEST(SettingsFileRead, IntegersAndFlagsUseTheRulesWithEmptyAsDefault) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\nSize=0x1E\r\nOption=\r\nNOThumb=2\r\nBatch=yes\r\n");
+    const SettingsFile file(path);
+    EXPECT_EQ(file.ReadInteger("SYSTEM", "Size", 50), 30);
+    EXPECT_EQ(file.ReadInteger("SYSTEM", "Option", 7), 7);
+    EXPECT_TRUE(file.ReadBool("SYSTEM", "NOThumb", false));
+    EXPECT_FALSE(file.ReadBool("SYSTEM", "Batch", false));
+}
+
+// ---- The 2047-byte read limit, counted in the file's bytes ----
+
+struct LimitRow {
+    const char* name;
+    std::string stored;    // bytes after "K="
+    std::string expected;  // UTF-8
+};
+
+class ReadLimit : public testing::TestWithParam<LimitRow> {};
+
+TEST_P(ReadLimit, CutsAtTheLimitWithoutHalvingACharacter) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\nK=" + GetParam().stored + "\r\n");
+    EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", "K", ""), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ReadLimit,
+    testing::Values(
+        LimitRow{"Ascii3000", std::string(3000, 'a'), std::string(2047, 'a')},
+        LimitRow{"AsciiExactly2047", std::string(2047, 'b'), std::string(2047, 'b')},
+        // Bytes 2046 and 2047 (counted from 0) hold one CP932 character: it is dropped.
+        LimitRow{"Cp932Straddling", std::string(2046, 'a') + std::string(kNihonCp932) + std::string(900, 'a'),
+                 std::string(2046, 'a')},
+        LimitRow{"Cp932EndingAtTheLimit", std::string(2045, 'a') + std::string(kNihonCp932.substr(0, 2)) + "zz",
+                 std::string(2045, 'a') + "\xE6\x97\xA5"},
+        // "日" in UTF-8 is three bytes: 2045..2047 straddles, 2044..2046 fits.
+        LimitRow{"Utf8Straddling", std::string(2045, 'a') + std::string(kNihonUtf8), std::string(2045, 'a')},
+        LimitRow{"Utf8EndingAtTheLimit", std::string(2044, 'a') + std::string(kNihonUtf8),
+                 std::string(2044, 'a') + "\xE6\x97\xA5"}),
+    [](const testing::TestParamInfo<LimitRow>& info) { return std::string(info.param.name); });
+
+// ---- Writing: the file before, one write, the exact bytes after ----
+
+struct WriteRow {
+    const char* name;
+    std::string_view before;  // kMissing: no file
+    std::string_view key, value;
+    std::string_view after;
+};
+
+class WriteRule : public testing::TestWithParam<WriteRow> {};
+
+TEST_P(WriteRule, ChangesOnlyTheKeyLine) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    if (GetParam().before != kMissing) PlantFile(path, GetParam().before);
+    SettingsFile file(path);
+    file.WriteString("SYSTEM", GetParam().key, GetParam().value);
+    EXPECT_EQ(FileBytes(path), GetParam().after);
+    EXPECT_EQ(file.ReadString("SYSTEM", GetParam().key, kMissing), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WriteRule,
+    testing::Values(
+        WriteRow{"NewFile", kMissing, "LEFT", "5", "[SYSTEM]\r\nLEFT=5\r\n"},
+        WriteRow{"EmptyValueKeepsTheKey", kMissing, "SrcDir", "", "[SYSTEM]\r\nSrcDir=\r\n"},
+        WriteRow{"EmptyFile", "", "LEFT", "5", "[SYSTEM]\r\nLEFT=5\r\n"},
+        WriteRow{"ExistingKeyKeepsPlaceAndSpelling", "[SYSTEM]\r\n left =1\r\nTOP=2\r\n", "LEFT", "-5",
+                 "[SYSTEM]\r\n left =-5\r\nTOP=2\r\n"},
+        WriteRow{"OnlyTheFirstDuplicateChanges", "[SYSTEM]\r\nA=1\r\nA=2\r\n", "a", "3",
+                 "[SYSTEM]\r\nA=3\r\nA=2\r\n"},
+        WriteRow{"NewKeyAfterTheLastKeyOfItsSection",
+                 "[SYSTEM]\r\nA=1\r\n; note\r\n\r\n[OTHER]\r\nB=2\r\n", "C", "3",
+                 "[SYSTEM]\r\nA=1\r\nC=3\r\n; note\r\n\r\n[OTHER]\r\nB=2\r\n"},
+        WriteRow{"NewKeyInAnEmptySection", "[SYSTEM]\r\n\r\n[OTHER]\r\n", "C", "3",
+                 "[SYSTEM]\r\nC=3\r\n\r\n[OTHER]\r\n"},
+        WriteRow{"MissingSectionAppended", "[OTHER]\r\nB=2", "C", "3",
+                 "[OTHER]\r\nB=2\r\n[SYSTEM]\r\nC=3\r\n"},
+        WriteRow{"NoSectionLineAtAll", "junk without equals\nA=1\n", "A", "2",
+                 "junk without equals\nA=1\n[SYSTEM]\r\nA=2\r\n"},
+        WriteRow{"LastLineWithoutEnding", "[SYSTEM]\r\nA=1", "B", "2", "[SYSTEM]\r\nA=1\r\nB=2\r\n"},
+        WriteRow{"LfLinesKeepTheirBytes", "[SYSTEM]\nA=1\nB=2\n", "A", "9", "[SYSTEM]\nA=9\r\nB=2\n"},
+        WriteRow{"QuotedBatchEntry", kMissing, "Script1", "\"C:\\src\",\"jpg\",\"D:\\dst\",\"bmp\",\"\",\"\",\"50\",\"0\",\"1\"",
+                 "[SYSTEM]\r\nScript1=\"C:\\src\",\"jpg\",\"D:\\dst\",\"bmp\",\"\",\"\",\"50\",\"0\",\"1\"\r\n"},
+        WriteRow{"UnknownSectionsKeptByteForByte",
+                 "; comment\r\n[Other App]\r\nx = 1 \r\n\r\n[SYSTEM]\nLEFT=1\n[Tail]\r\ny=\"q\"\r\n", "LEFT", "2",
+                 "; comment\r\n[Other App]\r\nx = 1 \r\n\r\n[SYSTEM]\nLEFT=2\r\n[Tail]\r\ny=\"q\"\r\n"},
+        WriteRow{"JapaneseValueStoredAsCp932", kMissing, "SrcDir", kNihonUtf8,
+                 "[SYSTEM]\r\nSrcDir=\x93\xFA\x96\x7B\r\n"},
+        WriteRow{"Utf8FileStaysUtf8", "[SYSTEM]\r\nA=\xE6\x97\xA5\r\n", "B", kNihonUtf8,
+                 "[SYSTEM]\r\nA=\xE6\x97\xA5\r\nB=\xE6\x97\xA5\xE6\x9C\xAC\r\n"},
+        WriteRow{"ValueCp932CannotHoldSwitchesToUtf8WithBom",
+                 "[SYSTEM]\r\nSrcDir=\x93\xFA\x96\x7B\r\n", "DstDir", kEAcuteUtf8,
+                 "\xEF\xBB\xBF[SYSTEM]\r\nSrcDir=\xE6\x97\xA5\xE6\x9C\xAC\r\nDstDir=\xC3\xA9\r\n"},
+        WriteRow{"UndecodableLineKeptThroughTheSwitch",
+                 "[SYSTEM]\r\nJunk=\x81\x20\r\nA=\x93\xFA\r\n", "B", kEAcuteUtf8,
+                 "\xEF\xBB\xBF[SYSTEM]\r\nJunk=\x81\x20\r\nA=\xE6\x97\xA5\r\nB=\xC3\xA9\r\n"},
+        // "ﾃｩ" in CP932 is C3 A9, valid UTF-8 for "é": only the mark keeps it "ﾃｩ".
+        WriteRow{"Cp932ThatLooksLikeUtf8GetsTheMark", kMissing, "A", "\xEF\xBE\x83\xEF\xBD\xA9",
+                 "\xEF\xBB\xBF[SYSTEM]\r\nA=\xEF\xBE\x83\xEF\xBD\xA9\r\n"},
+        WriteRow{"BomFileStaysUtf8", "\xEF\xBB\xBF[SYSTEM]\r\nA=1\r\n", "A", kNihonUtf8,
+                 "\xEF\xBB\xBF[SYSTEM]\r\nA=\xE6\x97\xA5\xE6\x9C\xAC\r\n"}),
+    [](const testing::TestParamInfo<WriteRow>& info) { return std::string(info.param.name); });
+
+TEST(SettingsFileWrite, IntegersInDecimalAndFlagsAsOneOrZero) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    SettingsFile file(path);
+    file.WriteInteger("SYSTEM", "A", -2147483647 - 1);
+    file.WriteInteger("SYSTEM", "B", 7);
+    file.WriteBool("SYSTEM", "C", true);
+    file.WriteBool("SYSTEM", "D", false);
+    EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\nA=-2147483648\r\nB=7\r\nC=1\r\nD=0\r\n");
+}
+
+TEST(SettingsFileWrite, EAcuteReadsBackAndKeepsTheJapaneseValues) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    SettingsFile file(path);
+    file.WriteString("SYSTEM", "SrcDir", std::string(kNihonUtf8) + "\\写真");
+    file.WriteString("SYSTEM", "DstDir", "caf\xC3\xA9");
+    EXPECT_TRUE(FileBytes(path).starts_with("\xEF\xBB\xBF"));
+    EXPECT_EQ(file.ReadString("SYSTEM", "SrcDir", ""), std::string(kNihonUtf8) + "\\写真");
+    EXPECT_EQ(file.ReadString("SYSTEM", "DstDir", ""), "caf\xC3\xA9");
+    // Later writes keep the file in UTF-8 even for text CP932 could hold.
+    file.WriteString("SYSTEM", "FileHead", kNihonUtf8);
+    EXPECT_NE(FileBytes(path).find("FileHead=\xE6\x97\xA5\xE6\x9C\xAC\r\n"), std::string::npos);
+}
+
+TEST(SettingsFileWrite, BatchedWriteReplacesAddsAndLetsTheLaterDuplicateWin) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\nScript1=old\r\n[X]\r\nScript2=other\r\n");
+    SettingsFile(path).WriteStrings("SYSTEM", {{"Script2", "b"}, {"Script1", "a"}, {"script2", "c"}});
+    EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\nScript1=a\r\nScript2=c\r\n[X]\r\nScript2=other\r\n");
+}
+
+// ---- Writes that cannot be stored ----
+
+void ExpectWriteError(SettingsFile& file, std::string_view key, std::string_view value) {
+    try {
+        file.WriteString("SYSTEM", key, value);
+        ADD_FAILURE() << "the write was reported as stored";
+    } catch (const SettingsWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), file.path() + " に書き込めません");
+        EXPECT_EQ(e.path(), file.path());
+    }
+}
+
+TEST(SettingsFileWriteError, FolderThatDoesNotExist) {
+    TempDir dir;
+    SettingsFile file(dir.path() + "/gone/NuThumb.ini");
+    ExpectWriteError(file, "LEFT", "1");
+}
+
+TEST(SettingsFileWriteError, FullDiskLeavesTheOldFileWhole) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    const std::string before = "[SYSTEM]\r\nLEFT=1\r\nTOP=2\r\n";
+    PlantFile(path, before);
+    SettingsFile file(path);
+    {
+        FileSizeLimit limit(before.size() + 4);
+        ExpectWriteError(file, "SrcDir", std::string(100, 'x'));
+    }
+    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()), 1) << "temporary file left behind";
+}
+
+TEST(SettingsFileWriteError, ReadOnlyFolder) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders; see FullDisk";
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\n");
+    ::chmod(dir.path().c_str(), 0555);
+    SettingsFile file(path);
+    ExpectWriteError(file, "LEFT", "1");
+}
+
+TEST(SettingsFileWriteError, UnreadableFileIsNotReplacedByAnEmptyOne) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\nLEFT=1\r\n");
+    ::chmod(path.c_str(), 0);
+    SettingsFile file(path);
+    ExpectWriteError(file, "TOP", "2");
+    ::chmod(path.c_str(), 0600);
+    EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\nLEFT=1\r\n");
+}
+
+TEST(SettingsFileWriteError, PathThatIsAFolder) {
+    TempDir dir;
+    SettingsFile file(dir.path());
+    ExpectWriteError(file, "LEFT", "1");
+    EXPECT_EQ(file.ReadString("SYSTEM", "LEFT", "d"), "d");
+}
+
+TEST(SettingsFileWriteError, LineBreakInAValueIsRefusedNotInjected) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\nLEFT=1\r\n");
+    SettingsFile file(path);
+    ExpectWriteError(file, "SrcDir", "a\r\nLEFT=999");
+    ExpectWriteError(file, "SrcDir", "\xFF not UTF-8");
+    EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\nLEFT=1\r\n");
+}
+
+// ---- Damaged files: reads work, writes keep every other byte ----
+
+std::string RandomBytes(std::size_t n) {
+    std::string s(n, '\0');
+    std::uint32_t x = 12345;
+    for (char& c : s) {
+        x = x * 1664525u + 1013904223u;
+        c = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+struct DamageRow {
+    const char* name;
+    std::string file;
+};
+
+class DamagedFile : public testing::TestWithParam<DamageRow> {};
+
+TEST_P(DamagedFile, ReadsGiveDefaultsAndWritesKeepTheRest) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    const std::string& before = GetParam().file;
+    PlantFile(path, before);
+    SettingsFile file(path);
+    EXPECT_EQ(file.ReadInteger("SYSTEM", "LEFT", -1), -1);
+    file.WriteInteger("SYSTEM", "LEFT", 12);
+    file.WriteString("SYSTEM", "SrcDir", kNihonUtf8);
+    const std::string after = FileBytes(path);
+    EXPECT_EQ(after.substr(0, before.size()), before);
+    EXPECT_EQ(file.ReadInteger("SYSTEM", "LEFT", -1), 12);
+    EXPECT_EQ(file.ReadString("SYSTEM", "SrcDir", ""), kNihonUtf8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DamagedFile,
+    testing::Values(DamageRow{"Binary", RandomBytes(65536)},
+                    DamageRow{"NulBytes", std::string("[OTHER]\r\nA=\0\0\0\r\n\0\0[\0]\0"sv)},
+                    DamageRow{"NoSectionLine", "LEFT=5\r\nTOP=6\r\n"},
+                    DamageRow{"LinesWithoutEquals", "hello\r\nworld\r\n[OTHER]\r\nplain text\r\n"},
+                    DamageRow{"OnlyLineBreaks", "\r\n\n\r\r\n"}),
+    [](const testing::TestParamInfo<DamageRow>& info) { return std::string(info.param.name); });
+
+TEST(DamagedFile, FiftyMegabytesKeepEveryOtherKey) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    std::string before = "[OTHER]\r\n";
+    for (int i = 0; before.size() < 50u * 1024 * 1024; ++i)
+        before += "Key" + std::to_string(i) + "=\"some value with blanks\"\r\n";
+    before += "[SYSTEM]\r\nLEFT=3\r\n";
+    PlantFile(path, before);
+    SettingsFile file(path);
+    EXPECT_EQ(file.ReadInteger("SYSTEM", "LEFT", -1), 3);
+    file.WriteInteger("SYSTEM", "TOP", 4);
+    const std::string after = FileBytes(path);
+    EXPECT_EQ(after.size(), before.size() + 7);
+    EXPECT_EQ(after.compare(0, before.size(), before), 0);
+    EXPECT_EQ(file.ReadString("OTHER", "Key12345", ""), "\"some value with blanks\"");
+}
+
+}  // namespace
+}  // namespace nuthumb

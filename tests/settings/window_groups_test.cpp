@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include "settings/dialog_settings.h"
+#include "settings/form_settings.h"
+#include "settings/ini_list.h"
+#include "settings/settings_file.h"
+#include "settings/window_position.h"
+#include "tests/settings/settings_test_util.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/write_limit.h"
+
+namespace nuthumb {
+namespace {
+
+using test::FileBytes;
+using test::PlantFile;
+
+class FakeWindow : public PlaceableWindow {
+public:
+    FakeWindow(std::int32_t w, std::int32_t h, std::int32_t sw, std::int32_t sh)
+        : width_(w), height_(h), screen_width_(sw), screen_height_(sh) {}
+    std::int32_t Left() const override { return left_; }
+    std::int32_t Top() const override { return top_; }
+    std::int32_t Width() const override { return width_; }
+    std::int32_t Height() const override { return height_; }
+    void SetLeft(std::int32_t left) override { left_ = left; }
+    void SetTop(std::int32_t top) override { top_ = top; }
+    std::int32_t ScreenWidth() const override { return screen_width_; }
+    std::int32_t ScreenHeight() const override { return screen_height_; }
+
+private:
+    std::int32_t left_ = 12345, top_ = 12345;
+    std::int32_t width_, height_, screen_width_, screen_height_;
+};
+
+// The exit sequence: the settings dialog first, then the main window.
+void SaveAtExit(const std::string& path, const DialogSettings& dialog, const PlaceableWindow& window,
+                const FormSettings& form, const std::vector<std::string>& batch_list) {
+    SaveDialogSettings(path, dialog);
+    SaveWindowPosition(path, window);
+    SaveFormSettings(path, form);
+    WriteListToIni(path, "SYSTEM", "Script", batch_list);
+}
+
+TEST(FirstStart, DefaultsAndAFileInTheExitOrder) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    FakeWindow window(429, 449, 1024, 768);
+    LoadWindowPosition(path, window);
+    EXPECT_EQ(window.Left(), 297);
+    EXPECT_EQ(window.Top(), 159);
+    const FormSettings form = LoadFormSettings(path);
+    EXPECT_EQ(form.src_dir, "");
+    EXPECT_EQ(form.size, 50);
+    EXPECT_EQ(form.option, 0);
+    EXPECT_EQ(form.read_file_mode, 1);
+    EXPECT_EQ(form.save_file_mode, 1);
+    EXPECT_FALSE(form.no_thumb);
+    EXPECT_FALSE(form.batch);
+    const DialogSettings dialog = LoadDialogSettings(path);
+    EXPECT_EQ(dialog.error_opt, 0);
+    EXPECT_EQ(dialog.save_mode, 1);
+    std::vector<std::string> list;
+    ReadListFromIni(path, "SYSTEM", "Script", list);
+    EXPECT_TRUE(list.empty());
+
+    SaveAtExit(path, dialog, window, form, list);
+    EXPECT_EQ(FileBytes(path),
+              "[SYSTEM]\r\nErrorOpt=0\r\nRadioGroupSaveMode=1\r\nLEFT=297\r\nTOP=159\r\n"
+              "SrcDir=\r\nDstDir=\r\nFileHead=\r\nFileEnd=\r\nSize=50\r\nOption=0\r\n"
+              "ReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=0\r\nScript1=\r\n");
+}
+
+TEST(FirstStart, SecondExitRewritesInPlace) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    FakeWindow window(429, 449, 1024, 768);
+    SaveAtExit(path, {}, window, {}, {});
+    const std::string first = FileBytes(path);
+    FormSettings form = LoadFormSettings(path);
+    form.src_dir = "/a";
+    SaveAtExit(path, LoadDialogSettings(path), window, form, {"\"x\""});
+    std::string expected = first;
+    expected.replace(expected.find("SrcDir=\r\n"), 9, "SrcDir=/a\r\n");
+    expected.replace(expected.find("Script1=\r\n"), 10, "Script1=\"x\"\r\nScript2=\r\n");
+    EXPECT_EQ(FileBytes(path), expected);
+}
+
+// ---- Control rules on load, and what goes back at exit ----
+
+struct ClampRow {
+    const char* name;
+    std::string_view key, stored;
+    std::string_view written_back;
+};
+
+class ControlRule : public testing::TestWithParam<ClampRow> {};
+
+TEST_P(ControlRule, LoadClampsAndSaveWritesTheShownValue) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\n" + std::string(GetParam().key) + "=" + std::string(GetParam().stored) + "\r\n");
+    SaveDialogSettings(path, LoadDialogSettings(path));
+    SaveFormSettings(path, LoadFormSettings(path));
+    EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", GetParam().key, "<missing>"), GetParam().written_back);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ControlRule,
+    testing::Values(
+        ClampRow{"SizeAbove", "Size", "1000", "640"}, ClampRow{"SizeBelow", "Size", "10", "30"},
+        ClampRow{"SizeLetters", "Size", "abc", "50"}, ClampRow{"SizeEmpty", "Size", "", "50"},
+        ClampRow{"SizeHex", "Size", "0x1E", "30"}, ClampRow{"SizeInRange", "Size", "333", "333"},
+        ClampRow{"SizeLow16BitsAre30", "Size", "65566", "30"},
+        ClampRow{"SizeLow16BitsNegative", "Size", "65535", "30"},
+        ClampRow{"SizeLow16BitsAbove", "Size", "-65000", "536"},
+        ClampRow{"OptionAbove", "Option", "5", "2"}, ClampRow{"OptionBelow", "Option", "-3", "-1"},
+        ClampRow{"OptionNone", "Option", "-1", "-1"},
+        ClampRow{"ReadFileModeAbove", "ReadFileMode", "2", "1"},
+        ClampRow{"SaveFileModeBelow", "SaveFileMode", "-9", "-1"},
+        ClampRow{"NoThumbTwo", "NOThumb", "2", "1"}, ClampRow{"NoThumbYes", "NOThumb", "yes", "0"},
+        ClampRow{"BatchSeven", "Batch", "7", "1"}, ClampRow{"BatchNegative", "Batch", "-1", "1"},
+        ClampRow{"BatchLetters", "Batch", "on", "0"},
+        ClampRow{"ErrorOptTwo", "ErrorOpt", "2", "1"}, ClampRow{"ErrorOpt256", "ErrorOpt", "256", "0"},
+        ClampRow{"ErrorOpt257", "ErrorOpt", "257", "1"},
+        ClampRow{"SaveModeAbove", "RadioGroupSaveMode", "7", "2"},
+        ClampRow{"SaveModeBelow", "RadioGroupSaveMode", "-5", "-1"},
+        ClampRow{"SaveModeLowerCaseKeyKept", "radiogroupsavemode", "0", "0"}),
+    [](const testing::TestParamInfo<ClampRow>& info) { return std::string(info.param.name); });
+
+TEST(FormSettings, TextsComeBackVerbatim) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    FormSettings form;
+    form.src_dir = " /home/me/写真 ";
+    form.dst_dir = "\"/tmp/out\"";
+    form.file_head = "s_";
+    form.file_end = "_サムネ";
+    form.size = 640;
+    form.option = -1;
+    form.no_thumb = true;
+    form.batch = true;
+    SaveFormSettings(path, form);
+    const FormSettings back = LoadFormSettings(path);
+    EXPECT_EQ(back.src_dir, form.src_dir);
+    EXPECT_EQ(back.dst_dir, form.dst_dir);
+    EXPECT_EQ(back.file_end, form.file_end);
+    EXPECT_EQ(back.size, 640);
+    EXPECT_EQ(back.option, -1);
+    EXPECT_TRUE(back.no_thumb);
+    EXPECT_TRUE(back.batch);
+}
+
+// ---- Window position ----
+
+struct PlaceRow {
+    const char* name;
+    std::string_view file;
+    std::int32_t left, top;
+};
+
+class WindowPlace : public testing::TestWithParam<PlaceRow> {};
+
+TEST_P(WindowPlace, UsesTheStoredEdgesOrCentres) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, GetParam().file);
+    FakeWindow window(429, 449, 1024, 768);
+    LoadWindowPosition(path, window);
+    EXPECT_EQ(window.Left(), GetParam().left);
+    EXPECT_EQ(window.Top(), GetParam().top);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WindowPlace,
+    testing::Values(PlaceRow{"Stored", "[SYSTEM]\r\nLEFT=10\r\nTOP=20\r\n", 10, 20},
+                    PlaceRow{"LowerCaseKey", "[SYSTEM]\r\nleft=100\r\nTOP=20\r\n", 100, 20},
+                    PlaceRow{"OffScreenUsedAsIs", "[SYSTEM]\r\nLEFT=-50\r\nTOP=5000\r\n", -50, 5000},
+                    PlaceRow{"LeftMinusOneCentres", "[SYSTEM]\r\nLEFT=-1\r\nTOP=20\r\n", 297, 159},
+                    PlaceRow{"TopMinusOneCentres", "[SYSTEM]\r\nLEFT=10\r\nTOP=-1\r\n", 297, 159},
+                    PlaceRow{"TopMissingCentres", "[SYSTEM]\r\nLEFT=10\r\n", 297, 159},
+                    PlaceRow{"UnreadableCentres", "[SYSTEM]\r\nLEFT=ten\r\nTOP=20\r\n", 297, 159}),
+    [](const testing::TestParamInfo<PlaceRow>& info) { return std::string(info.param.name); });
+
+TEST(CenterWindow, EachHalfIsRoundedUpOnItsOwn) {
+    FakeWindow odd(429, 449, 1023, 767);
+    CenterWindow(odd);
+    EXPECT_EQ(odd.Left(), 512 - 215);
+    EXPECT_EQ(odd.Top(), 384 - 225);
+    FakeWindow larger(2001, 1001, 1000, 600);
+    CenterWindow(larger);
+    EXPECT_EQ(larger.Left(), 500 - 1001);
+    EXPECT_EQ(larger.Top(), 300 - 501);
+}
+
+// ---- Failed writes at exit ----
+
+TEST(SaveWindowPosition, LetsTheWriteErrorThroughWithThePath) {
+    TempDir dir;
+    const std::string path = dir.path() + "/gone/NuThumb.ini";
+    FakeWindow window(429, 449, 1024, 768);
+    try {
+        SaveWindowPosition(path, window);
+        FAIL() << "no error";
+    } catch (const SettingsWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
+    }
+}
+
+TEST(SaveGroups, StopSilentlyAtTheFirstFailedWriteKeepingEarlierKeys) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    const std::string before = "[SYSTEM]\r\n";
+    PlantFile(path, before);
+    FormSettings form;
+    form.src_dir = "a";
+    form.dst_dir = std::string(200, 'd');  // does not fit under the limit
+    form.file_head = "h";                  // would fit, but comes after the failure
+    DialogSettings dialog;
+    dialog.error_opt = 1;
+    {
+        FileSizeLimit limit(before.size() + 30);
+        SaveFormSettings(path, form);
+        SaveDialogSettings(path, dialog);  // "ErrorOpt=1" fits; then "RadioGroupSaveMode=1" does not
+    }
+    EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\nSrcDir=a\r\nErrorOpt=1\r\n");
+}
+
+}  // namespace
+}  // namespace nuthumb
