@@ -40,7 +40,13 @@ TEST(TextCodec, PrefixesNeverCutACharacter) {
     EXPECT_EQ(Cp932PrefixLength("\x83\x83\x83\x54", 3), 2u);
 }
 
-struct ExtensionRow { const char* path; const char* ext; const char* replaced; };
+struct ExtensionRow {
+    const char* name;
+    const char* path;
+    const char* ext;
+    const char* replaced;
+    friend void PrintTo(const ExtensionRow& row, std::ostream* os) { *os << row.path; }
+};
 
 class PathExtension : public testing::TestWithParam<ExtensionRow> {};
 
@@ -51,10 +57,11 @@ TEST_P(PathExtension, ExtensionIsTakenFromTheFileNameOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, PathExtension,
-    testing::Values(ExtensionRow{"/d/a.b.JPG", ".JPG", "/d/a.b.bmp"},
-                    ExtensionRow{"/d.x/name", "", "/d.x/name.bmp"},
-                    ExtensionRow{"name.", ".", "name.bmp"},
-                    ExtensionRow{"/d/.hidden", ".hidden", "/d/.bmp"}));
+    testing::Values(ExtensionRow{"LastDotCounts", "/d/a.b.JPG", ".JPG", "/d/a.b.bmp"},
+                    ExtensionRow{"DotInFolderIgnored", "/d.x/name", "", "/d.x/name.bmp"},
+                    ExtensionRow{"TrailingDot", "name.", ".", "name.bmp"},
+                    ExtensionRow{"DotFile", "/d/.hidden", ".hidden", "/d/.bmp"}),
+    [](const testing::TestParamInfo<ExtensionRow>& row) { return std::string(row.param.name); });
 
 TEST(PathUtil, SplitsAndJoins) {
     EXPECT_EQ(JoinPath("/a/b", "c.jpg"), "/a/b/c.jpg");
