@@ -13,6 +13,22 @@
 
 namespace nuthumb::test {
 
+// In a forked child: becomes nuthumb-cli with `args`; never returns.
+[[noreturn]] inline void ExecCli(std::vector<std::string> args) {
+    args.insert(args.begin(), NUTHUMB_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+}
+
+// Ends a child that is still running (a failed test) and reaps it.
+inline void KillAndReap(pid_t pid) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
 struct CliOutcome {
     int status = -1;  // exit status; 128 + signal when killed by one
     std::string out, err;
@@ -22,8 +38,6 @@ class CliProcess {
 public:
     CliProcess(const std::vector<std::string>& args, const std::string& output_dir)
         : out_path_(output_dir + "/cli.out"), err_path_(output_dir + "/cli.err") {
-        std::vector<std::string> argv_text{NUTHUMB_CLI_PATH};
-        argv_text.insert(argv_text.end(), args.begin(), args.end());
         pid_ = ::fork();
         if (pid_ < 0) throw std::runtime_error("fork failed");
         if (pid_ == 0) {
@@ -31,20 +45,13 @@ public:
             Redirect("/dev/null", O_RDONLY, STDIN_FILENO);
             Redirect(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
             Redirect(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
-            std::vector<char*> argv;
-            for (std::string& a : argv_text) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            ExecCli(args);
         }
     }
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
     ~CliProcess() {
-        if (pid_ > 0 && !waited_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
+        if (pid_ > 0 && !waited_) KillAndReap(pid_);
     }
 
     pid_t pid() const { return pid_; }
