@@ -4,7 +4,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <iostream>
 
 #include "cli/interrupt.h"
@@ -48,7 +48,8 @@ void CliHost::ProcessPendingMessages() {
 
 void CliHost::DrawProgress(const std::string& status) {
     const long long total = progress_max_ > 0 ? progress_max_ : 1;
-    const int filled = static_cast<int>(kBarWidth * static_cast<long long>(progress_position_) / total);
+    const long long done = std::clamp<long long>(progress_position_, 0, total);
+    const int filled = static_cast<int>(kBarWidth * done / total);
     std::string line = "\r\x1b[K[" + std::string(static_cast<std::size_t>(filled), '#') +
                        std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] " +
                        std::to_string(progress_position_) + "/" + std::to_string(progress_max_) + " ";
