@@ -1,0 +1,127 @@
+// Folder-run overhead: the wildcard listing of a large folder, and the per-file
+// cost of a run without the conversion itself (every target exists and
+// OverwriteMode 0 skips it, leaving listing, pre-check, progress, status and
+// pumping). Each at two sizes, to show that the cost grows linearly.
+//
+//   build/bench/bench_folder_run [temp-parent-folder]
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/list_files.h"
+#include "engine/run_folder.h"
+#include "tests/support/recording_host.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// A fresh folder that is removed with its content, even when the benchmark fails.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& parent) {
+        std::string tmpl = parent + "/nuthumb-bench-XXXXXX";
+        if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed in " + parent);
+        path_ = tmpl;
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    ~ScratchDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) throw std::runtime_error("cannot create " + path);
+    const bool ok = bytes.empty() || ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    ::close(fd);
+    if (!ok) throw std::runtime_error("cannot write " + path);
+}
+
+std::string Numbered(int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "img%06d", i);
+    return name;
+}
+
+// A 1 x 1 24-bit BMP.
+std::string TinyBitmap() {
+    const unsigned char bytes[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0,
+                                   1,   0,   0,  0, 1, 0, 24, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0,
+                                   0,   0,   0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0x80, 0x80, 0x80, 0};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+template <typename F>
+double BestSeconds(int repeats, F&& run) {
+    double best = 1e30;
+    for (int r = 0; r < repeats; ++r) {
+        const auto start = Clock::now();
+        run();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+void BenchListing(const std::string& parent, int files) {
+    ScratchDir dir(parent);
+    for (int i = 0; i < files; ++i) WriteFile(dir.path() + "/" + Numbered(i) + ".jpg", "");
+    // Decoys that the pattern or the type test must reject.
+    for (int i = 0; i < files / 10; ++i) WriteFile(dir.path() + "/" + Numbered(i) + ".bmp", "");
+    nuthumb::RecordingHost host;
+    std::vector<std::string> list;
+    const double seconds = BestSeconds(3, [&] { nuthumb::ListFiles(list, dir.path() + "/*.jpg", true, host); });
+    if (list.size() != static_cast<std::size_t>(files)) throw std::runtime_error("listing lost files");
+    std::printf("ListFiles  %7d empty .jpg files: %8.1f ms  (%.3f us per file)\n", files, seconds * 1e3,
+                seconds * 1e6 / files);
+}
+
+void BenchSkippedRun(const std::string& parent, int files) {
+    ScratchDir dir(parent);
+    const std::string src = dir.path() + "/in", dst = dir.path() + "/out";
+    fs::create_directory(src);
+    fs::create_directory(dst);
+    const std::string bitmap = TinyBitmap();
+    for (int i = 0; i < files; ++i) {
+        WriteFile(src + "/" + Numbered(i) + ".bmp", bitmap);
+        WriteFile(dst + "/" + Numbered(i) + ".jpg", "");
+    }
+    nuthumb::RecordingHost host;
+    host.overwrite_mode = 0;
+    int result = 0;
+    const double seconds = BestSeconds(3, [&] {
+        result = nuthumb::RunFolder(host, src, "bmp", dst, "jpg", "", "", 50, 0, 1);
+    });
+    if (result != nuthumb::kRunFinished || host.progress_position != files || !host.errors.empty())
+        throw std::runtime_error("run did not skip every file");
+    std::printf("RunFolder  %7d tiny BMPs, all skipped: %8.1f ms  (%.3f us per file)\n", files,
+                seconds * 1e3, seconds * 1e6 / files);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string parent = argc > 1 ? argv[1] : fs::temp_directory_path().string();
+    try {
+        BenchListing(parent, 25'000);
+        BenchListing(parent, 100'000);
+        BenchSkippedRun(parent, 2'500);
+        BenchSkippedRun(parent, 10'000);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_folder_run: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,112 @@
+#include "cli/cli_host.h"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <iostream>
+
+#include "cli/interrupt.h"
+#include "platform/text_codec.h"
+
+namespace nuthumb {
+namespace {
+
+constexpr int kBarWidth = 24;
+
+int TerminalColumns() {
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+}
+
+}  // namespace
+
+std::string TerminalText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+CliHost::CliHost(int overwrite_mode, bool report_load_errors, bool show_progress)
+    : overwrite_mode_(overwrite_mode),
+      report_load_errors_(report_load_errors),
+      progress_on_terminal_(show_progress && ::isatty(STDERR_FILENO)) {}
+
+void CliHost::SetStatusText(const std::string& text) {
+    if (progress_on_terminal_) DrawProgress(text);
+}
+
+void CliHost::ProcessPendingMessages() {
+    if (InterruptRequested()) cancel_flag_ = true;
+}
+
+void CliHost::DrawProgress(const std::string& status) {
+    const long long total = progress_max_ > 0 ? progress_max_ : 1;
+    const long long done = std::clamp<long long>(progress_position_, 0, total);
+    const int filled = static_cast<int>(kBarWidth * done / total);
+    std::string line = "\r\x1b[K[" + std::string(static_cast<std::size_t>(filled), '#') +
+                       std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] " +
+                       std::to_string(progress_position_) + "/" + std::to_string(progress_max_) + " ";
+    // Bytes are at least as many as columns, so cutting by bytes never wraps the line.
+    const long room = static_cast<long>(TerminalColumns()) - static_cast<long>(line.size() - 4) - 1;
+    if (room > 0) line.append(status, 0, Utf8PrefixLength(status, static_cast<std::size_t>(room)));
+    std::cerr << line << std::flush;
+    progress_shown_ = true;
+}
+
+void CliHost::ClearProgress() {
+    if (!progress_shown_) return;
+    std::cerr << "\r\x1b[K" << std::flush;
+    progress_shown_ = false;
+}
+
+void CliHost::ShowError(const std::string& text) {
+    ClearProgress();
+    std::cerr << TerminalText(text) << std::endl;
+}
+
+void CliHost::ShowInformation(const std::string& text) {
+    ClearProgress();
+    std::cout << TerminalText(text) << std::endl;
+}
+
+int CliHost::QuestionFd() {
+    if (!tty_looked_up_) {
+        tty_looked_up_ = true;
+        tty_ = UniqueFd(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY));
+    }
+    if (tty_) return tty_.get();
+    return ::isatty(STDIN_FILENO) ? STDIN_FILENO : -1;
+}
+
+bool CliHost::AskOkCancel(const std::string& text) {
+    ClearProgress();
+    const int fd = QuestionFd();
+    if (fd < 0) {
+        if (!told_no_terminal_) {
+            std::cerr << "nuthumb-cli: no terminal to ask on; every question is answered no" << std::endl;
+            told_no_terminal_ = true;
+        }
+        return false;
+    }
+    const std::string prompt = TerminalText(text) + "\n[y/N] ";
+    if (fd == tty_.get()) {
+        // The terminal itself, so the question shows even when stderr goes to a file.
+        if (::write(fd, prompt.data(), prompt.size()) < 0) return false;
+    } else {
+        std::cerr << prompt << std::flush;
+    }
+    std::string answer;
+    char c = 0;
+    // A Ctrl-C interrupts the read (the handler has no SA_RESTART) and means no.
+    while (::read(fd, &c, 1) == 1 && c != '\n') answer.push_back(c);
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+}  // namespace nuthumb

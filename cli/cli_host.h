@@ -1,0 +1,56 @@
+#pragma once
+// The folder run's host on a terminal: messages on stdout/stderr, a progress bar
+// on stderr when it is a terminal, questions asked on the controlling terminal,
+// Ctrl-C as the cancel button.
+#include <string>
+#include <vector>
+
+#include "engine/run_host.h"
+#include "platform/unique_fd.h"
+
+namespace nuthumb {
+
+class CliHost : public RunHost {
+public:
+    // `show_progress` asks for the bar; it is drawn only when stderr is a terminal.
+    CliHost(int overwrite_mode, bool report_load_errors, bool show_progress);
+
+    bool CancelFlag() const override { return cancel_flag_; }
+    void SetCancelFlag(bool value) override { cancel_flag_ = value; }
+    void AppendError(const std::string& line) override { error_list_.push_back(line); }
+    void SetProgressMax(int maximum) override { progress_max_ = maximum; }
+    void SetProgressPosition(int position) override { progress_position_ = position; }
+    void SetStatusText(const std::string& text) override;
+    void ProcessPendingMessages() override;
+    int OverwriteMode() const override { return overwrite_mode_; }
+    bool ReportLoadErrors() const override { return report_load_errors_; }
+    void ShowError(const std::string& text) override;
+    void ShowInformation(const std::string& text) override;
+    bool AskOkCancel(const std::string& text) override;
+
+    const std::vector<std::string>& ErrorList() const { return error_list_; }
+    // Removes the bar so that whatever follows starts on a clean line.
+    void ClearProgress();
+
+private:
+    void DrawProgress(const std::string& status);
+    // The terminal to ask on: /dev/tty, else stdin when it is a terminal; -1 for none.
+    int QuestionFd();
+
+    bool cancel_flag_ = false;
+    std::vector<std::string> error_list_;
+    int progress_max_ = 0;
+    int progress_position_ = 0;
+    int overwrite_mode_;
+    bool report_load_errors_;
+    bool progress_on_terminal_;
+    bool progress_shown_ = false;
+    UniqueFd tty_;
+    bool tty_looked_up_ = false;
+    bool told_no_terminal_ = false;
+};
+
+// The text with each CR LF (the message boxes' line break) as a plain newline.
+std::string TerminalText(const std::string& text);
+
+}  // namespace nuthumb

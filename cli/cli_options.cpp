@@ -1,0 +1,100 @@
+#include "cli/cli_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <map>
+
+#include "cli/exit_status.h"
+
+namespace nuthumb {
+namespace {
+
+const std::map<std::string, std::int32_t> kBasisNames{{"height", 0}, {"width", 1}, {"larger", 2}};
+const std::map<std::string, int> kOverwriteNames{{"never", 0}, {"always", 1}, {"ask", 2}};
+
+const char* const kFooter =
+    "With no folders on the command line the job comes from the settings file\n"
+    "(nuthumb.ini beside this program, or the --settings file); values given on the\n"
+    "command line win. The settings file is only read, never written.\n"
+    "\n"
+    "Exit status: 0 finished with no failed file, 1 finished with failed files (or\n"
+    "the --error-list file could not be written), 2 usage error or folder check\n"
+    "failed, 3 no source file found, 130 cancelled (Ctrl-C).";
+
+// A choice check whose list the help already shows in the type name.
+CLI::Validator OneOf(std::vector<std::string> choices) {
+    return CLI::IsMember(std::move(choices)).description("");
+}
+
+}  // namespace
+
+std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* argv) {
+    CliOptions options;
+    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, overwrite, error_list, settings;
+    std::int32_t size = 0;
+
+    CLI::App app{"Makes thumbnails of every BMP or JPEG image of SOURCE_DIR in DEST_DIR.",
+                 "nuthumb-cli"};
+    app.footer(kFooter);
+    auto* src_opt = app.add_option("SOURCE_DIR", src_dir, "folder with the source images")->type_name("");
+    auto* dst_opt = app.add_option("DEST_DIR", dst_dir, "folder for the thumbnails")->type_name("");
+    auto* from_opt = app.add_option("--from", from, "source format (default: jpg)")
+                         ->check(OneOf({"bmp", "jpg"}))
+                         ->type_name("bmp|jpg");
+    auto* to_opt = app.add_option("--to", to, "target format (default: jpg)")
+                       ->check(OneOf({"bmp", "jpg"}))
+                       ->type_name("bmp|jpg");
+    auto* prefix_opt = app.add_option("--prefix", prefix, "file-name prefix (default: empty)");
+    auto* suffix_opt = app.add_option("--suffix", suffix, "file-name suffix (default: empty)");
+    auto* size_opt = app.add_option("--size", size,
+                                    "length of the fixed side (default: 50; any integer, like a "
+                                    "batch entry)")
+                         ->type_name("N");
+    auto* basis_opt = app.add_option("--basis", basis, "side that gets the size (default: height)")
+                          ->check(OneOf({"height", "width", "larger"}))
+                          ->type_name("height|width|larger");
+    app.add_flag("--convert-only", options.convert_only, "no scaling");
+    auto* overwrite_opt =
+        app.add_option("--overwrite", overwrite, "existing targets (default: always)")
+            ->check(OneOf({"never", "always", "ask"}))
+            ->type_name("never|always|ask");
+    app.add_flag("--report-load-errors", options.report_load_errors,
+                 "report each file that fails to load as soon as it fails");
+    auto* error_list_opt = app.add_option(
+        "--error-list", error_list,
+        "write the list of failed files there, in the error-list file's format")->type_name("FILE");
+    auto* settings_opt = app.add_option(
+        "--settings", settings,
+        "take every value not given on the command line from this settings file")->type_name("FILE");
+    app.add_flag("--quiet", options.quiet, "no progress display");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return CliExit{status == 0 ? kExitFinished : kExitUsage};
+    }
+    if (src_opt->count() != dst_opt->count()) {
+        std::cerr << "nuthumb-cli: give both SOURCE_DIR and DEST_DIR, or neither\n"
+                  << "Run with --help for more information.\n";
+        return CliExit{kExitUsage};
+    }
+
+    if (src_opt->count()) {
+        options.src_dir = src_dir;
+        options.dst_dir = dst_dir;
+    }
+    if (from_opt->count()) options.src_format = from;
+    if (to_opt->count()) options.dst_format = to;
+    if (prefix_opt->count()) options.prefix = prefix;
+    if (suffix_opt->count()) options.suffix = suffix;
+    if (size_opt->count()) options.size = size;
+    if (basis_opt->count()) options.basis = kBasisNames.at(basis);
+    if (overwrite_opt->count()) options.overwrite_mode = kOverwriteNames.at(overwrite);
+    if (error_list_opt->count()) options.error_list_path = error_list;
+    if (settings_opt->count()) options.settings_path = settings;
+    return options;
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,33 @@
+#pragma once
+// What the command line says. Every value is optional so that settings-file mode
+// can tell which ones the user gave.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace nuthumb {
+
+struct CliOptions {
+    std::optional<std::string> src_dir, dst_dir;
+    std::optional<std::string> src_format, dst_format;  // "bmp" or "jpg"
+    std::optional<std::string> prefix, suffix;
+    std::optional<std::int32_t> size;
+    std::optional<std::int32_t> basis;           // 0 height, 1 width, 2 larger
+    bool convert_only = false;
+    std::optional<int> overwrite_mode;           // 0 never, 1 always, 2 ask
+    bool report_load_errors = false;
+    std::optional<std::string> error_list_path;
+    std::optional<std::string> settings_path;
+    bool quiet = false;
+};
+
+// The program should stop at once with this status (help shown, or a usage error
+// already explained on stderr).
+struct CliExit {
+    int status;
+};
+
+std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* argv);
+
+}  // namespace nuthumb

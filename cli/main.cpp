@@ -1,0 +1,15 @@
+// nuthumb-cli: one folder run through the engine, for scripts and for machines
+// without a display.
+#include <variant>
+
+#include "cli/cli_options.h"
+#include "cli/interrupt.h"
+#include "cli/run_job.h"
+
+int main(int argc, char** argv) {
+    using namespace nuthumb;
+    InstallInterruptHandler();
+    const auto parsed = ParseCommandLine(argc, argv);
+    if (const auto* exit = std::get_if<CliExit>(&parsed)) return exit->status;
+    return RunJob(std::get<CliOptions>(parsed));
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The error-list file NuThumb.Err: the ErrorList exported for the user.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nuthumb {
+
+// The executable's folder + "/NuThumb.Err". Throws IoError when the program's own
+// path cannot be found.
+std::string ErrorListFilePath();
+
+// The file's bytes: every line followed by CR LF (the last one too), in CP932;
+// when a line holds a character CP932 lacks, the whole text in UTF-8 behind a
+// byte-order mark, so that no path is lost.
+std::string ComposeErrorListFile(const std::vector<std::string>& lines);
+
+// Creates or replaces the file through a temporary file and a rename. Returns the
+// reason (naming the path) when it cannot be written, in which case an existing
+// file is unchanged; std::nullopt on success.
+std::optional<std::string> WriteErrorListFile(const std::string& path,
+                                              const std::vector<std::string>& lines);
+
+}  // namespace nuthumb

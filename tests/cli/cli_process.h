@@ -1,0 +1,92 @@
+#pragma once
+// Runs nuthumb-cli as a child process: its own session (so no controlling
+// terminal), stdin from /dev/null, stdout and stderr into files.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace nuthumb::test {
+
+// In a forked child: becomes nuthumb-cli with `args`; never returns.
+[[noreturn]] inline void ExecCli(std::vector<std::string> args) {
+    args.insert(args.begin(), NUTHUMB_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+}
+
+// Ends a child that is still running (a failed test) and reaps it.
+inline void KillAndReap(pid_t pid) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
+struct CliOutcome {
+    int status = -1;  // exit status; 128 + signal when killed by one
+    std::string out, err;
+};
+
+class CliProcess {
+public:
+    CliProcess(const std::vector<std::string>& args, const std::string& output_dir)
+        : out_path_(output_dir + "/cli.out"), err_path_(output_dir + "/cli.err") {
+        pid_ = ::fork();
+        if (pid_ < 0) throw std::runtime_error("fork failed");
+        if (pid_ == 0) {
+            ::setsid();
+            Redirect("/dev/null", O_RDONLY, STDIN_FILENO);
+            Redirect(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+            Redirect(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
+            ExecCli(args);
+        }
+    }
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+    ~CliProcess() {
+        if (pid_ > 0 && !waited_) KillAndReap(pid_);
+    }
+
+    pid_t pid() const { return pid_; }
+
+    CliOutcome Wait() {
+        int raw = 0;
+        ::waitpid(pid_, &raw, 0);
+        waited_ = true;
+        CliOutcome outcome;
+        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        outcome.out = Slurp(out_path_);
+        outcome.err = Slurp(err_path_);
+        return outcome;
+    }
+
+private:
+    static void Redirect(const char* path, int flags, int target) {
+        const int fd = ::open(path, flags, 0644);
+        if (fd < 0 || ::dup2(fd, target) < 0) ::_exit(126);
+        ::close(fd);
+    }
+    static std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::string out_path_, err_path_;
+    pid_t pid_ = -1;
+    bool waited_ = false;
+};
+
+inline CliOutcome RunCli(const std::vector<std::string>& args, const std::string& output_dir) {
+    return CliProcess(args, output_dir).Wait();
+}
+
+}  // namespace nuthumb::test

@@ -1,0 +1,122 @@
+// nuthumb-cli on a pseudo-terminal: the questions are asked there and answered
+// with y or n, and stderr carries the progress bar.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "tests/cli/cli_process.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/sample_images.h"
+
+namespace nuthumb {
+namespace {
+
+using test::ReadText;
+using test::WriteText;
+
+class TerminalSession {
+public:
+    static constexpr std::chrono::seconds kPatience{20};
+
+    explicit TerminalSession(const std::vector<std::string>& args) {
+        pid_ = ::forkpty(&master_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) test::ExecCli(args);
+    }
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+    ~TerminalSession() {
+        if (pid_ > 0 && status_ < 0) test::KillAndReap(pid_);
+        if (master_ >= 0) ::close(master_);
+    }
+
+    bool started() const { return pid_ > 0; }
+
+    // Reads until `text` has appeared `count` times in all output so far, or the
+    // program ends, or 20 s pass. True when it appeared.
+    bool WaitFor(const std::string& text, std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (Occurrences(text) < count) {
+            if (std::chrono::steady_clock::now() > deadline || !ReadSome()) return false;
+        }
+        return true;
+    }
+    void Type(const std::string& text) { ASSERT_EQ(::write(master_, text.data(), text.size()), static_cast<ssize_t>(text.size())); }
+
+    int Finish() {
+        // Everything the program writes, up to its end (or the patience's).
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (std::chrono::steady_clock::now() < deadline && ReadSome()) {
+        }
+        int raw = 0;
+        ::waitpid(pid_, &raw, 0);
+        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        return status_;
+    }
+    const std::string& output() const { return output_; }
+
+private:
+    std::size_t Occurrences(const std::string& text) const {
+        std::size_t n = 0;
+        for (auto at = output_.find(text); at != std::string::npos; at = output_.find(text, at + 1)) ++n;
+        return n;
+    }
+    bool ReadSome() {
+        pollfd pfd{master_, POLLIN, 0};
+        if (::poll(&pfd, 1, 200) <= 0) return true;  // nothing yet; the caller checks the clock
+        char buffer[4096];
+        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        if (n <= 0) return false;  // the program closed the terminal
+        output_.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    int master_ = -1;
+    pid_t pid_ = -1;
+    int status_ = -1;
+    std::string output_;
+};
+
+TEST(CliTerminalTest, AsksOnTheTerminalAndShowsProgress) {
+    test::RunFolders folders;
+    for (const char* name : {"a.bmp", "b.bmp"}) test::WriteSampleBitmap(folders.in() + "/" + name);
+    for (const char* name : {"a.jpg", "b.jpg"}) WriteText(folders.out() + "/" + name, "old");
+
+    TerminalSession cli({folders.in(), folders.out(), "--from", "bmp", "--overwrite", "ask"});
+    ASSERT_TRUE(cli.started());
+    const std::string prompt = "[y/N] ";
+    // a.jpg: asked before loading and again before saving; b.jpg: refused at once.
+    ASSERT_TRUE(cli.WaitFor(prompt, 1)) << cli.output();
+    cli.Type("y\n");
+    ASSERT_TRUE(cli.WaitFor(prompt, 2)) << cli.output();
+    cli.Type("y\n");
+    ASSERT_TRUE(cli.WaitFor(prompt, 3)) << cli.output();
+    cli.Type("n\n");
+    EXPECT_EQ(cli.Finish(), 0) << cli.output();
+
+    EXPECT_NE(cli.output().find("同一ファイルが存在します。上書きしますか?\r\nFilename : a.jpg"), std::string::npos)
+        << cli.output();
+    EXPECT_NE(cli.output().find("] 1/2 サムネイル作成中 : a.bmp"), std::string::npos) << cli.output();
+    EXPECT_NE(cli.output().find("] 2/2 サムネイル作成中 : b.bmp"), std::string::npos) << cli.output();
+    EXPECT_NE(ReadText(folders.out() + "/a.jpg"), "old");
+    EXPECT_EQ(ReadText(folders.out() + "/b.jpg"), "old");
+}
+
+TEST(CliTerminalTest, QuietShowsNoProgress) {
+    test::RunFolders folders;
+    test::WriteSampleBitmap(folders.in() + "/a.bmp");
+    TerminalSession cli({folders.in(), folders.out(), "--from", "bmp", "--quiet"});
+    ASSERT_TRUE(cli.started());
+    EXPECT_EQ(cli.Finish(), 0);
+    EXPECT_EQ(cli.output().find("1/1"), std::string::npos) << cli.output();
+    EXPECT_NE(cli.output().find("サムネイル作成が終了しました。"), std::string::npos) << cli.output();
+}
+
+}  // namespace
+}  // namespace nuthumb

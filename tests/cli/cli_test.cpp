@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "platform/file_io.h"
+#include "tests/cli/cli_process.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/sample_images.h"
+#include "tests/support/temp_dir.h"
+
+namespace nuthumb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::NamesIn;
+using test::ReadText;
+using test::WriteText;
+using test::CliOutcome;
+using test::RunCli;
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+class CliTest : public ::testing::Test, protected test::RunFolders {
+protected:
+    CliOutcome Run(std::vector<std::string> args) { return RunCli(args, root()); }
+};
+
+// One command line: sources made in "in", targets already in "out", the arguments
+// ({in} and {out} stand for the folders) and what must come of it.
+struct CliRow {
+    const char* name;
+    std::vector<std::string> bitmaps;
+    std::vector<std::string> damaged;
+    std::vector<std::string> existing_targets;
+    std::vector<std::string> args;
+    int status;
+    std::string out_part;
+    std::string err_part;
+    std::set<std::string> outputs;
+    bool existing_kept = true;
+    friend void PrintTo(const CliRow& row, std::ostream* os) { *os << row.name; }
+};
+
+class CliRowTest : public CliTest, public ::testing::WithParamInterface<CliRow> {};
+
+TEST_P(CliRowTest, Runs) {
+    const CliRow& row = GetParam();
+    for (const std::string& name : row.bitmaps) test::WriteSampleBitmap(in() + "/" + name);
+    for (const std::string& name : row.damaged) WriteText(in() + "/" + name, "damaged");
+    for (const std::string& name : row.existing_targets) WriteText(out() + "/" + name, "old");
+    std::vector<std::string> args;
+    for (std::string arg : row.args) {
+        if (arg == "{in}") arg = in();
+        if (arg == "{out}") arg = out();
+        args.push_back(arg);
+    }
+    const CliOutcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, row.status) << outcome.out << outcome.err;
+    EXPECT_NE(outcome.out.find(row.out_part), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.err.find(row.err_part), std::string::npos) << outcome.err;
+    EXPECT_EQ(NamesIn(out()), row.outputs);
+    for (const std::string& name : row.existing_targets)
+        EXPECT_EQ(ReadText(out() + "/" + name) == "old", row.existing_kept) << name;
+}
+
+const std::string kFinished = "サムネイル作成が終了しました。";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CliRowTest,
+    ::testing::Values(
+        CliRow{"FinishedExitsZero", {"a.bmp", "B.BMP"}, {}, {},
+               {"{in}", "{out}", "--from", "bmp", "--prefix", "t_", "--suffix", "_s", "--size", "4"},
+               0, kFinished + "\nFailed files: 0\n", "", {"t_a_s.jpg", "t_B_s.jpg"}},
+        CliRow{"ToBitmapConvertOnly", {"a.bmp"}, {}, {},
+               {"{in}", "{out}", "--from", "bmp", "--to", "bmp", "--convert-only", "--quiet"},
+               0, kFinished, "", {"a.bmp"}},
+        CliRow{"FailedFileExitsOneSilently", {"a.bmp"}, {"z.bmp"}, {},
+               {"{in}", "{out}", "--from", "bmp"},
+               1, "Failed files: 1", "", {"a.jpg"}},
+        CliRow{"ReportLoadErrorsNamesTheFile", {"a.bmp"}, {"z.bmp"}, {},
+               {"{in}", "{out}", "--from", "bmp", "--report-load-errors"},
+               1, "Failed files: 1", "ファイルが壊れている可能性があります。\nFilename : z.bmp", {"a.jpg"}},
+        CliRow{"UnsoundSizeFailsEveryFile", {"a.bmp", "b.bmp"}, {}, {},
+               {"{in}", "{out}", "--from", "bmp", "--size", "0"},
+               1, "Failed files: 2", "", {}},
+        CliRow{"NoSourceExitsThree", {"a.bmp"}, {}, {},
+               {"{in}", "{out}"},
+               3, "読込み元フォルダにファイルが存在しません。", "", {}},
+        CliRow{"MissingDestinationExitsTwo", {"a.bmp"}, {}, {},
+               {"{in}", "/nonexistent/folder", "--from", "bmp"},
+               2, "", "保存先フォルダが存在しません。", {}},
+        CliRow{"BothMissingExitsTwo", {}, {}, {},
+               {"/nonexistent/a", "/nonexistent/b"},
+               2, "", "読み込み先フォルダ、保存先フォルダともに存在しません。", {}},
+        CliRow{"OneFolderOnlyIsAUsageError", {"a.bmp"}, {}, {}, {"{in}"}, 2, "", "DEST_DIR", {}},
+        CliRow{"UnknownFormatIsAUsageError", {"a.bmp"}, {}, {},
+               {"{in}", "{out}", "--from", "png"}, 2, "", "--from", {}},
+        CliRow{"SizeMustBeANumber", {"a.bmp"}, {}, {},
+               {"{in}", "{out}", "--size", "big"}, 2, "", "--size", {}},
+        CliRow{"HelpExitsZero", {}, {}, {}, {"--help"}, 0, "--overwrite never|always|ask", "", {}},
+        CliRow{"NeverKeepsExistingTargets", {"a.bmp", "b.bmp"}, {}, {"a.jpg"},
+               {"{in}", "{out}", "--from", "bmp", "--overwrite", "never"},
+               0, kFinished, "", {"a.jpg", "b.jpg"}},
+        CliRow{"AlwaysReplacesExistingTargets", {"a.bmp"}, {}, {"a.jpg"},
+               {"{in}", "{out}", "--from", "bmp", "--overwrite", "always"},
+               0, kFinished, "", {"a.jpg"}, false},
+        CliRow{"DefaultOverwriteReplaces", {"a.bmp"}, {}, {"a.jpg"},
+               {"{in}", "{out}", "--from", "bmp"},
+               0, kFinished, "", {"a.jpg"}, false},
+        CliRow{"AskWithoutTerminalAnswersNo", {"a.bmp", "b.bmp", "c.bmp"}, {}, {"a.jpg", "b.jpg"},
+               {"{in}", "{out}", "--from", "bmp", "--overwrite", "ask"},
+               0, kFinished, "every question is answered no", {"a.jpg", "b.jpg", "c.jpg"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, AskWithoutTerminalSaysSoOnce) {
+    for (const char* name : {"a.bmp", "b.bmp"}) test::WriteSampleBitmap(in() + "/" + name);
+    for (const char* name : {"a.jpg", "b.jpg"}) WriteText(out() + "/" + name, "old");
+    const CliOutcome outcome = Run({in(), out(), "--from", "bmp", "--overwrite", "ask"});
+    EXPECT_EQ(Count(outcome.err, "every question is answered no"), 1u) << outcome.err;
+}
+
+TEST_F(CliTest, ErrorListFileHoldsTheFailedPaths) {
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    WriteText(in() + "/y.bmp", "damaged");
+    WriteText(in() + "/z.bmp", "damaged");
+    const std::string list = root() + "/failed.err";
+    EXPECT_EQ(Run({in(), out(), "--from", "bmp", "--error-list", list}).status, 1);
+    EXPECT_EQ(ReadText(list), in() + "/y.bmp\r\n" + in() + "/z.bmp\r\n");
+}
+
+TEST_F(CliTest, UnwritableErrorListIsReportedAndNotSuccess) {
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    const CliOutcome outcome =
+        Run({in(), out(), "--from", "bmp", "--error-list", root() + "/missing/failed.err"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("cannot write the error list"), std::string::npos) << outcome.err;
+}
+
+class CliSettingsTest : public CliTest {
+protected:
+    std::string Ini(const std::string& extra = "") {
+        const std::string path = root() + "/nuthumb.ini";
+        WriteText(path, "[SYSTEM]\r\nSrcDir=" + in() + "\r\nDstDir=" + out() +
+                            "\r\nFileHead=h_\r\nFileEnd=_e\r\nSize=9999\r\nOption=1\r\n"
+                            "ReadFileMode=0\r\nSaveFileMode=0\r\nNOThumb=0\r\n" + extra);
+        return path;
+    }
+};
+
+TEST_F(CliSettingsTest, TakesTheJobFromTheSettingsFile) {
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    const CliOutcome outcome = Run({"--settings", Ini()});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(NamesIn(out()), std::set<std::string>{"h_a_e.bmp"});
+    // The stored size is brought into 30..640 as the window's spin box does: width 640.
+    const std::string bmp = ReadText(out() + "/h_a_e.bmp");
+    ASSERT_GE(bmp.size(), 26u);
+    EXPECT_EQ(static_cast<unsigned char>(bmp[18]) | static_cast<unsigned char>(bmp[19]) << 8, 640);
+}
+
+TEST_F(CliSettingsTest, CommandLineValuesWin) {
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    const std::string other = root() + "/other";
+    fs::create_directory(other);
+    const CliOutcome outcome =
+        Run({in(), other, "--settings", Ini(), "--prefix", "p_", "--to", "jpg"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(NamesIn(other), std::set<std::string>{"p_a_e.jpg"});
+    EXPECT_TRUE(NamesIn(out()).empty());
+}
+
+TEST_F(CliSettingsTest, StoredOptionsApply) {
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    WriteText(in() + "/z.bmp", "damaged");
+    WriteText(out() + "/h_a_e.bmp", "old");
+    const CliOutcome outcome = Run({"--settings", Ini("ErrorOpt=1\r\nRadioGroupSaveMode=0\r\n")});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(ReadText(out() + "/h_a_e.bmp"), "old");
+    EXPECT_NE(outcome.err.find("Filename : z.bmp"), std::string::npos) << outcome.err;
+}
+
+TEST_F(CliSettingsTest, UnsetFoldersInTheFileFailTheCheck) {
+    const std::string path = root() + "/empty.ini";
+    WriteText(path, "[SYSTEM]\r\n");
+    const CliOutcome outcome = Run({"--settings", path});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("読込み先フォルダ、保存先フォルダともに未設定です。"), std::string::npos);
+}
+
+TEST_F(CliSettingsTest, MissingNamedSettingsFileIsAUsageError) {
+    const CliOutcome outcome = Run({"--settings", root() + "/none.ini"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("none.ini"), std::string::npos);
+}
+
+bool CatchesSigint(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
+    return false;
+}
+
+TEST_F(CliTest, CtrlCCancelsWith130) {
+    // Many sources that take a while each; all links to one file to keep set-up fast.
+    test::WriteSampleBitmap(in() + "/0000.bmp", 300, 300);
+    constexpr int kFiles = 400;
+    for (int i = 1; i < kFiles; ++i)
+        fs::create_hard_link(in() + "/0000.bmp", in() + "/" + std::to_string(1000 + i) + ".bmp");
+
+    test::CliProcess cli({in(), out(), "--from", "bmp", "--size", "200"}, root());
+    // Signal only once the handler is in place, so the default action cannot kill it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!CatchesSigint(cli.pid()) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ASSERT_TRUE(CatchesSigint(cli.pid()));
+    ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
+    const CliOutcome outcome = cli.Wait();
+    EXPECT_EQ(outcome.status, 130) << outcome.out << outcome.err;
+    EXPECT_NE(outcome.out.find("サムネイル作成を中断しました。"), std::string::npos) << outcome.out;
+    EXPECT_LT(NamesIn(out()).size(), static_cast<std::size_t>(kFiles));
+}
+
+}  // namespace
+}  // namespace nuthumb

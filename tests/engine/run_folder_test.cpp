@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "engine/run_folder.h"
+#include "platform/file_io.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/sample_images.h"
+#include "tests/support/temp_dir.h"
+
+namespace nuthumb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::NamesIn;
+using test::ReadText;
+using test::WriteText;
+
+class RunFolderTest : public ::testing::Test, protected test::RunFolders {
+protected:
+    std::string src() const { return in(); }
+    std::string dst() const { return out(); }
+    void Bitmaps(std::initializer_list<const char*> names) {
+        for (const char* name : names) test::WriteSampleBitmap(src() + "/" + name);
+    }
+    int Run(const std::string& from = "bmp", const std::string& to = "jpg", const std::string& prefix = "",
+            const std::string& suffix = "") {
+        return RunFolder(host_, src(), from, dst(), to, prefix, suffix, 4, 0, 1);
+    }
+
+    RecordingHost host_;
+};
+
+TEST_F(RunFolderTest, NoMatchingFileGivesTwoAndTouchesNothing) {
+    Bitmaps({"a.bmp"});
+    fs::create_directory(src() + "/x.jpg");
+    host_.cancel = true;
+    host_.progress_max = 9;
+    host_.progress_position = 7;
+    host_.status = "before";
+    EXPECT_EQ(Run("jpg", "jpg"), kRunNoSourceFile);
+    EXPECT_TRUE(host_.cancel);
+    EXPECT_EQ(host_.progress_max, 9);
+    EXPECT_EQ(host_.progress_position, 7);
+    EXPECT_EQ(host_.status, "before");
+    EXPECT_TRUE(NamesIn(dst()).empty());
+}
+
+TEST_F(RunFolderTest, CancelDuringTheListingIsLost) {
+    Bitmaps({"a.bmp", "b.bmp", "c.bmp"});
+    // The listing pumps before the progress maximum is set.
+    host_.on_pending = [this] {
+        if (host_.progress_max == 0) host_.cancel = true;
+    };
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(host_.progress_position, 3);
+    EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+}
+
+TEST_F(RunFolderTest, CancelAfterTheLastFileGivesThree) {
+    Bitmaps({"a.bmp", "b.bmp"});
+    host_.on_pending = [this] {
+        if (host_.progress_position == 2) host_.cancel = true;
+    };
+    EXPECT_EQ(Run(), kRunCancelled);
+    EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+}
+
+TEST_F(RunFolderTest, CancelStopsBeforeTheRemainingFiles) {
+    Bitmaps({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
+    host_.on_pending = [this] {
+        if (host_.progress_position == 2) host_.cancel = true;
+    };
+    EXPECT_EQ(Run(), kRunCancelled);
+    EXPECT_EQ(host_.progress_max, 4);
+    EXPECT_EQ(host_.progress_position, 2);
+    EXPECT_EQ(host_.status, "サムネイル作成中 : b.bmp");
+    EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+}
+
+TEST_F(RunFolderTest, NeverOverwriteSkipsEveryFileButAdvancesProgress) {
+    Bitmaps({"B.bmp", "a.BMP", "c.bmp"});
+    for (const char* name : {"a.jpg", "B.jpg", "c.jpg"}) WriteText(dst() + "/" + name, "old");
+    host_.overwrite_mode = 0;
+    std::vector<std::pair<int, std::string>> seen;
+    host_.on_pending = [this, &seen] {
+        if (host_.progress_max > 0) seen.emplace_back(host_.progress_position, host_.status);
+    };
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(host_.progress_max, 3);
+    const std::vector<std::pair<int, std::string>> expected{{1, "サムネイル作成中 : a.BMP"},
+                                                            {2, "サムネイル作成中 : B.bmp"},
+                                                            {3, "サムネイル作成中 : c.bmp"}};
+    EXPECT_EQ(seen, expected);
+    for (const char* name : {"a.jpg", "B.jpg", "c.jpg"}) EXPECT_EQ(ReadText(dst() + "/" + name), "old");
+    EXPECT_TRUE(host_.errors.empty());
+    EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(RunFolderTest, ModeIsReadAtEachFile) {
+    Bitmaps({"a.bmp", "b.bmp"});
+    WriteText(dst() + "/a.jpg", "old");
+    WriteText(dst() + "/b.jpg", "old");
+    host_.overwrite_mode = 0;
+    host_.on_pending = [this] {
+        if (host_.progress_position == 1) host_.overwrite_mode = 1;
+    };
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(ReadText(dst() + "/a.jpg"), "old");
+    EXPECT_NE(ReadText(dst() + "/b.jpg"), "old");
+}
+
+struct NameRow {
+    const char* name;
+    const char* target_format;
+    const char* written;
+};
+
+class RunFolderNameTest : public RunFolderTest, public ::testing::WithParamInterface<NameRow> {};
+
+TEST_P(RunFolderNameTest, TargetIsPrefixBaseSuffixWithTheFinalExtension) {
+    fs::copy_file(std::string(NUTHUMB_CORPUS_DIR) + "/libjpeg-turbo/testorig.jpg", src() + "/a.b.JPG");
+    EXPECT_EQ(RunFolder(host_, src(), "jpg", dst(), GetParam().target_format, "t_", "_s", 40, 0, 1),
+              kRunFinished);
+    EXPECT_EQ(NamesIn(dst()), std::set<std::string>{GetParam().written});
+    EXPECT_TRUE(host_.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RunFolderNameTest,
+                         ::testing::Values(NameRow{"Jpeg", "jpg", "t_a.b_s.jpg"},
+                                           NameRow{"Bitmap", "bmp", "t_a.b_s.bmp"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunFolderTest, FolderNamedLikeASourceIsNeverListed) {
+    fs::create_directory(src() + "/x.bmp");
+    Bitmaps({"y.bmp"});
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(host_.progress_max, 1);
+    EXPECT_TRUE(host_.errors.empty());
+    EXPECT_EQ(NamesIn(dst()), std::set<std::string>{"y.jpg"});
+}
+
+TEST_F(RunFolderTest, DamagedSourceGoesToTheErrorListAndTheRunGoesOn) {
+    WriteText(src() + "/a.bmp", "not an image");
+    Bitmaps({"b.bmp"});
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(host_.errors, std::vector<std::string>{src() + "/a.bmp"});
+    EXPECT_EQ(NamesIn(dst()), std::set<std::string>{"b.jpg"});
+}
+
+TEST_F(RunFolderTest, SameFolderDoesNotPickUpNewTargets) {
+    Bitmaps({"a.bmp", "b.bmp"});
+    EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "_s", 4, 0, 1), kRunFinished);
+    EXPECT_EQ(host_.progress_max, 2);
+    EXPECT_EQ(NamesIn(src()), (std::set<std::string>{"a.bmp", "a_s.bmp", "b.bmp", "b_s.bmp"}));
+}
+
+TEST_F(RunFolderTest, SameFolderSameNameNeverOverwriteSkipsEverySource) {
+    Bitmaps({"a.bmp"});
+    const std::string before = ReadText(src() + "/a.bmp");
+    host_.overwrite_mode = 0;
+    EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "", 4, 0, 1), kRunFinished);
+    EXPECT_EQ(ReadText(src() + "/a.bmp"), before);
+}
+
+struct PreCheckFormatRow {
+    const char* name;
+    const char* existing;
+    const char* target_format;
+    bool converted;
+};
+
+class RunFolderPreCheckTest : public RunFolderTest, public ::testing::WithParamInterface<PreCheckFormatRow> {};
+
+TEST_P(RunFolderPreCheckTest, UsesTheJobsOwnTargetFormat) {
+    Bitmaps({"a.bmp"});
+    WriteText(dst() + "/" + GetParam().existing, "old");
+    host_.overwrite_mode = 0;
+    EXPECT_EQ(Run("bmp", GetParam().target_format), kRunFinished);
+    const std::string written = dst() + "/a." + (std::string(GetParam().target_format) == "bmp" ? "bmp" : "jpg");
+    EXPECT_EQ(ReadText(written) != "old", GetParam().converted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RunFolderPreCheckTest,
+                         ::testing::Values(PreCheckFormatRow{"JpegJobBesideBitmap", "a.bmp", "jpg", true},
+                                           PreCheckFormatRow{"JpegJobOverJpeg", "a.jpg", "jpg", false},
+                                           PreCheckFormatRow{"BitmapJobBesideJpeg", "a.jpg", "bmp", true},
+                                           PreCheckFormatRow{"BitmapJobOverBitmap", "a.bmp", "bmp", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct AskRow {
+    const char* name;
+    std::deque<bool> answers;
+    std::size_t questions;
+    bool replaced;
+};
+
+class RunFolderAskTest : public RunFolderTest, public ::testing::WithParamInterface<AskRow> {};
+
+TEST_P(RunFolderAskTest, AsksBeforeLoadingAndAgainBeforeSaving) {
+    Bitmaps({"a.bmp"});
+    WriteText(dst() + "/a.jpg", "old");
+    host_.overwrite_mode = 2;
+    host_.answers = GetParam().answers;
+    EXPECT_EQ(Run(), kRunFinished);
+    ASSERT_EQ(host_.messages.size(), GetParam().questions);
+    for (const RecordedMessage& message : host_.messages) {
+        EXPECT_EQ(message.kind, RecordedMessage::Kind::kQuestion);
+        EXPECT_EQ(message.text, "同一ファイルが存在します。上書きしますか?\r\nFilename : a.jpg");
+    }
+    EXPECT_EQ(ReadText(dst() + "/a.jpg") != "old", GetParam().replaced);
+    EXPECT_TRUE(host_.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RunFolderAskTest,
+                         ::testing::Values(AskRow{"OkTwiceReplaces", {true, true}, 2, true},
+                                           AskRow{"OkThenCancelKeeps", {true, false}, 2, false},
+                                           AskRow{"CancelFirstAsksOnce", {false}, 1, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace nuthumb
