@@ -8,7 +8,7 @@
 #include "engine/load_error.h"
 #include "engine/scaler.h"
 #include "platform/file_io.h"
-#include "tests/engine/bmp_builder.h"
+#include "tests/support/bmp_builder.h"
 #include "tests/engine/image_rows.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/write_limit.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/load_error.h"
-#include "tests/engine/bmp_builder.h"
+#include "tests/support/bmp_builder.h"
 #include "tests/engine/image_rows.h"
 
 namespace nuthumb {

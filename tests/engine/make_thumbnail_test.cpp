@@ -11,7 +11,7 @@
 #include "engine/image.h"
 #include "engine/jpeg_codec.h"
 #include "platform/file_io.h"
-#include "tests/engine/bmp_builder.h"
+#include "tests/support/bmp_builder.h"
 #include "tests/engine/jpeg_fixtures.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"

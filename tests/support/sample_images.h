@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/file_io.h"
-#include "tests/engine/bmp_builder.h"
+#include "tests/support/bmp_builder.h"
 
 namespace nuthumb::test {
 
