@@ -7,5 +7,8 @@ inline constexpr char kLoadFailureMessage[] =
 inline constexpr char kOverwriteQuestion[] = "同一ファイルが存在します。上書きしますか?\r\nFilename : ";
 // Followed by the name, CR LF and the system's reason.
 inline constexpr char kWriteFailureMessage[] = "ファイルを書き込めません。\r\nFilename : ";
+// A source folder that exists but cannot be listed; followed by the folder, CR LF
+// and the system's reason. Front ends show it instead of the no-file result.
+inline constexpr char kFolderReadFailureMessage[] = "読込み元フォルダを読み込めません。\r\nFilename : ";
 
 }  // namespace nuthumb
