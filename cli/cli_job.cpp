@@ -1,6 +1,9 @@
 #include "cli/cli_job.h"
 
+#include <iostream>
+
 #include "platform/executable_path.h"
+#include "platform/file_io.h"
 #include "platform/path_util.h"
 #include "settings/dialog_settings.h"
 #include "settings/form_settings.h"
@@ -19,7 +22,8 @@ std::string DefaultSettingsPath() {
 }
 
 bool UsesSettingsFile(const CliOptions& options) {
-    return !options.src_dir.has_value() || options.settings_path.has_value();
+    return options.batch || options.settings_path.has_value() ||
+           (!options.src_dir.has_value() && !options.batch_file.has_value());
 }
 
 CliJob ResolveJob(const CliOptions& options, const std::string& settings_path) {
@@ -50,7 +54,26 @@ CliJob ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.convert_only) job.resize_flag = 0;
     if (options.overwrite_mode) job.overwrite_mode = *options.overwrite_mode;
     if (options.report_load_errors) job.report_load_errors = true;
+    job.settings_path = settings_path;
     return job;
+}
+
+std::optional<CliJob> LoadJob(const CliOptions& options) {
+    try {
+        std::string settings_path;
+        if (UsesSettingsFile(options)) {
+            settings_path = options.settings_path ? *options.settings_path : DefaultSettingsPath();
+            // A named file that is not there is a typing error, not a request for defaults.
+            if (options.settings_path && !FileExists(settings_path)) {
+                std::cerr << "nuthumb-cli: settings file not found: " << settings_path << "\n";
+                return std::nullopt;
+            }
+        }
+        return ResolveJob(options, settings_path);
+    } catch (const IoError& error) {
+        std::cerr << "nuthumb-cli: " << error.what() << "\n";
+        return std::nullopt;
+    }
 }
 
 }  // namespace nuthumb

@@ -9,7 +9,6 @@
 #include "engine/drive_root.h"
 #include "engine/error_list_file.h"
 #include "engine/run_folder.h"
-#include "platform/file_io.h"
 
 namespace nuthumb {
 namespace {
@@ -32,22 +31,9 @@ int ExitStatusOf(int result, std::size_t failed_files) {
 }  // namespace
 
 int RunJob(const CliOptions& options) {
-    CliJob job;
-    try {
-        std::string settings_path;
-        if (UsesSettingsFile(options)) {
-            settings_path = options.settings_path ? *options.settings_path : DefaultSettingsPath();
-            // A named file that is not there is a typing error, not a request for defaults.
-            if (options.settings_path && !FileExists(settings_path)) {
-                std::cerr << "nuthumb-cli: settings file not found: " << settings_path << "\n";
-                return kExitUsage;
-            }
-        }
-        job = ResolveJob(options, settings_path);
-    } catch (const IoError& error) {
-        std::cerr << "nuthumb-cli: " << error.what() << "\n";
-        return kExitUsage;
-    }
+    const std::optional<CliJob> loaded = LoadJob(options);
+    if (!loaded) return kExitUsage;
+    const CliJob& job = *loaded;
 
     CliHost host(job.overwrite_mode, job.report_load_errors, !options.quiet);
     if (!CheckFolders(host, job.src_dir, job.dst_dir, 1)) return kExitUsage;

@@ -5,10 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace nuthumb::test {
@@ -84,6 +87,25 @@ private:
     pid_t pid_ = -1;
     bool waited_ = false;
 };
+
+// True once the process has its own SIGINT handler, so the signal cannot kill it.
+inline bool CatchesSigint(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
+    return false;
+}
+
+// Sends SIGINT (a Ctrl-C) as soon as the process catches it; false when it did
+// not within 20 s.
+inline bool InterruptWhenCaught(pid_t pid) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!CatchesSigint(pid)) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return ::kill(pid, SIGINT) == 0;
+}
 
 inline CliOutcome RunCli(const std::vector<std::string>& args, const std::string& output_dir) {
     return CliProcess(args, output_dir).Wait();
