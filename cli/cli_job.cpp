@@ -2,12 +2,11 @@
 
 #include <iostream>
 
-#include "platform/executable_path.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
+#include "platform/program_folder.h"
 #include "settings/dialog_settings.h"
 #include "settings/form_settings.h"
-#include "settings/settings_path.h"
 
 namespace nuthumb {
 namespace {
@@ -18,7 +17,7 @@ std::string FormatOfItem(std::int32_t item) { return item == 0 ? "bmp" : "jpg"; 
 }  // namespace
 
 std::string DefaultSettingsPath() {
-    return SettingsPathFor(JoinPath(DirectoryPart(ExecutablePath()), "nuthumb"));
+    return JoinPath(ProgramFolder(), "nuthumb.ini");
 }
 
 bool UsesSettingsFile(const CliOptions& options) {

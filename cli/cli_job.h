@@ -20,8 +20,9 @@ struct CliJob {
     std::string settings_path;  // the settings file the job was read from; empty for none
 };
 
-// The settings file used when no folders are given: the window program's, beside
-// this executable.
+// The settings file used when no folders are given: the window program's
+// "nuthumb.ini", in the folder where the programs keep their files (beside this
+// executable while that folder can be written, else the user's configuration folder).
 std::string DefaultSettingsPath();
 
 // Whether the job takes its missing values from a settings file: when it names

@@ -1,13 +1,13 @@
 #include "engine/error_list_file.h"
 
-#include "platform/executable_path.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
+#include "platform/program_folder.h"
 #include "platform/text_codec.h"
 
 namespace nuthumb {
 
-std::string ErrorListFilePath() { return JoinPath(DirectoryPart(ExecutablePath()), "NuThumb.Err"); }
+std::string ErrorListFilePath() { return JoinPath(ProgramFolder(), "NuThumb.Err"); }
 
 std::string ComposeErrorListFile(const std::vector<std::string>& lines) {
     std::string text;

@@ -6,8 +6,9 @@
 
 namespace nuthumb {
 
-// The executable's folder + "/NuThumb.Err". Throws IoError when the program's own
-// path cannot be found.
+// "NuThumb.Err" in the program's folder for its own files, the settings file's
+// folder (platform/program_folder.h). Throws IoError when the program's own path
+// cannot be found.
 std::string ErrorListFilePath();
 
 // The file's bytes: every line followed by CR LF (the last one too), in CP932;
