@@ -4,6 +4,7 @@
 #include "platform/path_util.h"
 #include "settings/dialog_settings.h"
 #include "settings/form_settings.h"
+#include "settings/settings_readable.h"
 #include "settings/settings_path.h"
 
 namespace nuthumb {
@@ -25,6 +26,9 @@ bool UsesSettingsFile(const CliOptions& options) {
 CliJob ResolveJob(const CliOptions& options, const std::string& settings_path) {
     CliJob job;
     if (UsesSettingsFile(options)) {
+        // A file named on the command line must be there; the one beside the program
+        // may be missing, which means the defaults.
+        CheckSettingsReadable(settings_path, options.settings_path.has_value());
         const FormSettings form = LoadFormSettings(settings_path);
         const DialogSettings dialog = LoadDialogSettings(settings_path);
         job.src_dir = form.src_dir;
