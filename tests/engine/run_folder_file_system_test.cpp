@@ -89,7 +89,13 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const std::string& out) { fs::create_symlink("/dev/null", out + "/a.jpg"); },
                   nullptr, "it is a character device, not a regular file"},
         TargetRow{"Folder", [](const std::string& out) { fs::create_directory(out + "/a.jpg"); },
-                  nullptr, "it is a folder, not a regular file"}),
+                  nullptr, "it is a folder, not a regular file"},
+        TargetRow{"LinkLoop",
+                  [](const std::string& out) {
+                      fs::create_symlink("b.jpg", out + "/a.jpg");
+                      fs::create_symlink("a.jpg", out + "/b.jpg");
+                  },
+                  nullptr, "Too many levels of symbolic links"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RunFolderFileSystemTest, NamesUpToTheFileSystemsLimitAreWrittenLongerOnesFailCleanly) {

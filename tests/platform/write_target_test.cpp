@@ -1,7 +1,7 @@
-// Writes through links, and the things that are never replaced by a file.
+// Writes through links and straight into streams. (What a write refuses is
+// tested through RunFolder, with the messages the user sees.)
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,56 +46,6 @@ TEST(WriteTarget, LinksAreFollowedToTheFileTheyNameAndStayLinks) {
     EXPECT_EQ(NamesIn(d + "/b"), std::set<std::string>{"second"});
     EXPECT_EQ(NamesIn(d + "/c"), (std::set<std::string>{"dangling", "new.txt", "real.txt"}));
 }
-
-// A path the write must refuse, made in a fresh folder, and the reason it gives.
-struct RefusedRow {
-    const char* name;
-    std::function<void(const std::string& path)> make;
-    const char* reason;
-    friend void PrintTo(const RefusedRow& row, std::ostream* os) { *os << row.name; }
-};
-
-class WriteRefused : public ::testing::TestWithParam<RefusedRow> {};
-
-TEST_P(WriteRefused, ThrowsNamingThePathAndLeavesItAsItWas) {
-    TempDir dir;
-    const std::string path = dir.path() + "/target";
-    GetParam().make(path);
-    const auto before = NamesIn(dir.path());
-    const auto type = fs::symlink_status(path).type();
-    try {
-        WriteFileAtomic(path, std::string_view("bytes"));
-        FAIL() << "expected IoError";
-    } catch (const IoError& e) {
-        EXPECT_NE(std::string(e.what()).find(path + ": " + GetParam().reason), std::string::npos) << e.what();
-    }
-    EXPECT_EQ(NamesIn(dir.path()), before);
-    EXPECT_EQ(fs::symlink_status(path).type(), type);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, WriteRefused,
-    ::testing::Values(
-        RefusedRow{"Folder", [](const std::string& p) { fs::create_directory(p); },
-                   "it is a folder, not a regular file"},
-        RefusedRow{"Fifo", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); },
-                   "it is a FIFO, not a regular file"},
-        RefusedRow{"LinkToFifo",
-                   [](const std::string& p) {
-                       ::mkfifo((p + ".fifo").c_str(), 0600);
-                       fs::create_symlink(p + ".fifo", p);
-                   },
-                   "it is a FIFO, not a regular file"},
-        RefusedRow{"LinkToCharacterDevice",
-                   [](const std::string& p) { fs::create_symlink("/dev/null", p); },
-                   "it is a character device, not a regular file"},
-        RefusedRow{"LinkLoop",
-                   [](const std::string& p) {
-                       fs::create_symlink(p + ".b", p);
-                       fs::create_symlink(p, p + ".b");
-                   },
-                   "Too many levels of symbolic links"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WriteFileOrDevice, StreamsAreWrittenDirectlyOthersReplaced) {
     TempDir dir;
