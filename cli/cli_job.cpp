@@ -7,6 +7,7 @@
 #include "platform/program_folder.h"
 #include "settings/dialog_settings.h"
 #include "settings/form_settings.h"
+#include "settings/settings_readable.h"
 
 namespace nuthumb {
 namespace {
@@ -28,6 +29,9 @@ bool UsesSettingsFile(const CliOptions& options) {
 CliJob ResolveJob(const CliOptions& options, const std::string& settings_path) {
     CliJob job;
     if (UsesSettingsFile(options)) {
+        // A file named on the command line must be there; the one beside the program
+        // may be missing, which means the defaults.
+        CheckSettingsReadable(settings_path, options.settings_path.has_value());
         const FormSettings form = LoadFormSettings(settings_path);
         const DialogSettings dialog = LoadDialogSettings(settings_path);
         job.src_dir = form.src_dir;
@@ -60,14 +64,8 @@ CliJob ResolveJob(const CliOptions& options, const std::string& settings_path) {
 std::optional<CliJob> LoadJob(const CliOptions& options) {
     try {
         std::string settings_path;
-        if (UsesSettingsFile(options)) {
+        if (UsesSettingsFile(options))
             settings_path = options.settings_path ? *options.settings_path : DefaultSettingsPath();
-            // A named file that is not there is a typing error, not a request for defaults.
-            if (options.settings_path && !FileExists(settings_path)) {
-                std::cerr << "nuthumb-cli: settings file not found: " << settings_path << "\n";
-                return std::nullopt;
-            }
-        }
         return ResolveJob(options, settings_path);
     } catch (const IoError& error) {
         std::cerr << "nuthumb-cli: " << error.what() << "\n";

@@ -31,8 +31,8 @@ bool UsesSettingsFile(const CliOptions& options);
 
 // The job: command-line values first, then (in settings-file mode) the file's,
 // then the defaults. Folder texts are returned as given; the caller checks them
-// and applies the drive-root rule. Throws IoError when the settings file cannot
-// be read.
+// and applies the drive-root rule. Throws IoError when the settings file exists
+// but cannot be read, or when a file named by --settings is missing.
 CliJob ResolveJob(const CliOptions& options, const std::string& settings_path);
 
 // ResolveJob on the settings file the options name (the default one when they

@@ -16,11 +16,13 @@ const std::map<std::string, int> kOverwriteNames{{"never", 0}, {"always", 1}, {"
 const char* const kFooter =
     "With no folders on the command line the job comes from the settings file\n"
     "(nuthumb.ini beside this program, or the --settings file); values given on the\n"
-    "command line win. The settings file is only read, never written.\n"
+    "command line win. The settings file is only read, never written; one that\n"
+    "exists but cannot be read is refused.\n"
     "\n"
     "Exit status: 0 finished with no failed file, 1 finished with failed files (or\n"
-    "the --error-list file could not be written), 2 usage error or folder check\n"
-    "failed, 3 no source file found, 130 cancelled (Ctrl-C).\n"
+    "the --error-list file or stdout could not be written), 2 usage error, folder\n"
+    "check failed, or settings file or source folder unreadable, 3 no source file\n"
+    "found, 130 cancelled (Ctrl-C).\n"
     "\n"
     "--batch runs the batch list stored in the settings file, --batch-file FILE the\n"
     "batch entries of FILE (one per line, UTF-8 or CP932); each log line goes to\n"
@@ -83,7 +85,8 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
                  "report each file that fails to load as soon as it fails");
     auto* error_list_opt = app.add_option(
         "--error-list", error_list,
-        "write the list of failed files there, in the error-list file's format")->type_name("FILE");
+        "write the list of failed files there, in the error-list file's format ('-' for "
+        "standard output)")->type_name("FILE");
     auto* settings_opt = app.add_option(
         "--settings", settings,
         "take every value not given on the command line from this settings file")->type_name("FILE");

@@ -1,5 +1,6 @@
 // nuthumb-cli: one folder run or a batch through the engine, for scripts and for
 // machines without a display.
+#include <csignal>
 #include <variant>
 
 #include "cli/cli_options.h"
@@ -10,6 +11,9 @@
 int main(int argc, char** argv) {
     using namespace nuthumb;
     InstallInterruptHandler();
+    // A reader that goes away (| head -1) makes writes fail with EPIPE, which is
+    // reported, instead of killing the program before it has written its files.
+    std::signal(SIGPIPE, SIG_IGN);
     const auto parsed = ParseCommandLine(argc, argv);
     if (const auto* exit = std::get_if<CliExit>(&parsed)) return exit->status;
     const auto& options = std::get<CliOptions>(parsed);

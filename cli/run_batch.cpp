@@ -1,6 +1,5 @@
 #include "cli/run_batch.h"
 
-#include <csignal>
 #include <iostream>
 
 #include "batch/batch_run.h"
@@ -8,9 +7,9 @@
 #include "cli/batch_file.h"
 #include "cli/cli_host.h"
 #include "cli/cli_job.h"
+#include "cli/error_list_output.h"
 #include "cli/exit_status.h"
 #include "cli/interrupt.h"
-#include "engine/error_list_file.h"
 #include "platform/file_io.h"
 
 namespace nuthumb {
@@ -60,10 +59,6 @@ int ExitStatusOf(const BatchOutcome& outcome) {
 }  // namespace
 
 int RunBatchCommand(const CliOptions& options) {
-    // The log goes to stdout during the run: a reader that stops early must not
-    // end the batch before the --error-list file is written.
-    std::signal(SIGPIPE, SIG_IGN);
-
     const std::optional<CliJob> job = LoadJob(options);
     if (!job) return kExitUsage;
     std::optional<std::vector<std::string>> entries = BatchEntries(options, *job);
@@ -75,7 +70,7 @@ int RunBatchCommand(const CliOptions& options) {
 
     int status = ExitStatusOf(outcome);
     if (options.error_list_path) {
-        if (auto reason = WriteErrorListFile(*options.error_list_path, host.ErrorLines())) {
+        if (auto reason = WriteErrorListOutput(*options.error_list_path, host.ErrorLines())) {
             std::cerr << "nuthumb-cli: cannot write the error list: " << *reason << "\n";
             if (status == kExitFinished) status = kExitFailedFiles;
         }

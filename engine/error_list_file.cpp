@@ -1,5 +1,6 @@
 #include "engine/error_list_file.h"
 
+#include "platform/direct_write.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
 #include "platform/program_folder.h"
@@ -19,7 +20,7 @@ std::string ComposeErrorListFile(const std::vector<std::string>& lines) {
 std::optional<std::string> WriteErrorListFile(const std::string& path,
                                               const std::vector<std::string>& lines) {
     try {
-        WriteFileAtomic(path, std::string_view(ComposeErrorListFile(lines)));
+        WriteFileOrDevice(path, std::string_view(ComposeErrorListFile(lines)));
         return std::nullopt;
     } catch (const IoError& error) {
         return std::string(error.what());

@@ -16,7 +16,8 @@ std::string ErrorListFilePath();
 // byte-order mark, so that no path is lost.
 std::string ComposeErrorListFile(const std::vector<std::string>& lines);
 
-// Creates or replaces the file through a temporary file and a rename. Returns the
+// Creates or replaces the file through a temporary file and a rename (links
+// followed); a terminal, a FIFO or /dev/null is written directly. Returns the
 // reason (naming the path) when it cannot be written, in which case an existing
 // file is unchanged; std::nullopt on success.
 std::optional<std::string> WriteErrorListFile(const std::string& path,

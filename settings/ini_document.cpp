@@ -141,6 +141,8 @@ IniDocument::IniDocument(std::vector<std::uint8_t> bytes)
     : bytes_(std::move(bytes)), encoding_(DetectIniEncoding(Text())) {}
 
 IniDocument IniDocument::ReadOrEmpty(const std::string& path) {
+    // Only a regular file is read: opening a FIFO would wait for a writer forever.
+    if (!FileExists(path)) return IniDocument({});
     try {
         return IniDocument(ReadWholeFile(path));
     } catch (const IoError&) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -16,9 +17,10 @@
 
 namespace nuthumb::test {
 
-// In a forked child: becomes nuthumb-cli with `args`; never returns.
-[[noreturn]] inline void ExecCli(std::vector<std::string> args) {
-    args.insert(args.begin(), NUTHUMB_CLI_PATH);
+// In a forked child: becomes nuthumb-cli (or a copy of it at `program`) with
+// `args`; never returns.
+[[noreturn]] inline void ExecCli(std::vector<std::string> args, const std::string& program = NUTHUMB_CLI_PATH) {
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -37,9 +39,15 @@ struct CliOutcome {
     std::string out, err;
 };
 
+// How to start the child beyond its arguments.
+struct CliLaunch {
+    std::string program = NUTHUMB_CLI_PATH;
+    std::function<void()> in_child;  // runs in the child just before exec (privileges, stdout)
+};
+
 class CliProcess {
 public:
-    CliProcess(const std::vector<std::string>& args, const std::string& output_dir)
+    CliProcess(const std::vector<std::string>& args, const std::string& output_dir, const CliLaunch& launch = {})
         : out_path_(output_dir + "/cli.out"), err_path_(output_dir + "/cli.err") {
         pid_ = ::fork();
         if (pid_ < 0) throw std::runtime_error("fork failed");
@@ -48,7 +56,8 @@ public:
             Redirect("/dev/null", O_RDONLY, STDIN_FILENO);
             Redirect(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
             Redirect(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
-            ExecCli(args);
+            if (launch.in_child) launch.in_child();
+            ExecCli(args, launch.program);
         }
     }
     CliProcess(const CliProcess&) = delete;
@@ -107,8 +116,9 @@ inline bool InterruptWhenCaught(pid_t pid) {
     return ::kill(pid, SIGINT) == 0;
 }
 
-inline CliOutcome RunCli(const std::vector<std::string>& args, const std::string& output_dir) {
-    return CliProcess(args, output_dir).Wait();
+inline CliOutcome RunCli(const std::vector<std::string>& args, const std::string& output_dir,
+                         const CliLaunch& launch = {}) {
+    return CliProcess(args, output_dir, launch).Wait();
 }
 
 }  // namespace nuthumb::test

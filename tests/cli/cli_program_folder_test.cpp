@@ -32,7 +32,7 @@ protected:
     // Runs the copied program as an unprivileged user with `config_home` as
     // XDG_CONFIG_HOME (unset when empty); returns its exit status.
     int RunInstalled(const std::string& config_home) {
-        const test::ChildOutcome outcome = test::RunUnprivileged([&] {
+        const std::optional<std::string> status = test::RunUnprivileged([&] {
             ::setenv("HOME", (root() + "/home").c_str(), 1);
             if (config_home.empty())
                 ::unsetenv("XDG_CONFIG_HOME");
@@ -49,8 +49,8 @@ protected:
             ::waitpid(pid, &raw, 0);
             return std::to_string(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
         });
-        if (!outcome.ran) return -2;
-        return std::stoi(outcome.out);
+        if (!status) return -2;
+        return std::stoi(*status);
     }
 };
 

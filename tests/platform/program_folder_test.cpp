@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_F(ProgramFolderTest, BesideAWritableProgramElseInTheUsersConfigFolder) {
-    const test::ChildOutcome outcome = test::RunUnprivileged([&] {
+    const std::optional<std::string> seen = test::RunUnprivileged([&] {
         std::string seen;
         ::setenv("HOME", Path("home").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", Path("home/cfg").c_str(), 1);
@@ -45,11 +45,11 @@ TEST_F(ProgramFolderTest, BesideAWritableProgramElseInTheUsersConfigFolder) {
         seen += ProgramFolderFor(Path("ro/nuthumb")) + "\n";
         return seen;
     });
-    if (!outcome.ran) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    if (!seen) GTEST_SKIP() << "cannot run as an unprivileged user here";
 
     const std::string beside_config = Path("home/cfg/nuthumb");
     const std::string home_config = Path("home/.config/nuthumb");
-    EXPECT_EQ(outcome.out, Path("rw") + "\n" + beside_config + "\n" + home_config + "\n" +
+    EXPECT_EQ(*seen, Path("rw") + "\n" + beside_config + "\n" + home_config + "\n" +
                                home_config + "\n");
     // Created on the way, for this user alone; nothing beside the read-only program.
     EXPECT_EQ(ModeOf(beside_config), fs::perms(0700));
