@@ -117,7 +117,6 @@ std::string UnescapeBytes(std::string_view text) {
     return out;
 }
 
-bool IsCp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 bool IsCp932Trail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 }  // namespace
@@ -210,12 +209,17 @@ std::size_t Utf8PrefixLength(std::string_view text, std::size_t limit) {
     return i;
 }
 
+bool IsCp932Lead(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+}
+
 std::size_t Cp932PrefixLength(std::string_view bytes, std::size_t limit) {
     if (bytes.size() <= limit) return bytes.size();
     // Lead bytes can also be trail bytes, so walk forward from the start.
     std::size_t i = 0;
     while (i < limit) {
-        const bool pair = IsCp932Lead(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() &&
+        const bool pair = IsCp932Lead(bytes[i]) && i + 1 < bytes.size() &&
                           IsCp932Trail(static_cast<unsigned char>(bytes[i + 1]));
         const std::size_t len = pair ? 2 : 1;
         if (i + len > limit) break;

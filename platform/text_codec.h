@@ -39,6 +39,10 @@ std::string EncodeUtf8(std::string_view text);
 // beyond U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
+// True for a byte that starts a two-byte CP932 character (it may also be the
+// second byte of one).
+bool IsCp932Lead(char c);
+
 // Length of the longest prefix of at most `limit` bytes that does not cut a
 // character in half, for UTF-8 or for CP932 bytes. A byte that is no character
 // counts on its own, so damaged text is never cut to nothing.

@@ -4,7 +4,6 @@
 #include <fstream>
 
 #include "engine/can_write_target.h"
-#include "engine/target_decision.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -71,30 +70,6 @@ TEST(CanWriteTargetLiveModeTest, ReadsTheModeAtEachDecision) {
     host.overwrite_mode = 1;
     EXPECT_TRUE(CanWriteTarget(host, dir.path() + "/a.JPG", "jpg"));
 }
-
-struct FinalNameRow {
-    const char* name;
-    const char* path;
-    const char* format;
-    const char* final_path;
-};
-
-class FinalTargetNameTest : public ::testing::TestWithParam<FinalNameRow> {};
-
-TEST_P(FinalTargetNameTest, KeepsAnExtensionThatNamesTheFormat) {
-    EXPECT_EQ(FinalTargetName(GetParam().path, GetParam().format), GetParam().final_path);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FinalTargetNameTest,
-    ::testing::Values(FinalNameRow{"UpperJpgForJpeg", "/d/photo.JPG", "jpg", "/d/photo.JPG"},
-                      FinalNameRow{"MixedBmpForBitmap", "/d/photo.Bmp", "bmp", "/d/photo.Bmp"},
-                      FinalNameRow{"UpperBmpForJpeg", "/d/photo.BMP", "jpg", "/d/photo.jpg"},
-                      FinalNameRow{"UpperJpgForBitmap", "/d/a.b.JPG", "bmp", "/d/a.b.bmp"},
-                      FinalNameRow{"AnyOtherFormatTextIsJpeg", "/d/photo.JPG", "BMP", "/d/photo.JPG"},
-                      FinalNameRow{"JpegIsNotJpg", "/d/photo.JPEG", "jpg", "/d/photo.jpg"},
-                      FinalNameRow{"NoExtension", "/d.x/photo", "bmp", "/d.x/photo.bmp"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nuthumb

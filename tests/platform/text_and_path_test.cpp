@@ -24,19 +24,6 @@ TEST(TextCodec, UnrepresentableOrInvalidTextIsRefusedNotReplaced) {
     EXPECT_FALSE(EncodeCp932("\xFF"));               // not UTF-8
 }
 
-class OneWayCharacter : public testing::TestWithParam<test::OneWayCharacter> {};
-
-TEST_P(OneWayCharacter, IsRefusedWhileItsPartnerStaysCp932) {
-    const test::OneWayCharacter& c = GetParam();
-    EXPECT_FALSE(EncodeCp932("写真" + c.text + "2020"));
-    EXPECT_NE(DecodeCp932(c.bytes), c.text) << "not one-way: the table is wrong";
-    // The character those bytes do stand for goes out as them.
-    EXPECT_EQ(EncodeCp932(DecodeCp932(c.bytes)), c.bytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, OneWayCharacter, testing::ValuesIn(test::OneWayCp932Characters()),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 struct UndecodableRow {
     const char* name;
     bool cp932;  // else UTF-8

@@ -96,12 +96,6 @@ TEST(SettingsFileRead, IntegersAndFlagsUseTheRulesWithEmptyAsDefault) {
 
 // ---- The 2047-byte read limit, counted in the file's bytes ----
 
-std::string RepeatedEscape(unsigned char byte, std::size_t count) {
-    std::string out;
-    for (std::size_t i = 0; i < count; ++i) out += test::Esc(byte);
-    return out;
-}
-
 struct LimitRow {
     const char* name;
     std::string stored;    // bytes after "K="
@@ -130,9 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         // "日" in UTF-8 is three bytes: 2045..2047 straddles, 2044..2046 fits.
         LimitRow{"Utf8Straddling", std::string(2045, 'a') + std::string(kNihonUtf8), std::string(2045, 'a')},
         LimitRow{"Utf8EndingAtTheLimit", std::string(2044, 'a') + std::string(kNihonUtf8),
-                 std::string(2044, 'a') + "\xE6\x97\xA5"},
-        // Bytes that are no character count one each: never cut to nothing.
-        LimitRow{"UndecodableBytes", std::string(3000, '\x80'), RepeatedEscape(0x80, 2047)}),
+                 std::string(2044, 'a') + "\xE6\x97\xA5"}),
     [](const testing::TestParamInfo<LimitRow>& info) { return std::string(info.param.name); });
 
 // ---- Writing: the file before, one write, the exact bytes after ----
@@ -207,9 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "\xEF\xBB\xBF[SYSTEM]\r\nA=\xE6\x97\xA5\r\nB=caf\xE9\r\n"},
         // C3 A9 would read back as "ﾃｩ" in CP932 and "é" in UTF-8: the escapes stay.
         WriteRow{"EscapesThatWouldFormACharacterStayEscapes", kMissing, "A", kJoiningEscapes,
-                 "\xEF\xBB\xBF[SYSTEM]\r\nA=" + kJoiningEscapes + "\r\n"},
-        WriteRow{"UnchangedValueKeepsItsBytesAndLineEnd", "[SYSTEM]\nA=\xED\x40\nB=1\n", "A", "纊",
-                 "[SYSTEM]\nA=\xED\x40\nB=1\n"}),
+                 "\xEF\xBB\xBF[SYSTEM]\r\nA=" + kJoiningEscapes + "\r\n"}),
     [](const testing::TestParamInfo<WriteRow>& info) { return std::string(info.param.name); });
 
 TEST(SettingsFileWrite, IntegersInDecimalAndFlagsAsOneOrZero) {

@@ -190,54 +190,38 @@ const std::string kHandEdited =
     "Size=50\r\nOption=0\r\nReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=1\r\n"
     "Script1=\"a\"\r\nScript2=\"\xFD\"\r\nScript3=\"\x85\x40\"\r\nScript4=\"z\"\r\nScript5=\r\n";
 
-struct Loaded {
-    FormSettings form;
-    std::vector<std::string> list;
-};
-
-Loaded LoadHandEdited(const std::string& path, PlaceableWindow& window) {
+TEST(UndecodableText, ReadsAsEscapesAndKeepsItsBytesAtExitAndInUtf8) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
     PlantFile(path, kHandEdited);
+    FakeWindow window(429, 449, 1024, 768);
     LoadWindowPosition(path, window);
-    Loaded loaded{LoadFormSettings(path), {}};
-    ReadListFromIni(path, "SYSTEM", "Script", loaded.list);
-    return loaded;
-}
-
-TEST(UndecodableText, ReadsAsEscapesAndAnUnchangedExitKeepsEveryByte) {
-    TempDir dir;
-    const std::string path = dir.path() + "/NuThumb.ini";
-    FakeWindow window(429, 449, 1024, 768);
-    const Loaded loaded = LoadHandEdited(path, window);
-    EXPECT_EQ(loaded.form.src_dir, "/home/caf" + Esc(0xE9));
-    EXPECT_EQ(loaded.form.dst_dir, "日本/" + Esc(0x80));
-    EXPECT_EQ(loaded.form.file_head, "纊");
-    EXPECT_EQ(loaded.list, (std::vector<std::string>{"\"a\"", "\"" + Esc(0xFD) + "\"",
-                                                     "\"" + Esc(0x85) + "@\"", "\"z\""}));
-    SaveAtExit(path, LoadDialogSettings(path), window, loaded.form, loaded.list);
+    FormSettings form = LoadFormSettings(path);
+    EXPECT_EQ(form.src_dir, "/home/caf" + Esc(0xE9));
+    EXPECT_EQ(form.dst_dir, "日本/" + Esc(0x80));
+    EXPECT_EQ(form.file_head, "纊");
+    std::vector<std::string> list;
+    ReadListFromIni(path, "SYSTEM", "Script", list);
+    EXPECT_EQ(list, (std::vector<std::string>{"\"a\"", "\"" + Esc(0xFD) + "\"", "\"" + Esc(0x85) + "@\"",
+                                              "\"z\""}));
+    SaveAtExit(path, LoadDialogSettings(path), window, form, list);
     EXPECT_EQ(FileBytes(path), kHandEdited);
-}
 
-TEST(UndecodableText, KeepsItsBytesWhenTheFileTurnsUtf8) {
-    TempDir dir;
-    const std::string path = dir.path() + "/NuThumb.ini";
-    FakeWindow window(429, 449, 1024, 768);
-    Loaded loaded = LoadHandEdited(path, window);
-    loaded.form.file_end = "〜";        // CP932 cannot give it back: the file becomes UTF-8
-    loaded.list.erase(loaded.list.begin());  // the other entries move up one key
-    SaveAtExit(path, LoadDialogSettings(path), window, loaded.form, loaded.list);
-
+    form.file_end = "〜";        // CP932 cannot give it back: the file becomes UTF-8
+    list.erase(list.begin());    // the other entries move up one key
+    SaveAtExit(path, LoadDialogSettings(path), window, form, list);
     const std::string after = FileBytes(path);
     EXPECT_TRUE(after.starts_with(kUtf8Bom));
     for (const std::string line : {"SrcDir=/home/caf\xE9\r\n", "DstDir=日本/\x80\r\n", "FileHead=纊\r\n",
                                    "FileEnd=〜\r\n", "Script1=\"\xFD\"\r\n", "Script2=\"\x85@\"\r\n"})
         EXPECT_NE(after.find(line), std::string::npos) << line;
     const FormSettings back = LoadFormSettings(path);
-    EXPECT_EQ(back.src_dir, loaded.form.src_dir);
-    EXPECT_EQ(back.dst_dir, loaded.form.dst_dir);
+    EXPECT_EQ(back.src_dir, form.src_dir);
+    EXPECT_EQ(back.dst_dir, form.dst_dir);
     EXPECT_EQ(back.file_end, "〜");
-    std::vector<std::string> list;
-    ReadListFromIni(path, "SYSTEM", "Script", list);
-    EXPECT_EQ(list, loaded.list);
+    std::vector<std::string> list_back;
+    ReadListFromIni(path, "SYSTEM", "Script", list_back);
+    EXPECT_EQ(list_back, list);
 }
 
 // ---- Window position ----
