@@ -1,6 +1,5 @@
 #include "cli/batch_file.h"
 
-#include <optional>
 #include <string_view>
 
 #include "batch/comma_text.h"
@@ -10,23 +9,23 @@
 namespace nuthumb {
 namespace {
 
-std::optional<std::string> DecodeText(std::string_view bytes) {
+// Bytes that decode to nothing travel as escapes, like those of a settings file.
+std::string DecodeText(std::string_view bytes) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
     if (IsValidUtf8(bytes)) return std::string(bytes);
-    return Cp932ToUtf8(bytes);
+    return DecodeCp932(bytes);
 }
 
 }  // namespace
 
 std::vector<std::string> ReadBatchFile(const std::string& path) {
     const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-    const std::optional<std::string> text =
+    const std::string text =
         DecodeText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    if (!text) throw IoError("cannot read " + path + ": neither UTF-8 nor CP932 text");
 
     std::vector<std::string> entries;
-    std::string_view rest = *text;
+    std::string_view rest = text;
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
         std::string_view line = rest.substr(0, end);

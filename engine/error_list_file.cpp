@@ -13,8 +13,8 @@ std::string ErrorListFilePath() { return JoinPath(ProgramFolder(), "NuThumb.Err"
 std::string ComposeErrorListFile(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text.append(line).append("\r\n");
-    if (std::optional<std::string> cp932 = Utf8ToCp932(text)) return std::move(*cp932);
-    return "\xEF\xBB\xBF" + text;
+    if (std::optional<std::string> cp932 = EncodeCp932(text)) return std::move(*cp932);
+    return "\xEF\xBB\xBF" + EncodeUtf8(text);
 }
 
 std::optional<std::string> WriteErrorListFile(const std::string& path,

@@ -12,8 +12,9 @@ namespace nuthumb {
 std::string ErrorListFilePath();
 
 // The file's bytes: every line followed by CR LF (the last one too), in CP932;
-// when a line holds a character CP932 lacks, the whole text in UTF-8 behind a
-// byte-order mark, so that no path is lost.
+// when CP932 cannot give the text back exactly (a character it lacks or maps one
+// way, such as 〜), the whole text in UTF-8 behind a byte-order mark, so that every
+// path names the file it named.
 std::string ComposeErrorListFile(const std::vector<std::string>& lines);
 
 // Creates or replaces the file through a temporary file and a rename (links
