@@ -1,10 +1,13 @@
 #include "cli/cli_job.h"
 
-#include "platform/executable_path.h"
+#include <iostream>
+
+#include "platform/file_io.h"
 #include "platform/path_util.h"
+#include "platform/program_folder.h"
 #include "settings/dialog_settings.h"
 #include "settings/form_settings.h"
-#include "settings/settings_path.h"
+#include "settings/settings_readable.h"
 
 namespace nuthumb {
 namespace {
@@ -15,16 +18,20 @@ std::string FormatOfItem(std::int32_t item) { return item == 0 ? "bmp" : "jpg"; 
 }  // namespace
 
 std::string DefaultSettingsPath() {
-    return SettingsPathFor(JoinPath(DirectoryPart(ExecutablePath()), "nuthumb"));
+    return JoinPath(ProgramFolder(), "nuthumb.ini");
 }
 
 bool UsesSettingsFile(const CliOptions& options) {
-    return !options.src_dir.has_value() || options.settings_path.has_value();
+    return options.batch || options.settings_path.has_value() ||
+           (!options.src_dir.has_value() && !options.batch_file.has_value());
 }
 
 CliJob ResolveJob(const CliOptions& options, const std::string& settings_path) {
     CliJob job;
     if (UsesSettingsFile(options)) {
+        // A file named on the command line must be there; the one beside the program
+        // may be missing, which means the defaults.
+        CheckSettingsReadable(settings_path, options.settings_path.has_value());
         const FormSettings form = LoadFormSettings(settings_path);
         const DialogSettings dialog = LoadDialogSettings(settings_path);
         job.src_dir = form.src_dir;
@@ -50,7 +57,20 @@ CliJob ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.convert_only) job.resize_flag = 0;
     if (options.overwrite_mode) job.overwrite_mode = *options.overwrite_mode;
     if (options.report_load_errors) job.report_load_errors = true;
+    job.settings_path = settings_path;
     return job;
+}
+
+std::optional<CliJob> LoadJob(const CliOptions& options) {
+    try {
+        std::string settings_path;
+        if (UsesSettingsFile(options))
+            settings_path = options.settings_path ? *options.settings_path : DefaultSettingsPath();
+        return ResolveJob(options, settings_path);
+    } catch (const IoError& error) {
+        std::cerr << "nuthumb-cli: " << error.what() << "\n";
+        return std::nullopt;
+    }
 }
 
 }  // namespace nuthumb

@@ -16,22 +16,44 @@ const std::map<std::string, int> kOverwriteNames{{"never", 0}, {"always", 1}, {"
 const char* const kFooter =
     "With no folders on the command line the job comes from the settings file\n"
     "(nuthumb.ini beside this program, or the --settings file); values given on the\n"
-    "command line win. The settings file is only read, never written.\n"
+    "command line win. The settings file is only read, never written; one that\n"
+    "exists but cannot be read is refused.\n"
     "\n"
     "Exit status: 0 finished with no failed file, 1 finished with failed files (or\n"
-    "the --error-list file could not be written), 2 usage error or folder check\n"
-    "failed, 3 no source file found, 130 cancelled (Ctrl-C).";
+    "the --error-list file or stdout could not be written), 2 usage error, folder\n"
+    "check failed, or settings file or source folder unreadable, 3 no source file\n"
+    "found, 130 cancelled (Ctrl-C).\n"
+    "\n"
+    "--batch runs the batch list stored in the settings file, --batch-file FILE the\n"
+    "batch entries of FILE (one per line, UTF-8 or CP932); each log line goes to\n"
+    "stdout as it is written. Exit status of a batch: 0 every entry finished with no\n"
+    "failed file, 1 an entry had a data error, failed its folder check, found no\n"
+    "source file or had failed files (or the --error-list file could not be written),\n"
+    "2 usage error, 130 cancelled.";
 
 // A choice check whose list the help already shows in the type name.
 CLI::Validator OneOf(std::vector<std::string> choices) {
     return CLI::IsMember(std::move(choices)).description("");
 }
 
+// Why the batch options cannot be used as given, or nullptr: a batch entry
+// carries its own job, so no option of a single job goes with it.
+const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_file,
+                          std::initializer_list<const CLI::Option*> job_options) {
+    if (batch.count() && batch_file.count()) return "give --batch or --batch-file, not both";
+    if (!batch.count() && !batch_file.count()) return nullptr;
+    for (const CLI::Option* option : job_options)
+        if (option->count()) return "a batch takes each job from its entries: leave out the folders, --from, --to, "
+                                    "--prefix, --suffix, --size, --basis and --convert-only";
+    return nullptr;
+}
+
 }  // namespace
 
 std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* argv) {
     CliOptions options;
-    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, overwrite, error_list, settings;
+    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, overwrite, error_list, settings,
+        batch_file;
     std::int32_t size = 0;
 
     CLI::App app{"Makes thumbnails of every BMP or JPEG image of SOURCE_DIR in DEST_DIR.",
@@ -54,7 +76,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     auto* basis_opt = app.add_option("--basis", basis, "side that gets the size (default: height)")
                           ->check(OneOf({"height", "width", "larger"}))
                           ->type_name("height|width|larger");
-    app.add_flag("--convert-only", options.convert_only, "no scaling");
+    auto* convert_only_opt = app.add_flag("--convert-only", options.convert_only, "no scaling");
     auto* overwrite_opt =
         app.add_option("--overwrite", overwrite, "existing targets (default: always)")
             ->check(OneOf({"never", "always", "ask"}))
@@ -63,17 +85,28 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
                  "report each file that fails to load as soon as it fails");
     auto* error_list_opt = app.add_option(
         "--error-list", error_list,
-        "write the list of failed files there, in the error-list file's format")->type_name("FILE");
+        "write the list of failed files there, in the error-list file's format ('-' for "
+        "standard output)")->type_name("FILE");
     auto* settings_opt = app.add_option(
         "--settings", settings,
         "take every value not given on the command line from this settings file")->type_name("FILE");
     app.add_flag("--quiet", options.quiet, "no progress display");
+    auto* batch_opt = app.add_flag("--batch", options.batch, "run the batch list stored in the settings file");
+    auto* batch_file_opt = app.add_option("--batch-file", batch_file,
+                                          "run the batch entries of FILE, one per line")->type_name("FILE");
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error);
         return CliExit{status == 0 ? kExitFinished : kExitUsage};
+    }
+    if (const char* problem = BatchConflict(*batch_opt, *batch_file_opt,
+                                            {src_opt, dst_opt, from_opt, to_opt, prefix_opt, suffix_opt,
+                                             size_opt, basis_opt, convert_only_opt})) {
+        std::cerr << "nuthumb-cli: " << problem << "\n"
+                  << "Run with --help for more information.\n";
+        return CliExit{kExitUsage};
     }
     if (src_opt->count() != dst_opt->count()) {
         std::cerr << "nuthumb-cli: give both SOURCE_DIR and DEST_DIR, or neither\n"
@@ -94,6 +127,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     if (overwrite_opt->count()) options.overwrite_mode = kOverwriteNames.at(overwrite);
     if (error_list_opt->count()) options.error_list_path = error_list;
     if (settings_opt->count()) options.settings_path = settings;
+    if (batch_file_opt->count()) options.batch_file = batch_file;
     return options;
 }
 

@@ -20,6 +20,8 @@ struct CliOptions {
     std::optional<std::string> error_list_path;
     std::optional<std::string> settings_path;
     bool quiet = false;
+    bool batch = false;                          // run the settings file's batch list
+    std::optional<std::string> batch_file;       // run the entries of this file
 };
 
 // The program should stop at once with this status (help shown, or a usage error

@@ -1,13 +1,16 @@
 #include "cli/run_job.h"
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include "cli/cli_host.h"
 #include "cli/cli_job.h"
+#include "cli/error_list_output.h"
 #include "cli/exit_status.h"
 #include "engine/check_folders.h"
+#include "engine/conversion_messages.h"
 #include "engine/drive_root.h"
-#include "engine/error_list_file.h"
 #include "engine/run_folder.h"
 #include "platform/file_io.h"
 
@@ -29,43 +32,48 @@ int ExitStatusOf(int result, std::size_t failed_files) {
     return failed_files == 0 ? kExitFinished : kExitFailedFiles;
 }
 
+// A run whose report or list did not arrive is no success.
+void Fail(int& status, const std::string& what) {
+    std::cerr << "nuthumb-cli: " << what << "\n";
+    if (status == kExitFinished) status = kExitFailedFiles;
+}
+
 }  // namespace
 
 int RunJob(const CliOptions& options) {
-    CliJob job;
-    try {
-        std::string settings_path;
-        if (UsesSettingsFile(options)) {
-            settings_path = options.settings_path ? *options.settings_path : DefaultSettingsPath();
-            // A named file that is not there is a typing error, not a request for defaults.
-            if (options.settings_path && !FileExists(settings_path)) {
-                std::cerr << "nuthumb-cli: settings file not found: " << settings_path << "\n";
-                return kExitUsage;
-            }
-        }
-        job = ResolveJob(options, settings_path);
-    } catch (const IoError& error) {
-        std::cerr << "nuthumb-cli: " << error.what() << "\n";
-        return kExitUsage;
-    }
+    const std::optional<CliJob> loaded = LoadJob(options);
+    if (!loaded) return kExitUsage;
+    const CliJob& job = *loaded;
 
     CliHost host(job.overwrite_mode, job.report_load_errors, !options.quiet);
     if (!CheckFolders(host, job.src_dir, job.dst_dir, 1)) return kExitUsage;
 
-    const int result = RunFolder(host, ApplyDriveRootRule(job.src_dir), job.src_format,
-                                 ApplyDriveRootRule(job.dst_dir), job.dst_format, job.prefix,
-                                 job.suffix, job.size, job.basis, job.resize_flag);
+    const std::string src_dir = ApplyDriveRootRule(job.src_dir);
+    int result = 0;
+    try {
+        result = RunFolder(host, src_dir, job.src_format, ApplyDriveRootRule(job.dst_dir),
+                           job.dst_format, job.prefix, job.suffix, job.size, job.basis,
+                           job.resize_flag);
+    } catch (const IoError& error) {
+        // Nothing was converted because nothing could be listed, not because the
+        // folder holds no file of the format.
+        host.ShowError(kFolderReadFailureMessage + src_dir + "\r\n" + error.what());
+        return kExitUsage;
+    }
     host.ClearProgress();
-    if (const char* text = ResultText(result)) host.ShowInformation(text);
     const std::size_t failed = host.ErrorList().size();
-    std::cout << "Failed files: " << failed << std::endl;
-
     int status = ExitStatusOf(result, failed);
+
+    // The list first: a reader that stops early (| head -1) must not cost it.
     if (options.error_list_path) {
-        if (auto reason = WriteErrorListFile(*options.error_list_path, host.ErrorList())) {
-            std::cerr << "nuthumb-cli: cannot write the error list: " << *reason << "\n";
-            if (status == kExitFinished) status = kExitFailedFiles;
-        }
+        if (auto reason = WriteErrorListOutput(*options.error_list_path, host.ErrorList()))
+            Fail(status, "cannot write the error list: " + *reason);
+    }
+    if (const char* text = ResultText(result)) host.ShowInformation(text);
+    std::cout << "Failed files: " << failed << std::endl;
+    if (!std::cout) {
+        const int err = errno;
+        Fail(status, std::string("cannot write to standard output") + (err ? std::string(": ") + std::strerror(err) : ""));
     }
     return status;
 }

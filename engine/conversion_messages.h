@@ -7,6 +7,10 @@ inline constexpr char kLoadFailureMessage[] =
 inline constexpr char kOverwriteQuestion[] = "同一ファイルが存在します。上書きしますか?\r\nFilename : ";
 // Followed by the name, CR LF and the system's reason.
 inline constexpr char kWriteFailureMessage[] = "ファイルを書き込めません。\r\nFilename : ";
+// A source whose target an earlier source of the same run wrote (a.JPG and a.Jpg
+// both become a.bmp); followed by the target's name.
+inline constexpr char kTargetTakenMessage[] =
+    "出力ファイル名が他の画像と重複するため作成しません。\r\nFilename : ";
 // A source folder that exists but cannot be listed; followed by the folder, CR LF
 // and the system's reason. Front ends show it instead of the no-file result.
 inline constexpr char kFolderReadFailureMessage[] = "読込み元フォルダを読み込めません。\r\nFilename : ";

@@ -1,25 +1,26 @@
 #include "engine/error_list_file.h"
 
-#include "platform/executable_path.h"
+#include "platform/direct_write.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
+#include "platform/program_folder.h"
 #include "platform/text_codec.h"
 
 namespace nuthumb {
 
-std::string ErrorListFilePath() { return JoinPath(DirectoryPart(ExecutablePath()), "NuThumb.Err"); }
+std::string ErrorListFilePath() { return JoinPath(ProgramFolder(), "NuThumb.Err"); }
 
 std::string ComposeErrorListFile(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text.append(line).append("\r\n");
-    if (std::optional<std::string> cp932 = Utf8ToCp932(text)) return std::move(*cp932);
-    return "\xEF\xBB\xBF" + text;
+    if (std::optional<std::string> cp932 = EncodeCp932(text)) return std::move(*cp932);
+    return "\xEF\xBB\xBF" + EncodeUtf8(text);
 }
 
 std::optional<std::string> WriteErrorListFile(const std::string& path,
                                               const std::vector<std::string>& lines) {
     try {
-        WriteFileAtomic(path, std::string_view(ComposeErrorListFile(lines)));
+        WriteFileOrDevice(path, std::string_view(ComposeErrorListFile(lines)));
         return std::nullopt;
     } catch (const IoError& error) {
         return std::string(error.what());

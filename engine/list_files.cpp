@@ -2,12 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+
+#include <cerrno>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
 #include <utility>
 
+#include "platform/io_failure.h"
 #include "platform/path_util.h"
 
 namespace nuthumb {
@@ -68,12 +71,20 @@ bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool 
     const std::string_view name_pattern =
         std::string_view(pattern).substr(slash == std::string::npos ? 0 : slash + 1);
 
+    // A folder that cannot be read is not an empty one: the caller must be able to
+    // tell the user why nothing was converted.
     std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-    if (!dir) return false;
+    if (!dir) ThrowErrno("cannot read folder", folder, errno);
 
     // (sort key, name): the upper-cased key is made once per name, not per comparison.
     std::vector<std::pair<std::string, std::string>> found;
-    while (const dirent* entry = ::readdir(dir.get())) {
+    for (;;) {
+        errno = 0;  // readdir tells its end from its failure only by errno
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry) {
+            if (errno != 0) ThrowErrno("cannot read folder", folder, errno);
+            break;
+        }
         const std::string_view name(entry->d_name);
         if (!MatchesWildcard(name_pattern, name)) continue;
         host.ProcessPendingMessages();

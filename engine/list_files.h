@@ -15,8 +15,9 @@ namespace nuthumb {
 // Names come in ascending order of their upper-cased bytes, so a run always
 // handles a folder in the same order. `with_extension` false cuts each name's
 // extension (from its last '.'). The host's pending messages are handled once per
-// matching entry. Returns true when at least one name was listed; a folder that
-// cannot be read lists nothing.
+// matching entry. Returns true when at least one name was listed. A folder that
+// cannot be opened or read throws IoError (platform/file_io.h) naming the folder
+// and the system's reason; `list` is then empty.
 bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool with_extension,
                RunHost& host);
 

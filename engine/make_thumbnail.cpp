@@ -57,7 +57,7 @@ Image LoadBitmapThumbnail(std::vector<std::uint8_t> file, std::int32_t size, std
 
 }  // namespace
 
-void MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
+bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
                    std::int32_t size, std::int32_t basis, const std::string& target_format,
                    std::uint8_t resize_flag) {
     JpegCodec codec;
@@ -73,12 +73,12 @@ void MakeThumbnail(RunHost& host, const std::string& source_path, const std::str
     } catch (const std::exception&) {
         if (host.ReportLoadErrors()) host.ShowError(kLoadFailureMessage + FileNamePart(source_path));
         host.AppendError(source_path);
-        return;
+        return false;
     }
 
     const bool bitmap_target = target_format == "bmp";
     const std::string final_path = FinalTargetName(target_path, target_format);
-    if (!MayWriteTarget(host, final_path)) return;
+    if (!MayWriteTarget(host, final_path)) return false;
     // A target that cannot be written keeps its old content (the write goes through
     // a temporary file); the source is recorded so the user can find it again.
     try {
@@ -86,10 +86,12 @@ void MakeThumbnail(RunHost& host, const std::string& source_path, const std::str
             SaveBitmapFile(thumbnail, final_path);
         else
             WriteFileAtomic(final_path, codec.Encode(thumbnail));
+        return true;
     } catch (const std::exception& e) {
         if (host.ReportLoadErrors())
             host.ShowError(kWriteFailureMessage + FileNamePart(final_path) + "\r\n" + e.what());
         host.AppendError(source_path);
+        return false;
     }
 }
 

@@ -9,13 +9,13 @@ namespace nuthumb {
 
 // Decodes `source_path` (JPEG when its extension is ".jpg" in any case, BMP
 // otherwise), scales it by `basis` (0 height, 1 width, 2 larger side) to `size`
-// unless `resize_flag` is 0, and writes it under `target_path` with its extension
-// replaced by ".bmp" (target_format "bmp") or ".jpg" (any other text). An existing
+// unless `resize_flag` is 0, and writes it under FinalTargetName(`target_path`,
+// `target_format`): ".bmp" for "bmp", ".jpg" for any other text. An existing
 // target is replaced only as the host's OverwriteMode allows. Load failures and
 // conversions without a sound result go to the host's ErrorList (and a message box
 // when it reports load errors); so does a target that cannot be written. Never
-// throws for a bad file or a full disk.
-void MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
+// throws for a bad file or a full disk. True when the target was written.
+bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
                    std::int32_t size, std::int32_t basis, const std::string& target_format,
                    std::uint8_t resize_flag);
 

@@ -3,9 +3,10 @@
 #include <limits>
 #include <vector>
 
-#include "engine/can_write_target.h"
 #include "engine/list_files.h"
 #include "engine/make_thumbnail.h"
+#include "engine/run_targets.h"
+#include "engine/target_decision.h"
 #include "platform/path_util.h"
 
 namespace nuthumb {
@@ -31,14 +32,17 @@ int RunFolder(RunHost& host, const std::string& src_dir, const std::string& src_
     host.SetCancelFlag(false);
     host.SetProgressMax(ProgressValue(names.size()));
 
+    WrittenTargets written;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
         const std::string extension = ExtensionOf(name);
         const std::string base = name.substr(0, name.size() - extension.size());
+        const std::string source = JoinPath(src_dir, name);
         const std::string target = JoinPath(dst_dir, prefix + base + suffix + extension);
 
-        if (CanWriteTarget(host, target, dst_format))
-            MakeThumbnail(host, JoinPath(src_dir, name), target, size, basis, dst_format, resize_flag);
+        if (MayConvertInRun(host, source, target, dst_format, written) &&
+            MakeThumbnail(host, source, target, size, basis, dst_format, resize_flag))
+            written.Add(FinalTargetName(target, dst_format));
 
         host.SetProgressPosition(ProgressValue(i + 1));
         host.SetStatusText("サムネイル作成中 : " + name);

@@ -19,9 +19,12 @@ enum RunResult : int {
 // `dst_format` ("bmp", any other text JPEG). The folders are used as given (the
 // drive-root rule is the caller's). Files are taken in the listing's order; the
 // listing is complete before the first conversion, so targets written into the
-// source folder are not picked up. After each file, handled or skipped, the
-// progress position becomes its 1-based index, the status line names it, pending
-// messages are handled and the CancelFlag is polled.
+// source folder are not picked up. A source whose final target name an earlier
+// file of the run wrote fails (ErrorList) instead of replacing that thumbnail.
+// After each file, handled or skipped, the progress position becomes its 1-based
+// index, the status line names it, pending messages are handled and the
+// CancelFlag is polled. A source folder that cannot be read throws ListFiles'
+// IoError before anything (CancelFlag, progress, status, files) is touched.
 int RunFolder(RunHost& host, const std::string& src_dir, const std::string& src_format,
               const std::string& dst_dir, const std::string& dst_format, const std::string& prefix,
               const std::string& suffix, std::int32_t size, std::int32_t basis,

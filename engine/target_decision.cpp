@@ -7,7 +7,9 @@
 namespace nuthumb {
 
 std::string FinalTargetName(std::string_view target_path, std::string_view target_format) {
-    return ReplaceExtension(target_path, target_format == "bmp" ? ".bmp" : ".jpg");
+    const std::string_view extension = target_format == "bmp" ? ".bmp" : ".jpg";
+    if (AsciiLower(ExtensionOf(target_path)) == extension) return std::string(target_path);
+    return ReplaceExtension(target_path, extension);
 }
 
 bool MayWriteTarget(RunHost& host, const std::string& final_path) {

@@ -1,20 +1,18 @@
 #include "platform/file_io.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/direct_write.h"
+#include "platform/io_failure.h"
 #include "platform/path_util.h"
 #include "platform/unique_fd.h"
+#include "platform/write_target.h"
 
 namespace nuthumb {
 namespace {
-
-[[noreturn]] void ThrowErrno(const std::string& what, const std::string& path, int err) {
-    throw IoError(what + " " + path + ": " + std::strerror(err));
-}
 
 mode_t CurrentUmask() {
     // umask can only be read by setting it; put it straight back.
@@ -61,35 +59,28 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
 }
 
 void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::string folder = DirectoryPart(path);
-    std::string temp = (folder.empty() ? std::string() : folder + "/") + "." +
-                       FileNamePart(path) + ".XXXXXX";
+    // Through links to the file they name, so that the links stay links.
+    const std::string target = ResolveWriteTarget(path);
+    const std::string folder = DirectoryPart(target);
+    // A short name of fixed length: a target whose name has the longest length the
+    // file system allows still gets its temporary file beside it.
+    std::string temp = (folder.empty() ? std::string() : folder + "/") + ".nuthumb-XXXXXX";
     UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd) ThrowErrno("cannot write", path, errno);
     TempFileGuard guard(temp);
 
     struct stat old {};
-    const mode_t mode = (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    const mode_t mode = (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
                             ? (old.st_mode & 07777)
                             : (0666 & ~CurrentUmask());
     if (::fchmod(fd.get(), mode) != 0) ThrowErrno("cannot write", path, errno);
 
-    const std::uint8_t* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd.get(), p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowErrno("cannot write", path, errno);
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    WriteAll(fd.get(), bytes, path);
     // The data must be on the disk before the rename makes it the file: otherwise a
     // crash could leave an empty file where the old one was.
     if (::fsync(fd.get()) != 0) ThrowErrno("cannot write", path, errno);
     if (fd.close() != 0) ThrowErrno("cannot write", path, errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0) ThrowErrno("cannot write", path, errno);
+    if (::rename(temp.c_str(), target.c_str()) != 0) ThrowErrno("cannot write", path, errno);
     guard.release();
 }
 

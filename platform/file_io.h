@@ -21,7 +21,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 // folder, are flushed to the disk, and the temporary file is renamed over the
 // target. A failure (full disk, read-only folder, name too long) throws IoError and
 // leaves any existing file exactly as it was. An existing file's permissions are
-// kept; a new file gets the usual 0666 less the umask.
+// kept; a new file gets the usual 0666 less the umask. A symbolic link is followed
+// and the file it names is replaced in its own folder (ResolveWriteTarget); a path
+// that is, or links to, anything but a regular file is refused, never replaced.
 void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes);
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 

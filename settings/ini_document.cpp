@@ -40,6 +40,7 @@ struct Splice {
 // in the order the keys first appear.
 struct EncodedEntry {
     std::string key, value;
+    std::string_view text;  // the value as given, to recognise one already stored
     bool stored = false;
 };
 
@@ -52,8 +53,12 @@ std::vector<EncodedEntry> EncodeEntries(const std::vector<std::pair<std::string,
         std::string file_key = *EncodeForIni(key, encoding);
         std::string file_value = *EncodeForIni(value, encoding);
         const auto [it, fresh] = index_of.emplace(FoldIniName(file_key, cp932), encoded.size());
-        if (fresh) encoded.push_back({std::move(file_key), std::move(file_value)});
-        else encoded[it->second].value = std::move(file_value);
+        if (fresh) {
+            encoded.push_back({std::move(file_key), std::move(file_value), value});
+        } else {
+            encoded[it->second].value = std::move(file_value);
+            encoded[it->second].text = value;
+        }
     }
     return encoded;
 }
@@ -61,8 +66,9 @@ std::vector<EncodedEntry> EncodeEntries(const std::vector<std::pair<std::string,
 // One pass over the lines: a splice for every key that exists, then one that
 // inserts the new keys after the last key of the section's first occurrence, or
 // the section itself at the end of the file.
-std::vector<Splice> PlanSplices(std::string_view body, bool cp932, std::string_view file_section,
+std::vector<Splice> PlanSplices(std::string_view body, IniEncoding encoding, std::string_view file_section,
                                 std::vector<EncodedEntry>& encoded) {
+    const bool cp932 = IsCp932(encoding);
     std::unordered_map<std::string, std::size_t> index_of;
     for (std::size_t i = 0; i < encoded.size(); ++i) index_of.emplace(FoldIniName(encoded[i].key, cp932), i);
 
@@ -91,6 +97,9 @@ std::vector<Splice> PlanSplices(std::string_view body, bool cp932, std::string_v
         if (it == index_of.end() || encoded[it->second].stored) continue;  // later duplicates stay
         EncodedEntry& entry = encoded[it->second];
         entry.stored = true;
+        // A value that already reads as the text keeps its bytes: nothing the user
+        // did not change is rewritten, whatever bytes the file used to spell it.
+        if (DecodeIniValue(content.substr(parsed.value_start), encoding) == entry.text) continue;
         std::string text(content.substr(0, parsed.value_start));  // the name as the file spells it
         text.append(entry.value).append(kLineEnd);
         splices.push_back({line.begin, line.next, std::move(text)});
@@ -115,7 +124,7 @@ std::string Compose(std::string_view body, IniEncoding encoding, std::string_vie
                     const std::vector<std::pair<std::string, std::string>>& entries) {
     std::vector<EncodedEntry> encoded = EncodeEntries(entries, encoding);
     const std::vector<Splice> splices =
-        PlanSplices(body, IsCp932(encoding), *EncodeForIni(section, encoding), encoded);
+        PlanSplices(body, encoding, *EncodeForIni(section, encoding), encoded);
 
     std::string out;
     std::size_t extra = 0;
@@ -141,6 +150,8 @@ IniDocument::IniDocument(std::vector<std::uint8_t> bytes)
     : bytes_(std::move(bytes)), encoding_(DetectIniEncoding(Text())) {}
 
 IniDocument IniDocument::ReadOrEmpty(const std::string& path) {
+    // Only a regular file is read: opening a FIFO would wait for a writer forever.
+    if (!FileExists(path)) return IniDocument({});
     try {
         return IniDocument(ReadWholeFile(path));
     } catch (const IoError&) {
@@ -198,11 +209,10 @@ std::string IniDocument::WithEntries(
     for (const auto& [key, value] : entries) all_fit = all_fit && fits(key) && fits(value);
     if (all_fit) {
         std::string out = Compose(Body(), encoding_, section, entries);
-        // CP932 bytes can happen to form valid UTF-8 ("ﾃｩ" is C3 A9, which is
-        // "é"); such a file would read back as UTF-8, so it gets the mark instead.
-        if (encoding_ != IniEncoding::kCp932 || DetectIniEncoding(out) == IniEncoding::kCp932) return out;
+        if (ReadsBackIn(out, encoding_)) return out;
     }
-    // Only CP932 can fail to hold a text: the whole file moves to UTF-8.
+    // The file's encoding cannot hold the texts: the whole file moves to UTF-8 with
+    // the mark, which holds any text and any kept byte.
     const std::string body = encoding_ == IniEncoding::kCp932 ? Cp932BodyToUtf8(Body()) : std::string(Body());
     return Compose(body, IniEncoding::kUtf8Bom, section, entries);
 }

@@ -35,16 +35,17 @@ public:
     IniEncoding encoding() const noexcept { return encoding_; }
 
     // The first value of `key` in a section named `section`, as UTF-8 cut to
-    // `max_bytes` bytes of the file's encoding; nullopt when it is missing or does
-    // not decode.
+    // `max_bytes` bytes of the file's encoding (bytes that do not decode come
+    // through as escapes); nullopt when it is missing.
     std::optional<std::string> Find(std::string_view section, std::string_view key,
                                     std::size_t max_bytes) const;
 
     // The file's bytes with every key=value of `entries` stored in the section:
     // an existing key keeps its place and its name's bytes, new keys go after the
-    // section's last key, a missing section is appended. Edited and new lines end
-    // in CR LF. A text CP932 cannot hold turns the whole file into UTF-8 with a
-    // byte-order mark. Throws IniValueError for a text that cannot be stored.
+    // section's last key, a missing section is appended. A key whose value already
+    // reads as the text keeps its line as it is; edited and new lines end in CR LF.
+    // A text that CP932 cannot give back exactly turns the whole file into UTF-8
+    // with a byte-order mark. Throws IniValueError for a text that cannot be stored.
     std::string WithEntries(std::string_view section,
                             const std::vector<std::pair<std::string, std::string>>& entries) const;
 

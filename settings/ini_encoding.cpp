@@ -21,40 +21,38 @@ IniEncoding DetectIniEncoding(std::string_view file_bytes) {
     return IniEncoding::kCp932;
 }
 
-std::optional<std::string> EncodeForIni(std::string_view utf8, IniEncoding encoding) {
-    if (IsAscii(utf8)) return std::string(utf8);
-    if (encoding == IniEncoding::kCp932) return Utf8ToCp932(utf8);
-    if (!IsValidUtf8(utf8)) return std::nullopt;
-    return std::string(utf8);
+bool ReadsBackIn(std::string_view file_bytes, IniEncoding encoding) {
+    const IniEncoding detected = DetectIniEncoding(file_bytes);
+    // A UTF-8 file that has become pure ASCII reads the same as CP932.
+    return detected == encoding || (encoding == IniEncoding::kUtf8 && IsAscii(file_bytes));
 }
 
-std::optional<std::string> DecodeIniValue(std::string_view bytes, IniEncoding encoding,
-                                          std::size_t max_bytes) {
-    if (encoding == IniEncoding::kCp932) {
-        bytes = bytes.substr(0, Cp932PrefixLength(bytes, max_bytes));
-        if (IsAscii(bytes)) return std::string(bytes);
-        return Cp932ToUtf8(bytes);
-    }
-    bytes = bytes.substr(0, Utf8PrefixLength(bytes, max_bytes));
-    if (!IsValidUtf8(bytes)) return std::nullopt;  // possible in a BOM file's kept junk
-    return std::string(bytes);
+std::optional<std::string> EncodeForIni(std::string_view text, IniEncoding encoding) {
+    if (IsAscii(text)) return std::string(text);
+    if (encoding == IniEncoding::kCp932) return EncodeCp932(text);
+    if (!IsValidUtf8(text)) return std::nullopt;
+    return EncodeUtf8(text);
+}
+
+std::string DecodeIniValue(std::string_view bytes, IniEncoding encoding, std::size_t max_bytes) {
+    if (encoding == IniEncoding::kCp932) return DecodeCp932(bytes.substr(0, Cp932PrefixLength(bytes, max_bytes)));
+    return DecodeUtf8(bytes.substr(0, Utf8PrefixLength(bytes, max_bytes)));
 }
 
 std::string Cp932BodyToUtf8(std::string_view body) {
     if (IsAscii(body)) return std::string(body);
-    if (auto whole = Cp932ToUtf8(body)) return std::move(*whole);
-    // Some line does not decode: convert line by line and keep the ones that fail.
+    // Decoding the whole body splits it exactly as decoding each line would: a line
+    // feed is never the second byte of a character.
+    const std::string text = DecodeCp932(body);
     std::string out;
-    out.reserve(body.size() + body.size() / 2);
+    out.reserve(text.size());
+    // Line by line, so that one line whose undecodable bytes must stay escaped
+    // (EncodeUtf8) leaves the others their raw bytes.
     std::size_t pos = 0;
-    while (pos < body.size()) {
-        const std::size_t lf = body.find('\n', pos);
-        const std::size_t next = lf == std::string_view::npos ? body.size() : lf + 1;
-        const std::string_view line = body.substr(pos, next - pos);
-        std::optional<std::string> converted;
-        if (!IsAscii(line)) converted = Cp932ToUtf8(line);
-        if (converted) out += *converted;
-        else out += line;
+    while (pos < text.size()) {
+        const std::size_t lf = text.find('\n', pos);
+        const std::size_t next = lf == std::string::npos ? text.size() : lf + 1;
+        out += EncodeUtf8(std::string_view(text).substr(pos, next - pos));
         pos = next;
     }
     return out;

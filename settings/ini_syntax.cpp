@@ -1,14 +1,11 @@
 #include "settings/ini_syntax.h"
 
+#include "platform/text_codec.h"
+
 namespace nuthumb {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool IsCp932Lead(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
-}
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

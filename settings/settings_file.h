@@ -37,8 +37,9 @@ public:
     ~SettingsFile() = default;
 
     // The stored value (verbatim, at most kMaxValueBytes bytes, never half a
-    // character), or the default when the file, section or key is missing or the
-    // stored bytes cannot be decoded. An existing empty value reads as empty text.
+    // character), or the default when the file, section or key is missing. Bytes
+    // that do not decode read as escapes (platform/text_codec.h) and are stored
+    // back as the same bytes. An existing empty value reads as empty text.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view default_value) const;
     // The stored text through ParseIntegerOr; empty or unreadable gives the default.

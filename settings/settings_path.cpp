@@ -4,6 +4,7 @@
 
 #include "platform/executable_path.h"
 #include "platform/path_util.h"
+#include "platform/program_folder.h"
 
 namespace nuthumb {
 
@@ -11,7 +12,9 @@ std::string SettingsPathFor(std::string_view executable_path) {
     return ReplaceExtension(executable_path, ".ini");
 }
 
-std::string SettingsFilePath() { return SettingsPathFor(ExecutablePath()); }
+std::string SettingsFilePath() {
+    return JoinPath(ProgramFolder(), FileNamePart(SettingsPathFor(ExecutablePath())));
+}
 
 std::string ProgramTitle(std::string_view executable_path) {
     std::string name = FileNamePart(executable_path);

@@ -9,7 +9,9 @@ namespace nuthumb {
 // (appended when the name has none; a '.' in a folder name does not count).
 std::string SettingsPathFor(std::string_view executable_path);
 
-// SettingsPathFor(ExecutablePath()), derived anew at every call.
+// The file SettingsPathFor(ExecutablePath()) names, in the program's folder for its
+// own files (platform/program_folder.h: beside the program while that folder can be
+// written, else the user's configuration folder); derived anew at every call.
 std::string SettingsFilePath();
 
 // The executable's file name up to its first '.', every letter after the first in

@@ -203,13 +203,6 @@ TEST_F(CliSettingsTest, MissingNamedSettingsFileIsAUsageError) {
     EXPECT_NE(outcome.err.find("none.ini"), std::string::npos);
 }
 
-bool CatchesSigint(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
-    return false;
-}
-
 TEST_F(CliTest, CtrlCCancelsWith130) {
     // Many sources that take a while each; all links to one file to keep set-up fast.
     test::WriteSampleBitmap(in() + "/0000.bmp", 300, 300);
@@ -218,12 +211,7 @@ TEST_F(CliTest, CtrlCCancelsWith130) {
         fs::create_hard_link(in() + "/0000.bmp", in() + "/" + std::to_string(1000 + i) + ".bmp");
 
     test::CliProcess cli({in(), out(), "--from", "bmp", "--size", "200"}, root());
-    // Signal only once the handler is in place, so the default action cannot kill it.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!CatchesSigint(cli.pid()) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    ASSERT_TRUE(CatchesSigint(cli.pid()));
-    ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
+    ASSERT_TRUE(test::InterruptWhenCaught(cli.pid()));
     const CliOutcome outcome = cli.Wait();
     EXPECT_EQ(outcome.status, 130) << outcome.out << outcome.err;
     EXPECT_NE(outcome.out.find("サムネイル作成を中断しました。"), std::string::npos) << outcome.out;

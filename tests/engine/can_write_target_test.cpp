@@ -37,8 +37,7 @@ TEST_P(CanWriteTargetTest, Decides) {
     EXPECT_EQ(CanWriteTarget(host, dir.path() + "/t_a.b_s.JPG", row.target_format), row.expected);
     ASSERT_EQ(static_cast<int>(host.messages.size()), row.questions);
     if (row.questions > 0) {
-        const std::string final_name =
-            std::string("t_a.b_s.") + (row.target_format == std::string("bmp") ? "bmp" : "jpg");
+        const std::string final_name = row.target_format == std::string("bmp") ? "t_a.b_s.bmp" : "t_a.b_s.JPG";
         EXPECT_EQ(host.messages[0],
                   (RecordedMessage{RecordedMessage::Kind::kQuestion,
                                    "同一ファイルが存在します。上書きしますか?\r\nFilename : " + final_name}));
@@ -49,21 +48,22 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, CanWriteTargetTest,
     ::testing::Values(
         PreCheckRow{"NoTargetWritesInAnyMode", "", "jpg", 0, {}, true, 0},
-        PreCheckRow{"SourceExtensionFileIsNotTheTarget", "t_a.b_s.JPG", "bmp", 0, {}, true, 0},
-        PreCheckRow{"FinalNameIsLowerCaseJpg", "t_a.b_s.jpg", "jpg", 0, {}, false, 0},
+        PreCheckRow{"SourceExtensionFileIsNotTheBmpTarget", "t_a.b_s.JPG", "bmp", 0, {}, true, 0},
+        PreCheckRow{"SourceExtensionNamingTheFormatStays", "t_a.b_s.JPG", "jpg", 0, {}, false, 0},
+        PreCheckRow{"LowerCaseTwinIsAnotherFile", "t_a.b_s.jpg", "jpg", 0, {}, true, 0},
         PreCheckRow{"BmpFormatTestsBmpName", "t_a.b_s.bmp", "bmp", 0, {}, false, 0},
-        PreCheckRow{"OtherFormatTextMeansJpeg", "t_a.b_s.jpg", "BMP", 0, {}, false, 0},
-        PreCheckRow{"FolderOfThatNameDoesNotCount", "dir:t_a.b_s.jpg", "jpg", 0, {}, true, 0},
-        PreCheckRow{"ModeOneOverwrites", "t_a.b_s.jpg", "jpg", 1, {}, true, 0},
-        PreCheckRow{"ModeTwoOk", "t_a.b_s.jpg", "jpg", 2, {true}, true, 1},
+        PreCheckRow{"OtherFormatTextMeansJpeg", "t_a.b_s.JPG", "BMP", 0, {}, false, 0},
+        PreCheckRow{"FolderOfThatNameDoesNotCount", "dir:t_a.b_s.JPG", "jpg", 0, {}, true, 0},
+        PreCheckRow{"ModeOneOverwrites", "t_a.b_s.JPG", "jpg", 1, {}, true, 0},
+        PreCheckRow{"ModeTwoOk", "t_a.b_s.JPG", "jpg", 2, {true}, true, 1},
         PreCheckRow{"ModeTwoCancel", "t_a.b_s.bmp", "bmp", 2, {false}, false, 1},
-        PreCheckRow{"ModeMinusOneActsLikeNever", "t_a.b_s.jpg", "jpg", -1, {}, false, 0},
-        PreCheckRow{"ModeThreeActsLikeNever", "t_a.b_s.jpg", "jpg", 3, {true}, false, 0}),
+        PreCheckRow{"ModeMinusOneActsLikeNever", "t_a.b_s.JPG", "jpg", -1, {}, false, 0},
+        PreCheckRow{"ModeThreeActsLikeNever", "t_a.b_s.JPG", "jpg", 3, {true}, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CanWriteTargetLiveModeTest, ReadsTheModeAtEachDecision) {
     TempDir dir;
-    std::ofstream(dir.path() + "/a.jpg") << "x";
+    std::ofstream(dir.path() + "/a.JPG") << "x";
     RecordingHost host;
     host.overwrite_mode = 0;
     EXPECT_FALSE(CanWriteTarget(host, dir.path() + "/a.JPG", "jpg"));

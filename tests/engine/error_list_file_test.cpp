@@ -6,6 +6,7 @@
 #include "platform/file_io.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_samples.h"
 #include "tests/support/write_limit.h"
 
 namespace nuthumb {
@@ -39,8 +40,23 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorListRow{"CharacterOutsideCp932MakesTheWholeFileUtf8WithBom",
                      {"/写真/a.jpg", "/ü€😀/b.jpg"},
                      "\xEF\xBB\xBF/写真/a.jpg\r\n/ü€😀/b.jpg\r\n"},
+        // A batch log line holding a hand-edited folder text names the same bytes.
+        ErrorListRow{"EscapedByteWrittenAsTheByte", {"/in/caf" + test::Esc(0xE9) + ".jpg"}, "/in/caf\xE9.jpg\r\n"},
         ErrorListRow{"EmptyListEmptyFile", {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+class ErrorListOneWayTest : public ::testing::TestWithParam<test::OneWayCharacter> {};
+
+TEST_P(ErrorListOneWayTest, LineNamesTheSameFileInUtf8) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.Err";
+    const std::string line = "/写真" + GetParam().text + "2020/a.jpg";
+    EXPECT_EQ(WriteErrorListFile(path, {"/写真/b.jpg", line}), std::nullopt);
+    EXPECT_EQ(ReadText(path), "\xEF\xBB\xBF/写真/b.jpg\r\n" + line + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ErrorListOneWayTest, ::testing::ValuesIn(test::OneWayCp932Characters()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ErrorListFileFailureTest, MissingFolderReturnsTheReason) {
     TempDir dir;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "engine/list_files.h"
+#include "platform/file_io.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -55,16 +56,25 @@ TEST(ListFilesTest, FoldersAndSpecialFilesAreNeverListedLinksToFilesAre) {
     EXPECT_EQ(List(dir.path() + "/*.jpg"), (std::vector<std::string>{"filelink.jpg", "y.jpg"}));
 }
 
-TEST(ListFilesTest, NothingFoundOrUnreadableFolderGivesFalseAndAnEmptyList) {
+TEST(ListFilesTest, NothingFoundGivesFalseAFolderThatCannotBeReadThrows) {
     TempDir dir;
     Touch(dir.path() + "/a.bmp");
     RecordingHost host;
     std::vector<std::string> list{"stale"};
     EXPECT_FALSE(ListFiles(list, dir.path() + "/*.jpg", true, host));
     EXPECT_TRUE(list.empty());
-    list = {"stale"};
-    EXPECT_FALSE(ListFiles(list, dir.path() + "/missing/*.jpg", true, host));
-    EXPECT_TRUE(list.empty());
+    for (const auto& [folder, reason] : {std::pair{dir.path() + "/missing", "No such file or directory"},
+                                         std::pair{dir.path() + "/a.bmp", "Not a directory"}}) {
+        list = {"stale"};
+        try {
+            ListFiles(list, folder + "/*.jpg", true, host);
+            ADD_FAILURE() << "expected IoError for " << folder;
+        } catch (const IoError& e) {
+            EXPECT_EQ(std::string(e.what()), "cannot read folder " + folder + ": " + reason);
+        }
+        EXPECT_TRUE(list.empty());
+    }
+    EXPECT_EQ(host.pending_calls, 0);
 }
 
 TEST(ListFilesTest, HandlesPendingMessagesOncePerMatchingEntry) {

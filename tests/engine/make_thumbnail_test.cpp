@@ -79,11 +79,12 @@ TEST_P(Conversion, WritesTheExpectedTarget) {
     const std::string source = Put(row.source_name, MakeSource(row.source, 64, 48));
     const std::string base = row.source_name.substr(0, row.source_name.rfind('.'));
     const std::string target = Path("t_" + base + "_s" + row.source_name.substr(base.size()));
-    MakeThumbnail(host, source, target, row.size, row.basis, row.target_format, row.resize);
+    EXPECT_TRUE(MakeThumbnail(host, source, target, row.size, row.basis, row.target_format, row.resize));
 
     EXPECT_TRUE(host.errors.empty());
     EXPECT_TRUE(host.messages.empty());
     ASSERT_TRUE(FileExists(Path(row.written)));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "source and target only";
     const std::vector<std::uint8_t> written = ReadWholeFile(Path(row.written));
     if (row.bits != 0) {
         const Image image = LoadBitmap(written);
@@ -126,6 +127,10 @@ INSTANTIATE_TEST_SUITE_P(
                       "t_m_s.bmp", 32, 24, 32, false},
         ConversionRow{"UpperCaseJpgIsDecodedAsJpeg", Source::kBaseline, "photo.JPG", "bmp", 1,
                       24, 0, "t_photo_s.bmp", 32, 24, 32, false},
+        ConversionRow{"UpperCaseJpgStaysForAJpegTarget", Source::kBaseline, "photo.JPG", "jpg", 1,
+                      24, 0, "t_photo_s.JPG", 32, 24, 0, false},
+        ConversionRow{"UpperCaseBmpBecomesJpgForAJpegTarget", Source::kBmp, "m.BMP", "jpg", 1, 24, 0,
+                      "t_m_s.jpg", 32, 24, 0, false},
         ConversionRow{"AnyOtherFormatTextMeansJpeg", Source::kBmp, "m.bmp", "png", 1, 32, 1,
                       "t_m_s.jpg", 32, 24, 0, false}),
     [](const testing::TestParamInfo<ConversionRow>& info) { return info.param.name; });
@@ -149,8 +154,8 @@ TEST_P(Failure, IsReportedAndRecordedAndWritesNothing) {
     host.report_load_errors = report;
     host.overwrite_mode = 1;
     const std::string source = Put(row.source_name, row.bytes());
-    MakeThumbnail(host, source, Path("out/t.x"), row.size, row.basis, row.target_format,
-                  row.resize);
+    EXPECT_FALSE(MakeThumbnail(host, source, Path("out/t.x"), row.size, row.basis, row.target_format,
+                               row.resize));
 
     EXPECT_EQ(host.errors, std::vector<std::string>{source});
     if (report) {

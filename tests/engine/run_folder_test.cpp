@@ -4,6 +4,8 @@
 #include <fstream>
 #include <set>
 
+#include "engine/bmp_reader.h"
+#include "engine/jpeg_codec.h"
 #include "engine/run_folder.h"
 #include "platform/file_io.h"
 #include "tests/support/recording_host.h"
@@ -130,7 +132,7 @@ TEST_P(RunFolderNameTest, TargetIsPrefixBaseSuffixWithTheFinalExtension) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RunFolderNameTest,
-                         ::testing::Values(NameRow{"Jpeg", "jpg", "t_a.b_s.jpg"},
+                         ::testing::Values(NameRow{"JpegKeepsTheSourcesCase", "jpg", "t_a.b_s.JPG"},
                                            NameRow{"Bitmap", "bmp", "t_a.b_s.bmp"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -165,6 +167,108 @@ TEST_F(RunFolderTest, SameFolderSameNameNeverOverwriteSkipsEverySource) {
     EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "", 4, 0, 1), kRunFinished);
     EXPECT_EQ(ReadText(src() + "/a.bmp"), before);
 }
+
+// ---- One target per source, whatever the letter case ----
+
+struct InPlaceRow {
+    const char* name;
+    int mode;
+    std::deque<bool> answers;
+    std::size_t questions;
+    bool replaced;
+};
+
+class RunFolderInPlaceTest : public RunFolderTest, public ::testing::WithParamInterface<InPlaceRow> {};
+
+TEST_P(RunFolderInPlaceTest, EachSourceIsItsOwnTarget) {
+    const std::string photo = src() + "/photo.JPG";
+    fs::copy_file(std::string(NUTHUMB_CORPUS_DIR) + "/libjpeg-turbo/testorig.jpg", photo);
+    const std::vector<std::uint8_t> before = ReadWholeFile(photo);
+    host_.overwrite_mode = GetParam().mode;
+    host_.answers = GetParam().answers;
+    EXPECT_EQ(RunFolder(host_, src(), "jpg", src(), "jpg", "", "", 30, 0, 1), kRunFinished);
+
+    EXPECT_EQ(NamesIn(src()), std::set<std::string>{"photo.JPG"});
+    ASSERT_EQ(host_.messages.size(), GetParam().questions);
+    for (const RecordedMessage& message : host_.messages)
+        EXPECT_EQ(message.text, "同一ファイルが存在します。上書きしますか?\r\nFilename : photo.JPG");
+    JpegCodec codec;
+    codec.ReadHeader(ReadWholeFile(photo));
+    EXPECT_EQ(codec.height() == 30, GetParam().replaced);
+    EXPECT_EQ(ReadWholeFile(photo) == before, !GetParam().replaced);
+    EXPECT_TRUE(host_.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, RunFolderInPlaceTest,
+                         ::testing::Values(InPlaceRow{"NeverSkips", 0, {}, 0, false},
+                                           InPlaceRow{"OverwriteReplaces", 1, {}, 0, true},
+                                           InPlaceRow{"AskOkTwiceReplaces", 2, {true, true}, 2, true},
+                                           InPlaceRow{"AskCancelKeeps", 2, {false}, 1, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunFolderTest, NamesThatDifferInCaseKeepTheirOwnPictures) {
+    // 8 and 16 pixels wide: their thumbnails, 4 high, are 5 and 10 wide.
+    test::WriteSampleBitmap(src() + "/a.bmp", 8, 6);
+    test::WriteSampleBitmap(src() + "/a.BMP", 16, 6);
+    host_.overwrite_mode = 1;
+    EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "", 4, 0, 1), kRunFinished);
+    EXPECT_EQ(NamesIn(src()), (std::set<std::string>{"a.bmp", "a.BMP"}));
+    EXPECT_EQ(LoadBitmap(ReadWholeFile(src() + "/a.bmp")).width, 5);
+    EXPECT_EQ(LoadBitmap(ReadWholeFile(src() + "/a.BMP")).width, 10);
+}
+
+struct TakenRow {
+    const char* name;
+    bool first_damaged;  // the first listed source fails to load
+    bool report;
+    int overwrite_mode;
+    bool existing;       // a.jpg is in the destination before the run
+    std::vector<std::string> failed;   // names of the sources in the ErrorList
+    std::vector<std::string> errors;   // message texts shown
+    std::int32_t written_width;        // width of a.jpg after the run; 0: the old file
+};
+
+class RunFolderTakenTest : public RunFolderTest, public ::testing::WithParamInterface<TakenRow> {};
+
+TEST_P(RunFolderTakenTest, ALaterSourceNeverReplacesWhatTheRunWrote) {
+    const TakenRow& row = GetParam();
+    // Listed in this order: a.BMP, then a.Bmp; both become a.jpg.
+    if (row.first_damaged) WriteText(src() + "/a.BMP", "not an image");
+    else test::WriteSampleBitmap(src() + "/a.BMP", 8, 6);
+    test::WriteSampleBitmap(src() + "/a.Bmp", 12, 6);
+    if (row.existing) WriteText(dst() + "/a.jpg", "old");
+    host_.report_load_errors = row.report;
+    host_.overwrite_mode = row.overwrite_mode;
+    EXPECT_EQ(RunFolder(host_, src(), "bmp", dst(), "jpg", "", "", 4, 0, 0), kRunFinished);
+
+    std::vector<std::string> failed;
+    for (const std::string& name : row.failed) failed.push_back(src() + "/" + name);
+    EXPECT_EQ(host_.errors, failed);
+    std::vector<std::string> shown;
+    for (const RecordedMessage& message : host_.messages) shown.push_back(message.text);
+    EXPECT_EQ(shown, row.errors);
+    EXPECT_EQ(NamesIn(dst()), std::set<std::string>{"a.jpg"});
+    if (row.written_width == 0) {
+        EXPECT_EQ(ReadText(dst() + "/a.jpg"), "old");
+    } else {
+        JpegCodec codec;
+        codec.ReadHeader(ReadWholeFile(dst() + "/a.jpg"));
+        EXPECT_EQ(codec.width(), row.written_width);
+    }
+}
+
+const std::string kTaken = "出力ファイル名が他の画像と重複するため作成しません。\r\nFilename : a.jpg";
+const std::string kDamaged = "ファイルが壊れている可能性があります。\r\nFilename : a.BMP";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RunFolderTakenTest,
+    ::testing::Values(TakenRow{"LaterSourceFailsSilently", false, false, 1, false, {"a.Bmp"}, {}, 8},
+                      TakenRow{"LaterSourceFailsWithAMessage", false, true, 1, false, {"a.Bmp"}, {kTaken}, 8},
+                      TakenRow{"OlderFileReplacedOnceOnly", false, true, 1, true, {"a.Bmp"}, {kTaken}, 8},
+                      TakenRow{"NeverOverwriteSkipsBoth", false, true, 0, true, {}, {}, 0},
+                      TakenRow{"NameFreeWhenTheEarlierLoadFailed", true, true, 1, false, {"a.BMP"},
+                               {kDamaged}, 12}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct PreCheckFormatRow {
     const char* name;

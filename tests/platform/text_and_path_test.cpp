@@ -2,24 +2,67 @@
 
 #include "platform/path_util.h"
 #include "platform/text_codec.h"
+#include "tests/support/text_samples.h"
 
 namespace nuthumb {
 namespace {
 
+using test::Esc;
+
 TEST(TextCodec, Cp932RoundTripsJapaneseAndFullWidthMinus) {
     const std::string jp = "サムネイル作成中 : ";
-    const auto bytes = Utf8ToCp932(jp);
+    const auto bytes = EncodeCp932(jp);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(bytes->substr(0, 2), "\x83\x54");  // サ
-    EXPECT_EQ(Cp932ToUtf8(*bytes), jp);
+    EXPECT_EQ(DecodeCp932(*bytes), jp);
     // U+FF0D maps to 81 7C only in CP932, not in plain Shift-JIS.
-    EXPECT_EQ(Utf8ToCp932("\xEF\xBC\x8D"), std::string("\x81\x7C"));
+    EXPECT_EQ(EncodeCp932("\xEF\xBC\x8D"), std::string("\x81\x7C"));
 }
 
 TEST(TextCodec, UnrepresentableOrInvalidTextIsRefusedNotReplaced) {
-    EXPECT_FALSE(Utf8ToCp932("caf\xC3\xA9"));        // é has no CP932 form
-    EXPECT_FALSE(Utf8ToCp932("\xFF"));               // not UTF-8
-    EXPECT_FALSE(Cp932ToUtf8("\x83"));               // lead byte without trail
+    EXPECT_FALSE(EncodeCp932("caf\xC3\xA9"));        // é has no CP932 form
+    EXPECT_FALSE(EncodeCp932("\xFF"));               // not UTF-8
+}
+
+struct UndecodableRow {
+    const char* name;
+    bool cp932;  // else UTF-8
+    std::string bytes;
+    std::string text;
+};
+
+class UndecodableBytes : public testing::TestWithParam<UndecodableRow> {};
+
+TEST_P(UndecodableBytes, TravelAsEscapesAndGoBackByteForByte) {
+    const UndecodableRow& row = GetParam();
+    const std::string text = row.cp932 ? DecodeCp932(row.bytes) : DecodeUtf8(row.bytes);
+    EXPECT_EQ(text, row.text);
+    EXPECT_TRUE(IsValidUtf8(text));
+    if (row.cp932) EXPECT_EQ(EncodeCp932(text), row.bytes);
+    else EXPECT_EQ(EncodeUtf8(text), row.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UndecodableBytes,
+    testing::Values(
+        UndecodableRow{"Cp932LatinOneEdit", true, "caf\xE9", "caf" + Esc(0xE9)},
+        UndecodableRow{"Cp932LeadBeforeABlank", true, "\x81 x", Esc(0x81) + " x"},
+        UndecodableRow{"Cp932UnassignedPairKeepsItsSecondByte", true, "\x85\x40", Esc(0x85) + "@"},
+        UndecodableRow{"Cp932StrayBytes", true, "\x80\xA0\xFD\xFE\xFF",
+                       Esc(0x80) + Esc(0xA0) + Esc(0xFD) + Esc(0xFE) + Esc(0xFF)},
+        UndecodableRow{"Cp932LeadAtTheEnd", true, "\x8E\xCA\x83", "写" + Esc(0x83)},
+        UndecodableRow{"Utf8LatinOneEdit", false, "caf\xE9", "caf" + Esc(0xE9)},
+        UndecodableRow{"Utf8CutShort", false, "\xE6\x97.", Esc(0xE6) + Esc(0x97) + "."},
+        UndecodableRow{"Utf8Overlong", false, "\xC0\xAF", Esc(0xC0) + Esc(0xAF)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextCodec, EscapesThatWouldJoinIntoACharacterAreNotWrittenAsBytes) {
+    // C3 A9 is "é" in UTF-8 and "ﾃｩ" in CP932; 81 41 is "、".
+    const std::string joined = Esc(0xC3) + Esc(0xA9);
+    EXPECT_EQ(EncodeUtf8(joined), joined);
+    EXPECT_EQ(DecodeUtf8(joined), joined);
+    EXPECT_FALSE(EncodeCp932(joined));
+    EXPECT_FALSE(EncodeCp932(Esc(0x81) + "A"));
 }
 
 TEST(TextCodec, Utf8Validation) {
@@ -38,6 +81,10 @@ TEST(TextCodec, PrefixesNeverCutACharacter) {
     EXPECT_EQ(Cp932PrefixLength("a\x83\x54", 3), 3u);
     // 0x83 0x83 is one character: the second byte is a trail, not a new lead.
     EXPECT_EQ(Cp932PrefixLength("\x83\x83\x83\x54", 3), 2u);
+    // Bytes that are no character count one by one: junk is never cut to nothing.
+    EXPECT_EQ(Utf8PrefixLength(std::string(3000, '\x80'), 2047), 2047u);
+    EXPECT_EQ(Utf8PrefixLength("ab\xE3\x81", 3), 3u);
+    EXPECT_EQ(Cp932PrefixLength("a\x81 b", 2), 2u);
 }
 
 struct ExtensionRow {

@@ -7,6 +7,7 @@
 
 #include "tests/settings/settings_test_util.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_samples.h"
 #include "tests/support/write_limit.h"
 
 namespace nuthumb {
@@ -20,6 +21,8 @@ using test::PlantFile;
 using namespace std::string_view_literals;
 
 constexpr std::string_view kMissing = "<default>";
+// 81 (a lead byte without its trail), a blank, FD: the same text from either file.
+const std::string kLeadBlankFd = test::Esc(0x81) + " " + test::Esc(0xFD);
 
 // ---- Reading: one stored file, one key, the text that comes back ----
 
@@ -66,7 +69,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "\0\xFF\xFE junk\r\nno equals here\r\n[SYSTEM]\r\nLEFT=3\r\n"sv, "LEFT", "3"},
         ReadRow{"NulByteInAnotherLine", "[SYSTEM]\r\nA=\0\0\r\nLEFT=4\r\n"sv, "LEFT", "4"},
         ReadRow{"UnclosedBracketIsNoSection", "[SYSTEM]\r\n[OTHER\r\nLEFT=5\r\n", "LEFT", "5"},
-        ReadRow{"UndecodableValueGivesTheDefault", "[SYSTEM]\r\nSrcDir=\x81\x20\r\n", "SrcDir", kMissing}),
+        ReadRow{"UndecodableBytesReadAsEscapes", "[SYSTEM]\r\nSrcDir=\x81 \xFD\r\n", "SrcDir",
+                kLeadBlankFd},
+        ReadRow{"UndecodableBytesInABomFile", "\xEF\xBB\xBF[SYSTEM]\r\nSrcDir=\x81 \xFD\r\n", "SrcDir",
+                kLeadBlankFd}),
     [](const testing::TestParamInfo<ReadRow>& info) { return std::string(info.param.name); });
 
 TEST(SettingsFileRead, MissingFileOrFolderGivesTheDefaults) {
@@ -123,11 +129,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Writing: the file before, one write, the exact bytes after ----
 
+const std::string kCafeEscaped = "caf" + test::Esc(0xE9);
+const std::string kJoiningEscapes = test::Esc(0xC3) + test::Esc(0xA9);
+
 struct WriteRow {
     const char* name;
     std::string_view before;  // kMissing: no file
     std::string_view key, value;
-    std::string_view after;
+    std::string after;
 };
 
 class WriteRule : public testing::TestWithParam<WriteRow> {};
@@ -182,7 +191,15 @@ INSTANTIATE_TEST_SUITE_P(
         WriteRow{"Cp932ThatLooksLikeUtf8GetsTheMark", kMissing, "A", "\xEF\xBE\x83\xEF\xBD\xA9",
                  "\xEF\xBB\xBF[SYSTEM]\r\nA=\xEF\xBE\x83\xEF\xBD\xA9\r\n"},
         WriteRow{"BomFileStaysUtf8", "\xEF\xBB\xBF[SYSTEM]\r\nA=1\r\n", "A", kNihonUtf8,
-                 "\xEF\xBB\xBF[SYSTEM]\r\nA=\xE6\x97\xA5\xE6\x9C\xAC\r\n"}),
+                 "\xEF\xBB\xBF[SYSTEM]\r\nA=\xE6\x97\xA5\xE6\x9C\xAC\r\n"},
+        WriteRow{"EscapedByteGoesBackAsTheByte", kMissing, "SrcDir", kCafeEscaped,
+                 "[SYSTEM]\r\nSrcDir=caf\xE9\r\n"},
+        // Without the mark the kept byte would make the file read as CP932.
+        WriteRow{"EscapedByteInAUtf8FileAddsTheMark", "[SYSTEM]\r\nA=\xE6\x97\xA5\r\n", "B", kCafeEscaped,
+                 "\xEF\xBB\xBF[SYSTEM]\r\nA=\xE6\x97\xA5\r\nB=caf\xE9\r\n"},
+        // C3 A9 would read back as "ﾃｩ" in CP932 and "é" in UTF-8: the escapes stay.
+        WriteRow{"EscapesThatWouldFormACharacterStayEscapes", kMissing, "A", kJoiningEscapes,
+                 "\xEF\xBB\xBF[SYSTEM]\r\nA=" + kJoiningEscapes + "\r\n"}),
     [](const testing::TestParamInfo<WriteRow>& info) { return std::string(info.param.name); });
 
 TEST(SettingsFileWrite, IntegersInDecimalAndFlagsAsOneOrZero) {

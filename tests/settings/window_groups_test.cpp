@@ -2,16 +2,19 @@
 
 #include "settings/dialog_settings.h"
 #include "settings/form_settings.h"
+#include "settings/ini_encoding.h"
 #include "settings/ini_list.h"
 #include "settings/settings_file.h"
 #include "settings/window_position.h"
 #include "tests/settings/settings_test_util.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_samples.h"
 #include "tests/support/write_limit.h"
 
 namespace nuthumb {
 namespace {
 
+using test::Esc;
 using test::FileBytes;
 using test::PlantFile;
 
@@ -149,6 +152,76 @@ TEST(FormSettings, TextsComeBackVerbatim) {
     EXPECT_EQ(back.option, -1);
     EXPECT_TRUE(back.no_thumb);
     EXPECT_TRUE(back.batch);
+}
+
+// ---- Texts that CP932 does not carry both ways ----
+
+class OneWayText : public testing::TestWithParam<test::OneWayCharacter> {};
+
+TEST_P(OneWayText, ComesBackFromAFolderTextAndFromABatchEntry) {
+    const std::string folder = "/写真" + GetParam().text + "2020";
+    FakeWindow window(429, 449, 1024, 768);
+    TempDir dir;
+    const std::string value_path = dir.path() + "/value.ini";
+    FormSettings form;
+    form.src_dir = folder;
+    SaveAtExit(value_path, {}, window, form, {});
+    EXPECT_TRUE(FileBytes(value_path).starts_with(kUtf8Bom));
+    EXPECT_EQ(LoadFormSettings(value_path).src_dir, folder);
+
+    const std::string list_path = dir.path() + "/list.ini";
+    const std::vector<std::string> entries{"\"/a\"", "\"" + folder + "\",\"jpg\"", "\"/b\""};
+    SaveAtExit(list_path, {}, window, {}, entries);
+    EXPECT_TRUE(FileBytes(list_path).starts_with(kUtf8Bom));
+    std::vector<std::string> back;
+    ReadListFromIni(list_path, "SYSTEM", "Script", back);
+    EXPECT_EQ(back, entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, OneWayText, testing::ValuesIn(test::OneWayCp932Characters()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A CP932 file edited by hand: a Latin-1 "é" in SrcDir, a stray 0x80 in DstDir, 纊
+// in its NEC-selected form ED 40 (iconv writes FA 5C), and bytes that decode to
+// nothing in two batch entries in the middle of the list.
+const std::string kHandEdited =
+    "[SYSTEM]\r\nErrorOpt=0\r\nRadioGroupSaveMode=1\r\nLEFT=10\r\nTOP=20\r\n"
+    "SrcDir=/home/caf\xE9\r\nDstDir=\x93\xFA\x96\x7B/\x80\r\nFileHead=\xED\x40\r\nFileEnd=\r\n"
+    "Size=50\r\nOption=0\r\nReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=1\r\n"
+    "Script1=\"a\"\r\nScript2=\"\xFD\"\r\nScript3=\"\x85\x40\"\r\nScript4=\"z\"\r\nScript5=\r\n";
+
+TEST(UndecodableText, ReadsAsEscapesAndKeepsItsBytesAtExitAndInUtf8) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, kHandEdited);
+    FakeWindow window(429, 449, 1024, 768);
+    LoadWindowPosition(path, window);
+    FormSettings form = LoadFormSettings(path);
+    EXPECT_EQ(form.src_dir, "/home/caf" + Esc(0xE9));
+    EXPECT_EQ(form.dst_dir, "日本/" + Esc(0x80));
+    EXPECT_EQ(form.file_head, "纊");
+    std::vector<std::string> list;
+    ReadListFromIni(path, "SYSTEM", "Script", list);
+    EXPECT_EQ(list, (std::vector<std::string>{"\"a\"", "\"" + Esc(0xFD) + "\"", "\"" + Esc(0x85) + "@\"",
+                                              "\"z\""}));
+    SaveAtExit(path, LoadDialogSettings(path), window, form, list);
+    EXPECT_EQ(FileBytes(path), kHandEdited);
+
+    form.file_end = "〜";        // CP932 cannot give it back: the file becomes UTF-8
+    list.erase(list.begin());    // the other entries move up one key
+    SaveAtExit(path, LoadDialogSettings(path), window, form, list);
+    const std::string after = FileBytes(path);
+    EXPECT_TRUE(after.starts_with(kUtf8Bom));
+    for (const std::string line : {"SrcDir=/home/caf\xE9\r\n", "DstDir=日本/\x80\r\n", "FileHead=纊\r\n",
+                                   "FileEnd=〜\r\n", "Script1=\"\xFD\"\r\n", "Script2=\"\x85@\"\r\n"})
+        EXPECT_NE(after.find(line), std::string::npos) << line;
+    const FormSettings back = LoadFormSettings(path);
+    EXPECT_EQ(back.src_dir, form.src_dir);
+    EXPECT_EQ(back.dst_dir, form.dst_dir);
+    EXPECT_EQ(back.file_end, "〜");
+    std::vector<std::string> list_back;
+    ReadListFromIni(path, "SYSTEM", "Script", list_back);
+    EXPECT_EQ(list_back, list);
 }
 
 // ---- Window position ----

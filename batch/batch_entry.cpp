@@ -1,0 +1,76 @@
+#include "batch/batch_entry.h"
+
+#include <limits>
+
+#include "engine/drive_root.h"
+
+namespace nuthumb {
+namespace {
+
+std::string Quoted(std::string_view value) {
+    std::string field = "\"";
+    for (const char c : value) {
+        if (c == '"') field.push_back('"');
+        field.push_back(c);
+    }
+    field.push_back('"');
+    return field;
+}
+
+std::string FormatOfField(const std::string& field) { return field == "0" ? "bmp" : "jpg"; }
+
+}  // namespace
+
+std::string ComposeBatchEntry(const FormSettings& tab) {
+    const std::string values[kBatchEntryFields] = {
+        ApplyDriveRootRule(tab.src_dir),       std::to_string(tab.read_file_mode),
+        ApplyDriveRootRule(tab.dst_dir),       std::to_string(tab.save_file_mode),
+        tab.file_head,                         tab.file_end,
+        std::to_string(tab.size),              std::to_string(tab.option),
+        tab.no_thumb ? "0" : "1"};
+    std::string entry;
+    for (const std::string& value : values) {
+        if (!entry.empty()) entry.push_back(',');
+        entry += Quoted(value);
+    }
+    return entry;
+}
+
+std::optional<std::int32_t> ParseDecimalField(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+    if (at == text.size()) return std::nullopt;
+    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::int64_t magnitude = 0;
+    for (; at < text.size(); ++at) {
+        if (text[at] < '0' || text[at] > '9') return std::nullopt;
+        magnitude = magnitude * 10 + (text[at] - '0');
+        if (magnitude > kLimit) return std::nullopt;  // long before 64 bits overflow
+    }
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::optional<BatchEntryJob> JobOfFields(const std::vector<std::string>& fields) {
+    if (fields.size() != kBatchEntryFields) return std::nullopt;
+    const auto size = ParseDecimalField(fields[6]);
+    const auto basis = ParseDecimalField(fields[7]);
+    const auto resize = ParseDecimalField(fields[8]);
+    if (!size || !basis || !resize) return std::nullopt;
+    BatchEntryJob job;
+    job.src_dir = ApplyDriveRootRule(fields[0]);
+    job.src_format = FormatOfField(fields[1]);
+    job.dst_dir = ApplyDriveRootRule(fields[2]);
+    job.dst_format = FormatOfField(fields[3]);
+    job.prefix = fields[4];
+    job.suffix = fields[5];
+    job.size = *size;
+    job.basis = *basis;
+    job.resize_flag = static_cast<std::uint8_t>(static_cast<std::uint32_t>(*resize) & 0xFF);
+    return job;
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,41 @@
+#pragma once
+// The BatchEntry: one folder run as a line of nine double-quoted fields,
+// "src","srcItem","dst","dstItem","prefix","suffix","size","basis","resize".
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/form_settings.h"
+
+namespace nuthumb {
+
+inline constexpr std::size_t kBatchEntryFields = 9;
+
+// The entry for the individual tab's values: the folder texts through the
+// drive-root rule, the three radio items in decimal as the groups report them
+// (-1 for none), the spin box's position, and 1 for scaling or 0 for convert
+// only. A double quote inside a value is doubled, so every value splits back
+// out unchanged (a folder may hold a quote on Linux). `tab.batch` is not used.
+std::string ComposeBatchEntry(const FormSettings& tab);
+
+// The nine values of a folder run, as RunFolder takes them.
+struct BatchEntryJob {
+    std::string src_dir, src_format, dst_dir, dst_format, prefix, suffix;
+    std::int32_t size = 0;
+    std::int32_t basis = 0;
+    std::uint8_t resize_flag = 0;
+};
+
+// The job of an entry's nine fields: the folders through the drive-root rule,
+// "bmp" for a format field of exactly "0" and "jpg" for anything else, fields 7
+// to 9 as decimal numbers, of the resize field its lowest 8 bits. nullopt when
+// a number field is not a number.
+std::optional<BatchEntryJob> JobOfFields(const std::vector<std::string>& fields);
+
+// A decimal number of 32 bits: optional blanks (space, tab), an optional sign,
+// then digits only. Not the settings file's rule: no hexadecimal, no "$".
+std::optional<std::int32_t> ParseDecimalField(std::string_view text);
+
+}  // namespace nuthumb

@@ -1,0 +1,113 @@
+#include "batch/batch_run.h"
+
+#include "batch/batch_entry.h"
+#include "batch/batch_log.h"
+#include "batch/comma_text.h"
+#include "engine/check_folders.h"
+#include "engine/conversion_messages.h"
+#include "engine/error_list_file.h"
+#include "engine/run_folder.h"
+#include "platform/file_io.h"
+
+namespace nuthumb {
+namespace {
+
+std::string_view ResultEnding(int result) {
+    if (result == kRunNoSourceFile) return kBatchLogNoSourceFile;
+    if (result == kRunCancelled) return kBatchLogCancelled;
+    return kBatchLogFinished;
+}
+
+class BatchRun {
+public:
+    BatchRun(RunHost& host, BatchControls& controls) : host_(host), controls_(controls) {}
+
+    // Returns false when the batch must stop after this entry.
+    bool RunEntry(std::size_t index, const std::string& entry) {
+        ++outcome_.entries_taken;
+        Log(index, kBatchLogStarted);
+        controls_.SelectBatchEntry(index);
+        if (controls_.StopRequested()) {
+            Log(index, kBatchLogCancelled);
+            outcome_.cancelled = true;
+            return false;
+        }
+
+        const std::vector<std::string> fields = SplitCommaText(entry);
+        if (fields.size() != kBatchEntryFields) return DataError(index);
+        if (!CheckFolders(host_, fields[0], fields[2], 0)) {
+            ++outcome_.failed_entries;
+            return true;
+        }
+        const std::optional<BatchEntryJob> job = JobOfFields(fields);
+        if (!job) return DataError(index);
+
+        const std::size_t lines_before = controls_.ErrorLines().size();
+        std::optional<int> result;
+        try {
+            result = RunFolder(host_, job->src_dir, job->src_format, job->dst_dir, job->dst_format,
+                               job->prefix, job->suffix, job->size, job->basis, job->resize_flag);
+        } catch (const IoError& error) {
+            // The source folder could not be read; nothing of it was touched.
+            Log(index, std::string(" : ") + error.what());
+        }
+        const std::size_t lines_after = controls_.ErrorLines().size();
+        if (lines_after > lines_before) outcome_.failed_files += lines_after - lines_before;
+        if (result) Log(index, ResultEnding(*result));
+        controls_.ResetProgressDisplay();
+
+        if (!result || *result == kRunNoSourceFile) ++outcome_.failed_entries;
+        if (result && *result == kRunCancelled) {
+            outcome_.cancelled = true;
+            return false;
+        }
+        return true;
+    }
+
+    void OfferExport(const std::string& path) {
+        const std::vector<std::string>& log = controls_.ErrorLines();
+        if (log.empty() || !host_.AskOkCancel(kBatchExportQuestion + path)) return;
+        if (const std::optional<std::string> reason = WriteErrorListFile(path, log))
+            host_.ShowError(kWriteFailureMessage + path + "\r\n" + *reason);
+    }
+
+    const BatchOutcome& outcome() const { return outcome_; }
+
+private:
+    void Log(std::size_t index, std::string_view ending) { host_.AppendError(BatchLogLine(index, ending)); }
+
+    bool DataError(std::size_t index) {
+        Log(index, kBatchLogDataError);
+        ++outcome_.failed_entries;
+        return true;
+    }
+
+    RunHost& host_;
+    BatchControls& controls_;
+    BatchOutcome outcome_;
+};
+
+}  // namespace
+
+BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,
+                      const std::optional<std::string>& export_path) {
+    if (entries.empty()) {
+        host.ShowInformation(kBatchEmptyListMessage);
+        return {};
+    }
+    controls.SetBatchRunState();
+    BatchRun run(host, controls);
+    try {
+        controls.ClearErrorList();
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (!run.RunEntry(i, entries[i])) break;
+        if (export_path) run.OfferExport(*export_path);
+    } catch (...) {
+        controls.SetIdleState();
+        throw;
+    }
+    controls.SetIdleState();
+    return run.outcome();
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,70 @@
+#pragma once
+// Scratch folders, files and timing for the benchmark programs.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace nuthumb::bench {
+
+// A fresh folder that is removed with its content, even when the benchmark fails.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& parent) {
+        std::string tmpl = parent + "/nuthumb-bench-XXXXXX";
+        if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed in " + parent);
+        path_ = tmpl;
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) throw std::runtime_error("cannot create " + path);
+    const bool ok = bytes.empty() || ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    ::close(fd);
+    if (!ok) throw std::runtime_error("cannot write " + path);
+}
+
+inline std::string Numbered(int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "img%06d", i);
+    return name;
+}
+
+// A 1 x 1 24-bit BMP.
+inline std::string TinyBitmap() {
+    const unsigned char bytes[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0,
+                                   1,   0,   0,  0, 1, 0, 24, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0,
+                                   0,   0,   0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0x80, 0x80, 0x80, 0};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+template <typename F>
+double BestSeconds(int repeats, F&& run) {
+    using Clock = std::chrono::steady_clock;
+    double best = 1e30;
+    for (int r = 0; r < repeats; ++r) {
+        const auto start = Clock::now();
+        run();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+}  // namespace nuthumb::bench

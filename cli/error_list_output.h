@@ -1,0 +1,17 @@
+#pragma once
+// Where nuthumb-cli puts the --error-list.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nuthumb {
+
+// Writes the error list in the error-list file's format. "-", and any name of this
+// process's standard output (/dev/stdout, or the very file stdout is redirected
+// to), go to standard output behind what was printed there, so that the list and
+// the report do not replace each other; any other path is written as the file.
+// Returns the reason when it cannot be written.
+std::optional<std::string> WriteErrorListOutput(const std::string& path,
+                                                const std::vector<std::string>& lines);
+
+}  // namespace nuthumb

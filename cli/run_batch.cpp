@@ -1,0 +1,87 @@
+#include "cli/run_batch.h"
+
+#include <iostream>
+
+#include "batch/batch_run.h"
+#include "batch/batch_store.h"
+#include "cli/batch_file.h"
+#include "cli/cli_host.h"
+#include "cli/cli_job.h"
+#include "cli/error_list_output.h"
+#include "cli/exit_status.h"
+#include "cli/interrupt.h"
+#include "platform/file_io.h"
+
+namespace nuthumb {
+namespace {
+
+// The batch's log is the command's output: each line is printed when it is
+// written, so a long batch shows where it is.
+class CliBatchHost final : public CliHost, public BatchControls {
+public:
+    using CliHost::CliHost;
+
+    void AppendError(const std::string& line) override {
+        ClearProgress();
+        std::cout << line << std::endl;
+        log_.push_back(line);
+    }
+    void SelectBatchEntry(std::size_t) override {}  // the start line names the entry
+    void ResetProgressDisplay() override { ClearProgress(); }
+    void SetBatchRunState() override {}
+    void SetIdleState() override {}
+    void ClearErrorList() override { log_.clear(); }
+    const std::vector<std::string>& ErrorLines() const override { return log_; }
+    // A Ctrl-C that came while no folder run was converting files.
+    bool StopRequested() const override { return InterruptRequested(); }
+
+private:
+    std::vector<std::string> log_;
+};
+
+// The entries to run, or nullopt after a message on stderr.
+std::optional<std::vector<std::string>> BatchEntries(const CliOptions& options, const CliJob& job) {
+    if (!options.batch_file) return job.settings_path.empty() ? std::vector<std::string>{}
+                                                                : LoadBatchList(job.settings_path);
+    try {
+        return ReadBatchFile(*options.batch_file);
+    } catch (const IoError& error) {
+        std::cerr << "nuthumb-cli: " << error.what() << "\n";
+        return std::nullopt;
+    }
+}
+
+int ExitStatusOf(const BatchOutcome& outcome) {
+    if (outcome.cancelled) return kExitCancelled;
+    return outcome.failed_entries == 0 && outcome.failed_files == 0 ? kExitFinished : kExitFailedFiles;
+}
+
+}  // namespace
+
+int RunBatchCommand(const CliOptions& options) {
+    const std::optional<CliJob> job = LoadJob(options);
+    if (!job) return kExitUsage;
+    std::optional<std::vector<std::string>> entries = BatchEntries(options, *job);
+    if (!entries) return kExitUsage;
+
+    CliBatchHost host(job->overwrite_mode, job->report_load_errors, !options.quiet);
+    const BatchOutcome outcome = RunBatch(host, host, std::move(*entries), std::nullopt);
+    host.ClearProgress();
+
+    int status = ExitStatusOf(outcome);
+    if (options.error_list_path) {
+        if (auto reason = WriteErrorListOutput(*options.error_list_path, host.ErrorLines())) {
+            std::cerr << "nuthumb-cli: cannot write the error list: " << *reason << "\n";
+            if (status == kExitFinished) status = kExitFailedFiles;
+        }
+    }
+    std::cout << "Failed entries: " << outcome.failed_entries << "\n"
+              << "Failed files: " << outcome.failed_files << std::endl;
+    if (!std::cout) {
+        std::cerr << "nuthumb-cli: cannot write to stdout\n";
+        if (status == kExitFinished) status = kExitFailedFiles;
+    }
+    return status;
+}
+
+}  // namespace nuthumb

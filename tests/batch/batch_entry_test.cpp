@@ -1,0 +1,164 @@
+#include "batch/batch_entry.h"
+
+#include <gtest/gtest.h>
+
+#include "batch/batch_list.h"
+#include "batch/batch_store.h"
+#include "batch/comma_text.h"
+#include "platform/file_io.h"
+#include "tests/support/temp_dir.h"
+
+namespace nuthumb {
+namespace {
+
+FormSettings Tab(std::string src, std::string dst, std::string head, std::string end, std::int32_t size,
+                 std::int32_t option, std::int32_t read, std::int32_t save, bool no_thumb) {
+    FormSettings tab;
+    tab.src_dir = std::move(src);
+    tab.dst_dir = std::move(dst);
+    tab.file_head = std::move(head);
+    tab.file_end = std::move(end);
+    tab.size = size;
+    tab.option = option;
+    tab.read_file_mode = read;
+    tab.save_file_mode = save;
+    tab.no_thumb = no_thumb;
+    return tab;
+}
+
+TEST(ComposeBatchEntry, WritesNineQuotedFieldsThatSplitBackToTheJob) {
+    struct Row {
+        FormSettings tab;
+        std::string entry;
+        BatchEntryJob job;
+    };
+    const Row rows[] = {
+        {Tab("D:\\in", "D:\\out", "t_", "", 120, 2, 1, 0, false),
+         R"("D:\in","1","D:\out","0","t_","","120","2","1")",
+         {"D:\\in", "jpg", "D:\\out", "bmp", "t_", "", 120, 2, 1}},
+        // Real drive roots lose their separator; other three-byte texts stay whole.
+        {Tab("D:\\", "e:/", "", "_s", 30, -1, -1, 0, true),
+         R"("D:","-1","e:","0","","_s","30","-1","0")",
+         {"D:", "jpg", "e:", "bmp", "", "_s", 30, -1, 0}},
+        {Tab("abc", "/ab", "", "", 640, 0, 0, 1, false),
+         R"("abc","0","/ab","1","","","640","0","1")",
+         {"abc", "bmp", "/ab", "jpg", "", "", 640, 0, 1}},
+        // Quotes are doubled, so blanks, commas, quotes and Japanese all come back.
+        {Tab("/写真/my \"best\", 2020", "/サムネ", "a\"b", "\"", 50, 1, 1, 1, false),
+         R"("/写真/my ""best"", 2020","1","/サムネ","1","a""b","""","50","1","1")",
+         {"/写真/my \"best\", 2020", "jpg", "/サムネ", "jpg", "a\"b", "\"", 50, 1, 1}},
+    };
+    for (const Row& row : rows) {
+        const std::string entry = ComposeBatchEntry(row.tab);
+        EXPECT_EQ(entry, row.entry);
+        const auto job = JobOfFields(SplitCommaText(entry));
+        ASSERT_TRUE(job) << entry;
+        EXPECT_EQ(std::tie(job->src_dir, job->src_format, job->dst_dir, job->dst_format, job->prefix, job->suffix),
+                  std::tie(row.job.src_dir, row.job.src_format, row.job.dst_dir, row.job.dst_format,
+                           row.job.prefix, row.job.suffix))
+            << entry;
+        EXPECT_EQ(std::tie(job->size, job->basis, job->resize_flag),
+                  std::tie(row.job.size, row.job.basis, row.job.resize_flag))
+            << entry;
+    }
+}
+
+TEST(JobOfFields, ReadsFormatsNumbersAndTheResizeFlagsLowByte) {
+    const auto job_of = [](std::string src_item, std::string size, std::string basis, std::string resize) {
+        return JobOfFields({"in", src_item, "out", "0", "", "", size, basis, resize});
+    };
+    for (const char* jpg : {"1", "2", "00", " 0", "", "bmp"}) EXPECT_EQ(job_of(jpg, "9", "0", "1")->src_format, "jpg") << jpg;
+    EXPECT_EQ(job_of("0", "9", "0", "1")->src_format, "bmp");
+    EXPECT_EQ(job_of("0", "9", "0", "1")->dst_format, "bmp");
+
+    const struct {
+        const char* resize;
+        std::uint8_t flag;
+    } flags[] = {{"256", 0}, {"257", 1}, {"-1", 255}, {"0", 0}, {"-256", 0}};
+    for (const auto& f : flags) EXPECT_EQ(job_of("1", "9", "0", f.resize)->resize_flag, f.flag) << f.resize;
+
+    EXPECT_EQ(job_of("1", " -7", "+5", "1")->size, -7);
+    EXPECT_EQ(job_of("1", " -7", "+5", "1")->basis, 5);
+    EXPECT_FALSE(job_of("1", "", "0", "1"));
+    EXPECT_FALSE(job_of("1", "9", "x", "1"));
+    EXPECT_FALSE(job_of("1", "9", "0", "1 "));
+    EXPECT_FALSE(JobOfFields({"in", "1", "out", "1", "", "", "9", "0"}));
+}
+
+TEST(ParseDecimalField, TakesBlanksSignAndDigitsOnly) {
+    const struct {
+        const char* text;
+        std::optional<std::int32_t> value;
+    } rows[] = {
+        {"120", 120},         {"  \t120", 120},        {"+5", 5},          {"-0", 0},
+        {"007", 7},           {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+        {"00000000000000000000042", 42},
+        {"2147483648", {}},   {"-2147483649", {}},     {"99999999999999999999", {}},
+        {"", {}},             {" ", {}},               {"+", {}},          {"- 1", {}},
+        {"12 ", {}},          {"1.5", {}},             {"0x10", {}},       {"$10", {}},
+        {"１２", {}},          {"1e3", {}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(ParseDecimalField(row.text), row.value) << '"' << row.text << '"';
+}
+
+// One edit of the list {a, b, c} with a selection, and what must come of it.
+struct EditRow {
+    const char* name;
+    int selected;
+    std::function<bool(BatchList&)> edit;
+    bool changed;
+    std::vector<std::string> entries;
+    int selected_after;
+};
+
+TEST(BatchList, EditsKeepTheSelectionRules) {
+    using V = std::vector<std::string>;
+    const EditRow rows[] = {
+        {"AddEmptyKeepsSelection", 1, [](BatchList& l) { l.Add(""); return true; }, true, V{"a", "b", "c", ""}, 1},
+        {"UpdateLastStaysLastAndSelected", 2, [](BatchList& l) { return l.Update("x"); }, true, V{"a", "b", "x"}, 2},
+        {"UpdateWithoutSelection", -1, [](BatchList& l) { return l.Update("x"); }, false, V{"a", "b", "c"}, -1},
+        {"DeleteSelectsNothing", 1, [](BatchList& l) { return l.Delete(); }, true, V{"a", "c"}, -1},
+        {"DeleteWithoutSelection", -1, [](BatchList& l) { return l.Delete(); }, false, V{"a", "b", "c"}, -1},
+        {"ClearSelectsNothing", 0, [](BatchList& l) { l.Clear(); return true; }, true, V{}, -1},
+        {"UpMovesAndFollows", 2, [](BatchList& l) { return l.MoveUp(); }, true, V{"a", "c", "b"}, 1},
+        {"UpOnFirst", 0, [](BatchList& l) { return l.MoveUp(); }, false, V{"a", "b", "c"}, 0},
+        {"UpWithoutSelection", -1, [](BatchList& l) { return l.MoveUp(); }, false, V{"a", "b", "c"}, -1},
+        {"DownMovesAndFollows", 0, [](BatchList& l) { return l.MoveDown(); }, true, V{"b", "a", "c"}, 1},
+        {"DownOnLast", 2, [](BatchList& l) { return l.MoveDown(); }, false, V{"a", "b", "c"}, 2},
+        {"DownWithoutSelection", -1, [](BatchList& l) { return l.MoveDown(); }, false, V{"a", "b", "c"}, -1},
+        {"StaleSelectionIsNone", 3, [](BatchList& l) { return l.MoveUp() || l.Delete() || l.Update("x"); },
+         false, V{"a", "b", "c"}, 3},
+        {"ClickSelects", -1, [](BatchList& l) { return l.Click(1) == "b"; }, true, V{"a", "b", "c"}, 1},
+        {"ClickOutsideDoesNothing", 0, [](BatchList& l) { return l.Click(3) || l.Click(-1); }, false,
+         V{"a", "b", "c"}, 0},
+        {"RegisterAppendsAndKeepsSelection", 0,
+         [](BatchList& l) { RegisterBatchEntry(l, FormSettings{}); return true; }, true,
+         V{"a", "b", "c", R"("","1","","1","","","50","0","1")"}, 0},
+    };
+    for (const EditRow& row : rows) {
+        BatchList list{{"a", "b", "c"}, row.selected};
+        EXPECT_EQ(row.edit(list), row.changed) << row.name;
+        EXPECT_EQ(list.entries, row.entries) << row.name;
+        EXPECT_EQ(list.selected, row.selected_after) << row.name;
+    }
+}
+
+TEST(BatchStore, EmptyEntriesAreDroppedAndTheRestSurvivesInOrder) {
+    TempDir dir;
+    const std::string ini = dir.path() + "/nuthumb.ini";
+    const std::string japanese = R"("/写真/旅行","1","/サムネイル","0","小_","","120","2","1")";
+    const std::string emoji = R"("/photos/😀","1","/out","1","","","50","0","1")";
+    WriteFileAtomic(ini, std::string_view("[SYSTEM]\r\nScript1=old\r\nScript2=old\r\nScript3=old\r\n"
+                                          "Script4=old\r\nScript5=old\r\n"));
+    SaveBatchList(ini, {"", japanese, "", "", emoji, ""});
+    EXPECT_EQ(LoadBatchList(ini), (std::vector<std::string>{japanese, emoji}));
+    // A character CP932 lacks turns the file into UTF-8 rather than lose it.
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(ini);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 3), "\xEF\xBB\xBF");
+
+    SaveBatchList(ini, {"", ""});
+    EXPECT_TRUE(LoadBatchList(ini).empty());
+}
+
+}  // namespace
+}  // namespace nuthumb

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/text_codec.h"
+#include "tests/cli/cli_process.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/sample_images.h"
+
+namespace nuthumb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CliOutcome;
+using test::NamesIn;
+using test::ReadText;
+using test::WriteText;
+
+const std::string kStarted = " : サムネイル作成開始。";
+const std::string kFinished = " : サムネイル作成終了。";
+const std::string kNoSource = " : 読込み元フォルダにファイルが存在しません。";
+const std::string kDataError = " : 登録データエラー\u3000\uFF0D\u3000終了。";
+
+class CliBatchTest : public ::testing::Test, protected test::RunFolders {
+protected:
+    CliOutcome Run(const std::vector<std::string>& args) { return test::RunCli(args, root()); }
+    // A bitmap-to-JPEG entry with prefix t_ and size 4.
+    static std::string Entry(const std::string& src, const std::string& dst) {
+        return "\"" + src + "\",\"0\",\"" + dst + "\",\"1\",\"t_\",\"\",\"4\",\"0\",\"1\"";
+    }
+};
+
+TEST_F(CliBatchTest, RunsTheStoredListWithTheStoredOptionsAndNeverWritesTheFile) {
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    test::WriteSampleBitmap(in() + "/b.bmp");
+    WriteText(in() + "/z.bmp", "damaged");
+    WriteText(out() + "/t_a.jpg", "old");
+    const std::string empty = root() + "/empty";
+    fs::create_directory(empty);
+    const std::string ini = root() + "/nuthumb.ini";
+    const std::string ini_text = "[SYSTEM]\r\nRadioGroupSaveMode=0\r\nErrorOpt=1\r\nScript1=" + Entry(in(), out()) +
+                                 "\r\nScript2=broken\r\nScript3=" + Entry(empty, out()) + "\r\nScript4=\r\nScript5=" +
+                                 Entry(in(), empty) + "\r\n";
+    WriteText(ini, ini_text);
+    const std::string list = root() + "/batch.err";
+
+    const CliOutcome outcome = Run({"--batch", "--settings", ini, "--error-list", list, "--quiet"});
+
+    const std::string log = "NO 0" + kStarted + "\n" + in() + "/z.bmp\nNO 0" + kFinished + "\nNO 1" + kStarted +
+                            "\nNO 1" + kDataError + "\nNO 2" + kStarted + "\nNO 2" + kNoSource + "\n";
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_EQ(outcome.out, log + "Failed entries: 2\nFailed files: 1\n");
+    // ErrorOpt=1 reports the load failure; RadioGroupSaveMode=0 keeps the old target.
+    EXPECT_NE(outcome.err.find("Filename : z.bmp"), std::string::npos) << outcome.err;
+    EXPECT_EQ(ReadText(out() + "/t_a.jpg"), "old");
+    EXPECT_EQ(NamesIn(out()), (std::set<std::string>{"t_a.jpg", "t_b.jpg"}));
+    EXPECT_TRUE(NamesIn(empty).empty());
+    EXPECT_EQ(ReadText(ini), ini_text);
+
+    std::string crlf;
+    for (char c : log) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(ReadText(list), EncodeCp932(crlf).value());
+
+    // The command line's option wins over the stored one.
+    EXPECT_EQ(Run({"--batch", "--settings", ini, "--overwrite", "always"}).status, 1);
+    EXPECT_NE(ReadText(out() + "/t_a.jpg"), "old");
+}
+
+TEST_F(CliBatchTest, RunsAShiftJisBatchFile) {
+    const std::string photos = root() + "/写真";
+    fs::create_directory(photos);
+    test::WriteSampleBitmap(photos + "/a.bmp");
+    WriteText(out() + "/t_a.jpg", "old");
+    const std::string file = root() + "/batch.txt";
+    WriteText(file, EncodeCp932("\r\n" + Entry(photos, out()) + "\r\n \t\r\n" + Entry(in(), out()) + "\n").value());
+
+    const CliOutcome outcome = Run({"--batch-file", file});
+
+    // Two entries (blank lines are none); without a settings file targets are replaced.
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_EQ(outcome.out, "NO 0" + kStarted + "\nNO 0" + kFinished + "\nNO 1" + kStarted + "\nNO 1" + kNoSource +
+                               "\nFailed entries: 1\nFailed files: 0\n");
+    EXPECT_NE(ReadText(out() + "/t_a.jpg"), "old");
+
+    WriteText(file, Entry(photos, out()) + "\n");
+    EXPECT_EQ(Run({"--batch-file", file}).status, 0);
+}
+
+TEST_F(CliBatchTest, EmptyListOnlySaysSo) {
+    const std::string ini = root() + "/nuthumb.ini";
+    WriteText(ini, "[SYSTEM]\r\nScript1=\r\nScript2=" + Entry(in(), out()) + "\r\n");
+    const CliOutcome outcome = Run({"--batch", "--settings", ini});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "リストに何も登録されていません。\nFailed entries: 0\nFailed files: 0\n");
+}
+
+TEST_F(CliBatchTest, UsageErrors) {
+    const std::string undecodable = root() + "/bad.txt";
+    WriteText(undecodable, "\x81\x20\xFF\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string err_part;
+    } rows[] = {
+        {{"--batch", "--from", "bmp"}, "a batch takes each job from its entries"},
+        {{"--batch-file", undecodable, in(), out()}, "a batch takes each job from its entries"},
+        {{"--batch", "--batch-file", undecodable}, "--batch or --batch-file"},
+        {{"--batch-file", root() + "/none.txt"}, "none.txt"},
+        {{"--batch", "--settings", root() + "/none.ini"}, "none.ini"},
+    };
+    for (const auto& row : rows) {
+        const CliOutcome outcome = Run(row.args);
+        EXPECT_EQ(outcome.status, 2) << row.err_part;
+        EXPECT_NE(outcome.err.find(row.err_part), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.out, "") << row.err_part;
+    }
+}
+
+TEST_F(CliBatchTest, CtrlCStopsABatchOfFoldersWithoutFiles) {
+    // No entry ever reaches a file, so only the batch itself can notice the Ctrl-C.
+    constexpr int kEntries = 100000;
+    std::string text;
+    for (int i = 0; i < kEntries; ++i) text += Entry(in(), out()) + "\n";
+    const std::string file = root() + "/batch.txt";
+    WriteText(file, text);
+
+    test::CliProcess cli({"--batch-file", file}, root());
+    ASSERT_TRUE(test::InterruptWhenCaught(cli.pid()));
+    const CliOutcome outcome = cli.Wait();
+    EXPECT_EQ(outcome.status, 130) << outcome.err;
+    const std::size_t last = outcome.out.rfind("NO ");
+    ASSERT_NE(last, std::string::npos);
+    EXPECT_NE(outcome.out.find(" : サムネイル作成を中断しました。\nFailed entries:", last), std::string::npos)
+        << outcome.out.substr(last);
+    EXPECT_EQ(outcome.out.find("NO " + std::to_string(kEntries - 1) + " :"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace nuthumb
