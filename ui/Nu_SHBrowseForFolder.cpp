@@ -1,6 +1,7 @@
 #include "ui/Nu_SHBrowseForFolder.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -54,9 +55,15 @@ FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_pa
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &FolderPickerDialog::SelectionChanged);
-    // Folders are listed in the background; keep the selection in view as the
-    // rows above it arrive.
-    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { tree_->scrollTo(tree_->currentIndex()); });
+    // Folders are listed and sorted in the background; keep the selection in view
+    // as the rows above it arrive, until the user moves around in the tree.
+    const auto keep_in_view = [this] {
+        if (follow_selection_) tree_->scrollTo(tree_->currentIndex());
+    };
+    connect(model_, &QFileSystemModel::directoryLoaded, this, keep_in_view);
+    connect(model_, &QFileSystemModel::layoutChanged, this, keep_in_view);
+    tree_->viewport()->installEventFilter(this);
+    tree_->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title_);
@@ -86,6 +93,13 @@ void FolderPickerDialog::SelectionChanged() {
     const QString path = SelectedPath();
     status_->setText(path);
     ok_->setEnabled(!path.isEmpty());
+}
+
+bool FolderPickerDialog::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress)
+        follow_selection_ = false;
+    return QDialog::eventFilter(watched, event);
 }
 
 QString BrowseForFolder(QWidget* owner, int x, int y, const QString& initial_path) {

@@ -25,6 +25,9 @@ public:
     QString SelectedPath() const;
     void SelectPath(const QString& path);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void SelectionChanged();
 
@@ -34,6 +37,7 @@ private:
     QLabel* status_;
     QDialogButtonBox* buttons_;
     QPushButton* ok_;
+    bool follow_selection_ = true;
 };
 
 // Shows the picker modally over `owner` with its top-left corner at (x, y) in

@@ -80,12 +80,13 @@ RadioGroup* MakeRadioGroup(QWidget* parent, const char* name, const QString& cap
     return group;
 }
 
-// The batch list shows one entry per 12-pixel row.
-class FixedRowDelegate : public QStyledItemDelegate {
+// The batch list packs its entries in 12-pixel rows, or as tight as the font
+// allows: a substituted font may need a pixel more for "_" and descenders.
+class TightRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), 12};
+        return {QStyledItemDelegate::sizeHint(option, index).width(), std::max(12, option.fontMetrics.height())};
     }
 };
 
@@ -191,7 +192,7 @@ void TForm1::BuildBatchTab() {
     ListBoxBat->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBoxBat->setSortingEnabled(false);
     ListBoxBat->setUniformItemSizes(true);
-    ListBoxBat->setItemDelegate(new FixedRowDelegate(ListBoxBat));
+    ListBoxBat->setItemDelegate(new TightRowDelegate(ListBoxBat));
     EditBat = MakeEdit(tab, "EditBat", "バッチ登録データ", 8, 224, 393, 20);
 
     SpeedButtonAdd = MakeButton(tab, "SpeedButtonAdd", "追加", 8, 256, 73, 25);

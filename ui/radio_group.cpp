@@ -2,8 +2,8 @@
 
 #include <QButtonGroup>
 #include <QRadioButton>
-#include <QStyle>
-#include <QStyleOptionGroupBox>
+#include <QStylePainter>
+#include <qdrawutil.h>
 
 namespace nuthumb {
 
@@ -36,15 +36,30 @@ void RadioGroup::resizeEvent(QResizeEvent* event) {
     PlaceButtons();
 }
 
-// Items fill the space under the caption in equal cells, column by column as
-// the rows run out, the way a fixed-size form lays them out; no layout manager,
-// so the group keeps exactly the size it was given.
+void RadioGroup::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    const int text_height = fontMetrics().height();
+    // An etched line: sunken outside, raised inside.
+    qDrawShadeRect(&painter, rect().adjusted(0, text_height / 2, 0, 0), palette(), true, 1, 0);
+    const QRect caption(6, 0, fontMetrics().horizontalAdvance(title()) + 4, text_height);
+    painter.fillRect(caption, palette().window());
+    style()->drawItemText(&painter, caption, Qt::AlignCenter, palette(), isEnabled(), title(),
+                          QPalette::WindowText);
+}
+
+// Below the caption, inside the frame.
+QRect RadioGroup::ItemArea() const {
+    const int top = fontMetrics().height();
+    return QRect(2, top, width() - 4, height() - top - 2);
+}
+
+// Items fill the item area in equal cells, column by column as the rows run
+// out, the way a fixed-size form lays them out; no layout manager, so the group
+// keeps exactly the size it was given.
 void RadioGroup::PlaceButtons() {
     const QList<QAbstractButton*> list = buttons_->buttons();
     if (list.isEmpty()) return;
-    QStyleOptionGroupBox option;
-    initStyleOption(&option);
-    const QRect inside = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, this);
+    const QRect inside = ItemArea();
     const int rows = (static_cast<int>(list.size()) + columns_ - 1) / columns_;
     const int cell_width = (inside.width() - 4) / columns_;
     const int cell_height = inside.height() / rows;

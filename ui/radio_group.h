@@ -19,10 +19,15 @@ public:
     int ItemCount() const;
 
 protected:
+    // The caption sits on the frame's top line, as on a classic form; a style
+    // that puts it above the frame would leave too little room for the items in
+    // the designed heights.
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void PlaceButtons();
+    QRect ItemArea() const;
 
     QButtonGroup* buttons_;
     int columns_;
