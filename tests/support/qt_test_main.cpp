@@ -12,15 +12,6 @@
 #define NUTHUMB_TEST_APPLICATION QApplication
 #endif
 
-// LeakSanitizer asks for this: memory that Qt's plugins and fontconfig allocate
-// once and keep until the process ends. The tests' own objects are still checked.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n"
-           "leak:libQt6Gui.so\n"
-           "leak:libQt6Core.so\n"
-           "leak:libQt6Widgets.so\n";
-}
-
 namespace {
 
 QtMessageHandler default_handler = nullptr;

@@ -100,6 +100,16 @@ TEST_F(SingleRunTest, ResultsAndTheExportDeclined) {
     EXPECT_TRUE(form_->ErrorList().empty());
 }
 
+TEST_F(SingleRunTest, ConvertOnlyKeepsTheSourceSize) {
+    Sources({"b.bmp"});
+    Start();
+    PointAtFolders(0);
+    Click("CheckBoxNOThumb");
+    Click("SpeedButtonThumb");
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
+    EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 6);
+}
+
 TEST_F(SingleRunTest, RefusedBeforeTheRunWithOneErrorBox) {
     Sources({"a_broken.bmp"});
     Start();
