@@ -1,11 +1,11 @@
 // nuthumb-screenshots OUTPUT_DIR SAMPLE_DIR: starts the program's windows the way
-// nuthumb does, over a sample settings file and sample folders made in SAMPLE_DIR
-// (emptied first), and writes a PNG of each window into OUTPUT_DIR.
+// nuthumb does, over a sample settings file, and writes a PNG of each window into
+// OUTPUT_DIR. The picker is shown on sample folders made in SAMPLE_DIR (emptied
+// first).
 // scripts/screenshots.sh runs it under Xvfb.
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QTabWidget>
 #include <QTreeView>
 #include <iostream>
@@ -20,18 +20,15 @@ using namespace nuthumb;
 
 // A settings file as a user's might look after some work: batch feature on,
 // three registered runs.
-std::string SampleSettings(const QString& pictures) {
-    const std::string base = QDir::toNativeSeparators(pictures).toStdString();
-    return "[SYSTEM]\r\n"
-           "SrcDir=" + base + "/旅行\r\n"
-           "DstDir=" + base + "/サムネイル\r\n"
-           "FileHead=t_\r\nFileEnd=_s\r\nSize=120\r\nOption=2\r\nReadFileMode=1\r\nSaveFileMode=1\r\n"
-           "NOThumb=0\r\nBatch=1\r\n"
-           "Script1=\"" + base + "/旅行\",\"1\",\"" + base + "/サムネイル\",\"1\",\"t_\",\"_s\",\"120\",\"2\",\"1\"\r\n"
-           "Script2=\"" + base + "/家族\",\"1\",\"" + base + "/サムネイル\",\"0\",\"t_\",\"\",\"160\",\"0\",\"1\"\r\n"
-           "Script3=\"" + base + "/スキャン\",\"0\",\"" + base + "/変換\",\"1\",\"\",\"\",\"50\",\"0\",\"0\"\r\n"
-           "Script4=\r\n";
-}
+constexpr char kSampleSettings[] =
+    "[SYSTEM]\r\n"
+    "SrcDir=/home/user/写真/旅行\r\nDstDir=/home/user/写真/サムネイル\r\n"
+    "FileHead=t_\r\nFileEnd=_s\r\nSize=120\r\nOption=2\r\nReadFileMode=1\r\nSaveFileMode=1\r\n"
+    "NOThumb=0\r\nBatch=1\r\n"
+    "Script1=\"/home/user/写真/旅行\",\"1\",\"/home/user/写真/サムネイル\",\"1\",\"t_\",\"_s\",\"120\",\"2\",\"1\"\r\n"
+    "Script2=\"/home/user/写真/家族\",\"1\",\"/home/user/写真/サムネイル\",\"0\",\"t_\",\"\",\"160\",\"0\",\"1\"\r\n"
+    "Script3=\"/home/user/スキャン\",\"0\",\"/home/user/スキャン/jpeg\",\"1\",\"\",\"\",\"50\",\"0\",\"0\"\r\n"
+    "Script4=\r\n";
 
 // Lets queued work (the picker's folder listing) finish before a picture.
 void Settle(int milliseconds) {
@@ -60,7 +57,7 @@ int main(int argc, char** argv) {
     const QString pictures = sample.path() + "/写真";
     for (const char* sub : {"旅行", "家族", "スキャン", "サムネイル"}) QDir().mkpath(pictures + "/" + sub);
     const std::string ini = (sample.path() + "/nuthumb.ini").toStdString();
-    WriteFileAtomic(ini, SampleSettings(pictures));
+    WriteFileAtomic(ini, std::string_view(kSampleSettings));
 
     bool ok = true;
     {
@@ -82,7 +79,15 @@ int main(int argc, char** argv) {
 
         FolderPickerDialog picker(&form, pictures + "/旅行");
         picker.show();
-        Settle(1000);  // the folder model lists in the background
+        // The folder model lists in the background; wait until the selection has
+        // stayed in view for a while.
+        auto* tree = picker.findChild<QTreeView*>("TreeFolders");
+        const QDeadlineTimer give_up(10000);
+        for (int settled = 0; settled < 5 && !give_up.hasExpired();) {
+            Settle(100);
+            const bool in_view = tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()));
+            settled = in_view ? settled + 1 : 0;
+        }
         ok &= Save(&picker, out, "folder_picker.png");
         picker.hide();
 
