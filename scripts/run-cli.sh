@@ -3,7 +3,7 @@
 # arguments it makes a small sample folder of generated JPEG images and turns it
 # into thumbnails, then says where they went.
 #
-#   scripts/run.sh [SOURCE_DIR DEST_DIR] [options]
+#   scripts/run-cli.sh [SOURCE_DIR DEST_DIR] [options]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
