@@ -29,6 +29,11 @@ namespace {
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
+// One after the other, in the order listed.
+void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled) {
+    for (QWidget* widget : widgets) widget->setEnabled(enabled);
+}
+
 // The picker opens this far right of and below the window's outer corner, over
 // the folder edits.
 constexpr int kPickerOffsetX = 25;
@@ -55,33 +60,31 @@ void TForm1::SetAboutBox(QDialog* about_box) { about_box_ = about_box; }
 void TForm1::ConnectHandlers() {
     // Every handler runs guarded: an error that escapes it is shown and the
     // window goes on.
-    const auto bind_action = [this](QAction* action, void (TForm1::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] { RunGuarded(this, [&] { (this->*handler)(); }); });
+    const auto bind = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
+        connect(sender, signal, this, [this, handler] { RunGuarded(this, [&] { (this->*handler)(); }); });
     };
-    const auto bind_button = [this](QToolButton* button, void (TForm1::*handler)()) {
-        connect(button, &QToolButton::clicked, this,
-                [this, handler] { RunGuarded(this, [&] { (this->*handler)(); }); });
-    };
-    bind_action(Exit1, &TForm1::Exit1Click);
-    bind_action(N5, &TForm1::N5Click);
-    bind_action(N4, &TForm1::N4Click);
-    bind_action(Help2, &TForm1::Help2Click);
-    bind_action(N2, &TForm1::N2Click);
-    bind_button(SpeedButtonSrcDirSelect, &TForm1::SpeedButtonSrcDirSelectClick);
-    bind_button(SpeedButtonDstDirSelect, &TForm1::SpeedButtonDstDirSelectClick);
-    bind_button(SpeedButtonThumb, &TForm1::SpeedButtonThumbClick);
-    bind_button(SpeedButtonCancel, &TForm1::SpeedButtonCancelClick);
-    bind_button(SpeedButtonBat, &TForm1::SpeedButtonBatClick);
-    bind_button(SpeedButtonAdd, &TForm1::SpeedButtonAddClick);
-    bind_button(SpeedButtonUpdate, &TForm1::SpeedButtonUpdateClick);
-    bind_button(SpeedButtonDelete, &TForm1::SpeedButtonDeleteClick);
-    bind_button(SpeedButtonAllClear, &TForm1::SpeedButtonAllClearClick);
-    bind_button(SpeedButtonUp, &TForm1::SpeedButtonUpClick);
-    bind_button(SpeedButtonDown, &TForm1::SpeedButtonDownClick);
-    bind_button(SpeedButtonBatExe, &TForm1::SpeedButtonBatExeClick);
-    bind_button(SpeedButtonBatCancel, &TForm1::SpeedButtonBatCancelClick);
-    connect(CheckBoxNOThumb, &QCheckBox::toggled, this, [this] { RunGuarded(this, [this] { CheckBoxNOThumbClick(); }); });
-    connect(ListBoxBat, &QListWidget::itemClicked, this, [this] { RunGuarded(this, [this] { ListBoxBatClick(); }); });
+    bind(Exit1, &QAction::triggered, &TForm1::Exit1Click);
+    bind(N5, &QAction::triggered, &TForm1::N5Click);
+    bind(N4, &QAction::triggered, &TForm1::N4Click);
+    bind(Help2, &QAction::triggered, &TForm1::Help2Click);
+    bind(N2, &QAction::triggered, &TForm1::N2Click);
+    bind(SpeedButtonSrcDirSelect, &QToolButton::clicked, &TForm1::SpeedButtonSrcDirSelectClick);
+    bind(SpeedButtonDstDirSelect, &QToolButton::clicked, &TForm1::SpeedButtonDstDirSelectClick);
+    bind(SpeedButtonThumb, &QToolButton::clicked, &TForm1::SpeedButtonThumbClick);
+    bind(SpeedButtonCancel, &QToolButton::clicked, &TForm1::SpeedButtonCancelClick);
+    bind(SpeedButtonBat, &QToolButton::clicked, &TForm1::SpeedButtonBatClick);
+    bind(SpeedButtonAdd, &QToolButton::clicked, &TForm1::SpeedButtonAddClick);
+    bind(SpeedButtonUpdate, &QToolButton::clicked, &TForm1::SpeedButtonUpdateClick);
+    bind(SpeedButtonDelete, &QToolButton::clicked, &TForm1::SpeedButtonDeleteClick);
+    bind(SpeedButtonAllClear, &QToolButton::clicked, &TForm1::SpeedButtonAllClearClick);
+    bind(SpeedButtonUp, &QToolButton::clicked, &TForm1::SpeedButtonUpClick);
+    bind(SpeedButtonDown, &QToolButton::clicked, &TForm1::SpeedButtonDownClick);
+    bind(SpeedButtonBatExe, &QToolButton::clicked, &TForm1::SpeedButtonBatExeClick);
+    bind(SpeedButtonBatCancel, &QToolButton::clicked, &TForm1::SpeedButtonBatCancelClick);
+    // Every change of the check, by the user or by loading the settings.
+    bind(CheckBoxNOThumb, &QCheckBox::toggled, &TForm1::CheckBoxNOThumbClick);
+    // A click on an entry; the batch run's own selection changes do not count.
+    bind(ListBoxBat, &QListWidget::itemClicked, &TForm1::ListBoxBatClick);
 }
 
 void TForm1::FormCreate() {
@@ -156,32 +159,21 @@ void TForm1::SetSingleRunState() { ApplyEnabling(false, true, false); }
 void TForm1::SetBatchRunState() { ApplyEnabling(false, false, true); }
 
 void TForm1::ApplyEnabling(bool idle, bool single_run, bool batch_run) {
-    for (QWidget* w : {static_cast<QWidget*>(EditSrcDir), static_cast<QWidget*>(SpeedButtonSrcDirSelect),
-                       static_cast<QWidget*>(RadioGroupReadFileExt), static_cast<QWidget*>(EditDstDir),
-                       static_cast<QWidget*>(SpeedButtonDstDirSelect), static_cast<QWidget*>(EditHead),
-                       static_cast<QWidget*>(EditEnd), static_cast<QWidget*>(RadioGroupSaveFileExt),
-                       static_cast<QWidget*>(EditSize), static_cast<QWidget*>(UpDownSize),
-                       static_cast<QWidget*>(RadioGroupOption), static_cast<QWidget*>(SpeedButtonThumb),
-                       static_cast<QWidget*>(SpeedButtonBat)})
-        w->setEnabled(idle);
+    SetEnabled({EditSrcDir, SpeedButtonSrcDirSelect, RadioGroupReadFileExt, EditDstDir, SpeedButtonDstDirSelect,
+                EditHead, EditEnd, RadioGroupSaveFileExt, EditSize, UpDownSize, RadioGroupOption, SpeedButtonThumb,
+                SpeedButtonBat},
+               idle);
     SpeedButtonCancel->setEnabled(single_run);
-    for (QWidget* w : {static_cast<QWidget*>(ListBoxBat), static_cast<QWidget*>(EditBat),
-                       static_cast<QWidget*>(SpeedButtonAdd), static_cast<QWidget*>(SpeedButtonUpdate),
-                       static_cast<QWidget*>(SpeedButtonDelete), static_cast<QWidget*>(SpeedButtonAllClear),
-                       static_cast<QWidget*>(SpeedButtonUp), static_cast<QWidget*>(SpeedButtonDown),
-                       static_cast<QWidget*>(SpeedButtonBatExe)})
-        w->setEnabled(idle);
+    SetEnabled({ListBoxBat, EditBat, SpeedButtonAdd, SpeedButtonUpdate, SpeedButtonDelete, SpeedButtonAllClear,
+                SpeedButtonUp, SpeedButtonDown, SpeedButtonBatExe},
+               idle);
     SpeedButtonBatCancel->setEnabled(batch_run);
     // The rule has the last word on the size controls in every state.
     CheckBoxNOThumbClick();
 }
 
 void TForm1::CheckBoxNOThumbClick() {
-    const bool scaling = !CheckBoxNOThumb->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(EditSize),
-                       static_cast<QWidget*>(UpDownSize), static_cast<QWidget*>(Label7),
-                       static_cast<QWidget*>(RadioGroupOption)})
-        w->setEnabled(scaling);
+    SetEnabled({Label6, EditSize, UpDownSize, Label7, RadioGroupOption}, !CheckBoxNOThumb->isChecked());
 }
 
 void TForm1::ShowBatchFeature(std::uint8_t on) {
