@@ -11,6 +11,7 @@
 #include "platform/file_io.h"
 #include "tests/cli/cli_process.h"
 #include "tests/support/folder_files.h"
+#include "tests/support/hostile_files.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
 
@@ -210,6 +211,26 @@ bool CatchesSigint(pid_t pid) {
     return false;
 }
 
+void WaitUntilItCatchesSigint(pid_t pid) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!CatchesSigint(pid) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ASSERT_TRUE(CatchesSigint(pid));
+}
+
+// A scan bomb takes seconds before it is refused; Ctrl-C ends its decode at once,
+// and the file in hand is neither converted nor counted as failed.
+TEST_F(CliTest, CtrlCEndsALongDecode) {
+    WriteFileAtomic(in() + "/bomb.jpg", test::RepeatedScanJpeg(16384, 16384, 1000));
+    test::CliProcess cli({in(), out()}, root());
+    ASSERT_NO_FATAL_FAILURE(WaitUntilItCatchesSigint(cli.pid()));
+    ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
+    const CliOutcome outcome = cli.Wait();
+    EXPECT_EQ(outcome.status, 130) << outcome.out << outcome.err;
+    EXPECT_NE(outcome.out.find("Failed files: 0"), std::string::npos) << outcome.out;
+    EXPECT_TRUE(NamesIn(out()).empty());
+}
+
 TEST_F(CliTest, CtrlCCancelsWith130) {
     // Many sources that take a while each; all links to one file to keep set-up fast.
     test::WriteSampleBitmap(in() + "/0000.bmp", 300, 300);
@@ -219,10 +240,7 @@ TEST_F(CliTest, CtrlCCancelsWith130) {
 
     test::CliProcess cli({in(), out(), "--from", "bmp", "--size", "200"}, root());
     // Signal only once the handler is in place, so the default action cannot kill it.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!CatchesSigint(cli.pid()) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    ASSERT_TRUE(CatchesSigint(cli.pid()));
+    ASSERT_NO_FATAL_FAILURE(WaitUntilItCatchesSigint(cli.pid()));
     ASSERT_EQ(::kill(cli.pid(), SIGINT), 0);
     const CliOutcome outcome = cli.Wait();
     EXPECT_EQ(outcome.status, 130) << outcome.out << outcome.err;
