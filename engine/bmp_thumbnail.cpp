@@ -16,8 +16,7 @@ namespace {
 // `out` is zero, as in a whole-image load of a cut file.
 void ReadPixelBytes(const ByteSource& file, const BmpHeader& h, std::uint64_t offset, std::span<std::uint8_t> out) {
     const std::uint64_t at = h.pixel_offset + offset;
-    std::size_t got = 0;
-    if (at < file.size()) got = file.ReadAt(at, out.first(static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), file.size() - at))));
+    const std::size_t got = at < file.size() ? file.ReadAt(at, out) : 0;
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(got), out.end(), 0);
 }
 
