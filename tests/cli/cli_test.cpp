@@ -2,11 +2,8 @@
 
 #include <signal.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <thread>
 
 #include "platform/file_io.h"
 #include "tests/cli/cli_process.h"
