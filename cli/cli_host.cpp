@@ -42,6 +42,8 @@ void CliHost::SetStatusText(const std::string& text) {
     if (progress_on_terminal_) DrawProgress(text);
 }
 
+bool CliHost::StopRequested() const { return InterruptRequested(); }
+
 void CliHost::ProcessPendingMessages() {
     if (InterruptRequested()) cancel_flag_ = true;
 }

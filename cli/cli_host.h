@@ -17,6 +17,8 @@ public:
 
     bool CancelFlag() const override { return cancel_flag_; }
     void SetCancelFlag(bool value) override { cancel_flag_ = value; }
+    // Ctrl-C also ends a long decode at once, not only the run after the file.
+    bool StopRequested() const override;
     void AppendError(const std::string& line) override { error_list_.push_back(line); }
     void SetProgressMax(int maximum) override { progress_max_ = maximum; }
     void SetProgressPosition(int position) override { progress_position_ = position; }

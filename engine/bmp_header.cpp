@@ -47,13 +47,16 @@ void ReadMasks(ByteReader& in, BmpHeader& h) {
     for (auto& m : h.masks) m = in.U32("colour masks");
 }
 
-// Reads `entries` entries of `entry_size` bytes (B, G, R[, 0]); keeps the ones a
-// pixel index can name. The whole table must lie inside the file even where only
-// part of it can be used.
+// Checks that `entries` entries of `entry_size` bytes (B, G, R[, 0]) lie in the
+// file and reads the ones a pixel index can name; the rest are only skipped. The
+// whole table must lie inside the file even where only part of it can be used.
 void ReadColourTable(ByteReader& in, std::uint64_t entries, std::size_t entry_size, BmpHeader& h) {
-    const auto table = in.Take(entries * entry_size, "colour table");
-    if (h.bits_per_pixel > 8) return;  // an optional table for display hints only
-    const std::uint64_t usable = std::min<std::uint64_t>(entries, std::uint64_t{1} << h.bits_per_pixel);
+    in.Require(entries * entry_size, "colour table");
+    const std::uint64_t usable =
+        h.bits_per_pixel > 8 ? 0  // an optional table for display hints only
+                             : std::min<std::uint64_t>(entries, std::uint64_t{1} << h.bits_per_pixel);
+    const auto table = in.Bytes(static_cast<std::size_t>(usable) * entry_size, "colour table");
+    in.Skip((entries - usable) * entry_size, "colour table");
     h.palette.resize(static_cast<std::size_t>(usable));
     for (std::size_t i = 0; i < h.palette.size(); ++i) {
         const std::uint8_t* e = table.data() + i * entry_size;
@@ -86,25 +89,28 @@ std::int64_t ReadCoreHeader(ByteReader& in, std::uint32_t declared_offset, BmpHe
 // An info header of 40 bytes or more, its masks and its colour table. Returns
 // the height field.
 std::int64_t ReadInfoHeader(ByteReader& in, BmpHeader& h) {
-    // Taken whole first, so that a header longer than the file fails before any
-    // of its fields is believed.
-    ByteReader info(in.Take(std::uint64_t{h.header_size} - 4, "info header"));
-    h.width = info.I32("info header");
-    const std::int64_t height = info.I32("info header");
-    const std::uint16_t planes = info.U16("info header");
-    h.bits_per_pixel = info.U16("info header");
-    h.compression = info.U32("info header");
-    h.image_size = info.U32("info header");
-    info.Skip(8, "info header");  // resolution: every BMP written gets 2834
-    const std::uint32_t colors_used = info.U32("info header");
-    h.colors_important = info.U32("info header");
+    // The whole header must lie in the file before any of its fields is believed.
+    const std::uint64_t rest = std::uint64_t{h.header_size} - 4;
+    in.Require(rest, "info header");
+    const std::uint64_t header_end = in.position() + rest;
+    h.width = in.I32("info header");
+    const std::int64_t height = in.I32("info header");
+    const std::uint16_t planes = in.U16("info header");
+    h.bits_per_pixel = in.U16("info header");
+    h.compression = in.U32("info header");
+    h.image_size = in.U32("info header");
+    in.Skip(8, "info header");  // resolution: every BMP written gets 2834
+    const std::uint32_t colors_used = in.U32("info header");
+    h.colors_important = in.U32("info header");
     CheckPlanesBitsCompression(planes, h);
-    if (h.compression == kCompressionBitFields) {
-        if (h.header_size >= kMasksInHeaderSize) {
-            ReadMasks(info, h);  // V4/V5 and the 52/56-byte variants carry them
-        } else if (h.header_size == kInfoHeaderSize) {
+    const bool bit_fields = h.compression == kCompressionBitFields;
+    // V4/V5 and the 52/56-byte variants carry the masks inside the header.
+    if (bit_fields && h.header_size >= kMasksInHeaderSize) ReadMasks(in, h);
+    in.Skip(header_end - in.position(), "info header");
+    if (bit_fields) {
+        if (h.header_size == kInfoHeaderSize) {
             ReadMasks(in, h);  // three words right after a plain info header
-        } else {
+        } else if (h.header_size < kMasksInHeaderSize) {
             Fail("info header of " + std::to_string(h.header_size) + " bytes cannot hold colour masks");
         }
         CheckMask(h.masks[0], h.bits_per_pixel, "red");
@@ -141,7 +147,35 @@ LoadError PaletteIndexError(std::uint32_t index, std::size_t entries) {
                      std::to_string(entries) + " entries");
 }
 
-BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file, std::uint64_t max_pixels) {
+std::uint64_t RunLengthEnd(const BmpHeader& h, std::uint64_t file_size) {
+    const std::uint64_t rest = file_size - h.pixel_offset;
+    return h.pixel_offset + (h.image_size != 0 && h.image_size < rest ? h.image_size : rest);
+}
+
+Image ImageFormatOf(const BmpHeader& h) {
+    Image image;
+    image.width = h.width;
+    image.height = h.height;
+    image.top_down = h.top_down;
+    image.bits_per_pixel = h.bits_per_pixel;
+    image.compression = h.compression;
+    if (h.compression == kCompressionBitFields) image.masks = h.masks;
+    image.colors_important = h.colors_important;
+    image.palette = h.palette;
+    return image;
+}
+
+void CheckRowIndices(const std::uint8_t* row, std::int32_t width, unsigned bits, std::size_t entries) {
+    const unsigned per_byte = 8 / bits;
+    const unsigned mask = (1u << bits) - 1;
+    for (std::int32_t x = 0; x < width; ++x) {
+        const unsigned shift = 8 - bits * (static_cast<unsigned>(x) % per_byte + 1);
+        const unsigned index = (row[static_cast<std::size_t>(x) / per_byte] >> shift) & mask;
+        if (index >= entries) throw PaletteIndexError(index, entries);
+    }
+}
+
+BmpHeader ReadBmpHeader(const ByteSource& file, std::uint64_t max_pixels) {
     ByteReader in(file);
     BmpHeader h;
     if (in.U8("file header") != 'B' || in.U8("file header") != 'M') Fail("not a BMP file (no BM signature)");
@@ -162,7 +196,7 @@ BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file, std::uint64_t max_pi
     // A pixel-data offset that points past the colour table and into the file is
     // believed (files with a gap, or a table longer than the count says); any
     // other offset is a writer's mistake, and the data follows the table.
-    const std::size_t table_end = in.position();
+    const std::uint64_t table_end = in.position();
     h.pixel_offset = (declared_offset >= table_end && declared_offset <= file.size())
                          ? declared_offset
                          : table_end;

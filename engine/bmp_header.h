@@ -4,11 +4,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "engine/image.h"
 #include "engine/load_error.h"
+#include "platform/byte_source.h"
 
 namespace nuthumb {
 
@@ -30,15 +30,26 @@ struct BmpHeader {
     // For 8 bits per pixel or fewer: the entries a pixel index may name (at most
     // 2^bits, however long the file's table is). Empty above 8 bits.
     std::vector<PaletteEntry> palette;
-    std::size_t pixel_offset = 0;  // where the pixel data begins in the file
+    std::uint64_t pixel_offset = 0;  // where the pixel data begins in the file
 };
 
 // The refusal of a pixel index that names no entry of the colour table.
 LoadError PaletteIndexError(std::uint32_t index, std::size_t entries);
 
+// Where the run-length stream ends: after the header's image size when the file
+// holds that much, else at the end of the file.
+std::uint64_t RunLengthEnd(const BmpHeader& h, std::uint64_t file_size);
+
+// The image a header describes, without pixels: size, row order, format, palette.
+Image ImageFormatOf(const BmpHeader& h);
+
+// Throws PaletteIndexError for the first of `width` packed indices of `bits` (1, 4
+// or 8) bits in `row` that names no entry of a table of `entries`.
+void CheckRowIndices(const std::uint8_t* row, std::int32_t width, unsigned bits, std::size_t entries);
+
 // Reads and validates everything before the pixel data of a non-empty file. Throws
 // LoadError naming the first field that is missing, impossible or unsupported, or
 // when width x height exceeds `max_pixels`; nothing large is allocated before.
-BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file, std::uint64_t max_pixels);
+BmpHeader ReadBmpHeader(const ByteSource& file, std::uint64_t max_pixels);
 
 }  // namespace nuthumb

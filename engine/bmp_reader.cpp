@@ -18,10 +18,8 @@
 #include "engine/bmp_reader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
-#include "engine/bmp_header.h"
 #include "engine/load_error.h"
 #include "engine/rle_decoder.h"
 
@@ -30,52 +28,34 @@ namespace {
 
 // Checked now so that every later stage may use an index without a bounds test.
 void CheckPaletteIndices(const Image& image) {
-    const std::size_t entries = image.palette.size();
-    if (entries >= (std::size_t{1} << image.bits_per_pixel)) return;  // every index fits
-    const unsigned bits = image.bits_per_pixel;
-    const unsigned per_byte = 8 / bits;
-    const unsigned mask = (1u << bits) - 1;
+    if (image.palette.size() >= (std::size_t{1} << image.bits_per_pixel)) return;  // every index fits
     for (std::int32_t y = 0; y < image.height; ++y) {
-        const std::uint8_t* row = image.pixels.data() + static_cast<std::size_t>(y) * image.stride();
-        for (std::int32_t x = 0; x < image.width; ++x) {
-            const unsigned shift = 8 - bits * (static_cast<unsigned>(x) % per_byte + 1);
-            const unsigned index = (row[static_cast<std::size_t>(x) / per_byte] >> shift) & mask;
-            if (index >= entries) {
-                throw PaletteIndexError(index, entries);
-            }
-        }
+        CheckRowIndices(image.pixels.data() + static_cast<std::size_t>(y) * image.stride(), image.width,
+                        image.bits_per_pixel, image.palette.size());
     }
 }
 
-Image LoadRunLength(std::span<const std::uint8_t> file, const BmpHeader& h) {
+Image LoadRunLength(const ByteSource& file, const BmpHeader& h, const DecodeOptions& options) {
     Image image;
     image.width = h.width;
     image.height = h.height;
     image.bits_per_pixel = 32;
     image.pixels.assign(image.stride() * static_cast<std::size_t>(image.height), 0);
-    auto stream = file.subspan(h.pixel_offset);
-    if (h.image_size != 0 && h.image_size < stream.size()) stream = stream.first(h.image_size);
+    ChunkReader stream(file, h.pixel_offset, RunLengthEnd(h, file.size()), options);
     ExpandRunLengthPixels(stream, h.bits_per_pixel, h.palette, image);
-    image.file_bytes.assign(file.begin(), file.end());
+    image.file_bytes.resize(static_cast<std::size_t>(file.size()));
+    image.file_bytes.resize(file.ReadAt(0, image.file_bytes));
     return image;
 }
 
-Image LoadUncompressed(std::span<const std::uint8_t> file, const BmpHeader& h) {
-    Image image;
-    image.width = h.width;
-    image.height = h.height;
-    image.top_down = h.top_down;
-    image.bits_per_pixel = h.bits_per_pixel;
-    image.compression = h.compression;
-    if (h.compression == kCompressionBitFields) image.masks = h.masks;
-    image.colors_important = h.colors_important;
-    image.palette = h.palette;
+Image LoadUncompressed(const ByteSource& file, const BmpHeader& h) {
+    Image image = ImageFormatOf(h);
     // The size comes from the geometry, not from the header's image size field,
     // which writers often leave 0 or get wrong.
     const std::size_t size = image.stride() * static_cast<std::size_t>(image.height);
     image.pixels.assign(size, 0);
-    const std::size_t available = std::min(size, file.size() - h.pixel_offset);
-    if (available > 0) std::memcpy(image.pixels.data(), file.data() + h.pixel_offset, available);
+    const auto available = static_cast<std::size_t>(std::min<std::uint64_t>(size, file.size() - h.pixel_offset));
+    file.ReadAt(h.pixel_offset, {image.pixels.data(), available});  // a short read leaves zeros
     if (image.bits_per_pixel <= 8) CheckPaletteIndices(image);
     return image;
 }
@@ -84,9 +64,13 @@ Image LoadUncompressed(std::span<const std::uint8_t> file, const BmpHeader& h) {
 
 Image LoadBitmap(std::span<const std::uint8_t> file, std::uint64_t max_pixels) {
     if (file.empty()) return Image{};
-    const BmpHeader header = ReadBmpHeader(file, max_pixels);
+    const MemoryBytes bytes(file);
+    return LoadBitmap(bytes, ReadBmpHeader(bytes, max_pixels));
+}
+
+Image LoadBitmap(const ByteSource& file, const BmpHeader& header, const DecodeOptions& options) {
     if (header.compression == kCompressionRle8 || header.compression == kCompressionRle4) {
-        return LoadRunLength(file, header);
+        return LoadRunLength(file, header, options);
     }
     return LoadUncompressed(file, header);
 }

@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <span>
 
+#include "engine/bmp_header.h"
+#include "engine/decode_options.h"
 #include "engine/image.h"
+#include "platform/byte_source.h"
 
 namespace nuthumb {
 
@@ -12,5 +15,10 @@ namespace nuthumb {
 // Throws LoadError for anything it cannot decode soundly. `max_pixels` lets a
 // caller with tighter memory (the fuzz target) lower the limit.
 Image LoadBitmap(std::span<const std::uint8_t> file, std::uint64_t max_pixels = kMaxPixels);
+
+// The whole image of a non-empty file whose header has been read from it. Reads
+// only the pixel data the header describes (a run-length file whole, since an
+// unscaled copy writes its bytes back). Throws LoadError or DecodeCancelled.
+Image LoadBitmap(const ByteSource& file, const BmpHeader& header, const DecodeOptions& options = {});
 
 }  // namespace nuthumb

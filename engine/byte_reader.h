@@ -1,51 +1,74 @@
 #pragma once
 // The one way the BMP reader looks at file bytes: little-endian fields read in
 // order, each read checked against what is left, so no header can point past the
-// end of the file.
+// end of the file. Only the bytes asked for are read; a part that is merely
+// skipped is checked to lie inside the file, never fetched.
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
+#include <vector>
 
 #include "engine/load_error.h"
+#include "platform/byte_source.h"
 
 namespace nuthumb {
 
 class ByteReader {
 public:
-    explicit ByteReader(std::span<const std::uint8_t> data) : data_(data) {}
+    explicit ByteReader(const ByteSource& source) : source_(source), size_(source.size()) {}
 
-    std::size_t position() const { return pos_; }
-    std::size_t remaining() const { return data_.size() - pos_; }
+    std::uint64_t position() const { return pos_; }
+    std::uint64_t remaining() const { return size_ - pos_; }
 
     // Each read names what it is reading, so that a short file says which part
     // is missing.
-    std::uint8_t U8(const char* what) { return Take(1, what)[0]; }
+    std::uint8_t U8(const char* what) { return Field<1>(what)[0]; }
     std::uint16_t U16(const char* what) {
-        const auto b = Take(2, what);
+        const auto b = Field<2>(what);
         return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
     }
     std::uint32_t U32(const char* what) {
-        const auto b = Take(4, what);
+        const auto b = Field<4>(what);
         return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
                (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
     }
     std::int32_t I32(const char* what) { return static_cast<std::int32_t>(U32(what)); }
 
-    // The next `count` bytes; throws when the file holds fewer.
-    std::span<const std::uint8_t> Take(std::uint64_t count, const char* what) {
-        if (count > remaining()) {
-            throw LoadError(std::string("file ends inside the ") + what);
-        }
-        const auto part = data_.subspan(pos_, static_cast<std::size_t>(count));
-        pos_ += static_cast<std::size_t>(count);
-        return part;
+    // The next `count` bytes; the caller keeps `count` small. Throws when the file
+    // holds fewer.
+    std::vector<std::uint8_t> Bytes(std::size_t count, const char* what) {
+        Require(count, what);
+        std::vector<std::uint8_t> out(count);
+        Fetch(out.data(), count, what);
+        return out;
     }
-    void Skip(std::uint64_t count, const char* what) { Take(count, what); }
+    // Throws unless `count` more bytes lie in the file; reads nothing.
+    void Require(std::uint64_t count, const char* what) const {
+        if (count > remaining()) throw LoadError(std::string("file ends inside the ") + what);
+    }
+    void Skip(std::uint64_t count, const char* what) {
+        Require(count, what);
+        pos_ += count;
+    }
 
 private:
-    std::span<const std::uint8_t> data_;
-    std::size_t pos_ = 0;
+    template <std::size_t N>
+    std::array<std::uint8_t, N> Field(const char* what) {
+        Require(N, what);
+        std::array<std::uint8_t, N> out{};
+        Fetch(out.data(), N, what);
+        return out;
+    }
+    // A file that shrank under the reader reads short; that is a cut file too.
+    void Fetch(std::uint8_t* out, std::size_t count, const char* what) {
+        if (source_.ReadAt(pos_, {out, count}) != count) throw LoadError(std::string("file ends inside the ") + what);
+        pos_ += count;
+    }
+
+    const ByteSource& source_;
+    std::uint64_t size_;
+    std::uint64_t pos_ = 0;
 };
 
 }  // namespace nuthumb

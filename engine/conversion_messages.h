@@ -5,6 +5,9 @@ namespace nuthumb {
 inline constexpr char kLoadFailureMessage[] =
     "ファイルが壊れている可能性があります。\r\nFilename : ";
 inline constexpr char kOverwriteQuestion[] = "同一ファイルが存在します。上書きしますか?\r\nFilename : ";
+// A source that cannot be read at all (no permission, not a regular file, too
+// large): followed by the name, CR LF and the reason, instead of calling it damaged.
+inline constexpr char kReadFailureMessage[] = "ファイルを読み込めません。\r\nFilename : ";
 // Followed by the name, CR LF and the system's reason.
 inline constexpr char kWriteFailureMessage[] = "ファイルを書き込めません。\r\nFilename : ";
 // A source whose target an earlier source of the same run wrote (a.JPG and a.Jpg

@@ -2,17 +2,59 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include <jpeglib.h>
 
 #include "engine/jpeg_error_trap.h"
+#include "engine/jpeg_source.h"
 #include "engine/load_error.h"
 #include "engine/nearest_map.h"
+#include "engine/scaler.h"
+#include "platform/file_io.h"
 
 namespace nuthumb {
+namespace {
+
+// A real progressive file has about ten scans. Each scan walks every block of its
+// components, so a small file that repeats empty scans costs that many passes over
+// its whole image (tens of milliseconds each at 16384 x 16384); past this many the
+// file is refused.
+constexpr int kMaxScans = 100;
+
+// The library calls the monitor between the pieces of a long job (each MCU row of
+// each scan while a progressive file loads, each row handed out): the place to
+// refuse a scan bomb and to stop when the caller asks.
+struct DecodeMonitor {
+    // The first member, so that the library's pointer to it is a pointer to us.
+    jpeg_progress_mgr progress{};
+    JpegErrorTrap* trap = nullptr;
+    const DecodeOptions* options = nullptr;
+};
+
+// Jumps out of the library: nothing here may need a destructor.
+void Monitor(j_common_ptr common) {
+    auto* monitor = reinterpret_cast<DecodeMonitor*>(common->progress);
+    const auto* info = reinterpret_cast<j_decompress_ptr>(common);
+    if (info->input_scan_number > kMaxScans) {
+        char reason[64];
+        std::snprintf(reason, sizeof reason, "more than %d scans", kMaxScans);
+        monitor->trap->Abort(reason);
+    }
+    if (monitor->options->StopRequested()) {
+        monitor->trap->stopped = true;
+        monitor->trap->Abort("stopped");
+    }
+}
+
+}  // namespace
 
 struct JpegCodec::Decoder {
-    std::vector<std::uint8_t> file;  // the memory source reads from here
+    std::vector<std::uint8_t> owned;     // the bytes, when the caller handed them over
+    std::optional<MemoryBytes> memory;   // ... and the source over them
+    JpegStreamSource source;
+    DecodeOptions options;
+    DecodeMonitor monitor;
     JpegErrorTrap trap{};
     jpeg_decompress_struct info{};  // zeroed: destroying an uncreated one is a no-op
 
@@ -20,6 +62,14 @@ struct JpegCodec::Decoder {
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
     ~Decoder() { jpeg_destroy_decompress(&info); }
+
+    // After a jump back from the library: what went wrong, as the exception the
+    // caller expects.
+    [[noreturn]] void ThrowFailure() const {
+        if (source.read_error[0] != '\0') throw IoError(source.read_error);
+        if (trap.stopped) throw DecodeCancelled();
+        throw LoadError("JPEG: " + trap.Message());
+    }
 };
 
 namespace {
@@ -80,9 +130,27 @@ void Configure(jpeg_decompress_struct& info) {
 
 // The library call may jump back into this frame; nothing with a destructor lives
 // here, so the jump skips no cleanup.
-void StartDecompress(JpegErrorTrap& trap, jpeg_decompress_struct& info) {
-    if (setjmp(trap.jump)) throw LoadError("JPEG: " + trap.Message());
-    jpeg_start_decompress(&info);
+void StartDecompress(JpegCodec::Decoder& d) {
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
+    jpeg_start_decompress(&d.info);
+}
+
+// Skipping rows is worth it (no inverse DCT, upsampling or colour conversion for
+// them), but libjpeg-turbo keeps the following rows exact only where no component
+// is upsampled vertically, or where it is upsampled 2:1 vertically by a method that
+// keeps context rows: 1:2, and 2:2 on components wider than 2 samples. The sweep
+// test over every sampling shows rows picked wrongly for the others (3:2, 4:2,
+// every 3 or 4 vertically, and the plain 2:2 of very narrow images), which are
+// decoded whole.
+bool SkippingKeepsRowsExact(const jpeg_decompress_struct& info) {
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        const int across = info.max_h_samp_factor / component.h_samp_factor;
+        const int down = info.max_v_samp_factor / component.v_samp_factor;
+        const bool with_context = across == 1 || (across == 2 && component.downsampled_width > 2);
+        if (down != 1 && !(down == 2 && with_context)) return false;
+    }
+    return true;
 }
 
 // Decodes the remaining rows, top first: `needed(y)` names the first row from y on
@@ -90,13 +158,15 @@ void StartDecompress(JpegErrorTrap& trap, jpeg_decompress_struct& info) {
 // decoded into, and `done(y, row)` sees it afterwards. None may throw or own
 // anything, since a fatal codec error jumps back over them.
 template <class Where, class Done, class Needed>
-void DecodeRows(JpegErrorTrap& trap, jpeg_decompress_struct& info, Where where, Done done,
-                Needed needed) {
-    if (setjmp(trap.jump)) throw LoadError("JPEG: " + trap.Message());
+void DecodeRows(JpegCodec::Decoder& d, Where where, Done done, Needed needed) {
+    jpeg_decompress_struct& info = d.info;
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
     while (info.output_scanline < info.output_height) {
         const std::int32_t y = static_cast<std::int32_t>(info.output_scanline);
         const std::int32_t first = needed(y);
         if (first > y) {
+            // Skipping calls no monitor, and may decode many rows' data.
+            d.options.ThrowIfStopRequested();
             jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(first - y));
             continue;
         }
@@ -117,6 +187,24 @@ std::vector<PaletteEntry> GrayPalette(const jpeg_decompress_struct& info) {
     return palette;
 }
 
+// Creates the library object over `source` and reads the headers; returns whether
+// the file has more than one scan. Like StartDecompress, owns nothing.
+bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source) {
+    d.trap.InstallInto(reinterpret_cast<j_common_ptr>(&d.info));
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
+    jpeg_create_decompress(&d.info);
+    d.source.InstallInto(d.info, source);
+    d.monitor.progress.progress_monitor = Monitor;
+    d.monitor.trap = &d.trap;
+    d.monitor.options = &d.options;
+    d.info.progress = &d.monitor.progress;
+    jpeg_read_header(&d.info, TRUE);
+    if (std::uint64_t{d.info.image_width} * d.info.image_height > kMaxPixels)
+        throw LoadError("JPEG: image over the pixel limit");
+    Configure(d.info);
+    return jpeg_has_multiple_scans(&d.info) != FALSE;
+}
+
 }  // namespace
 
 JpegCodec::JpegCodec() = default;
@@ -125,18 +213,20 @@ JpegCodec::~JpegCodec() = default;
 void JpegCodec::ReleaseSource() { decoder_.reset(); }
 
 void JpegCodec::ReadHeader(std::vector<std::uint8_t> file) {
-    decoder_ = std::make_unique<Decoder>();
-    Decoder& d = *decoder_;
-    d.file = std::move(file);
-    d.trap.InstallInto(reinterpret_cast<j_common_ptr>(&d.info));
-    if (setjmp(d.trap.jump)) throw LoadError("JPEG: " + d.trap.Message());
-    jpeg_create_decompress(&d.info);
-    jpeg_mem_src(&d.info, d.file.data(), static_cast<unsigned long>(d.file.size()));
-    jpeg_read_header(&d.info, TRUE);
-    progressive_ = jpeg_has_multiple_scans(&d.info) != FALSE;
-    if (std::uint64_t{d.info.image_width} * d.info.image_height > kMaxPixels)
-        throw LoadError("JPEG: image over the pixel limit");
-    Configure(d.info);
+    auto owned = std::make_unique<Decoder>();
+    owned->owned = std::move(file);
+    const ByteSource& source = owned->memory.emplace(owned->owned);
+    Start(std::move(owned), source, {});
+}
+
+void JpegCodec::ReadHeader(const ByteSource& source, DecodeOptions options) {
+    Start(std::make_unique<Decoder>(), source, std::move(options));
+}
+
+void JpegCodec::Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options) {
+    decoder_ = std::move(decoder);
+    decoder_->options = std::move(options);
+    progressive_ = OpenDecoder(*decoder_, source);
 }
 
 std::int32_t JpegCodec::width() const {
@@ -149,7 +239,7 @@ std::int32_t JpegCodec::height() const {
 Image JpegCodec::DecodeImage() {
     if (!decoder_) throw LoadError("JPEG: no source");
     Decoder& d = *decoder_;
-    StartDecompress(d.trap, d.info);
+    StartDecompress(d);
     const Output output = OutputOf(d.info);
 
     Image image;
@@ -160,14 +250,14 @@ Image JpegCodec::DecodeImage() {
     image.pixels.resize(image.stride() * static_cast<std::size_t>(image.height));
 
     if (output != Output::kCmyk) {
-        DecodeRows(d.trap, d.info, [&](std::int32_t y) { return image.row_from_top(y); },
+        DecodeRows(d, [&](std::int32_t y) { return image.row_from_top(y); },
                    [](std::int32_t, JSAMPROW) {}, [](std::int32_t y) { return y; });
         return image;
     }
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(image.width) * 4);
     const std::size_t width = static_cast<std::size_t>(image.width);
     DecodeRows(
-        d.trap, d.info, [&](std::int32_t) { return scratch.data(); },
+        d, [&](std::int32_t) { return scratch.data(); },
         [&](std::int32_t y, JSAMPROW row) {
             std::uint8_t* out = image.row_from_top(y);
             for (std::size_t x = 0; x < width; ++x) CmykToBgr(row + 4 * x, out + 3 * x);
@@ -178,20 +268,13 @@ Image JpegCodec::DecodeImage() {
 
 Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
     if (!decoder_) throw LoadError("JPEG: no source");
-    if (width < 1 || height < 1 || std::uint64_t(width) * std::uint64_t(height) > kMaxPixels)
-        throw LoadError("JPEG: no sound thumbnail size");
+    Image thumb = BlankThumbnail(width, height);
     Decoder& d = *decoder_;
-    StartDecompress(d.trap, d.info);
+    StartDecompress(d);
     const Output output = OutputOf(d.info);
     const std::int32_t source_width = static_cast<std::int32_t>(d.info.output_width);
     const std::int32_t source_height = static_cast<std::int32_t>(d.info.output_height);
     const int bytes = BytesPerPixel(output);
-
-    Image thumb;
-    thumb.width = width;
-    thumb.height = height;
-    thumb.bits_per_pixel = 32;
-    thumb.pixels.resize(thumb.stride() * static_cast<std::size_t>(height));
 
     std::vector<PaletteEntry> palette;
     if (output == Output::kGray) palette = GrayPalette(d.info);
@@ -202,13 +285,13 @@ Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
 
     // Rows are picked in order; an enlarged row is picked by several thumbnail rows.
     std::int32_t next = 0;
-    // Rows that no thumbnail row picks are skipped: libjpeg-turbo still decodes what
-    // the next kept row needs (entropy state, upsampling context, smoothing), so the
-    // kept rows come out identical. Dithered gray output carries its error from row
-    // to row and must see every row.
-    const bool may_skip = output != Output::kGray;
+    // Rows that no thumbnail row picks are skipped where that keeps the kept rows
+    // identical (libjpeg-turbo still decodes the entropy data, upsampling context
+    // and smoothing neighbours they need). Dithered gray output carries its error
+    // from row to row and must see every row.
+    const bool may_skip = output != Output::kGray && SkippingKeepsRowsExact(d.info);
     DecodeRows(
-        d.trap, d.info, [&](std::int32_t) { return scratch.data(); },
+        d, [&](std::int32_t) { return scratch.data(); },
         [&](std::int32_t y, JSAMPROW row) {
             while (next < height && NearestSourceIndex(next, source_height, height) == y) {
                 std::uint8_t* out = thumb.row_from_top(next++);

@@ -7,7 +7,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/decode_options.h"
 #include "engine/image.h"
+#include "platform/byte_source.h"
 
 namespace nuthumb {
 
@@ -25,9 +27,16 @@ public:
     JpegCodec(const JpegCodec&) = delete;
     JpegCodec& operator=(const JpegCodec&) = delete;
 
-    // Takes a JPEG file's bytes and reads its headers up to the first scan; the
-    // progressive flag becomes whether the file has more than one scan. Throws
-    // LoadError for a file the library rejects or one over the pixel limit.
+    // Starts decoding `source`, which must outlive the decode (until ReleaseSource
+    // or the next ReadHeader), and reads its headers up to the first scan; the
+    // progressive flag becomes whether the file has more than one scan. The file is
+    // read a chunk at a time as the decode goes, never whole. `options` may stop
+    // the decode from then on. Throws LoadError for a file the library rejects or
+    // one over the pixel limit, IoError when the source cannot be read, and
+    // DecodeCancelled; so do the decodes below, and they refuse a file of more
+    // than 100 scans.
+    void ReadHeader(const ByteSource& source, DecodeOptions options = {});
+    // The same over a file's bytes, which the codec keeps until ReleaseSource.
     void ReadHeader(std::vector<std::uint8_t> file);
     std::int32_t width() const;
     std::int32_t height() const;
@@ -55,8 +64,11 @@ public:
     // Throws JpegEncodeError.
     std::vector<std::uint8_t> Encode(const Image& image);
 
+    struct Decoder;  // the decoder's state; public only for the codec's own helpers
+
 private:
-    struct Decoder;
+    void Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options);
+
     std::unique_ptr<Decoder> decoder_;
     bool progressive_ = false;
 };

@@ -30,6 +30,12 @@ void JpegErrorTrap::InstallInto(j_common_ptr common) {
     manager.emit_message = IgnoreMessage;
     manager.output_message = IgnoreOutput;
     message[0] = '\0';
+    stopped = false;
+}
+
+void JpegErrorTrap::Abort(const char* reason) {
+    std::snprintf(message, sizeof message, "%s", reason);
+    std::longjmp(jump, 1);
 }
 
 }  // namespace nuthumb

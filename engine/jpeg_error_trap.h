@@ -15,10 +15,15 @@ struct JpegErrorTrap {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool stopped;  // the jump was the caller's stop request, not the file's fault
 
     // Installs the trap into `common` before the object is created.
     void InstallInto(j_common_ptr common);
     std::string Message() const { return message; }
+
+    // Ends the library call in progress from one of our own callbacks, the way a
+    // fatal error does, with `reason` as the message.
+    [[noreturn]] void Abort(const char* reason);
 };
 
 }  // namespace nuthumb

@@ -65,7 +65,10 @@ BgrxRowExpander::BgrxRowExpander(const Image& image) : image_(image) {
 }
 
 void BgrxRowExpander::Expand(std::int32_t y_from_top, std::uint8_t* out) const {
-    const std::uint8_t* row = image_.row_from_top(y_from_top);
+    ExpandRow(image_.row_from_top(y_from_top), out);
+}
+
+void BgrxRowExpander::ExpandRow(const std::uint8_t* row, std::uint8_t* out) const {
     const std::size_t width = static_cast<std::size_t>(image_.width);
     switch (image_.bits_per_pixel) {
         case 24:

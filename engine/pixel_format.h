@@ -19,6 +19,8 @@ public:
 
     // Writes row `y_from_top` as width * 4 bytes to `out`.
     void Expand(std::int32_t y_from_top, std::uint8_t* out) const;
+    // The same for a row in the image's stored format that lies elsewhere.
+    void ExpandRow(const std::uint8_t* row, std::uint8_t* out) const;
 
 private:
     struct Channel {

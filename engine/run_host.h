@@ -15,6 +15,12 @@ public:
     virtual bool CancelFlag() const = 0;
     virtual void SetCancelFlag(bool value) = 0;
 
+    // True when the run must stop at once, in the middle of a file (Ctrl-C). Polled
+    // while a long decode runs, which then ends unrecorded and sets the
+    // CancelFlag. A host that takes its cancel request only between files keeps
+    // the default.
+    virtual bool StopRequested() const { return false; }
+
     // The ErrorList: failed source paths (and, in a batch run, the log).
     virtual void AppendError(const std::string& line) = 0;
 

@@ -13,15 +13,6 @@
 namespace nuthumb {
 namespace {
 
-// The source pixel for each destination pixel along one axis.
-std::vector<std::int32_t> NearestMap(std::int32_t source, std::int32_t target) {
-    std::vector<std::int32_t> map(static_cast<std::size_t>(target));
-    for (std::int64_t d = 0; d < target; ++d) {
-        map[static_cast<std::size_t>(d)] = NearestSourceIndex(static_cast<std::int32_t>(d), source, target);
-    }
-    return map;
-}
-
 // Span boundaries along one axis being shrunk: destination pixel d covers source
 // pixels [bounds[d], bounds[d + 1]), never empty since source > target.
 std::vector<std::int32_t> SpanBounds(std::int32_t source, std::int32_t target) {
@@ -39,21 +30,7 @@ void PutColor(std::uint8_t* out, const PaletteEntry& c) {
     out[3] = 0;
 }
 
-// Copies the sampled pixels of one source row that is already 3 or 4 bytes per
-// pixel in B, G, R order.
-void SampleDirect(const std::uint8_t* row, std::size_t bytes_per_pixel, const std::vector<std::int32_t>& columns,
-                  std::uint8_t* out) {
-    for (const std::int32_t sx : columns) {
-        const std::uint8_t* p = row + static_cast<std::size_t>(sx) * bytes_per_pixel;
-        out[0] = p[0];
-        out[1] = p[1];
-        out[2] = p[2];
-        out[3] = 0;
-        out += 4;
-    }
-}
-
-void StretchNearest(const Image& source, Image& target) {
+void StretchNearest(const Image& source, const SourceRows& source_row, Image& target) {
     const auto columns = NearestMap(source.width, target.width);
     const auto rows = NearestMap(source.height, target.height);
     const bool direct = source.bits_per_pixel == 24 || (source.bits_per_pixel == 32 && source.compression != 3);
@@ -70,17 +47,17 @@ void StretchNearest(const Image& source, Image& target) {
             continue;
         }
         if (direct) {
-            SampleDirect(source.row_from_top(sy), direct_bytes, columns, out);
+            SampleBgrColumns(source_row(sy), direct_bytes, columns, out);
         } else {
-            expander.Expand(sy, expanded.data());
-            SampleDirect(expanded.data(), 4, columns, out);
+            expander.ExpandRow(source_row(sy), expanded.data());
+            SampleBgrColumns(expanded.data(), 4, columns, out);
         }
     }
 }
 
 // The 1-bit rule: along each axis being shrunk, AND the indices of the span;
 // along an axis being enlarged (or kept), pick the nearest pixel.
-void StretchOneBit(const Image& source, Image& target) {
+void StretchOneBit(const Image& source, const SourceRows& source_row, Image& target) {
     const bool shrink_x = target.width < source.width;
     const bool shrink_y = target.height < source.height;
     const auto columns = NearestMap(source.width, target.width);
@@ -99,9 +76,9 @@ void StretchOneBit(const Image& source, Image& target) {
         // of column x over those rows.
         const std::int32_t first = shrink_y ? row_bounds[static_cast<std::size_t>(dy)] : rows[static_cast<std::size_t>(dy)];
         const std::int32_t last = shrink_y ? row_bounds[static_cast<std::size_t>(dy) + 1] : first + 1;
-        std::memcpy(combined.data(), source.row_from_top(first), stride);
+        std::memcpy(combined.data(), source_row(first), stride);
         for (std::int32_t sy = first + 1; sy < last; ++sy) {
-            const std::uint8_t* row = source.row_from_top(sy);
+            const std::uint8_t* row = source_row(sy);
             for (std::size_t i = 0; i < stride; ++i) combined[i] &= row[i];
         }
         std::uint8_t* out = target.row_from_top(dy);
@@ -122,10 +99,14 @@ void StretchOneBit(const Image& source, Image& target) {
 }  // namespace
 
 Image StretchToThumbnail(const Image& source, std::int32_t width, std::int32_t height) {
-    if (source.empty()) throw LoadError("the source image is empty");
-    if (source.pixels.size() < source.stride() * static_cast<std::size_t>(source.height)) {
+    if (!source.empty() && source.pixels.size() < source.stride() * static_cast<std::size_t>(source.height)) {
         throw LoadError("the source image holds fewer pixel bytes than its size needs");
     }
+    return StretchRowsToThumbnail(source, [&source](std::int32_t y) { return source.row_from_top(y); }, width,
+                                  height);
+}
+
+Image BlankThumbnail(std::int32_t width, std::int32_t height) {
     if (width < 1 || height < 1) {
         throw LoadError("thumbnail size " + std::to_string(width) + " x " + std::to_string(height) + " is empty");
     }
@@ -138,10 +119,17 @@ Image StretchToThumbnail(const Image& source, std::int32_t width, std::int32_t h
     target.height = height;
     target.bits_per_pixel = 32;
     target.pixels.resize(target.stride() * static_cast<std::size_t>(height));
-    if (source.bits_per_pixel == 1) {
-        StretchOneBit(source, target);
+    return target;
+}
+
+Image StretchRowsToThumbnail(const Image& format, const SourceRows& source_row, std::int32_t width,
+                             std::int32_t height) {
+    if (format.empty()) throw LoadError("the source image is empty");
+    Image target = BlankThumbnail(width, height);
+    if (format.bits_per_pixel == 1) {
+        StretchOneBit(format, source_row, target);
     } else {
-        StretchNearest(source, target);
+        StretchNearest(format, source_row, target);
     }
     return target;
 }

@@ -8,8 +8,10 @@ packages=(
   libjpeg62-turbo-dev        # JPEG decoding and encoding
   libgtest-dev               # unit tests
   libcli11-dev               # command-line options of nuthumb-cli
-  qt6-base-dev               # the window program
+  qt6-base-dev               # the window program and its tests (Qt Widgets, Qt Test)
+  libqt6svg6                 # the window program's SVG icon
   fonts-ipafont-gothic       # Japanese window texts
+  xvfb xauth                 # scripts/screenshots.sh: a display without a screen
   libjpeg-turbo-progs        # djpeg: reference decoder for conformance tests
   python3-pil                # reference BMP decoder for conformance tests
   clang libclang-rt-14-dev   # fuzz targets

@@ -34,10 +34,15 @@ std::optional<std::uint64_t> Magnitude(std::string_view digits, unsigned base, s
 }  // namespace
 
 std::int32_t ParseIntegerOr(std::string_view text, std::int32_t default_value) {
+    return ParseInteger(text).value_or(default_value);
+}
+
+std::optional<std::int32_t> ParseInteger(std::string_view text) {
     constexpr std::uint64_t kMaxPositive = std::numeric_limits<std::int32_t>::max();
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         const auto v = Magnitude(text.substr(2), 16, kMaxPositive);
-        return v ? static_cast<std::int32_t>(*v) : default_value;
+        if (!v) return std::nullopt;
+        return static_cast<std::int32_t>(*v);
     }
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
@@ -49,7 +54,7 @@ std::int32_t ParseIntegerOr(std::string_view text, std::int32_t default_value) {
         ++i;
     }
     const auto v = Magnitude(text.substr(i), base, kMaxPositive + (negative ? 1 : 0));
-    if (!v) return default_value;
+    if (!v) return std::nullopt;
     return negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(*v))
                     : static_cast<std::int32_t>(*v);
 }

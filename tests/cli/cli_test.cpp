@@ -2,15 +2,13 @@
 
 #include <signal.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <thread>
 
 #include "platform/file_io.h"
 #include "tests/cli/cli_process.h"
 #include "tests/support/folder_files.h"
+#include "tests/support/hostile_files.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
 
@@ -201,6 +199,18 @@ TEST_F(CliSettingsTest, MissingNamedSettingsFileIsAUsageError) {
     const CliOutcome outcome = Run({"--settings", root() + "/none.ini"});
     EXPECT_EQ(outcome.status, 2);
     EXPECT_NE(outcome.err.find("none.ini"), std::string::npos);
+}
+
+// A scan bomb takes seconds before it is refused; Ctrl-C ends its decode at once,
+// and the file in hand is neither converted nor counted as failed.
+TEST_F(CliTest, CtrlCEndsALongDecode) {
+    WriteFileAtomic(in() + "/bomb.jpg", test::RepeatedScanJpeg(16384, 16384, 1000));
+    test::CliProcess cli({in(), out()}, root());
+    ASSERT_TRUE(test::InterruptWhenCaught(cli.pid()));
+    const CliOutcome outcome = cli.Wait();
+    EXPECT_EQ(outcome.status, 130) << outcome.out << outcome.err;
+    EXPECT_NE(outcome.out.find("Failed files: 0"), std::string::npos) << outcome.out;
+    EXPECT_TRUE(NamesIn(out()).empty());
 }
 
 TEST_F(CliTest, CtrlCCancelsWith130) {

@@ -17,6 +17,8 @@ class IntegerRule : public testing::TestWithParam<IntegerRow> {};
 
 TEST_P(IntegerRule, ConvertsOrGivesTheDefault) {
     EXPECT_EQ(ParseIntegerOr(GetParam().text, -7777), GetParam().expected) << '"' << GetParam().text << '"';
+    // No row converts to the default itself, so the default marks "not a number".
+    EXPECT_EQ(ParseInteger(GetParam().text).has_value(), GetParam().expected != -7777);
 }
 
 constexpr std::int32_t kDefault = -7777;

@@ -30,9 +30,12 @@ public:
     std::deque<bool> answers;  // AskOkCancel pops one per question; none left means Cancel
     int pending_calls = 0;
     std::function<void()> on_pending;  // runs inside ProcessPendingMessages
+    int stop_at_poll = 0;              // StopRequested says yes from this poll on; 0: never
+    mutable int stop_polls = 0;
 
     bool CancelFlag() const override { return cancel; }
     void SetCancelFlag(bool value) override { cancel = value; }
+    bool StopRequested() const override { return ++stop_polls >= stop_at_poll && stop_at_poll > 0; }
     void AppendError(const std::string& line) override { errors.push_back(line); }
     void SetProgressMax(int maximum) override { progress_max = maximum; }
     void SetProgressPosition(int position) override { progress_position = position; }

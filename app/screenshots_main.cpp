@@ -1,0 +1,100 @@
+// nuthumb-screenshots OUTPUT_DIR SAMPLE_DIR: starts the program's windows the way
+// nuthumb does, over a sample settings file, and writes a PNG of each window into
+// OUTPUT_DIR. The picker is shown on sample folders made in SAMPLE_DIR (emptied
+// first).
+// scripts/screenshots.sh runs it under Xvfb.
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QTabWidget>
+#include <QTreeView>
+#include <iostream>
+
+#include "app/program_windows.h"
+#include "platform/file_io.h"
+#include "ui/Nu_SHBrowseForFolder.h"
+
+namespace {
+
+using namespace nuthumb;
+
+// A settings file as a user's might look after some work: batch feature on,
+// three registered runs.
+constexpr char kSampleSettings[] =
+    "[SYSTEM]\r\n"
+    "SrcDir=/home/user/写真/旅行\r\nDstDir=/home/user/写真/サムネイル\r\n"
+    "FileHead=t_\r\nFileEnd=_s\r\nSize=120\r\nOption=2\r\nReadFileMode=1\r\nSaveFileMode=1\r\n"
+    "NOThumb=0\r\nBatch=1\r\n"
+    "Script1=\"/home/user/写真/旅行\",\"1\",\"/home/user/写真/サムネイル\",\"1\",\"t_\",\"_s\",\"120\",\"2\",\"1\"\r\n"
+    "Script2=\"/home/user/写真/家族\",\"1\",\"/home/user/写真/サムネイル\",\"0\",\"t_\",\"\",\"160\",\"0\",\"1\"\r\n"
+    "Script3=\"/home/user/スキャン\",\"0\",\"/home/user/スキャン/jpeg\",\"1\",\"\",\"\",\"50\",\"0\",\"0\"\r\n"
+    "Script4=\r\n";
+
+// Lets queued work (the picker's folder listing) finish before a picture.
+void Settle(int milliseconds) {
+    const QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool Save(QWidget* window, const QString& dir, const char* name) {
+    const QString path = dir + "/" + name;
+    const bool ok = window->grab().save(path, "PNG");
+    std::cout << (ok ? "wrote " : "FAILED ") << path.toStdString() << std::endl;
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::cerr << "usage: nuthumb-screenshots OUTPUT_DIR SAMPLE_DIR\n";
+        return 2;
+    }
+    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir sample(QDir(QString::fromLocal8Bit(argv[2])).absolutePath());
+    sample.removeRecursively();
+    const QString pictures = sample.path() + "/写真";
+    for (const char* sub : {"旅行", "家族", "スキャン", "サムネイル"}) QDir().mkpath(pictures + "/" + sub);
+    const std::string ini = (sample.path() + "/nuthumb.ini").toStdString();
+    WriteFileAtomic(ini, std::string_view(kSampleSettings));
+
+    bool ok = true;
+    {
+        ProgramWindows windows({ini, (sample.path() + "/NuThumb.Err").toStdString()});
+        TForm1& form = windows.Form1();
+        form.show();
+        Settle(200);
+        ok &= Save(&form, out, "main_window.png");
+        auto* pages = form.findChild<QTabWidget*>("PageControl1");
+        pages->setCurrentIndex(1);
+        Settle(100);
+        ok &= Save(&form, out, "main_window_batch.png");
+        pages->setCurrentIndex(0);
+
+        windows.FormSetting().show();
+        Settle(100);
+        ok &= Save(&windows.FormSetting(), out, "settings_dialog.png");
+        windows.FormSetting().hide();
+
+        FolderPickerDialog picker(&form, pictures + "/旅行");
+        picker.show();
+        // The folder model lists in the background; wait until the selection has
+        // stayed in view for a while.
+        auto* tree = picker.findChild<QTreeView*>("TreeFolders");
+        const QDeadlineTimer give_up(10000);
+        for (int settled = 0; settled < 5 && !give_up.hasExpired();) {
+            Settle(100);
+            const bool in_view = tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()));
+            settled = in_view ? settled + 1 : 0;
+        }
+        ok &= Save(&picker, out, "folder_picker.png");
+        picker.hide();
+
+        windows.AboutBox().show();
+        Settle(100);
+        ok &= Save(&windows.AboutBox(), out, "about_box.png");
+        windows.AboutBox().hide();
+    }
+    return ok ? 0 : 1;
+}

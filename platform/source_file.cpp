@@ -1,0 +1,70 @@
+#include "platform/source_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/file_io.h"
+
+namespace nuthumb {
+namespace {
+
+[[noreturn]] void Fail(const char* what, const std::string& path, const std::string& reason) {
+    throw IoError(std::string(what) + " " + path + ": " + reason);
+}
+
+// What a file that is not a regular one is, in words a user knows.
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "of an unknown kind";
+}
+
+void RequireRegular(const struct stat& st, const std::string& path) {
+    if (!S_ISREG(st.st_mode)) Fail("cannot read", path, std::string("not a regular file but ") + KindOf(st.st_mode));
+}
+
+}  // namespace
+
+SourceFile::SourceFile(const std::string& path, std::uint64_t max_size) : path_(path) {
+    // Looked at before it is opened: opening a device can do something by itself
+    // (a tape rewinds, a watchdog starts), and opening a pipe waits for a writer.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) Fail("cannot open", path, std::strerror(errno));
+    RequireRegular(st, path);
+    // The name may point elsewhere by now. Non-blocking, so that a pipe swapped in
+    // meanwhile opens at once; the descriptor then says what was really opened.
+    fd_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd_) Fail("cannot open", path, std::strerror(errno));
+    if (::fstat(fd_.get(), &st) != 0) Fail("cannot read", path, std::strerror(errno));
+    RequireRegular(st, path);
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    if (size_ > max_size) {
+        Fail("cannot read", path, "file of " + std::to_string(size_) + " bytes is larger than the " +
+                                      std::to_string(max_size) + " bytes any source image may have");
+    }
+}
+
+std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    if (offset >= size_) return 0;
+    // Bytes appended after opening are not part of the image the decoder started on.
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), size_ - offset));
+    std::size_t done = 0;
+    while (done < wanted) {
+        const ssize_t n = ::pread(fd_.get(), out.data() + done, wanted - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail("cannot read", path_, std::strerror(errno));
+        }
+        if (n == 0) break;  // the file shrank: the rest is missing, as in a cut file
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Pictures of every window for the README: builds nuthumb-screenshots and runs it
+# on a virtual display (Xvfb), with the real platform plugin and fonts. Writes
+# docs/main_window.png, main_window_batch.png, settings_dialog.png,
+# folder_picker.png and about_box.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j2 --target nuthumb-screenshots
+mkdir -p docs
+XDG_RUNTIME_DIR=$(mktemp -d) xvfb-run -a -s "-screen 0 1280x1024x24" \
+  build/app/nuthumb-screenshots docs build/screenshot-sample

@@ -1,0 +1,106 @@
+// The settings dialog and the folder picker, reached through the main window.
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QScreen>
+
+#include "tests/settings/settings_test_util.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/Nu_SHBrowseForFolder.h"
+
+namespace nuthumb::test {
+namespace {
+
+struct DialogRow {
+    const char* name;
+    const char* stored;     // the two keys' lines, as a user may have left them
+    bool checked;           // CheckBoxThumbError
+    int mode;               // RadioGroupSaveMode, -1 for none
+    const char* written;    // the two keys' lines after the exit
+};
+
+class SettingsDialogTest : public WindowTest, public testing::WithParamInterface<DialogRow> {};
+
+TEST_P(SettingsDialogTest, ShowsTheStoredOptionsAndWritesThemBack) {
+    const DialogRow& row = GetParam();
+    PlantFile(Ini(), std::string("[SYSTEM]\r\n") + row.stored);
+    Start();
+    EXPECT_EQ(dialog_->findChild<QCheckBox*>("CheckBoxThumbError")->isChecked(), row.checked);
+    EXPECT_EQ(dialog_->findChild<RadioGroup*>("RadioGroupSaveMode")->ItemIndex(), row.mode);
+    // The engine reads the options from the dialog through the main window.
+    EXPECT_EQ(form_->ReportLoadErrors(), row.checked);
+    EXPECT_EQ(form_->OverwriteMode(), row.mode);
+    Stop();
+    EXPECT_NE(FileBytes(Ini()).find(row.written), std::string::npos) << FileBytes(Ini());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsDialogTest,
+    testing::Values(DialogRow{"Missing", "", false, 1, "ErrorOpt=0\r\nRadioGroupSaveMode=1\r\n"},
+                    DialogRow{"Two", "ErrorOpt=2\r\nRadioGroupSaveMode=7\r\n", true, 2,
+                              "ErrorOpt=1\r\nRadioGroupSaveMode=2\r\n"},
+                    DialogRow{"LowByteZero", "ErrorOpt=256\r\nRadioGroupSaveMode=-5\r\n", false, -1,
+                              "ErrorOpt=0\r\nRadioGroupSaveMode=-1\r\n"}),
+    [](const testing::TestParamInfo<DialogRow>& info) { return info.param.name; });
+
+TEST_F(WindowTest, SettingsDialogOpensCentredThenWhereItWasClosed) {
+    Start();
+    std::vector<QPoint> opened_at;
+    QPoint moved_to(31, 47);
+    QSize outer;
+    answerer_.on_dialog = [&](QDialog* dialog) {
+        opened_at.push_back(dialog->pos());
+        outer = dialog->frameGeometry().size();
+        EXPECT_EQ(dialog->windowTitle(), "設定");
+        EXPECT_EQ(dialog->size(), QSize(280, 148));
+        dialog->move(moved_to);
+        dialog->close();  // the title bar's close button; there is no other
+    };
+    Find<QAction>("N4")->trigger();
+    Find<QAction>("N4")->trigger();
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    ASSERT_EQ(opened_at.size(), 2u);
+    EXPECT_EQ(opened_at[0], QPoint((screen.width() + 1) / 2 - (outer.width() + 1) / 2,
+                                   (screen.height() + 1) / 2 - (outer.height() + 1) / 2));
+    EXPECT_EQ(opened_at[1], moved_to);
+}
+
+TEST_F(WindowTest, FolderPickerBesideTheWindowWithTheSelectedPath) {
+    Start();
+    struct Opened {
+        QPoint at;
+        std::string preselected, status;
+    };
+    std::vector<Opened> opened;
+    std::string choose;  // empty: cancel
+    answerer_.on_dialog = [&](QDialog* dialog) {
+        auto* picker = qobject_cast<FolderPickerDialog*>(dialog);
+        ASSERT_NE(picker, nullptr);
+        Opened o{picker->pos(), picker->SelectedPath().toStdString(), {}};
+        picker->SelectPath(QString::fromStdString(Out()));
+        o.status = picker->findChild<QLabel*>("LabelStatus")->text().toStdString();
+        opened.push_back(o);
+        QTest::mouseClick(picker->findChild<QAbstractButton*>(choose.empty() ? "ButtonCancel" : "ButtonOK"),
+                          Qt::LeftButton);
+    };
+    form_->move(100, 200);
+    SetText("EditSrcDir", In());
+    Click("SpeedButtonSrcDirSelect");  // cancelled
+    EXPECT_EQ(Find<QLineEdit>("EditSrcDir")->text().toStdString(), In());
+
+    form_->move(-100, -50);  // partly off the screen: the same offset
+    SetText("EditDstDir", "no such folder");
+    choose = Out();
+    Click("SpeedButtonDstDirSelect");
+    EXPECT_EQ(Find<QLineEdit>("EditDstDir")->text().toStdString(), Out());
+
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].at, QPoint(125, 265));
+    EXPECT_EQ(opened[0].preselected, In()) << "opens on the folder the edit names";
+    EXPECT_EQ(opened[0].status, Out());
+    EXPECT_EQ(opened[1].at, QPoint(-75, 15));
+    EXPECT_EQ(opened[1].preselected, QDir::homePath().toStdString()) << "or on the home folder";
+}
+
+}  // namespace
+}  // namespace nuthumb::test

@@ -1,0 +1,195 @@
+// The single run over real folders, driven through the window's own buttons and
+// menu, with every message box answered and recorded.
+#include <QAction>
+#include <QLabel>
+#include <QRadioButton>
+#include <cstring>
+
+#include "tests/support/sample_images.h"
+#include "tests/ui/window_fixture.h"
+
+namespace nuthumb::test {
+namespace {
+
+using Icon = QMessageBox::Icon;
+
+const std::vector<std::string> kOk = {"OK"};
+const std::vector<std::string> kOkCancel = {"OK", "キャンセル"};
+const std::string kCancelled = "サムネイル作成を中断しました。";
+const std::string kFinished = "サムネイル作成が終了しました。";
+const std::string kNoFile = "読込み元フォルダにファイルが存在しません。";
+const std::string kSizeError = "サムネイルの指定サイズが間違っています。";
+
+SeenBox Info(const std::string& text) { return {"情報", text, Icon::Information, kOk}; }
+SeenBox Question(const std::string& text) { return {"情報", text, Icon::Information, kOkCancel}; }
+SeenBox Error(const std::string& text) { return {"エラー", text, Icon::Critical, kOk}; }
+
+// A BMP's height from its info header.
+std::int32_t BitmapHeight(const std::string& path) {
+    const std::string bytes = ReadText(path);
+    std::int32_t height = 0;
+    std::memcpy(&height, bytes.data() + 22, 4);
+    return height;
+}
+
+class SingleRunTest : public WindowTest {
+protected:
+    void Sources(std::initializer_list<const char*> names) const {
+        for (const char* name : names) {
+            if (std::strstr(name, "broken")) WriteText(In() + "/" + name, "not a bitmap");
+            else WriteSampleBitmap(In() + "/" + name, 8, 6);
+        }
+    }
+    std::string ExportQuestion() const {
+        return "サムネイル作成時にエラーになったファイルが存在します。エラーファイルリストを出力しますか?\n"
+               "Filename : " + ErrFile();
+    }
+};
+
+TEST_F(SingleRunTest, CancelAfterTheFirstFileThenExportTheErrorList) {
+    Sources({"a_broken.bmp", "b.bmp", "c.bmp", "d.bmp"});
+    Start();
+    PointAtFolders();
+    std::map<std::string, bool> during;
+    answerer_.Once([this] { return Progress() >= 1; }, [&] {
+        during = Enabled();
+        Click("SpeedButtonCancel");
+    });
+    std::vector<std::pair<int, std::string>> behind_boxes;  // progress and status line
+    answerer_.on_box = [&](const SeenBox&) {
+        behind_boxes.emplace_back(Progress(), Find<QLabel>("LabelMes")->text().toStdString());
+    };
+    const std::map<std::string, bool> idle = Enabled();
+    Click("SpeedButtonThumb");
+
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Info(kCancelled), Question(ExportQuestion())}));
+    EXPECT_EQ(behind_boxes, (std::vector<std::pair<int, std::string>>{{1, "サムネイル作成中 : a_broken.bmp"}, {0, ""}}));
+    // During the run only the cancel button, the size controls and the check box are live.
+    for (const auto& [name, enabled] : during) {
+        const bool live = name == "SpeedButtonCancel" || name == "CheckBoxNOThumb" || name == "Label6" ||
+                          name == "EditSize" || name == "UpDownSize" || name == "Label7" || name == "RadioGroupOption";
+        EXPECT_EQ(enabled, live) << name;
+    }
+    EXPECT_EQ(Enabled(), idle);
+    EXPECT_TRUE(NamesIn(Out()).empty()) << "cancelled after the first file, which failed";
+    EXPECT_EQ(ReadText(ErrFile()), In() + "/a_broken.bmp\r\n");
+    EXPECT_EQ(form_->ErrorList(), std::vector<std::string>{In() + "/a_broken.bmp"});
+}
+
+TEST_F(SingleRunTest, ResultsAndTheExportDeclined) {
+    Sources({"a_broken.bmp", "b.bmp"});
+    Start();
+    PointAtFolders(0);
+    // A typed 5 passes as a number; the run takes the spin position, 30.
+    auto* size = Find<QLineEdit>("EditSize");
+    size->selectAll();
+    QTest::keyClicks(size, "5");
+    answerer_.answers = {"OK", "キャンセル"};
+    Click("SpeedButtonThumb");
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Info(kFinished), Question(ExportQuestion())}));
+    EXPECT_FALSE(FileExists(ErrFile())) << "キャンセル writes nothing";
+    EXPECT_EQ(form_->ErrorList().size(), 1u) << "the list stays until the next run";
+    EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 30);
+
+    // The next run clears the list; a folder without sources asks nothing.
+    std::filesystem::remove_all(In());
+    std::filesystem::create_directory(In());
+    answerer_.boxes.clear();
+    Click("SpeedButtonThumb");
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kNoFile)});
+    EXPECT_TRUE(form_->ErrorList().empty());
+}
+
+TEST_F(SingleRunTest, ConvertOnlyKeepsTheSourceSize) {
+    Sources({"b.bmp"});
+    Start();
+    PointAtFolders(0);
+    Click("CheckBoxNOThumb");
+    Click("SpeedButtonThumb");
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
+    EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 6);
+}
+
+TEST_F(SingleRunTest, RefusedBeforeTheRunWithOneErrorBox) {
+    Sources({"a_broken.bmp"});
+    Start();
+    PointAtFolders();
+    answerer_.answers = {"OK", "キャンセル"};
+    Click("SpeedButtonThumb");  // leaves one line in the ErrorList
+    struct Row {
+        const char* src;
+        const char* size;
+        std::string message;
+    };
+    for (const Row& row : {Row{"", "50", "読込み先フォルダが未設定です。"}, Row{"in", "", kSizeError},
+                           Row{"in", "abc", kSizeError}, Row{"in", "１２", kSizeError}}) {
+        SetText("EditSrcDir", *row.src ? In() : "");
+        SetText("EditSize", row.size);
+        const std::map<std::string, bool> before = Enabled();
+        answerer_.boxes.clear();
+        Click("SpeedButtonThumb");
+        EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Error(row.message)}) << row.size;
+        EXPECT_EQ(Enabled(), before);
+        EXPECT_EQ(form_->ErrorList().size(), 1u);
+    }
+}
+
+TEST_F(SingleRunTest, SettingsDialogChangedInTheMiddleOfTheRun) {
+    Sources({"b.bmp", "c.bmp", "d.bmp"});
+    for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) WriteText(Out() + "/" + name, "old");
+    Start();
+    PointAtFolders();
+    // After the first file the user opens 設定 and switches to asking.
+    answerer_.Once([this] { return Progress() >= 1; }, [this] { Find<QAction>("N4")->trigger(); });
+    answerer_.on_dialog = [](QDialog* dialog) {
+        QList<QRadioButton*> items = dialog->findChild<QWidget*>("RadioGroupSaveMode")->findChildren<QRadioButton*>();
+        QTest::mouseClick(items.at(2), Qt::LeftButton, {}, QPoint(4, 4));
+        dialog->close();
+    };
+    answerer_.answers = {"キャンセル", "キャンセル", "OK"};
+    Click("SpeedButtonThumb");
+    const std::string ask = "同一ファイルが存在します。上書きしますか?\nFilename : ";
+    EXPECT_EQ(answerer_.dialogs, std::vector<std::string>{"FormSetting"});
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Question(ask + "c.jpg"), Question(ask + "d.jpg"), Info(kFinished)}));
+    EXPECT_NE(ReadText(Out() + "/b.jpg"), "old");
+    EXPECT_EQ(ReadText(Out() + "/c.jpg"), "old");
+    EXPECT_EQ(ReadText(Out() + "/d.jpg"), "old");
+}
+
+TEST_F(SingleRunTest, ClosingDuringTheRunEndsItLikeAnExit) {
+    Sources({"b.bmp", "c.bmp", "d.bmp"});
+    Start();
+    PointAtFolders();
+    answerer_.Once([this] { return Progress() >= 1; }, [this] {
+        form_->close();
+        form_->close();  // a second close while the run unwinds changes nothing
+    });
+    Click("SpeedButtonThumb");
+    EXPECT_TRUE(answerer_.boxes.empty()) << "no result box, no export question";
+    EXPECT_FALSE(form_->isVisible());
+    EXPECT_TRUE(Find("SpeedButtonThumb")->isEnabled());
+    EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"b.jpg"});
+    Stop();
+    const std::string ini = ReadText(Ini());
+    for (const char* key : {"RadioGroupSaveMode=", "LEFT=", "SrcDir=", "Script1="})
+        EXPECT_NE(ini.find(key), std::string::npos) << key;
+}
+
+TEST_F(SingleRunTest, ErrorListThatCannotBeWrittenIsReported) {
+    Sources({"a_broken.bmp"});
+    const std::string err = folders_.root() + "/no such folder/NuThumb.Err";
+    Start({Ini(), err});
+    PointAtFolders();
+    Click("SpeedButtonThumb");
+    ASSERT_EQ(answerer_.boxes.size(), 3u);
+    const SeenBox& failure = answerer_.boxes[2];
+    EXPECT_EQ(failure.caption, "エラー");
+    EXPECT_EQ(failure.icon, Icon::Critical);
+    EXPECT_EQ(failure.text.rfind("ファイルを書き込めません。\nFilename : " + err + "\n", 0), 0u) << failure.text;
+    EXPECT_GT(failure.text.size(), ("ファイルを書き込めません。\nFilename : " + err + "\n").size()) << "a reason";
+    EXPECT_TRUE(Find("SpeedButtonThumb")->isEnabled());
+    EXPECT_FALSE(Find("SpeedButtonCancel")->isEnabled());
+}
+
+}  // namespace
+}  // namespace nuthumb::test

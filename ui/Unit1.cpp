@@ -1,0 +1,238 @@
+#include "ui/Unit1.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "engine/check_folders.h"
+#include "engine/error_list_file.h"
+#include "settings/form_settings.h"
+#include "settings/ini_list.h"
+#include "settings/settings_file.h"
+#include "settings/settings_keys.h"
+#include "settings/settings_path.h"
+#include "ui/Nu_SHBrowseForFolder.h"
+#include "ui/Unit2.h"
+#include "ui/handler_guard.h"
+#include "ui/placeable_widget.h"
+#include "ui/radio_group.h"
+#include "ui/up_down.h"
+
+namespace nuthumb {
+namespace {
+
+std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+// One after the other, in the order listed.
+void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled) {
+    for (QWidget* widget : widgets) widget->setEnabled(enabled);
+}
+
+// The picker opens this far right of and below the window's outer corner, over
+// the folder edits.
+constexpr int kPickerOffsetX = 25;
+constexpr int kPickerOffsetY = 65;
+
+}  // namespace
+
+ProgramFiles DefaultProgramFiles() { return {SettingsFilePath(), ErrorListFilePath()}; }
+
+TForm1::TForm1(ProgramFiles files) : files_(std::move(files)) {
+    BuildLayout();
+    ConnectHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    RunGuarded(nullptr, [this] { FormDestroy(); });
+}
+
+void TForm1::SetSettingDialog(TFormSetting* dialog) { form_setting_ = dialog; }
+
+void TForm1::SetAboutBox(QDialog* about_box) { about_box_ = about_box; }
+
+void TForm1::ConnectHandlers() {
+    // Every handler runs guarded: an error that escapes it is shown and the
+    // window goes on.
+    const auto bind = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
+        connect(sender, signal, this, [this, handler] { RunGuarded(this, [&] { (this->*handler)(); }); });
+    };
+    bind(Exit1, &QAction::triggered, &TForm1::Exit1Click);
+    bind(N5, &QAction::triggered, &TForm1::N5Click);
+    bind(N4, &QAction::triggered, &TForm1::N4Click);
+    bind(Help2, &QAction::triggered, &TForm1::Help2Click);
+    bind(N2, &QAction::triggered, &TForm1::N2Click);
+    bind(SpeedButtonSrcDirSelect, &QToolButton::clicked, &TForm1::SpeedButtonSrcDirSelectClick);
+    bind(SpeedButtonDstDirSelect, &QToolButton::clicked, &TForm1::SpeedButtonDstDirSelectClick);
+    bind(SpeedButtonThumb, &QToolButton::clicked, &TForm1::SpeedButtonThumbClick);
+    bind(SpeedButtonCancel, &QToolButton::clicked, &TForm1::SpeedButtonCancelClick);
+    bind(SpeedButtonBat, &QToolButton::clicked, &TForm1::SpeedButtonBatClick);
+    bind(SpeedButtonAdd, &QToolButton::clicked, &TForm1::SpeedButtonAddClick);
+    bind(SpeedButtonUpdate, &QToolButton::clicked, &TForm1::SpeedButtonUpdateClick);
+    bind(SpeedButtonDelete, &QToolButton::clicked, &TForm1::SpeedButtonDeleteClick);
+    bind(SpeedButtonAllClear, &QToolButton::clicked, &TForm1::SpeedButtonAllClearClick);
+    bind(SpeedButtonUp, &QToolButton::clicked, &TForm1::SpeedButtonUpClick);
+    bind(SpeedButtonDown, &QToolButton::clicked, &TForm1::SpeedButtonDownClick);
+    bind(SpeedButtonBatExe, &QToolButton::clicked, &TForm1::SpeedButtonBatExeClick);
+    bind(SpeedButtonBatCancel, &QToolButton::clicked, &TForm1::SpeedButtonBatCancelClick);
+    // Every change of the check, by the user or by loading the settings.
+    bind(CheckBoxNOThumb, &QCheckBox::toggled, &TForm1::CheckBoxNOThumbClick);
+    // A click on an entry; the batch run's own selection changes do not count.
+    bind(ListBoxBat, &QListWidget::itemClicked, &TForm1::ListBoxBatClick);
+}
+
+void TForm1::FormCreate() {
+    PlaceableWidget placeable(this);
+    LoadWindowPosition(files_.settings, placeable);
+
+    const FormSettings s = LoadFormSettings(files_.settings);
+    EditSrcDir->setText(QString::fromStdString(s.src_dir));
+    EditDstDir->setText(QString::fromStdString(s.dst_dir));
+    EditHead->setText(QString::fromStdString(s.file_head));
+    EditEnd->setText(QString::fromStdString(s.file_end));
+    UpDownSize->SetPosition(s.size);
+    RadioGroupOption->SetItemIndex(s.option);
+    RadioGroupReadFileExt->SetItemIndex(s.read_file_mode);
+    RadioGroupSaveFileExt->SetItemIndex(s.save_file_mode);
+    CheckBoxNOThumb->setChecked(s.no_thumb);
+    N5->setChecked(s.batch);
+
+    SetIdleState();
+    CheckBoxNOThumbClick();
+    error_list_.clear();
+    PageControl1->setCurrentWidget(TabSheet1);
+    ShowBatchFeature(N5->isChecked() ? 1 : 0);
+
+    std::vector<std::string> list;
+    ReadListFromIni(files_.settings, keys::kSystem, keys::kScriptPrefix, list);
+    if (!list.empty()) {
+        ListBoxBat->clear();
+        for (const std::string& entry : list) ListBoxBat->addItem(QString::fromStdString(entry));
+    }
+}
+
+void TForm1::FormDestroy() {
+    try {
+        const PlaceableWidget placeable(this);
+        SaveWindowPosition(files_.settings, placeable);
+    } catch (const SettingsWriteError& e) {
+        // The one exit-time failure the user hears of; the rest of the saving is
+        // skipped, since it would fail the same way.
+        ShowProgramErrorBox(nullptr, QString::fromStdString(e.what()) + ".");
+        return;
+    }
+
+    FormSettings s;
+    s.src_dir = Text(EditSrcDir);
+    s.dst_dir = Text(EditDstDir);
+    s.file_head = Text(EditHead);
+    s.file_end = Text(EditEnd);
+    s.size = UpDownSize->Position();
+    s.option = RadioGroupOption->ItemIndex();
+    s.read_file_mode = RadioGroupReadFileExt->ItemIndex();
+    s.save_file_mode = RadioGroupSaveFileExt->ItemIndex();
+    s.no_thumb = CheckBoxNOThumb->isChecked();
+    s.batch = N5->isChecked();
+    SaveFormSettings(files_.settings, s);
+
+    // An empty value ends a stored list, so an empty entry would lose every
+    // entry after it at the next start; it is left out instead.
+    std::vector<std::string> list;
+    for (int i = 0; i < ListBoxBat->count(); ++i) {
+        std::string entry = ListBoxBat->item(i)->text().toStdString();
+        if (!entry.empty()) list.push_back(std::move(entry));
+    }
+    WriteListToIni(files_.settings, keys::kSystem, keys::kScriptPrefix, list);
+    error_list_.clear();
+}
+
+void TForm1::SetIdleState() { ApplyEnabling(true, false, false); }
+
+void TForm1::SetSingleRunState() { ApplyEnabling(false, true, false); }
+
+void TForm1::SetBatchRunState() { ApplyEnabling(false, false, true); }
+
+void TForm1::ApplyEnabling(bool idle, bool single_run, bool batch_run) {
+    SetEnabled({EditSrcDir, SpeedButtonSrcDirSelect, RadioGroupReadFileExt, EditDstDir, SpeedButtonDstDirSelect,
+                EditHead, EditEnd, RadioGroupSaveFileExt, EditSize, UpDownSize, RadioGroupOption, SpeedButtonThumb,
+                SpeedButtonBat},
+               idle);
+    SpeedButtonCancel->setEnabled(single_run);
+    SetEnabled({ListBoxBat, EditBat, SpeedButtonAdd, SpeedButtonUpdate, SpeedButtonDelete, SpeedButtonAllClear,
+                SpeedButtonUp, SpeedButtonDown, SpeedButtonBatExe},
+               idle);
+    SpeedButtonBatCancel->setEnabled(batch_run);
+    // The rule has the last word on the size controls in every state.
+    CheckBoxNOThumbClick();
+}
+
+void TForm1::CheckBoxNOThumbClick() {
+    SetEnabled({Label6, EditSize, UpDownSize, Label7, RadioGroupOption}, !CheckBoxNOThumb->isChecked());
+}
+
+void TForm1::ShowBatchFeature(std::uint8_t on) {
+    const bool visible = on == 1;
+    if (!visible && PageControl1->currentWidget() == TabSheet2) PageControl1->setCurrentWidget(TabSheet1);
+    PageControl1->setTabVisible(PageControl1->indexOf(TabSheet2), visible);
+    SpeedButtonBat->setVisible(visible);
+}
+
+bool TForm1::RunActive() const { return SpeedButtonCancel->isEnabled() || SpeedButtonBatCancel->isEnabled(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (RunActive()) {
+        // The run is somewhere down this very call stack; it must unwind (after
+        // its current file) before the window can go and store its settings.
+        cancel_flag_ = true;
+        close_requested_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+bool TForm1::EndRunForClose() {
+    if (!close_requested_) return false;
+    close_requested_ = false;
+    ResetProgress();
+    SetIdleState();
+    close();
+    return true;
+}
+
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::N5Click() {
+    // The menu has already reversed the check mark when the item was chosen.
+    ShowBatchFeature(N5->isChecked() ? 1 : 0);
+}
+
+void TForm1::N4Click() {
+    if (form_setting_) form_setting_->exec();
+}
+
+void TForm1::Help2Click() {}
+
+void TForm1::N2Click() {
+    if (about_box_) about_box_->exec();
+}
+
+void TForm1::SpeedButtonSrcDirSelectClick() { ChooseFolderFor(EditSrcDir); }
+
+void TForm1::SpeedButtonDstDirSelectClick() { ChooseFolderFor(EditDstDir); }
+
+void TForm1::ChooseFolderFor(QLineEdit* edit) {
+    // Opens on the folder the edit names, so a nearby folder is one click away.
+    const QString named = edit->text();
+    const QString initial = !named.isEmpty() && FolderExists(named.toStdString()) ? named : QDir::homePath();
+    const QString chosen = BrowseForFolder(this, x() + kPickerOffsetX, y() + kPickerOffsetY, initial);
+    if (!chosen.isEmpty()) edit->setText(chosen);
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,206 @@
+#pragma once
+// The main window: the individual tab with its single run, the batch tab, the
+// progress bar and the status line. While a run goes on it is the engine's host:
+// the run handles the window's pending events after every file, so the window
+// stays live, and the enabling states keep a second run from starting.
+#include <QMainWindow>
+#include <QPointer>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/run_host.h"
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QTabWidget;
+class QToolButton;
+
+namespace nuthumb {
+
+class RadioGroup;
+class TFormSetting;
+class UpDown;
+
+// The files the window reads and writes.
+struct ProgramFiles {
+    std::string settings;    // read at creation, written at destruction
+    std::string error_list;  // where the ErrorList is exported on request
+};
+
+// Both beside the executable: nuthumb.ini and NuThumb.Err.
+ProgramFiles DefaultProgramFiles();
+
+class TForm1 : public QMainWindow, public RunHost {
+    Q_OBJECT
+public:
+    // Builds the window and loads its place, its settings and the batch list.
+    explicit TForm1(ProgramFiles files);
+    // Stores the place, the settings and the batch list.
+    ~TForm1() override;
+
+    // The program's other windows, created after this one: the settings dialog
+    // holds the live options, the about box is shown from the menu.
+    void SetSettingDialog(TFormSetting* dialog);
+    void SetAboutBox(QDialog* about_box);
+
+    // The enabling states; each ends with the convert-only rule.
+    void SetIdleState();
+    void SetSingleRunState();
+    void SetBatchRunState();
+
+    // Shows the batch tab and SpeedButtonBat when `on` is 1, hides both otherwise.
+    void ShowBatchFeature(std::uint8_t on);
+
+    const std::vector<std::string>& ErrorList() const { return error_list_; }
+
+    // RunHost: the engine's view of this window.
+    bool CancelFlag() const override { return cancel_flag_; }
+    void SetCancelFlag(bool value) override { cancel_flag_ = value; }
+    void AppendError(const std::string& line) override { error_list_.push_back(line); }
+    void SetProgressMax(int maximum) override;
+    void SetProgressPosition(int position) override;
+    void SetStatusText(const std::string& text) override;
+    void ProcessPendingMessages() override;
+    int OverwriteMode() const override;
+    bool ReportLoadErrors() const override;
+    void ShowError(const std::string& text) override;
+    void ShowInformation(const std::string& text) override;
+    bool AskOkCancel(const std::string& text) override;
+
+protected:
+    // Closing during a run cancels it and ends the program once the run has
+    // unwound (see EndRunForClose).
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();
+    void BuildMenu();
+    void BuildIndividualTab();
+    void BuildBatchTab();
+    void BuildStatusArea();
+    void SetTabOrder();
+    void ConnectHandlers();
+
+    void FormCreate();
+    void FormDestroy();
+    void ApplyEnabling(bool idle, bool single_run, bool batch_run);
+    void CheckBoxNOThumbClick();
+
+    // Menu and button handlers.
+    void Exit1Click();
+    void N5Click();
+    void N4Click();
+    void Help2Click();
+    void N2Click();
+    void SpeedButtonSrcDirSelectClick();
+    void SpeedButtonDstDirSelectClick();
+    void SpeedButtonThumbClick();
+    void SpeedButtonCancelClick();
+    void SpeedButtonBatCancelClick();
+
+    // The batch tab's handlers (registering, list editing, batch run).
+    void SpeedButtonBatClick();
+    void ListBoxBatClick();
+    void SpeedButtonAddClick();
+    void SpeedButtonUpdateClick();
+    void SpeedButtonDeleteClick();
+    void SpeedButtonAllClearClick();
+    void SpeedButtonUpClick();
+    void SpeedButtonDownClick();
+    void SpeedButtonBatExeClick();
+
+    // The engine's routines with this window as their host.
+    bool CheckFolders(const std::string& src_text, const std::string& dst_text, std::uint8_t message_flag);
+    int RunFolder(const std::string& src_dir, const std::string& src_format, const std::string& dst_dir,
+                  const std::string& dst_format, const std::string& prefix, const std::string& suffix,
+                  std::int32_t size, std::int32_t basis, std::uint8_t resize_flag);
+
+    // Pieces shared by the single and the batch run.
+    void ResetProgress();
+    // Asks `question` + the file's path and writes the ErrorList there on OK; a
+    // failed write is reported and loses nothing else.
+    void OfferErrorListExport(const std::string& question);
+    const std::string& ErrorListPath() const { return files_.error_list; }
+    // True when the window was closed during the run that has just returned: the
+    // window is then back in its idle state and closed, and the caller must
+    // skip its result box and export question.
+    bool EndRunForClose();
+    bool RunActive() const;
+    // Opens the folder picker beside the window for one of the folder edits.
+    void ChooseFolderFor(QLineEdit* edit);
+
+    ProgramFiles files_;
+    QPointer<TFormSetting> form_setting_;
+    QPointer<QDialog> about_box_;
+    bool cancel_flag_ = false;
+    std::vector<std::string> error_list_;
+    bool close_requested_ = false;
+
+    // The menu.
+    QMenu* File1;
+    QAction* N1;
+    QAction* Exit1;
+    QMenu* N3;
+    QAction* N5;
+    QAction* N4;
+    QMenu* Help1;
+    QAction* Help2;
+    QAction* N2;
+
+    // On the window.
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;
+    QWidget* TabSheet2;
+    QProgressBar* ProgressBar1;
+    QFrame* Panel1;
+    QLabel* LabelMes;
+
+    // Tab "個別".
+    QLabel* Label1;
+    QLineEdit* EditSrcDir;
+    QToolButton* SpeedButtonSrcDirSelect;
+    RadioGroup* RadioGroupReadFileExt;
+    QFrame* Bevel2;
+    QLabel* Label2;
+    QLineEdit* EditDstDir;
+    QToolButton* SpeedButtonDstDirSelect;
+    QLabel* Label3;
+    QLineEdit* EditHead;
+    QLabel* Label4;
+    QLineEdit* EditEnd;
+    QFrame* Bevel4;
+    RadioGroup* RadioGroupSaveFileExt;
+    QFrame* Bevel3;
+    QLabel* Label6;
+    QLineEdit* EditSize;
+    UpDown* UpDownSize;
+    QLabel* Label7;
+    RadioGroup* RadioGroupOption;
+    QCheckBox* CheckBoxNOThumb;
+    QFrame* Bevel1;
+    QToolButton* SpeedButtonThumb;
+    QToolButton* SpeedButtonCancel;
+    QToolButton* SpeedButtonBat;
+
+    // Tab "バッチ".
+    QLabel* Label5;
+    QListWidget* ListBoxBat;
+    QLineEdit* EditBat;
+    QToolButton* SpeedButtonAdd;
+    QToolButton* SpeedButtonUpdate;
+    QToolButton* SpeedButtonDelete;
+    QToolButton* SpeedButtonAllClear;
+    QToolButton* SpeedButtonUp;
+    QToolButton* SpeedButtonDown;
+    QToolButton* SpeedButtonBatExe;
+    QToolButton* SpeedButtonBatCancel;
+};
+
+}  // namespace nuthumb

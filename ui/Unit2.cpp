@@ -1,0 +1,60 @@
+#include "ui/Unit2.h"
+
+#include <QCheckBox>
+
+#include "settings/dialog_settings.h"
+#include "ui/handler_guard.h"
+#include "ui/placeable_widget.h"
+#include "ui/radio_group.h"
+#include "ui/window_font.h"
+
+namespace nuthumb {
+
+TFormSetting::TFormSetting(std::string settings_path, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      settings_path_(std::move(settings_path)) {
+    setObjectName("FormSetting");
+    setWindowTitle("設定");
+    ApplyWindowFont(this);
+    setFixedSize(280, 148);
+    KeepDialogPlacement(this);
+
+    CheckBoxThumbError = new QCheckBox("サムネイル作成エラー時にメッセージを表示", this);
+    CheckBoxThumbError->setObjectName("CheckBoxThumbError");
+    CheckBoxThumbError->setGeometry(8, 16, 257, 17);
+
+    RadioGroupSaveMode = new RadioGroup("同一ファイル名が見つかった場合の動作",
+                                        {"上書きしない", "上書きする", "確認メッセージを表示"}, 1, this);
+    RadioGroupSaveMode->setObjectName("RadioGroupSaveMode");
+    RadioGroupSaveMode->setGeometry(8, 48, 265, 89);
+    RadioGroupSaveMode->SetItemIndex(1);
+
+    FormCreate();
+}
+
+TFormSetting::~TFormSetting() {
+    RunGuarded(nullptr, [this] { FormDestroy(); });
+}
+
+bool TFormSetting::ReportLoadErrors() const { return CheckBoxThumbError->isChecked(); }
+
+int TFormSetting::OverwriteMode() const { return RadioGroupSaveMode->ItemIndex(); }
+
+void TFormSetting::FormCreate() { LoadDialogSettings(); }
+
+void TFormSetting::FormDestroy() { SaveDialogSettings(); }
+
+void TFormSetting::LoadDialogSettings() {
+    const DialogSettings s = nuthumb::LoadDialogSettings(settings_path_);
+    CheckBoxThumbError->setChecked(s.error_opt != 0);
+    RadioGroupSaveMode->SetItemIndex(s.save_mode);
+}
+
+void TFormSetting::SaveDialogSettings() {
+    DialogSettings s;
+    s.error_opt = CheckBoxThumbError->isChecked() ? 1 : 0;
+    s.save_mode = RadioGroupSaveMode->ItemIndex();
+    nuthumb::SaveDialogSettings(settings_path_, s);
+}
+
+}  // namespace nuthumb

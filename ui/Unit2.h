@@ -1,0 +1,37 @@
+#pragma once
+// The settings dialog: the two options the engine reads while it works. The
+// controls are the only place the options live; there is no OK button, a change
+// is in force at once, even in the middle of a run.
+#include <QDialog>
+#include <string>
+
+class QCheckBox;
+
+namespace nuthumb {
+
+class RadioGroup;
+
+class TFormSetting : public QDialog {
+    Q_OBJECT
+public:
+    // Loads the two options from the settings file; the destructor stores them.
+    explicit TFormSetting(std::string settings_path, QWidget* parent = nullptr);
+    ~TFormSetting() override;
+
+    // The live options, read from the controls at the moment of each decision.
+    bool ReportLoadErrors() const;
+    // The OverwriteMode: 0 never, 1 overwrite, 2 ask, -1 nothing selected.
+    int OverwriteMode() const;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void LoadDialogSettings();
+    void SaveDialogSettings();
+
+    std::string settings_path_;
+    QCheckBox* CheckBoxThumbError;
+    RadioGroup* RadioGroupSaveMode;
+};
+
+}  // namespace nuthumb

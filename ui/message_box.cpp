@@ -1,0 +1,56 @@
+#include "ui/message_box.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "platform/executable_path.h"
+#include "platform/file_io.h"
+#include "settings/settings_path.h"
+#include "ui/window_font.h"
+
+namespace nuthumb {
+namespace {
+
+bool RunBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+            bool with_cancel) {
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
+    ApplyWindowFont(&box);
+    box.setTextFormat(Qt::PlainText);  // file names may hold '<'
+    QPushButton* ok = box.addButton(kOkText, QMessageBox::AcceptRole);
+    if (with_cancel) box.setEscapeButton(box.addButton(kCancelText, QMessageBox::RejectRole));
+    box.setDefaultButton(ok);
+    box.exec();
+    return box.clickedButton() == ok;
+}
+
+QString ProgramTitleText() {
+    try {
+        return QString::fromStdString(ProgramTitle(ExecutablePath()));
+    } catch (const IoError&) {
+        return QStringLiteral("Nuthumb");
+    }
+}
+
+}  // namespace
+
+QString BoxText(const std::string& text) {
+    return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+void ShowErrorBox(QWidget* parent, const QString& text) {
+    RunBox(parent, QMessageBox::Critical, kErrorCaption, text, false);
+}
+
+void ShowInformationBox(QWidget* parent, const QString& text) {
+    RunBox(parent, QMessageBox::Information, kInformationCaption, text, false);
+}
+
+bool AskOkCancelBox(QWidget* parent, const QString& text) {
+    return RunBox(parent, QMessageBox::Information, kInformationCaption, text, true);
+}
+
+void ShowProgramErrorBox(QWidget* parent, const QString& text) {
+    RunBox(parent, QMessageBox::Critical, ProgramTitleText(), text, false);
+}
+
+}  // namespace nuthumb

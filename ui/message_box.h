@@ -1,0 +1,30 @@
+#pragma once
+// The program's modal message boxes. The caption says the kind ("エラー" or
+// "情報"), and the buttons read "OK" and "キャンセル" whatever the desktop's
+// language, because the messages themselves are Japanese.
+#include <QString>
+#include <string>
+
+class QWidget;
+
+namespace nuthumb {
+
+inline constexpr char kErrorCaption[] = "エラー";
+inline constexpr char kInformationCaption[] = "情報";
+inline constexpr char kOkText[] = "OK";
+inline constexpr char kCancelText[] = "キャンセル";
+
+// The system's texts break lines with CR LF; a label wants LF alone.
+QString BoxText(const std::string& text);
+
+void ShowErrorBox(QWidget* parent, const QString& text);
+void ShowInformationBox(QWidget* parent, const QString& text);
+// A question: information icon, OK and キャンセル. True only for OK; closing the
+// box or pressing Escape is no.
+bool AskOkCancelBox(QWidget* parent, const QString& text);
+
+// An error that no handler dealt with: error icon, OK, and the program's title
+// (its file name, see ProgramTitle) as caption.
+void ShowProgramErrorBox(QWidget* parent, const QString& text);
+
+}  // namespace nuthumb

@@ -1,0 +1,36 @@
+#pragma once
+// A captioned group of radio buttons laid out in columns, addressed by item index
+// like the settings file stores it: 0, 1, ... or -1 for "nothing selected".
+#include <QGroupBox>
+#include <QStringList>
+
+class QButtonGroup;
+
+namespace nuthumb {
+
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent);
+
+    int ItemIndex() const;
+    // An index outside the items clears every button (only -1 is ever asked for).
+    void SetItemIndex(int index);
+    int ItemCount() const;
+
+protected:
+    // The caption sits on the frame's top line, as on a classic form; a style
+    // that puts it above the frame would leave too little room for the items in
+    // the designed heights.
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void PlaceButtons();
+    QRect ItemArea() const;
+
+    QButtonGroup* buttons_;
+    int columns_;
+};
+
+}  // namespace nuthumb

@@ -1,0 +1,16 @@
+#pragma once
+// The texts the main window shows after a run.
+#include <string>
+
+namespace nuthumb {
+
+inline constexpr char kSizeErrorMessage[] = "サムネイルの指定サイズが間違っています。";
+
+// Followed by CR LF, "Filename : " and the error-list file's path.
+inline constexpr char kSingleRunExportQuestion[] =
+    "サムネイル作成時にエラーになったファイルが存在します。エラーファイルリストを出力しますか?";
+
+// The result box of a single run, by RunResult; nullptr for a value that shows none.
+const char* RunResultMessage(int result);
+
+}  // namespace nuthumb
