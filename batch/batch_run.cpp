@@ -101,7 +101,9 @@ BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::s
         controls.ClearErrorList();
         for (std::size_t i = 0; i < entries.size(); ++i)
             if (!run.RunEntry(i, entries[i])) break;
-        if (export_path) run.OfferExport(*export_path);
+        // A stop from outside (the window closed, Ctrl-C) means the user is
+        // leaving: nothing more is asked.
+        if (export_path && !controls.StopRequested()) run.OfferExport(*export_path);
     } catch (...) {
         controls.SetIdleState();
         throw;

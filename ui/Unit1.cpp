@@ -10,12 +10,11 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "batch/batch_store.h"
 #include "engine/check_folders.h"
 #include "engine/error_list_file.h"
 #include "settings/form_settings.h"
-#include "settings/ini_list.h"
 #include "settings/settings_file.h"
-#include "settings/settings_keys.h"
 #include "settings/settings_path.h"
 #include "ui/Nu_SHBrowseForFolder.h"
 #include "ui/Unit2.h"
@@ -83,7 +82,10 @@ void TForm1::ConnectHandlers() {
     bind(SpeedButtonBatCancel, &QToolButton::clicked, &TForm1::SpeedButtonBatCancelClick);
     // Every change of the check, by the user or by loading the settings.
     bind(CheckBoxNOThumb, &QCheckBox::toggled, &TForm1::CheckBoxNOThumbClick);
-    // A click on an entry; the batch run's own selection changes do not count.
+    // The user picking an entry, by mouse or keyboard, or clicking the picked one
+    // again; the program's own changes of the list are made with its signals
+    // blocked and do not count.
+    bind(ListBoxBat, &QListWidget::itemSelectionChanged, &TForm1::ListBoxBatClick);
     bind(ListBoxBat, &QListWidget::itemClicked, &TForm1::ListBoxBatClick);
 }
 
@@ -109,12 +111,8 @@ void TForm1::FormCreate() {
     PageControl1->setCurrentWidget(TabSheet1);
     ShowBatchFeature(N5->isChecked() ? 1 : 0);
 
-    std::vector<std::string> list;
-    ReadListFromIni(files_.settings, keys::kSystem, keys::kScriptPrefix, list);
-    if (!list.empty()) {
-        ListBoxBat->clear();
-        for (const std::string& entry : list) ListBoxBat->addItem(QString::fromStdString(entry));
-    }
+    batch_list_.entries = LoadBatchList(files_.settings);
+    ShowBatchList();
 }
 
 void TForm1::FormDestroy() {
@@ -128,6 +126,12 @@ void TForm1::FormDestroy() {
         return;
     }
 
+    SaveFormSettings(files_.settings, FormSettingsOfControls());
+    SaveBatchList(files_.settings, batch_list_.entries);
+    error_list_.clear();
+}
+
+FormSettings TForm1::FormSettingsOfControls() const {
     FormSettings s;
     s.src_dir = Text(EditSrcDir);
     s.dst_dir = Text(EditDstDir);
@@ -139,17 +143,7 @@ void TForm1::FormDestroy() {
     s.save_file_mode = RadioGroupSaveFileExt->ItemIndex();
     s.no_thumb = CheckBoxNOThumb->isChecked();
     s.batch = N5->isChecked();
-    SaveFormSettings(files_.settings, s);
-
-    // An empty value ends a stored list, so an empty entry would lose every
-    // entry after it at the next start; it is left out instead.
-    std::vector<std::string> list;
-    for (int i = 0; i < ListBoxBat->count(); ++i) {
-        std::string entry = ListBoxBat->item(i)->text().toStdString();
-        if (!entry.empty()) list.push_back(std::move(entry));
-    }
-    WriteListToIni(files_.settings, keys::kSystem, keys::kScriptPrefix, list);
-    error_list_.clear();
+    return s;
 }
 
 void TForm1::SetIdleState() { ApplyEnabling(true, false, false); }

@@ -1,14 +1,17 @@
 #pragma once
 // The main window: the individual tab with its single run, the batch tab, the
-// progress bar and the status line. While a run goes on it is the engine's host:
-// the run handles the window's pending events after every file, so the window
-// stays live, and the enabling states keep a second run from starting.
+// progress bar and the status line. While a run goes on it is the engine's host
+// (and during a batch run the batch's controls): the run handles the window's
+// pending events after every file, so the window stays live, and the enabling
+// states keep a second run from starting.
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "batch/batch_list.h"
+#include "batch/batch_run.h"
 #include "engine/run_host.h"
 
 class QAction;
@@ -37,7 +40,7 @@ struct ProgramFiles {
 // Both beside the executable: nuthumb.ini and NuThumb.Err.
 ProgramFiles DefaultProgramFiles();
 
-class TForm1 : public QMainWindow, public RunHost {
+class TForm1 : public QMainWindow, public RunHost, public BatchControls {
     Q_OBJECT
 public:
     // Builds the window and loads its place, its settings and the batch list.
@@ -51,17 +54,18 @@ public:
     void SetAboutBox(QDialog* about_box);
 
     // The enabling states; each ends with the convert-only rule.
-    void SetIdleState();
+    void SetIdleState() override;
     void SetSingleRunState();
-    void SetBatchRunState();
+    void SetBatchRunState() override;
 
     // Shows the batch tab and SpeedButtonBat when `on` is 1, hides both otherwise.
     void ShowBatchFeature(std::uint8_t on);
 
     const std::vector<std::string>& ErrorList() const { return error_list_; }
 
-    // RunHost: the engine's view of this window.
-    bool CancelFlag() const override { return cancel_flag_; }
+    // RunHost: the engine's view of this window. A close during a run cancels it
+    // for good: the folder run's clearing after its listing cannot lose it.
+    bool CancelFlag() const override { return cancel_flag_ || close_requested_; }
     void SetCancelFlag(bool value) override { cancel_flag_ = value; }
     void AppendError(const std::string& line) override { error_list_.push_back(line); }
     void SetProgressMax(int maximum) override;
@@ -73,6 +77,14 @@ public:
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;
+
+    // BatchControls: the batch run's view of this window.
+    void SelectBatchEntry(std::size_t index) override;
+    void ResetProgressDisplay() override { ResetProgress(); }
+    void ClearErrorList() override { error_list_.clear(); }
+    const std::vector<std::string>& ErrorLines() const override { return error_list_; }
+    // The window was closed: no further entry is taken up and nothing is asked.
+    bool StopRequested() const override { return close_requested_; }
 
 protected:
     // Closing during a run cancels it and ends the program once the run has
@@ -92,6 +104,8 @@ private:
     void FormDestroy();
     void ApplyEnabling(bool idle, bool single_run, bool batch_run);
     void CheckBoxNOThumbClick();
+    // The individual tab's values and the batch toggle as the controls hold them.
+    FormSettings FormSettingsOfControls() const;
 
     // Menu and button handlers.
     void Exit1Click();
@@ -135,6 +149,10 @@ private:
     bool RunActive() const;
     // Opens the folder picker beside the window for one of the folder edits.
     void ChooseFolderFor(QLineEdit* edit);
+    // Makes ListBoxBat show batch_list_, its entries and its selection, without
+    // the list box reporting the change as the user's.
+    void ShowBatchList();
+    void ShowBatchSelection();
 
     ProgramFiles files_;
     QPointer<TFormSetting> form_setting_;
@@ -142,6 +160,8 @@ private:
     bool cancel_flag_ = false;
     std::vector<std::string> error_list_;
     bool close_requested_ = false;
+    // The one store of the batch entries; ListBoxBat shows it.
+    BatchList batch_list_;
 
     // The menu.
     QMenu* File1;
