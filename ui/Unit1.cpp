@@ -11,12 +11,10 @@
 #include <QToolButton>
 
 #include "engine/check_folders.h"
-#include "engine/error_list_file.h"
 #include "settings/form_settings.h"
 #include "settings/ini_list.h"
 #include "settings/settings_file.h"
 #include "settings/settings_keys.h"
-#include "settings/settings_path.h"
 #include "ui/Nu_SHBrowseForFolder.h"
 #include "ui/Unit2.h"
 #include "ui/handler_guard.h"
@@ -40,8 +38,6 @@ constexpr int kPickerOffsetX = 25;
 constexpr int kPickerOffsetY = 65;
 
 }  // namespace
-
-ProgramFiles DefaultProgramFiles() { return {SettingsFilePath(), ErrorListFilePath()}; }
 
 TForm1::TForm1(ProgramFiles files) : files_(std::move(files)) {
     BuildLayout();
@@ -89,9 +85,9 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::FormCreate() {
     PlaceableWidget placeable(this);
-    LoadWindowPosition(files_.settings, placeable);
+    LoadWindowPosition(files_.settings.Path(), placeable);
 
-    const FormSettings s = LoadFormSettings(files_.settings);
+    const FormSettings s = LoadFormSettings(files_.settings.Path());
     EditSrcDir->setText(QString::fromStdString(s.src_dir));
     EditDstDir->setText(QString::fromStdString(s.dst_dir));
     EditHead->setText(QString::fromStdString(s.file_head));
@@ -110,7 +106,7 @@ void TForm1::FormCreate() {
     ShowBatchFeature(N5->isChecked() ? 1 : 0);
 
     std::vector<std::string> list;
-    ReadListFromIni(files_.settings, keys::kSystem, keys::kScriptPrefix, list);
+    ReadListFromIni(files_.settings.Path(), keys::kSystem, keys::kScriptPrefix, list);
     if (!list.empty()) {
         ListBoxBat->clear();
         for (const std::string& entry : list) ListBoxBat->addItem(QString::fromStdString(entry));
@@ -120,7 +116,7 @@ void TForm1::FormCreate() {
 void TForm1::FormDestroy() {
     try {
         const PlaceableWidget placeable(this);
-        SaveWindowPosition(files_.settings, placeable);
+        SaveWindowPosition(files_.settings.Path(), placeable);
     } catch (const SettingsWriteError& e) {
         // The one exit-time failure the user hears of; the rest of the saving is
         // skipped, since it would fail the same way.
@@ -139,7 +135,7 @@ void TForm1::FormDestroy() {
     s.save_file_mode = RadioGroupSaveFileExt->ItemIndex();
     s.no_thumb = CheckBoxNOThumb->isChecked();
     s.batch = N5->isChecked();
-    SaveFormSettings(files_.settings, s);
+    SaveFormSettings(files_.settings.Path(), s);
 
     // An empty value ends a stored list, so an empty entry would lose every
     // entry after it at the next start; it is left out instead.
@@ -148,7 +144,7 @@ void TForm1::FormDestroy() {
         std::string entry = ListBoxBat->item(i)->text().toStdString();
         if (!entry.empty()) list.push_back(std::move(entry));
     }
-    WriteListToIni(files_.settings, keys::kSystem, keys::kScriptPrefix, list);
+    WriteListToIni(files_.settings.Path(), keys::kSystem, keys::kScriptPrefix, list);
     error_list_.clear();
 }
 

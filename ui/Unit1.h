@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/run_host.h"
+#include "ui/program_files.h"
 
 class QAction;
 class QCheckBox;
@@ -27,15 +28,6 @@ namespace nuthumb {
 class RadioGroup;
 class TFormSetting;
 class UpDown;
-
-// The files the window reads and writes.
-struct ProgramFiles {
-    std::string settings;    // read at creation, written at destruction
-    std::string error_list;  // where the ErrorList is exported on request
-};
-
-// Both beside the executable: nuthumb.ini and NuThumb.Err.
-ProgramFiles DefaultProgramFiles();
 
 class TForm1 : public QMainWindow, public RunHost {
     Q_OBJECT
@@ -127,7 +119,7 @@ private:
     // Asks `question` + the file's path and writes the ErrorList there on OK; a
     // failed write is reported and loses nothing else.
     void OfferErrorListExport(const std::string& question);
-    const std::string& ErrorListPath() const { return files_.error_list; }
+    std::string ErrorListPath() const { return files_.error_list.Path(); }
     // True when the window was closed during the run that has just returned: the
     // window is then back in its idle state and closed, and the caller must
     // skip its result box and export question.
