@@ -45,13 +45,16 @@ protected:
         return RunUnprivileged([&] {
             ::setenv("HOME", (root() + "/home").c_str(), 1);
             ::setenv("XDG_CONFIG_HOME", (root() + "/cfg").c_str(), 1);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            const std::string err = root() + "/home/stderr";
             std::string printed;
-            FILE* pipe = ::popen((Bin() + "/nuthumb " + args + " 2>/dev/null").c_str(), "r");
+            FILE* pipe = ::popen((Bin() + "/nuthumb " + args + " 2>" + err).c_str(), "r");
             if (!pipe) return std::string("popen failed");
             char buffer[4096];
             for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) printed.append(buffer, n);
             const int status = ::pclose(pipe);
-            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) printed += "status " + std::to_string(status);
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                printed += "status " + std::to_string(status) + "\n" + ReadText(err);
             return printed;
         });
     }
