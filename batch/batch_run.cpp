@@ -27,7 +27,7 @@ public:
         ++outcome_.entries_taken;
         Log(index, kBatchLogStarted);
         controls_.SelectBatchEntry(index);
-        if (controls_.StopRequested()) {
+        if (controls_.BatchStopRequested()) {
             Log(index, kBatchLogCancelled);
             outcome_.cancelled = true;
             return false;
@@ -103,7 +103,7 @@ BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::s
             if (!run.RunEntry(i, entries[i])) break;
         // A stop from outside (the window closed, Ctrl-C) means the user is
         // leaving: nothing more is asked.
-        if (export_path && !controls.StopRequested()) run.OfferExport(*export_path);
+        if (export_path && !controls.BatchStopRequested()) run.OfferExport(*export_path);
     } catch (...) {
         controls.SetIdleState();
         throw;

@@ -30,7 +30,7 @@ public:
     // between entries or while a folder without files is listed, or the window
     // closed during the run. It also skips the export question. The window's
     // cancel button goes through the CancelFlag alone.
-    virtual bool StopRequested() const { return false; }
+    virtual bool BatchStopRequested() const { return false; }
 };
 
 struct BatchOutcome {

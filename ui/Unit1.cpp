@@ -12,10 +12,8 @@
 
 #include "batch/batch_store.h"
 #include "engine/check_folders.h"
-#include "engine/error_list_file.h"
 #include "settings/form_settings.h"
 #include "settings/settings_file.h"
-#include "settings/settings_path.h"
 #include "ui/Nu_SHBrowseForFolder.h"
 #include "ui/Unit2.h"
 #include "ui/handler_guard.h"
@@ -39,8 +37,6 @@ constexpr int kPickerOffsetX = 25;
 constexpr int kPickerOffsetY = 65;
 
 }  // namespace
-
-ProgramFiles DefaultProgramFiles() { return {SettingsFilePath(), ErrorListFilePath()}; }
 
 TForm1::TForm1(ProgramFiles files) : files_(std::move(files)) {
     BuildLayout();
@@ -91,9 +87,9 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::FormCreate() {
     PlaceableWidget placeable(this);
-    LoadWindowPosition(files_.settings, placeable);
+    LoadWindowPosition(files_.settings.Path(), placeable);
 
-    const FormSettings s = LoadFormSettings(files_.settings);
+    const FormSettings s = LoadFormSettings(files_.settings.Path());
     EditSrcDir->setText(QString::fromStdString(s.src_dir));
     EditDstDir->setText(QString::fromStdString(s.dst_dir));
     EditHead->setText(QString::fromStdString(s.file_head));
@@ -111,14 +107,14 @@ void TForm1::FormCreate() {
     PageControl1->setCurrentWidget(TabSheet1);
     ShowBatchFeature(N5->isChecked() ? 1 : 0);
 
-    batch_list_.entries = LoadBatchList(files_.settings);
+    batch_list_.entries = LoadBatchList(files_.settings.Path());
     ShowBatchList();
 }
 
 void TForm1::FormDestroy() {
     try {
         const PlaceableWidget placeable(this);
-        SaveWindowPosition(files_.settings, placeable);
+        SaveWindowPosition(files_.settings.Path(), placeable);
     } catch (const SettingsWriteError& e) {
         // The one exit-time failure the user hears of; the rest of the saving is
         // skipped, since it would fail the same way.
@@ -126,8 +122,8 @@ void TForm1::FormDestroy() {
         return;
     }
 
-    SaveFormSettings(files_.settings, FormSettingsOfControls());
-    SaveBatchList(files_.settings, batch_list_.entries);
+    SaveFormSettings(files_.settings.Path(), FormSettingsOfControls());
+    SaveBatchList(files_.settings.Path(), batch_list_.entries);
     error_list_.clear();
 }
 

@@ -13,6 +13,7 @@
 #include "batch/batch_list.h"
 #include "batch/batch_run.h"
 #include "engine/run_host.h"
+#include "ui/program_files.h"
 
 class QAction;
 class QCheckBox;
@@ -30,15 +31,6 @@ namespace nuthumb {
 class RadioGroup;
 class TFormSetting;
 class UpDown;
-
-// The files the window reads and writes.
-struct ProgramFiles {
-    std::string settings;    // read at creation, written at destruction
-    std::string error_list;  // where the ErrorList is exported on request
-};
-
-// Both beside the executable: nuthumb.ini and NuThumb.Err.
-ProgramFiles DefaultProgramFiles();
 
 class TForm1 : public QMainWindow, public RunHost, public BatchControls {
     Q_OBJECT
@@ -84,7 +76,7 @@ public:
     void ClearErrorList() override { error_list_.clear(); }
     const std::vector<std::string>& ErrorLines() const override { return error_list_; }
     // The window was closed: no further entry is taken up and nothing is asked.
-    bool StopRequested() const override { return close_requested_; }
+    bool BatchStopRequested() const override { return close_requested_; }
 
 protected:
     // Closing during a run cancels it and ends the program once the run has
@@ -141,7 +133,7 @@ private:
     // Asks `question` + the file's path and writes the ErrorList there on OK; a
     // failed write is reported and loses nothing else.
     void OfferErrorListExport(const std::string& question);
-    const std::string& ErrorListPath() const { return files_.error_list; }
+    std::string ErrorListPath() const { return files_.error_list.Path(); }
     // True when the window was closed during the run that has just returned: the
     // window is then back in its idle state and closed, and the caller must
     // skip its result box and export question.

@@ -41,7 +41,7 @@ public:
     void SetIdleState() override { events.push_back("idle"); }
     void ClearErrorList() override { host_.errors.clear(); }
     const V& ErrorLines() const override { return host_.errors; }
-    bool StopRequested() const override { return stop && stop(); }
+    bool BatchStopRequested() const override { return stop && stop(); }
 
 private:
     RecordingHost& host_;
