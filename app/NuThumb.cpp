@@ -1,5 +1,5 @@
 // nuthumb: the window program. It takes no command-line arguments; everything it
-// remembers lives in nuthumb.ini beside the executable.
+// remembers lives in nuthumb.ini, in the program's folder for its own files.
 #include <QIcon>
 #include <exception>
 

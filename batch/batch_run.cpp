@@ -27,7 +27,7 @@ public:
         ++outcome_.entries_taken;
         Log(index, kBatchLogStarted);
         controls_.SelectBatchEntry(index);
-        if (controls_.StopRequested()) {
+        if (controls_.BatchStopRequested()) {
             Log(index, kBatchLogCancelled);
             outcome_.cancelled = true;
             return false;
@@ -101,7 +101,9 @@ BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::s
         controls.ClearErrorList();
         for (std::size_t i = 0; i < entries.size(); ++i)
             if (!run.RunEntry(i, entries[i])) break;
-        if (export_path) run.OfferExport(*export_path);
+        // A stop from outside (the window closed, Ctrl-C) means the user is
+        // leaving: nothing more is asked.
+        if (export_path && !controls.BatchStopRequested()) run.OfferExport(*export_path);
     } catch (...) {
         controls.SetIdleState();
         throw;

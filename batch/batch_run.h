@@ -27,9 +27,10 @@ public:
     virtual void ClearErrorList() = 0;
     virtual const std::vector<std::string>& ErrorLines() const = 0;
     // A stop that no folder run would see: the command line's Ctrl-C arriving
-    // between entries or while a folder without files is listed. The window's
+    // between entries or while a folder without files is listed, or the window
+    // closed during the run. It also skips the export question. The window's
     // cancel button goes through the CancelFlag alone.
-    virtual bool StopRequested() const { return false; }
+    virtual bool BatchStopRequested() const { return false; }
 };
 
 struct BatchOutcome {
@@ -48,10 +49,10 @@ struct BatchOutcome {
 // line; an entry that does not split into nine fields or whose size, basis or
 // resize field is not a number gets the data-error line, and one whose source
 // folder cannot be read a line with the reason; the run goes on after each of
-// them and stops after a cancelled entry. Then, with an `export_path`, the
-// question to export the log there (written on OK; a failed write shows an error
-// box with the reason). The controls end in the idle state, also when an
-// exception passes through.
+// them and stops after a cancelled entry. Then, with an `export_path` and no
+// stop requested, the question to export the log there (written on OK; a failed
+// write shows an error box with the reason). The controls end in the idle state,
+// also when an exception passes through.
 BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,
                       const std::optional<std::string>& export_path);
 

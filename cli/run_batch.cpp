@@ -33,7 +33,7 @@ public:
     void ClearErrorList() override { log_.clear(); }
     const std::vector<std::string>& ErrorLines() const override { return log_; }
     // A Ctrl-C that came while no folder run was converting files.
-    bool StopRequested() const override { return InterruptRequested(); }
+    bool BatchStopRequested() const override { return InterruptRequested(); }
 
 private:
     std::vector<std::string> log_;

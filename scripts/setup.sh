@@ -15,6 +15,8 @@ packages=(
   libjpeg-turbo-progs        # djpeg: reference decoder for conformance tests
   python3-pil                # reference BMP decoder for conformance tests
   clang libclang-rt-14-dev   # fuzz targets
+  desktop-file-utils         # desktop-file-validate: the menu entry's test
+  dpkg-dev file              # scripts/package.sh: dpkg-shlibdeps finds the package's dependencies
 )
 
 missing=()

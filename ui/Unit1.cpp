@@ -10,13 +10,10 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "batch/batch_store.h"
 #include "engine/check_folders.h"
-#include "engine/error_list_file.h"
 #include "settings/form_settings.h"
-#include "settings/ini_list.h"
 #include "settings/settings_file.h"
-#include "settings/settings_keys.h"
-#include "settings/settings_path.h"
 #include "ui/Nu_SHBrowseForFolder.h"
 #include "ui/Unit2.h"
 #include "ui/handler_guard.h"
@@ -40,8 +37,6 @@ constexpr int kPickerOffsetX = 25;
 constexpr int kPickerOffsetY = 65;
 
 }  // namespace
-
-ProgramFiles DefaultProgramFiles() { return {SettingsFilePath(), ErrorListFilePath()}; }
 
 TForm1::TForm1(ProgramFiles files) : files_(std::move(files)) {
     BuildLayout();
@@ -83,15 +78,18 @@ void TForm1::ConnectHandlers() {
     bind(SpeedButtonBatCancel, &QToolButton::clicked, &TForm1::SpeedButtonBatCancelClick);
     // Every change of the check, by the user or by loading the settings.
     bind(CheckBoxNOThumb, &QCheckBox::toggled, &TForm1::CheckBoxNOThumbClick);
-    // A click on an entry; the batch run's own selection changes do not count.
+    // The user picking an entry, by mouse or keyboard, or clicking the picked one
+    // again; the program's own changes of the list are made with its signals
+    // blocked and do not count.
+    bind(ListBoxBat, &QListWidget::itemSelectionChanged, &TForm1::ListBoxBatClick);
     bind(ListBoxBat, &QListWidget::itemClicked, &TForm1::ListBoxBatClick);
 }
 
 void TForm1::FormCreate() {
     PlaceableWidget placeable(this);
-    LoadWindowPosition(files_.settings, placeable);
+    LoadWindowPosition(files_.settings.Path(), placeable);
 
-    const FormSettings s = LoadFormSettings(files_.settings);
+    const FormSettings s = LoadFormSettings(files_.settings.Path());
     EditSrcDir->setText(QString::fromStdString(s.src_dir));
     EditDstDir->setText(QString::fromStdString(s.dst_dir));
     EditHead->setText(QString::fromStdString(s.file_head));
@@ -109,18 +107,14 @@ void TForm1::FormCreate() {
     PageControl1->setCurrentWidget(TabSheet1);
     ShowBatchFeature(N5->isChecked() ? 1 : 0);
 
-    std::vector<std::string> list;
-    ReadListFromIni(files_.settings, keys::kSystem, keys::kScriptPrefix, list);
-    if (!list.empty()) {
-        ListBoxBat->clear();
-        for (const std::string& entry : list) ListBoxBat->addItem(QString::fromStdString(entry));
-    }
+    batch_list_.entries = LoadBatchList(files_.settings.Path());
+    ShowBatchList();
 }
 
 void TForm1::FormDestroy() {
     try {
         const PlaceableWidget placeable(this);
-        SaveWindowPosition(files_.settings, placeable);
+        SaveWindowPosition(files_.settings.Path(), placeable);
     } catch (const SettingsWriteError& e) {
         // The one exit-time failure the user hears of; the rest of the saving is
         // skipped, since it would fail the same way.
@@ -128,6 +122,12 @@ void TForm1::FormDestroy() {
         return;
     }
 
+    SaveFormSettings(files_.settings.Path(), FormSettingsOfControls());
+    SaveBatchList(files_.settings.Path(), batch_list_.entries);
+    error_list_.clear();
+}
+
+FormSettings TForm1::FormSettingsOfControls() const {
     FormSettings s;
     s.src_dir = Text(EditSrcDir);
     s.dst_dir = Text(EditDstDir);
@@ -139,17 +139,7 @@ void TForm1::FormDestroy() {
     s.save_file_mode = RadioGroupSaveFileExt->ItemIndex();
     s.no_thumb = CheckBoxNOThumb->isChecked();
     s.batch = N5->isChecked();
-    SaveFormSettings(files_.settings, s);
-
-    // An empty value ends a stored list, so an empty entry would lose every
-    // entry after it at the next start; it is left out instead.
-    std::vector<std::string> list;
-    for (int i = 0; i < ListBoxBat->count(); ++i) {
-        std::string entry = ListBoxBat->item(i)->text().toStdString();
-        if (!entry.empty()) list.push_back(std::move(entry));
-    }
-    WriteListToIni(files_.settings, keys::kSystem, keys::kScriptPrefix, list);
-    error_list_.clear();
+    return s;
 }
 
 void TForm1::SetIdleState() { ApplyEnabling(true, false, false); }

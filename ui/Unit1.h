@@ -1,15 +1,19 @@
 #pragma once
 // The main window: the individual tab with its single run, the batch tab, the
-// progress bar and the status line. While a run goes on it is the engine's host:
-// the run handles the window's pending events after every file, so the window
-// stays live, and the enabling states keep a second run from starting.
+// progress bar and the status line. While a run goes on it is the engine's host
+// (and during a batch run the batch's controls): the run handles the window's
+// pending events after every file, so the window stays live, and the enabling
+// states keep a second run from starting.
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "batch/batch_list.h"
+#include "batch/batch_run.h"
 #include "engine/run_host.h"
+#include "ui/program_files.h"
 
 class QAction;
 class QCheckBox;
@@ -28,16 +32,7 @@ class RadioGroup;
 class TFormSetting;
 class UpDown;
 
-// The files the window reads and writes.
-struct ProgramFiles {
-    std::string settings;    // read at creation, written at destruction
-    std::string error_list;  // where the ErrorList is exported on request
-};
-
-// Both beside the executable: nuthumb.ini and NuThumb.Err.
-ProgramFiles DefaultProgramFiles();
-
-class TForm1 : public QMainWindow, public RunHost {
+class TForm1 : public QMainWindow, public RunHost, public BatchControls {
     Q_OBJECT
 public:
     // Builds the window and loads its place, its settings and the batch list.
@@ -51,17 +46,18 @@ public:
     void SetAboutBox(QDialog* about_box);
 
     // The enabling states; each ends with the convert-only rule.
-    void SetIdleState();
+    void SetIdleState() override;
     void SetSingleRunState();
-    void SetBatchRunState();
+    void SetBatchRunState() override;
 
     // Shows the batch tab and SpeedButtonBat when `on` is 1, hides both otherwise.
     void ShowBatchFeature(std::uint8_t on);
 
     const std::vector<std::string>& ErrorList() const { return error_list_; }
 
-    // RunHost: the engine's view of this window.
-    bool CancelFlag() const override { return cancel_flag_; }
+    // RunHost: the engine's view of this window. A close during a run cancels it
+    // for good: the folder run's clearing after its listing cannot lose it.
+    bool CancelFlag() const override { return cancel_flag_ || close_requested_; }
     void SetCancelFlag(bool value) override { cancel_flag_ = value; }
     void AppendError(const std::string& line) override { error_list_.push_back(line); }
     void SetProgressMax(int maximum) override;
@@ -73,6 +69,14 @@ public:
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;
+
+    // BatchControls: the batch run's view of this window.
+    void SelectBatchEntry(std::size_t index) override;
+    void ResetProgressDisplay() override { ResetProgress(); }
+    void ClearErrorList() override { error_list_.clear(); }
+    const std::vector<std::string>& ErrorLines() const override { return error_list_; }
+    // The window was closed: no further entry is taken up and nothing is asked.
+    bool BatchStopRequested() const override { return close_requested_; }
 
 protected:
     // Closing during a run cancels it and ends the program once the run has
@@ -92,6 +96,8 @@ private:
     void FormDestroy();
     void ApplyEnabling(bool idle, bool single_run, bool batch_run);
     void CheckBoxNOThumbClick();
+    // The individual tab's values and the batch toggle as the controls hold them.
+    FormSettings FormSettingsOfControls() const;
 
     // Menu and button handlers.
     void Exit1Click();
@@ -127,7 +133,7 @@ private:
     // Asks `question` + the file's path and writes the ErrorList there on OK; a
     // failed write is reported and loses nothing else.
     void OfferErrorListExport(const std::string& question);
-    const std::string& ErrorListPath() const { return files_.error_list; }
+    std::string ErrorListPath() const { return files_.error_list.Path(); }
     // True when the window was closed during the run that has just returned: the
     // window is then back in its idle state and closed, and the caller must
     // skip its result box and export question.
@@ -135,6 +141,10 @@ private:
     bool RunActive() const;
     // Opens the folder picker beside the window for one of the folder edits.
     void ChooseFolderFor(QLineEdit* edit);
+    // Makes ListBoxBat show batch_list_, its entries and its selection, without
+    // the list box reporting the change as the user's.
+    void ShowBatchList();
+    void ShowBatchSelection();
 
     ProgramFiles files_;
     QPointer<TFormSetting> form_setting_;
@@ -142,6 +152,8 @@ private:
     bool cancel_flag_ = false;
     std::vector<std::string> error_list_;
     bool close_requested_ = false;
+    // The one store of the batch entries; ListBoxBat shows it.
+    BatchList batch_list_;
 
     // The menu.
     QMenu* File1;

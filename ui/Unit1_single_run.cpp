@@ -102,7 +102,7 @@ void TForm1::ResetProgress() {
 
 void TForm1::OfferErrorListExport(const std::string& question) {
     if (error_list_.empty()) return;
-    const std::string& path = ErrorListPath();
+    const std::string path = ErrorListPath();  // the question names the file written
     if (!AskOkCancel(question + "\r\nFilename : " + path)) return;
     if (const auto reason = WriteErrorListFile(path, error_list_))
         ShowError(kWriteFailureMessage + path + "\r\n" + *reason);

@@ -10,9 +10,9 @@
 
 namespace nuthumb {
 
-TFormSetting::TFormSetting(std::string settings_path, QWidget* parent)
+TFormSetting::TFormSetting(FilePlace settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      settings_path_(std::move(settings_path)) {
+      settings_(std::move(settings)) {
     setObjectName("FormSetting");
     setWindowTitle("設定");
     ApplyWindowFont(this);
@@ -45,7 +45,7 @@ void TFormSetting::FormCreate() { LoadDialogSettings(); }
 void TFormSetting::FormDestroy() { SaveDialogSettings(); }
 
 void TFormSetting::LoadDialogSettings() {
-    const DialogSettings s = nuthumb::LoadDialogSettings(settings_path_);
+    const DialogSettings s = nuthumb::LoadDialogSettings(settings_.Path());
     CheckBoxThumbError->setChecked(s.error_opt != 0);
     RadioGroupSaveMode->SetItemIndex(s.save_mode);
 }
@@ -54,7 +54,7 @@ void TFormSetting::SaveDialogSettings() {
     DialogSettings s;
     s.error_opt = CheckBoxThumbError->isChecked() ? 1 : 0;
     s.save_mode = RadioGroupSaveMode->ItemIndex();
-    nuthumb::SaveDialogSettings(settings_path_, s);
+    nuthumb::SaveDialogSettings(settings_.Path(), s);
 }
 
 }  // namespace nuthumb

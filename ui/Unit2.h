@@ -3,7 +3,8 @@
 // controls are the only place the options live; there is no OK button, a change
 // is in force at once, even in the middle of a run.
 #include <QDialog>
-#include <string>
+
+#include "ui/program_files.h"
 
 class QCheckBox;
 
@@ -15,7 +16,7 @@ class TFormSetting : public QDialog {
     Q_OBJECT
 public:
     // Loads the two options from the settings file; the destructor stores them.
-    explicit TFormSetting(std::string settings_path, QWidget* parent = nullptr);
+    explicit TFormSetting(FilePlace settings, QWidget* parent = nullptr);
     ~TFormSetting() override;
 
     // The live options, read from the controls at the moment of each decision.
@@ -29,7 +30,7 @@ private:
     void LoadDialogSettings();
     void SaveDialogSettings();
 
-    std::string settings_path_;
+    FilePlace settings_;
     QCheckBox* CheckBoxThumbError;
     RadioGroup* RadioGroupSaveMode;
 };

@@ -41,7 +41,7 @@ public:
     void SetIdleState() override { events.push_back("idle"); }
     void ClearErrorList() override { host_.errors.clear(); }
     const V& ErrorLines() const override { return host_.errors; }
-    bool StopRequested() const override { return stop && stop(); }
+    bool BatchStopRequested() const override { return stop && stop(); }
 
 private:
     RecordingHost& host_;
@@ -212,11 +212,12 @@ TEST_F(BatchRunTest, StopRequestedBetweenEntriesCancelsTheNextOne) {
     const std::string in = Folder("in", {"a.bmp"}), out = Folder("out");
     // The first entry is a data error and never reaches a folder run that could see a cancel.
     controls_.stop = [this] { return controls_.events.size() > 2; };
-    const BatchOutcome outcome = Run({"x", Job(in, out), Job(in, out)});
+    const BatchOutcome outcome = Run({"x", Job(in, out), Job(in, out)}, dir_.path() + "/NuThumb.Err");
     EXPECT_EQ(host_.errors, (V{Line(0, kBatchLogStarted), Line(0, kBatchLogDataError), Line(1, kBatchLogStarted),
                                Line(1, kBatchLogCancelled)}));
     EXPECT_TRUE(outcome.cancelled);
     EXPECT_TRUE(NamesIn(out).empty());
+    EXPECT_TRUE(host_.messages.empty()) << "a stop from outside asks nothing";
 }
 
 }  // namespace

@@ -191,5 +191,27 @@ TEST_F(SingleRunTest, ErrorListThatCannotBeWrittenIsReported) {
     EXPECT_FALSE(Find("SpeedButtonCancel")->isEnabled());
 }
 
+// The program's folder for its files can change while the window is open (it
+// stops being writable): each file is placed anew when it is used, and the export
+// question names the file then written.
+TEST_F(SingleRunTest, FilesArePlacedAtTheMomentOfUse) {
+    Sources({"a_broken.bmp"});
+    std::string folder = folders_.root() + "/a";
+    std::filesystem::create_directory(folders_.root() + "/a");
+    std::filesystem::create_directory(folders_.root() + "/b");
+    Start({FilePlace([&] { return folder + "/nuthumb.ini"; }), FilePlace([&] { return folder + "/NuThumb.Err"; })});
+    folder = folders_.root() + "/b";
+    PointAtFolders();
+    Click("SpeedButtonThumb");
+    ASSERT_EQ(answerer_.boxes.size(), 2u);
+    EXPECT_EQ(answerer_.boxes[1].text.substr(answerer_.boxes[1].text.find("Filename : ")),
+              "Filename : " + folder + "/NuThumb.Err");
+    Stop();
+    EXPECT_EQ(NamesIn(folders_.root() + "/a"), std::set<std::string>{});
+    EXPECT_EQ(NamesIn(folder), (std::set<std::string>{"NuThumb.Err", "nuthumb.ini"}));
+    EXPECT_NE(ReadText(folder + "/nuthumb.ini").find("\r\nRadioGroupSaveMode=1\r\n"), std::string::npos)
+        << "the dialog's keys too";
+}
+
 }  // namespace
 }  // namespace nuthumb::test

@@ -36,8 +36,8 @@ protected:
     std::string In() const { return folders_.in(); }
     std::string Out() const { return folders_.out(); }
 
-    void Start(ProgramFiles files = {}) {
-        if (files.settings.empty()) files = {Ini(), ErrFile()};
+    void Start() { Start({Ini(), ErrFile()}); }
+    void Start(const ProgramFiles& files) {
         form_ = std::make_unique<TForm1>(files);
         dialog_ = std::make_unique<TFormSetting>(files.settings);
         form_->SetSettingDialog(dialog_.get());

@@ -1,0 +1,91 @@
+// The window program as its user meets it: copied into a folder that user cannot
+// write (an installed program), it keeps its settings and exports its error list in
+// the user's configuration folder; copied into a writable folder, beside itself.
+// The program runs as an unprivileged user (tests/support/unprivileged.h).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "tests/support/folder_files.h"
+#include "tests/support/sample_images.h"
+#include "tests/support/unprivileged.h"
+#include "ui/window_messages.h"
+
+namespace nuthumb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class WindowProgramFolderTest : public ::testing::TestWithParam<bool>, protected RunFolders {
+protected:
+    WindowProgramFolderTest() {
+        for (const char* name : {"bin", "home", "cfg"}) fs::create_directory(root() + "/" + name);
+        for (const char* name : {"", "/in"}) fs::permissions(root() + name, fs::perms(0755));
+        for (const char* name : {"/out", "/home", "/cfg"}) fs::permissions(root() + name, fs::perms(0777));
+        CopyProgram();
+    }
+    ~WindowProgramFolderTest() override { fs::permissions(Bin(), fs::perms(0755)); }
+
+    bool Writable() const { return GetParam(); }
+    std::string Bin() const { return root() + "/bin"; }
+    // Where the program's files must land.
+    std::string Files() const { return Writable() ? Bin() : root() + "/cfg/nuthumb"; }
+
+    void CopyProgram() const {
+        fs::permissions(Bin(), fs::perms(0777));
+        fs::copy_file(NUTHUMB_WINDOW_PROBE_PATH, Bin() + "/nuthumb", fs::copy_options::overwrite_existing);
+        fs::permissions(Bin(), fs::perms(Writable() ? 0777 : 0555));
+    }
+
+    // Runs the copied program as the unprivileged user with `args`; returns what it
+    // printed, or nullopt when this machine cannot run as such a user.
+    std::optional<std::string> Run(const std::string& args) const {
+        return RunUnprivileged([&] {
+            ::setenv("HOME", (root() + "/home").c_str(), 1);
+            ::setenv("XDG_CONFIG_HOME", (root() + "/cfg").c_str(), 1);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            const std::string err = root() + "/home/stderr";
+            std::string printed;
+            FILE* pipe = ::popen((Bin() + "/nuthumb " + args + " 2>" + err).c_str(), "r");
+            if (!pipe) return std::string("popen failed");
+            char buffer[4096];
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) printed.append(buffer, n);
+            const int status = ::pclose(pipe);
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                printed += "status " + std::to_string(status) + "\n" + ReadText(err);
+            return printed;
+        });
+    }
+};
+
+TEST_P(WindowProgramFolderTest, SettingsAndErrorListLieWhereTheRuleSaysAndSurviveARestart) {
+    WriteSampleBitmap(in() + "/a.bmp");
+    WriteText(in() + "/broken.bmp", "BM not a bitmap");
+    // In the writable folder the program also loses its own file before the exit,
+    // as a rebuild or an upgrade does; it must keep its files' names all the same.
+    const std::optional<std::string> first =
+        Run(std::string(Writable() ? "--remove-self " : "") + in() + " " + out() + " 123");
+    if (!first) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(*first, std::string("size 50\nbox ") + RunResultMessage(1) + "\nbox " + kSingleRunExportQuestion +
+                          "|Filename : " + Files() + "/NuThumb.Err\n");
+    EXPECT_EQ(NamesIn(out()), std::set<std::string>{"a.jpg"});
+    EXPECT_EQ(ReadText(Files() + "/NuThumb.Err"), in() + "/broken.bmp\r\n");
+    EXPECT_NE(ReadText(Files() + "/nuthumb.ini").find("\r\nSize=123\r\n"), std::string::npos);
+    if (Writable()) {
+        EXPECT_FALSE(fs::exists(root() + "/cfg/nuthumb"));
+        CopyProgram();
+    } else {
+        EXPECT_EQ(NamesIn(Bin()), std::set<std::string>{"nuthumb"});
+        EXPECT_EQ(fs::status(Files()).permissions(), fs::perms(0700));
+    }
+
+    EXPECT_EQ(Run(""), "size 123\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(ProgramFolder, WindowProgramFolderTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Writable" : "ReadOnly"; });
+
+}  // namespace
+}  // namespace nuthumb::test

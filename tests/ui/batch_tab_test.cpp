@@ -1,0 +1,253 @@
+// The batch tab driven through its real buttons and list: registering from the
+// individual tab, editing the list, batch runs over folders on disk, and the list
+// kept across a restart.
+#include <QLabel>
+#include <QListWidget>
+#include <QTabWidget>
+
+#include "platform/text_codec.h"
+#include "tests/settings/settings_test_util.h"
+#include "tests/support/sample_images.h"
+#include "tests/ui/window_fixture.h"
+
+namespace nuthumb::test {
+namespace {
+
+using V = std::vector<std::string>;
+
+// An entry of nine (or any number of) quoted fields.
+std::string Entry(const V& fields) {
+    std::string entry;
+    for (const std::string& field : fields) entry += (entry.empty() ? "\"" : ",\"") + field + "\"";
+    return entry;
+}
+
+std::string Started(int i) { return "NO " + std::to_string(i) + " : サムネイル作成開始。"; }
+std::string Finished(int i) { return "NO " + std::to_string(i) + " : サムネイル作成終了。"; }
+std::string NoSource(int i) { return "NO " + std::to_string(i) + " : 読込み元フォルダにファイルが存在しません。"; }
+std::string Cancelled(int i) { return "NO " + std::to_string(i) + " : サムネイル作成を中断しました。"; }
+std::string DataError(int i) { return "NO " + std::to_string(i) + " : 登録データエラー　－　終了。"; }
+
+class BatchTabTest : public WindowTest {
+protected:
+    // Starts with the batch feature on, the batch tab in front and `stored` as the
+    // stored list.
+    void StartWithBatchTab(const V& stored = {}, const std::string& error_list = {}) {
+        std::string ini = "[SYSTEM]\r\nBatch=1\r\n";
+        for (std::size_t i = 0; i < stored.size(); ++i) ini += "Script" + std::to_string(i + 1) + "=" + stored[i] + "\r\n";
+        PlantFile(Ini(), ini);
+        Start({Ini(), error_list.empty() ? ErrFile() : error_list});
+        Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    }
+    QListWidget* List() const { return Find<QListWidget>("ListBoxBat"); }
+    V Rows() const {
+        V rows;
+        for (int i = 0; i < List()->count(); ++i) rows.push_back(List()->item(i)->text().toStdString());
+        return rows;
+    }
+    int SelectedRow() const {
+        const QList<QListWidgetItem*> picked = List()->selectedItems();
+        return picked.isEmpty() ? -1 : List()->row(picked.front());
+    }
+    std::string EditBat() const { return Find<QLineEdit>("EditBat")->text().toStdString(); }
+    void ClickRow(int row, Qt::KeyboardModifiers modifiers = {}) const {
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, modifiers,
+                          List()->visualItemRect(List()->item(row)).center());
+    }
+    // A folder under the test's root with sample bitmaps and damaged ones.
+    std::string Folder(const std::string& name, const V& bitmaps = {}, const V& broken = {}) const {
+        const std::string path = folders_.root() + "/" + name;
+        std::filesystem::create_directories(path);
+        for (const std::string& b : bitmaps) WriteSampleBitmap(path + "/" + b);
+        for (const std::string& b : broken) WriteText(path + "/" + b, "damaged");
+        return path;
+    }
+    // Bitmaps from `src` to JPEGs named prefix + name in Out(), size 4.
+    std::string Job(const std::string& src, const std::string& prefix) const {
+        return Entry({src, "0", Out(), "1", prefix, "", "4", "0", "1"});
+    }
+    std::string ExportQuestion(const std::string& path) const {
+        return "バッチ処理結果をリストを出力しますか?\nFilename : " + path;
+    }
+};
+
+TEST_F(BatchTabTest, RegisterTakesTheIndividualTabAndLeavesTheListAlone) {
+    StartWithBatchTab({"\"x\""});
+    ClickRow(0);
+    SetText("EditBat", "typed");
+    Find<QTabWidget>("PageControl1")->setCurrentIndex(0);
+    SetText("EditSrcDir", "D:\\");  // a drive root loses its separator
+    SetText("EditDstDir", "abc");   // three bytes that are no drive root stay whole
+    SetText("EditHead", "縮小_");
+    SetText("EditEnd", "");
+    Find<RadioGroup>("RadioGroupReadFileExt")->SetItemIndex(0);
+    Find<RadioGroup>("RadioGroupSaveFileExt")->SetItemIndex(-1);  // only a stored value can do this
+    Find<RadioGroup>("RadioGroupOption")->SetItemIndex(2);
+    auto* size = Find<QLineEdit>("EditSize");
+    size->selectAll();
+    QTest::keyClicks(size, "120");
+    size->selectAll();
+    QTest::keyClicks(size, "abc");  // the spin box keeps 120
+    Click("CheckBoxNOThumb");
+    Click("SpeedButtonBat");
+
+    EXPECT_EQ(Rows(), (V{"\"x\"", Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0"})}));
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(EditBat(), "typed");
+    EXPECT_TRUE(answerer_.boxes.empty());
+}
+
+// The edit buttons one after the other, each step with the list, the selection
+// and EditBat it must leave. An action is a button (SpeedButton + name), a click
+// on a row, a Ctrl+click, the Down key in the list or a text for EditBat.
+TEST_F(BatchTabTest, EditButtonsKeepTheirSelectionRules) {
+    StartWithBatchTab({"a", "b", "c"});
+    const auto act = [this](const std::string& action) {
+        const std::string value = action.substr(action.find('=') + 1);
+        if (action.starts_with("edit=")) SetText("EditBat", value);
+        else if (action.starts_with("row=")) ClickRow(std::stoi(value));
+        else if (action.starts_with("ctrl=")) ClickRow(std::stoi(value), Qt::ControlModifier);
+        else if (action == "key=Down") QTest::keyClick(List(), Qt::Key_Down);
+        else Click(("SpeedButton" + action).c_str());
+    };
+    struct Step {
+        const char* what;
+        V actions, rows;
+        int selected;
+        std::string edit;
+    };
+    const std::vector<Step> steps = {
+        {"no selection: the four that need one do nothing", {"edit=e", "Update", "Delete", "Up", "Down"},
+         {"a", "b", "c"}, -1, "e"},
+        {"追加 appends", {"Add"}, {"a", "b", "c", "e"}, -1, "e"},
+        {"a click copies the entry", {"row=1"}, {"a", "b", "c", "e"}, 1, "b"},
+        {"▲ moves it up, not past the top", {"Up", "Up"}, {"b", "a", "c", "e"}, 0, "b"},
+        {"the keyboard picks like a click", {"key=Down"}, {"b", "a", "c", "e"}, 1, "a"},
+        {"▼ moves it down", {"Down"}, {"b", "c", "a", "e"}, 2, "a"},
+        {"更新 on the last keeps it last and selected, ▼ cannot pass it", {"row=3", "edit=f", "Update", "Down"},
+         {"b", "c", "a", "f"}, 3, "f"},
+        {"Ctrl+click takes the selection away, and 削除 then does nothing", {"ctrl=3", "Delete"},
+         {"b", "c", "a", "f"}, -1, "f"},
+        {"削除 leaves no selection", {"row=2", "Delete"}, {"b", "c", "f"}, -1, "a"},
+        {"全クリア asks nothing", {"row=0", "AllClear"}, {}, -1, "b"},
+        {"追加 of an empty edit makes an empty entry", {"edit=", "Add"}, {""}, -1, ""},
+    };
+    for (const Step& step : steps) {
+        for (const std::string& action : step.actions) act(action);
+        EXPECT_EQ(Rows(), step.rows) << step.what;
+        EXPECT_EQ(SelectedRow(), step.selected) << step.what;
+        EXPECT_EQ(EditBat(), step.edit) << step.what;
+    }
+    EXPECT_TRUE(answerer_.boxes.empty());
+}
+
+TEST_F(BatchTabTest, RunLogsEachEntryAndExportsTheLog) {
+    const std::string in0 = Folder("in0", {"b.bmp"}, {"a_broken.bmp"});
+    const std::string empty = Folder("empty");
+    StartWithBatchTab({Job(in0, "t_"), Entry({in0, "0", Out(), "1", "", "", "4", "0"}), Job(empty, "u_")});
+    SetText("EditBat", "kept");
+    std::map<std::string, bool> during;
+    int selected_during = -2;
+    answerer_.Once([this] { return Progress() >= 1; }, [&] {
+        during = Enabled();
+        selected_during = SelectedRow();
+    });
+    const std::map<std::string, bool> idle = Enabled();
+    Click("SpeedButtonBatExe");
+
+    const V log = {Started(0), in0 + "/a_broken.bmp", Finished(0), Started(1), DataError(1), Started(2), NoSource(2)};
+    EXPECT_EQ(form_->ErrorList(), log);
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{{"情報", ExportQuestion(ErrFile()), QMessageBox::Information,
+                                                     {"OK", "キャンセル"}}}));
+    // CP932 with CR LF; the data-error line's blanks and dash are 81 40, 81 7C, 81 40.
+    const std::string bytes = ReadText(ErrFile());
+    std::string expected;
+    for (const std::string& line : log) expected += line + "\r\n";
+    EXPECT_EQ(DecodeCp932(bytes), expected);
+    EXPECT_NE(bytes.find("NO 1 : \x93\x6F\x98\x5E\x83\x66\x81\x5B\x83\x5E\x83\x47\x83\x89\x81\x5B"
+                         "\x81\x40\x81\x7C\x81\x40\x8F\x49\x97\xB9\x81\x42\r\n"),
+              std::string::npos);
+    EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"t_b.jpg"});
+
+    // During the run only its cancel button, the size controls and the check box
+    // are live, and the run's own selection is not copied into EditBat.
+    for (const auto& [name, enabled] : during) {
+        const bool live = name == "SpeedButtonBatCancel" || name == "CheckBoxNOThumb" || name == "Label6" ||
+                          name == "EditSize" || name == "UpDownSize" || name == "Label7" || name == "RadioGroupOption";
+        EXPECT_EQ(enabled, live) << name;
+    }
+    EXPECT_EQ(selected_during, 0);
+    EXPECT_EQ(SelectedRow(), 2) << "the last entry taken up";
+    EXPECT_EQ(EditBat(), "kept");
+    EXPECT_EQ(Enabled(), idle);
+    EXPECT_EQ(Progress(), 0);
+    EXPECT_EQ(Find<QLabel>("LabelMes")->text(), "");
+}
+
+TEST_F(BatchTabTest, CancelDuringAnEntryThenAFailedExportAndAnEmptyList) {
+    const std::string in0 = Folder("in0", {"a.bmp"}), in1 = Folder("in1", {"a.bmp", "b.bmp", "c.bmp"});
+    const std::string err = folders_.root() + "/no such folder/NuThumb.Err";
+    StartWithBatchTab({Job(in0, "0_"), Job(in1, "1_"), Job(in0, "2_")}, err);
+    answerer_.Once([this] { return SelectedRow() == 1 && Progress() >= 1; }, [this] { Click("SpeedButtonBatCancel"); });
+    const std::map<std::string, bool> idle = Enabled();
+    Click("SpeedButtonBatExe");
+
+    const V log = {Started(0), Finished(0), Started(1), Cancelled(1)};
+    EXPECT_EQ(form_->ErrorList(), log);
+    EXPECT_EQ(NamesIn(Out()), (std::set<std::string>{"0_a.jpg", "1_a.jpg"}));
+    ASSERT_EQ(answerer_.boxes.size(), 2u);
+    EXPECT_EQ(answerer_.boxes[0].text, ExportQuestion(err));
+    const SeenBox& failure = answerer_.boxes[1];
+    EXPECT_EQ(failure.caption, "エラー");
+    EXPECT_EQ(failure.text.rfind("ファイルを書き込めません。\nFilename : " + err + "\n", 0), 0u) << failure.text;
+    EXPECT_EQ(Enabled(), idle);
+
+    // An empty list only says so; the log of the last run stays.
+    Click("SpeedButtonAllClear");
+    answerer_.boxes.clear();
+    Click("SpeedButtonBatExe");
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{{"情報", "リストに何も登録されていません。",
+                                                     QMessageBox::Information, {"OK"}}}));
+    EXPECT_EQ(form_->ErrorList(), log);
+    EXPECT_EQ(Enabled(), idle);
+}
+
+TEST_F(BatchTabTest, ClosingDuringAListingEndsTheBatchLikeAnExit) {
+    const std::string in0 = Folder("in0", {"a.bmp", "b.bmp", "c.bmp"});
+    StartWithBatchTab({Job(in0, "0_"), Job(in0, "1_")});
+    int progress_at_close = -1;
+    answerer_.Once([this] { return Find("SpeedButtonBatCancel")->isEnabled(); }, [&] {
+        progress_at_close = Progress();
+        form_->close();
+        form_->close();  // a second close while the run unwinds changes nothing
+    });
+    Click("SpeedButtonBatExe");
+
+    EXPECT_EQ(progress_at_close, 0) << "closed while the first folder was listed";
+    EXPECT_EQ(form_->ErrorList(), (V{Started(0), Cancelled(0)})) << "the close outlives the listing";
+    EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"0_a.jpg"});
+    EXPECT_TRUE(answerer_.boxes.empty()) << "no export question";
+    EXPECT_FALSE(form_->isVisible());
+    EXPECT_TRUE(Find("SpeedButtonBatExe")->isEnabled());
+    Stop();
+    EXPECT_NE(FileBytes(Ini()).find("Script2=" + Job(in0, "1_") + "\r\n"), std::string::npos);
+}
+
+TEST_F(BatchTabTest, ListSurvivesARestartWithoutItsEmptyEntries) {
+    const V entries = {Entry({"D:\\写真", "1", "D:\\サムネイル", "0", "縮小_", "", "120", "2", "1"}), "",
+                       Entry({"/home/user/café", "0", "/tmp", "1", "", "", "50", "0", "1"}), "", "plain"};
+    StartWithBatchTab();
+    for (const std::string& entry : entries) {
+        SetText("EditBat", entry);
+        Click("SpeedButtonAdd");
+    }
+    Stop();
+    // é has no CP932 form, so the file goes out as UTF-8 with a byte-order mark.
+    EXPECT_EQ(FileBytes(Ini()).rfind("\xEF\xBB\xBF", 0), 0u);
+    Start();
+    EXPECT_EQ(Rows(), (V{entries[0], entries[2], entries[4]}));
+    EXPECT_EQ(SelectedRow(), -1);
+}
+
+}  // namespace
+}  // namespace nuthumb::test
