@@ -5,6 +5,8 @@
 #include <set>
 #include <utility>
 
+#include "platform/path_util.h"
+
 namespace nuthumb {
 
 FilePublisher::FilePublisher(std::size_t max_waiting)
@@ -20,27 +22,34 @@ FilePublisher::~FilePublisher() {
 }
 
 void FilePublisher::Publish(StagedFile file, std::string source_path) {
+    Place place;
+    if (const std::optional<FileIdentity> folder = IdentityOf(file.folder())) {
+        place.device = folder->device;
+        place.inode = folder->inode;
+    }
+    place.name = FileNamePart(file.target());
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.size() + in_flight_.size() < max_waiting_; });
+    changed_.wait(lock, [this] { return waiting_.size() < max_waiting_; });
+    waiting_.push_back(std::move(place));
     queue_.push_back(Item{std::move(file), std::move(source_path)});
     changed_.notify_all();
 }
 
 void FilePublisher::Drain() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.empty() && in_flight_.empty(); });
+    changed_.wait(lock, [this] { return waiting_.empty(); });
 }
 
-bool FilePublisher::IsWaiting(const std::string& target_path) const {
+bool FilePublisher::IsWaiting(const FileIdentity& folder, const std::string& name) const {
     std::lock_guard lock(mutex_);
-    const auto named = [&](const std::string& path) { return path == target_path; };
-    return std::any_of(in_flight_.begin(), in_flight_.end(), named) ||
-           std::any_of(queue_.begin(), queue_.end(), [&](const Item& item) { return named(item.file.path()); });
+    return std::any_of(waiting_.begin(), waiting_.end(), [&](const Place& place) {
+        return place.device == folder.device && place.inode == folder.inode && place.name == name;
+    });
 }
 
 bool FilePublisher::AnyWaiting() const {
     std::lock_guard lock(mutex_);
-    return !queue_.empty() || !in_flight_.empty();
+    return !waiting_.empty();
 }
 
 std::vector<PublishFailure> FilePublisher::TakeFailures() {
@@ -56,15 +65,14 @@ void FilePublisher::Loop() {
             changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
             if (queue_.empty()) return;  // stopping, nothing left
             // Everything that arrived while the last sync ran goes into this one.
-            for (; !queue_.empty(); queue_.pop_front()) {
-                in_flight_.push_back(queue_.front().file.path());
-                batch.push_back(std::move(queue_.front()));
-            }
+            for (; !queue_.empty(); queue_.pop_front()) batch.push_back(std::move(queue_.front()));
+            in_flight_ = batch.size();
         }
         PublishBatch(batch);
         {
             std::lock_guard lock(mutex_);
-            in_flight_.clear();
+            waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(in_flight_));
+            in_flight_ = 0;
         }
         changed_.notify_all();
     }
@@ -76,18 +84,19 @@ void FilePublisher::PublishBatch(std::vector<Item>& batch) {
     // may lie in other folders.
     std::set<std::string> folders;
     for (const Item& item : batch) folders.insert(item.file.folder());
-    std::string sync_error;
+    bool synced = true;
     for (const std::string& folder : folders) {
         try {
             SyncFileSystem(folder);
-        } catch (const std::exception& e) {
-            sync_error = e.what();
+        } catch (const std::exception&) {
+            synced = false;
         }
     }
     for (Item& item : batch) {
         try {
-            // Data that may not be on the disk is never renamed over an old file.
-            if (!sync_error.empty()) item.file.Sync();
+            // Data that may not be on the disk is never renamed over an old file;
+            // the file's own sync tells whether it was this file that failed.
+            if (!synced) item.file.Sync();
             item.file.Publish();
         } catch (const std::exception& e) {
             failed.push_back({item.source_path, item.file.path(), e.what()});

@@ -4,6 +4,7 @@
 // file system, then renamed over their targets in the order they were handed in.
 // A crash therefore never leaves a target empty or torn, only old or new.
 #include <condition_variable>
+#include <cstdint>
 #include <cstddef>
 #include <deque>
 #include <mutex>
@@ -11,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file_identity.h"
 #include "platform/staged_file.h"
 
 namespace nuthumb {
@@ -34,9 +36,9 @@ public:
     void Publish(StagedFile file, std::string source_path);
     // Returns once every file handed in so far is in place (or has failed).
     void Drain();
-    // True while a file handed in for `target_path` (as staged, links resolved
-    // or not) is not yet in place.
-    bool IsWaiting(const std::string& target_path) const;
+    // True while a file handed in is not yet in place whose target lies in the
+    // folder `folder` (as IdentityOf gives it) under the name `name`.
+    bool IsWaiting(const FileIdentity& folder, const std::string& name) const;
     bool AnyWaiting() const;
     // The files that could not be made durable or put in place, in order, since
     // the last call.
@@ -47,6 +49,10 @@ private:
         StagedFile file;
         std::string source_path;
     };
+    struct Place {
+        std::uint64_t device = 0, inode = 0;
+        std::string name;
+    };
     void Loop();
     void PublishBatch(std::vector<Item>& batch);
 
@@ -54,7 +60,8 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Item> queue_;
-    std::vector<std::string> in_flight_;  // targets taken from the queue, not yet in place
+    std::vector<Place> waiting_;  // where each queued or in-flight file will land
+    std::size_t in_flight_ = 0;   // taken from the queue, not yet in place
     std::vector<PublishFailure> failures_;
     bool stopping_ = false;
     std::thread thread_;  // last: started once everything above exists

@@ -30,6 +30,8 @@ public:
     // The folder that holds the temporary file and the target.
     const std::string& folder() const { return folder_; }
     const std::string& path() const { return path_; }
+    // The regular file that is replaced (links resolved).
+    const std::string& target() const { return target_; }
 
     // Flushes this file's data to the disk (fsync).
     void Sync();

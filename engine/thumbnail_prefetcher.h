@@ -1,0 +1,69 @@
+#pragma once
+// Prepares the files of a folder run ahead of the run, on threads of its own. The
+// run still takes the files one by one, in list order, and decides about each at
+// its turn; only the work that needs no decision (reading, decoding, scaling,
+// encoding) is done early.
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/prepare_thumbnail.h"
+
+namespace nuthumb {
+
+class ThumbnailPrefetcher {
+public:
+    // Prepares `sources` on `threads` threads, never more than `lookahead` files
+    // beyond the one the run is at, so at most that many results wait in memory.
+    // A worker first asks `worth_early(i)` (from its own thread); a file it says
+    // no to is left for the run to prepare at its turn.
+    ThumbnailPrefetcher(std::vector<std::string> sources, ConversionJob job, int threads, std::size_t lookahead,
+                        std::function<bool(std::size_t)> worth_early);
+    ThumbnailPrefetcher(const ThumbnailPrefetcher&) = delete;
+    ThumbnailPrefetcher& operator=(const ThumbnailPrefetcher&) = delete;
+    ~ThumbnailPrefetcher();
+
+    // File i, prepared early or now on the calling thread with `options`. Files are
+    // taken (or skipped) in increasing order. While it waits for a worker, it asks
+    // `options` whether to stop, and stops the workers when told so.
+    PreparedThumbnail Take(std::size_t i, const DecodeOptions& options);
+    // File i is not needed: an early result is dropped.
+    void Skip(std::size_t i);
+    // Ends every decode in progress (as cancelled) and the threads; Take then
+    // prepares on the calling thread only.
+    void Stop();
+
+private:
+    enum class SlotState { kWorking, kReady, kLeftForTheRun };
+    struct Slot {
+        SlotState state = SlotState::kWorking;
+        PreparedThumbnail prepared;
+    };
+
+    void Work();
+    // Moves the run past file i; the lock is held.
+    void MovePast(std::size_t i);
+
+    const std::vector<std::string> sources_;
+    const ConversionJob job_;
+    const std::size_t lookahead_;
+    const std::function<bool(std::size_t)> worth_early_;
+    std::atomic<bool> stop_{false};
+    const DecodeOptions worker_options_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t next_claim_ = 0;  // the next file a worker may take up
+    std::size_t run_at_ = 0;      // the first file the run has not yet taken or skipped
+    std::map<std::size_t, Slot> slots_;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;  // last: started once everything above exists
+};
+
+}  // namespace nuthumb
