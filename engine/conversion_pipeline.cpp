@@ -37,6 +37,23 @@ std::vector<bool> WrittenBeforeRead(const std::optional<FileIdentity>& src_folde
     return written_before_read;
 }
 
+// Source sizes, for taking up the largest files first; 0 for one that is gone.
+std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& paths) {
+    std::vector<std::uint64_t> sizes;
+    sizes.reserve(paths.size());
+    for (const std::string& path : paths) {
+        const std::optional<FileIdentity> identity = IdentityOf(path);
+        sizes.push_back(identity && identity->size > 0 ? static_cast<std::uint64_t>(identity->size) : 0);
+    }
+    return sizes;
+}
+
+// How many files may be prepared ahead: thumbnails are small, so many may wait;
+// an unscaled copy can be as large as its source, so only a few.
+std::size_t LookaheadFor(const ConversionJob& job, int threads) {
+    return static_cast<std::size_t>(threads) * (job.resize_flag != 0 ? 8 : 1);
+}
+
 bool IsLink(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
@@ -58,7 +75,7 @@ ConversionPipeline::ConversionPipeline(RunHost& host, const std::string& src_dir
       final_targets_(final_targets),
       overwrite_mode_(host.OverwriteMode()),
       publisher_(64),
-      prefetcher_(sources_, job_, threads, 2 * static_cast<std::size_t>(threads),
+      prefetcher_(sources_, SizesOf(sources_), job_, threads, LookaheadFor(job_, threads),
                   [this](std::size_t i) { return WorthEarly(i); }) {}
 
 ConversionPipeline::~ConversionPipeline() { prefetcher_.Stop(); }

@@ -37,7 +37,10 @@ void FilePublisher::Publish(StagedFile file, std::string source_path) {
 
 void FilePublisher::Drain() {
     std::unique_lock lock(mutex_);
+    ++draining_;
+    changed_.notify_all();
     changed_.wait(lock, [this] { return waiting_.empty(); });
+    --draining_;
 }
 
 bool FilePublisher::IsWaiting(const FileIdentity& folder, const std::string& name) const {
@@ -64,6 +67,11 @@ void FilePublisher::Loop() {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
             if (queue_.empty()) return;  // stopping, nothing left
+            // A sync costs the disk a journal commit whatever it carries: let a few
+            // more files arrive first. A drain does not wait for the gathering.
+            changed_.wait_for(lock, kGatherTime, [this] {
+                return stopping_ || draining_ || queue_.size() >= max_waiting_ / 2;
+            });
             // Everything that arrived while the last sync ran goes into this one.
             for (; !queue_.empty(); queue_.pop_front()) batch.push_back(std::move(queue_.front()));
             in_flight_ = batch.size();

@@ -3,6 +3,7 @@
 // waits for the disk: files are made durable many at a time with one sync of the
 // file system, then renamed over their targets in the order they were handed in.
 // A crash therefore never leaves a target empty or torn, only old or new.
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstddef>
@@ -56,6 +57,8 @@ private:
     void Loop();
     void PublishBatch(std::vector<Item>& batch);
 
+    static constexpr std::chrono::milliseconds kGatherTime{10};
+
     const std::size_t max_waiting_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
@@ -64,6 +67,7 @@ private:
     std::size_t in_flight_ = 0;   // taken from the queue, not yet in place
     std::vector<PublishFailure> failures_;
     bool stopping_ = false;
+    int draining_ = 0;  // callers waiting in Drain
     std::thread thread_;  // last: started once everything above exists
 };
 

@@ -1,17 +1,21 @@
 #include "engine/thumbnail_prefetcher.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
 namespace nuthumb {
 
-ThumbnailPrefetcher::ThumbnailPrefetcher(std::vector<std::string> sources, ConversionJob job, int threads,
-                                         std::size_t lookahead, std::function<bool(std::size_t)> worth_early)
+ThumbnailPrefetcher::ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes,
+                                         ConversionJob job, int threads, std::size_t lookahead,
+                                         std::function<bool(std::size_t)> worth_early)
     : sources_(std::move(sources)),
+      sizes_(std::move(sizes)),
       job_(std::move(job)),
       lookahead_(lookahead),
       worth_early_(std::move(worth_early)),
-      worker_options_{[this] { return stop_.load(std::memory_order_relaxed); }} {
+      worker_options_{[this] { return stop_.load(std::memory_order_relaxed); }},
+      claimed_(sources_.size(), false) {
     for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
 }
 
@@ -23,9 +27,18 @@ void ThumbnailPrefetcher::Stop() {
         stopping_ = true;
     }
     stop_ = true;
-    changed_.notify_all();
+    claimable_.notify_all();
+    finished_.notify_all();
     for (std::thread& worker : workers_) worker.join();
     workers_.clear();
+}
+
+std::optional<std::size_t> ThumbnailPrefetcher::NextClaim() const {
+    std::optional<std::size_t> best;
+    const std::size_t end = std::min(sources_.size(), run_at_ + lookahead_);
+    for (std::size_t i = run_at_; i < end; ++i)
+        if (!claimed_[i] && (!best || sizes_[i] > sizes_[*best])) best = i;
+    return best;
 }
 
 void ThumbnailPrefetcher::Work() {
@@ -33,11 +46,11 @@ void ThumbnailPrefetcher::Work() {
         std::size_t i = 0;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] {
-                return stopping_ || (next_claim_ < sources_.size() && next_claim_ < run_at_ + lookahead_);
-            });
+            std::optional<std::size_t> claim;
+            claimable_.wait(lock, [&] { return stopping_ || (claim = NextClaim()); });
             if (stopping_) return;
-            i = next_claim_++;
+            i = *claim;
+            claimed_[i] = true;
             slots_[i];  // kWorking
         }
         const bool early = !worth_early_ || worth_early_(i);
@@ -52,13 +65,13 @@ void ThumbnailPrefetcher::Work() {
                 slot->second.prepared = std::move(prepared);
             }
         }
-        changed_.notify_all();
+        finished_.notify_one();  // only the run waits for a result
     }
 }
 
 void ThumbnailPrefetcher::MovePast(std::size_t i) {
     slots_.erase(i);
-    if (next_claim_ <= i) next_claim_ = i + 1;
+    claimed_[i] = true;
     run_at_ = i + 1;
 }
 
@@ -69,7 +82,7 @@ PreparedThumbnail ThumbnailPrefetcher::Take(std::size_t i, const DecodeOptions& 
         // A long decode must not outlast a stop request (Ctrl-C) because a worker,
         // not this thread, runs it.
         while (slot->second.state == SlotState::kWorking) {
-            if (changed_.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout &&
+            if (finished_.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout &&
                 options.StopRequested())
                 stop_ = true;
         }
@@ -77,13 +90,13 @@ PreparedThumbnail ThumbnailPrefetcher::Take(std::size_t i, const DecodeOptions& 
             PreparedThumbnail prepared = std::move(slot->second.prepared);
             MovePast(i);
             lock.unlock();
-            changed_.notify_all();
+            claimable_.notify_one();  // the window moved by one file
             return prepared;
         }
     }
     MovePast(i);
     lock.unlock();
-    changed_.notify_all();
+    claimable_.notify_one();
     return PrepareThumbnail(sources_[i], job_, options);
 }
 
@@ -92,7 +105,7 @@ void ThumbnailPrefetcher::Skip(std::size_t i) {
         std::lock_guard lock(mutex_);
         MovePast(i);
     }
-    changed_.notify_all();
+    claimable_.notify_one();
 }
 
 }  // namespace nuthumb

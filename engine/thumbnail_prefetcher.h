@@ -6,8 +6,10 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,10 +23,12 @@ class ThumbnailPrefetcher {
 public:
     // Prepares `sources` on `threads` threads, never more than `lookahead` files
     // beyond the one the run is at, so at most that many results wait in memory.
-    // A worker first asks `worth_early(i)` (from its own thread); a file it says
-    // no to is left for the run to prepare at its turn.
-    ThumbnailPrefetcher(std::vector<std::string> sources, ConversionJob job, int threads, std::size_t lookahead,
-                        std::function<bool(std::size_t)> worth_early);
+    // Within that window the largest file (by `sizes`) is taken up first, so that
+    // one big photo does not end up alone on one core at the end. A worker first
+    // asks `worth_early(i)` (from its own thread); a file it says no to is left
+    // for the run to prepare at its turn.
+    ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes, ConversionJob job,
+                        int threads, std::size_t lookahead, std::function<bool(std::size_t)> worth_early);
     ThumbnailPrefetcher(const ThumbnailPrefetcher&) = delete;
     ThumbnailPrefetcher& operator=(const ThumbnailPrefetcher&) = delete;
     ~ThumbnailPrefetcher();
@@ -47,10 +51,14 @@ private:
     };
 
     void Work();
+    // The largest file in the window that nobody has taken up, if any; the lock
+    // is held.
+    std::optional<std::size_t> NextClaim() const;
     // Moves the run past file i; the lock is held.
     void MovePast(std::size_t i);
 
     const std::vector<std::string> sources_;
+    const std::vector<std::uint64_t> sizes_;
     const ConversionJob job_;
     const std::size_t lookahead_;
     const std::function<bool(std::size_t)> worth_early_;
@@ -58,9 +66,10 @@ private:
     const DecodeOptions worker_options_;
 
     std::mutex mutex_;
-    std::condition_variable changed_;
-    std::size_t next_claim_ = 0;  // the next file a worker may take up
-    std::size_t run_at_ = 0;      // the first file the run has not yet taken or skipped
+    std::condition_variable claimable_;  // workers wait here for the window to move
+    std::condition_variable finished_;   // the run waits here for its file
+    std::vector<bool> claimed_;  // taken up by a worker or by the run
+    std::size_t run_at_ = 0;     // the first file the run has not yet taken or skipped
     std::map<std::size_t, Slot> slots_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;  // last: started once everything above exists
