@@ -77,6 +77,9 @@ void FilePublisher::Loop() {
             in_flight_ = batch.size();
         }
         PublishBatch(batch);
+        // A file that failed removes its temporary file here, before anyone
+        // waiting in Drain looks at the folder.
+        batch.clear();
         {
             std::lock_guard lock(mutex_);
             waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(in_flight_));
