@@ -16,8 +16,7 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "bench/floor_decode.h"
 #include "engine/make_thumbnail.h"
 #include "engine/run_host.h"
 #include "platform/file_io.h"
@@ -43,30 +42,6 @@ public:
     void ShowInformation(const std::string&) override {}
     bool AskOkCancel(const std::string&) override { return true; }
 };
-
-// The floor: read the file, decode every scanline at full size into an image
-// buffer with the conversion's DCT and smoothing settings, free. Library errors
-// end the child (the default error manager), which the parent reports.
-void DecodeFull(const std::string& path) {
-    std::vector<std::uint8_t> file = nuthumb::ReadWholeFile(path);
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr err{};
-    info.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&info, TRUE);
-    info.dct_method = JDCT_FLOAT;
-    info.do_block_smoothing = TRUE;
-    jpeg_start_decompress(&info);
-    const std::size_t stride = std::size_t{info.output_width} * info.output_components;
-    auto pixels = std::make_unique_for_overwrite<std::uint8_t[]>(stride * info.output_height);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = pixels.get() + stride * info.output_scanline;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-}
 
 int MakeThumbnails(const std::vector<std::string>& files, const std::string& out) {
     QuietHost host;
@@ -133,7 +108,7 @@ int main(int argc, char** argv) {
     Measure floor{1e30, 0, true}, thumbs{1e30, 0, true};
     for (int run = 0; run < 3; ++run) {
         const Measure f = InChild([&] {
-            for (const std::string& path : files) DecodeFull(path);
+            for (const std::string& path : files) nuthumb::bench::DecodeFull(path);
             return 0;
         });
         const Measure t = InChild([&] { return MakeThumbnails(files, out); });

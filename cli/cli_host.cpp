@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "cli/interrupt.h"
+#include "platform/online_cores.h"
 #include "platform/text_codec.h"
 
 namespace nuthumb {
@@ -33,9 +34,10 @@ std::string TerminalText(const std::string& text) {
     return out;
 }
 
-CliHost::CliHost(int overwrite_mode, bool report_load_errors, bool show_progress)
+CliHost::CliHost(int overwrite_mode, bool report_load_errors, bool show_progress, int parallel_jobs)
     : overwrite_mode_(overwrite_mode),
       report_load_errors_(report_load_errors),
+      parallel_jobs_(parallel_jobs > 0 ? parallel_jobs : OnlineCores()),
       progress_on_terminal_(show_progress && ::isatty(STDERR_FILENO)) {}
 
 void CliHost::SetStatusText(const std::string& text) {

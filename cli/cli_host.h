@@ -13,7 +13,8 @@ namespace nuthumb {
 class CliHost : public RunHost {
 public:
     // `show_progress` asks for the bar; it is drawn only when stderr is a terminal.
-    CliHost(int overwrite_mode, bool report_load_errors, bool show_progress);
+    // `parallel_jobs` 0 means one per core.
+    CliHost(int overwrite_mode, bool report_load_errors, bool show_progress, int parallel_jobs);
 
     bool CancelFlag() const override { return cancel_flag_; }
     void SetCancelFlag(bool value) override { cancel_flag_ = value; }
@@ -26,6 +27,7 @@ public:
     void ProcessPendingMessages() override;
     int OverwriteMode() const override { return overwrite_mode_; }
     bool ReportLoadErrors() const override { return report_load_errors_; }
+    int ParallelJobs() const override { return parallel_jobs_; }
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;
@@ -45,6 +47,7 @@ private:
     int progress_position_ = 0;
     int overwrite_mode_;
     bool report_load_errors_;
+    int parallel_jobs_;
     bool progress_on_terminal_;
     bool progress_shown_ = false;
     UniqueFd tty_;

@@ -91,6 +91,11 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         "--settings", settings,
         "take every value not given on the command line from this settings file")->type_name("FILE");
     app.add_flag("--quiet", options.quiet, "no progress display");
+    app.add_option("--jobs", options.jobs,
+                   "threads that read and decode files ahead of the run (default: one per core; 1 "
+                   "does everything on one thread)")
+        ->check(CLI::Range(1, 64))
+        ->type_name("N");
     auto* batch_opt = app.add_flag("--batch", options.batch, "run the batch list stored in the settings file");
     auto* batch_file_opt = app.add_option("--batch-file", batch_file,
                                           "run the batch entries of FILE, one per line")->type_name("FILE");

@@ -20,6 +20,7 @@ struct CliOptions {
     std::optional<std::string> error_list_path;
     std::optional<std::string> settings_path;
     bool quiet = false;
+    int jobs = 0;                                // threads of a folder run; 0: one per core
     bool batch = false;                          // run the settings file's batch list
     std::optional<std::string> batch_file;       // run the entries of this file
 };

@@ -45,7 +45,7 @@ int RunJob(const CliOptions& options) {
     if (!loaded) return kExitUsage;
     const CliJob& job = *loaded;
 
-    CliHost host(job.overwrite_mode, job.report_load_errors, !options.quiet);
+    CliHost host(job.overwrite_mode, job.report_load_errors, !options.quiet, options.jobs);
     if (!CheckFolders(host, job.src_dir, job.dst_dir, 1)) return kExitUsage;
 
     const std::string src_dir = ApplyDriveRootRule(job.src_dir);

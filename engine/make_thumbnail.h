@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/prepare_thumbnail.h"
 #include "engine/run_host.h"
 
 namespace nuthumb {
+
+class FilePublisher;
 
 // Decodes `source_path` (JPEG when its extension is ".jpg" in any case, BMP
 // otherwise), scales it by `basis` (0 height, 1 width, 2 larger side) to `size`
@@ -18,5 +21,13 @@ namespace nuthumb {
 bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
                    std::int32_t size, std::int32_t basis, const std::string& target_format,
                    std::uint8_t resize_flag);
+
+// The decisions and reports of a conversion whose file was prepared already: a
+// failed load is shown and recorded; otherwise the save-time overwrite decision,
+// then the write. Without a `publisher` the target is written and synced at once;
+// with one it is staged and handed over, and a failure there arrives later through
+// the publisher. True when the target was written (or handed over).
+bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
+                     const std::string& target_format, PreparedThumbnail prepared, FilePublisher* publisher);
 
 }  // namespace nuthumb

@@ -1,8 +1,10 @@
 #include "engine/run_folder.h"
 
 #include <limits>
+#include <optional>
 #include <vector>
 
+#include "engine/conversion_pipeline.h"
 #include "engine/list_files.h"
 #include "engine/make_thumbnail.h"
 #include "engine/run_targets.h"
@@ -32,23 +34,40 @@ int RunFolder(RunHost& host, const std::string& src_dir, const std::string& src_
     host.SetCancelFlag(false);
     host.SetProgressMax(ProgressValue(names.size()));
 
-    WrittenTargets written;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string& name = names[i];
+    std::vector<std::string> sources, targets, final_targets;
+    for (const std::string& name : names) {
         const std::string extension = ExtensionOf(name);
         const std::string base = name.substr(0, name.size() - extension.size());
-        const std::string source = JoinPath(src_dir, name);
-        const std::string target = JoinPath(dst_dir, prefix + base + suffix + extension);
+        sources.push_back(JoinPath(src_dir, name));
+        targets.push_back(JoinPath(dst_dir, prefix + base + suffix + extension));
+        final_targets.push_back(FinalTargetName(targets.back(), dst_format));
+    }
+    const ConversionJob job{size, basis, dst_format, resize_flag};
+    const DecodeOptions options{[&host] { return host.StopRequested(); }};
+    std::optional<ConversionPipeline> pipeline;
+    if (host.ParallelJobs() > 1 && names.size() > 1)
+        pipeline.emplace(host, src_dir, dst_dir, sources, final_targets, job, host.ParallelJobs());
 
-        if (MayConvertInRun(host, source, target, dst_format, written) &&
-            MakeThumbnail(host, source, target, size, basis, dst_format, resize_flag))
-            written.Add(FinalTargetName(target, dst_format));
+    WrittenTargets written;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (pipeline) pipeline->NoteOverwriteMode(host.OverwriteMode());
+        if (MayConvertInRun(host, sources[i], targets[i], dst_format, written)) {
+            PreparedThumbnail prepared = pipeline ? pipeline->Take(i) : PrepareThumbnail(sources[i], job, options);
+            if (FinishThumbnail(host, sources[i], targets[i], dst_format, std::move(prepared),
+                                pipeline ? &pipeline->publisher() : nullptr))
+                written.Add(final_targets[i]);
+        } else if (pipeline) {
+            pipeline->Skip(i);
+        }
+        if (pipeline) pipeline->ReportLateFailures();
 
         host.SetProgressPosition(ProgressValue(i + 1));
-        host.SetStatusText("サムネイル作成中 : " + name);
+        host.SetStatusText("サムネイル作成中 : " + names[i]);
         host.ProcessPendingMessages();
         if (host.CancelFlag()) break;
     }
+    // Every target handed over is in place (or reported) before the run returns.
+    if (pipeline) pipeline->Finish();
     return host.CancelFlag() ? kRunCancelled : kRunFinished;
 }
 

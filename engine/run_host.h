@@ -21,6 +21,12 @@ public:
     // the default.
     virtual bool StopRequested() const { return false; }
 
+    // How many threads a folder run may use to read and decode files ahead of the
+    // one it is at. With 1 every step of every file happens on the caller's thread
+    // at that file's turn; with more, only work that shows nothing and decides
+    // nothing moves, so what the host sees is the same.
+    virtual int ParallelJobs() const { return 1; }
+
     // The ErrorList: failed source paths (and, in a batch run, the log).
     virtual void AppendError(const std::string& line) = 0;
 

@@ -5,23 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/direct_write.h"
 #include "platform/io_failure.h"
-#include "platform/path_util.h"
+#include "platform/staged_file.h"
 #include "platform/unique_fd.h"
-#include "platform/write_target.h"
 
 namespace nuthumb {
-namespace {
-
-mode_t CurrentUmask() {
-    // umask can only be read by setting it; put it straight back.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -59,29 +47,9 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
 }
 
 void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes) {
-    // Through links to the file they name, so that the links stay links.
-    const std::string target = ResolveWriteTarget(path);
-    const std::string folder = DirectoryPart(target);
-    // A short name of fixed length: a target whose name has the longest length the
-    // file system allows still gets its temporary file beside it.
-    std::string temp = (folder.empty() ? std::string() : folder + "/") + ".nuthumb-XXXXXX";
-    UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd) ThrowErrno("cannot write", path, errno);
-    TempFileGuard guard(temp);
-
-    struct stat old {};
-    const mode_t mode = (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-                            ? (old.st_mode & 07777)
-                            : (0666 & ~CurrentUmask());
-    if (::fchmod(fd.get(), mode) != 0) ThrowErrno("cannot write", path, errno);
-
-    WriteAll(fd.get(), bytes, path);
-    // The data must be on the disk before the rename makes it the file: otherwise a
-    // crash could leave an empty file where the old one was.
-    if (::fsync(fd.get()) != 0) ThrowErrno("cannot write", path, errno);
-    if (fd.close() != 0) ThrowErrno("cannot write", path, errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0) ThrowErrno("cannot write", path, errno);
-    guard.release();
+    StagedFile file(path, bytes);
+    file.Sync();
+    file.Publish();
 }
 
 bool FileExists(const std::string& path) {

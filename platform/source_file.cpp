@@ -43,6 +43,7 @@ SourceFile::SourceFile(const std::string& path, std::uint64_t max_size) : path_(
     if (!fd_) Fail("cannot open", path, std::strerror(errno));
     if (::fstat(fd_.get(), &st) != 0) Fail("cannot read", path, std::strerror(errno));
     RequireRegular(st, path);
+    identity_ = IdentityOf(st);
     size_ = static_cast<std::uint64_t>(st.st_size);
     if (size_ > max_size) {
         Fail("cannot read", path, "file of " + std::to_string(size_) + " bytes is larger than the " +

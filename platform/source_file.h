@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/byte_source.h"
+#include "platform/file_identity.h"
 #include "platform/unique_fd.h"
 
 namespace nuthumb {
@@ -19,6 +20,8 @@ public:
     SourceFile(const std::string& path, std::uint64_t max_size);
 
     std::uint64_t size() const override { return size_; }
+    // The file that was opened, as it was then.
+    const FileIdentity& identity() const { return identity_; }
     // Reads with pread, so reads at any offset share the descriptor safely.
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
 
@@ -26,6 +29,7 @@ private:
     std::string path_;
     UniqueFd fd_;
     std::uint64_t size_ = 0;
+    FileIdentity identity_;
 };
 
 }  // namespace nuthumb

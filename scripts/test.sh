@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test. With --sanitize the build uses
-# AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder.
+# AddressSanitizer and UndefinedBehaviorSanitizer, with --threads ThreadSanitizer
+# (without the window layers, whose Qt libraries are not instrumented); each in a
+# build folder of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build
 flags=()
-if [ "${1:-}" = "--sanitize" ]; then
-  build=build-asan
-  flags=(-DNUTHUMB_SANITIZE=ON -DNUTHUMB_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
-else
-  flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-fi
+case "${1:-}" in
+  --sanitize)
+    build=build-asan
+    flags=(-DNUTHUMB_SANITIZE=ON -DNUTHUMB_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug) ;;
+  --threads)
+    build=build-tsan
+    flags=(-DNUTHUMB_THREAD_SANITIZER=ON -DNUTHUMB_WINDOW=OFF -DNUTHUMB_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  "")
+    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  *)
+    echo "usage: scripts/test.sh [--sanitize | --threads]" >&2
+    exit 2 ;;
+esac
 
 scripts/setup.sh
 cmake -S . -B "$build" -G Ninja "${flags[@]}"

@@ -13,6 +13,7 @@
 #include "batch/batch_list.h"
 #include "batch/batch_run.h"
 #include "engine/run_host.h"
+#include "platform/online_cores.h"
 #include "ui/program_files.h"
 
 class QAction;
@@ -66,6 +67,8 @@ public:
     void ProcessPendingMessages() override;
     int OverwriteMode() const override;
     bool ReportLoadErrors() const override;
+    // Files are read and decoded ahead on every core; the window sees no difference.
+    int ParallelJobs() const override { return OnlineCores(); }
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;

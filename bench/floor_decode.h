@@ -1,0 +1,38 @@
+#pragma once
+// The floor the benchmarks measure against: read a JPEG file and decode every
+// scanline at full size with libjpeg-turbo alone, with the conversion's DCT and
+// smoothing settings. Library errors end the process (the default error manager).
+#include <cstdint>
+#include <cstdio>  // jpeglib.h needs FILE
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "platform/file_io.h"
+
+namespace nuthumb::bench {
+
+inline void DecodeFull(const std::string& path) {
+    std::vector<std::uint8_t> file = ReadWholeFile(path);
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr err{};
+    info.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&info, TRUE);
+    info.dct_method = JDCT_FLOAT;
+    info.do_block_smoothing = TRUE;
+    jpeg_start_decompress(&info);
+    const std::size_t stride = std::size_t{info.output_width} * info.output_components;
+    auto pixels = std::make_unique_for_overwrite<std::uint8_t[]>(stride * info.output_height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = pixels.get() + stride * info.output_scanline;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+}
+
+}  // namespace nuthumb::bench
