@@ -17,15 +17,6 @@
 namespace nuthumb {
 namespace {
 
-const char* ResultText(int result) {
-    switch (result) {
-        case kRunFinished: return "サムネイル作成が終了しました。";
-        case kRunNoSourceFile: return "読込み元フォルダにファイルが存在しません。";
-        case kRunCancelled: return "サムネイル作成を中断しました。";
-        default: return nullptr;
-    }
-}
-
 int ExitStatusOf(int result, std::size_t failed_files) {
     if (result == kRunCancelled) return kExitCancelled;
     if (result == kRunNoSourceFile) return kExitNoSourceFile;
@@ -69,7 +60,7 @@ int RunJob(const CliOptions& options) {
         if (auto reason = WriteErrorListOutput(*options.error_list_path, host.ErrorList()))
             Fail(status, "cannot write the error list: " + *reason);
     }
-    if (const char* text = ResultText(result)) host.ShowInformation(text);
+    if (const char* text = RunResultMessage(result)) host.ShowInformation(text);
     std::cout << "Failed files: " << failed << std::endl;
     if (!std::cout) {
         const int err = errno;

@@ -23,6 +23,15 @@ int ProgressValue(std::size_t count) {
 
 }  // namespace
 
+const char* RunResultMessage(int result) {
+    switch (result) {
+        case kRunFinished: return "サムネイル作成が終了しました。";
+        case kRunNoSourceFile: return "読込み元フォルダにファイルが存在しません。";
+        case kRunCancelled: return "サムネイル作成を中断しました。";
+        default: return nullptr;
+    }
+}
+
 int RunFolder(RunHost& host, const std::string& src_dir, const std::string& src_format,
               const std::string& dst_dir, const std::string& dst_format, const std::string& prefix,
               const std::string& suffix, std::int32_t size, std::int32_t basis,

@@ -14,6 +14,10 @@ enum RunResult : int {
     kRunCancelled = 3,   // stopped on the CancelFlag
 };
 
+// The text that reports a run's result to the user; nullptr for a value that has
+// none.
+const char* RunResultMessage(int result);
+
 // Converts every file of `src_format` ("bmp" or "jpg", any letter case in the
 // names) in `src_dir` into `dst_dir` as prefix + base name + suffix, in
 // `dst_format` ("bmp", any other text JPEG). The folders are used as given (the
@@ -24,7 +28,11 @@ enum RunResult : int {
 // After each file, handled or skipped, the progress position becomes its 1-based
 // index, the status line names it, pending messages are handled and the
 // CancelFlag is polled. A source folder that cannot be read throws ListFiles'
-// IoError before anything (CancelFlag, progress, status, files) is touched.
+// IoError before anything (CancelFlag, progress, status, files) is touched. With
+// host.ParallelJobs() above 1, files are read and decoded ahead on other threads
+// and written targets synced behind the run (ConversionPipeline); the host sees
+// exactly what the one-thread run shows it, and every target is in place when
+// the run returns.
 int RunFolder(RunHost& host, const std::string& src_dir, const std::string& src_format,
               const std::string& dst_dir, const std::string& dst_format, const std::string& prefix,
               const std::string& suffix, std::int32_t size, std::int32_t basis,

@@ -27,15 +27,6 @@ const char* FormatOf(const RadioGroup* group) { return group->ItemIndex() == 0 ?
 
 }  // namespace
 
-const char* RunResultMessage(int result) {
-    switch (result) {
-        case kRunFinished: return "サムネイル作成が終了しました。";
-        case kRunNoSourceFile: return "読込み元フォルダにファイルが存在しません。";
-        case kRunCancelled: return "サムネイル作成を中断しました。";
-        default: return nullptr;
-    }
-}
-
 bool TForm1::CheckFolders(const std::string& src_text, const std::string& dst_text, std::uint8_t message_flag) {
     return nuthumb::CheckFolders(*this, src_text, dst_text, message_flag);
 }

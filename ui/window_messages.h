@@ -10,7 +10,4 @@ inline constexpr char kSizeErrorMessage[] = "サムネイルの指定サイズ�
 inline constexpr char kSingleRunExportQuestion[] =
     "サムネイル作成時にエラーになったファイルが存在します。エラーファイルリストを出力しますか?";
 
-// The result box of a single run, by RunResult; nullptr for a value that shows none.
-const char* RunResultMessage(int result);
-
 }  // namespace nuthumb
