@@ -85,6 +85,19 @@ TEST_P(WindowProgramFolderTest, SettingsAndErrorListLieWhereTheRuleSaysAndSurviv
     EXPECT_EQ(Run(""), "size 123\n");
 }
 
+// A source folder that exists but cannot be listed is said to be so, with the
+// reason; it is not reported as a folder without files, and nothing follows.
+TEST_P(WindowProgramFolderTest, UnreadableSourceFolderIsNotAnEmptyOne) {
+    WriteSampleBitmap(in() + "/a.bmp");
+    fs::permissions(in(), fs::perms::none);
+    const std::optional<std::string> seen = Run(in() + " " + out() + " 60");
+    fs::permissions(in(), fs::perms(0755));
+    if (!seen) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(*seen, "size 50\nbox 読込み元フォルダを読み込めません。|Filename : " + in() + "|cannot read folder " +
+                         in() + ": Permission denied\n");
+    EXPECT_TRUE(NamesIn(out()).empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(ProgramFolder, WindowProgramFolderTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Writable" : "ReadOnly"; });
 
