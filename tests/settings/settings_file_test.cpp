@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include <filesystem>
+#include <optional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include "tests/settings/settings_test_util.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/text_samples.h"
+#include "tests/support/unprivileged.h"
 #include "tests/support/write_limit.h"
 
 namespace nuthumb {
@@ -268,24 +270,42 @@ TEST(SettingsFileWriteError, FullDiskLeavesTheOldFileWhole) {
                             std::filesystem::directory_iterator()), 1) << "temporary file left behind";
 }
 
+// What a write as an unprivileged user says: "stored" or the error's text; nullopt
+// when this machine cannot run as such a user.
+std::optional<std::string> WriteAsUnprivileged(const std::string& path, std::string_view key) {
+    return test::RunUnprivileged([&] {
+        try {
+            SettingsFile(path).WriteString("SYSTEM", key, "2");
+            return std::string("stored");
+        } catch (const SettingsWriteError& e) {
+            return std::string(e.what());
+        }
+    });
+}
+
 TEST(SettingsFileWriteError, ReadOnlyFolder) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders; see FullDisk";
     TempDir dir;
     const std::string path = dir.path() + "/NuThumb.ini";
     PlantFile(path, "[SYSTEM]\r\n");
+    ::chmod(path.c_str(), 0666);
     ::chmod(dir.path().c_str(), 0555);
-    SettingsFile file(path);
-    ExpectWriteError(file, "LEFT", "1");
+    const std::optional<std::string> said = WriteAsUnprivileged(path, "LEFT");
+    if (!said) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(*said, path + " に書き込めません");
+    EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\n");
 }
 
+// A file that exists but cannot be read is not taken for an empty one, which a
+// write would then replace, losing every key in it; even in a writable folder.
 TEST(SettingsFileWriteError, UnreadableFileIsNotReplacedByAnEmptyOne) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
     TempDir dir;
     const std::string path = dir.path() + "/NuThumb.ini";
     PlantFile(path, "[SYSTEM]\r\nLEFT=1\r\n");
     ::chmod(path.c_str(), 0);
-    SettingsFile file(path);
-    ExpectWriteError(file, "TOP", "2");
+    ::chmod(dir.path().c_str(), 0777);
+    const std::optional<std::string> said = WriteAsUnprivileged(path, "TOP");
+    if (!said) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(*said, path + " に書き込めません");
     ::chmod(path.c_str(), 0600);
     EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\nLEFT=1\r\n");
 }
