@@ -22,6 +22,7 @@
 #include "tests/support/folder_files.h"
 #include "tests/support/hostile_files.h"
 #include "tests/support/in_child.h"
+#include "tests/support/unprivileged.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
@@ -247,7 +248,7 @@ TEST(HostileSource, PermissionDeniedSaysSo) {
     const std::string source = dir.path() + "/locked.jpg";
     WriteFileAtomic(source, test::MakeTestJpeg(16, 16, ""));
     fs::permissions(source, fs::perms::none);
-    const auto text = test::InChild(test::DropRoot, [&] {
+    const auto text = test::InChild(test::DropRootPrivileges, [&] {
         RecordingHost host;
         host.report_load_errors = true;
         MakeThumbnail(host, source, dir.path() + "/t.jpg", 30, 0, "jpg", 1);

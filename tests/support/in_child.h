@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -12,8 +13,10 @@
 
 namespace nuthumb::test {
 
-// Runs `prepare` and then `work` in a child. Empty when the child could not be
-// prepared (the test should skip) or did not finish; else what `work` returned.
+// Runs `prepare` and then `work` in a child and returns what `work` returned (an
+// exception's what() with "throws: " before it). nullopt when `prepare` failed, so
+// the caller can skip with a message; a child that ends abnormally comes back as a
+// text saying so. A hang fails after 60 s instead of stopping the suite.
 inline std::optional<std::string> InChild(const std::function<bool()>& prepare,
                                           const std::function<std::string()>& work) {
     int fds[2];
@@ -21,10 +24,16 @@ inline std::optional<std::string> InChild(const std::function<bool()>& prepare,
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(fds[0]);
+        ::alarm(60);
         if (!prepare()) ::_exit(77);
-        const std::string text = work();
-        const bool written = ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
-        ::_exit(written ? 0 : 1);
+        std::string text;
+        try {
+            text = work();
+        } catch (const std::exception& e) {
+            text = std::string("throws: ") + e.what();
+        }
+        const bool sent = ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::_exit(sent ? 0 : 1);
     }
     ::close(fds[1]);
     std::string text;
@@ -32,17 +41,10 @@ inline std::optional<std::string> InChild(const std::function<bool()>& prepare,
     for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
     ::close(fds[0]);
     int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return std::nullopt;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child ended abnormally: " + std::to_string(status);
     return text;
-}
-
-// For `prepare`: become an unprivileged user, so that permissions apply to the
-// child even when the tests run as root. True when that worked (or was not needed).
-inline bool DropRoot() {
-    if (::geteuid() != 0) return true;
-    constexpr uid_t kNobody = 65534;
-    return ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && ::geteuid() == kNobody;
 }
 
 // For `prepare`: let the child's heap grow by at most `bytes` beyond what it holds
