@@ -92,12 +92,7 @@ Measure InChild(Phase phase) {
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     const std::string folder = argc > 1 ? argv[1] : "bench-data/photos";
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec))
-        if (entry.is_regular_file() && nuthumb::AsciiLower(entry.path().extension().string()) == ".jpg")
-            files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
+    const std::vector<std::string> files = nuthumb::bench::JpegFilesIn(folder);
     if (files.empty()) {
         std::fprintf(stderr, "no .jpg files in %s (run bench/fetch_photos.sh)\n", folder.c_str());
         return 1;
@@ -117,6 +112,7 @@ int main(int argc, char** argv) {
         thumbs = {std::min(thumbs.seconds, t.seconds), std::max(thumbs.peak_kib, t.peak_kib),
                   thumbs.ok && t.ok};
     }
+    std::error_code ec;
     fs::remove_all(out, ec);
     if (!floor.ok || !thumbs.ok) {
         std::fprintf(stderr, "a phase failed (floor %s, thumbnails %s)\n", floor.ok ? "ok" : "failed",

@@ -78,12 +78,7 @@ struct Phase {
 };
 
 void BenchFolder(const std::string& folder, const std::string& cli) {
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec))
-        if (entry.is_regular_file() && nuthumb::AsciiLower(entry.path().extension().string()) == ".jpg")
-            files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
+    const std::vector<std::string> files = nuthumb::bench::JpegFilesIn(folder);
     if (files.empty()) {
         std::printf("%s: no .jpg files (see bench/fetch_photos.sh, bench/make_crops.sh)\n\n", folder.c_str());
         return;

@@ -2,8 +2,10 @@
 // The floor the benchmarks measure against: read a JPEG file and decode every
 // scanline at full size with libjpeg-turbo alone, with the conversion's DCT and
 // smoothing settings. Library errors end the process (the default error manager).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>  // jpeglib.h needs FILE
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include <jpeglib.h>
 
 #include "platform/file_io.h"
+#include "platform/path_util.h"
 
 namespace nuthumb::bench {
 
@@ -33,6 +36,17 @@ inline void DecodeFull(const std::string& path) {
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+}
+
+// The .jpg files of a folder (any letter case), sorted; empty when there are none.
+inline std::vector<std::string> JpegFilesIn(const std::string& folder) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.is_regular_file() && AsciiLower(entry.path().extension().string()) == ".jpg")
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 }  // namespace nuthumb::bench
