@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "engine/drive_root.h"
+#include "run/drive_root.h"
 
 namespace nuthumb {
 namespace {

@@ -3,10 +3,10 @@
 #include "batch/batch_entry.h"
 #include "batch/batch_log.h"
 #include "batch/comma_text.h"
-#include "engine/check_folders.h"
-#include "engine/conversion_messages.h"
-#include "engine/error_list_file.h"
-#include "engine/run_folder.h"
+#include "run/check_folders.h"
+#include "run/conversion_messages.h"
+#include "run/error_list_file.h"
+#include "run/run_folder.h"
 #include "platform/file_io.h"
 
 namespace nuthumb {

@@ -14,7 +14,7 @@
 #include "batch/batch_run.h"
 #include "batch/comma_text.h"
 #include "bench/bench_util.h"
-#include "engine/run_folder.h"
+#include "run/run_folder.h"
 #include "tests/support/recording_host.h"
 
 namespace {

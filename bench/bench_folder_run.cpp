@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "engine/list_files.h"
-#include "engine/run_folder.h"
+#include "run/list_files.h"
+#include "run/run_folder.h"
 #include "tests/support/recording_host.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/make_thumbnail.h"
+#include "run/make_thumbnail.h"
 #include "platform/file_io.h"
 #include "tests/support/hostile_files.h"
 #include "tests/support/recording_host.h"

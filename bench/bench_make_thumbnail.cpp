@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "bench/floor_decode.h"
-#include "engine/make_thumbnail.h"
-#include "engine/run_host.h"
+#include "run/make_thumbnail.h"
+#include "run/run_host.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
 

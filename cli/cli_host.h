@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_host.h"
+#include "run/run_host.h"
 #include "platform/unique_fd.h"
 
 namespace nuthumb {

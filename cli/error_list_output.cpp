@@ -5,7 +5,7 @@
 
 #include <iostream>
 
-#include "engine/error_list_file.h"
+#include "run/error_list_file.h"
 #include "platform/direct_write.h"
 #include "platform/file_io.h"
 

@@ -8,10 +8,10 @@
 #include "cli/cli_job.h"
 #include "cli/error_list_output.h"
 #include "cli/exit_status.h"
-#include "engine/check_folders.h"
-#include "engine/conversion_messages.h"
-#include "engine/drive_root.h"
-#include "engine/run_folder.h"
+#include "run/check_folders.h"
+#include "run/conversion_messages.h"
+#include "run/drive_root.h"
+#include "run/run_folder.h"
 #include "platform/file_io.h"
 
 namespace nuthumb {

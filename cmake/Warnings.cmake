@@ -5,7 +5,7 @@ function(nuthumb_warnings target)
 endfunction()
 
 # A layer library: every .cpp of its folder, headers found from the project root
-# (#include "engine/bmp_reader.h").
+# (#include "image/bmp_reader.h").
 function(nuthumb_layer target)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)

@@ -9,12 +9,12 @@
 #include <span>
 #include <vector>
 
-#include "engine/bitmap_writer.h"
-#include "engine/bmp_reader.h"
-#include "engine/bmp_thumbnail.h"
-#include "engine/load_error.h"
-#include "engine/pixel_format.h"
-#include "engine/scaler.h"
+#include "image/bitmap_writer.h"
+#include "image/bmp_reader.h"
+#include "image/bmp_thumbnail.h"
+#include "image/load_error.h"
+#include "image/pixel_format.h"
+#include "image/scaler.h"
 
 namespace {
 

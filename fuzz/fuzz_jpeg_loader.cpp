@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/jpeg_codec.h"
-#include "engine/load_error.h"
-#include "engine/scaler.h"
+#include "image/jpeg_codec.h"
+#include "image/load_error.h"
+#include "image/scaler.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <QToolButton>
 
 #include "batch/batch_store.h"
-#include "engine/check_folders.h"
+#include "run/check_folders.h"
 #include "settings/form_settings.h"
 #include "settings/settings_file.h"
 #include "ui/Nu_SHBrowseForFolder.h"

@@ -12,7 +12,7 @@
 
 #include "batch/batch_list.h"
 #include "batch/batch_run.h"
-#include "engine/run_host.h"
+#include "run/run_host.h"
 #include "platform/online_cores.h"
 #include "ui/program_files.h"
 

@@ -6,11 +6,11 @@
 #include <QProgressBar>
 #include <QToolButton>
 
-#include "engine/check_folders.h"
-#include "engine/conversion_messages.h"
-#include "engine/drive_root.h"
-#include "engine/error_list_file.h"
-#include "engine/run_folder.h"
+#include "run/check_folders.h"
+#include "run/conversion_messages.h"
+#include "run/drive_root.h"
+#include "run/error_list_file.h"
+#include "run/run_folder.h"
 #include "platform/file_io.h"
 #include "settings/integer_rule.h"
 #include "ui/Unit1.h"

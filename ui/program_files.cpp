@@ -1,6 +1,6 @@
 #include "ui/program_files.h"
 
-#include "engine/error_list_file.h"
+#include "run/error_list_file.h"
 #include "settings/settings_path.h"
 
 namespace nuthumb {

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "engine/run_folder.h"
+#include "run/run_folder.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/unprivileged.h"

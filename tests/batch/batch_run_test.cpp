@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "batch/batch_log.h"
-#include "engine/conversion_messages.h"
+#include "run/conversion_messages.h"
 #include "platform/file_io.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/recording_host.h"

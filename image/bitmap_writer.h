@@ -1,0 +1,21 @@
+#pragma once
+// Writing BMP files: 40-byte info header, 2834 pixels per metre in both resolution
+// fields.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/image.h"
+
+namespace nuthumb {
+
+// The complete BMP file image of `image` (its own bytes for a run-length-compressed
+// source copied unscaled), with the resolution fields at offsets 38 and 42 set to
+// 2834. Callers handle empty images first: they have no BMP form.
+std::vector<std::uint8_t> ComposeBitmapFile(const Image& image);
+
+// Writes ComposeBitmapFile(image) through a temporary file and a rename. Throws
+// IoError when the file cannot be written; an existing file is then unchanged.
+void SaveBitmapFile(const Image& image, const std::string& path);
+
+}  // namespace nuthumb

@@ -1,0 +1,24 @@
+#pragma once
+// The BMP decoder: every header field is checked against what the file holds
+// before it is used.
+#include <cstdint>
+#include <span>
+
+#include "image/bmp_header.h"
+#include "image/decode_options.h"
+#include "image/image.h"
+#include "platform/byte_source.h"
+
+namespace nuthumb {
+
+// Decodes a whole BMP file image. A zero-byte file is an empty 0 x 0 image.
+// Throws LoadError for anything it cannot decode soundly. `max_pixels` lets a
+// caller with tighter memory (the fuzz target) lower the limit.
+Image LoadBitmap(std::span<const std::uint8_t> file, std::uint64_t max_pixels = kMaxPixels);
+
+// The whole image of a non-empty file whose header has been read from it. Reads
+// only the pixel data the header describes (a run-length file whole, since an
+// unscaled copy writes its bytes back). Throws LoadError or DecodeCancelled.
+Image LoadBitmap(const ByteSource& file, const BmpHeader& header, const DecodeOptions& options = {});
+
+}  // namespace nuthumb

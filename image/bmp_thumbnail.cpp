@@ -1,0 +1,119 @@
+#include "image/bmp_thumbnail.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "image/chunk_reader.h"
+#include "image/nearest_map.h"
+#include "image/rle_decoder.h"
+#include "image/scaler.h"
+
+namespace nuthumb {
+namespace {
+
+// Bytes of the pixel data that lie in the file, from `offset` into it; the rest of
+// `out` is zero, as in a whole-image load of a cut file.
+void ReadPixelBytes(const ByteSource& file, const BmpHeader& h, std::uint64_t offset, std::span<std::uint8_t> out) {
+    const std::uint64_t at = h.pixel_offset + offset;
+    const std::size_t got = at < file.size() ? file.ReadAt(at, out) : 0;
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(got), out.end(), 0);
+}
+
+// A short colour table lets a pixel name a colour that does not exist; the whole
+// image would be refused for it, so every stored row is checked, a block at a time.
+void CheckIndicesInFile(const ByteSource& file, const BmpHeader& h, const Image& format,
+                        const DecodeOptions& options) {
+    if (format.palette.size() >= (std::size_t{1} << format.bits_per_pixel)) return;
+    const std::size_t stride = format.stride();
+    const std::uint64_t stored = std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(h.height), (file.size() - h.pixel_offset + stride - 1) / stride);
+    const std::size_t rows_per_block = std::max<std::size_t>(1, (std::size_t{1} << 20) / stride);
+    std::vector<std::uint8_t> block(rows_per_block * stride);
+    for (std::uint64_t first = 0; first < stored; first += rows_per_block) {
+        options.ThrowIfStopRequested();
+        const auto rows = static_cast<std::size_t>(std::min<std::uint64_t>(rows_per_block, stored - first));
+        ReadPixelBytes(file, h, first * stride, {block.data(), rows * stride});
+        for (std::size_t r = 0; r < rows; ++r) {
+            CheckRowIndices(block.data() + r * stride, format.width, format.bits_per_pixel, format.palette.size());
+        }
+    }
+}
+
+Image UncompressedThumbnail(const ByteSource& file, const BmpHeader& h, std::int32_t width, std::int32_t height,
+                            const DecodeOptions& options) {
+    const Image format = ImageFormatOf(h);
+    if (format.bits_per_pixel <= 8) CheckIndicesInFile(file, h, format, options);
+    const std::size_t stride = format.stride();
+    std::vector<std::uint8_t> row(stride);
+    return StretchRowsToThumbnail(
+        format,
+        [&](std::int32_t y) {
+            options.ThrowIfStopRequested();
+            const std::int64_t stored = h.top_down ? y : h.height - 1 - y;
+            ReadPixelBytes(file, h, static_cast<std::uint64_t>(stored) * stride, row);
+            return row.data();
+        },
+        width, height);
+}
+
+// Keeps the stored rows the thumbnail picks, one at a time, and samples each into
+// every thumbnail row that picks it, exactly as the stretch of the whole image
+// would.
+class ThumbnailSink final : public RleRowSink {
+public:
+    ThumbnailSink(std::int32_t source_width, std::int32_t source_height, Image& thumb)
+        : thumb_(thumb),
+          source_height_(source_height),
+          columns_(NearestMap(source_width, thumb.width)),
+          picks_(NearestMap(source_height, thumb.height)),
+          row_(static_cast<std::size_t>(source_width) * 4) {}
+
+    std::uint8_t* Row(std::int32_t y) override {
+        Flush();
+        const std::int32_t from_top = source_height_ - 1 - y;
+        const auto [first, last] = std::equal_range(picks_.begin(), picks_.end(), from_top);
+        if (first == last) return nullptr;
+        first_ = static_cast<std::int32_t>(first - picks_.begin());
+        last_ = static_cast<std::int32_t>(last - picks_.begin());
+        std::memset(row_.data(), 0, row_.size());
+        return row_.data();
+    }
+
+    // Thumbnail rows whose source row the stream never reached keep their zeros,
+    // which is what sampling a zero row gives.
+    void Flush() {
+        for (std::int32_t dy = first_; dy < last_; ++dy) SampleBgrColumns(row_.data(), 4, columns_, thumb_.row_from_top(dy));
+        first_ = last_ = 0;
+    }
+
+private:
+    Image& thumb_;
+    std::int32_t source_height_;
+    std::vector<std::int32_t> columns_;
+    std::vector<std::int32_t> picks_;  // source row (from the top) of each thumbnail row; rising
+    std::vector<std::uint8_t> row_;
+    std::int32_t first_ = 0, last_ = 0;  // thumbnail rows that pick the row being filled
+};
+
+Image RunLengthThumbnail(const ByteSource& file, const BmpHeader& h, std::int32_t width, std::int32_t height,
+                         const DecodeOptions& options) {
+    Image thumb = BlankThumbnail(width, height);
+    ThumbnailSink sink(h.width, h.height, thumb);
+    ChunkReader stream(file, h.pixel_offset, RunLengthEnd(h, file.size()), options);
+    ExpandRunLength(stream, h.bits_per_pixel, h.palette, h.width, h.height, sink);
+    sink.Flush();
+    return thumb;
+}
+
+}  // namespace
+
+Image DecodeBitmapThumbnail(const ByteSource& file, const BmpHeader& header, std::int32_t width,
+                            std::int32_t height, const DecodeOptions& options) {
+    if (header.compression == kCompressionRle8 || header.compression == kCompressionRle4) {
+        return RunLengthThumbnail(file, header, width, height, options);
+    }
+    return UncompressedThumbnail(file, header, width, height, options);
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,22 @@
+#pragma once
+// A BMP source scaled while it is read, as JPEG sources are: only the rows the
+// thumbnail picks are read and expanded, so a small file that declares a huge
+// image costs no more than its thumbnail.
+#include <cstdint>
+
+#include "image/bmp_header.h"
+#include "image/decode_options.h"
+#include "image/image.h"
+#include "platform/byte_source.h"
+
+namespace nuthumb {
+
+// After ReadBmpHeader: exactly what StretchToThumbnail(LoadBitmap(file), width,
+// height) gives, and the same LoadError for every file LoadBitmap refuses. Rows
+// missing from the file are zero. A run-length stream is still walked to its end
+// (a bad run anywhere refuses the file), but only picked rows are kept.
+// Throws LoadError or DecodeCancelled.
+Image DecodeBitmapThumbnail(const ByteSource& file, const BmpHeader& header, std::int32_t width,
+                            std::int32_t height, const DecodeOptions& options);
+
+}  // namespace nuthumb

@@ -1,0 +1,324 @@
+#include "image/jpeg_codec.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include <jpeglib.h>
+
+#include "image/jpeg_error_trap.h"
+#include "image/jpeg_source.h"
+#include "image/load_error.h"
+#include "image/nearest_map.h"
+#include "image/scaler.h"
+#include "platform/file_io.h"
+
+namespace nuthumb {
+namespace {
+
+// A real progressive file has about ten scans. Each scan walks every block of its
+// components, so a small file that repeats empty scans costs that many passes over
+// its whole image (tens of milliseconds each at 16384 x 16384); past this many the
+// file is refused.
+constexpr int kMaxScans = 100;
+
+// The library calls the monitor between the pieces of a long job (each MCU row of
+// each scan while a progressive file loads, each row handed out): the place to
+// refuse a scan bomb and to stop when the caller asks.
+struct DecodeMonitor {
+    // The first member, so that the library's pointer to it is a pointer to us.
+    jpeg_progress_mgr progress{};
+    JpegErrorTrap* trap = nullptr;
+    const DecodeOptions* options = nullptr;
+};
+
+// Jumps out of the library: nothing here may need a destructor.
+void Monitor(j_common_ptr common) {
+    auto* monitor = reinterpret_cast<DecodeMonitor*>(common->progress);
+    const auto* info = reinterpret_cast<j_decompress_ptr>(common);
+    if (info->input_scan_number > kMaxScans) {
+        char reason[64];
+        std::snprintf(reason, sizeof reason, "more than %d scans", kMaxScans);
+        monitor->trap->Abort(reason);
+    }
+    if (monitor->options->StopRequested()) {
+        monitor->trap->stopped = true;
+        monitor->trap->Abort("stopped");
+    }
+}
+
+}  // namespace
+
+struct JpegCodec::Decoder {
+    std::vector<std::uint8_t> owned;     // the bytes, when the caller handed them over
+    std::optional<MemoryBytes> memory;   // ... and the source over them
+    JpegStreamSource source;
+    DecodeOptions options;
+    DecodeMonitor monitor;
+    JpegErrorTrap trap{};
+    jpeg_decompress_struct info{};  // zeroed: destroying an uncreated one is a no-op
+
+    Decoder() = default;
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+    ~Decoder() { jpeg_destroy_decompress(&info); }
+
+    // After a jump back from the library: what went wrong, as the exception the
+    // caller expects.
+    [[noreturn]] void ThrowFailure() const {
+        if (source.read_error[0] != '\0') throw IoError(source.read_error);
+        if (trap.stopped) throw DecodeCancelled();
+        throw LoadError("JPEG: " + trap.Message());
+    }
+};
+
+namespace {
+
+constexpr int kGrayLevels = 236;
+
+enum class Output { kBgr, kGray, kCmyk };
+
+Output OutputOf(const jpeg_decompress_struct& info) {
+    if (info.out_color_space == JCS_GRAYSCALE) return Output::kGray;
+    if (info.out_color_space == JCS_CMYK) return Output::kCmyk;
+    return Output::kBgr;
+}
+
+int BytesPerPixel(Output output) {
+    switch (output) {
+        case Output::kGray: return 1;
+        case Output::kCmyk: return 4;
+        case Output::kBgr: break;
+    }
+    return 3;
+}
+
+// Adobe writes CMYK inverted (0 = full ink), so the ink-free share of each
+// channel is the stored value itself.
+inline void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr) {
+    const unsigned k = cmyk[3];
+    bgr[0] = static_cast<std::uint8_t>((cmyk[2] * k + 127) / 255);
+    bgr[1] = static_cast<std::uint8_t>((cmyk[1] * k + 127) / 255);
+    bgr[2] = static_cast<std::uint8_t>((cmyk[0] * k + 127) / 255);
+}
+
+// The codec settings of a conversion; everything else stays the library's default
+// (smooth chroma upsampling, Floyd-Steinberg dithering).
+void Configure(jpeg_decompress_struct& info) {
+    info.scale_num = 1;
+    info.scale_denom = 1;
+    info.dct_method = JDCT_FLOAT;
+    info.do_block_smoothing = TRUE;
+    info.buffered_image = FALSE;
+    switch (info.jpeg_color_space) {
+        case JCS_GRAYSCALE:
+            info.out_color_space = JCS_GRAYSCALE;
+            info.quantize_colors = TRUE;
+            info.desired_number_of_colors = kGrayLevels;
+            break;
+        case JCS_CMYK:
+        case JCS_YCCK:
+            info.out_color_space = JCS_CMYK;
+            break;
+        default:
+            // B,G,R straight from the colour converter: no swap pass afterwards.
+            // Colour spaces it cannot convert fail in jpeg_start_decompress.
+            info.out_color_space = JCS_EXT_BGR;
+            break;
+    }
+}
+
+// The library call may jump back into this frame; nothing with a destructor lives
+// here, so the jump skips no cleanup.
+void StartDecompress(JpegCodec::Decoder& d) {
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
+    jpeg_start_decompress(&d.info);
+}
+
+// Skipping rows is worth it (no inverse DCT, upsampling or colour conversion for
+// them), but libjpeg-turbo keeps the following rows exact only where no component
+// is upsampled vertically, or where it is upsampled 2:1 vertically by a method that
+// keeps context rows: 1:2, and 2:2 on components wider than 2 samples. The sweep
+// test over every sampling shows rows picked wrongly for the others (3:2, 4:2,
+// every 3 or 4 vertically, and the plain 2:2 of very narrow images), which are
+// decoded whole.
+bool SkippingKeepsRowsExact(const jpeg_decompress_struct& info) {
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        const int across = info.max_h_samp_factor / component.h_samp_factor;
+        const int down = info.max_v_samp_factor / component.v_samp_factor;
+        const bool with_context = across == 1 || (across == 2 && component.downsampled_width > 2);
+        if (down != 1 && !(down == 2 && with_context)) return false;
+    }
+    return true;
+}
+
+// Decodes the remaining rows, top first: `needed(y)` names the first row from y on
+// that is wanted (the rows before it are skipped), `where(y)` the buffer row y is
+// decoded into, and `done(y, row)` sees it afterwards. None may throw or own
+// anything, since a fatal codec error jumps back over them.
+template <class Where, class Done, class Needed>
+void DecodeRows(JpegCodec::Decoder& d, Where where, Done done, Needed needed) {
+    jpeg_decompress_struct& info = d.info;
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
+    while (info.output_scanline < info.output_height) {
+        const std::int32_t y = static_cast<std::int32_t>(info.output_scanline);
+        const std::int32_t first = needed(y);
+        if (first > y) {
+            // Skipping calls no monitor, and may decode many rows' data.
+            d.options.ThrowIfStopRequested();
+            jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(first - y));
+            continue;
+        }
+        JSAMPROW row = where(y);
+        // A memory source never suspends, so every call yields a row.
+        if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
+        done(y, row);
+    }
+    jpeg_finish_decompress(&info);
+}
+
+std::vector<PaletteEntry> GrayPalette(const jpeg_decompress_struct& info) {
+    std::vector<PaletteEntry> palette(static_cast<std::size_t>(info.actual_number_of_colors));
+    for (std::size_t j = 0; j < palette.size(); ++j) {
+        const std::uint8_t v = info.colormap[0][j];
+        palette[j] = PaletteEntry{v, v, v, 0};
+    }
+    return palette;
+}
+
+// Creates the library object over `source` and reads the headers; returns whether
+// the file has more than one scan. Like StartDecompress, owns nothing.
+bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source) {
+    d.trap.InstallInto(reinterpret_cast<j_common_ptr>(&d.info));
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
+    jpeg_create_decompress(&d.info);
+    d.source.InstallInto(d.info, source);
+    d.monitor.progress.progress_monitor = Monitor;
+    d.monitor.trap = &d.trap;
+    d.monitor.options = &d.options;
+    d.info.progress = &d.monitor.progress;
+    jpeg_read_header(&d.info, TRUE);
+    if (std::uint64_t{d.info.image_width} * d.info.image_height > kMaxPixels)
+        throw LoadError("JPEG: image over the pixel limit");
+    Configure(d.info);
+    return jpeg_has_multiple_scans(&d.info) != FALSE;
+}
+
+}  // namespace
+
+JpegCodec::JpegCodec() = default;
+JpegCodec::~JpegCodec() = default;
+
+void JpegCodec::ReleaseSource() { decoder_.reset(); }
+
+void JpegCodec::ReadHeader(std::vector<std::uint8_t> file) {
+    auto owned = std::make_unique<Decoder>();
+    owned->owned = std::move(file);
+    const ByteSource& source = owned->memory.emplace(owned->owned);
+    Start(std::move(owned), source, {});
+}
+
+void JpegCodec::ReadHeader(const ByteSource& source, DecodeOptions options) {
+    Start(std::make_unique<Decoder>(), source, std::move(options));
+}
+
+void JpegCodec::Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options) {
+    decoder_ = std::move(decoder);
+    decoder_->options = std::move(options);
+    progressive_ = OpenDecoder(*decoder_, source);
+}
+
+std::int32_t JpegCodec::width() const {
+    return decoder_ ? static_cast<std::int32_t>(decoder_->info.image_width) : 0;
+}
+std::int32_t JpegCodec::height() const {
+    return decoder_ ? static_cast<std::int32_t>(decoder_->info.image_height) : 0;
+}
+
+Image JpegCodec::DecodeImage() {
+    if (!decoder_) throw LoadError("JPEG: no source");
+    Decoder& d = *decoder_;
+    StartDecompress(d);
+    const Output output = OutputOf(d.info);
+
+    Image image;
+    image.width = static_cast<std::int32_t>(d.info.output_width);
+    image.height = static_cast<std::int32_t>(d.info.output_height);
+    image.bits_per_pixel = output == Output::kGray ? 8 : 24;
+    if (output == Output::kGray) image.palette = GrayPalette(d.info);
+    image.pixels.resize(image.stride() * static_cast<std::size_t>(image.height));
+
+    if (output != Output::kCmyk) {
+        DecodeRows(d, [&](std::int32_t y) { return image.row_from_top(y); },
+                   [](std::int32_t, JSAMPROW) {}, [](std::int32_t y) { return y; });
+        return image;
+    }
+    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(image.width) * 4);
+    const std::size_t width = static_cast<std::size_t>(image.width);
+    DecodeRows(
+        d, [&](std::int32_t) { return scratch.data(); },
+        [&](std::int32_t y, JSAMPROW row) {
+            std::uint8_t* out = image.row_from_top(y);
+            for (std::size_t x = 0; x < width; ++x) CmykToBgr(row + 4 * x, out + 3 * x);
+        },
+        [](std::int32_t y) { return y; });
+    return image;
+}
+
+Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
+    if (!decoder_) throw LoadError("JPEG: no source");
+    Image thumb = BlankThumbnail(width, height);
+    Decoder& d = *decoder_;
+    StartDecompress(d);
+    const Output output = OutputOf(d.info);
+    const std::int32_t source_width = static_cast<std::int32_t>(d.info.output_width);
+    const std::int32_t source_height = static_cast<std::int32_t>(d.info.output_height);
+    const int bytes = BytesPerPixel(output);
+
+    std::vector<PaletteEntry> palette;
+    if (output == Output::kGray) palette = GrayPalette(d.info);
+    std::vector<std::uint32_t> column(static_cast<std::size_t>(width));
+    for (std::int32_t dx = 0; dx < width; ++dx)
+        column[dx] = static_cast<std::uint32_t>(NearestSourceIndex(dx, source_width, width) * bytes);
+    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(source_width) * bytes);
+
+    // Rows are picked in order; an enlarged row is picked by several thumbnail rows.
+    std::int32_t next = 0;
+    // Rows that no thumbnail row picks are skipped where that keeps the kept rows
+    // identical (libjpeg-turbo still decodes the entropy data, upsampling context
+    // and smoothing neighbours they need). Dithered gray output carries its error
+    // from row to row and must see every row.
+    const bool may_skip = output != Output::kGray && SkippingKeepsRowsExact(d.info);
+    DecodeRows(
+        d, [&](std::int32_t) { return scratch.data(); },
+        [&](std::int32_t y, JSAMPROW row) {
+            while (next < height && NearestSourceIndex(next, source_height, height) == y) {
+                std::uint8_t* out = thumb.row_from_top(next++);
+                for (std::int32_t dx = 0; dx < width; ++dx, out += 4) {
+                    const std::uint8_t* in = row + column[dx];
+                    switch (output) {
+                        case Output::kBgr:
+                            out[0] = in[0], out[1] = in[1], out[2] = in[2];
+                            break;
+                        case Output::kGray: {
+                            const PaletteEntry& p = palette[*in];
+                            out[0] = p.blue, out[1] = p.green, out[2] = p.red;
+                            break;
+                        }
+                        case Output::kCmyk:
+                            CmykToBgr(in, out);
+                            break;
+                    }
+                }
+            }
+        },
+        [&](std::int32_t y) {
+            if (!may_skip) return y;
+            if (next >= height) return source_height;
+            return std::max(y, NearestSourceIndex(next, source_height, height));
+        });
+    return thumb;
+}
+
+}  // namespace nuthumb

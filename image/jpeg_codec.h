@@ -1,0 +1,76 @@
+#pragma once
+// The JPEG codec object of one conversion. One object serves both ends: what
+// loading a source sets (the progressive flag) is still set when the thumbnail is
+// encoded, so a progressive source gives a progressive target.
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "image/decode_options.h"
+#include "image/image.h"
+#include "platform/byte_source.h"
+
+namespace nuthumb {
+
+// The encoder refused the image (in practice: memory ran out). Carries the
+// library's message.
+class JpegEncodeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class JpegCodec {
+public:
+    JpegCodec();
+    ~JpegCodec();
+    JpegCodec(const JpegCodec&) = delete;
+    JpegCodec& operator=(const JpegCodec&) = delete;
+
+    // Starts decoding `source`, which must outlive the decode (until ReleaseSource
+    // or the next ReadHeader), and reads its headers up to the first scan; the
+    // progressive flag becomes whether the file has more than one scan. The file is
+    // read a chunk at a time as the decode goes, never whole. `options` may stop
+    // the decode from then on. Throws LoadError for a file the library rejects or
+    // one over the pixel limit, IoError when the source cannot be read, and
+    // DecodeCancelled; so do the decodes below, and they refuse a file of more
+    // than 100 scans.
+    void ReadHeader(const ByteSource& source, DecodeOptions options = {});
+    // The same over a file's bytes, which the codec keeps until ReleaseSource.
+    void ReadHeader(std::vector<std::uint8_t> file);
+    std::int32_t width() const;
+    std::int32_t height() const;
+
+    // After ReadHeader: the whole image, 24-bit B,G,R, or for a one-component source
+    // 8-bit with 236 gray levels (Floyd-Steinberg dithered) as its colour table.
+    // CMYK and YCCK sources become 24-bit with Adobe's inverted convention. A file
+    // whose end is missing decodes as far as its data goes. Throws LoadError.
+    Image DecodeImage();
+
+    // After ReadHeader: the nearest-neighbour stretch of the image onto
+    // width x height, 32-bit B,G,R,0 bottom-up, exactly as the scaler would make it
+    // from DecodeImage(). Only the picked pixels are kept, so the full-size image is
+    // never held, and rows that nothing picks are skipped where that cannot change
+    // the kept ones (not for dithered gray output). Throws LoadError.
+    Image DecodeThumbnail(std::int32_t width, std::int32_t height);
+
+    bool progressive() const { return progressive_; }
+
+    // Releases the source's bytes and the decoder (the encoder never needs them).
+    void ReleaseSource();
+
+    // JFIF 1.01 (density 1 x 1, no unit), quality 90 with baseline tables, 4:2:0,
+    // float DCT, progressive when the flag is set. `image` must not be empty.
+    // Throws JpegEncodeError.
+    std::vector<std::uint8_t> Encode(const Image& image);
+
+    struct Decoder;  // the decoder's state; public only for the codec's own helpers
+
+private:
+    void Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options);
+
+    std::unique_ptr<Decoder> decoder_;
+    bool progressive_ = false;
+};
+
+}  // namespace nuthumb

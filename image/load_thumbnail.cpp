@@ -1,0 +1,60 @@
+#include "image/load_thumbnail.h"
+
+#include "image/bmp_header.h"
+#include "image/bmp_reader.h"
+#include "image/bmp_thumbnail.h"
+#include "image/geometry.h"
+#include "image/load_error.h"
+
+namespace nuthumb {
+namespace {
+
+ThumbnailSize SoundSize(std::int32_t width, std::int32_t height, std::int32_t size, EffectiveBasis basis) {
+    const auto scaled = ScaledSize(width, height, size, basis);
+    if (!scaled) throw LoadError("no sound thumbnail size");
+    return *scaled;
+}
+
+Image LoadJpeg(JpegCodec& codec, const ByteSource& source, std::int32_t size, std::int32_t basis,
+               std::uint8_t resize_flag, const DecodeOptions& options) {
+    // The decoder reads from `source`, which the caller owns: it must not outlive
+    // this call, whatever happens.
+    try {
+        codec.ReadHeader(source, options);
+        const EffectiveBasis effective = EffectiveBasisOf(resize_flag, basis, codec.width(), codec.height());
+        Image thumbnail;
+        if (effective == EffectiveBasis::kCopy) {
+            thumbnail = codec.DecodeImage();
+        } else {
+            const ThumbnailSize scaled = SoundSize(codec.width(), codec.height(), size, effective);
+            thumbnail = codec.DecodeThumbnail(scaled.width, scaled.height);
+        }
+        codec.ReleaseSource();
+        return thumbnail;
+    } catch (...) {
+        codec.ReleaseSource();
+        throw;
+    }
+}
+
+Image LoadBitmapSource(const ByteSource& source, std::int32_t size, std::int32_t basis, std::uint8_t resize_flag,
+                       const DecodeOptions& options) {
+    // A zero-byte file loads as an empty image, which has no form to write,
+    // whatever the target.
+    if (source.size() == 0) throw LoadError("empty image");
+    const BmpHeader header = ReadBmpHeader(source, kMaxPixels);
+    const EffectiveBasis effective = EffectiveBasisOf(resize_flag, basis, header.width, header.height);
+    if (effective == EffectiveBasis::kCopy) return LoadBitmap(source, header, options);
+    const ThumbnailSize scaled = SoundSize(header.width, header.height, size, effective);
+    return DecodeBitmapThumbnail(source, header, scaled.width, scaled.height, options);
+}
+
+}  // namespace
+
+Image LoadThumbnail(JpegCodec& codec, const ByteSource& source, bool jpeg, std::int32_t size, std::int32_t basis,
+                    std::uint8_t resize_flag, const DecodeOptions& options) {
+    if (jpeg) return LoadJpeg(codec, source, size, basis, resize_flag, options);
+    return LoadBitmapSource(source, size, basis, resize_flag, options);
+}
+
+}  // namespace nuthumb

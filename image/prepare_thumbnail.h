@@ -1,0 +1,43 @@
+#pragma once
+// The half of a conversion that needs no decision and shows nothing: from the
+// source file to the bytes of its target file. It depends only on the file, the
+// job and the stop check, so a folder run may do it early, on another thread.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/decode_options.h"
+#include "platform/file_identity.h"
+
+namespace nuthumb {
+
+// The conversion values of a ThumbJob.
+struct ConversionJob {
+    std::int32_t size = 0;
+    std::int32_t basis = 0;
+    std::string target_format;  // "bmp" for a BMP target, any other text JPEG
+    std::uint8_t resize_flag = 0;
+};
+
+struct PreparedThumbnail {
+    enum class Outcome {
+        kReady,         // target_bytes hold the whole target file
+        kCannotRead,    // the source could not be read at all; reason says why
+        kDamaged,       // the source did not decode, or has no sound thumbnail
+        kCannotEncode,  // the image could not be turned into the target's format
+        kCancelled,     // the stop check ended the decode
+    };
+    Outcome outcome = Outcome::kDamaged;
+    std::vector<std::uint8_t> target_bytes;
+    std::string reason;
+    // The file that was read, as it was when opened; nothing when it never opened.
+    std::optional<FileIdentity> source;
+};
+
+// Reads `source_path` (JPEG when its extension is ".jpg" in any letter case, BMP
+// otherwise), scales it as the job says and encodes the target file. Never throws.
+PreparedThumbnail PrepareThumbnail(const std::string& source_path, const ConversionJob& job,
+                                   const DecodeOptions& options);
+
+}  // namespace nuthumb

@@ -1,0 +1,126 @@
+#include "run/conversion_pipeline.h"
+
+#include <sys/stat.h>
+
+#include <unordered_set>
+
+#include "run/conversion_messages.h"
+#include "platform/file_io.h"
+#include "platform/path_util.h"
+
+namespace nuthumb {
+namespace {
+
+std::vector<std::string> NamesOf(const std::vector<std::string>& paths) {
+    std::vector<std::string> names;
+    names.reserve(paths.size());
+    for (const std::string& path : paths) names.push_back(FileNamePart(path));
+    return names;
+}
+
+// Sources that an earlier file's target of the same run replaces: in one folder a
+// target can be a later file's source (a.jpg → t_a.jpg while t_a.jpg waits its turn),
+// and that source must be read as the earlier file left it.
+std::vector<bool> WrittenBeforeRead(const std::optional<FileIdentity>& src_folder, const std::string& dst_dir,
+                                    const std::vector<std::string>& names,
+                                    const std::vector<std::string>& final_targets) {
+    std::vector<bool> written_before_read(names.size(), false);
+    const std::optional<FileIdentity> dst_folder = IdentityOf(dst_dir);
+    if (!src_folder || !dst_folder || src_folder->device != dst_folder->device ||
+        src_folder->inode != dst_folder->inode)
+        return written_before_read;
+    std::unordered_set<std::string> targets_so_far;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        written_before_read[i] = targets_so_far.contains(names[i]);
+        targets_so_far.insert(FileNamePart(final_targets[i]));
+    }
+    return written_before_read;
+}
+
+// Source sizes, for taking up the largest files first; 0 for one that is gone.
+std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& paths) {
+    std::vector<std::uint64_t> sizes;
+    sizes.reserve(paths.size());
+    for (const std::string& path : paths) {
+        const std::optional<FileIdentity> identity = IdentityOf(path);
+        sizes.push_back(identity && identity->size > 0 ? static_cast<std::uint64_t>(identity->size) : 0);
+    }
+    return sizes;
+}
+
+// How many files may be prepared ahead: thumbnails are small, so many may wait;
+// an unscaled copy can be as large as its source, so only a few.
+std::size_t LookaheadFor(const ConversionJob& job, int threads) {
+    return static_cast<std::size_t>(threads) * (job.resize_flag != 0 ? 8 : 1);
+}
+
+bool IsLink(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+}  // namespace
+
+ConversionPipeline::ConversionPipeline(RunHost& host, const std::string& src_dir, const std::string& dst_dir,
+                                       std::vector<std::string> sources,
+                                       const std::vector<std::string>& final_targets, const ConversionJob& job,
+                                       int threads)
+    : host_(host),
+      sources_(std::move(sources)),
+      names_(NamesOf(sources_)),
+      job_(job),
+      options_{[&host] { return host.StopRequested(); }},
+      src_folder_(IdentityOf(src_dir)),
+      written_before_read_(WrittenBeforeRead(src_folder_, dst_dir, names_, final_targets)),
+      final_targets_(final_targets),
+      overwrite_mode_(host.OverwriteMode()),
+      publisher_(64),
+      prefetcher_(sources_, SizesOf(sources_), job_, threads, LookaheadFor(job_, threads),
+                  [this](std::size_t i) { return WorthEarly(i); }) {}
+
+ConversionPipeline::~ConversionPipeline() { prefetcher_.Stop(); }
+
+bool ConversionPipeline::WorthEarly(std::size_t i) const {
+    if (written_before_read_[i]) return false;
+    // A target that exists while nothing may be replaced will be skipped by the
+    // pre-check; the mode can still change before the file's turn, which then
+    // prepares it itself.
+    const int mode = overwrite_mode_.load(std::memory_order_relaxed);
+    return (mode == 1 || mode == 2) || !FileExists(final_targets_[i]);
+}
+
+bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
+    if (!publisher_.AnyWaiting()) return false;
+    // A link can name any file, a waiting target among them.
+    if (IsLink(sources_[i])) return true;
+    return src_folder_ && publisher_.IsWaiting(*src_folder_, names_[i]);
+}
+
+PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
+    if (MayBeReplacedByWaitingTarget(i)) publisher_.Drain();
+    PreparedThumbnail prepared = prefetcher_.Take(i, options_);
+    if (prepared.outcome == PreparedThumbnail::Outcome::kCancelled) return prepared;
+    // Read early, the file may have been replaced since (by this run or anyone):
+    // then it is read again, as the one-thread run would read it now.
+    if (!prepared.source || prepared.source != IdentityOf(sources_[i]))
+        prepared = PrepareThumbnail(sources_[i], job_, options_);
+    return prepared;
+}
+
+void ConversionPipeline::Skip(std::size_t i) { prefetcher_.Skip(i); }
+
+void ConversionPipeline::ReportLateFailures() {
+    for (const PublishFailure& failure : publisher_.TakeFailures()) {
+        if (host_.ReportLoadErrors())
+            host_.ShowError(kWriteFailureMessage + FileNamePart(failure.target_path) + "\r\n" + failure.reason);
+        host_.AppendError(failure.source_path);
+    }
+}
+
+void ConversionPipeline::Finish() {
+    prefetcher_.Stop();
+    publisher_.Drain();
+    ReportLateFailures();
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,64 @@
+#pragma once
+// The machinery of a folder run on several threads: workers prepare the files
+// ahead of the run, and a publisher makes the written targets durable and puts
+// them in place behind it. The run's own thread keeps every decision, message and
+// report, in list order, so a run looks exactly as it does on one thread.
+#include <atomic>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "run/file_publisher.h"
+#include "image/prepare_thumbnail.h"
+#include "run/run_host.h"
+#include "run/thumbnail_prefetcher.h"
+#include "platform/file_identity.h"
+
+namespace nuthumb {
+
+class ConversionPipeline {
+public:
+    // `sources` and `final_targets` (FinalTargetName of each composed target) are
+    // the run's files in list order.
+    ConversionPipeline(RunHost& host, const std::string& src_dir, const std::string& dst_dir,
+                       std::vector<std::string> sources, const std::vector<std::string>& final_targets,
+                       const ConversionJob& job, int threads);
+    ConversionPipeline(const ConversionPipeline&) = delete;
+    ConversionPipeline& operator=(const ConversionPipeline&) = delete;
+    ~ConversionPipeline();
+
+    // File i as the one-thread run would read it now: an early result only when
+    // the file it came from is still the one the name gives, after every earlier
+    // target of the run that could replace it is in place.
+    PreparedThumbnail Take(std::size_t i);
+    void Skip(std::size_t i);
+    FilePublisher& publisher() { return publisher_; }
+    // Shows and records the targets that could not be put in place since the last
+    // call (a sync or rename that failed after the file's turn).
+    void ReportLateFailures();
+    // Refreshes what the workers know of the live options; called at every file.
+    void NoteOverwriteMode(int mode) { overwrite_mode_ = mode; }
+    // Stops the workers, waits for every handed-in target and reports failures.
+    void Finish();
+
+private:
+    bool WorthEarly(std::size_t i) const;
+    bool MayBeReplacedByWaitingTarget(std::size_t i) const;
+
+    RunHost& host_;
+    const std::vector<std::string> sources_;
+    const std::vector<std::string> names_;  // each source's file name
+    const ConversionJob job_;
+    const DecodeOptions options_;
+    std::optional<FileIdentity> src_folder_;
+    // Sources that an earlier file's target of the same run replaces; they are
+    // read only at their turn.
+    const std::vector<bool> written_before_read_;
+    std::vector<std::string> final_targets_;
+    std::atomic<int> overwrite_mode_;
+    FilePublisher publisher_;
+    ThumbnailPrefetcher prefetcher_;  // last: its workers use everything above
+};
+
+}  // namespace nuthumb

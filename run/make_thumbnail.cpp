@@ -1,0 +1,74 @@
+#include "run/make_thumbnail.h"
+
+#include <exception>
+
+#include "run/conversion_messages.h"
+#include "run/file_publisher.h"
+#include "run/target_decision.h"
+#include "platform/file_io.h"
+#include "platform/path_util.h"
+#include "platform/staged_file.h"
+
+namespace nuthumb {
+namespace {
+
+// A target that cannot be written keeps its old content (the write goes through a
+// temporary file); the source is recorded so the user can find it again.
+void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
+                        const std::string& reason) {
+    if (host.ReportLoadErrors()) host.ShowError(kWriteFailureMessage + FileNamePart(final_path) + "\r\n" + reason);
+    host.AppendError(source_path);
+}
+
+}  // namespace
+
+bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
+                     const std::string& target_format, PreparedThumbnail prepared, FilePublisher* publisher) {
+    using Outcome = PreparedThumbnail::Outcome;
+    switch (prepared.outcome) {
+        case Outcome::kCancelled:
+            // Not the file's fault, so not recorded; the run stops after this file.
+            host.SetCancelFlag(true);
+            return false;
+        case Outcome::kCannotRead:
+            if (host.ReportLoadErrors())
+                host.ShowError(kReadFailureMessage + FileNamePart(source_path) + "\r\n" + prepared.reason);
+            host.AppendError(source_path);
+            return false;
+        case Outcome::kDamaged:
+            if (host.ReportLoadErrors()) host.ShowError(kLoadFailureMessage + FileNamePart(source_path));
+            host.AppendError(source_path);
+            return false;
+        case Outcome::kReady:
+        case Outcome::kCannotEncode:
+            break;
+    }
+
+    const std::string final_path = FinalTargetName(target_path, target_format);
+    if (!MayWriteTarget(host, final_path)) return false;
+    if (prepared.outcome == Outcome::kCannotEncode) {
+        ReportWriteFailure(host, source_path, final_path, prepared.reason);
+        return false;
+    }
+    try {
+        if (publisher)
+            publisher->Publish(StagedFile(final_path, prepared.target_bytes), source_path);
+        else
+            WriteFileAtomic(final_path, prepared.target_bytes);
+        return true;
+    } catch (const std::exception& e) {
+        ReportWriteFailure(host, source_path, final_path, e.what());
+        return false;
+    }
+}
+
+bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
+                   std::int32_t size, std::int32_t basis, const std::string& target_format,
+                   std::uint8_t resize_flag) {
+    const DecodeOptions options{[&host] { return host.StopRequested(); }};
+    return FinishThumbnail(host, source_path, target_path, target_format,
+                           PrepareThumbnail(source_path, {size, basis, target_format, resize_flag}, options),
+                           nullptr);
+}
+
+}  // namespace nuthumb

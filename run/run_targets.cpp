@@ -1,0 +1,21 @@
+#include "run/run_targets.h"
+
+#include "run/can_write_target.h"
+#include "run/conversion_messages.h"
+#include "run/target_decision.h"
+#include "platform/path_util.h"
+
+namespace nuthumb {
+
+bool MayConvertInRun(RunHost& host, const std::string& source_path, const std::string& target_path,
+                     const std::string& target_format, const WrittenTargets& written) {
+    const std::string final_path = FinalTargetName(target_path, target_format);
+    if (written.Contains(final_path)) {
+        if (host.ReportLoadErrors()) host.ShowError(kTargetTakenMessage + FileNamePart(final_path));
+        host.AppendError(source_path);
+        return false;
+    }
+    return CanWriteTarget(host, target_path, target_format);
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,111 @@
+#include "run/thumbnail_prefetcher.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+namespace nuthumb {
+
+ThumbnailPrefetcher::ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes,
+                                         ConversionJob job, int threads, std::size_t lookahead,
+                                         std::function<bool(std::size_t)> worth_early)
+    : sources_(std::move(sources)),
+      sizes_(std::move(sizes)),
+      job_(std::move(job)),
+      lookahead_(lookahead),
+      worth_early_(std::move(worth_early)),
+      worker_options_{[this] { return stop_.load(std::memory_order_relaxed); }},
+      claimed_(sources_.size(), false) {
+    for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
+}
+
+ThumbnailPrefetcher::~ThumbnailPrefetcher() { Stop(); }
+
+void ThumbnailPrefetcher::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    stop_ = true;
+    claimable_.notify_all();
+    finished_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+    workers_.clear();
+}
+
+std::optional<std::size_t> ThumbnailPrefetcher::NextClaim() const {
+    std::optional<std::size_t> best;
+    const std::size_t end = std::min(sources_.size(), run_at_ + lookahead_);
+    for (std::size_t i = run_at_; i < end; ++i)
+        if (!claimed_[i] && (!best || sizes_[i] > sizes_[*best])) best = i;
+    return best;
+}
+
+void ThumbnailPrefetcher::Work() {
+    for (;;) {
+        std::size_t i = 0;
+        {
+            std::unique_lock lock(mutex_);
+            std::optional<std::size_t> claim;
+            claimable_.wait(lock, [&] { return stopping_ || (claim = NextClaim()); });
+            if (stopping_) return;
+            i = *claim;
+            claimed_[i] = true;
+            slots_[i];  // kWorking
+        }
+        const bool early = !worth_early_ || worth_early_(i);
+        PreparedThumbnail prepared;
+        if (early) prepared = PrepareThumbnail(sources_[i], job_, worker_options_);
+        {
+            std::lock_guard lock(mutex_);
+            // The run may have skipped the file meanwhile; then nobody wants it.
+            const auto slot = slots_.find(i);
+            if (slot != slots_.end()) {
+                slot->second.state = early ? SlotState::kReady : SlotState::kLeftForTheRun;
+                slot->second.prepared = std::move(prepared);
+            }
+        }
+        finished_.notify_one();  // only the run waits for a result
+    }
+}
+
+void ThumbnailPrefetcher::MovePast(std::size_t i) {
+    slots_.erase(i);
+    claimed_[i] = true;
+    run_at_ = i + 1;
+}
+
+PreparedThumbnail ThumbnailPrefetcher::Take(std::size_t i, const DecodeOptions& options) {
+    std::unique_lock lock(mutex_);
+    auto slot = slots_.find(i);
+    if (slot != slots_.end()) {
+        // A long decode must not outlast a stop request (Ctrl-C) because a worker,
+        // not this thread, runs it.
+        while (slot->second.state == SlotState::kWorking) {
+            if (finished_.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout &&
+                options.StopRequested())
+                stop_ = true;
+        }
+        if (slot->second.state == SlotState::kReady) {
+            PreparedThumbnail prepared = std::move(slot->second.prepared);
+            MovePast(i);
+            lock.unlock();
+            claimable_.notify_one();  // the window moved by one file
+            return prepared;
+        }
+    }
+    MovePast(i);
+    lock.unlock();
+    claimable_.notify_one();
+    return PrepareThumbnail(sources_[i], job_, options);
+}
+
+void ThumbnailPrefetcher::Skip(std::size_t i) {
+    {
+        std::lock_guard lock(mutex_);
+        MovePast(i);
+    }
+    claimable_.notify_one();
+}
+
+}  // namespace nuthumb

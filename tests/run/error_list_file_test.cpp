@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "run/error_list_file.h"
+#include "platform/file_io.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/text_samples.h"
+#include "tests/support/write_limit.h"
+
+namespace nuthumb {
+namespace {
+
+using test::ReadText;
+
+struct ErrorListRow {
+    const char* name;
+    std::vector<std::string> lines;
+    std::string bytes;
+};
+
+class ErrorListFileTest : public ::testing::TestWithParam<ErrorListRow> {};
+
+TEST_P(ErrorListFileTest, WritesExactBytes) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.Err";
+    EXPECT_EQ(WriteErrorListFile(path, GetParam().lines), std::nullopt);
+    EXPECT_EQ(ReadText(path), GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ErrorListFileTest,
+    ::testing::Values(
+        ErrorListRow{"EveryLineEndsInCrLfTheLastToo",
+                     {"/in/a.jpg", "/in/b.jpg"},
+                     "/in/a.jpg\r\n/in/b.jpg\r\n"},
+        ErrorListRow{"JapaneseInCp932", {"/写真/壊れ.jpg"}, "/\x8E\xCA\x90\x5E/\x89\xF3\x82\xEA.jpg\r\n"},
+        ErrorListRow{"FullwidthMinusIsCp932s817C", {"－"}, "\x81\x7C\r\n"},
+        ErrorListRow{"CharacterOutsideCp932MakesTheWholeFileUtf8WithBom",
+                     {"/写真/a.jpg", "/ü€😀/b.jpg"},
+                     "\xEF\xBB\xBF/写真/a.jpg\r\n/ü€😀/b.jpg\r\n"},
+        // A batch log line holding a hand-edited folder text names the same bytes.
+        ErrorListRow{"EscapedByteWrittenAsTheByte", {"/in/caf" + test::Esc(0xE9) + ".jpg"}, "/in/caf\xE9.jpg\r\n"},
+        ErrorListRow{"EmptyListEmptyFile", {}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class ErrorListOneWayTest : public ::testing::TestWithParam<test::OneWayCharacter> {};
+
+TEST_P(ErrorListOneWayTest, LineNamesTheSameFileInUtf8) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.Err";
+    const std::string line = "/写真" + GetParam().text + "2020/a.jpg";
+    EXPECT_EQ(WriteErrorListFile(path, {"/写真/b.jpg", line}), std::nullopt);
+    EXPECT_EQ(ReadText(path), "\xEF\xBB\xBF/写真/b.jpg\r\n" + line + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ErrorListOneWayTest, ::testing::ValuesIn(test::OneWayCp932Characters()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ErrorListFileFailureTest, MissingFolderReturnsTheReason) {
+    TempDir dir;
+    const std::string path = dir.path() + "/missing/NuThumb.Err";
+    const std::optional<std::string> reason = WriteErrorListFile(path, {"x"});
+    ASSERT_TRUE(reason.has_value());
+    EXPECT_NE(reason->find(dir.path() + "/missing"), std::string::npos) << *reason;
+}
+
+TEST(ErrorListFileFailureTest, FullDiskKeepsTheOldFile) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.Err";
+    ASSERT_EQ(WriteErrorListFile(path, {"old"}), std::nullopt);
+    std::optional<std::string> reason;
+    {
+        FileSizeLimit limit(4);
+        reason = WriteErrorListFile(path, {"a much longer line than four bytes"});
+    }
+    EXPECT_TRUE(reason.has_value());
+    EXPECT_EQ(ReadText(path), "old\r\n");
+}
+
+TEST(ErrorListFilePathTest, LiesBesideTheExecutable) {
+    const std::string path = ErrorListFilePath();
+    EXPECT_EQ(std::filesystem::path(path).filename(), "NuThumb.Err");
+    EXPECT_EQ(std::filesystem::path(path).parent_path(),
+              std::filesystem::canonical("/proc/self/exe").parent_path());
+}
+
+}  // namespace
+}  // namespace nuthumb

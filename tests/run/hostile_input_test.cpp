@@ -1,0 +1,262 @@
+// Sources that try to hang a run, exhaust its memory or time, or pass for damaged
+// files: each must end cleanly, promptly and reported as what it is. (Their time
+// and memory are printed by bench/bench_hostile_inputs.)
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "image/bmp_reader.h"
+#include "image/jpeg_codec.h"
+#include "image/load_error.h"
+#include "image/load_thumbnail.h"
+#include "run/make_thumbnail.h"
+#include "run/run_folder.h"
+#include "platform/file_io.h"
+#include "tests/image/jpeg_fixtures.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/hostile_files.h"
+#include "tests/support/in_child.h"
+#include "tests/support/unprivileged.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/sample_images.h"
+#include "tests/support/temp_dir.h"
+
+namespace nuthumb {
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = RecordedMessage::Kind;
+using Bytes = std::vector<std::uint8_t>;
+
+const std::string kCorrupt = "ファイルが壊れている可能性があります。\r\nFilename : ";
+const std::string kUnreadable = "ファイルを読み込めません。\r\nFilename : ";
+
+void MakeSparse(const std::string& path, off_t size) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, size), 0);
+    ::close(fd);
+}
+
+// A source made in a folder: returns its name there.
+struct FailureRow {
+    std::string name;
+    std::function<std::string(const std::string& dir)> make;
+    std::string message;      // what the load-error message starts with, before the name
+    std::string reason_part;  // and what it says after the name ("" for a damaged file)
+};
+void PrintTo(const FailureRow& row, std::ostream* os) { *os << row.name; }
+
+class HostileSource : public testing::TestWithParam<FailureRow> {};
+
+TEST_P(HostileSource, FailsCleanlyAsWhatItIs) {
+    const FailureRow& row = GetParam();
+    TempDir dir;
+    RecordingHost host;
+    host.report_load_errors = true;
+    const std::string name = row.make(dir.path());
+    const std::string source = dir.path() + "/" + name;
+    MakeThumbnail(host, source, dir.path() + "/t.jpg", 100, 0, "bmp", 1);
+
+    EXPECT_EQ(host.errors, std::vector<std::string>{source});
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].kind, Kind::kError);
+    const std::string& text = host.messages[0].text;
+    EXPECT_EQ(text.rfind(row.message + name, 0), 0u) << text;
+    if (row.reason_part.empty()) {
+        EXPECT_EQ(text, row.message + name);
+    } else {
+        EXPECT_NE(text.find("\r\n", (row.message + name).size()), std::string::npos) << text;
+        EXPECT_NE(text.find(row.reason_part), std::string::npos) << text;
+    }
+    EXPECT_FALSE(FileExists(dir.path() + "/t.bmp"));
+    EXPECT_FALSE(host.cancel);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HostileSource,
+    testing::Values(
+        // 252 KB declaring 16384 x 16384 with 1,000 empty scans: refused at the
+        // scan limit (before that, it walks 512 MiB of coefficients per scan).
+        FailureRow{"ProgressiveScanBomb",
+                   [](const std::string& d) {
+                       WriteFileAtomic(d + "/bomb.jpg", test::RepeatedScanJpeg(16384, 16384, 1000));
+                       return std::string("bomb.jpg");
+                   },
+                   kCorrupt, ""},
+        FailureRow{"SparseTwoGigabytesAsJpeg",
+                   [](const std::string& d) {
+                       MakeSparse(d + "/sparse.jpg", off_t{2} << 30);
+                       return std::string("sparse.jpg");
+                   },
+                   kUnreadable, "file of 2147483648 bytes is larger than"},
+        FailureRow{"SparseTwoGigabytesAsBmp",
+                   [](const std::string& d) {
+                       MakeSparse(d + "/sparse.bmp", off_t{2} << 30);
+                       return std::string("sparse.bmp");
+                   },
+                   kUnreadable, "file of 2147483648 bytes is larger than"},
+        FailureRow{"LinkToDevZero",
+                   [](const std::string& d) {
+                       fs::create_symlink("/dev/zero", d + "/zero.jpg");
+                       return std::string("zero.jpg");
+                   },
+                   kUnreadable, "not a regular file but a character device"},
+        FailureRow{"NamedPipe",
+                   [](const std::string& d) {
+                       ::mkfifo((d + "/pipe.bmp").c_str(), 0644);
+                       return std::string("pipe.bmp");
+                   },
+                   kUnreadable, "not a regular file but a named pipe"},
+        FailureRow{"FolderNamedLikeAnImage",
+                   [](const std::string& d) {
+                       fs::create_directory(d + "/folder.jpg");
+                       return std::string("folder.jpg");
+                   },
+                   kUnreadable, "not a regular file but a folder"},
+        FailureRow{"Vanished",
+                   [](const std::string&) { return std::string("gone.jpg"); },
+                   kUnreadable, "No such file or directory"}),
+    [](const testing::TestParamInfo<FailureRow>& info) { return info.param.name; });
+
+// A file whose reading fails part way (a disk error) is unreadable, not damaged:
+// the system's reason comes through, whatever the decoder.
+class FailingBytes final : public ByteSource {
+public:
+    FailingBytes(Bytes bytes, std::uint64_t fail_from) : bytes_(std::move(bytes)), fail_from_(fail_from) {}
+    std::uint64_t size() const override { return bytes_.size(); }
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
+        if (offset + out.size() > fail_from_) throw IoError("cannot read x: Input/output error");
+        return MemoryBytes(bytes_).ReadAt(offset, out);
+    }
+
+private:
+    Bytes bytes_;
+    std::uint64_t fail_from_;
+};
+
+TEST(HostileSource, ReadErrorsMidFileAreReadErrorsInEveryDecoder) {
+    const Bytes jpeg = test::MakeTestJpeg(300, 200, "-progressive");
+    const Bytes rle = test::DenseRunLengthBitmap(510, 300);
+    test::BmpBuilder plain;
+    plain.width = 100;
+    plain.height = 100;
+    plain.pixels.assign(300 * 100, 0x5A);
+    const Bytes bmp = plain.Build();
+    const struct {
+        const Bytes& file;
+        bool jpeg;
+        std::uint64_t fail_from;
+    } rows[] = {{jpeg, true, jpeg.size() / 2}, {rle, false, rle.size() / 2}, {bmp, false, bmp.size() / 2},
+                {bmp, false, 30}};
+    for (const auto& row : rows) {
+        for (const std::uint8_t resize : {0, 1}) {
+            JpegCodec codec;
+            const FailingBytes source(row.file, row.fail_from);
+            EXPECT_THROW(LoadThumbnail(codec, source, row.jpeg, 30, 0, resize, {}), IoError)
+                << row.jpeg << " " << row.fail_from << " " << int{resize};
+        }
+    }
+}
+
+// Up to the limit a repeated scan is only slow; past it the file is refused.
+TEST(HostileSource, ScansPastTheLimitAreRefused) {
+    for (const int scans : {1, 100, 101, 1000}) {
+        JpegCodec codec;
+        codec.ReadHeader(test::RepeatedScanJpeg(64, 48, scans));
+        if (scans <= 100) {
+            EXPECT_EQ(codec.DecodeThumbnail(16, 12).width, 16);
+        } else {
+            try {
+                codec.DecodeThumbnail(16, 12);
+                ADD_FAILURE() << scans << " scans decoded";
+            } catch (const LoadError& e) {
+                EXPECT_NE(std::string(e.what()).find("more than 100 scans"), std::string::npos) << e.what();
+            }
+        }
+    }
+}
+
+// Tiny files declaring 16384 x 16384: the thumbnail reads only the rows it picks,
+// so the conversion fits in a few MiB; rows the file lacks are black.
+TEST(HostileSource, BitmapBombsConvertWithinSmallMemory) {
+    TempDir dir;
+    WriteFileAtomic(dir.path() + "/header.bmp", test::HeaderOnlyBitmap(16384, 16384));
+    WriteFileAtomic(dir.path() + "/runs.bmp", test::DenseRunLengthBitmap(16320, 16384));
+    for (const std::string name : {"header", "runs"}) {
+        const auto outcome = test::InChild([] { return test::CapHeapGrowth(std::size_t{64} << 20); }, [&] {
+            RecordingHost host;
+            MakeThumbnail(host, dir.path() + "/" + name + ".bmp", dir.path() + "/" + name + "_t.bmp", 100, 0, "bmp", 1);
+            return std::to_string(host.errors.size());
+        });
+        ASSERT_TRUE(outcome.has_value()) << name;
+        EXPECT_EQ(*outcome, "0") << name;
+        const Image thumb = LoadBitmap(ReadWholeFile(dir.path() + "/" + name + "_t.bmp"));
+        EXPECT_EQ(thumb.height, 100);
+        const bool black = std::all_of(thumb.pixels.begin(), thumb.pixels.end(), [](std::uint8_t b) { return b == 0; });
+        EXPECT_EQ(black, name == "header") << name;
+    }
+}
+
+// A stop request ends the decode at the first poll that sees it, in every decoder:
+// nothing written, nothing recorded, and the run is cancelled.
+TEST(HostileSource, StopRequestEndsALongDecodeAtOnce) {
+    TempDir dir;
+    WriteFileAtomic(dir.path() + "/scans.jpg", test::RepeatedScanJpeg(16384, 16384, 1000));
+    WriteFileAtomic(dir.path() + "/baseline.jpg", test::MakeTestJpeg(1200, 900, ""));
+    WriteFileAtomic(dir.path() + "/runs.bmp", test::DenseRunLengthBitmap(16320, 16384));
+    WriteFileAtomic(dir.path() + "/header.bmp", test::HeaderOnlyBitmap(16384, 16384));
+    for (const std::string name : {"scans.jpg", "baseline.jpg", "runs.bmp", "header.bmp"}) {
+        RecordingHost host;
+        host.report_load_errors = true;
+        host.stop_at_poll = 3;
+        MakeThumbnail(host, dir.path() + "/" + name, dir.path() + "/t.bmp", 100, 0, "bmp", 1);
+        EXPECT_EQ(host.stop_polls, 3) << name;
+        EXPECT_TRUE(host.cancel) << name;
+        EXPECT_TRUE(host.errors.empty()) << name;
+        EXPECT_TRUE(host.messages.empty()) << name;
+        EXPECT_FALSE(FileExists(dir.path() + "/t.bmp")) << name;
+    }
+}
+
+// A source replaced by a named pipe after the listing would block a plain open
+// for ever; the run records it and goes on.
+TEST(HostileSource, SourceSwappedForAPipeAfterTheListing) {
+    test::RunFolders folders;
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) test::WriteSampleBitmap(folders.in() + "/" + name);
+    RecordingHost host;
+    host.on_pending = [&] {
+        if (host.progress_position != 1) return;
+        fs::remove(folders.in() + "/b.bmp");
+        ::mkfifo((folders.in() + "/b.bmp").c_str(), 0644);
+    };
+    EXPECT_EQ(RunFolder(host, folders.in(), "bmp", folders.out(), "jpg", "", "", 30, 0, 1), kRunFinished);
+    EXPECT_EQ(host.errors, std::vector<std::string>{folders.in() + "/b.bmp"});
+    EXPECT_EQ(test::NamesIn(folders.out()), (std::set<std::string>{"a.jpg", "c.jpg"}));
+}
+
+// Permissions hold for an unprivileged user even when the tests run as root.
+TEST(HostileSource, PermissionDeniedSaysSo) {
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_exec | fs::perms::group_exec);
+    const std::string source = dir.path() + "/locked.jpg";
+    WriteFileAtomic(source, test::MakeTestJpeg(16, 16, ""));
+    fs::permissions(source, fs::perms::none);
+    const auto text = test::InChild(test::DropRootPrivileges, [&] {
+        RecordingHost host;
+        host.report_load_errors = true;
+        MakeThumbnail(host, source, dir.path() + "/t.jpg", 30, 0, "jpg", 1);
+        return host.messages.empty() ? std::string() : host.messages[0].text;
+    });
+    if (!text) GTEST_SKIP() << "cannot run as an unprivileged user";
+    EXPECT_EQ(*text, kUnreadable + "locked.jpg\r\ncannot open " + source + ": Permission denied");
+}
+
+}  // namespace
+}  // namespace nuthumb

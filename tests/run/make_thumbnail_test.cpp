@@ -1,0 +1,306 @@
+#include "run/make_thumbnail.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "image/bmp_reader.h"
+#include "image/image.h"
+#include "image/jpeg_codec.h"
+#include "platform/file_io.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/image/jpeg_fixtures.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/write_limit.h"
+
+namespace nuthumb {
+namespace {
+
+using Kind = RecordedMessage::Kind;
+
+const std::string kLoadFailure = "ファイルが壊れている可能性があります。\r\nFilename : ";
+
+std::vector<std::uint8_t> Bmp24(std::int32_t width, std::int32_t height) {
+    test::BmpBuilder bmp;
+    bmp.width = width;
+    bmp.height = height;
+    bmp.pixels.assign(static_cast<std::size_t>((width * 3 + 3) / 4 * 4) * height, 0x5A);
+    return bmp.Build();
+}
+
+enum class Source { kBaseline, kProgressive, kGray, kBmp };
+
+std::vector<std::uint8_t> MakeSource(Source source, std::int32_t width, std::int32_t height) {
+    switch (source) {
+        case Source::kBaseline: return test::MakeTestJpeg(width, height, "");
+        case Source::kProgressive: return test::MakeTestJpeg(width, height, "-progressive");
+        case Source::kGray: return test::MakeTestJpeg(width, height, "-grayscale", true);
+        case Source::kBmp: break;
+    }
+    return Bmp24(width, height);
+}
+
+class MakeThumbnailTest : public testing::Test {
+protected:
+    std::string Put(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const std::string path = dir.path() + "/" + name;
+        WriteFileAtomic(path, bytes);
+        return path;
+    }
+    std::string Path(const std::string& name) const { return dir.path() + "/" + name; }
+
+    TempDir dir;
+    RecordingHost host;
+};
+
+// --- What is written ------------------------------------------------------------
+
+struct ConversionRow {
+    std::string name;
+    Source source;
+    std::string source_name;
+    std::string target_format;
+    std::uint8_t resize;
+    std::int32_t size, basis;
+    std::string written;  // file name expected in the folder
+    std::int32_t width, height;
+    int bits;          // BMP target: bits per pixel; JPEG target: 0
+    bool progressive;  // JPEG target
+};
+
+class Conversion : public MakeThumbnailTest, public testing::WithParamInterface<ConversionRow> {};
+
+TEST_P(Conversion, WritesTheExpectedTarget) {
+    const ConversionRow& row = GetParam();
+    const std::string source = Put(row.source_name, MakeSource(row.source, 64, 48));
+    const std::string base = row.source_name.substr(0, row.source_name.rfind('.'));
+    const std::string target = Path("t_" + base + "_s" + row.source_name.substr(base.size()));
+    EXPECT_TRUE(MakeThumbnail(host, source, target, row.size, row.basis, row.target_format, row.resize));
+
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_TRUE(host.messages.empty());
+    ASSERT_TRUE(FileExists(Path(row.written)));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "source and target only";
+    const std::vector<std::uint8_t> written = ReadWholeFile(Path(row.written));
+    if (row.bits != 0) {
+        const Image image = LoadBitmap(written);
+        EXPECT_EQ(image.width, row.width);
+        EXPECT_EQ(image.height, row.height);
+        EXPECT_EQ(image.bits_per_pixel, row.bits);
+        if (row.bits == 8) {
+            EXPECT_EQ(image.palette.size(), 236u);
+        }
+    } else {
+        JpegCodec codec;
+        codec.ReadHeader(written);
+        EXPECT_EQ(codec.width(), row.width);
+        EXPECT_EQ(codec.height(), row.height);
+        EXPECT_EQ(codec.progressive(), row.progressive);
+        EXPECT_EQ(codec.DecodeImage().bits_per_pixel, 24);  // three components, also from gray
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Conversion,
+    testing::Values(
+        ConversionRow{"JpegScaledToBmpIs32Bit", Source::kBaseline, "x.jpg", "bmp", 1, 24, 0,
+                      "t_x_s.bmp", 32, 24, 32, false},
+        ConversionRow{"JpegCopiedToBmpIs24Bit", Source::kBaseline, "x.jpg", "bmp", 0, 24, 0,
+                      "t_x_s.bmp", 64, 48, 24, false},
+        ConversionRow{"GrayJpegCopiedToBmpIs8BitWithGrayTable", Source::kGray, "g.jpg", "bmp", 0,
+                      24, 0, "t_g_s.bmp", 64, 48, 8, false},
+        ConversionRow{"GrayJpegToJpegHasThreeComponents", Source::kGray, "g.jpg", "jpg", 0, 24, 0,
+                      "t_g_s.jpg", 64, 48, 0, false},
+        ConversionRow{"ProgressiveScaledStaysProgressive", Source::kProgressive, "p.jpg", "jpg",
+                      1, 30, 1, "t_p_s.jpg", 30, 22, 0, true},
+        ConversionRow{"ProgressiveCopiedStaysProgressive", Source::kProgressive, "p.jpg", "jpg",
+                      0, 30, 1, "t_p_s.jpg", 64, 48, 0, true},
+        ConversionRow{"BaselineStaysBaseline", Source::kBaseline, "b.jpg", "jpg", 1, 30, 2,
+                      "t_b_s.jpg", 30, 22, 0, false},
+        ConversionRow{"BmpToJpegIsBaseline", Source::kBmp, "m.bmp", "jpg", 0, 30, 0, "t_m_s.jpg",
+                      64, 48, 0, false},
+        ConversionRow{"BmpScaledByLargerSide", Source::kBmp, "m.bmp", "bmp", 1, 32, 2,
+                      "t_m_s.bmp", 32, 24, 32, false},
+        ConversionRow{"UpperCaseJpgIsDecodedAsJpeg", Source::kBaseline, "photo.JPG", "bmp", 1,
+                      24, 0, "t_photo_s.bmp", 32, 24, 32, false},
+        ConversionRow{"UpperCaseJpgStaysForAJpegTarget", Source::kBaseline, "photo.JPG", "jpg", 1,
+                      24, 0, "t_photo_s.JPG", 32, 24, 0, false},
+        ConversionRow{"UpperCaseBmpBecomesJpgForAJpegTarget", Source::kBmp, "m.BMP", "jpg", 1, 24, 0,
+                      "t_m_s.jpg", 32, 24, 0, false},
+        ConversionRow{"AnyOtherFormatTextMeansJpeg", Source::kBmp, "m.bmp", "png", 1, 32, 1,
+                      "t_m_s.jpg", 32, 24, 0, false}),
+    [](const testing::TestParamInfo<ConversionRow>& info) { return info.param.name; });
+
+// --- Sources without a sound result ----------------------------------------------
+
+struct FailureRow {
+    std::string name;
+    std::string source_name;
+    std::function<std::vector<std::uint8_t>()> bytes;  // made when the row runs
+    std::int32_t size, basis;
+    std::uint8_t resize;
+    std::string target_format;
+};
+
+class Failure : public MakeThumbnailTest,
+                public testing::WithParamInterface<std::tuple<FailureRow, bool>> {};
+
+TEST_P(Failure, IsReportedAndRecordedAndWritesNothing) {
+    const auto& [row, report] = GetParam();
+    host.report_load_errors = report;
+    host.overwrite_mode = 1;
+    const std::string source = Put(row.source_name, row.bytes());
+    EXPECT_FALSE(MakeThumbnail(host, source, Path("out/t.x"), row.size, row.basis, row.target_format,
+                               row.resize));
+
+    EXPECT_EQ(host.errors, std::vector<std::string>{source});
+    if (report) {
+        EXPECT_EQ(host.messages,
+                  (std::vector<RecordedMessage>{{Kind::kError, kLoadFailure + row.source_name}}));
+    } else {
+        EXPECT_TRUE(host.messages.empty());
+    }
+    EXPECT_FALSE(DirectoryExists(Path("out")));
+}
+
+const std::vector<std::uint8_t> kText = {'h', 'e', 'l', 'l', 'o', '\n'};
+
+std::vector<std::uint8_t> Text() { return kText; }
+std::vector<std::uint8_t> Nothing() { return {}; }
+std::vector<std::uint8_t> SmallJpeg() { return test::MakeTestJpeg(16, 16, ""); }
+std::vector<std::uint8_t> WideBmp() { return Bmp24(1000, 10); }
+std::vector<std::uint8_t> WideJpeg() { return test::MakeTestJpeg(1000, 10, ""); }
+std::vector<std::uint8_t> SmallBmp() { return Bmp24(8, 8); }
+std::vector<std::uint8_t> TwelveBitJpeg() {
+    return ReadWholeFile(std::string(NUTHUMB_CORPUS_DIR) + "/libjpeg-turbo/monkey12.jpg");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Failure,
+    testing::Combine(
+        testing::Values(
+            FailureRow{"NotAnImage", "notes.bmp", Text, 120, 0, 1, "bmp"},
+            FailureRow{"TextNamedJpg", "notes.jpg", Text, 120, 0, 1, "jpg"},
+            FailureRow{"JpegNamedJpegGoesToBmpReader", "photo.jpeg", SmallJpeg, 120, 0, 1, "bmp"},
+            FailureRow{"ZeroByteBmpCopied", "empty.bmp", Nothing, 120, 0, 0, "bmp"},
+            FailureRow{"ZeroByteBmpScaled", "empty.bmp", Nothing, 120, 0, 1, "jpg"},
+            FailureRow{"ComputedHeightZeroToJpeg", "wide.bmp", WideBmp, 30, 1, 1, "jpg"},
+            FailureRow{"ComputedHeightZeroToBmp", "wide.jpg", WideJpeg, 30, 1, 1, "bmp"},
+            FailureRow{"SizeZero", "a.bmp", SmallBmp, 0, 0, 1, "jpg"},
+            FailureRow{"BasisOutOfRange", "a.jpg", SmallJpeg, 30, 3, 1, "jpg"},
+            FailureRow{"TwelveBitJpeg", "monkey12.jpg", TwelveBitJpeg, 30, 0, 1, "jpg"}),
+        testing::Bool()),
+    [](const testing::TestParamInfo<std::tuple<FailureRow, bool>>& info) {
+        return std::get<0>(info.param).name + (std::get<1>(info.param) ? "Reported" : "Silent");
+    });
+
+TEST_F(MakeThumbnailTest, MissingSourceIsALoadFailure) {
+    MakeThumbnail(host, Path("gone.jpg"), Path("t.jpg"), 30, 0, "jpg", 1);
+    EXPECT_EQ(host.errors, std::vector<std::string>{Path("gone.jpg")});
+}
+
+TEST_F(MakeThumbnailTest, FailedLoadLeavesAnExistingTargetAlone) {
+    host.overwrite_mode = 1;
+    const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+    Put("t.bmp", old);
+    MakeThumbnail(host, Put("bad.bmp", kText), Path("t.bmp"), 30, 0, "bmp", 1);
+    EXPECT_EQ(ReadWholeFile(Path("t.bmp")), old);
+}
+
+TEST_F(MakeThumbnailTest, JpegWithoutItsEndConvertsSilently) {
+    host.report_load_errors = true;
+    std::vector<std::uint8_t> jpeg = test::MakeTestJpeg(64, 64, "");
+    jpeg.resize(jpeg.size() / 2);
+    MakeThumbnail(host, Put("cut.jpg", jpeg), Path("t.jpg"), 32, 0, "bmp", 1);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(LoadBitmap(ReadWholeFile(Path("t.bmp"))).width, 32);
+}
+
+// --- An existing target -----------------------------------------------------------
+
+struct OverwriteRow {
+    std::string name;
+    int mode;
+    std::vector<bool> answers;
+    bool asked;
+    bool replaced;
+};
+
+class Overwrite : public MakeThumbnailTest, public testing::WithParamInterface<OverwriteRow> {};
+
+TEST_P(Overwrite, FollowsTheModeAndNamesTheFinalFile) {
+    const OverwriteRow& row = GetParam();
+    host.overwrite_mode = row.mode;
+    host.answers.assign(row.answers.begin(), row.answers.end());
+    const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+    Put("t_x_s.bmp", old);
+    MakeThumbnail(host, Put("x.jpg", test::MakeTestJpeg(40, 30, "")), Path("t_x_s.jpg"), 30, 0,
+                  "bmp", 1);
+
+    std::vector<RecordedMessage> expected;
+    if (row.asked)
+        expected.push_back(
+            {Kind::kQuestion, "同一ファイルが存在します。上書きしますか?\r\nFilename : t_x_s.bmp"});
+    EXPECT_EQ(host.messages, expected);
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(ReadWholeFile(Path("t_x_s.bmp")) != old, row.replaced);
+    EXPECT_FALSE(FileExists(Path("t_x_s.jpg")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Overwrite,
+                         testing::Values(OverwriteRow{"NeverMode0", 0, {}, false, false},
+                                         OverwriteRow{"Overwrite1", 1, {}, false, true},
+                                         OverwriteRow{"AskAnsweredOk", 2, {true}, true, true},
+                                         OverwriteRow{"AskCancelled", 2, {false}, true, false},
+                                         OverwriteRow{"UnknownModeActsLike0", 7, {}, false, false},
+                                         OverwriteRow{"NoSelectionActsLike0", -1, {}, false,
+                                                      false}),
+                         [](const testing::TestParamInfo<OverwriteRow>& info) {
+                             return info.param.name;
+                         });
+
+TEST_F(MakeThumbnailTest, AFolderOfTheTargetNameIsNotAnExistingFile) {
+    std::filesystem::create_directory(Path("t.jpg"));
+    MakeThumbnail(host, Put("x.bmp", Bmp24(8, 8)), Path("t.bmp"), 30, 0, "jpg", 1);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.errors, std::vector<std::string>{Path("x.bmp")});  // rename onto a folder fails
+}
+
+// --- A target that cannot be written ----------------------------------------------
+
+TEST_F(MakeThumbnailTest, FullDiskKeepsTheOldTargetAndReports) {
+    host.overwrite_mode = 1;
+    host.report_load_errors = true;
+    const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+    Put("t.bmp", old);
+    const std::string source = Put("x.jpg", test::MakeTestJpeg(64, 48, ""));
+    {
+        FileSizeLimit limit(100);  // a 64 x 48 thumbnail needs far more
+        MakeThumbnail(host, source, Path("t.jpg"), 48, 0, "bmp", 1);
+    }
+    EXPECT_EQ(ReadWholeFile(Path("t.bmp")), old);
+    EXPECT_EQ(host.errors, std::vector<std::string>{source});
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].kind, Kind::kError);
+    EXPECT_EQ(host.messages[0].text.rfind("ファイルを書き込めません。\r\nFilename : t.bmp\r\n", 0), 0u)
+        << host.messages[0].text;
+}
+
+TEST_F(MakeThumbnailTest, FullDiskWithoutTheOptionOnlyRecords) {
+    const std::string source = Put("x.bmp", Bmp24(64, 48));
+    {
+        FileSizeLimit limit(100);
+        MakeThumbnail(host, source, Path("t.bmp"), 48, 0, "jpg", 0);
+    }
+    EXPECT_FALSE(FileExists(Path("t.jpg")));
+    EXPECT_EQ(host.errors, std::vector<std::string>{source});
+    EXPECT_TRUE(host.messages.empty());
+}
+
+}  // namespace
+}  // namespace nuthumb

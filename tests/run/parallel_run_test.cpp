@@ -1,0 +1,233 @@
+// A folder run on several threads must look exactly like the one-thread run: the
+// same target bytes, ErrorList, questions, messages, progress and result, whatever
+// the files, the answers, the live options or a cancel do.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
+
+#include "run/run_folder.h"
+#include "platform/file_io.h"
+#include "tests/image/jpeg_fixtures.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/sample_images.h"
+#include "tests/support/temp_dir.h"
+
+namespace nuthumb {
+namespace {
+
+namespace fs = std::filesystem;
+using V = std::vector<std::string>;
+
+// Everything the run shows, in order, with the temporary folder's name taken out.
+class TracingHost : public RecordingHost {
+public:
+    int jobs = 1;
+    std::string root;
+    V trace;
+
+    int ParallelJobs() const override { return jobs; }
+    void AppendError(const std::string& line) override { Log("list " + line); }
+    void SetProgressMax(int maximum) override { Log("max " + std::to_string(maximum)); }
+    void SetProgressPosition(int position) override {
+        RecordingHost::SetProgressPosition(position);
+        Log("at " + std::to_string(position));
+    }
+    void SetStatusText(const std::string& text) override { Log("status " + text); }
+    void ShowError(const std::string& text) override { Log("error " + text); }
+    bool AskOkCancel(const std::string& text) override {
+        const bool answer = RecordingHost::AskOkCancel(text);
+        Log("ask " + text + (answer ? " -> OK" : " -> Cancel"));
+        return answer;
+    }
+
+private:
+    void Log(std::string line) {
+        for (std::size_t at = 0; !root.empty() && (at = line.find(root, at)) != std::string::npos;)
+            line.replace(at, root.size(), "{root}");
+        trace.push_back(std::move(line));
+    }
+};
+
+struct Job {
+    std::string from = "jpg", to = "jpg", prefix, suffix;
+    bool same_folder = false;
+};
+
+struct Scenario {
+    const char* name;
+    Job job;
+    std::function<void(const std::string& in, const std::string& out)> files;
+    std::function<void(TracingHost&)> options;
+    friend void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+};
+
+struct Outcome {
+    int result = 0;
+    V trace;
+    std::map<std::string, std::string> files;  // every file left in the folders, with its bytes
+};
+
+Outcome RunScenario(const Scenario& scenario, int jobs) {
+    TempDir dir;
+    const std::string in = dir.path() + "/in";
+    const std::string out = scenario.job.same_folder ? in : dir.path() + "/out";
+    fs::create_directories(in);
+    fs::create_directories(out);
+    scenario.files(in, out);
+
+    TracingHost host;
+    host.jobs = jobs;
+    host.root = dir.path();
+    host.report_load_errors = true;
+    host.overwrite_mode = 1;
+    if (scenario.options) scenario.options(host);
+    Outcome outcome;
+    outcome.result = RunFolder(host, in, scenario.job.from, out, scenario.job.to, scenario.job.prefix,
+                               scenario.job.suffix, 24, 0, 1);
+    outcome.trace = host.trace;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+        if (!entry.is_regular_file() && !entry.is_symlink()) continue;
+        const std::string name = fs::relative(entry.path(), dir.path()).string();
+        if (entry.is_symlink())
+            outcome.files[name] = "-> " + fs::read_symlink(entry.path()).string();
+        else if (entry.file_size() > (1 << 20))  // the sparse giant: its size says enough
+            outcome.files[name] = "size " + std::to_string(entry.file_size());
+        else
+            outcome.files[name] = test::ReadText(entry.path().string());
+    }
+    return outcome;
+}
+
+void Jpeg(const std::string& path, int width, int height, const std::string& options) {
+    WriteFileAtomic(path, test::MakeTestJpeg(width, height, options));
+}
+
+// A handful of JPEG codings and the usual kinds of bad source.
+void MixedSources(const std::string& in) {
+    Jpeg(in + "/a.jpg", 90, 70, "-sample 2x2");
+    Jpeg(in + "/b.jpg", 61, 83, "-progressive -sample 2x1");
+    test::WriteText(in + "/c.jpg", "not an image");
+    Jpeg(in + "/d.jpg", 40, 120, "-sample 1x1 -grayscale");
+    // Larger than any image may be: refused as unreadable, with the reason.
+    test::WriteText(in + "/e.jpg", "");
+    fs::resize_file(in + "/e.jpg", std::uintmax_t{3} << 30);
+    Jpeg(in + "/f.jpg", 77, 55, "-arithmetic");
+    const std::vector<std::uint8_t> whole = test::MakeTestJpeg(64, 64, "");
+    WriteFileAtomic(in + "/g.jpg", std::vector<std::uint8_t>(whole.begin(), whole.begin() + whole.size() / 2));
+    for (int i = 0; i < 6; ++i) Jpeg(in + "/h" + std::to_string(i) + ".jpg", 30 + 7 * i, 40, "-sample 2x2");
+}
+
+const std::vector<Scenario> kScenarios = {
+    {"FailuresAndQuestionsInListOrder", Job{}, [](const std::string& in, const std::string& out) {
+         MixedSources(in);
+         for (const char* name : {"a.jpg", "b.jpg", "f.jpg", "h1.jpg"}) test::WriteText(out + "/" + name, "old");
+     },
+     [](TracingHost& host) {
+         host.overwrite_mode = 2;
+         host.answers = {true, true, true, false, false, true, true};
+     }},
+    {"PreCheckSaysNoToEveryFile", Job{"jpg", "bmp", "", "", false}, [](const std::string& in, const std::string& out) {
+         MixedSources(in);
+         for (const auto& entry : fs::directory_iterator(in))
+             test::WriteText(out + "/" + entry.path().stem().string() + ".bmp", "old");
+     },
+     [](TracingHost& host) { host.overwrite_mode = 0; }},
+    {"CancelAfterTheThirdFile", Job{}, [](const std::string& in, const std::string&) { MixedSources(in); },
+     [](TracingHost& host) {
+         host.on_pending = [&host] {
+             if (host.progress_position == 3) host.cancel = true;
+         };
+     }},
+    {"LiveOptionsChangeDuringTheRun", Job{}, [](const std::string& in, const std::string& out) {
+         MixedSources(in);
+         for (const auto& entry : fs::directory_iterator(in)) test::WriteText(out + "/" + entry.path().filename().string(), "old");
+     },
+     [](TracingHost& host) {
+         host.overwrite_mode = 0;
+         host.report_load_errors = false;
+         host.answers = {true, false, true, true, false, true, true, true};
+         host.on_pending = [&host] {
+             if (host.progress_position == 2) host.overwrite_mode = 2, host.report_load_errors = true;
+             if (host.progress_position == 6) host.overwrite_mode = 1;
+         };
+     }},
+    {"EarlierTargetReplacesALaterSource", Job{"jpg", "jpg", "t_", "", true},
+     [](const std::string& in, const std::string&) {
+         // a.jpg becomes t_a.jpg before t_a.jpg's turn, which becomes t_t_a.jpg.
+         Jpeg(in + "/a.jpg", 200, 150, "-sample 2x2");
+         Jpeg(in + "/t_a.jpg", 50, 90, "-progressive");
+         Jpeg(in + "/t_t_a.jpg", 33, 44, "-sample 1x1");
+         Jpeg(in + "/z.jpg", 90, 90, "");
+     },
+     nullptr},
+    {"EverySourceReplacedByItsOwnThumbnail", Job{"jpg", "jpg", "", "", true},
+     [](const std::string& in, const std::string&) { MixedSources(in); }, nullptr},
+    {"LinkedSourceNamesAnEarlierTarget", Job{}, [](const std::string& in, const std::string& out) {
+         Jpeg(in + "/a.jpg", 120, 80, "");
+         test::WriteText(out + "/a.jpg", "old");
+         fs::create_symlink("../out/a.jpg", in + "/b.jpg");
+         Jpeg(in + "/c.jpg", 70, 70, "-progressive");
+     },
+     nullptr},
+};
+
+class ParallelRunTest : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(ParallelRunTest, LooksExactlyLikeTheOneThreadRun) {
+    const Outcome one = RunScenario(GetParam(), 1);
+    ASSERT_FALSE(one.trace.empty());
+    // More threads than cores, so that the workers run ahead in every order.
+    for (int jobs : {2, 5}) {
+        const Outcome many = RunScenario(GetParam(), jobs);
+        EXPECT_EQ(many.result, one.result) << jobs;
+        EXPECT_EQ(many.trace, one.trace) << jobs;
+        EXPECT_EQ(many.files, one.files) << jobs;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, ParallelRunTest, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Many small files and a cancel at a random file, again and again: the run stops
+// there, every file up to it is written whole, nothing after it, no temporary file
+// stays behind. Run under ThreadSanitizer too.
+TEST(ParallelRunStress, RandomCancelsStopAtTheirFile) {
+    TempDir dir;
+    const std::string in = dir.path() + "/in";
+    fs::create_directory(in);
+    constexpr int kFiles = 120;
+    for (int i = 0; i < kFiles; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/%03d.bmp", i);
+        test::WriteSampleBitmap(in + name, 9 + i % 13, 7 + i % 5);
+    }
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 12; ++round) {
+        const std::string out = dir.path() + "/out" + std::to_string(round);
+        fs::create_directory(out);
+        const int stop_at = std::uniform_int_distribution<int>(1, kFiles)(random);
+        TracingHost host;
+        host.jobs = 2 + round % 4;
+        host.overwrite_mode = 1;
+        host.on_pending = [&] {
+            if (host.progress_position == stop_at) host.cancel = true;
+        };
+        EXPECT_EQ(RunFolder(host, in, "bmp", out, round % 2 ? "bmp" : "jpg", "", "", 5, 0, 1), kRunCancelled);
+        EXPECT_EQ(host.progress_position, stop_at);
+        std::set<std::string> expected;
+        for (int i = 0; i < stop_at; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "%03d.%s", i, round % 2 ? "bmp" : "jpg");
+            expected.insert(name);
+        }
+        EXPECT_EQ(test::NamesIn(out), expected) << "round " << round << ", cancel at " << stop_at;
+    }
+}
+
+}  // namespace
+}  // namespace nuthumb

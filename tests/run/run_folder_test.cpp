@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "image/bmp_reader.h"
+#include "image/jpeg_codec.h"
+#include "run/run_folder.h"
+#include "platform/file_io.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/sample_images.h"
+#include "tests/support/temp_dir.h"
+
+namespace nuthumb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::NamesIn;
+using test::ReadText;
+using test::WriteText;
+
+class RunFolderTest : public ::testing::Test, protected test::RunFolders {
+protected:
+    std::string src() const { return in(); }
+    std::string dst() const { return out(); }
+    void Bitmaps(std::initializer_list<const char*> names) {
+        for (const char* name : names) test::WriteSampleBitmap(src() + "/" + name);
+    }
+    int Run(const std::string& from = "bmp", const std::string& to = "jpg", const std::string& prefix = "",
+            const std::string& suffix = "") {
+        return RunFolder(host_, src(), from, dst(), to, prefix, suffix, 4, 0, 1);
+    }
+
+    RecordingHost host_;
+};
+
+TEST_F(RunFolderTest, NoMatchingFileGivesTwoAndTouchesNothing) {
+    Bitmaps({"a.bmp"});
+    fs::create_directory(src() + "/x.jpg");
+    host_.cancel = true;
+    host_.progress_max = 9;
+    host_.progress_position = 7;
+    host_.status = "before";
+    EXPECT_EQ(Run("jpg", "jpg"), kRunNoSourceFile);
+    EXPECT_TRUE(host_.cancel);
+    EXPECT_EQ(host_.progress_max, 9);
+    EXPECT_EQ(host_.progress_position, 7);
+    EXPECT_EQ(host_.status, "before");
+    EXPECT_TRUE(NamesIn(dst()).empty());
+}
+
+TEST_F(RunFolderTest, CancelDuringTheListingIsLost) {
+    Bitmaps({"a.bmp", "b.bmp", "c.bmp"});
+    // The listing pumps before the progress maximum is set.
+    host_.on_pending = [this] {
+        if (host_.progress_max == 0) host_.cancel = true;
+    };
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(host_.progress_position, 3);
+    EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+}
+
+TEST_F(RunFolderTest, CancelAfterTheLastFileGivesThree) {
+    Bitmaps({"a.bmp", "b.bmp"});
+    host_.on_pending = [this] {
+        if (host_.progress_position == 2) host_.cancel = true;
+    };
+    EXPECT_EQ(Run(), kRunCancelled);
+    EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+}
+
+TEST_F(RunFolderTest, CancelStopsBeforeTheRemainingFiles) {
+    Bitmaps({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
+    host_.on_pending = [this] {
+        if (host_.progress_position == 2) host_.cancel = true;
+    };
+    EXPECT_EQ(Run(), kRunCancelled);
+    EXPECT_EQ(host_.progress_max, 4);
+    EXPECT_EQ(host_.progress_position, 2);
+    EXPECT_EQ(host_.status, "サムネイル作成中 : b.bmp");
+    EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+}
+
+TEST_F(RunFolderTest, NeverOverwriteSkipsEveryFileButAdvancesProgress) {
+    Bitmaps({"B.bmp", "a.BMP", "c.bmp"});
+    for (const char* name : {"a.jpg", "B.jpg", "c.jpg"}) WriteText(dst() + "/" + name, "old");
+    host_.overwrite_mode = 0;
+    std::vector<std::pair<int, std::string>> seen;
+    host_.on_pending = [this, &seen] {
+        if (host_.progress_max > 0) seen.emplace_back(host_.progress_position, host_.status);
+    };
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(host_.progress_max, 3);
+    const std::vector<std::pair<int, std::string>> expected{{1, "サムネイル作成中 : a.BMP"},
+                                                            {2, "サムネイル作成中 : B.bmp"},
+                                                            {3, "サムネイル作成中 : c.bmp"}};
+    EXPECT_EQ(seen, expected);
+    for (const char* name : {"a.jpg", "B.jpg", "c.jpg"}) EXPECT_EQ(ReadText(dst() + "/" + name), "old");
+    EXPECT_TRUE(host_.errors.empty());
+    EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(RunFolderTest, ModeIsReadAtEachFile) {
+    Bitmaps({"a.bmp", "b.bmp"});
+    WriteText(dst() + "/a.jpg", "old");
+    WriteText(dst() + "/b.jpg", "old");
+    host_.overwrite_mode = 0;
+    host_.on_pending = [this] {
+        if (host_.progress_position == 1) host_.overwrite_mode = 1;
+    };
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(ReadText(dst() + "/a.jpg"), "old");
+    EXPECT_NE(ReadText(dst() + "/b.jpg"), "old");
+}
+
+struct NameRow {
+    const char* name;
+    const char* target_format;
+    const char* written;
+};
+
+class RunFolderNameTest : public RunFolderTest, public ::testing::WithParamInterface<NameRow> {};
+
+TEST_P(RunFolderNameTest, TargetIsPrefixBaseSuffixWithTheFinalExtension) {
+    fs::copy_file(std::string(NUTHUMB_CORPUS_DIR) + "/libjpeg-turbo/testorig.jpg", src() + "/a.b.JPG");
+    EXPECT_EQ(RunFolder(host_, src(), "jpg", dst(), GetParam().target_format, "t_", "_s", 40, 0, 1),
+              kRunFinished);
+    EXPECT_EQ(NamesIn(dst()), std::set<std::string>{GetParam().written});
+    EXPECT_TRUE(host_.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RunFolderNameTest,
+                         ::testing::Values(NameRow{"JpegKeepsTheSourcesCase", "jpg", "t_a.b_s.JPG"},
+                                           NameRow{"Bitmap", "bmp", "t_a.b_s.bmp"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunFolderTest, FolderNamedLikeASourceIsNeverListed) {
+    fs::create_directory(src() + "/x.bmp");
+    Bitmaps({"y.bmp"});
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(host_.progress_max, 1);
+    EXPECT_TRUE(host_.errors.empty());
+    EXPECT_EQ(NamesIn(dst()), std::set<std::string>{"y.jpg"});
+}
+
+TEST_F(RunFolderTest, DamagedSourceGoesToTheErrorListAndTheRunGoesOn) {
+    WriteText(src() + "/a.bmp", "not an image");
+    Bitmaps({"b.bmp"});
+    EXPECT_EQ(Run(), kRunFinished);
+    EXPECT_EQ(host_.errors, std::vector<std::string>{src() + "/a.bmp"});
+    EXPECT_EQ(NamesIn(dst()), std::set<std::string>{"b.jpg"});
+}
+
+TEST_F(RunFolderTest, SameFolderDoesNotPickUpNewTargets) {
+    Bitmaps({"a.bmp", "b.bmp"});
+    EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "_s", 4, 0, 1), kRunFinished);
+    EXPECT_EQ(host_.progress_max, 2);
+    EXPECT_EQ(NamesIn(src()), (std::set<std::string>{"a.bmp", "a_s.bmp", "b.bmp", "b_s.bmp"}));
+}
+
+TEST_F(RunFolderTest, SameFolderSameNameNeverOverwriteSkipsEverySource) {
+    Bitmaps({"a.bmp"});
+    const std::string before = ReadText(src() + "/a.bmp");
+    host_.overwrite_mode = 0;
+    EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "", 4, 0, 1), kRunFinished);
+    EXPECT_EQ(ReadText(src() + "/a.bmp"), before);
+}
+
+// ---- One target per source, whatever the letter case ----
+
+struct InPlaceRow {
+    const char* name;
+    int mode;
+    std::deque<bool> answers;
+    std::size_t questions;
+    bool replaced;
+};
+
+class RunFolderInPlaceTest : public RunFolderTest, public ::testing::WithParamInterface<InPlaceRow> {};
+
+TEST_P(RunFolderInPlaceTest, EachSourceIsItsOwnTarget) {
+    const std::string photo = src() + "/photo.JPG";
+    fs::copy_file(std::string(NUTHUMB_CORPUS_DIR) + "/libjpeg-turbo/testorig.jpg", photo);
+    const std::vector<std::uint8_t> before = ReadWholeFile(photo);
+    host_.overwrite_mode = GetParam().mode;
+    host_.answers = GetParam().answers;
+    EXPECT_EQ(RunFolder(host_, src(), "jpg", src(), "jpg", "", "", 30, 0, 1), kRunFinished);
+
+    EXPECT_EQ(NamesIn(src()), std::set<std::string>{"photo.JPG"});
+    ASSERT_EQ(host_.messages.size(), GetParam().questions);
+    for (const RecordedMessage& message : host_.messages)
+        EXPECT_EQ(message.text, "同一ファイルが存在します。上書きしますか?\r\nFilename : photo.JPG");
+    JpegCodec codec;
+    codec.ReadHeader(ReadWholeFile(photo));
+    EXPECT_EQ(codec.height() == 30, GetParam().replaced);
+    EXPECT_EQ(ReadWholeFile(photo) == before, !GetParam().replaced);
+    EXPECT_TRUE(host_.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, RunFolderInPlaceTest,
+                         ::testing::Values(InPlaceRow{"NeverSkips", 0, {}, 0, false},
+                                           InPlaceRow{"OverwriteReplaces", 1, {}, 0, true},
+                                           InPlaceRow{"AskOkTwiceReplaces", 2, {true, true}, 2, true},
+                                           InPlaceRow{"AskCancelKeeps", 2, {false}, 1, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunFolderTest, NamesThatDifferInCaseKeepTheirOwnPictures) {
+    // 8 and 16 pixels wide: their thumbnails, 4 high, are 5 and 10 wide.
+    test::WriteSampleBitmap(src() + "/a.bmp", 8, 6);
+    test::WriteSampleBitmap(src() + "/a.BMP", 16, 6);
+    host_.overwrite_mode = 1;
+    EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "", 4, 0, 1), kRunFinished);
+    EXPECT_EQ(NamesIn(src()), (std::set<std::string>{"a.bmp", "a.BMP"}));
+    EXPECT_EQ(LoadBitmap(ReadWholeFile(src() + "/a.bmp")).width, 5);
+    EXPECT_EQ(LoadBitmap(ReadWholeFile(src() + "/a.BMP")).width, 10);
+}
+
+struct TakenRow {
+    const char* name;
+    bool first_damaged;  // the first listed source fails to load
+    bool report;
+    int overwrite_mode;
+    bool existing;       // a.jpg is in the destination before the run
+    std::vector<std::string> failed;   // names of the sources in the ErrorList
+    std::vector<std::string> errors;   // message texts shown
+    std::int32_t written_width;        // width of a.jpg after the run; 0: the old file
+};
+
+class RunFolderTakenTest : public RunFolderTest, public ::testing::WithParamInterface<TakenRow> {};
+
+TEST_P(RunFolderTakenTest, ALaterSourceNeverReplacesWhatTheRunWrote) {
+    const TakenRow& row = GetParam();
+    // Listed in this order: a.BMP, then a.Bmp; both become a.jpg.
+    if (row.first_damaged) WriteText(src() + "/a.BMP", "not an image");
+    else test::WriteSampleBitmap(src() + "/a.BMP", 8, 6);
+    test::WriteSampleBitmap(src() + "/a.Bmp", 12, 6);
+    if (row.existing) WriteText(dst() + "/a.jpg", "old");
+    host_.report_load_errors = row.report;
+    host_.overwrite_mode = row.overwrite_mode;
+    EXPECT_EQ(RunFolder(host_, src(), "bmp", dst(), "jpg", "", "", 4, 0, 0), kRunFinished);
+
+    std::vector<std::string> failed;
+    for (const std::string& name : row.failed) failed.push_back(src() + "/" + name);
+    EXPECT_EQ(host_.errors, failed);
+    std::vector<std::string> shown;
+    for (const RecordedMessage& message : host_.messages) shown.push_back(message.text);
+    EXPECT_EQ(shown, row.errors);
+    EXPECT_EQ(NamesIn(dst()), std::set<std::string>{"a.jpg"});
+    if (row.written_width == 0) {
+        EXPECT_EQ(ReadText(dst() + "/a.jpg"), "old");
+    } else {
+        JpegCodec codec;
+        codec.ReadHeader(ReadWholeFile(dst() + "/a.jpg"));
+        EXPECT_EQ(codec.width(), row.written_width);
+    }
+}
+
+const std::string kTaken = "出力ファイル名が他の画像と重複するため作成しません。\r\nFilename : a.jpg";
+const std::string kDamaged = "ファイルが壊れている可能性があります。\r\nFilename : a.BMP";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RunFolderTakenTest,
+    ::testing::Values(TakenRow{"LaterSourceFailsSilently", false, false, 1, false, {"a.Bmp"}, {}, 8},
+                      TakenRow{"LaterSourceFailsWithAMessage", false, true, 1, false, {"a.Bmp"}, {kTaken}, 8},
+                      TakenRow{"OlderFileReplacedOnceOnly", false, true, 1, true, {"a.Bmp"}, {kTaken}, 8},
+                      TakenRow{"NeverOverwriteSkipsBoth", false, true, 0, true, {}, {}, 0},
+                      TakenRow{"NameFreeWhenTheEarlierLoadFailed", true, true, 1, false, {"a.BMP"},
+                               {kDamaged}, 12}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct PreCheckFormatRow {
+    const char* name;
+    const char* existing;
+    const char* target_format;
+    bool converted;
+};
+
+class RunFolderPreCheckTest : public RunFolderTest, public ::testing::WithParamInterface<PreCheckFormatRow> {};
+
+TEST_P(RunFolderPreCheckTest, UsesTheJobsOwnTargetFormat) {
+    Bitmaps({"a.bmp"});
+    WriteText(dst() + "/" + GetParam().existing, "old");
+    host_.overwrite_mode = 0;
+    EXPECT_EQ(Run("bmp", GetParam().target_format), kRunFinished);
+    const std::string written = dst() + "/a." + (std::string(GetParam().target_format) == "bmp" ? "bmp" : "jpg");
+    EXPECT_EQ(ReadText(written) != "old", GetParam().converted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RunFolderPreCheckTest,
+                         ::testing::Values(PreCheckFormatRow{"JpegJobBesideBitmap", "a.bmp", "jpg", true},
+                                           PreCheckFormatRow{"JpegJobOverJpeg", "a.jpg", "jpg", false},
+                                           PreCheckFormatRow{"BitmapJobBesideJpeg", "a.jpg", "bmp", true},
+                                           PreCheckFormatRow{"BitmapJobOverBitmap", "a.bmp", "bmp", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct AskRow {
+    const char* name;
+    std::deque<bool> answers;
+    std::size_t questions;
+    bool replaced;
+};
+
+class RunFolderAskTest : public RunFolderTest, public ::testing::WithParamInterface<AskRow> {};
+
+TEST_P(RunFolderAskTest, AsksBeforeLoadingAndAgainBeforeSaving) {
+    Bitmaps({"a.bmp"});
+    WriteText(dst() + "/a.jpg", "old");
+    host_.overwrite_mode = 2;
+    host_.answers = GetParam().answers;
+    EXPECT_EQ(Run(), kRunFinished);
+    ASSERT_EQ(host_.messages.size(), GetParam().questions);
+    for (const RecordedMessage& message : host_.messages) {
+        EXPECT_EQ(message.kind, RecordedMessage::Kind::kQuestion);
+        EXPECT_EQ(message.text, "同一ファイルが存在します。上書きしますか?\r\nFilename : a.jpg");
+    }
+    EXPECT_EQ(ReadText(dst() + "/a.jpg") != "old", GetParam().replaced);
+    EXPECT_TRUE(host_.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RunFolderAskTest,
+                         ::testing::Values(AskRow{"OkTwiceReplaces", {true, true}, 2, true},
+                                           AskRow{"OkThenCancelKeeps", {true, false}, 2, false},
+                                           AskRow{"CancelFirstAsksOnce", {false}, 1, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace nuthumb
