@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "run/drive_root.h"
+#include "settings/option_values.h"
 
 namespace nuthumb {
 namespace {
@@ -17,7 +18,8 @@ std::string Quoted(std::string_view value) {
     return field;
 }
 
-std::string FormatOfField(const std::string& field) { return field == "0" ? "bmp" : "jpg"; }
+// Only the text "0" names the bitmap item; " 0" or "00" count as no item.
+ImageFormat FormatOfField(const std::string& field) { return ImageFormatOfItem(field == "0" ? 0 : -1); }
 
 }  // namespace
 
@@ -54,22 +56,20 @@ std::optional<std::int32_t> ParseDecimalField(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::optional<BatchEntryJob> JobOfFields(const std::vector<std::string>& fields) {
+std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields) {
     if (fields.size() != kBatchEntryFields) return std::nullopt;
     const auto size = ParseDecimalField(fields[6]);
     const auto basis = ParseDecimalField(fields[7]);
     const auto resize = ParseDecimalField(fields[8]);
     if (!size || !basis || !resize) return std::nullopt;
-    BatchEntryJob job;
+    ThumbJob job;
     job.src_dir = ApplyDriveRootRule(fields[0]);
     job.src_format = FormatOfField(fields[1]);
     job.dst_dir = ApplyDriveRootRule(fields[2]);
-    job.dst_format = FormatOfField(fields[3]);
     job.prefix = fields[4];
     job.suffix = fields[5];
-    job.size = *size;
-    job.basis = *basis;
-    job.resize_flag = static_cast<std::uint8_t>(static_cast<std::uint32_t>(*resize) & 0xFF);
+    job.conversion = {FormatOfField(fields[3]), *size, BasisOfItem(*basis),
+                      (static_cast<std::uint32_t>(*resize) & 0xFF) != 0};
     return job;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "run/thumb_job.h"
 #include "settings/form_settings.h"
 
 namespace nuthumb {
@@ -20,19 +21,12 @@ inline constexpr std::size_t kBatchEntryFields = 9;
 // out unchanged (a folder may hold a quote on Linux). `tab.batch` is not used.
 std::string ComposeBatchEntry(const FormSettings& tab);
 
-// The nine values of a folder run, as RunFolder takes them.
-struct BatchEntryJob {
-    std::string src_dir, src_format, dst_dir, dst_format, prefix, suffix;
-    std::int32_t size = 0;
-    std::int32_t basis = 0;
-    std::uint8_t resize_flag = 0;
-};
-
-// The job of an entry's nine fields: the folders through the drive-root rule,
-// "bmp" for a format field of exactly "0" and "jpg" for anything else, fields 7
-// to 9 as decimal numbers, of the resize field its lowest 8 bits. nullopt when
-// a number field is not a number.
-std::optional<BatchEntryJob> JobOfFields(const std::vector<std::string>& fields);
+// The job of an entry's nine fields: the folders through the drive-root rule, the
+// bitmap for a format field of exactly "0" and JPEG for anything else, fields 7
+// to 9 as decimal numbers (the basis by the window's item rule), scaling when the
+// resize field's lowest 8 bits are not all zero. nullopt when a number field is
+// not a number.
+std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields);
 
 // A decimal number of 32 bits: optional blanks (space, tab), an optional sign,
 // then digits only. Not the settings file's rule: no hexadecimal, no "$".

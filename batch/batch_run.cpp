@@ -39,14 +39,13 @@ public:
             ++outcome_.failed_entries;
             return true;
         }
-        const std::optional<BatchEntryJob> job = JobOfFields(fields);
+        const std::optional<ThumbJob> job = JobOfFields(fields);
         if (!job) return DataError(index);
 
         const std::size_t lines_before = controls_.ErrorLines().size();
         std::optional<int> result;
         try {
-            result = RunFolder(host_, job->src_dir, job->src_format, job->dst_dir, job->dst_format,
-                               job->prefix, job->suffix, job->size, job->basis, job->resize_flag);
+            result = RunFolder(host_, *job);
         } catch (const IoError& error) {
             // The source folder could not be read; nothing of it was touched.
             Log(index, std::string(" : ") + error.what());

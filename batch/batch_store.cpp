@@ -1,7 +1,7 @@
 #include "batch/batch_store.h"
 
 #include "settings/ini_list.h"
-#include "settings/settings_keys.h"
+#include "settings/settings_table.h"
 
 namespace nuthumb {
 

@@ -44,7 +44,7 @@ private:
     RecordingHost& host_;
 };
 
-void BenchBatch(const std::string& parent, const char* what, bool with_file, int overwrite_mode) {
+void BenchBatch(const std::string& parent, const char* what, bool with_file, nuthumb::OverwriteMode overwrite_mode) {
     bench::ScratchDir dir(parent);
     const std::string bitmap = bench::TinyBitmap();
     std::vector<std::string> entries;
@@ -70,12 +70,11 @@ void BenchBatch(const std::string& parent, const char* what, bool with_file, int
     QuietControls controls(host);
     // The same folder runs without the batch around them (the entries' jobs made
     // beforehand, so only RunFolder is timed).
-    std::vector<BatchEntryJob> jobs;
+    std::vector<ThumbJob> jobs;
     for (const std::string& entry : entries) jobs.push_back(*JobOfFields(SplitCommaText(entry)));
     const auto run_direct = [&] {
-        for (const BatchEntryJob& j : jobs) {
-            RunFolder(host, j.src_dir, j.src_format, j.dst_dir, j.dst_format, j.prefix, j.suffix, j.size, j.basis,
-                      j.resize_flag);
+        for (const ThumbJob& job : jobs) {
+            RunFolder(host, job);
             controls.ResetProgressDisplay();
         }
     };
@@ -100,9 +99,9 @@ void BenchBatch(const std::string& parent, const char* what, bool with_file, int
 int main(int argc, char** argv) {
     const std::string parent = argc > 1 ? argv[1] : fs::temp_directory_path().string();
     try {
-        BenchBatch(parent, "1,000 empty folders", false, 0);
-        BenchBatch(parent, "1,000 one-file folders, target kept", true, 0);
-        BenchBatch(parent, "1,000 one-file folders, converted", true, 1);
+        BenchBatch(parent, "1,000 empty folders", false, nuthumb::OverwriteMode::kNever);
+        BenchBatch(parent, "1,000 one-file folders, target kept", true, nuthumb::OverwriteMode::kNever);
+        BenchBatch(parent, "1,000 one-file folders, converted", true, nuthumb::OverwriteMode::kAlways);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_batch_run: %s\n", error.what());
         return 1;

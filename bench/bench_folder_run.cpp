@@ -13,6 +13,7 @@
 #include "run/list_files.h"
 #include "run/run_folder.h"
 #include "tests/support/recording_host.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace {
 
@@ -47,10 +48,10 @@ void BenchSkippedRun(const std::string& parent, int files) {
         WriteFile(dst + "/" + Numbered(i) + ".jpg", "");
     }
     nuthumb::RecordingHost host;
-    host.overwrite_mode = 0;
+    host.overwrite_mode = nuthumb::OverwriteMode::kNever;
     int result = 0;
     const double seconds = BestSeconds(3, [&] {
-        result = nuthumb::RunFolder(host, src, "bmp", dst, "jpg", "", "", 50, 0, 1);
+        result = nuthumb::RunFolder(host, nuthumb::test::FolderJob(src, nuthumb::test::kBmp, dst, nuthumb::test::kJpg, 50));
     });
     if (result != nuthumb::kRunFinished || host.progress_position != files || !host.errors.empty())
         throw std::runtime_error("run did not skip every file");

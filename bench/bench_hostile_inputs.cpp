@@ -20,6 +20,7 @@
 #include "platform/file_io.h"
 #include "tests/support/hostile_files.h"
 #include "tests/support/recording_host.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace {
 
@@ -58,9 +59,9 @@ void Measure(const Case& c, const std::string& source, const std::string& target
         ::alarm(kSecondsAllowed);
         nuthumb::RecordingHost host;
         host.report_load_errors = true;
-        host.overwrite_mode = 1;
+        host.overwrite_mode = nuthumb::OverwriteMode::kAlways;
         const auto start = std::chrono::steady_clock::now();
-        nuthumb::MakeThumbnail(host, source, target, 100, 0, "jpg", 1);
+        nuthumb::MakeThumbnail(host, source, target, nuthumb::test::Scale(100, nuthumb::test::kJpg));
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::string outcome = host.errors.empty() ? "converted" : "failed";
         if (!host.messages.empty()) {

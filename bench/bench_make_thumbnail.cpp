@@ -21,6 +21,7 @@
 #include "run/run_host.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ public:
     void SetProgressPosition(int) override {}
     void SetStatusText(const std::string&) override {}
     void ProcessPendingMessages() override {}
-    int OverwriteMode() const override { return 1; }
+    nuthumb::OverwriteMode LiveOverwriteMode() const override { return nuthumb::OverwriteMode::kAlways; }
     bool ReportLoadErrors() const override { return false; }
     void ShowError(const std::string&) override {}
     void ShowInformation(const std::string&) override {}
@@ -47,7 +48,7 @@ int MakeThumbnails(const std::vector<std::string>& files, const std::string& out
     QuietHost host;
     for (const std::string& path : files) {
         const std::string name = nuthumb::FileNamePart(path);
-        nuthumb::MakeThumbnail(host, path, out + "/" + name, 160, 0, "jpg", 1);
+        nuthumb::MakeThumbnail(host, path, out + "/" + name, nuthumb::test::Scale(160, nuthumb::test::kJpg));
     }
     return host.failures;
 }

@@ -34,7 +34,7 @@ std::string TerminalText(const std::string& text) {
     return out;
 }
 
-CliHost::CliHost(int overwrite_mode, bool report_load_errors, bool show_progress, int parallel_jobs)
+CliHost::CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool show_progress, int parallel_jobs)
     : overwrite_mode_(overwrite_mode),
       report_load_errors_(report_load_errors),
       parallel_jobs_(parallel_jobs > 0 ? parallel_jobs : OnlineCores()),

@@ -14,7 +14,7 @@ class CliHost : public RunHost {
 public:
     // `show_progress` asks for the bar; it is drawn only when stderr is a terminal.
     // `parallel_jobs` 0 means one per core.
-    CliHost(int overwrite_mode, bool report_load_errors, bool show_progress, int parallel_jobs);
+    CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool show_progress, int parallel_jobs);
 
     bool CancelFlag() const override { return cancel_flag_; }
     void SetCancelFlag(bool value) override { cancel_flag_ = value; }
@@ -25,7 +25,7 @@ public:
     void SetProgressPosition(int position) override { progress_position_ = position; }
     void SetStatusText(const std::string& text) override;
     void ProcessPendingMessages() override;
-    int OverwriteMode() const override { return overwrite_mode_; }
+    OverwriteMode LiveOverwriteMode() const override { return overwrite_mode_; }
     bool ReportLoadErrors() const override { return report_load_errors_; }
     int ParallelJobs() const override { return parallel_jobs_; }
     void ShowError(const std::string& text) override;
@@ -45,7 +45,7 @@ private:
     std::vector<std::string> error_list_;
     int progress_max_ = 0;
     int progress_position_ = 0;
-    int overwrite_mode_;
+    OverwriteMode overwrite_mode_;
     bool report_load_errors_;
     int parallel_jobs_;
     bool progress_on_terminal_;

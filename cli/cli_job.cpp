@@ -7,15 +7,10 @@
 #include "platform/program_folder.h"
 #include "settings/dialog_settings.h"
 #include "settings/form_settings.h"
+#include "settings/option_values.h"
 #include "settings/settings_readable.h"
 
 namespace nuthumb {
-namespace {
-
-// The window's radio rule: item 0 is the bitmap, anything else (none selected too) JPEG.
-std::string FormatOfItem(std::int32_t item) { return item == 0 ? "bmp" : "jpg"; }
-
-}  // namespace
 
 std::string DefaultSettingsPath() {
     return JoinPath(ProgramFolder(), "nuthumb.ini");
@@ -26,42 +21,33 @@ bool UsesSettingsFile(const CliOptions& options) {
            (!options.src_dir.has_value() && !options.batch_file.has_value());
 }
 
-CliJob ResolveJob(const CliOptions& options, const std::string& settings_path) {
-    CliJob job;
+CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
+    FormSettings form;
+    DialogSettings dialog;
     if (UsesSettingsFile(options)) {
         // A file named on the command line must be there; the one beside the program
         // may be missing, which means the defaults.
         CheckSettingsReadable(settings_path, options.settings_path.has_value());
-        const FormSettings form = LoadFormSettings(settings_path);
-        const DialogSettings dialog = LoadDialogSettings(settings_path);
-        job.src_dir = form.src_dir;
-        job.dst_dir = form.dst_dir;
-        job.src_format = FormatOfItem(form.read_file_mode);
-        job.dst_format = FormatOfItem(form.save_file_mode);
-        job.prefix = form.file_head;
-        job.suffix = form.file_end;
-        job.size = form.size;
-        job.basis = form.option;
-        job.resize_flag = form.no_thumb ? 0 : 1;
-        job.overwrite_mode = dialog.save_mode;
-        job.report_load_errors = dialog.error_opt != 0;
+        form = LoadFormSettings(settings_path);
+        dialog = LoadDialogSettings(settings_path);
     }
+    CliRun run{JobOfForm(form), OverwriteModeOfItem(dialog.save_mode), dialog.error_opt != 0, settings_path};
+    ThumbJob& job = run.job;
     if (options.src_dir) job.src_dir = *options.src_dir;
     if (options.dst_dir) job.dst_dir = *options.dst_dir;
     if (options.src_format) job.src_format = *options.src_format;
-    if (options.dst_format) job.dst_format = *options.dst_format;
+    if (options.dst_format) job.conversion.target_format = *options.dst_format;
     if (options.prefix) job.prefix = *options.prefix;
     if (options.suffix) job.suffix = *options.suffix;
-    if (options.size) job.size = *options.size;
-    if (options.basis) job.basis = *options.basis;
-    if (options.convert_only) job.resize_flag = 0;
-    if (options.overwrite_mode) job.overwrite_mode = *options.overwrite_mode;
-    if (options.report_load_errors) job.report_load_errors = true;
-    job.settings_path = settings_path;
-    return job;
+    if (options.size) job.conversion.size = *options.size;
+    if (options.basis) job.conversion.basis = *options.basis;
+    if (options.convert_only) job.conversion.resize = false;
+    if (options.overwrite_mode) run.overwrite_mode = *options.overwrite_mode;
+    if (options.report_load_errors) run.report_load_errors = true;
+    return run;
 }
 
-std::optional<CliJob> LoadJob(const CliOptions& options) {
+std::optional<CliRun> LoadJob(const CliOptions& options) {
     try {
         std::string settings_path;
         if (UsesSettingsFile(options))

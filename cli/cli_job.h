@@ -1,21 +1,18 @@
 #pragma once
 // One folder run as the command line will carry it out: the ThumbJob plus the two
 // live options.
-#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "cli/cli_options.h"
+#include "run/overwrite_mode.h"
+#include "run/thumb_job.h"
 
 namespace nuthumb {
 
-struct CliJob {
-    std::string src_dir, src_format = "jpg", dst_dir, dst_format = "jpg";
-    std::string prefix, suffix;
-    std::int32_t size = 50;
-    std::int32_t basis = 0;
-    std::uint8_t resize_flag = 1;
-    int overwrite_mode = 1;
+struct CliRun {
+    ThumbJob job;
+    OverwriteMode overwrite_mode = OverwriteMode::kNever;
     bool report_load_errors = false;
     std::string settings_path;  // the settings file the job was read from; empty for none
 };
@@ -29,15 +26,15 @@ std::string DefaultSettingsPath();
 // none of its folders, or runs the stored batch list, or names the file.
 bool UsesSettingsFile(const CliOptions& options);
 
-// The job: command-line values first, then (in settings-file mode) the file's,
-// then the defaults. Folder texts are returned as given; the caller checks them
+// The run: command-line values first, then (in settings-file mode) the file's,
+// then the settings' defaults. Folder texts are returned as given; the caller checks them
 // and applies the drive-root rule. Throws IoError when the settings file exists
 // but cannot be read, or when a file named by --settings is missing.
-CliJob ResolveJob(const CliOptions& options, const std::string& settings_path);
+CliRun ResolveJob(const CliOptions& options, const std::string& settings_path);
 
 // ResolveJob on the settings file the options name (the default one when they
 // name none), with `settings_path` set; nullopt, after a message on stderr, when
 // that file cannot be used.
-std::optional<CliJob> LoadJob(const CliOptions& options);
+std::optional<CliRun> LoadJob(const CliOptions& options);
 
 }  // namespace nuthumb

@@ -3,15 +3,16 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
-#include <map>
 
 #include "cli/exit_status.h"
+#include "cli/option_names.h"
+#include "settings/form_settings.h"
+#include "settings/option_values.h"
+#include "settings/settings_table.h"
 
 namespace nuthumb {
 namespace {
 
-const std::map<std::string, std::int32_t> kBasisNames{{"height", 0}, {"width", 1}, {"larger", 2}};
-const std::map<std::string, int> kOverwriteNames{{"never", 0}, {"always", 1}, {"ask", 2}};
 
 const char* const kFooter =
     "With no folders on the command line the job comes from the settings file\n"
@@ -32,9 +33,16 @@ const char* const kFooter =
     "2 usage error, 130 cancelled.";
 
 // A choice check whose list the help already shows in the type name.
-CLI::Validator OneOf(std::vector<std::string> choices) {
+template <typename T>
+CLI::Validator OneOf(const OptionNames<T>& names) {
+    std::vector<std::string> choices;
+    for (const auto& entry : names) choices.push_back(entry.first);
     return CLI::IsMember(std::move(choices)).description("");
 }
+
+// "(default: X)": the defaults are the settings file's, so that a job without a
+// settings file is the window's first job.
+std::string Default(const std::string& value) { return " (default: " + value + ")"; }
 
 // Why the batch options cannot be used as given, or nullptr: a batch entry
 // carries its own job, so no option of a single job goes with it.
@@ -55,32 +63,41 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     std::string src_dir, dst_dir, from, to, prefix, suffix, basis, overwrite, error_list, settings,
         batch_file;
     std::int32_t size = 0;
+    const ThumbJob defaults = JobOfForm(FormSettings{});
+    const OverwriteMode default_overwrite = OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
 
     CLI::App app{"Makes thumbnails of every BMP or JPEG image of SOURCE_DIR in DEST_DIR.",
                  "nuthumb-cli"};
     app.footer(kFooter);
     auto* src_opt = app.add_option("SOURCE_DIR", src_dir, "folder with the source images")->type_name("");
     auto* dst_opt = app.add_option("DEST_DIR", dst_dir, "folder for the thumbnails")->type_name("");
-    auto* from_opt = app.add_option("--from", from, "source format (default: jpg)")
-                         ->check(OneOf({"bmp", "jpg"}))
-                         ->type_name("bmp|jpg");
-    auto* to_opt = app.add_option("--to", to, "target format (default: jpg)")
-                       ->check(OneOf({"bmp", "jpg"}))
-                       ->type_name("bmp|jpg");
+    auto* from_opt =
+        app.add_option("--from", from, "source format" + Default(NameOfValue(kFormatNames, defaults.src_format)))
+            ->check(OneOf(kFormatNames))
+            ->type_name(ChoiceText(kFormatNames));
+    auto* to_opt = app.add_option("--to", to,
+                                  "target format" +
+                                      Default(NameOfValue(kFormatNames, defaults.conversion.target_format)))
+                       ->check(OneOf(kFormatNames))
+                       ->type_name(ChoiceText(kFormatNames));
     auto* prefix_opt = app.add_option("--prefix", prefix, "file-name prefix (default: empty)");
     auto* suffix_opt = app.add_option("--suffix", suffix, "file-name suffix (default: empty)");
     auto* size_opt = app.add_option("--size", size,
-                                    "length of the fixed side (default: 50; any integer, like a "
-                                    "batch entry)")
+                                    "length of the fixed side" +
+                                        Default(std::to_string(defaults.conversion.size) +
+                                                "; any integer, like a batch entry"))
                          ->type_name("N");
-    auto* basis_opt = app.add_option("--basis", basis, "side that gets the size (default: height)")
-                          ->check(OneOf({"height", "width", "larger"}))
-                          ->type_name("height|width|larger");
+    auto* basis_opt = app.add_option("--basis", basis,
+                                     "side that gets the size" +
+                                         Default(NameOfValue(kBasisNames, defaults.conversion.basis)))
+                          ->check(OneOf(kBasisNames))
+                          ->type_name(ChoiceText(kBasisNames));
     auto* convert_only_opt = app.add_flag("--convert-only", options.convert_only, "no scaling");
     auto* overwrite_opt =
-        app.add_option("--overwrite", overwrite, "existing targets (default: always)")
-            ->check(OneOf({"never", "always", "ask"}))
-            ->type_name("never|always|ask");
+        app.add_option("--overwrite", overwrite,
+                       "existing targets" + Default(NameOfValue(kOverwriteNames, default_overwrite)))
+            ->check(OneOf(kOverwriteNames))
+            ->type_name(ChoiceText(kOverwriteNames));
     app.add_flag("--report-load-errors", options.report_load_errors,
                  "report each file that fails to load as soon as it fails");
     auto* error_list_opt = app.add_option(
@@ -123,13 +140,13 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         options.src_dir = src_dir;
         options.dst_dir = dst_dir;
     }
-    if (from_opt->count()) options.src_format = from;
-    if (to_opt->count()) options.dst_format = to;
+    if (from_opt->count()) options.src_format = ValueOfName(kFormatNames, from);
+    if (to_opt->count()) options.dst_format = ValueOfName(kFormatNames, to);
     if (prefix_opt->count()) options.prefix = prefix;
     if (suffix_opt->count()) options.suffix = suffix;
     if (size_opt->count()) options.size = size;
-    if (basis_opt->count()) options.basis = kBasisNames.at(basis);
-    if (overwrite_opt->count()) options.overwrite_mode = kOverwriteNames.at(overwrite);
+    if (basis_opt->count()) options.basis = ValueOfName(kBasisNames, basis);
+    if (overwrite_opt->count()) options.overwrite_mode = ValueOfName(kOverwriteNames, overwrite);
     if (error_list_opt->count()) options.error_list_path = error_list;
     if (settings_opt->count()) options.settings_path = settings;
     if (batch_file_opt->count()) options.batch_file = batch_file;

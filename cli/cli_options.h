@@ -6,16 +6,19 @@
 #include <string>
 #include <variant>
 
+#include "image/conversion.h"
+#include "run/overwrite_mode.h"
+
 namespace nuthumb {
 
 struct CliOptions {
     std::optional<std::string> src_dir, dst_dir;
-    std::optional<std::string> src_format, dst_format;  // "bmp" or "jpg"
+    std::optional<ImageFormat> src_format, dst_format;
     std::optional<std::string> prefix, suffix;
     std::optional<std::int32_t> size;
-    std::optional<std::int32_t> basis;           // 0 height, 1 width, 2 larger
+    std::optional<Basis> basis;
     bool convert_only = false;
-    std::optional<int> overwrite_mode;           // 0 never, 1 always, 2 ask
+    std::optional<OverwriteMode> overwrite_mode;
     bool report_load_errors = false;
     std::optional<std::string> error_list_path;
     std::optional<std::string> settings_path;

@@ -40,7 +40,7 @@ private:
 };
 
 // The entries to run, or nullopt after a message on stderr.
-std::optional<std::vector<std::string>> BatchEntries(const CliOptions& options, const CliJob& job) {
+std::optional<std::vector<std::string>> BatchEntries(const CliOptions& options, const CliRun& job) {
     if (!options.batch_file) return job.settings_path.empty() ? std::vector<std::string>{}
                                                                 : LoadBatchList(job.settings_path);
     try {
@@ -59,7 +59,7 @@ int ExitStatusOf(const BatchOutcome& outcome) {
 }  // namespace
 
 int RunBatchCommand(const CliOptions& options) {
-    const std::optional<CliJob> job = LoadJob(options);
+    const std::optional<CliRun> job = LoadJob(options);
     if (!job) return kExitUsage;
     std::optional<std::vector<std::string>> entries = BatchEntries(options, *job);
     if (!entries) return kExitUsage;

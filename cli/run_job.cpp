@@ -32,19 +32,19 @@ void Fail(int& status, const std::string& what) {
 }  // namespace
 
 int RunJob(const CliOptions& options) {
-    const std::optional<CliJob> loaded = LoadJob(options);
+    std::optional<CliRun> loaded = LoadJob(options);
     if (!loaded) return kExitUsage;
-    const CliJob& job = *loaded;
+    ThumbJob& job = loaded->job;
 
-    CliHost host(job.overwrite_mode, job.report_load_errors, !options.quiet, options.jobs);
+    CliHost host(loaded->overwrite_mode, loaded->report_load_errors, !options.quiet, options.jobs);
     if (!CheckFolders(host, job.src_dir, job.dst_dir, 1)) return kExitUsage;
 
-    const std::string src_dir = ApplyDriveRootRule(job.src_dir);
+    job.src_dir = ApplyDriveRootRule(job.src_dir);
+    job.dst_dir = ApplyDriveRootRule(job.dst_dir);
+    const std::string& src_dir = job.src_dir;
     int result = 0;
     try {
-        result = RunFolder(host, src_dir, job.src_format, ApplyDriveRootRule(job.dst_dir),
-                           job.dst_format, job.prefix, job.suffix, job.size, job.basis,
-                           job.resize_flag);
+        result = RunFolder(host, job);
     } catch (const IoError& error) {
         // Nothing was converted because nothing could be listed, not because the
         // folder holds no file of the format.

@@ -19,13 +19,15 @@ std::optional<std::int32_t> FollowingSide(std::int32_t fixed, std::int32_t other
 
 }  // namespace
 
-EffectiveBasis EffectiveBasisOf(std::uint8_t resize_flag, std::int32_t basis,
-                                std::int32_t source_width, std::int32_t source_height) {
-    if (resize_flag == 0) return EffectiveBasis::kCopy;
-    if (basis == 2) return source_height > source_width ? EffectiveBasis::kHeight
-                                                        : EffectiveBasis::kWidth;
-    if (basis == 0) return EffectiveBasis::kHeight;
-    if (basis == 1) return EffectiveBasis::kWidth;
+EffectiveBasis EffectiveBasisOf(bool resize, Basis basis, std::int32_t source_width, std::int32_t source_height) {
+    if (!resize) return EffectiveBasis::kCopy;
+    switch (basis) {
+        case Basis::kLarger:
+            return source_height > source_width ? EffectiveBasis::kHeight : EffectiveBasis::kWidth;
+        case Basis::kHeight: return EffectiveBasis::kHeight;
+        case Basis::kWidth: return EffectiveBasis::kWidth;
+        case Basis::kNone: break;
+    }
     return EffectiveBasis::kInvalid;
 }
 

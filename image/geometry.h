@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <optional>
 
+#include "image/conversion.h"
+
 namespace nuthumb {
 
 enum class EffectiveBasis { kCopy, kHeight, kWidth, kInvalid };
 
-// Resize flag 0 copies; basis 2 takes the height when the source is taller than
-// wide, else the width (a square goes by its width); 0 and 1 stand for
-// themselves; any other basis has no meaning.
-EffectiveBasis EffectiveBasisOf(std::uint8_t resize_flag, std::int32_t basis,
-                                std::int32_t source_width, std::int32_t source_height);
+// No resize copies; the larger side is the height when the source is taller than
+// wide, else the width (a square goes by its width).
+EffectiveBasis EffectiveBasisOf(bool resize, Basis basis, std::int32_t source_width, std::int32_t source_height);
 
 struct ThumbnailSize {
     std::int32_t width = 0;

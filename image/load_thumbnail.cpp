@@ -15,18 +15,18 @@ ThumbnailSize SoundSize(std::int32_t width, std::int32_t height, std::int32_t si
     return *scaled;
 }
 
-Image LoadJpeg(JpegCodec& codec, const ByteSource& source, std::int32_t size, std::int32_t basis,
-               std::uint8_t resize_flag, const DecodeOptions& options) {
+Image LoadJpeg(JpegCodec& codec, const ByteSource& source, const Conversion& conversion,
+               const DecodeOptions& options) {
     // The decoder reads from `source`, which the caller owns: it must not outlive
     // this call, whatever happens.
     try {
         codec.ReadHeader(source, options);
-        const EffectiveBasis effective = EffectiveBasisOf(resize_flag, basis, codec.width(), codec.height());
+        const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, codec.width(), codec.height());
         Image thumbnail;
         if (effective == EffectiveBasis::kCopy) {
             thumbnail = codec.DecodeImage();
         } else {
-            const ThumbnailSize scaled = SoundSize(codec.width(), codec.height(), size, effective);
+            const ThumbnailSize scaled = SoundSize(codec.width(), codec.height(), conversion.size, effective);
             thumbnail = codec.DecodeThumbnail(scaled.width, scaled.height);
         }
         codec.ReleaseSource();
@@ -37,24 +37,23 @@ Image LoadJpeg(JpegCodec& codec, const ByteSource& source, std::int32_t size, st
     }
 }
 
-Image LoadBitmapSource(const ByteSource& source, std::int32_t size, std::int32_t basis, std::uint8_t resize_flag,
-                       const DecodeOptions& options) {
+Image LoadBitmapSource(const ByteSource& source, const Conversion& conversion, const DecodeOptions& options) {
     // A zero-byte file loads as an empty image, which has no form to write,
     // whatever the target.
     if (source.size() == 0) throw LoadError("empty image");
     const BmpHeader header = ReadBmpHeader(source, kMaxPixels);
-    const EffectiveBasis effective = EffectiveBasisOf(resize_flag, basis, header.width, header.height);
+    const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, header.width, header.height);
     if (effective == EffectiveBasis::kCopy) return LoadBitmap(source, header, options);
-    const ThumbnailSize scaled = SoundSize(header.width, header.height, size, effective);
+    const ThumbnailSize scaled = SoundSize(header.width, header.height, conversion.size, effective);
     return DecodeBitmapThumbnail(source, header, scaled.width, scaled.height, options);
 }
 
 }  // namespace
 
-Image LoadThumbnail(JpegCodec& codec, const ByteSource& source, bool jpeg, std::int32_t size, std::int32_t basis,
-                    std::uint8_t resize_flag, const DecodeOptions& options) {
-    if (jpeg) return LoadJpeg(codec, source, size, basis, resize_flag, options);
-    return LoadBitmapSource(source, size, basis, resize_flag, options);
+Image LoadThumbnail(JpegCodec& codec, const ByteSource& source, ImageFormat source_format,
+                    const Conversion& conversion, const DecodeOptions& options) {
+    if (source_format == ImageFormat::kJpeg) return LoadJpeg(codec, source, conversion, options);
+    return LoadBitmapSource(source, conversion, options);
 }
 
 }  // namespace nuthumb

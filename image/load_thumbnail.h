@@ -3,6 +3,7 @@
 // is written. It depends on nothing but its arguments, so any thread may run it.
 #include <cstdint>
 
+#include "image/conversion.h"
 #include "image/decode_options.h"
 #include "image/image.h"
 #include "image/jpeg_codec.h"
@@ -15,13 +16,13 @@ namespace nuthumb {
 // either format needs more, so a larger file is refused before it is read.
 inline constexpr std::uint64_t kMaxSourceBytes = kMaxPixels * 4 + (std::uint64_t{64} << 20);
 
-// Decodes `source` as JPEG (`jpeg`) or BMP and scales it by `basis` (0 height,
-// 1 width, 2 larger side) to `size`, or leaves it whole when `resize_flag` is 0.
+// Decodes `source` as `source_format` and scales it as `conversion` says (its
+// target format is not looked at), or leaves it whole when it does not resize.
 // A scaled source is scaled while it decodes: only the rows the thumbnail picks
 // are kept. `codec` carries the JPEG source's progressive flag on to the encoder.
 // Throws LoadError for a source or size without a sound result, IoError when the
 // source cannot be read, DecodeCancelled when `options` asks to stop.
-Image LoadThumbnail(JpegCodec& codec, const ByteSource& source, bool jpeg, std::int32_t size, std::int32_t basis,
-                    std::uint8_t resize_flag, const DecodeOptions& options);
+Image LoadThumbnail(JpegCodec& codec, const ByteSource& source, ImageFormat source_format,
+                    const Conversion& conversion, const DecodeOptions& options);
 
 }  // namespace nuthumb

@@ -12,7 +12,11 @@
 
 namespace nuthumb {
 
-PreparedThumbnail PrepareThumbnail(const std::string& source_path, const ConversionJob& job,
+ImageFormat SourceFormatOf(const std::string& source_path) {
+    return AsciiLower(ExtensionOf(source_path)) == ".jpg" ? ImageFormat::kJpeg : ImageFormat::kBmp;
+}
+
+PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Conversion& conversion,
                                    const DecodeOptions& options) {
     using Outcome = PreparedThumbnail::Outcome;
     PreparedThumbnail prepared;
@@ -24,8 +28,7 @@ PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Convers
     try {
         const SourceFile source(source_path, kMaxSourceBytes);
         prepared.source = source.identity();
-        thumbnail = LoadThumbnail(codec, source, AsciiLower(ExtensionOf(source_path)) == ".jpg", job.size,
-                                  job.basis, job.resize_flag, options);
+        thumbnail = LoadThumbnail(codec, source, SourceFormatOf(source_path), conversion, options);
     } catch (const DecodeCancelled&) {
         prepared.outcome = Outcome::kCancelled;
         return prepared;
@@ -39,7 +42,8 @@ PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Convers
         return prepared;
     }
     try {
-        prepared.target_bytes = job.target_format == "bmp" ? ComposeBitmapFile(thumbnail) : codec.Encode(thumbnail);
+        prepared.target_bytes = conversion.target_format == ImageFormat::kBmp ? ComposeBitmapFile(thumbnail)
+                                                                                : codec.Encode(thumbnail);
         prepared.outcome = Outcome::kReady;
     } catch (const std::exception& e) {
         prepared.outcome = Outcome::kCannotEncode;

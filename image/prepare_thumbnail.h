@@ -1,24 +1,18 @@
 #pragma once
 // The half of a conversion that needs no decision and shows nothing: from the
 // source file to the bytes of its target file. It depends only on the file, the
-// job and the stop check, so a folder run may do it early, on another thread.
+// conversion and the stop check, so a folder run may do it early, on another
+// thread.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "image/conversion.h"
 #include "image/decode_options.h"
 #include "platform/file_identity.h"
 
 namespace nuthumb {
-
-// The conversion values of a ThumbJob.
-struct ConversionJob {
-    std::int32_t size = 0;
-    std::int32_t basis = 0;
-    std::string target_format;  // "bmp" for a BMP target, any other text JPEG
-    std::uint8_t resize_flag = 0;
-};
 
 struct PreparedThumbnail {
     enum class Outcome {
@@ -35,9 +29,13 @@ struct PreparedThumbnail {
     std::optional<FileIdentity> source;
 };
 
-// Reads `source_path` (JPEG when its extension is ".jpg" in any letter case, BMP
-// otherwise), scales it as the job says and encodes the target file. Never throws.
-PreparedThumbnail PrepareThumbnail(const std::string& source_path, const ConversionJob& job,
+// The format a source is read as: JPEG when its extension is ".jpg" in any
+// letter case, BMP otherwise.
+ImageFormat SourceFormatOf(const std::string& source_path);
+
+// Reads `source_path` (as SourceFormatOf says), scales it as `conversion` says and
+// encodes the target file. Never throws.
+PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Conversion& conversion,
                                    const DecodeOptions& options);
 
 }  // namespace nuthumb

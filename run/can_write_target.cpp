@@ -4,7 +4,7 @@
 
 namespace nuthumb {
 
-bool CanWriteTarget(RunHost& host, const std::string& target_path, const std::string& target_format) {
+bool CanWriteTarget(RunHost& host, const std::string& target_path, ImageFormat target_format) {
     // The same decision the conversion makes again at save time.
     return MayWriteTarget(host, FinalTargetName(target_path, target_format));
 }

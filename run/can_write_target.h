@@ -3,6 +3,7 @@
 // that a refused file costs no decoding.
 #include <string>
 
+#include "image/conversion.h"
 #include "run/run_host.h"
 
 namespace nuthumb {
@@ -11,6 +12,6 @@ namespace nuthumb {
 // extension) may be written in `target_format`: when no file of the final name
 // exists (a folder of that name does not count), or the host's OverwriteMode,
 // read now, permits replacing it.
-bool CanWriteTarget(RunHost& host, const std::string& target_path, const std::string& target_format);
+bool CanWriteTarget(RunHost& host, const std::string& target_path, ImageFormat target_format);
 
 }  // namespace nuthumb

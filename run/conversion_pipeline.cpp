@@ -50,8 +50,8 @@ std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& paths) {
 
 // How many files may be prepared ahead: thumbnails are small, so many may wait;
 // an unscaled copy can be as large as its source, so only a few.
-std::size_t LookaheadFor(const ConversionJob& job, int threads) {
-    return static_cast<std::size_t>(threads) * (job.resize_flag != 0 ? 8 : 1);
+std::size_t LookaheadFor(const Conversion& conversion, int threads) {
+    return static_cast<std::size_t>(threads) * (conversion.resize ? 8 : 1);
 }
 
 bool IsLink(const std::string& path) {
@@ -63,20 +63,22 @@ bool IsLink(const std::string& path) {
 
 ConversionPipeline::ConversionPipeline(RunHost& host, const std::string& src_dir, const std::string& dst_dir,
                                        std::vector<std::string> sources,
-                                       const std::vector<std::string>& final_targets, const ConversionJob& job,
-                                       int threads)
+                                       const std::vector<std::string>& final_targets,
+                                       const Conversion& conversion, int workers)
     : host_(host),
       sources_(std::move(sources)),
       names_(NamesOf(sources_)),
-      job_(job),
+      conversion_(conversion),
       options_{[&host] { return host.StopRequested(); }},
       src_folder_(IdentityOf(src_dir)),
       written_before_read_(WrittenBeforeRead(src_folder_, dst_dir, names_, final_targets)),
       final_targets_(final_targets),
-      overwrite_mode_(host.OverwriteMode()),
-      publisher_(64),
-      prefetcher_(sources_, SizesOf(sources_), job_, threads, LookaheadFor(job_, threads),
-                  [this](std::size_t i) { return WorthEarly(i); }) {}
+      overwrite_mode_(host.LiveOverwriteMode()),
+      prefetcher_(sources_, workers > 0 ? SizesOf(sources_) : std::vector<std::uint64_t>{}, conversion_, workers,
+                  LookaheadFor(conversion_, workers), [this](std::size_t i) { return WorthEarly(i); }) {
+    // Made after the workers start: they never touch the publisher.
+    if (workers > 0) publisher_.emplace(64);
+}
 
 ConversionPipeline::~ConversionPipeline() { prefetcher_.Stop(); }
 
@@ -85,32 +87,32 @@ bool ConversionPipeline::WorthEarly(std::size_t i) const {
     // A target that exists while nothing may be replaced will be skipped by the
     // pre-check; the mode can still change before the file's turn, which then
     // prepares it itself.
-    const int mode = overwrite_mode_.load(std::memory_order_relaxed);
-    return (mode == 1 || mode == 2) || !FileExists(final_targets_[i]);
+    return overwrite_mode_.load(std::memory_order_relaxed) != OverwriteMode::kNever ||
+           !FileExists(final_targets_[i]);
 }
 
 bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
-    if (!publisher_.AnyWaiting()) return false;
+    if (!publisher_ || !publisher_->AnyWaiting()) return false;
     // A link can name any file, a waiting target among them.
     if (IsLink(sources_[i])) return true;
-    return src_folder_ && publisher_.IsWaiting(*src_folder_, names_[i]);
+    return src_folder_ && publisher_->IsWaiting(*src_folder_, names_[i]);
 }
 
 PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
-    if (MayBeReplacedByWaitingTarget(i)) publisher_.Drain();
-    PreparedThumbnail prepared = prefetcher_.Take(i, options_);
-    if (prepared.outcome == PreparedThumbnail::Outcome::kCancelled) return prepared;
+    if (MayBeReplacedByWaitingTarget(i)) publisher_->Drain();
+    std::optional<PreparedThumbnail> early = prefetcher_.TakeEarly(i, options_);
+    if (early && early->outcome == PreparedThumbnail::Outcome::kCancelled) return std::move(*early);
     // Read early, the file may have been replaced since (by this run or anyone):
     // then it is read again, as the one-thread run would read it now.
-    if (!prepared.source || prepared.source != IdentityOf(sources_[i]))
-        prepared = PrepareThumbnail(sources_[i], job_, options_);
-    return prepared;
+    if (early && early->source && early->source == IdentityOf(sources_[i])) return std::move(*early);
+    return PrepareThumbnail(sources_[i], conversion_, options_);
 }
 
 void ConversionPipeline::Skip(std::size_t i) { prefetcher_.Skip(i); }
 
 void ConversionPipeline::ReportLateFailures() {
-    for (const PublishFailure& failure : publisher_.TakeFailures()) {
+    if (!publisher_) return;
+    for (const PublishFailure& failure : publisher_->TakeFailures()) {
         if (host_.ReportLoadErrors())
             host_.ShowError(kWriteFailureMessage + FileNamePart(failure.target_path) + "\r\n" + failure.reason);
         host_.AppendError(failure.source_path);
@@ -119,7 +121,7 @@ void ConversionPipeline::ReportLateFailures() {
 
 void ConversionPipeline::Finish() {
     prefetcher_.Stop();
-    publisher_.Drain();
+    if (publisher_) publisher_->Drain();
     ReportLateFailures();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// The machinery of a folder run on several threads: workers prepare the files
-// ahead of the run, and a publisher makes the written targets durable and puts
-// them in place behind it. The run's own thread keeps every decision, message and
-// report, in list order, so a run looks exactly as it does on one thread.
+// The machinery of a folder run: workers prepare the files ahead of the run, and
+// a publisher makes the written targets durable and puts them in place behind it.
+// The run's own thread keeps every decision, message and report, in list order,
+// so a run looks exactly as it does on one thread. With no workers it is the
+// one-thread run: each file is prepared at its turn and written at once.
 #include <atomic>
 #include <cstddef>
 #include <optional>
@@ -20,10 +21,10 @@ namespace nuthumb {
 class ConversionPipeline {
 public:
     // `sources` and `final_targets` (FinalTargetName of each composed target) are
-    // the run's files in list order.
+    // the run's files in list order; `workers` may be 0.
     ConversionPipeline(RunHost& host, const std::string& src_dir, const std::string& dst_dir,
                        std::vector<std::string> sources, const std::vector<std::string>& final_targets,
-                       const ConversionJob& job, int threads);
+                       const Conversion& conversion, int workers);
     ConversionPipeline(const ConversionPipeline&) = delete;
     ConversionPipeline& operator=(const ConversionPipeline&) = delete;
     ~ConversionPipeline();
@@ -33,12 +34,13 @@ public:
     // target of the run that could replace it is in place.
     PreparedThumbnail Take(std::size_t i);
     void Skip(std::size_t i);
-    FilePublisher& publisher() { return publisher_; }
+    // Where a written target is handed over; nullptr when it is written at once.
+    FilePublisher* publisher() { return publisher_ ? &*publisher_ : nullptr; }
     // Shows and records the targets that could not be put in place since the last
     // call (a sync or rename that failed after the file's turn).
     void ReportLateFailures();
     // Refreshes what the workers know of the live options; called at every file.
-    void NoteOverwriteMode(int mode) { overwrite_mode_ = mode; }
+    void NoteOverwriteMode(OverwriteMode mode) { overwrite_mode_ = mode; }
     // Stops the workers, waits for every handed-in target and reports failures.
     void Finish();
 
@@ -49,15 +51,15 @@ private:
     RunHost& host_;
     const std::vector<std::string> sources_;
     const std::vector<std::string> names_;  // each source's file name
-    const ConversionJob job_;
+    const Conversion conversion_;
     const DecodeOptions options_;
     std::optional<FileIdentity> src_folder_;
     // Sources that an earlier file's target of the same run replaces; they are
     // read only at their turn.
     const std::vector<bool> written_before_read_;
     std::vector<std::string> final_targets_;
-    std::atomic<int> overwrite_mode_;
-    FilePublisher publisher_;
+    std::atomic<OverwriteMode> overwrite_mode_;
+    std::optional<FilePublisher> publisher_;
     ThumbnailPrefetcher prefetcher_;  // last: its workers use everything above
 };
 

@@ -23,7 +23,7 @@ void ReportWriteFailure(RunHost& host, const std::string& source_path, const std
 }  // namespace
 
 bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
-                     const std::string& target_format, PreparedThumbnail prepared, FilePublisher* publisher) {
+                     ImageFormat target_format, PreparedThumbnail prepared, FilePublisher* publisher) {
     using Outcome = PreparedThumbnail::Outcome;
     switch (prepared.outcome) {
         case Outcome::kCancelled:
@@ -63,12 +63,10 @@ bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::s
 }
 
 bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
-                   std::int32_t size, std::int32_t basis, const std::string& target_format,
-                   std::uint8_t resize_flag) {
+                   const Conversion& conversion) {
     const DecodeOptions options{[&host] { return host.StopRequested(); }};
-    return FinishThumbnail(host, source_path, target_path, target_format,
-                           PrepareThumbnail(source_path, {size, basis, target_format, resize_flag}, options),
-                           nullptr);
+    return FinishThumbnail(host, source_path, target_path, conversion.target_format,
+                           PrepareThumbnail(source_path, conversion, options), nullptr);
 }
 
 }  // namespace nuthumb

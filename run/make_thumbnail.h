@@ -1,6 +1,5 @@
 #pragma once
 // Conversion of one source file into one target file.
-#include <cstdint>
 #include <string>
 
 #include "image/prepare_thumbnail.h"
@@ -10,17 +9,15 @@ namespace nuthumb {
 
 class FilePublisher;
 
-// Decodes `source_path` (JPEG when its extension is ".jpg" in any case, BMP
-// otherwise), scales it by `basis` (0 height, 1 width, 2 larger side) to `size`
-// unless `resize_flag` is 0, and writes it under FinalTargetName(`target_path`,
-// `target_format`): ".bmp" for "bmp", ".jpg" for any other text. An existing
+// Decodes `source_path` (as SourceFormatOf says), converts it as `conversion`
+// says and writes it under FinalTargetName(`target_path`, its target format). An
+// existing
 // target is replaced only as the host's OverwriteMode allows. Load failures and
 // conversions without a sound result go to the host's ErrorList (and a message box
 // when it reports load errors); so does a target that cannot be written. Never
 // throws for a bad file or a full disk. True when the target was written.
 bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
-                   std::int32_t size, std::int32_t basis, const std::string& target_format,
-                   std::uint8_t resize_flag);
+                   const Conversion& conversion);
 
 // The decisions and reports of a conversion whose file was prepared already: a
 // failed load is shown and recorded; otherwise the save-time overwrite decision,
@@ -28,6 +25,6 @@ bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::str
 // with one it is staged and handed over, and a failure there arrives later through
 // the publisher. True when the target was written (or handed over).
 bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
-                     const std::string& target_format, PreparedThumbnail prepared, FilePublisher* publisher);
+                     ImageFormat target_format, PreparedThumbnail prepared, FilePublisher* publisher);
 
 }  // namespace nuthumb

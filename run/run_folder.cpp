@@ -1,7 +1,6 @@
 #include "run/run_folder.h"
 
 #include <limits>
-#include <optional>
 #include <vector>
 
 #include "run/conversion_pipeline.h"
@@ -32,43 +31,38 @@ const char* RunResultMessage(int result) {
     }
 }
 
-int RunFolder(RunHost& host, const std::string& src_dir, const std::string& src_format,
-              const std::string& dst_dir, const std::string& dst_format, const std::string& prefix,
-              const std::string& suffix, std::int32_t size, std::int32_t basis,
-              std::uint8_t resize_flag) {
+int RunFolder(RunHost& host, const ThumbJob& job) {
     std::vector<std::string> names;
-    if (!ListFiles(names, JoinPath(src_dir, "*." + src_format), true, host)) return kRunNoSourceFile;
+    const std::string pattern = "*" + std::string(ExtensionOfFormat(job.src_format));
+    if (!ListFiles(names, JoinPath(job.src_dir, pattern), true, host)) return kRunNoSourceFile;
 
     // A cancel that arrived during the listing belongs to no file of this run.
     host.SetCancelFlag(false);
     host.SetProgressMax(ProgressValue(names.size()));
 
+    const ImageFormat dst_format = job.conversion.target_format;
     std::vector<std::string> sources, targets, final_targets;
     for (const std::string& name : names) {
         const std::string extension = ExtensionOf(name);
         const std::string base = name.substr(0, name.size() - extension.size());
-        sources.push_back(JoinPath(src_dir, name));
-        targets.push_back(JoinPath(dst_dir, prefix + base + suffix + extension));
+        sources.push_back(JoinPath(job.src_dir, name));
+        targets.push_back(JoinPath(job.dst_dir, job.prefix + base + job.suffix + extension));
         final_targets.push_back(FinalTargetName(targets.back(), dst_format));
     }
-    const ConversionJob job{size, basis, dst_format, resize_flag};
-    const DecodeOptions options{[&host] { return host.StopRequested(); }};
-    std::optional<ConversionPipeline> pipeline;
-    if (host.ParallelJobs() > 1 && names.size() > 1)
-        pipeline.emplace(host, src_dir, dst_dir, sources, final_targets, job, host.ParallelJobs());
+    // One file gains nothing from a worker.
+    const int workers = host.ParallelJobs() > 1 && names.size() > 1 ? host.ParallelJobs() : 0;
+    ConversionPipeline pipeline(host, job.src_dir, job.dst_dir, sources, final_targets, job.conversion, workers);
 
     WrittenTargets written;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (pipeline) pipeline->NoteOverwriteMode(host.OverwriteMode());
+        pipeline.NoteOverwriteMode(host.LiveOverwriteMode());
         if (MayConvertInRun(host, sources[i], targets[i], dst_format, written)) {
-            PreparedThumbnail prepared = pipeline ? pipeline->Take(i) : PrepareThumbnail(sources[i], job, options);
-            if (FinishThumbnail(host, sources[i], targets[i], dst_format, std::move(prepared),
-                                pipeline ? &pipeline->publisher() : nullptr))
+            if (FinishThumbnail(host, sources[i], targets[i], dst_format, pipeline.Take(i), pipeline.publisher()))
                 written.Add(final_targets[i]);
-        } else if (pipeline) {
-            pipeline->Skip(i);
+        } else {
+            pipeline.Skip(i);
         }
-        if (pipeline) pipeline->ReportLateFailures();
+        pipeline.ReportLateFailures();
 
         host.SetProgressPosition(ProgressValue(i + 1));
         host.SetStatusText("サムネイル作成中 : " + names[i]);
@@ -76,7 +70,7 @@ int RunFolder(RunHost& host, const std::string& src_dir, const std::string& src_
         if (host.CancelFlag()) break;
     }
     // Every target handed over is in place (or reported) before the run returns.
-    if (pipeline) pipeline->Finish();
+    pipeline.Finish();
     return host.CancelFlag() ? kRunCancelled : kRunFinished;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // One ThumbJob over a folder: list, pre-check, convert, report progress.
-#include <cstdint>
 #include <string>
 
 #include "run/run_host.h"
+#include "run/thumb_job.h"
 
 namespace nuthumb {
 
@@ -18,9 +18,9 @@ enum RunResult : int {
 // none.
 const char* RunResultMessage(int result);
 
-// Converts every file of `src_format` ("bmp" or "jpg", any letter case in the
-// names) in `src_dir` into `dst_dir` as prefix + base name + suffix, in
-// `dst_format` ("bmp", any other text JPEG). The folders are used as given (the
+// Converts every file of the job's source format (its extension in any letter
+// case) in its source folder into its destination folder as prefix + base name +
+// suffix, as the job's conversion says. The folders are used as given (the
 // drive-root rule is the caller's). Files are taken in the listing's order; the
 // listing is complete before the first conversion, so targets written into the
 // source folder are not picked up. A source whose final target name an earlier
@@ -29,13 +29,10 @@ const char* RunResultMessage(int result);
 // index, the status line names it, pending messages are handled and the
 // CancelFlag is polled. A source folder that cannot be read throws ListFiles'
 // IoError before anything (CancelFlag, progress, status, files) is touched. With
-// host.ParallelJobs() above 1, files are read and decoded ahead on other threads
-// and written targets synced behind the run (ConversionPipeline); the host sees
-// exactly what the one-thread run shows it, and every target is in place when
-// the run returns.
-int RunFolder(RunHost& host, const std::string& src_dir, const std::string& src_format,
-              const std::string& dst_dir, const std::string& dst_format, const std::string& prefix,
-              const std::string& suffix, std::int32_t size, std::int32_t basis,
-              std::uint8_t resize_flag);
+// host.ParallelJobs() above 1, files are read and decoded ahead on that many
+// worker threads and written targets synced behind the run (ConversionPipeline);
+// the host sees exactly what the one-thread run shows it, and every target is in
+// place when the run returns.
+int RunFolder(RunHost& host, const ThumbJob& job);
 
 }  // namespace nuthumb

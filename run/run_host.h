@@ -4,6 +4,8 @@
 // through here, so the engine needs no toolkit.
 #include <string>
 
+#include "run/overwrite_mode.h"
+
 namespace nuthumb {
 
 class RunHost {
@@ -38,8 +40,7 @@ public:
     virtual void ProcessPendingMessages() = 0;
 
     // The two live options, read at the moment of each decision.
-    // OverwriteMode: 0 never, 1 overwrite, 2 ask; any other value acts like 0.
-    virtual int OverwriteMode() const = 0;
+    virtual OverwriteMode LiveOverwriteMode() const = 0;
     virtual bool ReportLoadErrors() const = 0;
 
     // Modal message boxes: caption "エラー" / "情報". AskOkCancel returns true only

@@ -8,7 +8,7 @@
 namespace nuthumb {
 
 bool MayConvertInRun(RunHost& host, const std::string& source_path, const std::string& target_path,
-                     const std::string& target_format, const WrittenTargets& written) {
+                     ImageFormat target_format, const WrittenTargets& written) {
     const std::string final_path = FinalTargetName(target_path, target_format);
     if (written.Contains(final_path)) {
         if (host.ReportLoadErrors()) host.ShowError(kTargetTakenMessage + FileNamePart(final_path));

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "image/conversion.h"
 #include "run/run_host.h"
 
 namespace nuthumb {
@@ -26,6 +27,6 @@ private:
 // message naming the target when the host reports load errors, and the source path
 // in the ErrorList. Otherwise the overwrite pre-check, CanWriteTarget, decides.
 bool MayConvertInRun(RunHost& host, const std::string& source_path, const std::string& target_path,
-                     const std::string& target_format, const WrittenTargets& written);
+                     ImageFormat target_format, const WrittenTargets& written);
 
 }  // namespace nuthumb

@@ -6,22 +6,23 @@
 
 namespace nuthumb {
 
-std::string FinalTargetName(std::string_view target_path, std::string_view target_format) {
-    const std::string_view extension = target_format == "bmp" ? ".bmp" : ".jpg";
+std::string FinalTargetName(std::string_view target_path, ImageFormat target_format) {
+    const std::string_view extension = ExtensionOfFormat(target_format);
     if (AsciiLower(ExtensionOf(target_path)) == extension) return std::string(target_path);
     return ReplaceExtension(target_path, extension);
 }
 
 bool MayWriteTarget(RunHost& host, const std::string& final_path) {
     if (!FileExists(final_path)) return true;
-    switch (host.OverwriteMode()) {
-        case 1:
+    switch (host.LiveOverwriteMode()) {
+        case OverwriteMode::kAlways:
             return true;
-        case 2:
+        case OverwriteMode::kAsk:
             return host.AskOkCancel(kOverwriteQuestion + FileNamePart(final_path));
-        default:
-            return false;
+        case OverwriteMode::kNever:
+            break;
     }
+    return false;
 }
 
 }  // namespace nuthumb

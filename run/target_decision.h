@@ -4,20 +4,19 @@
 #include <string>
 #include <string_view>
 
+#include "image/conversion.h"
 #include "run/run_host.h"
 
 namespace nuthumb {
 
-// `target_path` with its extension replaced by ".bmp" when `target_format` is
-// "bmp", otherwise by ".jpg". An extension that already names that format in
+// `target_path` with its extension replaced by the target format's. An extension that already names that format in
 // another letter case stays (photo.JPG for a JPEG target): on a case-sensitive
 // file system a second name would give one source two files, or make one source's
 // thumbnail replace another source.
-std::string FinalTargetName(std::string_view target_path, std::string_view target_format);
+std::string FinalTargetName(std::string_view target_path, ImageFormat target_format);
 
 // True when no file of that name exists (a folder does not count), or the host's
-// OverwriteMode allows replacing it: 1 yes, 2 when the user answers OK to the
-// question naming the file; any other mode no, silently.
+// live OverwriteMode allows replacing it (asking names the file).
 bool MayWriteTarget(RunHost& host, const std::string& final_path);
 
 }  // namespace nuthumb

@@ -7,11 +7,11 @@
 namespace nuthumb {
 
 ThumbnailPrefetcher::ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes,
-                                         ConversionJob job, int threads, std::size_t lookahead,
+                                         Conversion conversion, int threads, std::size_t lookahead,
                                          std::function<bool(std::size_t)> worth_early)
     : sources_(std::move(sources)),
       sizes_(std::move(sizes)),
-      job_(std::move(job)),
+      conversion_(conversion),
       lookahead_(lookahead),
       worth_early_(std::move(worth_early)),
       worker_options_{[this] { return stop_.load(std::memory_order_relaxed); }},
@@ -55,7 +55,7 @@ void ThumbnailPrefetcher::Work() {
         }
         const bool early = !worth_early_ || worth_early_(i);
         PreparedThumbnail prepared;
-        if (early) prepared = PrepareThumbnail(sources_[i], job_, worker_options_);
+        if (early) prepared = PrepareThumbnail(sources_[i], conversion_, worker_options_);
         {
             std::lock_guard lock(mutex_);
             // The run may have skipped the file meanwhile; then nobody wants it.
@@ -75,7 +75,7 @@ void ThumbnailPrefetcher::MovePast(std::size_t i) {
     run_at_ = i + 1;
 }
 
-PreparedThumbnail ThumbnailPrefetcher::Take(std::size_t i, const DecodeOptions& options) {
+std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, const DecodeOptions& options) {
     std::unique_lock lock(mutex_);
     auto slot = slots_.find(i);
     if (slot != slots_.end()) {
@@ -97,7 +97,7 @@ PreparedThumbnail ThumbnailPrefetcher::Take(std::size_t i, const DecodeOptions& 
     MovePast(i);
     lock.unlock();
     claimable_.notify_one();
-    return PrepareThumbnail(sources_[i], job_, options);
+    return std::nullopt;
 }
 
 void ThumbnailPrefetcher::Skip(std::size_t i) {

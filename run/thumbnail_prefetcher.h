@@ -27,20 +27,21 @@ public:
     // one big photo does not end up alone on one core at the end. A worker first
     // asks `worth_early(i)` (from its own thread); a file it says no to is left
     // for the run to prepare at its turn.
-    ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes, ConversionJob job,
+    ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes, Conversion conversion,
                         int threads, std::size_t lookahead, std::function<bool(std::size_t)> worth_early);
     ThumbnailPrefetcher(const ThumbnailPrefetcher&) = delete;
     ThumbnailPrefetcher& operator=(const ThumbnailPrefetcher&) = delete;
     ~ThumbnailPrefetcher();
 
-    // File i, prepared early or now on the calling thread with `options`. Files are
-    // taken (or skipped) in increasing order. While it waits for a worker, it asks
-    // `options` whether to stop, and stops the workers when told so.
-    PreparedThumbnail Take(std::size_t i, const DecodeOptions& options);
+    // File i as a worker prepared it, or nothing when no worker did (the run then
+    // prepares it itself). Files are taken (or skipped) in increasing order. While
+    // it waits for a worker, it asks `options` whether to stop, and stops the
+    // workers when told so.
+    std::optional<PreparedThumbnail> TakeEarly(std::size_t i, const DecodeOptions& options);
     // File i is not needed: an early result is dropped.
     void Skip(std::size_t i);
-    // Ends every decode in progress (as cancelled) and the threads; Take then
-    // prepares on the calling thread only.
+    // Ends every decode in progress (as cancelled) and the threads; TakeEarly then
+    // gives nothing more.
     void Stop();
 
 private:
@@ -59,7 +60,7 @@ private:
 
     const std::vector<std::string> sources_;
     const std::vector<std::uint64_t> sizes_;
-    const ConversionJob job_;
+    const Conversion conversion_;
     const std::size_t lookahead_;
     const std::function<bool(std::size_t)> worth_early_;
     std::atomic<bool> stop_{false};

@@ -3,11 +3,15 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/settings_table.h"
+
 namespace nuthumb {
 
 struct DialogSettings {
-    std::uint8_t error_opt = 0;   // low 8 bits of "ErrorOpt"; nonzero: report load errors
-    std::int32_t save_mode = 1;   // OverwriteMode item, -1..2
+    // Low 8 bits of "ErrorOpt"; nonzero: report load errors.
+    std::uint8_t error_opt = static_cast<std::uint8_t>(keys::kErrorOpt.fallback);
+    // OverwriteMode item, -1..2 (OverwriteModeOfItem gives the mode).
+    std::int32_t save_mode = keys::kRadioGroupSaveMode.fallback;
 };
 
 // "ErrorOpt" (its low 8 bits) then "RadioGroupSaveMode" (clamped to -1..2).

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "settings/option_values.h"
 #include "settings/settings_file.h"
-#include "settings/settings_keys.h"
+#include "settings/settings_table.h"
 
 namespace nuthumb {
 namespace {
@@ -25,14 +26,25 @@ FormSettings LoadFormSettings(const std::string& ini_path) {
     s.file_end = file.ReadString(keys::kSystem, keys::kFileEnd, "");
     // The spin box keeps a 16-bit signed position and holds it within its range.
     const auto position =
-        static_cast<std::int16_t>(file.ReadInteger(keys::kSystem, keys::kSize, 50) & 0xFFFF);
+        static_cast<std::int16_t>(file.ReadInteger(keys::kSystem, keys::kSize.name, keys::kSize.fallback) & 0xFFFF);
     s.size = std::clamp<std::int32_t>(position, 30, 640);
-    s.option = RadioItem(file.ReadInteger(keys::kSystem, keys::kOption, 0), 2);
-    s.read_file_mode = RadioItem(file.ReadInteger(keys::kSystem, keys::kReadFileMode, 1), 1);
-    s.save_file_mode = RadioItem(file.ReadInteger(keys::kSystem, keys::kSaveFileMode, 1), 1);
-    s.no_thumb = file.ReadBool(keys::kSystem, keys::kNoThumb, false);
-    s.batch = file.ReadInteger(keys::kSystem, keys::kBatch, 0) != 0;
+    s.option = RadioItem(file.ReadInteger(keys::kSystem, keys::kOption.name, keys::kOption.fallback), 2);
+    s.read_file_mode = RadioItem(file.ReadInteger(keys::kSystem, keys::kReadFileMode.name, keys::kReadFileMode.fallback), 1);
+    s.save_file_mode = RadioItem(file.ReadInteger(keys::kSystem, keys::kSaveFileMode.name, keys::kSaveFileMode.fallback), 1);
+    s.no_thumb = file.ReadBool(keys::kSystem, keys::kNoThumb.name, keys::kNoThumb.fallback != 0);
+    s.batch = file.ReadInteger(keys::kSystem, keys::kBatch.name, keys::kBatch.fallback) != 0;
     return s;
+}
+
+ThumbJob JobOfForm(const FormSettings& s) {
+    ThumbJob job;
+    job.src_dir = s.src_dir;
+    job.dst_dir = s.dst_dir;
+    job.src_format = ImageFormatOfItem(s.read_file_mode);
+    job.prefix = s.file_head;
+    job.suffix = s.file_end;
+    job.conversion = {ImageFormatOfItem(s.save_file_mode), s.size, BasisOfItem(s.option), !s.no_thumb};
+    return job;
 }
 
 void SaveFormSettings(const std::string& ini_path, const FormSettings& s) {
@@ -42,12 +54,12 @@ void SaveFormSettings(const std::string& ini_path, const FormSettings& s) {
         file.WriteString(keys::kSystem, keys::kDstDir, s.dst_dir);
         file.WriteString(keys::kSystem, keys::kFileHead, s.file_head);
         file.WriteString(keys::kSystem, keys::kFileEnd, s.file_end);
-        file.WriteInteger(keys::kSystem, keys::kSize, s.size);
-        file.WriteInteger(keys::kSystem, keys::kOption, s.option);
-        file.WriteInteger(keys::kSystem, keys::kReadFileMode, s.read_file_mode);
-        file.WriteInteger(keys::kSystem, keys::kSaveFileMode, s.save_file_mode);
-        file.WriteBool(keys::kSystem, keys::kNoThumb, s.no_thumb);
-        file.WriteInteger(keys::kSystem, keys::kBatch, s.batch ? 1 : 0);
+        file.WriteInteger(keys::kSystem, keys::kSize.name, s.size);
+        file.WriteInteger(keys::kSystem, keys::kOption.name, s.option);
+        file.WriteInteger(keys::kSystem, keys::kReadFileMode.name, s.read_file_mode);
+        file.WriteInteger(keys::kSystem, keys::kSaveFileMode.name, s.save_file_mode);
+        file.WriteBool(keys::kSystem, keys::kNoThumb.name, s.no_thumb);
+        file.WriteInteger(keys::kSystem, keys::kBatch.name, s.batch ? 1 : 0);
     } catch (const SettingsWriteError&) {
         // Saved at exit with nobody to tell; the keys written so far stay.
     }

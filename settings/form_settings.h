@@ -1,20 +1,27 @@
 #pragma once
 // The main window's individual-tab settings and the batch toggle, as the window's
-// controls hold them.
+// controls hold them, and the job they describe.
 #include <cstdint>
 #include <string>
+
+#include "run/thumb_job.h"
+#include "settings/settings_table.h"
 
 namespace nuthumb {
 
 struct FormSettings {
     std::string src_dir, dst_dir, file_head, file_end;
-    std::int32_t size = 50;            // 30..640 after loading
-    std::int32_t option = 0;           // scaling basis item, -1..2
-    std::int32_t read_file_mode = 1;   // source format item, -1..1
-    std::int32_t save_file_mode = 1;   // target format item, -1..1
-    bool no_thumb = false;
-    bool batch = false;
+    std::int32_t size = keys::kSize.fallback;                      // 30..640 after loading
+    std::int32_t option = keys::kOption.fallback;                  // scaling basis item, -1..2
+    std::int32_t read_file_mode = keys::kReadFileMode.fallback;    // source format item, -1..1
+    std::int32_t save_file_mode = keys::kSaveFileMode.fallback;    // target format item, -1..1
+    bool no_thumb = keys::kNoThumb.fallback != 0;
+    bool batch = keys::kBatch.fallback != 0;
 };
+
+// The job of the tab's values, the folder texts as typed (the caller checks them
+// and applies the drive-root rule). FormSettings{} gives the default job.
+ThumbJob JobOfForm(const FormSettings& settings);
 
 // Reads the ten keys with the controls' rules applied: the size's low 16 bits as
 // a signed number brought into 30..640; a radio item below -1 gives -1 (nothing

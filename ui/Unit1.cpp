@@ -31,11 +31,6 @@ void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled) {
     for (QWidget* widget : widgets) widget->setEnabled(enabled);
 }
 
-// The picker opens this far right of and below the window's outer corner, over
-// the folder edits.
-constexpr int kPickerOffsetX = 25;
-constexpr int kPickerOffsetY = 65;
-
 }  // namespace
 
 TForm1::TForm1(ProgramFiles files) : files_(std::move(files)) {
@@ -142,28 +137,30 @@ FormSettings TForm1::FormSettingsOfControls() const {
     return s;
 }
 
-void TForm1::SetIdleState() { ApplyEnabling(true, false, false); }
+void TForm1::SetIdleState() { EnterRunState(RunState::kIdle); }
 
-void TForm1::SetSingleRunState() { ApplyEnabling(false, true, false); }
+void TForm1::SetSingleRunState() { EnterRunState(RunState::kSingleRun); }
 
-void TForm1::SetBatchRunState() { ApplyEnabling(false, false, true); }
+void TForm1::SetBatchRunState() { EnterRunState(RunState::kBatchRun); }
 
-void TForm1::ApplyEnabling(bool idle, bool single_run, bool batch_run) {
+void TForm1::EnterRunState(RunState state) {
+    run_state_ = state;
+    RenderRunState();
+}
+
+void TForm1::RenderRunState() {
+    const bool idle = run_state_ == RunState::kIdle;
     SetEnabled({EditSrcDir, SpeedButtonSrcDirSelect, RadioGroupReadFileExt, EditDstDir, SpeedButtonDstDirSelect,
                 EditHead, EditEnd, RadioGroupSaveFileExt, EditSize, UpDownSize, RadioGroupOption, SpeedButtonThumb,
                 SpeedButtonBat},
                idle);
-    SpeedButtonCancel->setEnabled(single_run);
+    SpeedButtonCancel->setEnabled(run_state_ == RunState::kSingleRun);
     SetEnabled({ListBoxBat, EditBat, SpeedButtonAdd, SpeedButtonUpdate, SpeedButtonDelete, SpeedButtonAllClear,
                 SpeedButtonUp, SpeedButtonDown, SpeedButtonBatExe},
                idle);
-    SpeedButtonBatCancel->setEnabled(batch_run);
+    SpeedButtonBatCancel->setEnabled(run_state_ == RunState::kBatchRun);
     // The rule has the last word on the size controls in every state.
     CheckBoxNOThumbClick();
-}
-
-void TForm1::CheckBoxNOThumbClick() {
-    SetEnabled({Label6, EditSize, UpDownSize, Label7, RadioGroupOption}, !CheckBoxNOThumb->isChecked());
 }
 
 void TForm1::ShowBatchFeature(std::uint8_t on) {
@@ -172,8 +169,6 @@ void TForm1::ShowBatchFeature(std::uint8_t on) {
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet2), visible);
     SpeedButtonBat->setVisible(visible);
 }
-
-bool TForm1::RunActive() const { return SpeedButtonCancel->isEnabled() || SpeedButtonBatCancel->isEnabled(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
     if (RunActive()) {
@@ -194,35 +189,6 @@ bool TForm1::EndRunForClose() {
     SetIdleState();
     close();
     return true;
-}
-
-void TForm1::Exit1Click() { close(); }
-
-void TForm1::N5Click() {
-    // The menu has already reversed the check mark when the item was chosen.
-    ShowBatchFeature(N5->isChecked() ? 1 : 0);
-}
-
-void TForm1::N4Click() {
-    if (form_setting_) form_setting_->exec();
-}
-
-void TForm1::Help2Click() {}
-
-void TForm1::N2Click() {
-    if (about_box_) about_box_->exec();
-}
-
-void TForm1::SpeedButtonSrcDirSelectClick() { ChooseFolderFor(EditSrcDir); }
-
-void TForm1::SpeedButtonDstDirSelectClick() { ChooseFolderFor(EditDstDir); }
-
-void TForm1::ChooseFolderFor(QLineEdit* edit) {
-    // Opens on the folder the edit names, so a nearby folder is one click away.
-    const QString named = edit->text();
-    const QString initial = !named.isEmpty() && FolderExists(named.toStdString()) ? named : QDir::homePath();
-    const QString chosen = BrowseForFolder(this, x() + kPickerOffsetX, y() + kPickerOffsetY, initial);
-    if (!chosen.isEmpty()) edit->setText(chosen);
 }
 
 }  // namespace nuthumb

@@ -13,6 +13,8 @@
 #include "batch/batch_list.h"
 #include "batch/batch_run.h"
 #include "run/run_host.h"
+#include "run/thumb_job.h"
+#include "settings/form_settings.h"
 #include "platform/online_cores.h"
 #include "ui/program_files.h"
 
@@ -46,10 +48,13 @@ public:
     void SetSettingDialog(TFormSetting* dialog);
     void SetAboutBox(QDialog* about_box);
 
-    // The enabling states; each ends with the convert-only rule.
+    // Which run, if any, the window is in. The enabling of every control follows
+    // from it (RenderRunState), never the other way round.
+    enum class RunState { kIdle, kSingleRun, kBatchRun };
     void SetIdleState() override;
     void SetSingleRunState();
     void SetBatchRunState() override;
+    RunState CurrentRunState() const { return run_state_; }
 
     // Shows the batch tab and SpeedButtonBat when `on` is 1, hides both otherwise.
     void ShowBatchFeature(std::uint8_t on);
@@ -65,7 +70,7 @@ public:
     void SetProgressPosition(int position) override;
     void SetStatusText(const std::string& text) override;
     void ProcessPendingMessages() override;
-    int OverwriteMode() const override;
+    OverwriteMode LiveOverwriteMode() const override;
     bool ReportLoadErrors() const override;
     // Files are read and decoded ahead on every core; the window sees no difference.
     int ParallelJobs() const override { return OnlineCores(); }
@@ -97,24 +102,29 @@ private:
 
     void FormCreate();
     void FormDestroy();
-    void ApplyEnabling(bool idle, bool single_run, bool batch_run);
-    void CheckBoxNOThumbClick();
+    void EnterRunState(RunState state);
+    // Enables the controls as the run state says; ends with the convert-only rule.
+    void RenderRunState();
     // The individual tab's values and the batch toggle as the controls hold them.
     FormSettings FormSettingsOfControls() const;
 
-    // Menu and button handlers.
-    void Exit1Click();
-    void N5Click();
-    void N4Click();
-    void Help2Click();
-    void N2Click();
+    // The menu's handlers (Unit1_menu.cpp).
+    void Exit1Click();  // ファイル → 終了
+    void N5Click();     // 設定 → バッチ機能有効
+    void N4Click();     // 設定 → 設定
+    void Help2Click();  // ヘルプ → ヘルプ
+    void N2Click();     // ヘルプ → バージョン
+
+    // The individual tab's handlers (Unit1_single_run.cpp).
+    void CheckBoxNOThumbClick();
     void SpeedButtonSrcDirSelectClick();
     void SpeedButtonDstDirSelectClick();
     void SpeedButtonThumbClick();
     void SpeedButtonCancelClick();
-    void SpeedButtonBatCancelClick();
 
-    // The batch tab's handlers (registering, list editing, batch run).
+    // The batch tab's handlers (Unit1_batch.cpp): registering, list editing, the
+    // batch run.
+    void SpeedButtonBatCancelClick();
     void SpeedButtonBatClick();
     void ListBoxBatClick();
     void SpeedButtonAddClick();
@@ -127,9 +137,7 @@ private:
 
     // The engine's routines with this window as their host.
     bool CheckFolders(const std::string& src_text, const std::string& dst_text, std::uint8_t message_flag);
-    int RunFolder(const std::string& src_dir, const std::string& src_format, const std::string& dst_dir,
-                  const std::string& dst_format, const std::string& prefix, const std::string& suffix,
-                  std::int32_t size, std::int32_t basis, std::uint8_t resize_flag);
+    int RunFolder(const ThumbJob& job);
 
     // Pieces shared by the single and the batch run.
     void ResetProgress();
@@ -141,7 +149,7 @@ private:
     // window is then back in its idle state and closed, and the caller must
     // skip its result box and export question.
     bool EndRunForClose();
-    bool RunActive() const;
+    bool RunActive() const { return run_state_ != RunState::kIdle; }
     // Opens the folder picker beside the window for one of the folder edits.
     void ChooseFolderFor(QLineEdit* edit);
     // Makes ListBoxBat show batch_list_, its entries and its selection, without
@@ -152,6 +160,7 @@ private:
     ProgramFiles files_;
     QPointer<TFormSetting> form_setting_;
     QPointer<QDialog> about_box_;
+    RunState run_state_ = RunState::kIdle;
     bool cancel_flag_ = false;
     std::vector<std::string> error_list_;
     bool close_requested_ = false;

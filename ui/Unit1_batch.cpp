@@ -9,6 +9,8 @@
 
 namespace nuthumb {
 
+void TForm1::SpeedButtonBatCancelClick() { cancel_flag_ = true; }
+
 void TForm1::SpeedButtonBatClick() {
     RegisterBatchEntry(batch_list_, FormSettingsOfControls());
     ShowBatchList();

@@ -4,19 +4,13 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include "settings/option_values.h"
+#include "settings/settings_table.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 #include "ui/message_box.h"
 
 namespace nuthumb {
-namespace {
-
-// The settings dialog's values when it is not there (only while the program
-// starts or ends, when no run takes place).
-constexpr int kDefaultOverwriteMode = 1;
-
-}  // namespace
-
 void TForm1::SetProgressMax(int maximum) { ProgressBar1->setMaximum(maximum); }
 
 void TForm1::SetProgressPosition(int position) { ProgressBar1->setValue(position); }
@@ -25,7 +19,12 @@ void TForm1::SetStatusText(const std::string& text) { LabelMes->setText(QString:
 
 void TForm1::ProcessPendingMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-int TForm1::OverwriteMode() const { return form_setting_ ? form_setting_->OverwriteMode() : kDefaultOverwriteMode; }
+// Without the settings dialog (only while the program starts or ends, when no run
+// takes place) the stored default holds.
+OverwriteMode TForm1::LiveOverwriteMode() const {
+    return form_setting_ ? form_setting_->LiveOverwriteMode()
+                         : OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
+}
 
 bool TForm1::ReportLoadErrors() const { return form_setting_ && form_setting_->ReportLoadErrors(); }
 

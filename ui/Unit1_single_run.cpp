@@ -1,6 +1,7 @@
 // The single run of the individual tab, and what it shares with the batch run.
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -13,6 +14,8 @@
 #include "run/run_folder.h"
 #include "platform/file_io.h"
 #include "settings/integer_rule.h"
+#include "settings/form_settings.h"
+#include "ui/Nu_SHBrowseForFolder.h"
 #include "ui/Unit1.h"
 #include "ui/radio_group.h"
 #include "ui/up_down.h"
@@ -23,7 +26,10 @@ namespace {
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
-const char* FormatOf(const RadioGroup* group) { return group->ItemIndex() == 0 ? "bmp" : "jpg"; }
+// The picker opens this far right of and below the window's outer corner, over
+// the folder edits.
+constexpr int kPickerOffsetX = 25;
+constexpr int kPickerOffsetY = 65;
 
 }  // namespace
 
@@ -31,12 +37,27 @@ bool TForm1::CheckFolders(const std::string& src_text, const std::string& dst_te
     return nuthumb::CheckFolders(*this, src_text, dst_text, message_flag);
 }
 
-int TForm1::RunFolder(const std::string& src_dir, const std::string& src_format, const std::string& dst_dir,
-                      const std::string& dst_format, const std::string& prefix, const std::string& suffix,
-                      std::int32_t size, std::int32_t basis, std::uint8_t resize_flag) {
-    return nuthumb::RunFolder(*this, src_dir, src_format, dst_dir, dst_format, prefix, suffix, size, basis,
-                              resize_flag);
+int TForm1::RunFolder(const ThumbJob& job) { return nuthumb::RunFolder(*this, job); }
+
+void TForm1::CheckBoxNOThumbClick() {
+    for (QWidget* size_control : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(EditSize),
+                                  static_cast<QWidget*>(UpDownSize), static_cast<QWidget*>(Label7),
+                                  static_cast<QWidget*>(RadioGroupOption)})
+        size_control->setEnabled(!CheckBoxNOThumb->isChecked());
 }
+
+void TForm1::SpeedButtonSrcDirSelectClick() { ChooseFolderFor(EditSrcDir); }
+
+void TForm1::SpeedButtonDstDirSelectClick() { ChooseFolderFor(EditDstDir); }
+
+void TForm1::ChooseFolderFor(QLineEdit* edit) {
+    // Opens on the folder the edit names, so a nearby folder is one click away.
+    const QString named = edit->text();
+    const QString initial = !named.isEmpty() && FolderExists(named.toStdString()) ? named : QDir::homePath();
+    const QString chosen = BrowseForFolder(this, x() + kPickerOffsetX, y() + kPickerOffsetY, initial);
+    if (!chosen.isEmpty()) edit->setText(chosen);
+}
+
 
 void TForm1::SpeedButtonThumbClick() {
     const std::string src_text = Text(EditSrcDir);
@@ -48,8 +69,9 @@ void TForm1::SpeedButtonThumbClick() {
         ShowError(kSizeErrorMessage);
         return;
     }
-    const std::string src_format = FormatOf(RadioGroupReadFileExt);
-    const std::string dst_format = FormatOf(RadioGroupSaveFileExt);
+    ThumbJob job = JobOfForm(FormSettingsOfControls());
+    job.src_dir = ApplyDriveRootRule(src_text);
+    job.dst_dir = ApplyDriveRootRule(dst_text);
 
     SetSingleRunState();
     // Whatever happens from here on, even an error nobody expected, the window
@@ -60,17 +82,13 @@ void TForm1::SpeedButtonThumbClick() {
     } idle_at_end{this};
 
     error_list_.clear();
-    const std::string src_dir = ApplyDriveRootRule(src_text);
-    const std::string dst_dir = ApplyDriveRootRule(dst_text);
     int result = 0;
     try {
-        result = RunFolder(src_dir, src_format, dst_dir, dst_format, Text(EditHead), Text(EditEnd),
-                           UpDownSize->Position(), RadioGroupOption->ItemIndex(),
-                           CheckBoxNOThumb->isChecked() ? 0 : 1);
+        result = RunFolder(job);
     } catch (const IoError& e) {
         // The source folder exists but cannot be listed: not "no file found".
         if (EndRunForClose()) return;
-        ShowError(kFolderReadFailureMessage + src_dir + "\r\n" + e.what());
+        ShowError(kFolderReadFailureMessage + job.src_dir + "\r\n" + e.what());
         ResetProgress();
         return;
     }
@@ -83,8 +101,6 @@ void TForm1::SpeedButtonThumbClick() {
 }
 
 void TForm1::SpeedButtonCancelClick() { cancel_flag_ = true; }
-
-void TForm1::SpeedButtonBatCancelClick() { cancel_flag_ = true; }
 
 void TForm1::ResetProgress() {
     ProgressBar1->setValue(0);

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 
 #include "settings/dialog_settings.h"
+#include "settings/option_values.h"
 #include "ui/handler_guard.h"
 #include "ui/placeable_widget.h"
 #include "ui/radio_group.h"
@@ -27,7 +28,7 @@ TFormSetting::TFormSetting(FilePlace settings, QWidget* parent)
                                         {"上書きしない", "上書きする", "確認メッセージを表示"}, 1, this);
     RadioGroupSaveMode->setObjectName("RadioGroupSaveMode");
     RadioGroupSaveMode->setGeometry(8, 48, 265, 89);
-    RadioGroupSaveMode->SetItemIndex(1);
+    RadioGroupSaveMode->SetItemIndex(keys::kRadioGroupSaveMode.fallback);
 
     FormCreate();
 }
@@ -38,7 +39,7 @@ TFormSetting::~TFormSetting() {
 
 bool TFormSetting::ReportLoadErrors() const { return CheckBoxThumbError->isChecked(); }
 
-int TFormSetting::OverwriteMode() const { return RadioGroupSaveMode->ItemIndex(); }
+OverwriteMode TFormSetting::LiveOverwriteMode() const { return OverwriteModeOfItem(RadioGroupSaveMode->ItemIndex()); }
 
 void TFormSetting::FormCreate() { LoadDialogSettings(); }
 

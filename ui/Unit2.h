@@ -4,6 +4,7 @@
 // is in force at once, even in the middle of a run.
 #include <QDialog>
 
+#include "run/overwrite_mode.h"
 #include "ui/program_files.h"
 
 class QCheckBox;
@@ -21,8 +22,7 @@ public:
 
     // The live options, read from the controls at the moment of each decision.
     bool ReportLoadErrors() const;
-    // The OverwriteMode: 0 never, 1 overwrite, 2 ask, -1 nothing selected.
-    int OverwriteMode() const;
+    OverwriteMode LiveOverwriteMode() const;
 
 private:
     void FormCreate();

@@ -26,40 +26,39 @@ FormSettings Tab(std::string src, std::string dst, std::string head, std::string
     return tab;
 }
 
+ThumbJob Job(std::string src, ImageFormat from, std::string dst, ImageFormat to, std::string prefix,
+             std::string suffix, std::int32_t size, Basis basis, bool resize) {
+    return {std::move(src), std::move(dst), from, std::move(prefix), std::move(suffix), {to, size, basis, resize}};
+}
+
+constexpr ImageFormat kBmp = ImageFormat::kBmp, kJpg = ImageFormat::kJpeg;
+
 TEST(ComposeBatchEntry, WritesNineQuotedFieldsThatSplitBackToTheJob) {
     struct Row {
         FormSettings tab;
         std::string entry;
-        BatchEntryJob job;
+        ThumbJob job;
     };
     const Row rows[] = {
         {Tab("D:\\in", "D:\\out", "t_", "", 120, 2, 1, 0, false),
          R"("D:\in","1","D:\out","0","t_","","120","2","1")",
-         {"D:\\in", "jpg", "D:\\out", "bmp", "t_", "", 120, 2, 1}},
+         Job("D:\\in", kJpg, "D:\\out", kBmp, "t_", "", 120, Basis::kLarger, true)},
         // Real drive roots lose their separator; other three-byte texts stay whole.
         {Tab("D:\\", "e:/", "", "_s", 30, -1, -1, 0, true),
          R"("D:","-1","e:","0","","_s","30","-1","0")",
-         {"D:", "jpg", "e:", "bmp", "", "_s", 30, -1, 0}},
+         Job("D:", kJpg, "e:", kBmp, "", "_s", 30, Basis::kNone, false)},
         {Tab("abc", "/ab", "", "", 640, 0, 0, 1, false),
          R"("abc","0","/ab","1","","","640","0","1")",
-         {"abc", "bmp", "/ab", "jpg", "", "", 640, 0, 1}},
+         Job("abc", kBmp, "/ab", kJpg, "", "", 640, Basis::kHeight, true)},
         // Quotes are doubled, so blanks, commas, quotes and Japanese all come back.
         {Tab("/写真/my \"best\", 2020", "/サムネ", "a\"b", "\"", 50, 1, 1, 1, false),
          R"("/写真/my ""best"", 2020","1","/サムネ","1","a""b","""","50","1","1")",
-         {"/写真/my \"best\", 2020", "jpg", "/サムネ", "jpg", "a\"b", "\"", 50, 1, 1}},
+         Job("/写真/my \"best\", 2020", kJpg, "/サムネ", kJpg, "a\"b", "\"", 50, Basis::kWidth, true)},
     };
     for (const Row& row : rows) {
         const std::string entry = ComposeBatchEntry(row.tab);
         EXPECT_EQ(entry, row.entry);
-        const auto job = JobOfFields(SplitCommaText(entry));
-        ASSERT_TRUE(job) << entry;
-        EXPECT_EQ(std::tie(job->src_dir, job->src_format, job->dst_dir, job->dst_format, job->prefix, job->suffix),
-                  std::tie(row.job.src_dir, row.job.src_format, row.job.dst_dir, row.job.dst_format,
-                           row.job.prefix, row.job.suffix))
-            << entry;
-        EXPECT_EQ(std::tie(job->size, job->basis, job->resize_flag),
-                  std::tie(row.job.size, row.job.basis, row.job.resize_flag))
-            << entry;
+        EXPECT_EQ(JobOfFields(SplitCommaText(entry)), row.job) << entry;
     }
 }
 
@@ -67,18 +66,19 @@ TEST(JobOfFields, ReadsFormatsNumbersAndTheResizeFlagsLowByte) {
     const auto job_of = [](std::string src_item, std::string size, std::string basis, std::string resize) {
         return JobOfFields({"in", src_item, "out", "0", "", "", size, basis, resize});
     };
-    for (const char* jpg : {"1", "2", "00", " 0", "", "bmp"}) EXPECT_EQ(job_of(jpg, "9", "0", "1")->src_format, "jpg") << jpg;
-    EXPECT_EQ(job_of("0", "9", "0", "1")->src_format, "bmp");
-    EXPECT_EQ(job_of("0", "9", "0", "1")->dst_format, "bmp");
+    for (const char* jpg : {"1", "2", "00", " 0", "", "bmp"}) EXPECT_EQ(job_of(jpg, "9", "0", "1")->src_format, kJpg) << jpg;
+    EXPECT_EQ(job_of("0", "9", "0", "1")->src_format, kBmp);
+    EXPECT_EQ(job_of("0", "9", "0", "1")->conversion.target_format, kBmp);
 
     const struct {
         const char* resize;
-        std::uint8_t flag;
-    } flags[] = {{"256", 0}, {"257", 1}, {"-1", 255}, {"0", 0}, {"-256", 0}};
-    for (const auto& f : flags) EXPECT_EQ(job_of("1", "9", "0", f.resize)->resize_flag, f.flag) << f.resize;
+        bool scaled;
+    } flags[] = {{"256", false}, {"257", true}, {"-1", true}, {"0", false}, {"-256", false}};
+    for (const auto& f : flags) EXPECT_EQ(job_of("1", "9", "0", f.resize)->conversion.resize, f.scaled) << f.resize;
 
-    EXPECT_EQ(job_of("1", " -7", "+5", "1")->size, -7);
-    EXPECT_EQ(job_of("1", " -7", "+5", "1")->basis, 5);
+    EXPECT_EQ(job_of("1", " -7", "+2", "1")->conversion.size, -7);
+    EXPECT_EQ(job_of("1", " -7", "+2", "1")->conversion.basis, Basis::kLarger);
+    EXPECT_EQ(job_of("1", "9", "5", "1")->conversion.basis, Basis::kNone);
     EXPECT_FALSE(job_of("1", "", "0", "1"));
     EXPECT_FALSE(job_of("1", "9", "x", "1"));
     EXPECT_FALSE(job_of("1", "9", "0", "1 "));

@@ -6,6 +6,7 @@
 #include "run/can_write_target.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace nuthumb {
 namespace {
@@ -13,8 +14,8 @@ namespace {
 struct PreCheckRow {
     const char* name;
     const char* existing;  // file made in the destination ("" none); "dir:" prefix makes a folder
-    const char* target_format;
-    int overwrite_mode;
+    ImageFormat target_format;
+    OverwriteMode overwrite_mode;
     std::deque<bool> answers;
     bool expected;
     int questions;
@@ -37,7 +38,7 @@ TEST_P(CanWriteTargetTest, Decides) {
     EXPECT_EQ(CanWriteTarget(host, dir.path() + "/t_a.b_s.JPG", row.target_format), row.expected);
     ASSERT_EQ(static_cast<int>(host.messages.size()), row.questions);
     if (row.questions > 0) {
-        const std::string final_name = row.target_format == std::string("bmp") ? "t_a.b_s.bmp" : "t_a.b_s.JPG";
+        const std::string final_name = row.target_format == test::kBmp ? "t_a.b_s.bmp" : "t_a.b_s.JPG";
         EXPECT_EQ(host.messages[0],
                   (RecordedMessage{RecordedMessage::Kind::kQuestion,
                                    "同一ファイルが存在します。上書きしますか?\r\nFilename : " + final_name}));
@@ -47,28 +48,25 @@ TEST_P(CanWriteTargetTest, Decides) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, CanWriteTargetTest,
     ::testing::Values(
-        PreCheckRow{"NoTargetWritesInAnyMode", "", "jpg", 0, {}, true, 0},
-        PreCheckRow{"SourceExtensionFileIsNotTheBmpTarget", "t_a.b_s.JPG", "bmp", 0, {}, true, 0},
-        PreCheckRow{"SourceExtensionNamingTheFormatStays", "t_a.b_s.JPG", "jpg", 0, {}, false, 0},
-        PreCheckRow{"LowerCaseTwinIsAnotherFile", "t_a.b_s.jpg", "jpg", 0, {}, true, 0},
-        PreCheckRow{"BmpFormatTestsBmpName", "t_a.b_s.bmp", "bmp", 0, {}, false, 0},
-        PreCheckRow{"OtherFormatTextMeansJpeg", "t_a.b_s.JPG", "BMP", 0, {}, false, 0},
-        PreCheckRow{"FolderOfThatNameDoesNotCount", "dir:t_a.b_s.JPG", "jpg", 0, {}, true, 0},
-        PreCheckRow{"ModeOneOverwrites", "t_a.b_s.JPG", "jpg", 1, {}, true, 0},
-        PreCheckRow{"ModeTwoOk", "t_a.b_s.JPG", "jpg", 2, {true}, true, 1},
-        PreCheckRow{"ModeTwoCancel", "t_a.b_s.bmp", "bmp", 2, {false}, false, 1},
-        PreCheckRow{"ModeMinusOneActsLikeNever", "t_a.b_s.JPG", "jpg", -1, {}, false, 0},
-        PreCheckRow{"ModeThreeActsLikeNever", "t_a.b_s.JPG", "jpg", 3, {true}, false, 0}),
+        PreCheckRow{"NoTargetWritesInAnyMode", "", test::kJpg, OverwriteMode::kNever, {}, true, 0},
+        PreCheckRow{"SourceExtensionFileIsNotTheBmpTarget", "t_a.b_s.JPG", test::kBmp, OverwriteMode::kNever, {}, true, 0},
+        PreCheckRow{"SourceExtensionNamingTheFormatStays", "t_a.b_s.JPG", test::kJpg, OverwriteMode::kNever, {}, false, 0},
+        PreCheckRow{"LowerCaseTwinIsAnotherFile", "t_a.b_s.jpg", test::kJpg, OverwriteMode::kNever, {}, true, 0},
+        PreCheckRow{"BmpFormatTestsBmpName", "t_a.b_s.bmp", test::kBmp, OverwriteMode::kNever, {}, false, 0},
+        PreCheckRow{"FolderOfThatNameDoesNotCount", "dir:t_a.b_s.JPG", test::kJpg, OverwriteMode::kNever, {}, true, 0},
+        PreCheckRow{"ModeOneOverwrites", "t_a.b_s.JPG", test::kJpg, OverwriteMode::kAlways, {}, true, 0},
+        PreCheckRow{"ModeTwoOk", "t_a.b_s.JPG", test::kJpg, OverwriteMode::kAsk, {true}, true, 1},
+        PreCheckRow{"ModeTwoCancel", "t_a.b_s.bmp", test::kBmp, OverwriteMode::kAsk, {false}, false, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CanWriteTargetLiveModeTest, ReadsTheModeAtEachDecision) {
     TempDir dir;
     std::ofstream(dir.path() + "/a.JPG") << "x";
     RecordingHost host;
-    host.overwrite_mode = 0;
-    EXPECT_FALSE(CanWriteTarget(host, dir.path() + "/a.JPG", "jpg"));
-    host.overwrite_mode = 1;
-    EXPECT_TRUE(CanWriteTarget(host, dir.path() + "/a.JPG", "jpg"));
+    host.overwrite_mode = OverwriteMode::kNever;
+    EXPECT_FALSE(CanWriteTarget(host, dir.path() + "/a.JPG", test::kJpg));
+    host.overwrite_mode = OverwriteMode::kAlways;
+    EXPECT_TRUE(CanWriteTarget(host, dir.path() + "/a.JPG", test::kJpg));
 }
 
 }  // namespace

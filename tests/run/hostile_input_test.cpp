@@ -26,6 +26,7 @@
 #include "tests/support/recording_host.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace nuthumb {
 namespace {
@@ -62,7 +63,7 @@ TEST_P(HostileSource, FailsCleanlyAsWhatItIs) {
     host.report_load_errors = true;
     const std::string name = row.make(dir.path());
     const std::string source = dir.path() + "/" + name;
-    MakeThumbnail(host, source, dir.path() + "/t.jpg", 100, 0, "bmp", 1);
+    MakeThumbnail(host, source, dir.path() + "/t.jpg", test::Scale(100, test::kBmp));
 
     EXPECT_EQ(host.errors, std::vector<std::string>{source});
     ASSERT_EQ(host.messages.size(), 1u);
@@ -156,11 +157,12 @@ TEST(HostileSource, ReadErrorsMidFileAreReadErrorsInEveryDecoder) {
     } rows[] = {{jpeg, true, jpeg.size() / 2}, {rle, false, rle.size() / 2}, {bmp, false, bmp.size() / 2},
                 {bmp, false, 30}};
     for (const auto& row : rows) {
-        for (const std::uint8_t resize : {0, 1}) {
+        for (const bool resize : {false, true}) {
             JpegCodec codec;
             const FailingBytes source(row.file, row.fail_from);
-            EXPECT_THROW(LoadThumbnail(codec, source, row.jpeg, 30, 0, resize, {}), IoError)
-                << row.jpeg << " " << row.fail_from << " " << int{resize};
+            EXPECT_THROW(LoadThumbnail(codec, source, row.jpeg ? ImageFormat::kJpeg : ImageFormat::kBmp,
+                                       Conversion{ImageFormat::kJpeg, 30, Basis::kHeight, resize}, {}), IoError)
+                << row.jpeg << " " << row.fail_from << " " << resize;
         }
     }
 }
@@ -192,7 +194,7 @@ TEST(HostileSource, BitmapBombsConvertWithinSmallMemory) {
     for (const std::string name : {"header", "runs"}) {
         const auto outcome = test::InChild([] { return test::CapHeapGrowth(std::size_t{64} << 20); }, [&] {
             RecordingHost host;
-            MakeThumbnail(host, dir.path() + "/" + name + ".bmp", dir.path() + "/" + name + "_t.bmp", 100, 0, "bmp", 1);
+            MakeThumbnail(host, dir.path() + "/" + name + ".bmp", dir.path() + "/" + name + "_t.bmp", test::Scale(100, test::kBmp));
             return std::to_string(host.errors.size());
         });
         ASSERT_TRUE(outcome.has_value()) << name;
@@ -216,7 +218,7 @@ TEST(HostileSource, StopRequestEndsALongDecodeAtOnce) {
         RecordingHost host;
         host.report_load_errors = true;
         host.stop_at_poll = 3;
-        MakeThumbnail(host, dir.path() + "/" + name, dir.path() + "/t.bmp", 100, 0, "bmp", 1);
+        MakeThumbnail(host, dir.path() + "/" + name, dir.path() + "/t.bmp", test::Scale(100, test::kBmp));
         EXPECT_EQ(host.stop_polls, 3) << name;
         EXPECT_TRUE(host.cancel) << name;
         EXPECT_TRUE(host.errors.empty()) << name;
@@ -236,7 +238,7 @@ TEST(HostileSource, SourceSwappedForAPipeAfterTheListing) {
         fs::remove(folders.in() + "/b.bmp");
         ::mkfifo((folders.in() + "/b.bmp").c_str(), 0644);
     };
-    EXPECT_EQ(RunFolder(host, folders.in(), "bmp", folders.out(), "jpg", "", "", 30, 0, 1), kRunFinished);
+    EXPECT_EQ(RunFolder(host, test::FolderJob(folders.in(), test::kBmp, folders.out(), test::kJpg, 30)), kRunFinished);
     EXPECT_EQ(host.errors, std::vector<std::string>{folders.in() + "/b.bmp"});
     EXPECT_EQ(test::NamesIn(folders.out()), (std::set<std::string>{"a.jpg", "c.jpg"}));
 }
@@ -251,7 +253,7 @@ TEST(HostileSource, PermissionDeniedSaysSo) {
     const auto text = test::InChild(test::DropRootPrivileges, [&] {
         RecordingHost host;
         host.report_load_errors = true;
-        MakeThumbnail(host, source, dir.path() + "/t.jpg", 30, 0, "jpg", 1);
+        MakeThumbnail(host, source, dir.path() + "/t.jpg", test::Scale(30, test::kJpg));
         return host.messages.empty() ? std::string() : host.messages[0].text;
     });
     if (!text) GTEST_SKIP() << "cannot run as an unprivileged user";

@@ -12,6 +12,7 @@
 #include "tests/image/image_rows.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace nuthumb {
 namespace {
@@ -42,7 +43,7 @@ TEST_P(DjpegConformance, UnscaledBmpCopyEqualsDjpeg) {
     RunTool("/usr/bin/djpeg -dct float -bmp -outfile " + dir.path() + "/reference.bmp " + source);
 
     RecordingHost host;
-    MakeThumbnail(host, source, dir.path() + "/ours.jpg", 120, 0, "bmp", 0);
+    MakeThumbnail(host, source, dir.path() + "/ours.jpg", test::Scale(120, test::kBmp, false));
     ASSERT_TRUE(host.errors.empty());
 
     const Image ours = LoadBitmap(ReadWholeFile(dir.path() + "/ours.bmp"));

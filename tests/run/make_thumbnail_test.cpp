@@ -16,6 +16,7 @@
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/write_limit.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace nuthumb {
 namespace {
@@ -63,23 +64,24 @@ struct ConversionRow {
     std::string name;
     Source source;
     std::string source_name;
-    std::string target_format;
-    std::uint8_t resize;
-    std::int32_t size, basis;
+    ImageFormat target_format;
+    bool resize;
+    std::int32_t size;
+    Basis basis;
     std::string written;  // file name expected in the folder
     std::int32_t width, height;
     int bits;          // BMP target: bits per pixel; JPEG target: 0
     bool progressive;  // JPEG target
 };
 
-class Conversion : public MakeThumbnailTest, public testing::WithParamInterface<ConversionRow> {};
+class Converts : public MakeThumbnailTest, public testing::WithParamInterface<ConversionRow> {};
 
-TEST_P(Conversion, WritesTheExpectedTarget) {
+TEST_P(Converts, WritesTheExpectedTarget) {
     const ConversionRow& row = GetParam();
     const std::string source = Put(row.source_name, MakeSource(row.source, 64, 48));
     const std::string base = row.source_name.substr(0, row.source_name.rfind('.'));
     const std::string target = Path("t_" + base + "_s" + row.source_name.substr(base.size()));
-    EXPECT_TRUE(MakeThumbnail(host, source, target, row.size, row.basis, row.target_format, row.resize));
+    EXPECT_TRUE(MakeThumbnail(host, source, target, test::Scale(row.size, row.target_format, row.resize, row.basis)));
 
     EXPECT_TRUE(host.errors.empty());
     EXPECT_TRUE(host.messages.empty());
@@ -105,34 +107,20 @@ TEST_P(Conversion, WritesTheExpectedTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Rows, Conversion,
+    Rows, Converts,
     testing::Values(
-        ConversionRow{"JpegScaledToBmpIs32Bit", Source::kBaseline, "x.jpg", "bmp", 1, 24, 0,
-                      "t_x_s.bmp", 32, 24, 32, false},
-        ConversionRow{"JpegCopiedToBmpIs24Bit", Source::kBaseline, "x.jpg", "bmp", 0, 24, 0,
-                      "t_x_s.bmp", 64, 48, 24, false},
-        ConversionRow{"GrayJpegCopiedToBmpIs8BitWithGrayTable", Source::kGray, "g.jpg", "bmp", 0,
-                      24, 0, "t_g_s.bmp", 64, 48, 8, false},
-        ConversionRow{"GrayJpegToJpegHasThreeComponents", Source::kGray, "g.jpg", "jpg", 0, 24, 0,
-                      "t_g_s.jpg", 64, 48, 0, false},
-        ConversionRow{"ProgressiveScaledStaysProgressive", Source::kProgressive, "p.jpg", "jpg",
-                      1, 30, 1, "t_p_s.jpg", 30, 22, 0, true},
-        ConversionRow{"ProgressiveCopiedStaysProgressive", Source::kProgressive, "p.jpg", "jpg",
-                      0, 30, 1, "t_p_s.jpg", 64, 48, 0, true},
-        ConversionRow{"BaselineStaysBaseline", Source::kBaseline, "b.jpg", "jpg", 1, 30, 2,
-                      "t_b_s.jpg", 30, 22, 0, false},
-        ConversionRow{"BmpToJpegIsBaseline", Source::kBmp, "m.bmp", "jpg", 0, 30, 0, "t_m_s.jpg",
-                      64, 48, 0, false},
-        ConversionRow{"BmpScaledByLargerSide", Source::kBmp, "m.bmp", "bmp", 1, 32, 2,
-                      "t_m_s.bmp", 32, 24, 32, false},
-        ConversionRow{"UpperCaseJpgIsDecodedAsJpeg", Source::kBaseline, "photo.JPG", "bmp", 1,
-                      24, 0, "t_photo_s.bmp", 32, 24, 32, false},
-        ConversionRow{"UpperCaseJpgStaysForAJpegTarget", Source::kBaseline, "photo.JPG", "jpg", 1,
-                      24, 0, "t_photo_s.JPG", 32, 24, 0, false},
-        ConversionRow{"UpperCaseBmpBecomesJpgForAJpegTarget", Source::kBmp, "m.BMP", "jpg", 1, 24, 0,
-                      "t_m_s.jpg", 32, 24, 0, false},
-        ConversionRow{"AnyOtherFormatTextMeansJpeg", Source::kBmp, "m.bmp", "png", 1, 32, 1,
-                      "t_m_s.jpg", 32, 24, 0, false}),
+        ConversionRow{"JpegScaledToBmpIs32Bit", Source::kBaseline, "x.jpg", test::kBmp, true, 24, Basis::kHeight, "t_x_s.bmp", 32, 24, 32, false},
+        ConversionRow{"JpegCopiedToBmpIs24Bit", Source::kBaseline, "x.jpg", test::kBmp, false, 24, Basis::kHeight, "t_x_s.bmp", 64, 48, 24, false},
+        ConversionRow{"GrayJpegCopiedToBmpIs8BitWithGrayTable", Source::kGray, "g.jpg", test::kBmp, false, 24, Basis::kHeight, "t_g_s.bmp", 64, 48, 8, false},
+        ConversionRow{"GrayJpegToJpegHasThreeComponents", Source::kGray, "g.jpg", test::kJpg, false, 24, Basis::kHeight, "t_g_s.jpg", 64, 48, 0, false},
+        ConversionRow{"ProgressiveScaledStaysProgressive", Source::kProgressive, "p.jpg", test::kJpg, true, 30, Basis::kWidth, "t_p_s.jpg", 30, 22, 0, true},
+        ConversionRow{"ProgressiveCopiedStaysProgressive", Source::kProgressive, "p.jpg", test::kJpg, false, 30, Basis::kWidth, "t_p_s.jpg", 64, 48, 0, true},
+        ConversionRow{"BaselineStaysBaseline", Source::kBaseline, "b.jpg", test::kJpg, true, 30, Basis::kLarger, "t_b_s.jpg", 30, 22, 0, false},
+        ConversionRow{"BmpToJpegIsBaseline", Source::kBmp, "m.bmp", test::kJpg, false, 30, Basis::kHeight, "t_m_s.jpg", 64, 48, 0, false},
+        ConversionRow{"BmpScaledByLargerSide", Source::kBmp, "m.bmp", test::kBmp, true, 32, Basis::kLarger, "t_m_s.bmp", 32, 24, 32, false},
+        ConversionRow{"UpperCaseJpgIsDecodedAsJpeg", Source::kBaseline, "photo.JPG", test::kBmp, true, 24, Basis::kHeight, "t_photo_s.bmp", 32, 24, 32, false},
+        ConversionRow{"UpperCaseJpgStaysForAJpegTarget", Source::kBaseline, "photo.JPG", test::kJpg, true, 24, Basis::kHeight, "t_photo_s.JPG", 32, 24, 0, false},
+        ConversionRow{"UpperCaseBmpBecomesJpgForAJpegTarget", Source::kBmp, "m.BMP", test::kJpg, true, 24, Basis::kHeight, "t_m_s.jpg", 32, 24, 0, false}),
     [](const testing::TestParamInfo<ConversionRow>& info) { return info.param.name; });
 
 // --- Sources without a sound result ----------------------------------------------
@@ -141,9 +129,10 @@ struct FailureRow {
     std::string name;
     std::string source_name;
     std::function<std::vector<std::uint8_t>()> bytes;  // made when the row runs
-    std::int32_t size, basis;
-    std::uint8_t resize;
-    std::string target_format;
+    std::int32_t size;
+    Basis basis;
+    bool resize;
+    ImageFormat target_format;
 };
 
 class Failure : public MakeThumbnailTest,
@@ -152,10 +141,10 @@ class Failure : public MakeThumbnailTest,
 TEST_P(Failure, IsReportedAndRecordedAndWritesNothing) {
     const auto& [row, report] = GetParam();
     host.report_load_errors = report;
-    host.overwrite_mode = 1;
+    host.overwrite_mode = OverwriteMode::kAlways;
     const std::string source = Put(row.source_name, row.bytes());
-    EXPECT_FALSE(MakeThumbnail(host, source, Path("out/t.x"), row.size, row.basis, row.target_format,
-                               row.resize));
+    EXPECT_FALSE(MakeThumbnail(host, source, Path("out/t.x"),
+                               test::Scale(row.size, row.target_format, row.resize, row.basis)));
 
     EXPECT_EQ(host.errors, std::vector<std::string>{source});
     if (report) {
@@ -183,31 +172,31 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, Failure,
     testing::Combine(
         testing::Values(
-            FailureRow{"NotAnImage", "notes.bmp", Text, 120, 0, 1, "bmp"},
-            FailureRow{"TextNamedJpg", "notes.jpg", Text, 120, 0, 1, "jpg"},
-            FailureRow{"JpegNamedJpegGoesToBmpReader", "photo.jpeg", SmallJpeg, 120, 0, 1, "bmp"},
-            FailureRow{"ZeroByteBmpCopied", "empty.bmp", Nothing, 120, 0, 0, "bmp"},
-            FailureRow{"ZeroByteBmpScaled", "empty.bmp", Nothing, 120, 0, 1, "jpg"},
-            FailureRow{"ComputedHeightZeroToJpeg", "wide.bmp", WideBmp, 30, 1, 1, "jpg"},
-            FailureRow{"ComputedHeightZeroToBmp", "wide.jpg", WideJpeg, 30, 1, 1, "bmp"},
-            FailureRow{"SizeZero", "a.bmp", SmallBmp, 0, 0, 1, "jpg"},
-            FailureRow{"BasisOutOfRange", "a.jpg", SmallJpeg, 30, 3, 1, "jpg"},
-            FailureRow{"TwelveBitJpeg", "monkey12.jpg", TwelveBitJpeg, 30, 0, 1, "jpg"}),
+            FailureRow{"NotAnImage", "notes.bmp", Text, 120, Basis::kHeight, true, test::kBmp},
+            FailureRow{"TextNamedJpg", "notes.jpg", Text, 120, Basis::kHeight, true, test::kJpg},
+            FailureRow{"JpegNamedJpegGoesToBmpReader", "photo.jpeg", SmallJpeg, 120, Basis::kHeight, true, test::kBmp},
+            FailureRow{"ZeroByteBmpCopied", "empty.bmp", Nothing, 120, Basis::kHeight, false, test::kBmp},
+            FailureRow{"ZeroByteBmpScaled", "empty.bmp", Nothing, 120, Basis::kHeight, true, test::kJpg},
+            FailureRow{"ComputedHeightZeroToJpeg", "wide.bmp", WideBmp, 30, Basis::kWidth, true, test::kJpg},
+            FailureRow{"ComputedHeightZeroToBmp", "wide.jpg", WideJpeg, 30, Basis::kWidth, true, test::kBmp},
+            FailureRow{"SizeZero", "a.bmp", SmallBmp, 0, Basis::kHeight, true, test::kJpg},
+            FailureRow{"NoBasis", "a.jpg", SmallJpeg, 30, Basis::kNone, true, test::kJpg},
+            FailureRow{"TwelveBitJpeg", "monkey12.jpg", TwelveBitJpeg, 30, Basis::kHeight, true, test::kJpg}),
         testing::Bool()),
     [](const testing::TestParamInfo<std::tuple<FailureRow, bool>>& info) {
         return std::get<0>(info.param).name + (std::get<1>(info.param) ? "Reported" : "Silent");
     });
 
 TEST_F(MakeThumbnailTest, MissingSourceIsALoadFailure) {
-    MakeThumbnail(host, Path("gone.jpg"), Path("t.jpg"), 30, 0, "jpg", 1);
+    MakeThumbnail(host, Path("gone.jpg"), Path("t.jpg"), test::Scale(30, test::kJpg));
     EXPECT_EQ(host.errors, std::vector<std::string>{Path("gone.jpg")});
 }
 
 TEST_F(MakeThumbnailTest, FailedLoadLeavesAnExistingTargetAlone) {
-    host.overwrite_mode = 1;
+    host.overwrite_mode = OverwriteMode::kAlways;
     const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
     Put("t.bmp", old);
-    MakeThumbnail(host, Put("bad.bmp", kText), Path("t.bmp"), 30, 0, "bmp", 1);
+    MakeThumbnail(host, Put("bad.bmp", kText), Path("t.bmp"), test::Scale(30, test::kBmp));
     EXPECT_EQ(ReadWholeFile(Path("t.bmp")), old);
 }
 
@@ -215,7 +204,7 @@ TEST_F(MakeThumbnailTest, JpegWithoutItsEndConvertsSilently) {
     host.report_load_errors = true;
     std::vector<std::uint8_t> jpeg = test::MakeTestJpeg(64, 64, "");
     jpeg.resize(jpeg.size() / 2);
-    MakeThumbnail(host, Put("cut.jpg", jpeg), Path("t.jpg"), 32, 0, "bmp", 1);
+    MakeThumbnail(host, Put("cut.jpg", jpeg), Path("t.jpg"), test::Scale(32, test::kBmp));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(LoadBitmap(ReadWholeFile(Path("t.bmp"))).width, 32);
@@ -225,7 +214,7 @@ TEST_F(MakeThumbnailTest, JpegWithoutItsEndConvertsSilently) {
 
 struct OverwriteRow {
     std::string name;
-    int mode;
+    OverwriteMode mode;
     std::vector<bool> answers;
     bool asked;
     bool replaced;
@@ -239,8 +228,7 @@ TEST_P(Overwrite, FollowsTheModeAndNamesTheFinalFile) {
     host.answers.assign(row.answers.begin(), row.answers.end());
     const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
     Put("t_x_s.bmp", old);
-    MakeThumbnail(host, Put("x.jpg", test::MakeTestJpeg(40, 30, "")), Path("t_x_s.jpg"), 30, 0,
-                  "bmp", 1);
+    MakeThumbnail(host, Put("x.jpg", test::MakeTestJpeg(40, 30, "")), Path("t_x_s.jpg"), test::Scale(30, test::kBmp));
 
     std::vector<RecordedMessage> expected;
     if (row.asked)
@@ -253,20 +241,17 @@ TEST_P(Overwrite, FollowsTheModeAndNamesTheFinalFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Overwrite,
-                         testing::Values(OverwriteRow{"NeverMode0", 0, {}, false, false},
-                                         OverwriteRow{"Overwrite1", 1, {}, false, true},
-                                         OverwriteRow{"AskAnsweredOk", 2, {true}, true, true},
-                                         OverwriteRow{"AskCancelled", 2, {false}, true, false},
-                                         OverwriteRow{"UnknownModeActsLike0", 7, {}, false, false},
-                                         OverwriteRow{"NoSelectionActsLike0", -1, {}, false,
-                                                      false}),
+                         testing::Values(OverwriteRow{"Never", OverwriteMode::kNever, {}, false, false},
+                                         OverwriteRow{"Always", OverwriteMode::kAlways, {}, false, true},
+                                         OverwriteRow{"AskAnsweredOk", OverwriteMode::kAsk, {true}, true, true},
+                                         OverwriteRow{"AskCancelled", OverwriteMode::kAsk, {false}, true, false}),
                          [](const testing::TestParamInfo<OverwriteRow>& info) {
                              return info.param.name;
                          });
 
 TEST_F(MakeThumbnailTest, AFolderOfTheTargetNameIsNotAnExistingFile) {
     std::filesystem::create_directory(Path("t.jpg"));
-    MakeThumbnail(host, Put("x.bmp", Bmp24(8, 8)), Path("t.bmp"), 30, 0, "jpg", 1);
+    MakeThumbnail(host, Put("x.bmp", Bmp24(8, 8)), Path("t.bmp"), test::Scale(30, test::kJpg));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.errors, std::vector<std::string>{Path("x.bmp")});  // rename onto a folder fails
 }
@@ -274,14 +259,14 @@ TEST_F(MakeThumbnailTest, AFolderOfTheTargetNameIsNotAnExistingFile) {
 // --- A target that cannot be written ----------------------------------------------
 
 TEST_F(MakeThumbnailTest, FullDiskKeepsTheOldTargetAndReports) {
-    host.overwrite_mode = 1;
+    host.overwrite_mode = OverwriteMode::kAlways;
     host.report_load_errors = true;
     const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
     Put("t.bmp", old);
     const std::string source = Put("x.jpg", test::MakeTestJpeg(64, 48, ""));
     {
         FileSizeLimit limit(100);  // a 64 x 48 thumbnail needs far more
-        MakeThumbnail(host, source, Path("t.jpg"), 48, 0, "bmp", 1);
+        MakeThumbnail(host, source, Path("t.jpg"), test::Scale(48, test::kBmp));
     }
     EXPECT_EQ(ReadWholeFile(Path("t.bmp")), old);
     EXPECT_EQ(host.errors, std::vector<std::string>{source});
@@ -295,7 +280,7 @@ TEST_F(MakeThumbnailTest, FullDiskWithoutTheOptionOnlyRecords) {
     const std::string source = Put("x.bmp", Bmp24(64, 48));
     {
         FileSizeLimit limit(100);
-        MakeThumbnail(host, source, Path("t.bmp"), 48, 0, "jpg", 0);
+        MakeThumbnail(host, source, Path("t.bmp"), test::Scale(48, test::kJpg, false));
     }
     EXPECT_FALSE(FileExists(Path("t.jpg")));
     EXPECT_EQ(host.errors, std::vector<std::string>{source});

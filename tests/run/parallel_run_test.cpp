@@ -16,6 +16,7 @@
 #include "tests/support/recording_host.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace nuthumb {
 namespace {
@@ -54,7 +55,8 @@ private:
 };
 
 struct Job {
-    std::string from = "jpg", to = "jpg", prefix, suffix;
+    ImageFormat from = test::kJpg, to = test::kJpg;
+    std::string prefix, suffix;
     bool same_folder = false;
 };
 
@@ -84,11 +86,11 @@ Outcome RunScenario(const Scenario& scenario, int jobs) {
     host.jobs = jobs;
     host.root = dir.path();
     host.report_load_errors = true;
-    host.overwrite_mode = 1;
+    host.overwrite_mode = OverwriteMode::kAlways;
     if (scenario.options) scenario.options(host);
     Outcome outcome;
-    outcome.result = RunFolder(host, in, scenario.job.from, out, scenario.job.to, scenario.job.prefix,
-                               scenario.job.suffix, 24, 0, 1);
+    outcome.result = RunFolder(host, test::FolderJob(in, scenario.job.from, out, scenario.job.to, 24,
+                                                     scenario.job.prefix, scenario.job.suffix));
     outcome.trace = host.trace;
     for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
         if (!entry.is_regular_file() && !entry.is_symlink()) continue;
@@ -128,15 +130,15 @@ const std::vector<Scenario> kScenarios = {
          for (const char* name : {"a.jpg", "b.jpg", "f.jpg", "h1.jpg"}) test::WriteText(out + "/" + name, "old");
      },
      [](TracingHost& host) {
-         host.overwrite_mode = 2;
+         host.overwrite_mode = OverwriteMode::kAsk;
          host.answers = {true, true, true, false, false, true, true};
      }},
-    {"PreCheckSaysNoToEveryFile", Job{"jpg", "bmp", "", "", false}, [](const std::string& in, const std::string& out) {
+    {"PreCheckSaysNoToEveryFile", Job{test::kJpg, test::kBmp, "", "", false}, [](const std::string& in, const std::string& out) {
          MixedSources(in);
          for (const auto& entry : fs::directory_iterator(in))
              test::WriteText(out + "/" + entry.path().stem().string() + ".bmp", "old");
      },
-     [](TracingHost& host) { host.overwrite_mode = 0; }},
+     [](TracingHost& host) { host.overwrite_mode = OverwriteMode::kNever; }},
     {"CancelAfterTheThirdFile", Job{}, [](const std::string& in, const std::string&) { MixedSources(in); },
      [](TracingHost& host) {
          host.on_pending = [&host] {
@@ -148,15 +150,15 @@ const std::vector<Scenario> kScenarios = {
          for (const auto& entry : fs::directory_iterator(in)) test::WriteText(out + "/" + entry.path().filename().string(), "old");
      },
      [](TracingHost& host) {
-         host.overwrite_mode = 0;
+         host.overwrite_mode = OverwriteMode::kNever;
          host.report_load_errors = false;
          host.answers = {true, false, true, true, false, true, true, true};
          host.on_pending = [&host] {
-             if (host.progress_position == 2) host.overwrite_mode = 2, host.report_load_errors = true;
-             if (host.progress_position == 6) host.overwrite_mode = 1;
+             if (host.progress_position == 2) host.overwrite_mode = OverwriteMode::kAsk, host.report_load_errors = true;
+             if (host.progress_position == 6) host.overwrite_mode = OverwriteMode::kAlways;
          };
      }},
-    {"EarlierTargetReplacesALaterSource", Job{"jpg", "jpg", "t_", "", true},
+    {"EarlierTargetReplacesALaterSource", Job{test::kJpg, test::kJpg, "t_", "", true},
      [](const std::string& in, const std::string&) {
          // a.jpg becomes t_a.jpg before t_a.jpg's turn, which becomes t_t_a.jpg.
          Jpeg(in + "/a.jpg", 200, 150, "-sample 2x2");
@@ -165,7 +167,7 @@ const std::vector<Scenario> kScenarios = {
          Jpeg(in + "/z.jpg", 90, 90, "");
      },
      nullptr},
-    {"EverySourceReplacedByItsOwnThumbnail", Job{"jpg", "jpg", "", "", true},
+    {"EverySourceReplacedByItsOwnThumbnail", Job{test::kJpg, test::kJpg, "", "", true},
      [](const std::string& in, const std::string&) { MixedSources(in); }, nullptr},
     {"LinkedSourceNamesAnEarlierTarget", Job{}, [](const std::string& in, const std::string& out) {
          Jpeg(in + "/a.jpg", 120, 80, "");
@@ -213,11 +215,11 @@ TEST(ParallelRunStress, RandomCancelsStopAtTheirFile) {
         const int stop_at = std::uniform_int_distribution<int>(1, kFiles)(random);
         TracingHost host;
         host.jobs = 2 + round % 4;
-        host.overwrite_mode = 1;
+        host.overwrite_mode = OverwriteMode::kAlways;
         host.on_pending = [&] {
             if (host.progress_position == stop_at) host.cancel = true;
         };
-        EXPECT_EQ(RunFolder(host, in, "bmp", out, round % 2 ? "bmp" : "jpg", "", "", 5, 0, 1), kRunCancelled);
+        EXPECT_EQ(RunFolder(host, test::FolderJob(in, test::kBmp, out, round % 2 ? test::kBmp : test::kJpg, 5)), kRunCancelled);
         EXPECT_EQ(host.progress_position, stop_at);
         std::set<std::string> expected;
         for (int i = 0; i < stop_at; ++i) {

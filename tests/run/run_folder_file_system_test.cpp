@@ -14,6 +14,7 @@
 #include "tests/support/recording_host.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/unprivileged.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace nuthumb {
 namespace {
@@ -26,7 +27,7 @@ using test::WriteText;
 class RunFolderFileSystemTest : public ::testing::Test, protected test::RunFolders {
 protected:
     int Run(const std::string& suffix = "") {
-        return RunFolder(host_, in(), "bmp", out(), "jpg", "", suffix, 4, 0, 1);
+        return RunFolder(host_, test::FolderJob(in(), test::kBmp, out(), test::kJpg, 4, "", suffix));
     }
     // The one message and ErrorList line of a target that could not be written.
     void ExpectWriteFailure(const std::string& source, const std::string& target_name,
@@ -56,7 +57,7 @@ TEST_P(TargetKind, LinksAreWrittenThroughOtherThingsNeverReplaced) {
     test::WriteSampleBitmap(in() + "/a.bmp");
     GetParam().make(out());
     const auto type = fs::symlink_status(out() + "/a.jpg").type();
-    host_.overwrite_mode = 1;
+    host_.overwrite_mode = OverwriteMode::kAlways;
     host_.report_load_errors = true;
     EXPECT_EQ(Run(), kRunFinished);
     // Whatever stood there is still the same kind of thing.

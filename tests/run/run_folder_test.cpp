@@ -12,6 +12,7 @@
 #include "tests/support/folder_files.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thumb_jobs.h"
 
 namespace nuthumb {
 namespace {
@@ -28,9 +29,9 @@ protected:
     void Bitmaps(std::initializer_list<const char*> names) {
         for (const char* name : names) test::WriteSampleBitmap(src() + "/" + name);
     }
-    int Run(const std::string& from = "bmp", const std::string& to = "jpg", const std::string& prefix = "",
+    int Run(ImageFormat from = test::kBmp, ImageFormat to = test::kJpg, const std::string& prefix = "",
             const std::string& suffix = "") {
-        return RunFolder(host_, src(), from, dst(), to, prefix, suffix, 4, 0, 1);
+        return RunFolder(host_, test::FolderJob(src(), from, dst(), to, 4, prefix, suffix));
     }
 
     RecordingHost host_;
@@ -43,7 +44,7 @@ TEST_F(RunFolderTest, NoMatchingFileGivesTwoAndTouchesNothing) {
     host_.progress_max = 9;
     host_.progress_position = 7;
     host_.status = "before";
-    EXPECT_EQ(Run("jpg", "jpg"), kRunNoSourceFile);
+    EXPECT_EQ(Run(test::kJpg, test::kJpg), kRunNoSourceFile);
     EXPECT_TRUE(host_.cancel);
     EXPECT_EQ(host_.progress_max, 9);
     EXPECT_EQ(host_.progress_position, 7);
@@ -86,7 +87,7 @@ TEST_F(RunFolderTest, CancelStopsBeforeTheRemainingFiles) {
 TEST_F(RunFolderTest, NeverOverwriteSkipsEveryFileButAdvancesProgress) {
     Bitmaps({"B.bmp", "a.BMP", "c.bmp"});
     for (const char* name : {"a.jpg", "B.jpg", "c.jpg"}) WriteText(dst() + "/" + name, "old");
-    host_.overwrite_mode = 0;
+    host_.overwrite_mode = OverwriteMode::kNever;
     std::vector<std::pair<int, std::string>> seen;
     host_.on_pending = [this, &seen] {
         if (host_.progress_max > 0) seen.emplace_back(host_.progress_position, host_.status);
@@ -106,9 +107,9 @@ TEST_F(RunFolderTest, ModeIsReadAtEachFile) {
     Bitmaps({"a.bmp", "b.bmp"});
     WriteText(dst() + "/a.jpg", "old");
     WriteText(dst() + "/b.jpg", "old");
-    host_.overwrite_mode = 0;
+    host_.overwrite_mode = OverwriteMode::kNever;
     host_.on_pending = [this] {
-        if (host_.progress_position == 1) host_.overwrite_mode = 1;
+        if (host_.progress_position == 1) host_.overwrite_mode = OverwriteMode::kAlways;
     };
     EXPECT_EQ(Run(), kRunFinished);
     EXPECT_EQ(ReadText(dst() + "/a.jpg"), "old");
@@ -117,7 +118,7 @@ TEST_F(RunFolderTest, ModeIsReadAtEachFile) {
 
 struct NameRow {
     const char* name;
-    const char* target_format;
+    ImageFormat target_format;
     const char* written;
 };
 
@@ -125,15 +126,15 @@ class RunFolderNameTest : public RunFolderTest, public ::testing::WithParamInter
 
 TEST_P(RunFolderNameTest, TargetIsPrefixBaseSuffixWithTheFinalExtension) {
     fs::copy_file(std::string(NUTHUMB_CORPUS_DIR) + "/libjpeg-turbo/testorig.jpg", src() + "/a.b.JPG");
-    EXPECT_EQ(RunFolder(host_, src(), "jpg", dst(), GetParam().target_format, "t_", "_s", 40, 0, 1),
+    EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kJpg, dst(), GetParam().target_format, 40, "t_", "_s")),
               kRunFinished);
     EXPECT_EQ(NamesIn(dst()), std::set<std::string>{GetParam().written});
     EXPECT_TRUE(host_.errors.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RunFolderNameTest,
-                         ::testing::Values(NameRow{"JpegKeepsTheSourcesCase", "jpg", "t_a.b_s.JPG"},
-                                           NameRow{"Bitmap", "bmp", "t_a.b_s.bmp"}),
+                         ::testing::Values(NameRow{"JpegKeepsTheSourcesCase", test::kJpg, "t_a.b_s.JPG"},
+                                           NameRow{"Bitmap", test::kBmp, "t_a.b_s.bmp"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RunFolderTest, FolderNamedLikeASourceIsNeverListed) {
@@ -155,7 +156,7 @@ TEST_F(RunFolderTest, DamagedSourceGoesToTheErrorListAndTheRunGoesOn) {
 
 TEST_F(RunFolderTest, SameFolderDoesNotPickUpNewTargets) {
     Bitmaps({"a.bmp", "b.bmp"});
-    EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "_s", 4, 0, 1), kRunFinished);
+    EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kBmp, src(), test::kBmp, 4, "", "_s")), kRunFinished);
     EXPECT_EQ(host_.progress_max, 2);
     EXPECT_EQ(NamesIn(src()), (std::set<std::string>{"a.bmp", "a_s.bmp", "b.bmp", "b_s.bmp"}));
 }
@@ -163,8 +164,8 @@ TEST_F(RunFolderTest, SameFolderDoesNotPickUpNewTargets) {
 TEST_F(RunFolderTest, SameFolderSameNameNeverOverwriteSkipsEverySource) {
     Bitmaps({"a.bmp"});
     const std::string before = ReadText(src() + "/a.bmp");
-    host_.overwrite_mode = 0;
-    EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "", 4, 0, 1), kRunFinished);
+    host_.overwrite_mode = OverwriteMode::kNever;
+    EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kBmp, src(), test::kBmp, 4)), kRunFinished);
     EXPECT_EQ(ReadText(src() + "/a.bmp"), before);
 }
 
@@ -172,7 +173,7 @@ TEST_F(RunFolderTest, SameFolderSameNameNeverOverwriteSkipsEverySource) {
 
 struct InPlaceRow {
     const char* name;
-    int mode;
+    OverwriteMode mode;
     std::deque<bool> answers;
     std::size_t questions;
     bool replaced;
@@ -186,7 +187,7 @@ TEST_P(RunFolderInPlaceTest, EachSourceIsItsOwnTarget) {
     const std::vector<std::uint8_t> before = ReadWholeFile(photo);
     host_.overwrite_mode = GetParam().mode;
     host_.answers = GetParam().answers;
-    EXPECT_EQ(RunFolder(host_, src(), "jpg", src(), "jpg", "", "", 30, 0, 1), kRunFinished);
+    EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kJpg, src(), test::kJpg, 30)), kRunFinished);
 
     EXPECT_EQ(NamesIn(src()), std::set<std::string>{"photo.JPG"});
     ASSERT_EQ(host_.messages.size(), GetParam().questions);
@@ -200,18 +201,18 @@ TEST_P(RunFolderInPlaceTest, EachSourceIsItsOwnTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RunFolderInPlaceTest,
-                         ::testing::Values(InPlaceRow{"NeverSkips", 0, {}, 0, false},
-                                           InPlaceRow{"OverwriteReplaces", 1, {}, 0, true},
-                                           InPlaceRow{"AskOkTwiceReplaces", 2, {true, true}, 2, true},
-                                           InPlaceRow{"AskCancelKeeps", 2, {false}, 1, false}),
+                         ::testing::Values(InPlaceRow{"NeverSkips", OverwriteMode::kNever, {}, 0, false},
+                                           InPlaceRow{"OverwriteReplaces", OverwriteMode::kAlways, {}, 0, true},
+                                           InPlaceRow{"AskOkTwiceReplaces", OverwriteMode::kAsk, {true, true}, 2, true},
+                                           InPlaceRow{"AskCancelKeeps", OverwriteMode::kAsk, {false}, 1, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RunFolderTest, NamesThatDifferInCaseKeepTheirOwnPictures) {
     // 8 and 16 pixels wide: their thumbnails, 4 high, are 5 and 10 wide.
     test::WriteSampleBitmap(src() + "/a.bmp", 8, 6);
     test::WriteSampleBitmap(src() + "/a.BMP", 16, 6);
-    host_.overwrite_mode = 1;
-    EXPECT_EQ(RunFolder(host_, src(), "bmp", src(), "bmp", "", "", 4, 0, 1), kRunFinished);
+    host_.overwrite_mode = OverwriteMode::kAlways;
+    EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kBmp, src(), test::kBmp, 4)), kRunFinished);
     EXPECT_EQ(NamesIn(src()), (std::set<std::string>{"a.bmp", "a.BMP"}));
     EXPECT_EQ(LoadBitmap(ReadWholeFile(src() + "/a.bmp")).width, 5);
     EXPECT_EQ(LoadBitmap(ReadWholeFile(src() + "/a.BMP")).width, 10);
@@ -221,7 +222,7 @@ struct TakenRow {
     const char* name;
     bool first_damaged;  // the first listed source fails to load
     bool report;
-    int overwrite_mode;
+    OverwriteMode overwrite_mode;
     bool existing;       // a.jpg is in the destination before the run
     std::vector<std::string> failed;   // names of the sources in the ErrorList
     std::vector<std::string> errors;   // message texts shown
@@ -239,7 +240,7 @@ TEST_P(RunFolderTakenTest, ALaterSourceNeverReplacesWhatTheRunWrote) {
     if (row.existing) WriteText(dst() + "/a.jpg", "old");
     host_.report_load_errors = row.report;
     host_.overwrite_mode = row.overwrite_mode;
-    EXPECT_EQ(RunFolder(host_, src(), "bmp", dst(), "jpg", "", "", 4, 0, 0), kRunFinished);
+    EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kBmp, dst(), test::kJpg, 4, "", "", false)), kRunFinished);
 
     std::vector<std::string> failed;
     for (const std::string& name : row.failed) failed.push_back(src() + "/" + name);
@@ -262,18 +263,18 @@ const std::string kDamaged = "ファイルが壊れている可能性があり�
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RunFolderTakenTest,
-    ::testing::Values(TakenRow{"LaterSourceFailsSilently", false, false, 1, false, {"a.Bmp"}, {}, 8},
-                      TakenRow{"LaterSourceFailsWithAMessage", false, true, 1, false, {"a.Bmp"}, {kTaken}, 8},
-                      TakenRow{"OlderFileReplacedOnceOnly", false, true, 1, true, {"a.Bmp"}, {kTaken}, 8},
-                      TakenRow{"NeverOverwriteSkipsBoth", false, true, 0, true, {}, {}, 0},
-                      TakenRow{"NameFreeWhenTheEarlierLoadFailed", true, true, 1, false, {"a.BMP"},
+    ::testing::Values(TakenRow{"LaterSourceFailsSilently", false, false, OverwriteMode::kAlways, false, {"a.Bmp"}, {}, 8},
+                      TakenRow{"LaterSourceFailsWithAMessage", false, true, OverwriteMode::kAlways, false, {"a.Bmp"}, {kTaken}, 8},
+                      TakenRow{"OlderFileReplacedOnceOnly", false, true, OverwriteMode::kAlways, true, {"a.Bmp"}, {kTaken}, 8},
+                      TakenRow{"NeverOverwriteSkipsBoth", false, true, OverwriteMode::kNever, true, {}, {}, 0},
+                      TakenRow{"NameFreeWhenTheEarlierLoadFailed", true, true, OverwriteMode::kAlways, false, {"a.BMP"},
                                {kDamaged}, 12}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct PreCheckFormatRow {
     const char* name;
     const char* existing;
-    const char* target_format;
+    ImageFormat target_format;
     bool converted;
 };
 
@@ -282,17 +283,17 @@ class RunFolderPreCheckTest : public RunFolderTest, public ::testing::WithParamI
 TEST_P(RunFolderPreCheckTest, UsesTheJobsOwnTargetFormat) {
     Bitmaps({"a.bmp"});
     WriteText(dst() + "/" + GetParam().existing, "old");
-    host_.overwrite_mode = 0;
-    EXPECT_EQ(Run("bmp", GetParam().target_format), kRunFinished);
-    const std::string written = dst() + "/a." + (std::string(GetParam().target_format) == "bmp" ? "bmp" : "jpg");
+    host_.overwrite_mode = OverwriteMode::kNever;
+    EXPECT_EQ(Run(test::kBmp, GetParam().target_format), kRunFinished);
+    const std::string written = dst() + "/a." + (GetParam().target_format == test::kBmp ? "bmp" : "jpg");
     EXPECT_EQ(ReadText(written) != "old", GetParam().converted);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, RunFolderPreCheckTest,
-                         ::testing::Values(PreCheckFormatRow{"JpegJobBesideBitmap", "a.bmp", "jpg", true},
-                                           PreCheckFormatRow{"JpegJobOverJpeg", "a.jpg", "jpg", false},
-                                           PreCheckFormatRow{"BitmapJobBesideJpeg", "a.jpg", "bmp", true},
-                                           PreCheckFormatRow{"BitmapJobOverBitmap", "a.bmp", "bmp", false}),
+                         ::testing::Values(PreCheckFormatRow{"JpegJobBesideBitmap", "a.bmp", test::kJpg, true},
+                                           PreCheckFormatRow{"JpegJobOverJpeg", "a.jpg", test::kJpg, false},
+                                           PreCheckFormatRow{"BitmapJobBesideJpeg", "a.jpg", test::kBmp, true},
+                                           PreCheckFormatRow{"BitmapJobOverBitmap", "a.bmp", test::kBmp, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct AskRow {
@@ -307,7 +308,7 @@ class RunFolderAskTest : public RunFolderTest, public ::testing::WithParamInterf
 TEST_P(RunFolderAskTest, AsksBeforeLoadingAndAgainBeforeSaving) {
     Bitmaps({"a.bmp"});
     WriteText(dst() + "/a.jpg", "old");
-    host_.overwrite_mode = 2;
+    host_.overwrite_mode = OverwriteMode::kAsk;
     host_.answers = GetParam().answers;
     EXPECT_EQ(Run(), kRunFinished);
     ASSERT_EQ(host_.messages.size(), GetParam().questions);

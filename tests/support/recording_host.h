@@ -24,7 +24,7 @@ public:
     int progress_max = 0;
     int progress_position = 0;
     std::string status;
-    int overwrite_mode = 0;
+    OverwriteMode overwrite_mode = OverwriteMode::kNever;
     bool report_load_errors = false;
     std::vector<RecordedMessage> messages;
     std::deque<bool> answers;  // AskOkCancel pops one per question; none left means Cancel
@@ -44,7 +44,7 @@ public:
         ++pending_calls;
         if (on_pending) on_pending();
     }
-    int OverwriteMode() const override { return overwrite_mode; }
+    OverwriteMode LiveOverwriteMode() const override { return overwrite_mode; }
     bool ReportLoadErrors() const override { return report_load_errors; }
     void ShowError(const std::string& text) override {
         messages.push_back({RecordedMessage::Kind::kError, text});

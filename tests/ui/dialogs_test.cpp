@@ -16,6 +16,7 @@ struct DialogRow {
     const char* stored;     // the two keys' lines, as a user may have left them
     bool checked;           // CheckBoxThumbError
     int mode;               // RadioGroupSaveMode, -1 for none
+    OverwriteMode live;     // what the engine reads
     const char* written;    // the two keys' lines after the exit
 };
 
@@ -29,17 +30,17 @@ TEST_P(SettingsDialogTest, ShowsTheStoredOptionsAndWritesThemBack) {
     EXPECT_EQ(dialog_->findChild<RadioGroup*>("RadioGroupSaveMode")->ItemIndex(), row.mode);
     // The engine reads the options from the dialog through the main window.
     EXPECT_EQ(form_->ReportLoadErrors(), row.checked);
-    EXPECT_EQ(form_->OverwriteMode(), row.mode);
+    EXPECT_EQ(form_->LiveOverwriteMode(), row.live);
     Stop();
     EXPECT_NE(FileBytes(Ini()).find(row.written), std::string::npos) << FileBytes(Ini());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SettingsDialogTest,
-    testing::Values(DialogRow{"Missing", "", false, 1, "ErrorOpt=0\r\nRadioGroupSaveMode=1\r\n"},
-                    DialogRow{"Two", "ErrorOpt=2\r\nRadioGroupSaveMode=7\r\n", true, 2,
+    testing::Values(DialogRow{"Missing", "", false, 1, OverwriteMode::kAlways, "ErrorOpt=0\r\nRadioGroupSaveMode=1\r\n"},
+                    DialogRow{"Two", "ErrorOpt=2\r\nRadioGroupSaveMode=7\r\n", true, 2, OverwriteMode::kAsk,
                               "ErrorOpt=1\r\nRadioGroupSaveMode=2\r\n"},
-                    DialogRow{"LowByteZero", "ErrorOpt=256\r\nRadioGroupSaveMode=-5\r\n", false, -1,
+                    DialogRow{"LowByteZero", "ErrorOpt=256\r\nRadioGroupSaveMode=-5\r\n", false, -1, OverwriteMode::kNever,
                               "ErrorOpt=0\r\nRadioGroupSaveMode=-1\r\n"}),
     [](const testing::TestParamInfo<DialogRow>& info) { return info.param.name; });
 

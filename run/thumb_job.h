@@ -1,0 +1,18 @@
+#pragma once
+// One folder run: the job that the window's individual tab, a batch entry and the
+// command line each describe, built once from what each of them stores.
+#include <string>
+
+#include "image/conversion.h"
+
+namespace nuthumb {
+
+struct ThumbJob {
+    std::string src_dir, dst_dir;  // used as given: the drive-root rule is applied before
+    ImageFormat src_format = ImageFormat::kJpeg;
+    std::string prefix, suffix;    // target name: prefix + base name + suffix + extension
+    Conversion conversion;         // target format, size, basis, resize
+    bool operator==(const ThumbJob&) const = default;
+};
+
+}  // namespace nuthumb

@@ -1,0 +1,20 @@
+#pragma once
+// The typed options of the integers the window's controls and the settings file
+// hold. Each rule for a value outside the items lives here and nowhere else.
+#include <cstdint>
+
+#include "image/conversion.h"
+#include "run/overwrite_mode.h"
+
+namespace nuthumb {
+
+// Item 0 is the bitmap; anything else, no item selected too, is JPEG.
+ImageFormat ImageFormatOfItem(std::int32_t item);
+
+// Items 0 height, 1 width, 2 larger side; anything else is no basis.
+Basis BasisOfItem(std::int32_t item);
+
+// Items 0 never, 1 overwrite, 2 ask; anything else, no item selected too, never.
+OverwriteMode OverwriteModeOfItem(std::int32_t item);
+
+}  // namespace nuthumb
