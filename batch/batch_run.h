@@ -1,4 +1,7 @@
 #pragma once
+// batch/ keeps folder runs as entries of a list: the entry format, list editing,
+// the stored list and the batch run.
+//
 // The batch run: every entry of the list as one folder run, in list order, with a
 // log in the ErrorList instead of a message box per entry.
 #include <cstddef>

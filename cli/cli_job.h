@@ -1,4 +1,8 @@
 #pragma once
+// cli/ is nuthumb-cli as a library (options, the job's precedence of command line
+// over settings file over defaults, the terminal host, the runs); main.cpp only
+// wires it to the process.
+//
 // One folder run as the command line will carry it out: the ThumbJob plus the two
 // live options.
 #include <optional>

@@ -1,4 +1,8 @@
 #pragma once
+// image/ turns one image file into another: BMP and JPEG decoding (scaled while
+// it decodes), the stretch, BMP and JPEG encoding. It knows nothing of folders,
+// runs or hosts; the run layer reaches it only through this header.
+//
 // The half of a conversion that needs no decision and shows nothing: from the
 // source file to the bytes of its target file. It depends only on the file, the
 // conversion and the stop check, so a folder run may do it early, on another

@@ -1,4 +1,9 @@
 #pragma once
+// run/ carries out a ThumbJob over a folder: the listing, the target names and
+// overwrite decisions, each file's conversion (image/) and write, the pipeline of
+// workers and the publisher, the folder check and the error-list file. Whoever
+// runs it (window, command line, batch, tests) is a RunHost.
+//
 // One ThumbJob over a folder: list, pre-check, convert, report progress.
 #include <string>
 

@@ -1,4 +1,7 @@
 #pragma once
+// settings/ reads and writes the INI settings file (its encodings, lists, the
+// window's place) and turns stored items into typed options (option_values.h).
+//
 // Every stored setting: the name it is stored under and the value it takes when
 // the key is missing or not a number. The window, the batch, the command line and
 // its help all take their defaults from here. The names are the ones the settings

@@ -1,0 +1,2 @@
+#include "high/b.h"
+int a();
