@@ -101,9 +101,6 @@ TEST_F(CliBatchTest, UsageErrors) {
         std::vector<std::string> args;
         std::string err_part;
     } rows[] = {
-        {{"--batch", "--from", "bmp"}, "a batch takes each job from its entries"},
-        {{"--batch-file", undecodable, in(), out()}, "a batch takes each job from its entries"},
-        {{"--batch", "--batch-file", undecodable}, "--batch or --batch-file"},
         {{"--batch-file", root() + "/none.txt"}, "none.txt"},
         {{"--batch", "--settings", root() + "/none.ini"}, "none.ini"},
     };

@@ -100,20 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
         CliRow{"BothMissingExitsTwo", {}, {}, {},
                {"/nonexistent/a", "/nonexistent/b"},
                2, "", "読み込み先フォルダ、保存先フォルダともに存在しません。", {}},
-        CliRow{"OneFolderOnlyIsAUsageError", {"a.bmp"}, {}, {}, {"{in}"}, 2, "", "DEST_DIR", {}},
-        CliRow{"UnknownFormatIsAUsageError", {"a.bmp"}, {}, {},
-               {"{in}", "{out}", "--from", "png"}, 2, "", "--from", {}},
-        CliRow{"SizeMustBeANumber", {"a.bmp"}, {}, {},
-               {"{in}", "{out}", "--size", "big"}, 2, "", "--size", {}},
-        CliRow{"HelpExitsZero", {}, {}, {}, {"--help"}, 0, "--overwrite never|always|ask", "", {}},
         CliRow{"NeverKeepsExistingTargets", {"a.bmp", "b.bmp"}, {}, {"a.jpg"},
                {"{in}", "{out}", "--from", "bmp", "--overwrite", "never"},
                0, kFinished, "", {"a.jpg", "b.jpg"}},
         CliRow{"AlwaysReplacesExistingTargets", {"a.bmp"}, {}, {"a.jpg"},
                {"{in}", "{out}", "--from", "bmp", "--overwrite", "always"},
-               0, kFinished, "", {"a.jpg"}, false},
-        CliRow{"DefaultOverwriteReplaces", {"a.bmp"}, {}, {"a.jpg"},
-               {"{in}", "{out}", "--from", "bmp"},
                0, kFinished, "", {"a.jpg"}, false},
         CliRow{"AskWithoutTerminalAnswersNo", {"a.bmp", "b.bmp", "c.bmp"}, {}, {"a.jpg", "b.jpg"},
                {"{in}", "{out}", "--from", "bmp", "--overwrite", "ask"},
@@ -155,28 +146,6 @@ protected:
     }
 };
 
-TEST_F(CliSettingsTest, TakesTheJobFromTheSettingsFile) {
-    test::WriteSampleBitmap(in() + "/a.bmp");
-    const CliOutcome outcome = Run({"--settings", Ini()});
-    EXPECT_EQ(outcome.status, 0) << outcome.err;
-    EXPECT_EQ(NamesIn(out()), std::set<std::string>{"h_a_e.bmp"});
-    // The stored size is brought into 30..640 as the window's spin box does: width 640.
-    const std::string bmp = ReadText(out() + "/h_a_e.bmp");
-    ASSERT_GE(bmp.size(), 26u);
-    EXPECT_EQ(static_cast<unsigned char>(bmp[18]) | static_cast<unsigned char>(bmp[19]) << 8, 640);
-}
-
-TEST_F(CliSettingsTest, CommandLineValuesWin) {
-    test::WriteSampleBitmap(in() + "/a.bmp");
-    const std::string other = root() + "/other";
-    fs::create_directory(other);
-    const CliOutcome outcome =
-        Run({in(), other, "--settings", Ini(), "--prefix", "p_", "--to", "jpg"});
-    EXPECT_EQ(outcome.status, 0) << outcome.err;
-    EXPECT_EQ(NamesIn(other), std::set<std::string>{"p_a_e.jpg"});
-    EXPECT_TRUE(NamesIn(out()).empty());
-}
-
 TEST_F(CliSettingsTest, StoredOptionsApply) {
     test::WriteSampleBitmap(in() + "/a.bmp");
     WriteText(in() + "/z.bmp", "damaged");
@@ -193,12 +162,6 @@ TEST_F(CliSettingsTest, UnsetFoldersInTheFileFailTheCheck) {
     const CliOutcome outcome = Run({"--settings", path});
     EXPECT_EQ(outcome.status, 2);
     EXPECT_NE(outcome.err.find("読込み先フォルダ、保存先フォルダともに未設定です。"), std::string::npos);
-}
-
-TEST_F(CliSettingsTest, MissingNamedSettingsFileIsAUsageError) {
-    const CliOutcome outcome = Run({"--settings", root() + "/none.ini"});
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_NE(outcome.err.find("none.ini"), std::string::npos);
 }
 
 // A scan bomb takes seconds before it is refused; Ctrl-C ends its decode at once,

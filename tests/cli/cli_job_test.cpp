@@ -1,0 +1,118 @@
+// The command line in-process: what the options parse into, and the job's
+// precedence of command line over settings file over the settings' defaults.
+#include <gtest/gtest.h>
+
+#include <variant>
+
+#include "cli/cli_job.h"
+#include "cli/cli_options.h"
+#include "cli/exit_status.h"
+#include "platform/file_io.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/temp_dir.h"
+
+namespace nuthumb {
+namespace {
+
+std::variant<CliOptions, CliExit> Parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "nuthumb-cli");
+    return ParseCommandLine(static_cast<int>(args.size()), args.data());
+}
+
+CliOptions Options(std::vector<const char*> args) {
+    auto parsed = Parse(std::move(args));
+    EXPECT_TRUE(std::holds_alternative<CliOptions>(parsed));
+    return std::holds_alternative<CliOptions>(parsed) ? std::get<CliOptions>(parsed) : CliOptions{};
+}
+
+TEST(ParseCommandLine, NamesBecomeTypedValues) {
+    const CliOptions o = Options({"in", "out", "--from", "bmp", "--to", "jpg", "--basis", "larger", "--overwrite",
+                                  "ask", "--size", "-5", "--convert-only", "--prefix", "", "--jobs", "3"});
+    EXPECT_EQ(o.src_dir, "in");
+    EXPECT_EQ(o.dst_dir, "out");
+    EXPECT_EQ(o.src_format, ImageFormat::kBmp);
+    EXPECT_EQ(o.dst_format, ImageFormat::kJpeg);
+    EXPECT_EQ(o.basis, Basis::kLarger);
+    EXPECT_EQ(o.overwrite_mode, OverwriteMode::kAsk);
+    EXPECT_EQ(o.size, -5);
+    EXPECT_TRUE(o.convert_only);
+    EXPECT_EQ(o.prefix, "");  // given, though empty: it wins over a stored prefix
+    EXPECT_FALSE(o.suffix);
+    EXPECT_EQ(o.jobs, 3);
+}
+
+TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
+    const struct {
+        std::vector<const char*> args;
+        const char* said;
+    } rows[] = {
+        {{"in"}, "give both SOURCE_DIR and DEST_DIR"},
+        {{"in", "out", "--from", "png"}, "--from"},
+        {{"in", "out", "--size", "big"}, "--size"},
+        {{"in", "out", "--basis", "diagonal"}, "--basis"},
+        {{"in", "out", "--jobs", "0"}, "--jobs"},
+        {{"--batch", "--batch-file", "f"}, "give --batch or --batch-file, not both"},
+        {{"--batch", "--prefix", "p"}, "a batch takes each job from its entries"},
+        {{"in", "out", "--batch-file", "f"}, "a batch takes each job from its entries"},
+    };
+    for (const auto& row : rows) {
+        testing::internal::CaptureStderr();
+        const auto parsed = Parse(row.args);
+        const std::string said = testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(std::holds_alternative<CliExit>(parsed)) << row.said;
+        EXPECT_EQ(std::get<CliExit>(parsed).status, kExitUsage) << row.said;
+        EXPECT_NE(said.find(row.said), std::string::npos) << said;
+    }
+    testing::internal::CaptureStdout();
+    const auto help = Parse({"--help"});
+    const std::string text = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(std::holds_alternative<CliExit>(help));
+    EXPECT_EQ(std::get<CliExit>(help).status, kExitFinished);
+    // The defaults shown are the settings table's.
+    for (const char* part : {"--overwrite never|always|ask", "(default: always)", "(default: jpg)",
+                             "(default: 50; any integer", "(default: height)"})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+}
+
+class ResolveJobTest : public testing::Test {
+protected:
+    std::string Ini(const std::string& lines) {
+        const std::string path = dir_.path() + "/nuthumb.ini";
+        test::WriteText(path, "[SYSTEM]\r\n" + lines);
+        return path;
+    }
+    TempDir dir_;
+};
+
+TEST_F(ResolveJobTest, FoldersAloneTakeTheWindowsFirstJob) {
+    const CliRun run = ResolveJob(Options({"in", "out"}), "");
+    EXPECT_EQ(run.job, (ThumbJob{"in", "out", ImageFormat::kJpeg, "", "", {ImageFormat::kJpeg, 50, Basis::kHeight, true}}));
+    EXPECT_EQ(run.overwrite_mode, OverwriteMode::kAlways);
+    EXPECT_FALSE(run.report_load_errors);
+}
+
+TEST_F(ResolveJobTest, SettingsFileFillsWhatTheCommandLineLeavesOut) {
+    const std::string ini = Ini("SrcDir=/s\r\nDstDir=/d\r\nFileHead=h_\r\nFileEnd=_e\r\nSize=9999\r\nOption=7\r\n"
+                                "ReadFileMode=0\r\nSaveFileMode=0\r\nNOThumb=1\r\nErrorOpt=1\r\nRadioGroupSaveMode=0\r\n");
+    // Read by the window's rules: the size brought into 30..640, an unknown basis item
+    // clamped to the last one.
+    const CliRun stored = ResolveJob(Options({"--settings", ini.c_str()}), ini);
+    EXPECT_EQ(stored.job, (ThumbJob{"/s", "/d", ImageFormat::kBmp, "h_", "_e", {ImageFormat::kBmp, 640, Basis::kLarger, false}}));
+    EXPECT_EQ(stored.overwrite_mode, OverwriteMode::kNever);
+    EXPECT_TRUE(stored.report_load_errors);
+    EXPECT_EQ(stored.settings_path, ini);
+
+    const CliRun mixed = ResolveJob(
+        Options({"in", "out", "--settings", ini.c_str(), "--prefix", "p_", "--to", "jpg", "--overwrite", "ask"}), ini);
+    EXPECT_EQ(mixed.job, (ThumbJob{"in", "out", ImageFormat::kBmp, "p_", "_e", {ImageFormat::kJpeg, 640, Basis::kLarger, false}}));
+    EXPECT_EQ(mixed.overwrite_mode, OverwriteMode::kAsk);
+}
+
+TEST_F(ResolveJobTest, ANamedSettingsFileMustExistTheDefaultOneNeedNot) {
+    const std::string missing = dir_.path() + "/none.ini";
+    EXPECT_THROW(ResolveJob(Options({"--settings", missing.c_str()}), missing), IoError);
+    EXPECT_EQ(ResolveJob(Options({}), missing).job, ResolveJob(Options({"", ""}), "").job);
+}
+
+}  // namespace
+}  // namespace nuthumb
