@@ -34,11 +34,18 @@ std::string TerminalText(const std::string& text) {
     return out;
 }
 
-CliHost::CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool show_progress, int parallel_jobs)
+CliHost::CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool quiet, int parallel_jobs)
     : overwrite_mode_(overwrite_mode),
       report_load_errors_(report_load_errors),
+      quiet_(quiet),
       parallel_jobs_(parallel_jobs > 0 ? parallel_jobs : OnlineCores()),
-      progress_on_terminal_(show_progress && ::isatty(STDERR_FILENO)) {}
+      progress_on_terminal_(!quiet && ::isatty(STDERR_FILENO)) {}
+
+void CliHost::NoteFailedFile(const std::string& source_path, std::string_view reason) {
+    if (quiet_ || report_load_errors_) return;
+    ClearProgress();
+    std::cerr << "nuthumb-cli: " << source_path << ": " << reason << std::endl;
+}
 
 void CliHost::SetStatusText(const std::string& text) {
     if (progress_on_terminal_) DrawProgress(text);

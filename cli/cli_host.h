@@ -12,15 +12,17 @@ namespace nuthumb {
 
 class CliHost : public RunHost {
 public:
-    // `show_progress` asks for the bar; it is drawn only when stderr is a terminal.
-    // `parallel_jobs` 0 means one per core.
-    CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool show_progress, int parallel_jobs);
+    // `quiet` silences the progress bar (drawn only when stderr is a terminal) and
+    // the line per failed file. `parallel_jobs` 0 means one per core.
+    CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool quiet, int parallel_jobs);
 
     bool CancelFlag() const override { return cancel_flag_; }
     void SetCancelFlag(bool value) override { cancel_flag_ = value; }
     // Ctrl-C also ends a long decode at once, not only the run after the file.
     bool StopRequested() const override;
     void AppendError(const std::string& line) override { error_list_.push_back(line); }
+    // "nuthumb-cli: FILE: REASON" on stderr, unless quiet or the boxes' texts say it.
+    void NoteFailedFile(const std::string& source_path, std::string_view reason) override;
     void SetProgressMax(int maximum) override { progress_max_ = maximum; }
     void SetProgressPosition(int position) override { progress_position_ = position; }
     void SetStatusText(const std::string& text) override;
@@ -47,6 +49,7 @@ private:
     int progress_position_ = 0;
     OverwriteMode overwrite_mode_;
     bool report_load_errors_;
+    bool quiet_;
     int parallel_jobs_;
     bool progress_on_terminal_;
     bool progress_shown_ = false;

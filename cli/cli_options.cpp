@@ -83,9 +83,10 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     auto* prefix_opt = app.add_option("--prefix", prefix, "file-name prefix (default: empty)");
     auto* suffix_opt = app.add_option("--suffix", suffix, "file-name suffix (default: empty)");
     auto* size_opt = app.add_option("--size", size,
-                                    "length of the fixed side" +
-                                        Default(std::to_string(defaults.conversion.size) +
-                                                "; any integer, like a batch entry"))
+                                    "length of the fixed side, from " + std::to_string(keys::kSizeMin) + " to " +
+                                        std::to_string(keys::kSizeMax) +
+                                        Default(std::to_string(defaults.conversion.size)))
+                         ->check(CLI::Range(keys::kSizeMin, keys::kSizeMax))
                          ->type_name("N");
     auto* basis_opt = app.add_option("--basis", basis,
                                      "side that gets the size" +

@@ -8,9 +8,23 @@
 #include "run/error_list_file.h"
 #include "platform/direct_write.h"
 #include "platform/file_io.h"
+#include "platform/text_codec.h"
 
 namespace nuthumb {
 namespace {
+
+// A pipe, a terminal or another stream is read by Linux tools, which expect UTF-8
+// and LF; a file keeps the error-list file's own format.
+bool IsStream(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode));
+}
+
+std::string StreamText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text.append(line).append("\n");
+    return EncodeUtf8(text);
+}
 
 bool NamesStandardOutput(const std::string& path) {
     if (path == "-") return true;
@@ -23,13 +37,17 @@ bool NamesStandardOutput(const std::string& path) {
 
 std::optional<std::string> WriteErrorListOutput(const std::string& path,
                                                 const std::vector<std::string>& lines) {
-    if (!NamesStandardOutput(path)) return WriteErrorListFile(path, lines);
-    std::cout.flush();
-    const std::string bytes = ComposeErrorListFile(lines);
+    const bool to_stdout = NamesStandardOutput(path);
+    if (!to_stdout && !IsStream(path)) return WriteErrorListFile(path, lines);
+    const std::string bytes = StreamText(lines);
     try {
-        WriteAll(STDOUT_FILENO,
-                 std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
-                 "standard output");
+        if (to_stdout) {
+            std::cout.flush();
+            WriteAll(STDOUT_FILENO, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                     "standard output");
+        } else {
+            WriteFileOrDevice(path, std::string_view(bytes));
+        }
         return std::nullopt;
     } catch (const IoError& error) {
         return std::string(error.what());

@@ -64,7 +64,7 @@ int RunBatchCommand(const CliOptions& options) {
     std::optional<std::vector<std::string>> entries = BatchEntries(options, *job);
     if (!entries) return kExitUsage;
 
-    CliBatchHost host(job->overwrite_mode, job->report_load_errors, !options.quiet, options.jobs);
+    CliBatchHost host(job->overwrite_mode, job->report_load_errors, options.quiet, options.jobs);
     const BatchOutcome outcome = RunBatch(host, host, std::move(*entries), std::nullopt);
     host.ClearProgress();
 

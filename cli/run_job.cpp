@@ -11,11 +11,30 @@
 #include "run/check_folders.h"
 #include "run/conversion_messages.h"
 #include "run/drive_root.h"
+#include "run/run_files.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
 
 namespace nuthumb {
 namespace {
+
+// Folders named on the command line may be one folder: with the defaults every
+// photo would become its own thumbnail. That needs the user's word: --overwrite
+// always (or never, which replaces nothing). The job mode and the batch keep what
+// the user chose in the window.
+bool MayReplaceSources(const CliOptions& options, const ThumbJob& job, CliHost& host) {
+    if (!options.src_dir || options.overwrite_mode == OverwriteMode::kAlways ||
+        options.overwrite_mode == OverwriteMode::kNever)
+        return true;
+    const std::vector<std::string> own = SourcesThatAreTheirOwnTargets(ListRunFiles(job, host));
+    if (own.empty()) return true;
+    std::cerr << "nuthumb-cli: refusing to start: " << own.size()
+              << (own.size() == 1 ? " source file would be" : " source files would be")
+              << " replaced by its own thumbnail (" << own.front() << (own.size() > 1 ? ", ..." : "")
+              << ").\nGive --overwrite always to replace the originals, or choose another DEST_DIR, --prefix or "
+                 "--suffix.\n";
+    return false;
+}
 
 int ExitStatusOf(int result, std::size_t failed_files) {
     if (result == kRunCancelled) return kExitCancelled;
@@ -36,7 +55,7 @@ int RunJob(const CliOptions& options) {
     if (!loaded) return kExitUsage;
     ThumbJob& job = loaded->job;
 
-    CliHost host(loaded->overwrite_mode, loaded->report_load_errors, !options.quiet, options.jobs);
+    CliHost host(loaded->overwrite_mode, loaded->report_load_errors, options.quiet, options.jobs);
     if (!CheckFolders(host, job.src_dir, job.dst_dir, 1)) return kExitUsage;
 
     job.src_dir = ApplyDriveRootRule(job.src_dir);
@@ -44,6 +63,7 @@ int RunJob(const CliOptions& options) {
     const std::string& src_dir = job.src_dir;
     int result = 0;
     try {
+        if (!MayReplaceSources(options, job, host)) return kExitUsage;
         result = RunFolder(host, job);
     } catch (const IoError& error) {
         // Nothing was converted because nothing could be listed, not because the

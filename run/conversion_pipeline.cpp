@@ -4,7 +4,7 @@
 
 #include <unordered_set>
 
-#include "run/conversion_messages.h"
+#include "run/make_thumbnail.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
 
@@ -113,9 +113,7 @@ void ConversionPipeline::Skip(std::size_t i) { prefetcher_.Skip(i); }
 void ConversionPipeline::ReportLateFailures() {
     if (!publisher_) return;
     for (const PublishFailure& failure : publisher_->TakeFailures()) {
-        if (host_.ReportLoadErrors())
-            host_.ShowError(kWriteFailureMessage + FileNamePart(failure.target_path) + "\r\n" + failure.reason);
-        host_.AppendError(failure.source_path);
+        ReportWriteFailure(host_, failure.source_path, failure.target_path, failure.reason);
     }
 }
 

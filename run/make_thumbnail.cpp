@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "run/conversion_messages.h"
+#include "run/failed_file.h"
 #include "run/file_publisher.h"
 #include "run/target_decision.h"
 #include "platform/file_io.h"
@@ -10,17 +11,11 @@
 #include "platform/staged_file.h"
 
 namespace nuthumb {
-namespace {
-
-// A target that cannot be written keeps its old content (the write goes through a
-// temporary file); the source is recorded so the user can find it again.
 void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
                         const std::string& reason) {
-    if (host.ReportLoadErrors()) host.ShowError(kWriteFailureMessage + FileNamePart(final_path) + "\r\n" + reason);
-    host.AppendError(source_path);
+    ReportFailedFile(host, source_path, kWriteFailureMessage + FileNamePart(final_path) + "\r\n" + reason,
+                     "cannot write " + final_path + ": " + reason);
 }
-
-}  // namespace
 
 bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
                      ImageFormat target_format, PreparedThumbnail prepared, FilePublisher* publisher) {
@@ -31,13 +26,13 @@ bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::s
             host.SetCancelFlag(true);
             return false;
         case Outcome::kCannotRead:
-            if (host.ReportLoadErrors())
-                host.ShowError(kReadFailureMessage + FileNamePart(source_path) + "\r\n" + prepared.reason);
-            host.AppendError(source_path);
+            ReportFailedFile(host, source_path,
+                             kReadFailureMessage + FileNamePart(source_path) + "\r\n" + prepared.reason,
+                             "cannot be read: " + prepared.reason);
             return false;
         case Outcome::kDamaged:
-            if (host.ReportLoadErrors()) host.ShowError(kLoadFailureMessage + FileNamePart(source_path));
-            host.AppendError(source_path);
+            ReportFailedFile(host, source_path, kLoadFailureMessage + FileNamePart(source_path),
+                             "cannot be loaded: damaged, or no sound thumbnail of it");
             return false;
         case Outcome::kReady:
         case Outcome::kCannotEncode:

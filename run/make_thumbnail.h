@@ -19,6 +19,11 @@ class FilePublisher;
 bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
                    const Conversion& conversion);
 
+// A target that cannot be written keeps its old content (the write goes through a
+// temporary file); the source is recorded so that the user can find it again.
+void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
+                        const std::string& reason);
+
 // The decisions and reports of a conversion whose file was prepared already: a
 // failed load is shown and recorded; otherwise the save-time overwrite decision,
 // then the write. Without a `publisher` the target is written and synced at once;

@@ -4,11 +4,10 @@
 #include <vector>
 
 #include "run/conversion_pipeline.h"
-#include "run/list_files.h"
 #include "run/make_thumbnail.h"
+#include "run/run_files.h"
 #include "run/run_targets.h"
 #include "run/target_decision.h"
-#include "platform/path_util.h"
 
 namespace nuthumb {
 namespace {
@@ -32,23 +31,18 @@ const char* RunResultMessage(int result) {
 }
 
 int RunFolder(RunHost& host, const ThumbJob& job) {
-    std::vector<std::string> names;
-    const std::string pattern = "*" + std::string(ExtensionOfFormat(job.src_format));
-    if (!ListFiles(names, JoinPath(job.src_dir, pattern), true, host)) return kRunNoSourceFile;
+    const RunFiles files = ListRunFiles(job, host);
+    const std::vector<std::string>& names = files.names;
+    if (names.empty()) return kRunNoSourceFile;
 
     // A cancel that arrived during the listing belongs to no file of this run.
     host.SetCancelFlag(false);
     host.SetProgressMax(ProgressValue(names.size()));
 
     const ImageFormat dst_format = job.conversion.target_format;
-    std::vector<std::string> sources, targets, final_targets;
-    for (const std::string& name : names) {
-        const std::string extension = ExtensionOf(name);
-        const std::string base = name.substr(0, name.size() - extension.size());
-        sources.push_back(JoinPath(job.src_dir, name));
-        targets.push_back(JoinPath(job.dst_dir, job.prefix + base + job.suffix + extension));
-        final_targets.push_back(FinalTargetName(targets.back(), dst_format));
-    }
+    const std::vector<std::string>& sources = files.sources;
+    const std::vector<std::string>& targets = files.targets;
+    const std::vector<std::string>& final_targets = files.final_targets;
     // One file gains nothing from a worker.
     const int workers = host.ParallelJobs() > 1 && names.size() > 1 ? host.ParallelJobs() : 0;
     ConversionPipeline pipeline(host, job.src_dir, job.dst_dir, sources, final_targets, job.conversion, workers);

@@ -3,6 +3,7 @@
 // or a test. Everything the conversion and the folder run read or show goes
 // through here, so the engine needs no toolkit.
 #include <string>
+#include <string_view>
 
 #include "run/overwrite_mode.h"
 
@@ -31,6 +32,9 @@ public:
 
     // The ErrorList: failed source paths (and, in a batch run, the log).
     virtual void AppendError(const std::string& line) = 0;
+    // Why the source just put into the ErrorList failed, in a few words, for a
+    // host that lists each failure as it happens; the others ignore it.
+    virtual void NoteFailedFile(const std::string& /*source_path*/, std::string_view /*reason*/) {}
 
     virtual void SetProgressMax(int maximum) = 0;
     virtual void SetProgressPosition(int position) = 0;

@@ -27,7 +27,7 @@ FormSettings LoadFormSettings(const std::string& ini_path) {
     // The spin box keeps a 16-bit signed position and holds it within its range.
     const auto position =
         static_cast<std::int16_t>(file.ReadInteger(keys::kSystem, keys::kSize.name, keys::kSize.fallback) & 0xFFFF);
-    s.size = std::clamp<std::int32_t>(position, 30, 640);
+    s.size = std::clamp<std::int32_t>(position, keys::kSizeMin, keys::kSizeMax);
     s.option = RadioItem(file.ReadInteger(keys::kSystem, keys::kOption.name, keys::kOption.fallback), 2);
     s.read_file_mode = RadioItem(file.ReadInteger(keys::kSystem, keys::kReadFileMode.name, keys::kReadFileMode.fallback), 1);
     s.save_file_mode = RadioItem(file.ReadInteger(keys::kSystem, keys::kSaveFileMode.name, keys::kSaveFileMode.fallback), 1);

@@ -28,6 +28,9 @@ inline constexpr std::string_view kDstDir = "DstDir";
 inline constexpr std::string_view kFileHead = "FileHead";
 inline constexpr std::string_view kFileEnd = "FileEnd";
 inline constexpr IntegerKey kSize{"Size", 50};
+// The sizes the window's spin box holds; a stored size is brought into them.
+inline constexpr std::int32_t kSizeMin = 30;
+inline constexpr std::int32_t kSizeMax = 640;
 inline constexpr IntegerKey kOption{"Option", 0};              // basis item: height
 inline constexpr IntegerKey kReadFileMode{"ReadFileMode", 1};  // format item: JPEG
 inline constexpr IntegerKey kSaveFileMode{"SaveFileMode", 1};  // format item: JPEG

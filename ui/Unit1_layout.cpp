@@ -165,7 +165,7 @@ void TForm1::BuildIndividualTab() {
 
     Label6 = MakeLabel(tab, "Label6", "サイズ指定", 8, 208, 58, 12);
     EditSize = MakeEdit(tab, "EditSize", "サイズ指定", 8, 224, 65, 20);
-    UpDownSize = Place(new UpDown(30, 640, tab), "UpDownSize", 73, 224, 15, 20);
+    UpDownSize = Place(new UpDown(keys::kSizeMin, keys::kSizeMax, tab), "UpDownSize", 73, 224, 15, 20);
     UpDownSize->setAccessibleName("サイズ指定");
     UpDownSize->Associate(EditSize);
     UpDownSize->SetPosition(30);

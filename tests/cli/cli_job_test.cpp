@@ -27,14 +27,14 @@ CliOptions Options(std::vector<const char*> args) {
 
 TEST(ParseCommandLine, NamesBecomeTypedValues) {
     const CliOptions o = Options({"in", "out", "--from", "bmp", "--to", "jpg", "--basis", "larger", "--overwrite",
-                                  "ask", "--size", "-5", "--convert-only", "--prefix", "", "--jobs", "3"});
+                                  "ask", "--size", "640", "--convert-only", "--prefix", "", "--jobs", "3"});
     EXPECT_EQ(o.src_dir, "in");
     EXPECT_EQ(o.dst_dir, "out");
     EXPECT_EQ(o.src_format, ImageFormat::kBmp);
     EXPECT_EQ(o.dst_format, ImageFormat::kJpeg);
     EXPECT_EQ(o.basis, Basis::kLarger);
     EXPECT_EQ(o.overwrite_mode, OverwriteMode::kAsk);
-    EXPECT_EQ(o.size, -5);
+    EXPECT_EQ(o.size, 640);
     EXPECT_TRUE(o.convert_only);
     EXPECT_EQ(o.prefix, "");  // given, though empty: it wins over a stored prefix
     EXPECT_FALSE(o.suffix);
@@ -49,6 +49,10 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         {{"in"}, "give both SOURCE_DIR and DEST_DIR"},
         {{"in", "out", "--from", "png"}, "--from"},
         {{"in", "out", "--size", "big"}, "--size"},
+        // The window's range; anything else is refused before a file is touched.
+        {{"in", "out", "--size", "0"}, "not in range 30 to 640"},
+        {{"in", "out", "--size", "-5"}, "not in range 30 to 640"},
+        {{"in", "out", "--size", "641"}, "not in range 30 to 640"},
         {{"in", "out", "--basis", "diagonal"}, "--basis"},
         {{"in", "out", "--jobs", "0"}, "--jobs"},
         {{"--batch", "--batch-file", "f"}, "give --batch or --batch-file, not both"},
@@ -70,7 +74,7 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
     EXPECT_EQ(std::get<CliExit>(help).status, kExitFinished);
     // The defaults shown are the settings table's.
     for (const char* part : {"--overwrite never|always|ask", "(default: always)", "(default: jpg)",
-                             "(default: 50; any integer", "(default: height)"})
+                             "from 30 to 640 (default: 50)", "(default: height)"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 

@@ -116,15 +116,17 @@ TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
 
 const std::string kReport = "サムネイル作成が終了しました。\nFailed files: 1\n";
 
-TEST_F(CliSurroundingsTest, ErrorListToStandardOutputComesBeforeTheReport) {
+TEST_F(CliSurroundingsTest, ErrorListToStandardOutputComesBeforeTheReportInUtf8AndLf) {
     // "-", /dev/stdout's target, and the very file stdout is redirected to.
     for (const std::string& list : {std::string("-"), std::string("/proc/self/fd/1"), root() + "/cli.out"}) {
         test::CliLaunch launch;
         launch.in_child = [this] { (void)::chdir(root().c_str()); };  // a stray file "-" would show
         const CliOutcome outcome = Run({in(), out(), "--from", "bmp", "--error-list", list}, launch);
         EXPECT_EQ(outcome.status, 1) << list << outcome.err;
-        EXPECT_EQ(outcome.out, in() + "/z.bmp\r\n" + kReport) << list;
-        EXPECT_EQ(outcome.err, "") << list;
+        EXPECT_EQ(outcome.out, in() + "/z.bmp\n" + kReport) << list;
+        // Each failed file is named on stderr with its reason.
+        EXPECT_EQ(outcome.err, "nuthumb-cli: " + in() + "/z.bmp: cannot be loaded: damaged, or no sound thumbnail of it\n")
+            << list;
     }
     EXPECT_FALSE(fs::exists(root() + "/-"));
 }
@@ -152,7 +154,8 @@ TEST_F(CliSurroundingsTest, ClosedStandardOutputStillWritesTheListAndIsReported)
 
     for (const CliOutcome& outcome : {damaged, clean}) {
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_EQ(outcome.err, "nuthumb-cli: cannot write to standard output: Broken pipe\n");
+        EXPECT_NE(outcome.err.find("nuthumb-cli: cannot write to standard output: Broken pipe\n"), std::string::npos)
+            << outcome.err;
     }
     EXPECT_EQ(ReadText(list), in() + "/z.bmp\r\n");
 }
