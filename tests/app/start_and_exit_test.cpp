@@ -15,6 +15,7 @@
 
 #include "app/program_windows.h"
 #include "platform/executable_path.h"
+#include "platform/version.h"
 #include "settings/settings_path.h"
 #include "tests/settings/settings_test_util.h"
 #include "tests/support/modal_answerer.h"
@@ -109,7 +110,7 @@ TEST_F(ProgramTest, AboutBoxFromTheMenuShowsTheSameValuesEveryTime) {
     version->trigger();
     version->trigger();
     ASSERT_EQ(values.size(), 2u);
-    EXPECT_EQ(values[0], (std::vector<std::string>{" NuThumb", " 0.3", " 2002.01.04", " Copyright (C) 2002 NuThumb",
+    EXPECT_EQ(values[0], (std::vector<std::string>{" NuThumb", " " + std::string(kVersion), " 2002.01.04", " Copyright (C) 2002 NuThumb",
                                                    " -", " -"}));
     EXPECT_EQ(values[1], values[0]);
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
