@@ -60,7 +60,10 @@ TNu_AboutBox::TNu_AboutBox(QWidget* parent)
         int value_top;
         const char* value_text;
     };
-    const std::string version = " " + std::string(kVersion);  // the fields' texts start with a space
+    // The fields' texts start with a space. Appended rather than " " + text, which
+    // GCC 12 at -O3 takes for an overlapping copy (-Wrestrict).
+    std::string version = " ";
+    version += kVersion;
     const Row rows[] = {
         {&TNu_AboutBox::ProductName, "ProductName", "Product Name", 13, 13, 72, &TNu_AboutBox::StaticTextPName,
          "StaticTextPName", 12, " NuThumb"},
