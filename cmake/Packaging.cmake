@@ -1,11 +1,6 @@
 # `cmake --install` lays out a desktop program under the prefix; CPack turns the
 # same layout into a Debian package (scripts/package.sh).
-include(GNUInstallDirs)
-
-# The package name is lower case, and so is its documentation folder; the licence
-# goes by the name Debian's tools look for.
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/nuthumb)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/nuthumb RENAME copyright)
+include(cmake/InstallDocs.cmake)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME nuthumb)
