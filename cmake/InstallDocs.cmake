@@ -2,8 +2,8 @@
 # and shell completion, where Debian's tools and the shells look for them.
 include(GNUInstallDirs)
 
-# Debian wants manual pages compressed without a name or a time stamp inside, so
-# that two builds give the same bytes.
+# Debian wants manual pages and its changelog compressed without a name or a time
+# stamp inside, so that two builds give the same bytes.
 find_program(GZIP gzip REQUIRED)
 set(nuthumb_compressed)
 function(nuthumb_gzip source name)
@@ -16,6 +16,7 @@ function(nuthumb_gzip source name)
 endfunction()
 
 nuthumb_gzip(${PROJECT_SOURCE_DIR}/docs/man/nuthumb-cli.1 nuthumb-cli.1)
+nuthumb_gzip(${PROJECT_SOURCE_DIR}/packaging/changelog.Debian changelog.Debian)
 install(FILES ${PROJECT_BINARY_DIR}/compressed/nuthumb-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 if(NUTHUMB_WINDOW)
   nuthumb_gzip(${PROJECT_SOURCE_DIR}/docs/man/nuthumb.1 nuthumb.1)
@@ -23,11 +24,12 @@ if(NUTHUMB_WINDOW)
 endif()
 add_custom_target(nuthumb_compressed_docs ALL DEPENDS ${nuthumb_compressed})
 
-# The package name is lower case, and so is its documentation folder; the licence
-# goes by the name Debian's tools look for.
+# The package name is lower case, and so is its documentation folder.
 set(nuthumb_doc ${CMAKE_INSTALL_DATADIR}/doc/nuthumb)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${nuthumb_doc})
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${nuthumb_doc} RENAME copyright)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${nuthumb_doc})
+install(FILES ${PROJECT_BINARY_DIR}/compressed/changelog.Debian.gz DESTINATION ${nuthumb_doc})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME nuthumb)
 
 install(FILES ${PROJECT_SOURCE_DIR}/completion/nuthumb-cli.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME nuthumb-cli)

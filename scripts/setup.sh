@@ -19,6 +19,7 @@ packages=(
   dpkg-dev file              # scripts/package.sh: dpkg-shlibdeps finds the package's dependencies
   man-db groff-base          # the manual pages' test renders them
   zsh                        # the completion test parses the zsh completion
+  lintian                    # scripts/package-test.sh checks the package
 )
 
 missing=()
