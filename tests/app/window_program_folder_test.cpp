@@ -94,9 +94,11 @@ TEST_P(WindowProgramFolderTest, SettingsAndErrorListLieWhereTheRuleSaysAndSurviv
 }
 
 // A source folder that exists but cannot be listed is said to be so, with the
-// reason; it is not reported as a folder without files, and nothing follows.
-TEST_P(WindowProgramFolderTest, UnreadableSourceFolderIsNotAnEmptyOne) {
-    if (Installed()) GTEST_SKIP() << "runs as root, who reads every folder";
+// reason; it is not reported as a folder without files, and nothing follows. Only
+// for the unprivileged runs: root reads every folder.
+using UnreadableSourceTest = WindowProgramFolderTest;
+
+TEST_P(UnreadableSourceTest, UnreadableSourceFolderIsNotAnEmptyOne) {
     WriteSampleBitmap(in() + "/a.bmp");
     fs::permissions(in(), fs::perms::none);
     const std::optional<std::string> seen = Run(in() + " " + out() + " 60");
@@ -109,6 +111,8 @@ TEST_P(WindowProgramFolderTest, UnreadableSourceFolderIsNotAnEmptyOne) {
 
 INSTANTIATE_TEST_SUITE_P(ProgramFolder, WindowProgramFolderTest,
                          ::testing::Values(Place::kReadOnly, Place::kWritable, Place::kInstalled),
+                         ::testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(ProgramFolder, UnreadableSourceTest, ::testing::Values(Place::kReadOnly, Place::kWritable),
                          ::testing::PrintToStringParamName());
 
 }  // namespace
