@@ -1,14 +1,18 @@
-// nuthumb: the window program. It takes no command-line arguments; everything it
-// remembers lives in nuthumb.ini, in the program's folder for its own files.
+// nuthumb: the window program. Apart from --help and --version it takes no
+// command-line arguments of its own; everything it remembers lives in nuthumb.ini,
+// in the program's folder for its own files.
 #include <QIcon>
 #include <exception>
+#include <iostream>
 
 #include "app/nu_application.h"
 #include "app/program_windows.h"
+#include "app/start_check.h"
 #include "ui/message_box.h"
 
 int main(int argc, char** argv) {
     using namespace nuthumb;
+    if (const std::optional<int> status = AnswerBeforeWindows(argc, argv, std::cout, std::cerr)) return *status;
     NuApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(":/nuthumb/nuthumb.svg"));
     try {

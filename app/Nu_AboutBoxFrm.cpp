@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <string>
 
+#include "platform/version.h"
 #include "ui/placeable_widget.h"
 #include "ui/window_font.h"
 
@@ -58,11 +60,15 @@ TNu_AboutBox::TNu_AboutBox(QWidget* parent)
         int value_top;
         const char* value_text;
     };
+    // The fields' texts start with a space. Appended rather than " " + text, which
+    // GCC 12 at -O3 takes for an overlapping copy (-Wrestrict).
+    std::string version = " ";
+    version += kVersion;
     const Row rows[] = {
         {&TNu_AboutBox::ProductName, "ProductName", "Product Name", 13, 13, 72, &TNu_AboutBox::StaticTextPName,
          "StaticTextPName", 12, " NuThumb"},
         {&TNu_AboutBox::Version, "Version", "Version", 46, 37, 39, &TNu_AboutBox::StaticTextVer, "StaticTextVer", 36,
-         " 0.3"},
+         version.c_str()},
         {&TNu_AboutBox::Label2, "Label2", "Build", 56, 61, 26, &TNu_AboutBox::StaticTextBuild, "StaticTextBuild", 60,
          " 2002.01.04"},
         {&TNu_AboutBox::Copyright, "Copyright", "Copyright", 34, 85, 49, &TNu_AboutBox::StaticTextCopyright,

@@ -1,6 +1,6 @@
 #pragma once
 // The about box: product name, version, build date and the project's lines. The
-// texts are fixed; nothing is read or stored.
+// texts are fixed (the version is the project's); nothing is read or stored.
 #include <QDialog>
 
 class QFrame;

@@ -6,6 +6,7 @@
 
 #include "cli/exit_status.h"
 #include "cli/option_names.h"
+#include "platform/version.h"
 #include "settings/form_settings.h"
 #include "settings/option_values.h"
 #include "settings/settings_table.h"
@@ -69,6 +70,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     CLI::App app{"Makes thumbnails of every BMP or JPEG image of SOURCE_DIR in DEST_DIR.",
                  "nuthumb-cli"};
     app.footer(kFooter);
+    app.set_version_flag("--version", "nuthumb-cli " + std::string(kVersion));
     auto* src_opt = app.add_option("SOURCE_DIR", src_dir, "folder with the source images")->type_name("");
     auto* dst_opt = app.add_option("DEST_DIR", dst_dir, "folder for the thumbnails")->type_name("");
     auto* from_opt =

@@ -1,11 +1,6 @@
 # `cmake --install` lays out a desktop program under the prefix; CPack turns the
 # same layout into a Debian package (scripts/package.sh).
-include(GNUInstallDirs)
-
-# The package name is lower case, and so is its documentation folder; the licence
-# goes by the name Debian's tools look for.
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/nuthumb)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/nuthumb RENAME copyright)
+include(cmake/InstallDocs.cmake)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME nuthumb)
@@ -22,7 +17,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "The package holds the window program nuthumb (Japanese window texts) and\n"
     "the command-line program nuthumb-cli.")
 string(JOIN "" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "NuThumb developers")
+# The project has no real address yet: replace this placeholder, and the one in
+# packaging/changelog.Debian, before the package is published.
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "NuThumb developers <maintainer@nuthumb.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
@@ -32,5 +29,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # gothic font stands in for the font the Japanese window texts ask for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, fonts-ipafont-gothic")
-set(CPACK_STRIP_FILES ON)
+set(CPACK_NUTHUMB_STRIP ${CMAKE_STRIP})
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebianStrip.cmake)
 include(CPack)

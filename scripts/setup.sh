@@ -17,6 +17,9 @@ packages=(
   clang libclang-rt-14-dev   # fuzz targets
   desktop-file-utils         # desktop-file-validate: the menu entry's test
   dpkg-dev file              # scripts/package.sh: dpkg-shlibdeps finds the package's dependencies
+  man-db groff-base          # the manual pages' test renders them
+  zsh                        # the completion test parses the zsh completion
+  lintian                    # scripts/package-test.sh checks the package
 )
 
 missing=()

@@ -10,8 +10,8 @@ namespace nuthumb {
 std::string SettingsPathFor(std::string_view executable_path);
 
 // The file SettingsPathFor(ExecutablePath()) names, in the program's folder for its
-// own files (platform/program_folder.h: beside the program while that folder can be
-// written, else the user's configuration folder); derived anew at every call.
+// own files (platform/program_folder.h: beside a build tree's or a portable copy's
+// program, else the user's configuration folder); derived anew at every call.
 std::string SettingsFilePath();
 
 // The executable's file name up to its first '.', every letter after the first in

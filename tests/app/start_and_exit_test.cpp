@@ -15,6 +15,7 @@
 
 #include "app/program_windows.h"
 #include "platform/executable_path.h"
+#include "platform/version.h"
 #include "settings/settings_path.h"
 #include "tests/settings/settings_test_util.h"
 #include "tests/support/modal_answerer.h"

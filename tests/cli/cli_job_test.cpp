@@ -8,6 +8,7 @@
 #include "cli/cli_options.h"
 #include "cli/exit_status.h"
 #include "platform/file_io.h"
+#include "platform/version.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/temp_dir.h"
 
@@ -67,6 +68,12 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         EXPECT_EQ(std::get<CliExit>(parsed).status, kExitUsage) << row.said;
         EXPECT_NE(said.find(row.said), std::string::npos) << said;
     }
+    testing::internal::CaptureStdout();
+    const auto version = Parse({"--version"});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "nuthumb-cli " + std::string(kVersion) + "\n");
+    ASSERT_TRUE(std::holds_alternative<CliExit>(version));
+    EXPECT_EQ(std::get<CliExit>(version).status, kExitFinished);
+
     testing::internal::CaptureStdout();
     const auto help = Parse({"--help"});
     const std::string text = testing::internal::GetCapturedStdout();

@@ -1,5 +1,6 @@
-// An installed nuthumb-cli, in a folder its user cannot write, takes the window's
-// settings file from the user's configuration folder.
+// An installed nuthumb-cli, in a folder its user cannot write or under /opt run by
+// root (who could write there), takes the window's settings file from the user's
+// configuration folder.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "tests/cli/cli_process.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/sample_images.h"
+#include "tests/support/system_program_folder.h"
 #include "tests/support/unprivileged.h"
 
 namespace nuthumb {
@@ -29,10 +31,20 @@ protected:
         fs::permissions(root() + "/cfg/nuthumb", fs::perms(0777));
     }
 
-    // Runs the copied program as an unprivileged user with `config_home` as
-    // XDG_CONFIG_HOME (unset when empty); returns its exit status.
-    int RunInstalled(const std::string& config_home) {
-        const std::optional<std::string> status = test::RunUnprivileged([&] {
+    // The window's settings for a job from in() to out() with names starting
+    // with `prefix`.
+    void WriteSettings(const std::string& path, const std::string& prefix) const {
+        test::WriteText(path, "[SYSTEM]\r\nSrcDir=" + in() + "\r\nDstDir=" + out() + "\r\nFileHead=" + prefix +
+                                  "\r\nReadFileMode=0\r\n");
+    }
+
+    // Runs the copied program in `folder` as an unprivileged user (or as root with
+    // `as_root`) with `config_home` as XDG_CONFIG_HOME (unset when empty); returns
+    // its exit status, -2 when it cannot run as that user.
+    int RunInstalled(const std::string& config_home, const std::string& folder = "", bool as_root = false) {
+        const std::string program = (folder.empty() ? root() + "/bin" : folder) + "/nuthumb-cli";
+        const auto prepare = as_root ? +[] { return true; } : test::DropRootPrivileges;
+        const std::optional<std::string> status = test::InChild(prepare, [&] {
             ::setenv("HOME", (root() + "/home").c_str(), 1);
             if (config_home.empty())
                 ::unsetenv("XDG_CONFIG_HOME");
@@ -42,7 +54,7 @@ protected:
             if (pid == 0) {
                 ::freopen("/dev/null", "w", stdout);
                 ::freopen("/dev/null", "w", stderr);
-                ::execl((root() + "/bin/nuthumb-cli").c_str(), "nuthumb-cli", "--quiet", nullptr);
+                ::execl(program.c_str(), "nuthumb-cli", "--quiet", nullptr);
                 ::_exit(127);
             }
             int raw = 0;
@@ -56,9 +68,7 @@ protected:
 
 TEST_F(CliProgramFolderTest, ReadOnlyProgramFolderReadsTheUsersSettings) {
     test::WriteSampleBitmap(in() + "/a.bmp");
-    test::WriteText(root() + "/cfg/nuthumb/nuthumb.ini", "[SYSTEM]\r\nSrcDir=" + in() +
-                                                             "\r\nDstDir=" + out() +
-                                                             "\r\nReadFileMode=0\r\n");
+    WriteSettings(root() + "/cfg/nuthumb/nuthumb.ini", "");
     const int status = RunInstalled(root() + "/cfg");
     if (status == -2) GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(status, 0);
@@ -70,6 +80,17 @@ TEST_F(CliProgramFolderTest, ReadOnlyProgramFolderReadsTheUsersSettings) {
     EXPECT_TRUE(fs::is_directory(root() + "/home/.config/nuthumb"));
     EXPECT_TRUE(fs::is_empty(root() + "/home/.config/nuthumb"));
     EXPECT_EQ(test::NamesIn(root() + "/bin"), std::set<std::string>{"nuthumb-cli"});
+}
+
+TEST_F(CliProgramFolderTest, InstalledProgramRunByRootReadsTheUsersSettingsNotItsFolders) {
+    test::SystemProgramFolder system;
+    if (system.path().empty()) GTEST_SKIP() << "only root can install under /opt";
+    fs::copy_file(NUTHUMB_CLI_PATH, system.path() + "/nuthumb-cli");
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    WriteSettings(system.path() + "/nuthumb.ini", "beside_");
+    WriteSettings(root() + "/cfg/nuthumb/nuthumb.ini", "users_");
+    EXPECT_EQ(RunInstalled(root() + "/cfg", system.path(), true), 0);
+    EXPECT_EQ(test::NamesIn(out()), std::set<std::string>{"users_a.jpg"});
 }
 
 }  // namespace

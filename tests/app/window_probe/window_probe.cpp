@@ -2,6 +2,8 @@
 // DefaultProgramFiles() as `nuthumb` does, prints the size the window loaded,
 // optionally runs one conversion, answers every box with OK, closes the window and
 // ends the way the program does, storing everything. Then it prints each box.
+// It starts as `nuthumb` does, so its runs on the offscreen platform also show
+// that the display check lets those through.
 //
 //   nuthumb-window-probe [--remove-self] [SOURCE_DIR DEST_DIR SIZE]
 //
@@ -17,6 +19,7 @@
 
 #include "app/nu_application.h"
 #include "app/program_windows.h"
+#include "app/start_check.h"
 #include "platform/executable_path.h"
 #include "tests/support/modal_answerer.h"
 #include "ui/radio_group.h"
@@ -24,6 +27,7 @@
 
 int main(int argc, char** argv) {
     using namespace nuthumb;
+    if (const std::optional<int> status = AnswerBeforeWindows(argc, argv, std::cout, std::cerr)) return *status;
     NuApplication app(argc, argv);
     const bool remove_self = argc > 1 && std::strcmp(argv[1], "--remove-self") == 0;
     char** job = argv + (remove_self ? 2 : 1);

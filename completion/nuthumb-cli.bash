@@ -1,0 +1,43 @@
+# bash completion for nuthumb-cli: options, the values of the choice options,
+# folders for SOURCE_DIR and DEST_DIR, files for the options that take a file.
+# Needs nothing from the bash-completion package, so that it also works when
+# sourced by hand.
+
+_nuthumb_cli() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
+    # bash splits "--basis=wi" into "--basis" "=" "wi": complete the value as
+    # after "--basis ".
+    if [[ $cur == = ]]; then
+        cur=
+    elif [[ $prev == = && $COMP_CWORD -ge 2 ]]; then
+        prev=${COMP_WORDS[COMP_CWORD-2]}
+    fi
+
+    local values=
+    case $prev in
+        --from | --to) values="bmp jpg" ;;
+        --basis) values="height width larger" ;;
+        --overwrite) values="never always ask" ;;
+        --settings | --batch-file | --error-list)
+            compopt -o filenames 2>/dev/null
+            mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            return ;;
+        --prefix | --suffix | --size | --jobs)
+            COMPREPLY=()
+            return ;;
+    esac
+    if [[ -n $values ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "$values" -- "$cur")
+        return
+    fi
+
+    if [[ $cur == -* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "--from --to --prefix --suffix --size --basis
+            --convert-only --overwrite --report-load-errors --error-list --settings --quiet
+            --jobs --batch --batch-file --help --version" -- "$cur")
+        return
+    fi
+    compopt -o filenames 2>/dev/null
+    mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+}
+complete -F _nuthumb_cli nuthumb-cli
