@@ -6,10 +6,10 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -18,6 +18,7 @@
 
 #include "run/make_thumbnail.h"
 #include "platform/file_io.h"
+#include "tests/support/child_process.h"
 #include "tests/support/hostile_files.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/thumb_jobs.h"
@@ -49,47 +50,40 @@ void SparseBitmap(const std::string& path, std::int32_t width, std::int32_t heig
 
 // Converts `source` in a child; prints the outcome, the time and the peak memory.
 void Measure(const Case& c, const std::string& source, const std::string& target) {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
+    const auto limit_space = [] {
         const rlimit space{kAddressSpace, kAddressSpace};
         ::setrlimit(RLIMIT_AS, &space);
-        ::alarm(kSecondsAllowed);
-        nuthumb::RecordingHost host;
-        host.report_load_errors = true;
-        host.overwrite_mode = nuthumb::OverwriteMode::kAlways;
-        const auto start = std::chrono::steady_clock::now();
-        nuthumb::MakeThumbnail(host, source, target, nuthumb::test::Scale(100, nuthumb::test::kJpg));
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::string outcome = host.errors.empty() ? "converted" : "failed";
-        if (!host.messages.empty()) {
-            std::string text = host.messages[0].text;
-            for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " | ");
-            outcome += ": " + text;
-        }
-        const std::string line = std::to_string(seconds) + " " + outcome;
-        const bool written = ::write(fds[1], line.data(), line.size()) == static_cast<ssize_t>(line.size());
-        ::_exit(written ? 0 : 1);
-    }
-    ::close(fds[1]);
-    std::string line;
-    char buffer[1024];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) line.append(buffer, static_cast<std::size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    const double peak_mib = usage.ru_maxrss / 1024.0;
-    if (WIFSIGNALED(status)) {
-        std::printf("%-44s  killed by signal %d%s, peak %.1f MiB\n", c.what, WTERMSIG(status),
-                    WTERMSIG(status) == SIGALRM ? " (still running after 120 s)" : "", peak_mib);
+        return true;
+    };
+    const nuthumb::test::ChildEnd end =
+        nuthumb::test::RunChild({.prepare = limit_space, .seconds_allowed = kSecondsAllowed}, [&] {
+            nuthumb::RecordingHost host;
+            host.report_load_errors = true;
+            host.overwrite_mode = nuthumb::OverwriteMode::kAlways;
+            const auto start = std::chrono::steady_clock::now();
+            nuthumb::MakeThumbnail(host, source, target, nuthumb::test::Scale(100, nuthumb::test::kJpg));
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::string outcome = host.errors.empty() ? "converted" : "failed";
+            if (!host.messages.empty()) {
+                std::string text = host.messages[0].text;
+                for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " | ");
+                outcome += ": " + text;
+            }
+            return std::to_string(seconds) + " " + outcome;
+        });
+    const double peak_mib = end.peak_kib / 1024.0;
+    if (end.signal != 0) {
+        std::printf("%-44s  killed by signal %d%s, peak %.1f MiB\n", c.what, end.signal,
+                    end.signal == SIGALRM ? " (still running after 120 s)" : "", peak_mib);
         return;
     }
-    const std::size_t space = line.find(' ');
-    std::printf("%-44s %8.3f s  peak %7.1f MiB  %s\n", c.what, std::stod(line.substr(0, space)), peak_mib,
-                line.substr(space + 1).c_str());
+    const std::size_t space = end.report.find(' ');
+    if (end.exit_code != 0 || end.report.starts_with("throws: ")) {
+        std::printf("%-44s  ended with %d: %s, peak %.1f MiB\n", c.what, end.exit_code, end.report.c_str(), peak_mib);
+        return;
+    }
+    std::printf("%-44s %8.3f s  peak %7.1f MiB  %s\n", c.what, std::stod(end.report.substr(0, space)), peak_mib,
+                end.report.substr(space + 1).c_str());
 }
 
 }  // namespace

@@ -4,13 +4,12 @@
 // child, so that its peak memory (ru_maxrss) is its own; the best of three
 // interleaved runs counts. Usage: bench_make_thumbnail [photo folder]
 // (default bench-data/photos, filled by bench/fetch_photos.sh).
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -21,6 +20,7 @@
 #include "run/run_host.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
+#include "tests/support/child_process.h"
 #include "tests/support/thumb_jobs.h"
 
 namespace {
@@ -59,32 +59,21 @@ struct Measure {
     bool ok = false;
 };
 
-// Runs `phase` in a child; the time comes back through a pipe, the peak memory
-// from wait4.
+// Runs `phase` in a child; the time comes back as its report (empty when a file
+// failed), the peak memory from the child's end.
 template <class Phase>
 Measure InChild(Phase phase) {
-    int fds[2];
-    if (::pipe(fds) != 0) return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
+    const nuthumb::test::ChildEnd end = nuthumb::test::RunChild({}, [&] {
         const auto start = std::chrono::steady_clock::now();
         const int failures = phase();
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const bool written = ::write(fds[1], &seconds, sizeof seconds) == sizeof seconds;
-        ::_exit(failures == 0 && written ? 0 : 1);
-    }
-    ::close(fds[1]);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return failures == 0 ? std::to_string(seconds) : std::string();
+    });
     Measure m;
-    const bool got = pid > 0 && ::read(fds[0], &m.seconds, sizeof m.seconds) == sizeof m.seconds;
-    ::close(fds[0]);
-    int status = 0;
-    rusage usage{};
-    if (pid > 0 && ::wait4(pid, &status, 0, &usage) == pid) {
-        m.peak_kib = usage.ru_maxrss;
-        m.ok = got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
+    m.peak_kib = end.peak_kib;
+    char* rest = nullptr;
+    m.seconds = std::strtod(end.report.c_str(), &rest);
+    m.ok = end.exit_code == 0 && !end.report.empty() && *rest == '\0';
     return m;
 }
 

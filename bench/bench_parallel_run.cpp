@@ -9,13 +9,12 @@
 //   gm mogrify -sample and vipsthumbnail to the same size, when installed
 //              (Debian graphicsmagick, libvips-tools).
 // Usage: bench_parallel_run [FOLDER ...]
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -28,10 +27,14 @@
 #include "platform/file_io.h"
 #include "platform/online_cores.h"
 #include "platform/path_util.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+using nuthumb::test::ChildEnd;
+using nuthumb::test::RunChild;
 
 struct Measure {
     double seconds = 1e30;
@@ -39,41 +42,21 @@ struct Measure {
     bool ok = true;
 };
 
-// Runs `child` (which returns an exit status) in a forked process; the wall time
-// and the child's peak memory come from the parent's clock and wait4.
-Measure InChild(const std::function<int()>& child) {
-    std::fflush(nullptr);  // or the child prints the parent's buffered lines again
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(child());
-    int status = 0;
-    rusage usage{};
-    Measure m;
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return {1e30, 0, false};
-    m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    m.peak_kib = usage.ru_maxrss;
-    m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return m;
-}
-
-int Exec(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr)) return 126;
-    ::execvp(argv[0], argv.data());
-    return 127;
+// For a measured program: its output would only slow it down on a terminal.
+bool Silenced() {
+    return std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr);
 }
 
 bool Installed(const char* program) {
     return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// One contender: runs once, in a child of its own, writing into `out`.
 struct Phase {
-    Phase(std::string name, std::function<int(const std::string& out)> run)
+    Phase(std::string name, std::function<ChildEnd(const std::string& out)> run)
         : name(std::move(name)), run(std::move(run)) {}
     std::string name;
-    std::function<int(const std::string& out)> run;
+    std::function<ChildEnd(const std::string& out)> run;
     Measure best;
 };
 
@@ -86,34 +69,34 @@ void BenchFolder(const std::string& folder, const std::string& cli) {
 
     std::vector<Phase> phases;
     phases.emplace_back("floor: full-size decode, 1 thread", [&](const std::string&) {
-                          for (const std::string& path : files) nuthumb::bench::DecodeFull(path);
-                          return 0;
-                      });
+        return RunChild({}, [&] {
+            for (const std::string& path : files) nuthumb::bench::DecodeFull(path);
+            return std::string();
+        });
+    });
     for (const char* jobs : {"1", ""}) {
         const std::string name = *jobs ? std::string("nuthumb-cli --jobs 1")
                                        : "nuthumb-cli (--jobs " + std::to_string(nuthumb::OnlineCores()) + ")";
         phases.emplace_back(name, [&, jobs = std::string(jobs)](const std::string& out) {
-                              std::vector<std::string> args{cli, "--quiet", "--size", "160", folder, out};
-                              if (!jobs.empty()) args.insert(args.begin() + 1, {"--jobs", jobs});
-                              return Exec(args);
-                          });
+            std::vector<std::string> args{cli, "--quiet", "--size", "160", folder, out};
+            if (!jobs.empty()) args.insert(args.begin() + 1, {"--jobs", jobs});
+            return RunChild({.prepare = Silenced}, args);
+        });
     }
     if (Installed("gm"))
         phases.emplace_back("gm mogrify -sample", [&](const std::string& out) {
             // mogrify puts each file under the output folder by its path as given.
-            if (::chdir(folder.c_str()) != 0) return 126;
             std::vector<std::string> args{"gm", "mogrify", "-output-directory", out, "-sample", "x160",
                                           "-quality", "90"};
             for (const std::string& path : files) args.push_back(fs::path(path).filename().string());
-            return Exec(args);
+            return RunChild({.prepare = [&] { return Silenced() && ::chdir(folder.c_str()) == 0; }}, args);
         });
     if (Installed("vipsthumbnail"))
         phases.emplace_back("vipsthumbnail", [&](const std::string& out) {
-                              std::vector<std::string> args{"vipsthumbnail", "--size", "x160", "-o",
-                                                            out + "/%s.jpg[Q=90]"};
-                              args.insert(args.end(), files.begin(), files.end());
-                              return Exec(args);
-                          });
+            std::vector<std::string> args{"vipsthumbnail", "--size", "x160", "-o", out + "/%s.jpg[Q=90]"};
+            args.insert(args.end(), files.begin(), files.end());
+            return RunChild({.prepare = Silenced}, args);
+        });
 
     const std::string parent = fs::temp_directory_path().string();
     for (int round = 0; round < 3; ++round) {
@@ -121,10 +104,10 @@ void BenchFolder(const std::string& folder, const std::string& cli) {
             const nuthumb::bench::ScratchDir out(parent);
             // Written files from the round before must not be flushed on this one's time.
             ::sync();
-            const Measure m = InChild([&] { return phase.run(out.path()); });
-            phase.best.seconds = std::min(phase.best.seconds, m.seconds);
-            phase.best.peak_kib = std::max(phase.best.peak_kib, m.peak_kib);
-            phase.best.ok = phase.best.ok && m.ok;
+            const ChildEnd end = phase.run(out.path());
+            phase.best.seconds = std::min(phase.best.seconds, end.seconds);
+            phase.best.peak_kib = std::max(phase.best.peak_kib, end.peak_kib);
+            phase.best.ok = phase.best.ok && end.exit_code == 0;
         }
     }
 

@@ -5,9 +5,6 @@
 // closing, storing everything and the process's end. Best of the runs.
 // Usage: bench_window_start_exit [runs]   (default 5; uses $QT_QPA_PLATFORM, or
 // offscreen when there is no display)
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
@@ -20,6 +17,7 @@
 
 #include "app/program_windows.h"
 #include "platform/file_io.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -88,27 +86,12 @@ struct Run {
 
 Run MeasureOnce(const std::string& self, const std::string& folder, const std::string& ini) {
     WriteFileAtomic(folder + "/nuthumb.ini", ini);
-    int out[2];
-    if (::pipe(out) != 0) std::exit(1);
     const long long spawned = NowNs();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
-        ::close(out[0]);
-        ::execl(self.c_str(), self.c_str(), "--child", folder.c_str(), static_cast<char*>(nullptr));
-        std::_Exit(127);
-    }
-    ::close(out[1]);
-    std::string text;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    const test::ChildEnd child = test::RunChild({.capture_stdout = true}, {self, "--child", folder});
     const long long ended = NowNs();
     long long frame = 0, closed = 0;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || std::sscanf(text.c_str(), "%lld %lld", &frame, &closed) != 2) {
-        std::fprintf(stderr, "the measured program failed: %s\n", text.c_str());
+    if (child.exit_code != 0 || std::sscanf(child.out.c_str(), "%lld %lld", &frame, &closed) != 2) {
+        std::fprintf(stderr, "the measured program failed: %s\n", child.out.c_str());
         std::exit(1);
     }
     return {(frame - spawned) / 1e6, (ended - closed) / 1e6};

@@ -2,7 +2,6 @@
 // Runs nuthumb-cli as a child process: its own session (so no controlling
 // terminal), stdin from /dev/null, stdout and stderr into files.
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,23 +14,19 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/child_process.h"
+
 namespace nuthumb::test {
+
+inline Command CliCommand(std::vector<std::string> args, const std::string& program) {
+    args.insert(args.begin(), program);
+    return args;
+}
 
 // In a forked child: becomes nuthumb-cli (or a copy of it at `program`) with
 // `args`; never returns.
 [[noreturn]] inline void ExecCli(std::vector<std::string> args, const std::string& program = NUTHUMB_CLI_PATH) {
-    args.insert(args.begin(), program);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-}
-
-// Ends a child that is still running (a failed test) and reaps it.
-inline void KillAndReap(pid_t pid) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    ExecProgram(CliCommand(std::move(args), program));
 }
 
 struct CliOutcome {
@@ -45,41 +40,33 @@ struct CliLaunch {
     std::function<void()> in_child;  // runs in the child just before exec (privileges, stdout)
 };
 
+// The output goes to files rather than pipes: a test names the very file stdout
+// is, as the program's error list.
 class CliProcess {
 public:
     CliProcess(const std::vector<std::string>& args, const std::string& output_dir, const CliLaunch& launch = {})
-        : out_path_(output_dir + "/cli.out"), err_path_(output_dir + "/cli.err") {
-        pid_ = ::fork();
-        if (pid_ < 0) throw std::runtime_error("fork failed");
-        if (pid_ == 0) {
-            ::setsid();
-            Redirect("/dev/null", O_RDONLY, STDIN_FILENO);
-            Redirect(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
-            Redirect(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
-            if (launch.in_child) launch.in_child();
-            ExecCli(args, launch.program);
-        }
-    }
-    CliProcess(const CliProcess&) = delete;
-    CliProcess& operator=(const CliProcess&) = delete;
-    ~CliProcess() {
-        if (pid_ > 0 && !waited_) KillAndReap(pid_);
+        : out_path_(output_dir + "/cli.out"),
+          err_path_(output_dir + "/cli.err"),
+          child_({.prepare = [&] { return Prepare(launch); }}, CliCommand(args, launch.program)) {
+        if (child_.pid() < 0) throw std::runtime_error("fork failed");
     }
 
-    pid_t pid() const { return pid_; }
+    pid_t pid() const { return child_.pid(); }
 
     CliOutcome Wait() {
-        int raw = 0;
-        ::waitpid(pid_, &raw, 0);
-        waited_ = true;
-        CliOutcome outcome;
-        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        outcome.out = Slurp(out_path_);
-        outcome.err = Slurp(err_path_);
-        return outcome;
+        const ChildEnd end = child_.Wait();
+        return {end.status(), Slurp(out_path_), Slurp(err_path_)};
     }
 
 private:
+    bool Prepare(const CliLaunch& launch) const {
+        ::setsid();
+        Redirect("/dev/null", O_RDONLY, STDIN_FILENO);
+        Redirect(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+        Redirect(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
+        if (launch.in_child) launch.in_child();
+        return true;
+    }
     static void Redirect(const char* path, int flags, int target) {
         const int fd = ::open(path, flags, 0644);
         if (fd < 0 || ::dup2(fd, target) < 0) ::_exit(126);
@@ -93,8 +80,7 @@ private:
     }
 
     std::string out_path_, err_path_;
-    pid_t pid_ = -1;
-    bool waited_ = false;
+    ChildProcess child_;  // after the paths, which its preparation uses
 };
 
 // True once the process has its own SIGINT handler, so the signal cannot kill it.

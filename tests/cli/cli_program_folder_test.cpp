@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "tests/cli/cli_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/system_program_folder.h"
@@ -50,16 +51,10 @@ protected:
                 ::unsetenv("XDG_CONFIG_HOME");
             else
                 ::setenv("XDG_CONFIG_HOME", config_home.c_str(), 1);
-            const pid_t pid = ::fork();
-            if (pid == 0) {
-                ::freopen("/dev/null", "w", stdout);
-                ::freopen("/dev/null", "w", stderr);
-                ::execl(program.c_str(), "nuthumb-cli", "--quiet", nullptr);
-                ::_exit(127);
-            }
-            int raw = 0;
-            ::waitpid(pid, &raw, 0);
-            return std::to_string(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
+            // Its output is captured only to keep it out of the test's.
+            const test::ChildEnd cli = test::RunChild({.capture_stdout = true, .capture_stderr = true},
+                                                      {program, "--quiet"});
+            return std::to_string(cli.exit_code);
         });
         if (!status) return -2;
         return std::stoi(*status);

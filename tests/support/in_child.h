@@ -2,14 +2,13 @@
 // Runs a piece of a test in a forked child that may first change what it is
 // allowed (drop root, cap its memory), and brings back the text it produced.
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <exception>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "tests/support/child_process.h"
 
 namespace nuthumb::test {
 
@@ -19,32 +18,11 @@ namespace nuthumb::test {
 // text saying so. A hang fails after 60 s instead of stopping the suite.
 inline std::optional<std::string> InChild(const std::function<bool()>& prepare,
                                           const std::function<std::string()>& work) {
-    int fds[2];
-    if (::pipe(fds) != 0) return std::nullopt;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        ::alarm(60);
-        if (!prepare()) ::_exit(77);
-        std::string text;
-        try {
-            text = work();
-        } catch (const std::exception& e) {
-            text = std::string("throws: ") + e.what();
-        }
-        const bool sent = ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(fds[1]);
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return std::nullopt;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) return std::nullopt;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child ended abnormally: " + std::to_string(status);
-    return text;
+    const ChildEnd end = RunChild({.prepare = prepare, .seconds_allowed = 60}, work);
+    if (end.exit_code == kNotPrepared || (end.exit_code < 0 && end.signal == 0)) return std::nullopt;
+    if (end.signal != 0) return "child ended abnormally: signal " + std::to_string(end.signal);
+    if (end.exit_code != 0) return "child ended abnormally: exit " + std::to_string(end.exit_code);
+    return end.report;
 }
 
 // For `prepare`: let the child's heap grow by at most `bytes` beyond what it holds
