@@ -16,10 +16,16 @@ namespace {
 
 
 const char* const kFooter =
-    "With no folders on the command line the job comes from the settings file\n"
-    "(nuthumb.ini beside this program, or the --settings file); values given on the\n"
-    "command line win. The settings file is only read, never written; one that\n"
-    "exists but cannot be read is refused.\n"
+    "With no folders on the command line the job comes from the window's settings\n"
+    "file (~/.config/nuthumb/nuthumb.ini for the installed program, nuthumb.ini beside\n"
+    "a build tree's or portable copy's program), or the --settings file; values given\n"
+    "on the command line win. The settings file is only read, never written; one\n"
+    "that exists but cannot be read is refused.\n"
+    "\n"
+    "When a source file would be replaced by its own thumbnail (DEST_DIR is\n"
+    "SOURCE_DIR, or names the same files), the run refuses to start unless\n"
+    "--overwrite always (or never) is given. Each failed file is named on stderr\n"
+    "with its reason.\n"
     "\n"
     "Exit status: 0 finished with no failed file, 1 finished with failed files (or\n"
     "the --error-list file or stdout could not be written), 2 usage error, folder\n"
@@ -88,7 +94,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
                                     "length of the fixed side, from " + std::to_string(keys::kSizeMin) + " to " +
                                         std::to_string(keys::kSizeMax) +
                                         Default(std::to_string(defaults.conversion.size)))
-                         ->check(CLI::Range(keys::kSizeMin, keys::kSizeMax))
+                         ->check(CLI::Range(keys::kSizeMin, keys::kSizeMax).description(""))
                          ->type_name("N");
     auto* basis_opt = app.add_option("--basis", basis,
                                      "side that gets the size" +
@@ -105,16 +111,16 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
                  "report each file that fails to load as soon as it fails");
     auto* error_list_opt = app.add_option(
         "--error-list", error_list,
-        "write the list of failed files there, in the error-list file's format ('-' for "
-        "standard output)")->type_name("FILE");
+        "write the list of failed files there, in the error-list file's format; '-' (standard "
+        "output), a pipe or a terminal get UTF-8 lines")->type_name("FILE");
     auto* settings_opt = app.add_option(
         "--settings", settings,
         "take every value not given on the command line from this settings file")->type_name("FILE");
-    app.add_flag("--quiet", options.quiet, "no progress display");
+    app.add_flag("--quiet", options.quiet, "no progress display and no line per failed file");
     app.add_option("--jobs", options.jobs,
                    "threads that read and decode files ahead of the run (default: one per core; 1 "
                    "does everything on one thread)")
-        ->check(CLI::Range(1, 64))
+        ->check(CLI::Range(1, 64).description(""))
         ->type_name("N");
     auto* batch_opt = app.add_flag("--batch", options.batch, "run the batch list stored in the settings file");
     auto* batch_file_opt = app.add_option("--batch-file", batch_file,
