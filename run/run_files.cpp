@@ -9,7 +9,8 @@ namespace nuthumb {
 
 RunFiles ListRunFiles(const ThumbJob& job, RunHost& host) {
     RunFiles files;
-    const std::string pattern = "*" + std::string(ExtensionOfFormat(job.src_format));
+    std::string pattern = "*";
+    pattern += ExtensionOfFormat(job.src_format);
     ListFiles(files.names, JoinPath(job.src_dir, pattern), true, host);
     for (const std::string& name : files.names) {
         const std::string extension = ExtensionOf(name);
