@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "ui/Unit1.h"
+#include "ui/first_line_only.h"
 #include "ui/folder_drop.h"
 #include "ui/radio_group.h"
 #include "ui/up_down.h"
@@ -52,6 +53,7 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& spoken, in
                     int height) {
     auto* edit = Place(new QLineEdit(parent), name, x, y, width, height);
     edit->setAccessibleName(spoken);
+    KeepFirstLineOnly(edit);
     return edit;
 }
 
