@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "ui/Unit1.h"
+#include "ui/empty_click_filter.h"
 #include "ui/first_line_only.h"
 #include "ui/folder_drop.h"
 #include "ui/radio_group.h"
@@ -207,6 +208,8 @@ void TForm1::BuildBatchTab() {
     SpeedButtonDown->setAccessibleDescription("選択したエントリを下へ移動");
     SpeedButtonBatExe = MakeButton(tab, "SpeedButtonBatExe", "作成", 248, 288, 73, 25);
     SpeedButtonBatCancel = MakeButton(tab, "SpeedButtonBatCancel", "中止", 328, 288, 73, 25);
+
+    KeepSelectionOnEmptyClicks(ListBoxBat);
 }
 
 void TForm1::BuildStatusArea() {
