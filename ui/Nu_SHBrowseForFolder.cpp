@@ -42,7 +42,8 @@ FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_pa
     tree_->setHeaderHidden(true);
     for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
     status_->setObjectName("LabelStatus");
-    status_->setAccessibleName("選択したフォルダ");
+    // Screen readers speak a label's text as its name: the path, described by the caption.
+    status_->setAccessibleDescription("選択したフォルダ");
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_->setMinimumHeight(2 * status_->fontMetrics().lineSpacing());

@@ -223,7 +223,8 @@ void TForm1::BuildStatusArea() {
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     LabelMes = Place(new QLabel(Panel1), "LabelMes", 1, 1, 421, 20);
     LabelMes->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    LabelMes->setAccessibleName("状態");
+    // Screen readers speak a label's text as its name; the caption describes it.
+    LabelMes->setAccessibleDescription("状態");
 }
 
 void TForm1::SetTabOrder() {

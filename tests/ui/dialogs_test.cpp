@@ -1,4 +1,5 @@
 // The settings dialog and the folder picker, reached through the main window.
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -79,7 +80,11 @@ TEST_F(WindowTest, FolderPickerBesideTheWindowWithTheSelectedPath) {
         ASSERT_NE(picker, nullptr);
         Opened o{picker->pos(), picker->SelectedPath().toStdString(), {}};
         picker->SelectPath(QString::fromStdString(Out()));
-        o.status = picker->findChild<QLabel*>("LabelStatus")->text().toStdString();
+        auto* status = picker->findChild<QLabel*>("LabelStatus");
+        o.status = status->text().toStdString();
+        // A screen reader reads the path itself, described by the caption.
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), status->text());
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Description), "選択したフォルダ");
         opened.push_back(o);
         QTest::mouseClick(picker->findChild<QAbstractButton*>(choose.empty() ? "ButtonCancel" : "ButtonOK"),
                           Qt::LeftButton);
