@@ -98,6 +98,7 @@ private:
     void BuildBatchTab();
     void BuildStatusArea();
     void SetTabOrder();
+    void GiveRunKeys(QToolButton* start, QToolButton* cancel);
     void ConnectHandlers();
 
     void FormCreate();
