@@ -14,7 +14,7 @@ namespace nuthumb {
 namespace {
 
 // A caption ending just left of its value field, and the sunken value field
-// itself, named after the caption for screen readers.
+// itself, described by the caption for screen readers, which speak its text.
 QLabel* MakeCaption(QWidget* panel, const char* name, const char* text, int left, int top, int width) {
     auto* label = new QLabel(text, panel);
     label->setObjectName(name);
@@ -29,7 +29,7 @@ QLabel* MakeValue(QWidget* panel, const char* name, const char* caption, int top
     field->setObjectName(name);
     field->setGeometry(90, top, 231, 17);
     field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    field->setAccessibleName(caption);
+    field->setAccessibleDescription(caption);
     field->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return field;
 }

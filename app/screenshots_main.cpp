@@ -1,8 +1,9 @@
 // nuthumb-screenshots OUTPUT_DIR SAMPLE_DIR: starts the program's windows the way
 // nuthumb does, over a sample settings file, and writes a PNG of each window into
 // OUTPUT_DIR. The picker is shown on sample folders made in SAMPLE_DIR (emptied
-// first).
-// scripts/screenshots.sh runs it under Xvfb.
+// first), its tree rooted at SAMPLE_DIR's parent so that no other folder of the
+// machine appears. scripts/screenshots.sh runs it under Xvfb with a private,
+// empty /home, SAMPLE_DIR being /home/user as in the sample settings.
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
     QDir sample(QDir(QString::fromLocal8Bit(argv[2])).absolutePath());
     sample.removeRecursively();
     const QString pictures = sample.path() + "/写真";
-    for (const char* sub : {"旅行", "家族", "スキャン", "サムネイル"}) QDir().mkpath(pictures + "/" + sub);
+    for (const char* sub : {"旅行", "家族", "サムネイル"}) QDir().mkpath(pictures + "/" + sub);
+    QDir().mkpath(sample.path() + "/スキャン/jpeg");
     const std::string ini = (sample.path() + "/nuthumb.ini").toStdString();
     WriteFileAtomic(ini, std::string_view(kSampleSettings));
 
@@ -77,7 +79,9 @@ int main(int argc, char** argv) {
         ok &= Save(&windows.FormSetting(), out, "settings_dialog.png");
         windows.FormSetting().hide();
 
-        FolderPickerDialog picker(&form, pictures + "/旅行");
+        QDir parent(sample);
+        parent.cdUp();
+        FolderPickerDialog picker(&form, pictures + "/旅行", parent.path());
         picker.show();
         // The folder model lists in the background; wait until the selection has
         // stayed in view for a while.

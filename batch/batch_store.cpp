@@ -11,12 +11,12 @@ std::vector<std::string> LoadBatchList(const std::string& ini_path) {
     return entries;
 }
 
-void SaveBatchList(const std::string& ini_path, const std::vector<std::string>& entries) {
+std::vector<std::string> SaveBatchList(const std::string& ini_path, const std::vector<std::string>& entries) {
     std::vector<std::string> kept;
     kept.reserve(entries.size());
     for (const std::string& entry : entries)
         if (!entry.empty()) kept.push_back(entry);
-    WriteListToIni(ini_path, keys::kSystem, keys::kScriptPrefix, kept);
+    return WriteListToIni(ini_path, keys::kSystem, keys::kScriptPrefix, kept);
 }
 
 }  // namespace nuthumb

@@ -11,6 +11,8 @@ std::vector<std::string> LoadBatchList(const std::string& ini_path);
 // Stores the entries for the next start. Empty entries are left out: an empty
 // value ends a stored list, so one would lose every entry after it. A failed
 // write is swallowed (it happens at exit) and the file keeps its old list whole.
-void SaveBatchList(const std::string& ini_path, const std::vector<std::string>& entries);
+// Returns the keys of entries that could not be stored (numbered among the
+// non-empty entries); the others are stored without them.
+std::vector<std::string> SaveBatchList(const std::string& ini_path, const std::vector<std::string>& entries);
 
 }  // namespace nuthumb

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "run/make_thumbnail.h"
+#include "run/prepare_aside.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
 
@@ -99,12 +100,16 @@ bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
 }
 
 PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
-    if (MayBeReplacedByWaitingTarget(i)) publisher_->Drain();
-    std::optional<PreparedThumbnail> early = prefetcher_.TakeEarly(i, options_);
+    const auto while_waiting = [this] { host_.WhileWaitingForWorkers(); };
+    if (MayBeReplacedByWaitingTarget(i)) publisher_->Drain(while_waiting);
+    std::optional<PreparedThumbnail> early = prefetcher_.TakeEarly(i, options_, while_waiting);
     if (early && early->outcome == PreparedThumbnail::Outcome::kCancelled) return std::move(*early);
     // Read early, the file may have been replaced since (by this run or anyone):
     // then it is read again, as the one-thread run would read it now.
     if (early && early->source && early->source == IdentityOf(sources_[i])) return std::move(*early);
+    // With workers, the run's thread decodes nothing itself: it stays free for
+    // the host's events while another thread prepares the file at its turn.
+    if (publisher_) return PrepareAside(sources_[i], conversion_, options_, while_waiting);
     return PrepareThumbnail(sources_[i], conversion_, options_);
 }
 
@@ -119,7 +124,7 @@ void ConversionPipeline::ReportLateFailures() {
 
 void ConversionPipeline::Finish() {
     prefetcher_.Stop();
-    if (publisher_) publisher_->Drain();
+    if (publisher_) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
     ReportLateFailures();
 }
 

@@ -1,11 +1,13 @@
 #include "run/file_publisher.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <set>
 #include <utility>
 
 #include "platform/path_util.h"
+#include "run/wait_slice.h"
 
 namespace nuthumb {
 
@@ -35,11 +37,20 @@ void FilePublisher::Publish(StagedFile file, std::string source_path) {
     changed_.notify_all();
 }
 
-void FilePublisher::Drain() {
+void FilePublisher::Drain(const std::function<void()>& while_waiting) {
     std::unique_lock lock(mutex_);
     ++draining_;
     changed_.notify_all();
-    changed_.wait(lock, [this] { return waiting_.empty(); });
+    while (!waiting_.empty()) {
+        if (!while_waiting) {
+            changed_.wait(lock);
+        } else if (changed_.wait_for(lock, std::chrono::milliseconds(kWaitSliceMilliseconds)) ==
+                   std::cv_status::timeout) {
+            lock.unlock();
+            while_waiting();
+            lock.lock();
+        }
+    }
     --draining_;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,8 +36,9 @@ public:
 
     // Queues `file`; blocks while `max_waiting` files wait.
     void Publish(StagedFile file, std::string source_path);
-    // Returns once every file handed in so far is in place (or has failed).
-    void Drain();
+    // Returns once every file handed in so far is in place (or has failed);
+    // calls `while_waiting` (without the lock) between short waits.
+    void Drain(const std::function<void()>& while_waiting = {});
     // True while a file handed in is not yet in place whose target lies in the
     // folder `folder` (as IdentityOf gives it) under the name `name`.
     bool IsWaiting(const FileIdentity& folder, const std::string& name) const;

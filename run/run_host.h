@@ -42,6 +42,11 @@ public:
 
     // Lets the caller handle whatever is pending (window messages, signals).
     virtual void ProcessPendingMessages() = 0;
+    // Called on the run's thread every few milliseconds while it waits for a
+    // worker thread (with ParallelJobs above 1), so a window can handle its
+    // events during a long decode. It must not start another run; the run's
+    // order of decisions and reports is the same whatever it does.
+    virtual void WhileWaitingForWorkers() {}
 
     // The two live options, read at the moment of each decision.
     virtual OverwriteMode LiveOverwriteMode() const = 0;

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <utility>
 
+#include "run/wait_slice.h"
+
 namespace nuthumb {
 
 ThumbnailPrefetcher::ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes,
@@ -75,16 +77,22 @@ void ThumbnailPrefetcher::MovePast(std::size_t i) {
     run_at_ = i + 1;
 }
 
-std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, const DecodeOptions& options) {
+std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, const DecodeOptions& options,
+                                                                const std::function<void()>& while_waiting) {
     std::unique_lock lock(mutex_);
     auto slot = slots_.find(i);
     if (slot != slots_.end()) {
         // A long decode must not outlast a stop request (Ctrl-C) because a worker,
-        // not this thread, runs it.
+        // not this thread, runs it; nor keep a waiting window from its events.
+        // Only this thread removes slots, so `slot` stays valid while unlocked.
         while (slot->second.state == SlotState::kWorking) {
-            if (finished_.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout &&
-                options.StopRequested())
-                stop_ = true;
+            if (finished_.wait_for(lock, std::chrono::milliseconds(kWaitSliceMilliseconds)) ==
+                std::cv_status::no_timeout)
+                continue;
+            lock.unlock();
+            if (options.StopRequested()) stop_ = true;
+            if (while_waiting) while_waiting();
+            lock.lock();
         }
         if (slot->second.state == SlotState::kReady) {
             PreparedThumbnail prepared = std::move(slot->second.prepared);

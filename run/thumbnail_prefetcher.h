@@ -36,8 +36,10 @@ public:
     // File i as a worker prepared it, or nothing when no worker did (the run then
     // prepares it itself). Files are taken (or skipped) in increasing order. While
     // it waits for a worker, it asks `options` whether to stop, and stops the
-    // workers when told so.
-    std::optional<PreparedThumbnail> TakeEarly(std::size_t i, const DecodeOptions& options);
+    // workers when told so, and calls `while_waiting` (without the lock) between
+    // short waits.
+    std::optional<PreparedThumbnail> TakeEarly(std::size_t i, const DecodeOptions& options,
+                                               const std::function<void()>& while_waiting = {});
     // File i is not needed: an early result is dropped.
     void Skip(std::size_t i);
     // Ends every decode in progress (as cancelled) and the threads; TakeEarly then

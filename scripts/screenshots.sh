@@ -10,5 +10,10 @@ scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2 --target nuthumb-screenshots
 mkdir -p docs
-XDG_RUNTIME_DIR=$(mktemp -d) xvfb-run -a -s "-screen 0 1280x1024x24" \
-  build/app/nuthumb-screenshots docs build/screenshot-sample
+# A private, empty /home (a user and mount namespace, no privileges needed) holds
+# the sample tree, so the pictures show no folder of the machine that draws them.
+unshare --map-root-user --mount sh -c '
+  mount -t tmpfs tmpfs /home
+  HOME=/home/user XDG_RUNTIME_DIR=$(mktemp -d) xvfb-run -a -s "-screen 0 1280x1024x24" \
+    build/app/nuthumb-screenshots docs /home/user'
+

@@ -47,13 +47,19 @@ ThumbJob JobOfForm(const FormSettings& s) {
     return job;
 }
 
-void SaveFormSettings(const std::string& ini_path, const FormSettings& s) {
+std::vector<std::string> SaveFormSettings(const std::string& ini_path, const FormSettings& s) {
     SettingsFile file(ini_path);
+    std::vector<std::string> refused;
+    // A text the file cannot hold is left out on its own; the other keys still go.
+    const auto write_text = [&](std::string_view key, const std::string& value) {
+        if (SettingsFile::CanStore(value)) file.WriteString(keys::kSystem, key, value);
+        else refused.emplace_back(key);
+    };
     try {
-        file.WriteString(keys::kSystem, keys::kSrcDir, s.src_dir);
-        file.WriteString(keys::kSystem, keys::kDstDir, s.dst_dir);
-        file.WriteString(keys::kSystem, keys::kFileHead, s.file_head);
-        file.WriteString(keys::kSystem, keys::kFileEnd, s.file_end);
+        write_text(keys::kSrcDir, s.src_dir);
+        write_text(keys::kDstDir, s.dst_dir);
+        write_text(keys::kFileHead, s.file_head);
+        write_text(keys::kFileEnd, s.file_end);
         file.WriteInteger(keys::kSystem, keys::kSize.name, s.size);
         file.WriteInteger(keys::kSystem, keys::kOption.name, s.option);
         file.WriteInteger(keys::kSystem, keys::kReadFileMode.name, s.read_file_mode);
@@ -61,8 +67,10 @@ void SaveFormSettings(const std::string& ini_path, const FormSettings& s) {
         file.WriteBool(keys::kSystem, keys::kNoThumb.name, s.no_thumb);
         file.WriteInteger(keys::kSystem, keys::kBatch.name, s.batch ? 1 : 0);
     } catch (const SettingsWriteError&) {
-        // Saved at exit with nobody to tell; the keys written so far stay.
+        // The file itself cannot be written (the window position before these
+        // keys has already said so); the keys written so far stay.
     }
+    return refused;
 }
 
 }  // namespace nuthumb

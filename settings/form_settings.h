@@ -3,6 +3,7 @@
 // controls hold them, and the job they describe.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "run/thumb_job.h"
 #include "settings/settings_table.h"
@@ -30,6 +31,8 @@ FormSettings LoadFormSettings(const std::string& ini_path);
 
 // Writes the ten keys in their fixed order; stops silently at the first write
 // that fails, keeping the keys written before it. "Batch" is written as 1 or 0.
-void SaveFormSettings(const std::string& ini_path, const FormSettings& settings);
+// A text that cannot be stored (SettingsFile::CanStore) is skipped alone and its
+// key returned, so the caller can say which one was lost.
+std::vector<std::string> SaveFormSettings(const std::string& ini_path, const FormSettings& settings);
 
 }  // namespace nuthumb

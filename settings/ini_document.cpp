@@ -23,10 +23,7 @@ void CheckName(std::string_view name, std::string_view what) {
 }
 
 void CheckValue(std::string_view value) {
-    // A line break would end the line early and turn the rest into other keys.
-    if (value.find_first_of("\r\n") != std::string_view::npos)
-        throw IniValueError("a value with a line break cannot be stored");
-    if (!IsValidUtf8(value)) throw IniValueError("a value that is not UTF-8 text cannot be stored");
+    if (std::string fault = ValueFault(value); !fault.empty()) throw IniValueError(fault);
 }
 
 // A piece of the new file: the bytes [begin, end) of the old body are replaced by
@@ -145,6 +142,15 @@ std::string Compose(std::string_view body, IniEncoding encoding, std::string_vie
 }
 
 }  // namespace
+
+std::string ValueFault(std::string_view value) {
+    // A line break would end the line early and turn the rest into other keys.
+    if (value.find_first_of("\r\n") != std::string_view::npos) return "a value with a line break cannot be stored";
+    if (!IsValidUtf8(value)) return "a value that is not UTF-8 text cannot be stored";
+    // Anything longer would read back cut.
+    if (value.size() > kMaxIniValueBytes) return "a value longer than 64 KiB cannot be stored";
+    return {};
+}
 
 IniDocument::IniDocument(std::vector<std::uint8_t> bytes)
     : bytes_(std::move(bytes)), encoding_(DetectIniEncoding(Text())) {}

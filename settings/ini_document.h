@@ -21,6 +21,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Longest value that is stored, and read back whole: 64 KiB of UTF-8, which is
+// never fewer bytes than the same text in CP932. A file edited by hand may hold
+// longer values; those are read cut to this length.
+inline constexpr std::size_t kMaxIniValueBytes = 64 * 1024;
+
+// Why `value` cannot be stored (a line break, not UTF-8, longer than
+// kMaxIniValueBytes), or an empty text when it can.
+std::string ValueFault(std::string_view value);
+
 class IniDocument {
 public:
     explicit IniDocument(std::vector<std::uint8_t> bytes);

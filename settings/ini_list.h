@@ -14,8 +14,9 @@ void ReadListFromIni(const std::string& path, std::string_view section,
 
 // Stores the items and the empty end marker in one rewrite of the file, so no
 // reader ever sees half a list. A failed write is swallowed: the file then keeps
-// its previous list whole.
-void WriteListToIni(const std::string& path, std::string_view section,
-                    std::string_view prefix, const std::vector<std::string>& list);
+// its previous list whole. An item that cannot be stored is left out and the
+// rest renumbered; the keys it had in `list`'s numbering are returned.
+std::vector<std::string> WriteListToIni(const std::string& path, std::string_view section,
+                                        std::string_view prefix, const std::vector<std::string>& list);
 
 }  // namespace nuthumb

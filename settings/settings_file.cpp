@@ -9,6 +9,21 @@ namespace nuthumb {
 SettingsWriteError::SettingsWriteError(const std::string& path, std::string reason)
     : std::runtime_error(path + " に書き込めません"), path_(path), reason_(std::move(reason)) {}
 
+namespace {
+
+std::string Joined(const std::vector<std::string>& keys) {
+    std::string text;
+    for (const std::string& key : keys) text += (text.empty() ? "" : ", ") + key;
+    return text;
+}
+
+}  // namespace
+
+SettingsWriteError::SettingsWriteError(const std::string& path, const std::vector<std::string>& refused_keys)
+    : std::runtime_error(path + " に書き込めません: " + Joined(refused_keys)),
+      path_(path),
+      reason_("values that cannot be stored: " + Joined(refused_keys)) {}
+
 SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
 
 std::string SettingsFile::ReadString(std::string_view section, std::string_view key,

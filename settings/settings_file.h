@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "settings/ini_document.h"
+
 namespace nuthumb {
 
 // A value that could not be stored. what() is "<full path> に書き込めません";
@@ -16,6 +18,9 @@ namespace nuthumb {
 class SettingsWriteError : public std::runtime_error {
 public:
     SettingsWriteError(const std::string& path, std::string reason);
+    // Keys whose values could not be stored while the others were: what() names
+    // them after the path ("<full path> に書き込めません: SrcDir, Script3").
+    SettingsWriteError(const std::string& path, const std::vector<std::string>& refused_keys);
     const std::string& path() const noexcept { return path_; }
     const std::string& reason() const noexcept { return reason_; }
 
@@ -29,8 +34,12 @@ using SettingsEntry = std::pair<std::string, std::string>;
 
 class SettingsFile {
 public:
-    // Longest value a read returns, in bytes of the file's encoding.
-    static constexpr std::size_t kMaxValueBytes = 2047;
+    // Longest value a read returns, in bytes of the file's encoding; every value
+    // that a write accepts reads back whole.
+    static constexpr std::size_t kMaxValueBytes = kMaxIniValueBytes;
+    // False for a value that every write refuses (a line break, not UTF-8, longer
+    // than kMaxValueBytes), so a caller can store the others without it.
+    static bool CanStore(std::string_view value) { return ValueFault(value).empty(); }
 
     explicit SettingsFile(std::string path);
     // Writes are on the disk before they return, so releasing has nothing to flush.

@@ -16,7 +16,7 @@
 
 namespace nuthumb {
 
-FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_path)
+FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_path, const QString& root)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       model_(new QFileSystemModel(this)),
       title_(new QLabel(kBrowseTitle, this)),
@@ -33,16 +33,19 @@ FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_pa
     // own folder dialog starts at the top of its namespace.
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setReadOnly(true);
-    model_->setRootPath(QDir::rootPath());
+    const QString top = root.isEmpty() ? QDir::rootPath() : root;
+    model_->setRootPath(top);
 
     title_->setObjectName("LabelTitle");
     tree_->setObjectName("TreeFolders");
     tree_->setAccessibleName(kBrowseTitle);
     tree_->setModel(model_);
+    if (!root.isEmpty()) tree_->setRootIndex(model_->index(top));
     tree_->setHeaderHidden(true);
     for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
     status_->setObjectName("LabelStatus");
-    status_->setAccessibleName("選択したフォルダ");
+    // Screen readers speak a label's text as its name: the path, described by the caption.
+    status_->setAccessibleDescription("選択したフォルダ");
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_->setMinimumHeight(2 * status_->fontMetrics().lineSpacing());

@@ -17,6 +17,7 @@
 #include "ui/Nu_SHBrowseForFolder.h"
 #include "ui/Unit2.h"
 #include "ui/handler_guard.h"
+#include "ui/message_box.h"
 #include "ui/placeable_widget.h"
 #include "ui/radio_group.h"
 #include "ui/up_down.h"
@@ -117,9 +118,15 @@ void TForm1::FormDestroy() {
         return;
     }
 
-    SaveFormSettings(files_.settings.Path(), FormSettingsOfControls());
-    SaveBatchList(files_.settings.Path(), batch_list_.entries);
+    // A value the file cannot hold costs only its own key, and the user hears which.
+    std::vector<std::string> refused = SaveFormSettings(files_.settings.Path(), FormSettingsOfControls());
+    const std::vector<std::string> refused_entries = SaveBatchList(files_.settings.Path(), batch_list_.entries);
+    refused.insert(refused.end(), refused_entries.begin(), refused_entries.end());
     error_list_.clear();
+    if (!refused.empty()) {
+        const SettingsWriteError refusal(files_.settings.Path(), refused);
+        ShowProgramErrorBox(nullptr, QString::fromStdString(refusal.what()) + ".");
+    }
 }
 
 FormSettings TForm1::FormSettingsOfControls() const {

@@ -70,6 +70,9 @@ public:
     void SetProgressPosition(int position) override;
     void SetStatusText(const std::string& text) override;
     void ProcessPendingMessages() override;
+    // The window stays live while a worker decodes a large file; the run state
+    // keeps the start buttons off meanwhile, and a close only asks the run to end.
+    void WhileWaitingForWorkers() override { ProcessPendingMessages(); }
     OverwriteMode LiveOverwriteMode() const override;
     bool ReportLoadErrors() const override;
     // Files are read and decoded ahead on every core; the window sees no difference.
@@ -98,6 +101,7 @@ private:
     void BuildBatchTab();
     void BuildStatusArea();
     void SetTabOrder();
+    void GiveRunKeys(QToolButton* start, QToolButton* cancel);
     void ConnectHandlers();
 
     void FormCreate();

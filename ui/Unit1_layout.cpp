@@ -14,6 +14,9 @@
 #include <algorithm>
 
 #include "ui/Unit1.h"
+#include "ui/button_keys.h"
+#include "ui/empty_click_filter.h"
+#include "ui/first_line_only.h"
 #include "ui/folder_drop.h"
 #include "ui/radio_group.h"
 #include "ui/up_down.h"
@@ -52,10 +55,12 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& spoken, in
                     int height) {
     auto* edit = Place(new QLineEdit(parent), name, x, y, width, height);
     edit->setAccessibleName(spoken);
+    KeepFirstLineOnly(edit);
     return edit;
 }
 
-// Tool buttons act on a click only and never take the keyboard focus.
+// Tool buttons never take the keyboard focus, so the tab order stays that of the
+// edits; their keys (GiveKeys) reach them instead.
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int width,
                         int height) {
     auto* button = Place(new QToolButton(parent), name, x, y, width, height);
@@ -116,6 +121,12 @@ void TForm1::BuildLayout() {
     TabSheet2->setObjectName("TabSheet2");
     PageControl1->addTab(TabSheet1, "個別");
     PageControl1->addTab(TabSheet2, "バッチ");
+    // Ctrl+Tab and the tab bar's keys pass over a hidden tab only when it is
+    // disabled, which would disable its page as well: a hidden page that still
+    // comes up is turned back instead.
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index >= 0 && !PageControl1->isTabVisible(index)) PageControl1->setCurrentWidget(TabSheet1);
+    });
     BuildIndividualTab();
     BuildBatchTab();
     BuildStatusArea();
@@ -182,6 +193,18 @@ void TForm1::BuildIndividualTab() {
 
     AcceptFolderDrops(EditSrcDir);
     AcceptFolderDrops(EditDstDir);
+
+    GiveKeys(SpeedButtonSrcDirSelect, {QKeySequence(Qt::CTRL | Qt::Key_O)});
+    GiveKeys(SpeedButtonDstDirSelect, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)});
+    GiveKeys(SpeedButtonBat, {QKeySequence(Qt::CTRL | Qt::Key_B)});
+    GiveRunKeys(SpeedButtonThumb, SpeedButtonCancel);
+}
+
+// The 作成 and 中止 buttons of both tabs share their keys: only the buttons of
+// the page on show can take them.
+void TForm1::GiveRunKeys(QToolButton* start, QToolButton* cancel) {
+    GiveKeys(start, {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    GiveKeys(cancel, {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_Period)});
 }
 
 void TForm1::BuildBatchTab() {
@@ -205,6 +228,15 @@ void TForm1::BuildBatchTab() {
     SpeedButtonDown->setAccessibleDescription("選択したエントリを下へ移動");
     SpeedButtonBatExe = MakeButton(tab, "SpeedButtonBatExe", "作成", 248, 288, 73, 25);
     SpeedButtonBatCancel = MakeButton(tab, "SpeedButtonBatCancel", "中止", 328, 288, 73, 25);
+
+    KeepSelectionOnEmptyClicks(ListBoxBat);
+    GiveKeys(SpeedButtonAdd, {QKeySequence(Qt::CTRL | Qt::Key_N)});
+    GiveKeys(SpeedButtonUpdate, {QKeySequence(Qt::CTRL | Qt::Key_R)});
+    GiveKeys(SpeedButtonDelete, {QKeySequence(Qt::CTRL | Qt::Key_D)});
+    GiveKeys(SpeedButtonAllClear, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)});
+    GiveKeys(SpeedButtonUp, {QKeySequence(Qt::ALT | Qt::Key_Up)});
+    GiveKeys(SpeedButtonDown, {QKeySequence(Qt::ALT | Qt::Key_Down)});
+    GiveRunKeys(SpeedButtonBatExe, SpeedButtonBatCancel);
 }
 
 void TForm1::BuildStatusArea() {
@@ -218,7 +250,8 @@ void TForm1::BuildStatusArea() {
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     LabelMes = Place(new QLabel(Panel1), "LabelMes", 1, 1, 421, 20);
     LabelMes->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    LabelMes->setAccessibleName("状態");
+    // Screen readers speak a label's text as its name; the caption describes it.
+    LabelMes->setAccessibleDescription("状態");
 }
 
 void TForm1::SetTabOrder() {

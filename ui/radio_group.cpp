@@ -1,6 +1,7 @@
 #include "ui/radio_group.h"
 
 #include <QButtonGroup>
+#include <QFocusEvent>
 #include <QRadioButton>
 #include <QStylePainter>
 #include <qdrawutil.h>
@@ -13,6 +14,7 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int col
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], this);
         buttons_->addButton(button, i);
+        button->installEventFilter(this);
     }
 }
 
@@ -29,6 +31,18 @@ void RadioGroup::SetItemIndex(int index) {
     buttons_->setExclusive(false);
     for (QAbstractButton* b : buttons_->buttons()) b->setChecked(false);
     buttons_->setExclusive(true);
+}
+
+bool RadioGroup::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        QAbstractButton* checked = buttons_->checkedButton();
+        if ((reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) && checked && checked != watched) {
+            checked->setFocus(reason);
+            return true;
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 void RadioGroup::resizeEvent(QResizeEvent* event) {

@@ -24,6 +24,8 @@ protected:
     // the designed heights.
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Tab and Shift+Tab into the group land on its checked button.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void PlaceButtons();

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,8 +97,13 @@ TEST_F(ProgramTest, AboutBoxFromTheMenuShowsTheSameValuesEveryTime) {
         opened_at.push_back(about->pos());
         std::vector<std::string> row;
         for (const char* name : {"StaticTextPName", "StaticTextVer", "StaticTextBuild", "StaticTextCopyright",
-                                 "StaticTextComment", "StaticText1"})
-            row.push_back(about->findChild<QLabel*>(name)->text().toStdString());
+                                 "StaticTextComment", "StaticText1"}) {
+            auto* value = about->findChild<QLabel*>(name);
+            row.push_back(value->text().toStdString());
+            // A screen reader reads the value, not its caption twice.
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(value)->text(QAccessible::Name), value->text()) << name;
+            EXPECT_FALSE(QAccessible::queryAccessibleInterface(value)->text(QAccessible::Description).isEmpty());
+        }
         values.push_back(row);
         if (opened_at.size() == 1) {
             about->move(40, 30);

@@ -8,6 +8,8 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <thread>
+#include <tuple>
 
 #include "run/run_folder.h"
 #include "platform/file_io.h"
@@ -32,6 +34,15 @@ public:
     V trace;
 
     int ParallelJobs() const override { return jobs; }
+    // Waits for workers, each checked to come on the run's own thread.
+    int waits = 0;
+    bool waits_off_thread = false;
+    std::function<void()> on_wait;
+    void WhileWaitingForWorkers() override {
+        ++waits;
+        waits_off_thread |= std::this_thread::get_id() != run_thread_;
+        if (on_wait) on_wait();
+    }
     void AppendError(const std::string& line) override { Log("list " + line); }
     void SetProgressMax(int maximum) override { Log("max " + std::to_string(maximum)); }
     void SetProgressPosition(int position) override {
@@ -47,6 +58,7 @@ public:
     }
 
 private:
+    std::thread::id run_thread_ = std::this_thread::get_id();
     void Log(std::string line) {
         for (std::size_t at = 0; !root.empty() && (at = line.find(root, at)) != std::string::npos;)
             line.replace(at, root.size(), "{root}");
@@ -194,6 +206,39 @@ TEST_P(ParallelRunTest, LooksExactlyLikeTheOneThreadRun) {
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, ParallelRunTest, ::testing::ValuesIn(kScenarios),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Large files keep the run waiting for its workers: the host is given its turn
+// on the run's thread meanwhile (the window handles its events there), nothing
+// the run shows changes, and a cancel made during a wait stops the run as a
+// cancel between files does.
+TEST(ParallelRunWaits, HandTheHostItsTurnWithoutChangingTheRun) {
+    TempDir dir;
+    const std::string in = dir.path() + "/in";
+    fs::create_directory(in);
+    // Progressive: the whole image is entropy-decoded, however small the thumbnail.
+    for (int i = 0; i < 4; ++i) Jpeg(in + "/" + std::to_string(i) + ".jpg", 3000, 2000, "-progressive");
+    const auto run = [&](int jobs, bool cancel_in_wait) {
+        const std::string out = dir.path() + "/out" + std::to_string(jobs) + (cancel_in_wait ? "c" : "");
+        fs::create_directory(out);
+        TracingHost host;
+        host.jobs = jobs;
+        host.overwrite_mode = OverwriteMode::kAlways;
+        if (cancel_in_wait) host.on_wait = [&host] { host.cancel = true; };
+        const int result = RunFolder(host, test::FolderJob(in, test::kJpg, out, test::kJpg, 24));
+        EXPECT_FALSE(host.waits_off_thread);
+        return std::make_tuple(result, host.trace, host.waits, test::NamesIn(out).size());
+    };
+    const auto [one_result, one_trace, one_waits, one_files] = run(1, false);
+    const auto [two_result, two_trace, two_waits, two_files] = run(2, false);
+    EXPECT_EQ(one_waits, 0) << "one thread never waits";
+    EXPECT_GT(two_waits, 0);
+    EXPECT_EQ(two_result, one_result);
+    EXPECT_EQ(two_trace, one_trace);
+    EXPECT_EQ(two_files, 4u);
+    const auto [cancel_result, cancel_trace, cancel_waits, cancel_files] = run(2, true);  // after its file
+    EXPECT_EQ(cancel_result, kRunCancelled);
+    EXPECT_LT(cancel_files, 4u);
+}
 
 // Many small files and a cancel at a random file, again and again: the run stops
 // there, every file up to it is written whole, nothing after it, no temporary file

@@ -55,13 +55,22 @@ TEST(IniList, BatchEntriesRoundTripWithQuotesAndJapanese) {
         "\"/home/me/写真/旅行\",\"jpg\",\"/home/me/サムネイル\",\"bmp\",\"s_\",\"\",\"120\",\"2\",\"1\"",
         " \"/a b\",\"bmp\",\"/c\",\"jpg\",\"\",\"_t\",\"50\",\"0\",\"0\" ",
         std::string(3000, 'q')};
-    WriteListToIni(path, "SYSTEM", "Script", entries);
+    EXPECT_TRUE(WriteListToIni(path, "SYSTEM", "Script", entries).empty());
     const auto back = ReadScripts(path);
-    ASSERT_EQ(back.size(), 3u);
-    EXPECT_EQ(back[0], entries[0]);
-    EXPECT_EQ(back[1], entries[1]);
-    EXPECT_EQ(back[2], std::string(2047, 'q'));  // the read limit applies to items too
+    EXPECT_EQ(back, entries) << "long items come back whole";
     EXPECT_NE(FileBytes(path).find("\x8E\xCA\x90\x5E"), std::string::npos) << "写真 not stored as CP932";
+}
+
+TEST(IniList, ItemsTheFileCannotHoldAreLeftOutAndNamedTheOthersMoveUp) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\nScript1=old\r\nSrcDir=/kept\r\n");
+    const std::vector<std::string> refused = WriteListToIni(
+        path, "SYSTEM", "Script",
+        {"a", "two\nlines", "b", std::string(SettingsFile::kMaxValueBytes + 1, 'x'), "c"});
+    EXPECT_EQ(refused, (std::vector<std::string>{"Script2", "Script4"}));
+    EXPECT_EQ(ReadScripts(path), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", "SrcDir", ""), "/kept");
 }
 
 TEST(IniList, FailedWriteIsSwallowedAndTheOldListStaysWhole) {

@@ -96,7 +96,7 @@ TEST(SettingsFileRead, IntegersAndFlagsUseTheRulesWithEmptyAsDefault) {
     EXPECT_FALSE(file.ReadBool("SYSTEM", "Batch", false));
 }
 
-// ---- The 2047-byte read limit, counted in the file's bytes ----
+// ---- The 64 KiB read limit, counted in the file's bytes ----
 
 struct LimitRow {
     const char* name;
@@ -113,20 +113,25 @@ TEST_P(ReadLimit, CutsAtTheLimitWithoutHalvingACharacter) {
     EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", "K", ""), GetParam().expected);
 }
 
+constexpr std::size_t kLimit = SettingsFile::kMaxValueBytes;
+static_assert(kLimit >= 64 * 1024);
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, ReadLimit,
     testing::Values(
-        LimitRow{"Ascii3000", std::string(3000, 'a'), std::string(2047, 'a')},
-        LimitRow{"AsciiExactly2047", std::string(2047, 'b'), std::string(2047, 'b')},
-        // Bytes 2046 and 2047 (counted from 0) hold one CP932 character: it is dropped.
-        LimitRow{"Cp932Straddling", std::string(2046, 'a') + std::string(kNihonCp932) + std::string(900, 'a'),
-                 std::string(2046, 'a')},
-        LimitRow{"Cp932EndingAtTheLimit", std::string(2045, 'a') + std::string(kNihonCp932.substr(0, 2)) + "zz",
-                 std::string(2045, 'a') + "\xE6\x97\xA5"},
-        // "日" in UTF-8 is three bytes: 2045..2047 straddles, 2044..2046 fits.
-        LimitRow{"Utf8Straddling", std::string(2045, 'a') + std::string(kNihonUtf8), std::string(2045, 'a')},
-        LimitRow{"Utf8EndingAtTheLimit", std::string(2044, 'a') + std::string(kNihonUtf8),
-                 std::string(2044, 'a') + "\xE6\x97\xA5"}),
+        // Two folders of a batch entry, each longer than the old 2047-byte cut.
+        LimitRow{"Ascii2499Whole", std::string(2499, 'w'), std::string(2499, 'w')},
+        LimitRow{"AsciiOver", std::string(kLimit + 953, 'a'), std::string(kLimit, 'a')},
+        LimitRow{"AsciiExactlyTheLimit", std::string(kLimit, 'b'), std::string(kLimit, 'b')},
+        // The last two bytes below the limit hold one CP932 character: it is dropped.
+        LimitRow{"Cp932Straddling", std::string(kLimit - 1, 'a') + std::string(kNihonCp932) + std::string(900, 'a'),
+                 std::string(kLimit - 1, 'a')},
+        LimitRow{"Cp932EndingAtTheLimit", std::string(kLimit - 2, 'a') + std::string(kNihonCp932.substr(0, 2)) + "zz",
+                 std::string(kLimit - 2, 'a') + "\xE6\x97\xA5"},
+        // "日" in UTF-8 is three bytes.
+        LimitRow{"Utf8Straddling", std::string(kLimit - 2, 'a') + std::string(kNihonUtf8), std::string(kLimit - 2, 'a')},
+        LimitRow{"Utf8EndingAtTheLimit", std::string(kLimit - 3, 'a') + std::string(kNihonUtf8),
+                 std::string(kLimit - 3, 'a') + "\xE6\x97\xA5"}),
     [](const testing::TestParamInfo<LimitRow>& info) { return std::string(info.param.name); });
 
 // ---- Writing: the file before, one write, the exact bytes after ----
@@ -324,7 +329,15 @@ TEST(SettingsFileWriteError, LineBreakInAValueIsRefusedNotInjected) {
     SettingsFile file(path);
     ExpectWriteError(file, "SrcDir", "a\r\nLEFT=999");
     ExpectWriteError(file, "SrcDir", "\xFF not UTF-8");
+    // Longer than a read gives back: refused rather than cut at the next start.
+    ExpectWriteError(file, "SrcDir", std::string(SettingsFile::kMaxValueBytes + 1, 'x'));
     EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\nLEFT=1\r\n");
+    // The same judgement, asked beforehand.
+    EXPECT_FALSE(SettingsFile::CanStore("a\nb"));
+    EXPECT_FALSE(SettingsFile::CanStore(std::string(SettingsFile::kMaxValueBytes + 1, 'x')));
+    EXPECT_TRUE(SettingsFile::CanStore(std::string(SettingsFile::kMaxValueBytes, 'x')));
+    file.WriteString("SYSTEM", "SrcDir", std::string(SettingsFile::kMaxValueBytes, 'x'));
+    EXPECT_EQ(file.ReadString("SYSTEM", "SrcDir", ""), std::string(SettingsFile::kMaxValueBytes, 'x'));
 }
 
 // ---- Damaged files: reads work, writes keep every other byte ----

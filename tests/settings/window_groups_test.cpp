@@ -280,6 +280,29 @@ TEST(SaveWindowPosition, LetsTheWriteErrorThroughWithThePath) {
     }
 }
 
+TEST(SaveGroups, ATextTheFileCannotHoldCostsOnlyItsOwnKey) {
+    TempDir dir;
+    const std::string path = dir.path() + "/NuThumb.ini";
+    PlantFile(path, "[SYSTEM]\r\nSrcDir=/before\r\nFileHead=old_\r\n");
+    FormSettings form;
+    form.src_dir = "/one\r\n/two";
+    form.dst_dir = std::string(2499, 'd');
+    form.file_head = "new_";
+    form.file_end = std::string(SettingsFile::kMaxValueBytes + 1, 'e');
+    form.size = 120;
+    form.batch = true;
+    EXPECT_EQ(SaveFormSettings(path, form), (std::vector<std::string>{"SrcDir", "FileEnd"}));
+    const FormSettings back = LoadFormSettings(path);
+    EXPECT_EQ(back.src_dir, "/before") << "the refused key keeps its old value";
+    EXPECT_EQ(back.dst_dir, form.dst_dir);
+    EXPECT_EQ(back.file_head, "new_");
+    EXPECT_EQ(back.file_end, "");
+    EXPECT_EQ(back.size, 120);
+    EXPECT_TRUE(back.batch);
+    EXPECT_EQ(std::string(SettingsWriteError(path, std::vector<std::string>{"SrcDir", "FileEnd"}).what()),
+              path + " に書き込めません: SrcDir, FileEnd");
+}
+
 TEST(SaveGroups, StopSilentlyAtTheFirstFailedWriteKeepingEarlierKeys) {
     TempDir dir;
     const std::string path = dir.path() + "/NuThumb.ini";

@@ -99,7 +99,8 @@ TEST_F(BatchTabTest, RegisterTakesTheIndividualTabAndLeavesTheListAlone) {
 
 // The edit buttons one after the other, each step with the list, the selection
 // and EditBat it must leave. An action is a button (SpeedButton + name), a click
-// on a row, a Ctrl+click, the Down key in the list or a text for EditBat.
+// on a row, a Ctrl+click, the Down key in the list, a click below the entries or
+// a text for EditBat.
 TEST_F(BatchTabTest, EditButtonsKeepTheirSelectionRules) {
     StartWithBatchTab({"a", "b", "c"});
     const auto act = [this](const std::string& action) {
@@ -108,6 +109,8 @@ TEST_F(BatchTabTest, EditButtonsKeepTheirSelectionRules) {
         else if (action.starts_with("row=")) ClickRow(std::stoi(value));
         else if (action.starts_with("ctrl=")) ClickRow(std::stoi(value), Qt::ControlModifier);
         else if (action == "key=Down") QTest::keyClick(List(), Qt::Key_Down);
+        else if (action == "below") QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                                                      QPoint(20, List()->viewport()->height() - 5));
         else Click(("SpeedButton" + action).c_str());
     };
     struct Step {
@@ -128,7 +131,9 @@ TEST_F(BatchTabTest, EditButtonsKeepTheirSelectionRules) {
          {"b", "c", "a", "f"}, 3, "f"},
         {"Ctrl+click takes the selection away, and 削除 then does nothing", {"ctrl=3", "Delete"},
          {"b", "c", "a", "f"}, -1, "f"},
-        {"削除 leaves no selection", {"row=2", "Delete"}, {"b", "c", "f"}, -1, "a"},
+        {"a click below the entries keeps the selection, and 削除 acts on it", {"row=2", "below", "below"},
+         {"b", "c", "a", "f"}, 2, "a"},
+        {"削除 leaves no selection", {"Delete"}, {"b", "c", "f"}, -1, "a"},
         {"全クリア asks nothing", {"row=0", "AllClear"}, {}, -1, "b"},
         {"追加 of an empty edit makes an empty entry", {"edit=", "Add"}, {""}, -1, ""},
     };

@@ -1,8 +1,11 @@
 // The settings dialog and the folder picker, reached through the main window.
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QScreen>
+#include <QTreeView>
 
 #include "tests/settings/settings_test_util.h"
 #include "tests/ui/window_fixture.h"
@@ -79,7 +82,11 @@ TEST_F(WindowTest, FolderPickerBesideTheWindowWithTheSelectedPath) {
         ASSERT_NE(picker, nullptr);
         Opened o{picker->pos(), picker->SelectedPath().toStdString(), {}};
         picker->SelectPath(QString::fromStdString(Out()));
-        o.status = picker->findChild<QLabel*>("LabelStatus")->text().toStdString();
+        auto* status = picker->findChild<QLabel*>("LabelStatus");
+        o.status = status->text().toStdString();
+        // A screen reader reads the path itself, described by the caption.
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), status->text());
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Description), "選択したフォルダ");
         opened.push_back(o);
         QTest::mouseClick(picker->findChild<QAbstractButton*>(choose.empty() ? "ButtonCancel" : "ButtonOK"),
                           Qt::LeftButton);
@@ -101,6 +108,15 @@ TEST_F(WindowTest, FolderPickerBesideTheWindowWithTheSelectedPath) {
     EXPECT_EQ(opened[0].status, Out());
     EXPECT_EQ(opened[1].at, QPoint(-75, 15));
     EXPECT_EQ(opened[1].preselected, QDir::homePath().toStdString()) << "or on the home folder";
+}
+
+// The README's pictures root the tree at a sample folder: nothing above it shows.
+TEST_F(WindowTest, FolderPickerRootedAtASampleFolder) {
+    FolderPickerDialog picker(nullptr, QString::fromStdString(Out()), QString::fromStdString(folders_.root()));
+    auto* tree = picker.findChild<QTreeView*>("TreeFolders");
+    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    EXPECT_EQ(model->filePath(tree->rootIndex()).toStdString(), folders_.root());
+    EXPECT_EQ(picker.SelectedPath().toStdString(), Out());
 }
 
 }  // namespace

@@ -96,6 +96,14 @@ TEST_F(MainWindowTest, CaptionsFitAndEveryControlHasASpokenName) {
         EXPECT_LE(label->sizeHint().width(), label->width()) << "clipped: " << label->text().toStdString();
 }
 
+TEST_F(MainWindowTest, ScreenReadersReadTheStatusLineItself) {
+    Start();
+    form_->SetStatusText("サムネイル作成中 : a.bmp");
+    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(Find("LabelMes"));
+    EXPECT_EQ(status->text(QAccessible::Name), "サムネイル作成中 : a.bmp");
+    EXPECT_EQ(status->text(QAccessible::Description), "状態");
+}
+
 TEST_F(MainWindowTest, TabOrderOfTheIndividualTab) {
     Start();
     QApplication::setActiveWindow(form_.get());
