@@ -1,19 +1,28 @@
 #include "platform/staged_file.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
+#include <string_view>
 #include <utility>
 
 #include "platform/direct_write.h"
 #include "platform/io_failure.h"
 #include "platform/path_util.h"
-#include "platform/write_target.h"
 
 namespace nuthumb {
 namespace {
+
+constexpr std::string_view kTempPrefix = ".nuthumb-";
+constexpr std::size_t kTempLetters = 6;
+constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kNameTries = 100;
 
 mode_t CurrentUmask() {
     // umask can only be read by setting it; put it straight back.
@@ -22,74 +31,168 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-// The folder part, "." for a bare name.
+// A short name of fixed length: a target whose name has the longest length the
+// file system allows still gets its temporary file beside it.
+std::string TempName() {
+    unsigned char random[kTempLetters] = {};
+    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        // No entropy source: the clock still makes a name that is retried on a clash.
+        const auto seed = static_cast<unsigned long>(::getpid()) ^ static_cast<unsigned long>(::clock());
+        for (std::size_t i = 0; i < kTempLetters; ++i) random[i] = static_cast<unsigned char>(seed >> (i * 5));
+    }
+    std::string name(kTempPrefix);
+    for (const unsigned char r : random) name.push_back(kLetters[r % kLetters.size()]);
+    return name;
+}
+
+bool IsTempName(std::string_view name) {
+    if (name.size() != kTempPrefix.size() + kTempLetters || !name.starts_with(kTempPrefix)) return false;
+    return name.substr(kTempPrefix.size()).find_first_not_of(kLetters) == std::string_view::npos;
+}
+
 std::string FolderOf(const std::string& path) {
     std::string folder = DirectoryPart(path);
     if (folder.empty()) folder.push_back('.');
     return folder;
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
 }  // namespace
 
-StagedFile::StagedFile(const std::string& path, std::span<const std::uint8_t> bytes)
-    : path_(path), target_(ResolveWriteTarget(path)), folder_(FolderOf(target_)) {
-    // A short name of fixed length: a target whose name has the longest length the
-    // file system allows still gets its temporary file beside it.
-    std::string temp = JoinPath(folder_, ".nuthumb-XXXXXX");
-    UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd) ThrowErrno("cannot write", path, errno);
-    TempFileGuard guard(temp);
+StagedFile::StagedFile(const std::string& path, std::span<const std::uint8_t> bytes, Naming naming) : path_(path) {
+    WriteTarget resolved = ResolveWriteTarget(path);
+    target_ = std::move(resolved.path);
+    placeholder_ = resolved.created_for_link;
+    try {
+        folder_ = UniqueFd(::open(FolderOf(target_).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        struct stat folder {};
+        if (!folder_ || ::fstat(folder_.get(), &folder) != 0) ThrowErrno("cannot write", path, errno);
+        place_ = {static_cast<std::uint64_t>(folder.st_dev), static_cast<std::uint64_t>(folder.st_ino),
+                  FileNamePart(target_)};
 
-    struct stat old {};
-    const mode_t mode = (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-                            ? (old.st_mode & 07777)
-                            : (0666 & ~CurrentUmask());
-    if (::fchmod(fd.get(), mode) != 0) ThrowErrno("cannot write", path, errno);
-    WriteAll(fd.get(), bytes, path);
+        struct stat old {};
+        const bool replaces = !placeholder_ && ::fstatat(folder_.get(), place_.name.c_str(), &old, 0) == 0 &&
+                              S_ISREG(old.st_mode);
+        const mode_t mode = replaces ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
 
-    guard.release();
-    temp_ = std::move(temp);
-    fd_ = std::move(fd);
+        if (naming == Naming::kUnnamedWherePossible)
+            fd_ = UniqueFd(::openat(folder_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+        for (int tries = 0; !fd_ && tries < kNameTries; ++tries) {
+            std::string name = TempName();
+            fd_ = UniqueFd(::openat(folder_.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+            if (fd_) temp_name_ = std::move(name);
+            else if (errno != EEXIST) ThrowErrno("cannot write", path, errno);
+        }
+        if (!fd_) ThrowErrno("cannot write", path, EEXIST);
+        // Held until the file is in place or gone: a file nobody holds is stale.
+        if (::flock(fd_.get(), LOCK_EX) != 0) ThrowErrno("cannot write", path, errno);
+        if (::fchmod(fd_.get(), mode) != 0) ThrowErrno("cannot write", path, errno);
+        WriteAll(fd_.get(), bytes, path);
+        struct stat staged {};
+        if (::fstat(fd_.get(), &staged) != 0) ThrowErrno("cannot write", path, errno);
+        node_ = {static_cast<std::uint64_t>(staged.st_dev), static_cast<std::uint64_t>(staged.st_ino)};
+    } catch (...) {
+        Discard();
+        throw;
+    }
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : path_(std::move(other.path_)),
       target_(std::move(other.target_)),
+      place_(std::move(other.place_)),
+      node_(other.node_),
       folder_(std::move(other.folder_)),
-      temp_(std::exchange(other.temp_, {})),
-      fd_(std::move(other.fd_)) {}
+      fd_(std::move(other.fd_)),
+      temp_name_(std::exchange(other.temp_name_, {})),
+      placeholder_(std::exchange(other.placeholder_, false)),
+      published_(other.published_) {}
 
 StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
     if (this != &other) {
-        if (!temp_.empty()) ::unlink(temp_.c_str());
+        Discard();
         path_ = std::move(other.path_);
         target_ = std::move(other.target_);
+        place_ = std::move(other.place_);
+        node_ = other.node_;
         folder_ = std::move(other.folder_);
-        temp_ = std::exchange(other.temp_, {});
         fd_ = std::move(other.fd_);
+        temp_name_ = std::exchange(other.temp_name_, {});
+        placeholder_ = std::exchange(other.placeholder_, false);
+        published_ = other.published_;
     }
     return *this;
 }
 
-StagedFile::~StagedFile() {
-    if (!temp_.empty()) ::unlink(temp_.c_str());
+StagedFile::~StagedFile() { Discard(); }
+
+void StagedFile::Discard() noexcept {
+    if (!folder_ || published_) return;
+    if (!temp_name_.empty()) ::unlinkat(folder_.get(), temp_name_.c_str(), 0);
+    temp_name_.clear();
+    // The empty file made for a link goes too, unless someone wrote to it since.
+    struct stat st {};
+    if (placeholder_ && ::fstatat(folder_.get(), place_.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode) && st.st_size == 0 && (st.st_mode & 07777) == 0)
+        ::unlinkat(folder_.get(), place_.name.c_str(), 0);
+    placeholder_ = false;
 }
 
 void StagedFile::Sync() {
     if (::fsync(fd_.get()) != 0) ThrowErrno("cannot write", path_, errno);
 }
 
-void StagedFile::Publish() {
-    // close() can report a late write error on some file systems.
-    if (fd_.close() != 0) ThrowErrno("cannot write", path_, errno);
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) ThrowErrno("cannot write", path_, errno);
-    temp_.clear();
+void StagedFile::SyncFileSystem() {
+    if (::syncfs(fd_.get()) != 0) ThrowErrno("cannot write to the disk of", FolderOf(target_), errno);
 }
 
-void SyncFileSystem(const std::string& folder) {
-    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd) ThrowErrno("cannot open", folder, errno);
-    if (::syncfs(fd.get()) != 0) ThrowErrno("cannot write to the disk of", folder, errno);
+void StagedFile::Publish() {
+    // An unnamed file gets its name only now, so a kill before this point leaves
+    // nothing behind.
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd_.get());
+    for (int tries = 0; temp_name_.empty(); ++tries) {
+        if (tries == kNameTries) ThrowErrno("cannot write", path_, EEXIST);
+        std::string name = TempName();
+        // Without the capability that AT_EMPTY_PATH needs, the descriptor's
+        // /proc entry names the file as well.
+        if (::linkat(fd_.get(), "", folder_.get(), name.c_str(), AT_EMPTY_PATH) == 0 ||
+            (errno != EEXIST &&
+             ::linkat(AT_FDCWD, proc.c_str(), folder_.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0)) {
+            temp_name_ = std::move(name);
+        } else if (errno != EEXIST) {
+            ThrowErrno("cannot write", path_, errno);
+        }
+    }
+    if (::renameat(folder_.get(), temp_name_.c_str(), folder_.get(), place_.name.c_str()) != 0)
+        ThrowErrno("cannot write", path_, errno);
+    temp_name_.clear();
+    published_ = true;
+    // The data was made durable before the rename; closing releases the lock.
+    fd_.close();
+}
+
+int RemoveStaleTempFiles(const std::string& folder) {
+    const UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir) return 0;
+    const std::unique_ptr<DIR, int (*)(DIR*)> list(::fdopendir(::dup(dir.get())), &::closedir);
+    if (!list) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(list.get())) {
+        const char* name = entry->d_name;
+        if (!IsTempName(name)) continue;
+        UniqueFd fd(::openat(dir.get(), name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (!fd) fd = UniqueFd(::openat(dir.get(), name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat held {}, named {};
+        // Another user's file is theirs to keep; a locked one has a live owner.
+        if (!fd || ::fstat(fd.get(), &held) != 0 || !S_ISREG(held.st_mode) || held.st_uid != ::geteuid() ||
+            ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        if (::fstatat(dir.get(), name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(held, named) &&
+            ::unlinkat(dir.get(), name, 0) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 }  // namespace nuthumb

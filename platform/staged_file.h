@@ -1,55 +1,84 @@
 #pragma once
-// A file replaced in two steps: its new content is first written under a temporary
-// name beside it, then made durable and renamed over it. Keeping the steps apart
-// lets a caller make many files durable with one sync of the file system instead
-// of waiting for the disk once per file.
+// A file replaced in two steps: its new content is first written to a file of its
+// own beside the target, then made durable and renamed over it. Keeping the steps
+// apart lets a caller make many files durable with one sync of the file system
+// instead of waiting for the disk once per file.
+//
+// The staged file has no name while it waits, where the file system allows that
+// (O_TMPFILE): a run that is killed leaves nothing behind. It gets a temporary
+// name (".nuthumb-" and six letters or digits) only just before the rename, or
+// from the start where unnamed files are refused; a named one is locked (flock)
+// for as long as its owner lives, so RemoveStaleTempFiles knows it is not stale.
 #include <cstdint>
 #include <span>
 #include <string>
 
 #include "platform/unique_fd.h"
+#include "platform/write_target.h"
 
 namespace nuthumb {
 
+// The file a name stands for: device and inode.
+struct FileNode {
+    std::uint64_t device = 0, inode = 0;
+    auto operator<=>(const FileNode&) const = default;
+};
+
 class StagedFile {
 public:
-    // Writes `bytes` to a new temporary file (a short name of fixed length) in the
-    // folder of the file that writing `path` replaces: a symbolic link is followed,
-    // and anything but a regular file there is refused (ResolveWriteTarget). The
-    // new file gets the old file's permissions, or 0666 less the umask. Nothing is
-    // visible under `path` yet. Throws IoError naming `path`, leaving no temporary
-    // file behind.
-    StagedFile(const std::string& path, std::span<const std::uint8_t> bytes);
+    enum class Naming { kUnnamedWherePossible, kNamed };
+
+    // Writes `bytes` to a new file in the folder of the file that writing `path`
+    // replaces (ResolveWriteTarget: links followed by the kernel, anything but a
+    // regular file refused). The new file gets the old file's permissions, or
+    // 0666 less the umask. Nothing is visible under `path` yet. Throws IoError
+    // naming `path`, leaving nothing behind.
+    StagedFile(const std::string& path, std::span<const std::uint8_t> bytes,
+               Naming naming = Naming::kUnnamedWherePossible);
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
-    // Removes the temporary file unless it was published.
+    // Removes the staged file unless it was published.
     ~StagedFile();
 
-    // The folder that holds the temporary file and the target.
-    const std::string& folder() const { return folder_; }
     const std::string& path() const { return path_; }
     // The regular file that is replaced (links resolved).
     const std::string& target() const { return target_; }
+    // Where the target lies; the folder is the one opened when staging, so a
+    // folder renamed meanwhile is still the one written to.
+    const FilePlace& place() const { return place_; }
+    // The file the target becomes once published.
+    FileNode node() const { return node_; }
+    bool unnamed() const { return temp_name_.empty() && !published_; }
 
     // Flushes this file's data to the disk (fsync).
     void Sync();
-    // Renames the temporary file over the target. Its data must be durable first
-    // (Sync, or SyncFileSystem on its folder): otherwise a crash could leave an
-    // empty file where the old one was.
+    // Flushes everything written to this file's file system (syncfs), so that every
+    // file staged there before the call is durable.
+    void SyncFileSystem();
+    // Renames the staged file over the target. Its data must be durable first
+    // (Sync, or SyncFileSystem): otherwise a crash could leave an empty file where
+    // the old one was.
     void Publish();
 
 private:
+    void Discard() noexcept;
+
     std::string path_;    // as the caller named it, for messages
     std::string target_;  // the regular file that is replaced
-    std::string folder_;
-    std::string temp_;    // empty once published
-    UniqueFd fd_;
+    FilePlace place_;
+    FileNode node_;
+    UniqueFd folder_;     // the target's folder (O_PATH)
+    UniqueFd fd_;         // the staged file, locked
+    std::string temp_name_;   // its name in folder_, when it has one
+    bool placeholder_ = false;  // the target is the empty file made for a link
+    bool published_ = false;
 };
 
-// Flushes everything written to the file system that holds `folder` (syncfs), so
-// that every file staged there before the call is durable. Throws IoError.
-void SyncFileSystem(const std::string& folder);
+// Removes, in `folder` only, the temporary files of this naming that no live
+// process owns (a run killed after naming one): files of the current user that
+// nobody holds locked. Returns how many were removed; never throws.
+int RemoveStaleTempFiles(const std::string& folder);
 
 }  // namespace nuthumb

@@ -1,51 +1,88 @@
 #include "platform/write_target.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/file_io.h"
 #include "platform/io_failure.h"
 #include "platform/path_util.h"
+#include "platform/unique_fd.h"
 
 namespace nuthumb {
 namespace {
 
-// The same bound the kernel puts on a chain of links.
-constexpr int kMaxLinks = 40;
-
-// The name the link holds, read against the link's own folder when relative.
-std::string FollowLink(const std::string& link, const std::string& path) {
+// The path the kernel reached for an open descriptor.
+std::string PathOfDescriptor(int fd, const std::string& path) {
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
     std::string target(256, '\0');
     for (;;) {
-        const ssize_t n = ::readlink(link.c_str(), target.data(), target.size());
+        const ssize_t n = ::readlink(proc.c_str(), target.data(), target.size());
         if (n < 0) ThrowErrno("cannot write", path, errno);
         if (static_cast<std::size_t>(n) < target.size()) {
             target.resize(static_cast<std::size_t>(n));
-            break;
+            return target;
         }
         target.resize(target.size() * 2);  // possibly cut: read again with more room
     }
-    const std::string folder = DirectoryPart(link);
-    if (target.starts_with('/') || folder.empty()) return target;
-    return JoinPath(folder, target);
+}
+
+void RefuseUnlessRegular(int fd, const std::string& path) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) ThrowErrno("cannot write", path, errno);
+    if (!S_ISREG(st.st_mode)) throw IoError("cannot write " + path + ": " + NotRegularFileReason(st.st_mode));
+}
+
+std::optional<FilePlace> PlaceOfPath(const std::string& path) {
+    std::string folder = DirectoryPart(path);
+    if (folder.empty()) folder = ".";
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) return std::nullopt;
+    return FilePlace{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                     FileNamePart(path)};
 }
 
 }  // namespace
 
-std::string ResolveWriteTarget(const std::string& path) {
-    std::string current = path;
-    for (int links = 0; links <= kMaxLinks; ++links) {
-        struct stat st {};
-        if (::lstat(current.c_str(), &st) != 0) {
-            if (errno == ENOENT) return current;
-            ThrowErrno("cannot write", path, errno);
-        }
-        if (S_ISREG(st.st_mode)) return current;
-        if (!S_ISLNK(st.st_mode)) throw IoError("cannot write " + path + ": " + NotRegularFileReason(st.st_mode));
-        current = FollowLink(current, path);
+WriteTarget ResolveWriteTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return {path, false};
+        ThrowErrno("cannot write", path, errno);
     }
-    ThrowErrno("cannot write", path, ELOOP);
+    if (S_ISREG(st.st_mode)) return {path, false};
+    if (!S_ISLNK(st.st_mode)) throw IoError("cannot write " + path + ": " + NotRegularFileReason(st.st_mode));
+
+    UniqueFd fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    bool created = false;
+    if (!fd && errno == ENOENT) {
+        // The link names nothing yet: the kernel creates that file as it follows
+        // the link. No permissions until the real file is renamed over it.
+        fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
+        created = static_cast<bool>(fd);
+    }
+    if (!fd) ThrowErrno("cannot write", path, errno);
+    RefuseUnlessRegular(fd.get(), path);
+    return {PathOfDescriptor(fd.get(), path), created};
+}
+
+bool FilePlace::SameAs(const FilePlace& other) const {
+    return folder_device == other.folder_device && folder_inode == other.folder_inode &&
+           AsciiLower(name) == AsciiLower(other.name);
+}
+
+std::optional<FilePlace> PlaceOfWriteTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? PlaceOfPath(path) : std::nullopt;
+    if (!S_ISLNK(st.st_mode)) return PlaceOfPath(path);
+    UniqueFd fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    if (!fd) return std::nullopt;
+    try {
+        return PlaceOfPath(PathOfDescriptor(fd.get(), path));
+    } catch (const IoError&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace nuthumb
