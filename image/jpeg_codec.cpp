@@ -236,6 +236,28 @@ std::int32_t JpegCodec::height() const {
     return decoder_ ? static_cast<std::int32_t>(decoder_->info.image_height) : 0;
 }
 
+std::uint64_t JpegCodec::WorkingMemory(bool whole_image) const {
+    if (!decoder_) return 0;
+    const jpeg_decompress_struct& info = decoder_->info;
+    // Within the pixel limit none of these sums comes near 2^64.
+    std::uint64_t bytes = 0;
+    if (progressive_) {
+        for (int c = 0; c < info.num_components; ++c) {
+            const jpeg_component_info& comp = info.comp_info[c];
+            const auto round_up = [](std::uint64_t n, std::uint64_t m) { return m > 0 ? (n + m - 1) / m * m : n; };
+            bytes += round_up(comp.width_in_blocks, static_cast<std::uint64_t>(comp.h_samp_factor)) *
+                     round_up(comp.height_in_blocks, static_cast<std::uint64_t>(comp.v_samp_factor)) *
+                     sizeof(JBLOCK);
+        }
+    }
+    const std::uint64_t pixels = std::uint64_t{info.image_width} * info.image_height;
+    // Rows of every component at the largest sampling, twice over for the
+    // decoder's context rows.
+    bytes += std::uint64_t{info.image_width} * static_cast<std::uint64_t>(info.num_components) * 2 * DCTSIZE * 4;
+    if (whole_image) bytes += pixels * 3 * (progressive_ ? 3 : 2);
+    return bytes;
+}
+
 Image JpegCodec::DecodeImage() {
     if (!decoder_) throw LoadError("JPEG: no source");
     Decoder& d = *decoder_;

@@ -56,6 +56,13 @@ public:
 
     bool progressive() const { return progressive_; }
 
+    // After ReadHeader: about how many bytes the rest of the conversion holds at
+    // its peak, from the headers alone: a file of more than one scan keeps every
+    // coefficient of the image until its last scan; a thumbnail keeps a few rows
+    // besides; a whole image (`whole_image`) is held decoded and once more
+    // encoded, with the encoder's coefficients when the target is progressive.
+    std::uint64_t WorkingMemory(bool whole_image) const;
+
     // Releases the source's bytes and the decoder (the encoder never needs them).
     void ReleaseSource();
 

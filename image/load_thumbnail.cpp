@@ -22,6 +22,7 @@ Image LoadJpeg(JpegCodec& codec, const ByteSource& source, const Conversion& con
     try {
         codec.ReadHeader(source, options);
         const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, codec.width(), codec.height());
+        options.ReserveMemory(codec.WorkingMemory(effective == EffectiveBasis::kCopy));
         Image thumbnail;
         if (effective == EffectiveBasis::kCopy) {
             thumbnail = codec.DecodeImage();
@@ -43,8 +44,16 @@ Image LoadBitmapSource(const ByteSource& source, const Conversion& conversion, c
     if (source.size() == 0) throw LoadError("empty image");
     const BmpHeader header = ReadBmpHeader(source, kMaxPixels);
     const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, header.width, header.height);
-    if (effective == EffectiveBasis::kCopy) return LoadBitmap(source, header, options);
+    // A whole image is held decoded (32-bit at most) and once more encoded; a
+    // thumbnail keeps only its picked rows and one source row.
+    const std::uint64_t width = static_cast<std::uint64_t>(header.width);
+    if (effective == EffectiveBasis::kCopy) {
+        options.ReserveMemory(width * static_cast<std::uint64_t>(header.height) * (4 + 3));
+        return LoadBitmap(source, header, options);
+    }
     const ThumbnailSize scaled = SoundSize(header.width, header.height, conversion.size, effective);
+    options.ReserveMemory(static_cast<std::uint64_t>(scaled.width) * static_cast<std::uint64_t>(scaled.height) * 4 +
+                          width * 4);
     return DecodeBitmapThumbnail(source, header, scaled.width, scaled.height, options);
 }
 

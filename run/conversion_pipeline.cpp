@@ -2,11 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <system_error>
 #include <unordered_set>
 
 #include "run/make_thumbnail.h"
 #include "run/prepare_aside.h"
+#include "platform/descriptor_limit.h"
 #include "platform/file_io.h"
+#include "platform/write_target.h"
 #include "platform/path_util.h"
 
 namespace nuthumb {
@@ -55,6 +59,21 @@ std::size_t LookaheadFor(const Conversion& conversion, int threads) {
     return static_cast<std::size_t>(threads) * (conversion.resize ? 8 : 1);
 }
 
+// Each file waiting for the publisher holds two descriptors (the file and its
+// folder). Leave room for the workers' sources, the error list and the host, so
+// that a low limit on open files costs speed, never files.
+std::size_t PublisherQueueLength(int workers) {
+    constexpr std::size_t kMost = 64;
+    const std::size_t reserve = 16 + 2 * static_cast<std::size_t>(workers);
+    const std::size_t free = FreeDescriptors();
+    return free > reserve + 2 ? std::min(kMost, (free - reserve) / 2) : 1;
+}
+
+std::uint64_t BudgetOf(const RunHost& host) {
+    const std::uint64_t limit = host.MemoryLimit();
+    return limit > 0 ? limit : DefaultMemoryBudget();
+}
+
 bool IsLink(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
@@ -75,10 +94,16 @@ ConversionPipeline::ConversionPipeline(RunHost& host, const std::string& src_dir
       written_before_read_(WrittenBeforeRead(src_folder_, dst_dir, names_, final_targets)),
       final_targets_(final_targets),
       overwrite_mode_(host.LiveOverwriteMode()),
+      budget_(BudgetOf(host)),
       prefetcher_(sources_, workers > 0 ? SizesOf(sources_) : std::vector<std::uint64_t>{}, conversion_, workers,
-                  LookaheadFor(conversion_, workers), [this](std::size_t i) { return WorthEarly(i); }) {
+                  LookaheadFor(conversion_, workers), [this](std::size_t i) { return WorthEarly(i); }, budget_) {
     // Made after the workers start: they never touch the publisher.
-    if (workers > 0) publisher_.emplace(64);
+    if (workers == 0) return;
+    try {
+        publisher_.emplace(PublisherQueueLength(workers));
+    } catch (const std::system_error&) {
+        // No thread to spare: targets are written at once, as on one thread.
+    }
 }
 
 ConversionPipeline::~ConversionPipeline() { prefetcher_.Stop(); }
@@ -96,7 +121,7 @@ bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
     if (!publisher_ || !publisher_->AnyWaiting()) return false;
     // A link can name any file, a waiting target among them.
     if (IsLink(sources_[i])) return true;
-    return src_folder_ && publisher_->IsWaiting(*src_folder_, names_[i]);
+    return src_folder_ && publisher_->IsWaiting(FilePlace{src_folder_->device, src_folder_->inode, names_[i]});
 }
 
 PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
@@ -109,23 +134,38 @@ PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
     if (early && early->source && early->source == IdentityOf(sources_[i])) return std::move(*early);
     // With workers, the run's thread decodes nothing itself: it stays free for
     // the host's events while another thread prepares the file at its turn.
-    if (publisher_) return PrepareAside(sources_[i], conversion_, options_, while_waiting);
-    return PrepareThumbnail(sources_[i], conversion_, options_);
+    if (!publisher_) return PrepareThumbnail(sources_[i], conversion_, options_);
+    // It waits for the workers' memory like any decode, but goes first.
+    MemoryBudget::Lease memory;
+    DecodeOptions options = options_;
+    options.reserve_memory = [this, &memory](std::uint64_t bytes, const DecodeOptions& self) {
+        budget_.Acquire(memory, bytes, [] { return true; }, self);
+    };
+    return PrepareAside(sources_[i], conversion_, options, while_waiting);
 }
 
 void ConversionPipeline::Skip(std::size_t i) { prefetcher_.Skip(i); }
 
-void ConversionPipeline::ReportLateFailures() {
+void ConversionPipeline::Settle(std::size_t i, WrittenTargets& written) {
+    if (publisher_ && publisher_->AnyWaiting()) {
+        const std::optional<FilePlace> place = PlaceOfWriteTarget(final_targets_[i]);
+        if (!place || publisher_->IsWaiting(*place)) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
+    }
+    ReportLateFailures(written);
+}
+
+void ConversionPipeline::ReportLateFailures(WrittenTargets& written) {
     if (!publisher_) return;
     for (const PublishFailure& failure : publisher_->TakeFailures()) {
+        written.Remove(failure.node);
         ReportWriteFailure(host_, failure.source_path, failure.target_path, failure.reason);
     }
 }
 
-void ConversionPipeline::Finish() {
+void ConversionPipeline::Finish(WrittenTargets& written) {
     prefetcher_.Stop();
     if (publisher_) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
-    ReportLateFailures();
+    ReportLateFailures(written);
 }
 
 }  // namespace nuthumb

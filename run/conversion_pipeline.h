@@ -12,7 +12,9 @@
 
 #include "run/file_publisher.h"
 #include "image/prepare_thumbnail.h"
+#include "run/memory_budget.h"
 #include "run/run_host.h"
+#include "run/run_targets.h"
 #include "run/thumbnail_prefetcher.h"
 #include "platform/file_identity.h"
 
@@ -36,15 +38,20 @@ public:
     void Skip(std::size_t i);
     // Where a written target is handed over; nullptr when it is written at once.
     FilePublisher* publisher() { return publisher_ ? &*publisher_ : nullptr; }
-    // Shows and records the targets that could not be put in place since the last
-    // call (a sync or rename that failed after the file's turn).
-    void ReportLateFailures();
+    // Called at file i's turn before anything is decided about it: when a target
+    // handed in earlier may land where file i's target lies, waits until it is in
+    // place, so file i's checks see what the one-thread run would see. Then shows
+    // and records the targets that could not be put in place since the last call
+    // (a sync or rename that failed after its file's turn) and takes them out of
+    // `written`.
+    void Settle(std::size_t i, WrittenTargets& written);
     // Refreshes what the workers know of the live options; called at every file.
     void NoteOverwriteMode(OverwriteMode mode) { overwrite_mode_ = mode; }
     // Stops the workers, waits for every handed-in target and reports failures.
-    void Finish();
+    void Finish(WrittenTargets& written);
 
 private:
+    void ReportLateFailures(WrittenTargets& written);
     bool WorthEarly(std::size_t i) const;
     bool MayBeReplacedByWaitingTarget(std::size_t i) const;
 
@@ -60,6 +67,7 @@ private:
     std::vector<std::string> final_targets_;
     std::atomic<OverwriteMode> overwrite_mode_;
     std::optional<FilePublisher> publisher_;
+    MemoryBudget budget_;
     ThumbnailPrefetcher prefetcher_;  // last: its workers use everything above
 };
 

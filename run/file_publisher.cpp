@@ -6,7 +6,6 @@
 #include <set>
 #include <utility>
 
-#include "platform/path_util.h"
 #include "run/wait_slice.h"
 
 namespace nuthumb {
@@ -24,12 +23,7 @@ FilePublisher::~FilePublisher() {
 }
 
 void FilePublisher::Publish(StagedFile file, std::string source_path) {
-    Place place;
-    if (const std::optional<FileIdentity> folder = IdentityOf(file.folder())) {
-        place.device = folder->device;
-        place.inode = folder->inode;
-    }
-    place.name = FileNamePart(file.target());
+    FilePlace place = file.place();
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return waiting_.size() < max_waiting_; });
     waiting_.push_back(std::move(place));
@@ -54,11 +48,10 @@ void FilePublisher::Drain(const std::function<void()>& while_waiting) {
     --draining_;
 }
 
-bool FilePublisher::IsWaiting(const FileIdentity& folder, const std::string& name) const {
+bool FilePublisher::IsWaiting(const FilePlace& place) const {
     std::lock_guard lock(mutex_);
-    return std::any_of(waiting_.begin(), waiting_.end(), [&](const Place& place) {
-        return place.device == folder.device && place.inode == folder.inode && place.name == name;
-    });
+    return std::any_of(waiting_.begin(), waiting_.end(),
+                       [&](const FilePlace& waiting) { return waiting.SameAs(place); });
 }
 
 bool FilePublisher::AnyWaiting() const {
@@ -103,13 +96,13 @@ void FilePublisher::Loop() {
 void FilePublisher::PublishBatch(std::vector<Item>& batch) {
     std::vector<PublishFailure> failed;
     // One sync per file system the batch touches; targets reached through links
-    // may lie in other folders.
-    std::set<std::string> folders;
-    for (const Item& item : batch) folders.insert(item.file.folder());
+    // may lie on other ones.
+    std::set<std::uint64_t> devices;
     bool synced = true;
-    for (const std::string& folder : folders) {
+    for (Item& item : batch) {
+        if (!devices.insert(item.file.place().folder_device).second) continue;
         try {
-            SyncFileSystem(folder);
+            item.file.SyncFileSystem();
         } catch (const std::exception&) {
             synced = false;
         }
@@ -121,7 +114,7 @@ void FilePublisher::PublishBatch(std::vector<Item>& batch) {
             if (!synced) item.file.Sync();
             item.file.Publish();
         } catch (const std::exception& e) {
-            failed.push_back({item.source_path, item.file.path(), e.what()});
+            failed.push_back({item.source_path, item.file.path(), e.what(), item.file.node()});
         }
     }
     if (failed.empty()) return;

@@ -5,7 +5,6 @@
 // A crash therefore never leaves a target empty or torn, only old or new.
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -14,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/file_identity.h"
 #include "platform/staged_file.h"
 
 namespace nuthumb {
@@ -23,6 +21,7 @@ struct PublishFailure {
     std::string source_path;  // the source whose thumbnail did not arrive
     std::string target_path;
     std::string reason;
+    FileNode node;  // the file it would have become
 };
 
 class FilePublisher {
@@ -39,9 +38,8 @@ public:
     // Returns once every file handed in so far is in place (or has failed);
     // calls `while_waiting` (without the lock) between short waits.
     void Drain(const std::function<void()>& while_waiting = {});
-    // True while a file handed in is not yet in place whose target lies in the
-    // folder `folder` (as IdentityOf gives it) under the name `name`.
-    bool IsWaiting(const FileIdentity& folder, const std::string& name) const;
+    // True while a file handed in is not yet in place whose target may be `place`.
+    bool IsWaiting(const FilePlace& place) const;
     bool AnyWaiting() const;
     // The files that could not be made durable or put in place, in order, since
     // the last call.
@@ -52,10 +50,6 @@ private:
         StagedFile file;
         std::string source_path;
     };
-    struct Place {
-        std::uint64_t device = 0, inode = 0;
-        std::string name;
-    };
     void Loop();
     void PublishBatch(std::vector<Item>& batch);
 
@@ -65,7 +59,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Item> queue_;
-    std::vector<Place> waiting_;  // where each queued or in-flight file will land
+    std::vector<FilePlace> waiting_;  // where each queued or in-flight file will land
     std::size_t in_flight_ = 0;   // taken from the queue, not yet in place
     std::vector<PublishFailure> failures_;
     bool stopping_ = false;

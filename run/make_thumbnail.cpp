@@ -6,9 +6,7 @@
 #include "run/failed_file.h"
 #include "run/file_publisher.h"
 #include "run/target_decision.h"
-#include "platform/file_io.h"
 #include "platform/path_util.h"
-#include "platform/staged_file.h"
 
 namespace nuthumb {
 void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
@@ -17,43 +15,48 @@ void ReportWriteFailure(RunHost& host, const std::string& source_path, const std
                      "cannot write " + final_path + ": " + reason);
 }
 
-bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
-                     ImageFormat target_format, PreparedThumbnail prepared, FilePublisher* publisher) {
+std::optional<FileNode> FinishThumbnail(RunHost& host, const std::string& source_path,
+                                        const std::string& target_path, ImageFormat target_format,
+                                        PreparedThumbnail prepared, FilePublisher* publisher) {
     using Outcome = PreparedThumbnail::Outcome;
     switch (prepared.outcome) {
         case Outcome::kCancelled:
             // Not the file's fault, so not recorded; the run stops after this file.
             host.SetCancelFlag(true);
-            return false;
+            return std::nullopt;
         case Outcome::kCannotRead:
             ReportFailedFile(host, source_path,
                              kReadFailureMessage + FileNamePart(source_path) + "\r\n" + prepared.reason,
                              "cannot be read: " + prepared.reason);
-            return false;
+            return std::nullopt;
         case Outcome::kDamaged:
             ReportFailedFile(host, source_path, kLoadFailureMessage + FileNamePart(source_path),
                              "cannot be loaded: damaged, or no sound thumbnail of it");
-            return false;
+            return std::nullopt;
         case Outcome::kReady:
         case Outcome::kCannotEncode:
             break;
     }
 
     const std::string final_path = FinalTargetName(target_path, target_format);
-    if (!MayWriteTarget(host, final_path)) return false;
+    if (!MayWriteTarget(host, final_path)) return std::nullopt;
     if (prepared.outcome == Outcome::kCannotEncode) {
         ReportWriteFailure(host, source_path, final_path, prepared.reason);
-        return false;
+        return std::nullopt;
     }
     try {
-        if (publisher)
-            publisher->Publish(StagedFile(final_path, prepared.target_bytes), source_path);
-        else
-            WriteFileAtomic(final_path, prepared.target_bytes);
-        return true;
+        StagedFile staged(final_path, prepared.target_bytes);
+        const FileNode node = staged.node();
+        if (publisher) {
+            publisher->Publish(std::move(staged), source_path);
+        } else {
+            staged.Sync();
+            staged.Publish();
+        }
+        return node;
     } catch (const std::exception& e) {
         ReportWriteFailure(host, source_path, final_path, e.what());
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -61,7 +64,8 @@ bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::str
                    const Conversion& conversion) {
     const DecodeOptions options{[&host] { return host.StopRequested(); }};
     return FinishThumbnail(host, source_path, target_path, conversion.target_format,
-                           PrepareThumbnail(source_path, conversion, options), nullptr);
+                           PrepareThumbnail(source_path, conversion, options), nullptr)
+        .has_value();
 }
 
 }  // namespace nuthumb

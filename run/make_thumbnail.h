@@ -1,8 +1,10 @@
 #pragma once
 // Conversion of one source file into one target file.
+#include <optional>
 #include <string>
 
 #include "image/prepare_thumbnail.h"
+#include "platform/staged_file.h"
 #include "run/run_host.h"
 
 namespace nuthumb {
@@ -28,8 +30,8 @@ void ReportWriteFailure(RunHost& host, const std::string& source_path, const std
 // failed load is shown and recorded; otherwise the save-time overwrite decision,
 // then the write. Without a `publisher` the target is written and synced at once;
 // with one it is staged and handed over, and a failure there arrives later through
-// the publisher. True when the target was written (or handed over).
-bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
+// the publisher. The file the target becomes when it was written (or handed over).
+std::optional<FileNode> FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
                      ImageFormat target_format, PreparedThumbnail prepared, FilePublisher* publisher);
 
 }  // namespace nuthumb

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <system_error>
 #include <mutex>
 #include <thread>
 
@@ -19,16 +20,25 @@ PreparedThumbnail PrepareAside(const std::string& source, const Conversion& conv
     bool done = false;
     PreparedThumbnail result;
     std::exception_ptr error;
-    std::thread helper([&] {
-        try {
-            result = PrepareThumbnail(source, conversion, DecodeOptions{[&stop] { return stop.load(); }});
-        } catch (...) {
-            error = std::current_exception();
-        }
-        std::lock_guard lock(mutex);
-        done = true;
-        finished.notify_one();
-    });
+    DecodeOptions helper_options{[&stop] { return stop.load(); }};
+    helper_options.reserve_memory = options.reserve_memory;
+    std::thread helper;
+    try {
+        helper = std::thread([&] {
+            try {
+                result = PrepareThumbnail(source, conversion, helper_options);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            std::lock_guard lock(mutex);
+            done = true;
+            finished.notify_one();
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare (a limit on processes): the file is still prepared,
+        // only the host's events wait meanwhile.
+        return PrepareThumbnail(source, conversion, options);
+    }
     // Whatever unwinds this thread (an error out of while_waiting), the helper is
     // stopped and joined before the values it writes go away.
     struct Join {

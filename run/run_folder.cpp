@@ -8,6 +8,7 @@
 #include "run/run_files.h"
 #include "run/run_targets.h"
 #include "run/target_decision.h"
+#include "platform/staged_file.h"
 
 namespace nuthumb {
 namespace {
@@ -34,6 +35,8 @@ int RunFolder(RunHost& host, const ThumbJob& job) {
     const RunFiles files = ListRunFiles(job, host);
     const std::vector<std::string>& names = files.names;
     if (names.empty()) return kRunNoSourceFile;
+    // What runs killed before left here; a live run's files are left alone.
+    RemoveStaleTempFiles(job.dst_dir);
 
     // A cancel that arrived during the listing belongs to no file of this run.
     host.SetCancelFlag(false);
@@ -50,13 +53,14 @@ int RunFolder(RunHost& host, const ThumbJob& job) {
     WrittenTargets written;
     for (std::size_t i = 0; i < names.size(); ++i) {
         pipeline.NoteOverwriteMode(host.LiveOverwriteMode());
+        pipeline.Settle(i, written);
         if (MayConvertInRun(host, sources[i], targets[i], dst_format, written)) {
-            if (FinishThumbnail(host, sources[i], targets[i], dst_format, pipeline.Take(i), pipeline.publisher()))
-                written.Add(final_targets[i]);
+            if (const std::optional<FileNode> node = FinishThumbnail(host, sources[i], targets[i], dst_format,
+                                                                     pipeline.Take(i), pipeline.publisher()))
+                written.Add(*node);
         } else {
             pipeline.Skip(i);
         }
-        pipeline.ReportLateFailures();
 
         host.SetProgressPosition(ProgressValue(i + 1));
         host.SetStatusText("サムネイル作成中 : " + names[i]);
@@ -64,7 +68,7 @@ int RunFolder(RunHost& host, const ThumbJob& job) {
         if (host.CancelFlag()) break;
     }
     // Every target handed over is in place (or reported) before the run returns.
-    pipeline.Finish();
+    pipeline.Finish(written);
     return host.CancelFlag() ? kRunCancelled : kRunFinished;
 }
 

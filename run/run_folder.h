@@ -28,16 +28,26 @@ const char* RunResultMessage(int result);
 // suffix, as the job's conversion says. The folders are used as given (the
 // drive-root rule is the caller's). Files are taken in the listing's order; the
 // listing is complete before the first conversion, so targets written into the
-// source folder are not picked up. A source whose final target name an earlier
-// file of the run wrote fails (ErrorList) instead of replacing that thumbnail.
+// source folder are not picked up. A source whose final target is a file that an
+// earlier file of the run wrote (by that name or another: a link, a name differing
+// in case on a case-blind file system) fails (ErrorList) instead of replacing that
+// thumbnail.
 // After each file, handled or skipped, the progress position becomes its 1-based
 // index, the status line names it, pending messages are handled and the
 // CancelFlag is polled. A source folder that cannot be read throws ListFiles'
 // IoError before anything (CancelFlag, progress, status, files) is touched. With
 // host.ParallelJobs() above 1, files are read and decoded ahead on that many
-// worker threads and written targets synced behind the run (ConversionPipeline);
-// the host sees exactly what the one-thread run shows it, and every target is in
-// place when the run returns.
+// worker threads, within one memory budget (host.MemoryLimit()), and written
+// targets are synced and renamed into place behind the run (ConversionPipeline).
+// Every decision sees what the one-thread run would see: a target still waiting
+// for its rename where a later file's target lies (by any name) is put in place
+// before that file is checked, and targets are compared as files, not names.
+// The one difference: a sync or rename that fails after its file's turn is shown
+// (in the one-thread run's words, and the target counts as never written) at the
+// start of a later file's turn or at the end, after the messages of the files
+// between, where the one-thread run shows it before them. Every target is in
+// place when the run returns. Temporary files that killed runs left in the
+// destination folder are removed first.
 int RunFolder(RunHost& host, const ThumbJob& job);
 
 }  // namespace nuthumb

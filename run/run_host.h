@@ -2,6 +2,7 @@
 // The engine's one way to reach whoever runs it: the main window, the command line
 // or a test. Everything the conversion and the folder run read or show goes
 // through here, so the engine needs no toolkit.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ public:
     // at that file's turn; with more, only work that shows nothing and decides
     // nothing moves, so what the host sees is the same.
     virtual int ParallelJobs() const { return 1; }
+    // The bytes that the decodes of a run with ParallelJobs above 1 may hold
+    // together (one decode runs whatever its size); 0 for DefaultMemoryBudget().
+    virtual std::uint64_t MemoryLimit() const { return 0; }
 
     // The ErrorList: failed source paths (and, in a batch run, the log).
     virtual void AppendError(const std::string& line) = 0;

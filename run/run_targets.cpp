@@ -1,5 +1,7 @@
 #include "run/run_targets.h"
 
+#include <sys/stat.h>
+
 #include "run/can_write_target.h"
 #include "run/conversion_messages.h"
 #include "run/failed_file.h"
@@ -7,6 +9,12 @@
 #include "platform/path_util.h"
 
 namespace nuthumb {
+
+bool WrittenTargets::Contains(const std::string& final_path) const {
+    struct stat st {};
+    if (nodes_.empty() || ::stat(final_path.c_str(), &st) != 0) return false;
+    return nodes_.contains({static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
+}
 
 bool MayConvertInRun(RunHost& host, const std::string& source_path, const std::string& target_path,
                      ImageFormat target_format, const WrittenTargets& written) {

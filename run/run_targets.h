@@ -3,23 +3,28 @@
 // them. Listing is case-blind, so a.JPG and a.Jpg are both sources of one run and,
 // converted to BMP, both name a.bmp: the later one must not replace the earlier
 // one's thumbnail.
+#include <set>
 #include <string>
-#include <unordered_set>
 
 #include "image/conversion.h"
+#include "platform/staged_file.h"
 #include "run/run_host.h"
 
 namespace nuthumb {
 
-// Final target paths, compared byte for byte: Linux file names are case-sensitive,
-// so a.bmp and a.BMP are two files.
+// The files the run wrote, by device and inode: two names for one file (a link, a
+// case-insensitive file system) are one target, and a.bmp and a.BMP on a
+// case-sensitive one are two.
 class WrittenTargets {
 public:
-    bool Contains(const std::string& final_path) const { return paths_.contains(final_path); }
-    void Add(const std::string& final_path) { paths_.insert(final_path); }
+    // Whether `final_path` names (links followed) a file this run wrote.
+    bool Contains(const std::string& final_path) const;
+    void Add(FileNode node) { nodes_.insert(node); }
+    // A file whose publishing failed: it was never written.
+    void Remove(FileNode node) { nodes_.erase(node); }
 
 private:
-    std::unordered_set<std::string> paths_;
+    std::set<FileNode> nodes_;
 };
 
 // Whether one listed file may be converted, decided before anything is loaded. A

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 #include <utility>
 
 #include "run/wait_slice.h"
@@ -10,15 +11,19 @@ namespace nuthumb {
 
 ThumbnailPrefetcher::ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes,
                                          Conversion conversion, int threads, std::size_t lookahead,
-                                         std::function<bool(std::size_t)> worth_early)
+                                         std::function<bool(std::size_t)> worth_early, MemoryBudget& budget)
     : sources_(std::move(sources)),
       sizes_(std::move(sizes)),
       conversion_(conversion),
       lookahead_(lookahead),
       worth_early_(std::move(worth_early)),
-      worker_options_{[this] { return stop_.load(std::memory_order_relaxed); }},
+      budget_(budget),
       claimed_(sources_.size(), false) {
-    for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
+    try {
+        for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+        // Out of threads (a limit on processes): the ones that started do the work.
+    }
 }
 
 ThumbnailPrefetcher::~ThumbnailPrefetcher() { Stop(); }
@@ -37,8 +42,9 @@ void ThumbnailPrefetcher::Stop() {
 
 std::optional<std::size_t> ThumbnailPrefetcher::NextClaim() const {
     std::optional<std::size_t> best;
-    const std::size_t end = std::min(sources_.size(), run_at_ + lookahead_);
-    for (std::size_t i = run_at_; i < end; ++i)
+    const std::size_t run_at = run_at_;
+    const std::size_t end = std::min(sources_.size(), run_at + lookahead_);
+    for (std::size_t i = run_at; i < end; ++i)
         if (!claimed_[i] && (!best || sizes_[i] > sizes_[*best])) best = i;
     return best;
 }
@@ -57,7 +63,15 @@ void ThumbnailPrefetcher::Work() {
         }
         const bool early = !worth_early_ || worth_early_(i);
         PreparedThumbnail prepared;
-        if (early) prepared = PrepareThumbnail(sources_[i], conversion_, worker_options_);
+        MemoryBudget::Lease memory;
+        if (early) {
+            DecodeOptions options{[this] { return stop_.load(std::memory_order_relaxed); }};
+            options.reserve_memory = [this, i, &memory](std::uint64_t bytes, const DecodeOptions& self) {
+                budget_.Acquire(memory, bytes, [this, i] { return run_at_.load() == i; }, self);
+            };
+            prepared = PrepareThumbnail(sources_[i], conversion_, options);
+            memory.KeepForResult(prepared.target_bytes.size());
+        }
         {
             std::lock_guard lock(mutex_);
             // The run may have skipped the file meanwhile; then nobody wants it.
@@ -65,6 +79,7 @@ void ThumbnailPrefetcher::Work() {
             if (slot != slots_.end()) {
                 slot->second.state = early ? SlotState::kReady : SlotState::kLeftForTheRun;
                 slot->second.prepared = std::move(prepared);
+                slot->second.memory = std::move(memory);
             }
         }
         finished_.notify_one();  // only the run waits for a result
@@ -75,6 +90,8 @@ void ThumbnailPrefetcher::MovePast(std::size_t i) {
     slots_.erase(i);
     claimed_[i] = true;
     run_at_ = i + 1;
+    // A decode waiting for memory may now be the one the run waits for.
+    budget_.Nudge();
 }
 
 std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, const DecodeOptions& options,

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "image/prepare_thumbnail.h"
+#include "run/memory_budget.h"
 
 namespace nuthumb {
 
@@ -26,9 +27,13 @@ public:
     // Within that window the largest file (by `sizes`) is taken up first, so that
     // one big photo does not end up alone on one core at the end. A worker first
     // asks `worth_early(i)` (from its own thread); a file it says no to is left
-    // for the run to prepare at its turn.
+    // for the run to prepare at its turn. Every decode takes its memory from
+    // `budget`, the one the run waits for first. A thread that cannot be started
+    // (a limit on processes) is done without; with none, the run prepares every
+    // file itself.
     ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes, Conversion conversion,
-                        int threads, std::size_t lookahead, std::function<bool(std::size_t)> worth_early);
+                        int threads, std::size_t lookahead, std::function<bool(std::size_t)> worth_early,
+                        MemoryBudget& budget);
     ThumbnailPrefetcher(const ThumbnailPrefetcher&) = delete;
     ThumbnailPrefetcher& operator=(const ThumbnailPrefetcher&) = delete;
     ~ThumbnailPrefetcher();
@@ -45,12 +50,15 @@ public:
     // Ends every decode in progress (as cancelled) and the threads; TakeEarly then
     // gives nothing more.
     void Stop();
+    // How many threads started.
+    std::size_t threads() const { return workers_.size(); }
 
 private:
     enum class SlotState { kWorking, kReady, kLeftForTheRun };
     struct Slot {
         SlotState state = SlotState::kWorking;
         PreparedThumbnail prepared;
+        MemoryBudget::Lease memory;  // what the result holds until the run takes it
     };
 
     void Work();
@@ -65,14 +73,16 @@ private:
     const Conversion conversion_;
     const std::size_t lookahead_;
     const std::function<bool(std::size_t)> worth_early_;
+    MemoryBudget& budget_;
     std::atomic<bool> stop_{false};
-    const DecodeOptions worker_options_;
 
     std::mutex mutex_;
     std::condition_variable claimable_;  // workers wait here for the window to move
     std::condition_variable finished_;   // the run waits here for its file
     std::vector<bool> claimed_;  // taken up by a worker or by the run
-    std::size_t run_at_ = 0;     // the first file the run has not yet taken or skipped
+    // The first file the run has not yet taken or skipped; written under the lock,
+    // read without it by a decode waiting for memory.
+    std::atomic<std::size_t> run_at_ = 0;
     std::map<std::size_t, Slot> slots_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;  // last: started once everything above exists

@@ -2,8 +2,10 @@
 // same target bytes, ErrorList, questions, messages, progress and result, whatever
 // the files, the answers, the live options or a cancel do.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -19,6 +21,7 @@
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/thumb_jobs.h"
+#include "tests/support/unprivileged.h"
 
 namespace nuthumb {
 namespace {
@@ -181,6 +184,23 @@ const std::vector<Scenario> kScenarios = {
      nullptr},
     {"EverySourceReplacedByItsOwnThumbnail", Job{test::kJpg, test::kJpg, "", "", true},
      [](const std::string& in, const std::string&) { MixedSources(in); }, nullptr},
+    // Two names for one file: a link at an early target's name leads to a later
+    // target, which must find it written (as on one thread) however far the
+    // earlier one is from being renamed into place.
+    {"LinkAtATargetNamesALaterTargetNeverReplaced", Job{}, [](const std::string& in, const std::string& out) {
+         for (int i = 0; i < 10; ++i) Jpeg(in + "/img0" + std::to_string(i) + ".jpg", 40 + i, 30, "");
+         fs::create_symlink("img09.jpg", out + "/img00.jpg");
+     },
+     [](TracingHost& host) { host.overwrite_mode = OverwriteMode::kNever; }},
+    {"LinkAtATargetNamesALaterTargetAsked", Job{}, [](const std::string& in, const std::string& out) {
+         for (int i = 0; i < 10; ++i) Jpeg(in + "/img0" + std::to_string(i) + ".jpg", 40 + i, 30, "");
+         fs::create_symlink("img09.jpg", out + "/img00.jpg");
+         fs::create_symlink("./img07.jpg", out + "/img03.jpg");
+     },
+     [](TracingHost& host) {
+         host.overwrite_mode = OverwriteMode::kAsk;
+         host.answers = {true, true, true};
+     }},
     {"LinkedSourceNamesAnEarlierTarget", Job{}, [](const std::string& in, const std::string& out) {
          Jpeg(in + "/a.jpg", 120, 80, "");
          test::WriteText(out + "/a.jpg", "old");
@@ -274,6 +294,49 @@ TEST(ParallelRunStress, RandomCancelsStopAtTheirFile) {
         }
         EXPECT_EQ(test::NamesIn(out), expected) << "round " << round << ", cancel at " << stop_at;
     }
+}
+
+}  // namespace
+}  // namespace nuthumb
+
+namespace nuthumb {
+namespace {
+
+// Out of threads (a limit on processes) or of descriptors (a low limit on open
+// files), a run with many jobs goes on with what it gets: slower, never a file
+// lost, never a crash.
+TEST(ParallelRunLimits, OutOfThreadsOrDescriptorsCostsSpeedNeverFiles) {
+    TempDir dir;
+    const std::string in = dir.path() + "/in";
+    fs::create_directory(in);
+    constexpr int kFiles = 150;
+    for (int i = 0; i < kFiles; ++i) test::WriteSampleBitmap(in + "/" + std::to_string(i) + ".bmp", 20 + i % 9, 12);
+    const auto run_limited = [&](const std::string& out, int jobs, int resource, rlim_t limit) {
+        fs::create_directory(out);
+        fs::permissions(dir.path(), fs::perms::all);
+        fs::permissions(out, fs::perms::all);
+        return test::InChild(
+            [resource, limit] {
+                const rlimit cap{limit, limit};
+                return test::DropRootPrivileges() && ::setrlimit(resource, &cap) == 0;
+            },
+            [&] {
+                TracingHost host;
+                host.jobs = jobs;
+                host.overwrite_mode = OverwriteMode::kAlways;
+                const int result = RunFolder(host, test::FolderJob(in, test::kBmp, out, test::kJpg, 30));
+                const auto failed = std::count_if(host.trace.begin(), host.trace.end(),
+                                                  [](const std::string& line) { return line.starts_with("list "); });
+                return std::to_string(result) + " " + std::to_string(failed);
+            });
+    };
+    const std::optional<std::string> no_threads = run_limited(dir.path() + "/a", 4, RLIMIT_NPROC, 1);
+    const std::optional<std::string> few_files = run_limited(dir.path() + "/b", 5, RLIMIT_NOFILE, 32);
+    if (!no_threads || !few_files) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(*no_threads, std::to_string(kRunFinished) + " 0");
+    EXPECT_EQ(*few_files, std::to_string(kRunFinished) + " 0");
+    EXPECT_EQ(test::NamesIn(dir.path() + "/a").size(), std::size_t{kFiles});
+    EXPECT_EQ(test::NamesIn(dir.path() + "/b").size(), std::size_t{kFiles});
 }
 
 }  // namespace

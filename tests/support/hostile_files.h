@@ -43,10 +43,12 @@ inline std::vector<std::uint8_t> DenseRunLengthBitmap(std::int32_t width, std::i
     return bmp.Build();
 }
 
-// A progressive YCbCr 4:2:0 JPEG of width x height that repeats `scans` times the
-// same empty AC scan of its luma: each scan is a few runs of end-of-band codes,
-// about 250 bytes for 16384 x 16384, yet the decoder walks every block of it.
-inline std::vector<std::uint8_t> RepeatedScanJpeg(std::uint16_t width, std::uint16_t height, int scans) {
+// A progressive YCbCr 4:2:0 (or 4:4:4, `full_chroma`) JPEG of width x height that
+// repeats `scans` times the same empty AC scan of its luma: each scan is a few runs
+// of end-of-band codes, about 250 bytes for 16384 x 16384, yet the decoder walks
+// every block of it and holds the coefficients of every component.
+inline std::vector<std::uint8_t> RepeatedScanJpeg(std::uint16_t width, std::uint16_t height, int scans,
+                                                  bool full_chroma = false) {
     std::vector<std::uint8_t> f;
     auto put16 = [&f](unsigned v) {
         f.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -65,7 +67,7 @@ inline std::vector<std::uint8_t> RepeatedScanJpeg(std::uint16_t width, std::uint
     f.push_back(8);
     put16(height);
     put16(width);
-    Append(f, {3, 1, 0x22, 0, 2, 0x11, 0, 3, 0x11, 0});
+    Append(f, {3, 1, static_cast<std::uint8_t>(full_chroma ? 0x11 : 0x22), 0, 2, 0x11, 0, 3, 0x11, 0});
     // AC table 0: end-of-band runs of 2^14 + extra bits as "0", the shorter runs
     // 2^0 .. 2^13 as five-bit codes.
     marker(0xC4, 2 + 1 + 16 + 15);

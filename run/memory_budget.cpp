@@ -1,0 +1,95 @@
+#include "run/memory_budget.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+#include "platform/physical_memory.h"
+#include "run/wait_slice.h"
+
+namespace nuthumb {
+
+MemoryBudget::Lease::Lease(Lease&& other) noexcept
+    : budget_(std::exchange(other.budget_, nullptr)),
+      bytes_(std::exchange(other.bytes_, 0)),
+      decoding_(std::exchange(other.decoding_, false)) {}
+
+MemoryBudget::Lease& MemoryBudget::Lease::operator=(Lease&& other) noexcept {
+    if (this != &other) {
+        Release();
+        budget_ = std::exchange(other.budget_, nullptr);
+        bytes_ = std::exchange(other.bytes_, 0);
+        decoding_ = std::exchange(other.decoding_, false);
+    }
+    return *this;
+}
+
+void MemoryBudget::Lease::KeepForResult(std::uint64_t bytes) {
+    if (budget_) budget_->Shrink(*this, bytes);
+}
+
+void MemoryBudget::Lease::Release() {
+    if (budget_) budget_->Shrink(*this, 0);
+    budget_ = nullptr;
+}
+
+bool MemoryBudget::Admits(std::uint64_t bytes, bool urgent) const {
+    if (decoding_ == 0 && (held_ == 0 || urgent)) return true;
+    if (urgent_waiting_ > 0 && !urgent) return false;
+    return bytes <= limit_ && held_ <= limit_ - bytes;
+}
+
+void MemoryBudget::Give(Lease& lease, std::uint64_t bytes) {
+    lease.budget_ = this;
+    lease.bytes_ = bytes;
+    lease.decoding_ = true;
+    held_ += bytes;
+    ++decoding_;
+}
+
+void MemoryBudget::Shrink(Lease& lease, std::uint64_t bytes) {
+    {
+        std::lock_guard lock(mutex_);
+        held_ -= lease.bytes_ - std::min(bytes, lease.bytes_);
+        lease.bytes_ = std::min(bytes, lease.bytes_);
+        if (std::exchange(lease.decoding_, false)) --decoding_;
+    }
+    changed_.notify_all();
+}
+
+void MemoryBudget::Acquire(Lease& lease, std::uint64_t bytes, const std::function<bool()>& urgent,
+                           const DecodeOptions& options) {
+    lease.Release();
+    std::unique_lock lock(mutex_);
+    bool counted_urgent = false;
+    const auto stop_counting = [&] {
+        if (std::exchange(counted_urgent, false)) --urgent_waiting_;
+    };
+    for (;;) {
+        const bool is_urgent = urgent && urgent();
+        if (Admits(bytes, is_urgent)) break;
+        if (is_urgent != counted_urgent) {
+            urgent_waiting_ += is_urgent ? 1 : -1;
+            counted_urgent = is_urgent;
+        }
+        changed_.wait_for(lock, std::chrono::milliseconds(kWaitSliceMilliseconds));
+        if (options.StopRequested()) {
+            stop_counting();
+            throw DecodeCancelled();
+        }
+    }
+    stop_counting();
+    Give(lease, bytes);
+}
+
+std::uint64_t MemoryBudget::held() const {
+    std::lock_guard lock(mutex_);
+    return held_;
+}
+
+std::uint64_t DefaultMemoryBudget() {
+    constexpr std::uint64_t kMiB = 1 << 20;
+    return std::clamp<std::uint64_t>(PhysicalMemory() / 4, 64 * kMiB, 1024 * kMiB);
+}
+
+}  // namespace nuthumb
