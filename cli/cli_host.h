@@ -30,6 +30,8 @@ public:
     OverwriteMode LiveOverwriteMode() const override { return overwrite_mode_; }
     bool ReportLoadErrors() const override { return report_load_errors_; }
     int ParallelJobs() const override { return parallel_jobs_; }
+    std::uint64_t MemoryLimit() const override { return memory_limit_; }
+    void SetMemoryLimitMib(std::uint64_t mib) { memory_limit_ = mib << 20; }
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;
@@ -51,6 +53,7 @@ private:
     bool report_load_errors_;
     bool quiet_;
     int parallel_jobs_;
+    std::uint64_t memory_limit_ = 0;
     bool progress_on_terminal_;
     bool progress_shown_ = false;
     UniqueFd tty_;

@@ -122,6 +122,12 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
                    "does everything on one thread)")
         ->check(CLI::Range(1, 64).description(""))
         ->type_name("N");
+    app.add_option("--memory-limit", options.memory_limit_mib,
+                   "memory in MiB that the decodes running at once may hold together; one decode "
+                   "always runs, whatever its size (default: a quarter of the machine's memory, at "
+                   "most 1024)")
+        ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 40).description(""))
+        ->type_name("MIB");
     auto* batch_opt = app.add_flag("--batch", options.batch, "run the batch list stored in the settings file");
     auto* batch_file_opt = app.add_option("--batch-file", batch_file,
                                           "run the batch entries of FILE, one per line")->type_name("FILE");

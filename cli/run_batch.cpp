@@ -65,6 +65,7 @@ int RunBatchCommand(const CliOptions& options) {
     if (!entries) return kExitUsage;
 
     CliBatchHost host(job->overwrite_mode, job->report_load_errors, options.quiet, options.jobs);
+    host.SetMemoryLimitMib(options.memory_limit_mib);
     const BatchOutcome outcome = RunBatch(host, host, std::move(*entries), std::nullopt);
     host.ClearProgress();
 

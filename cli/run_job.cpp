@@ -56,6 +56,7 @@ int RunJob(const CliOptions& options) {
     ThumbJob& job = loaded->job;
 
     CliHost host(loaded->overwrite_mode, loaded->report_load_errors, options.quiet, options.jobs);
+    host.SetMemoryLimitMib(options.memory_limit_mib);
     if (!CheckFolders(host, job.src_dir, job.dst_dir, 1)) return kExitUsage;
 
     job.src_dir = ApplyDriveRootRule(job.src_dir);

@@ -22,7 +22,7 @@ _nuthumb_cli() {
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return ;;
-        --prefix | --suffix | --size | --jobs)
+        --prefix | --suffix | --size | --jobs | --memory-limit)
             COMPREPLY=()
             return ;;
     esac
@@ -34,7 +34,7 @@ _nuthumb_cli() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "--from --to --prefix --suffix --size --basis
             --convert-only --overwrite --report-load-errors --error-list --settings --quiet
-            --jobs --batch --batch-file --help --version" -- "$cur")
+            --jobs --memory-limit --batch --batch-file --help --version" -- "$cur")
         return
     fi
     compopt -o filenames 2>/dev/null

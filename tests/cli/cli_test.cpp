@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <random>
 #include <set>
 
 #include "platform/file_io.h"
@@ -207,6 +208,37 @@ TEST_F(CliTest, CtrlCCancelsWith130) {
     EXPECT_EQ(outcome.status, 130) << outcome.out << outcome.err;
     EXPECT_NE(outcome.out.find("サムネイル作成を中断しました。"), std::string::npos) << outcome.out;
     EXPECT_LT(NamesIn(out()).size(), static_cast<std::size_t>(kFiles));
+}
+
+}  // namespace
+}  // namespace nuthumb
+
+namespace nuthumb {
+namespace {
+
+// Runs killed at random moments, then one that completes: no temporary file is
+// left, neither the killed runs' nor one that a file system without unnamed
+// files would have kept.
+TEST_F(CliTest, KilledRunsLeaveNoTemporaryFileAfterTheNextRun) {
+    test::WriteSampleBitmap(in() + "/0000.bmp", 300, 300);
+    constexpr int kFiles = 300;
+    for (int i = 1; i < kFiles; ++i)
+        fs::create_hard_link(in() + "/0000.bmp", in() + "/" + std::to_string(1000 + i) + ".bmp");
+    const std::vector<std::string> args = {in(), out(), "--from", "bmp", "--size", "200", "--overwrite",
+                                           "always", "--jobs", "2", "--quiet"};
+    std::mt19937 random(1208);
+    for (int round = 0; round < 5; ++round) {
+        test::CliProcess cli(args, root());
+        ::usleep(std::uniform_int_distribution<useconds_t>(20000, 400000)(random));
+        ::kill(cli.pid(), SIGKILL);
+        cli.Wait();
+    }
+    WriteText(out() + "/.nuthumb-Kd8s0Q", "left by a killed run");
+    EXPECT_EQ(Run(args).status, 0);
+    std::size_t temporary = 0;
+    for (const std::string& name : NamesIn(out())) temporary += name.starts_with(".nuthumb-");
+    EXPECT_EQ(temporary, 0u);
+    EXPECT_EQ(NamesIn(out()).size(), std::size_t{kFiles});
 }
 
 }  // namespace
