@@ -127,7 +127,7 @@ bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
 PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
     const auto while_waiting = [this] { host_.WhileWaitingForWorkers(); };
     if (MayBeReplacedByWaitingTarget(i)) publisher_->Drain(while_waiting);
-    std::optional<PreparedThumbnail> early = prefetcher_.TakeEarly(i, options_, while_waiting);
+    std::optional<PreparedThumbnail> early = prefetcher_.TakeEarly(i, options_, in_hand_, while_waiting);
     if (early && early->outcome == PreparedThumbnail::Outcome::kCancelled) return std::move(*early);
     // Read early, the file may have been replaced since (by this run or anyone):
     // then it is read again, as the one-thread run would read it now.
@@ -136,17 +136,20 @@ PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
     // the host's events while another thread prepares the file at its turn.
     if (!publisher_) return PrepareThumbnail(sources_[i], conversion_, options_);
     // It waits for the workers' memory like any decode, but goes first.
-    MemoryBudget::Lease memory;
     DecodeOptions options = options_;
-    options.reserve_memory = [this, &memory](std::uint64_t bytes, const DecodeOptions& self) {
-        budget_.Acquire(memory, bytes, [] { return true; }, self);
+    options.reserve_memory = [this](std::uint64_t bytes, const DecodeOptions& self) {
+        budget_.Acquire(in_hand_, bytes, [] { return true; }, self);
     };
     return PrepareAside(sources_[i], conversion_, options, while_waiting);
 }
 
-void ConversionPipeline::Skip(std::size_t i) { prefetcher_.Skip(i); }
+void ConversionPipeline::Skip(std::size_t i) {
+    in_hand_.Release();
+    prefetcher_.Skip(i);
+}
 
 void ConversionPipeline::Settle(std::size_t i, WrittenTargets& written) {
+    in_hand_.Release();  // the last file's target is staged by now
     if (publisher_ && publisher_->AnyWaiting()) {
         const std::optional<FilePlace> place = PlaceOfWriteTarget(final_targets_[i]);
         if (!place || publisher_->IsWaiting(*place)) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
@@ -163,6 +166,7 @@ void ConversionPipeline::ReportLateFailures(WrittenTargets& written) {
 }
 
 void ConversionPipeline::Finish(WrittenTargets& written) {
+    in_hand_.Release();
     prefetcher_.Stop();
     if (publisher_) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
     ReportLateFailures(written);

@@ -68,6 +68,7 @@ private:
     std::atomic<OverwriteMode> overwrite_mode_;
     std::optional<FilePublisher> publisher_;
     MemoryBudget budget_;
+    MemoryBudget::Lease in_hand_;  // the memory of the file the run is writing
     ThumbnailPrefetcher prefetcher_;  // last: its workers use everything above
 };
 

@@ -28,6 +28,10 @@ void MemoryBudget::Lease::KeepForResult(std::uint64_t bytes) {
     if (budget_) budget_->Shrink(*this, bytes);
 }
 
+void MemoryBudget::Lease::TakeBackIntoUse() {
+    if (budget_) budget_->Activate(*this);
+}
+
 void MemoryBudget::Lease::Release() {
     if (budget_) budget_->Shrink(*this, 0);
     budget_ = nullptr;
@@ -55,6 +59,11 @@ void MemoryBudget::Shrink(Lease& lease, std::uint64_t bytes) {
         if (std::exchange(lease.decoding_, false)) --decoding_;
     }
     changed_.notify_all();
+}
+
+void MemoryBudget::Activate(Lease& lease) {
+    std::lock_guard lock(mutex_);
+    if (!std::exchange(lease.decoding_, true)) ++decoding_;
 }
 
 void MemoryBudget::Acquire(Lease& lease, std::uint64_t bytes, const std::function<bool()>& urgent,

@@ -27,6 +27,9 @@ public:
 
         // The decode is over; what stays held is its result of `bytes`.
         void KeepForResult(std::uint64_t bytes);
+        // The result is being written: it counts as a decode running again, so
+        // the next huge decode waits until the write is done.
+        void TakeBackIntoUse();
         void Release();
 
     private:
@@ -56,6 +59,7 @@ private:
     bool Admits(std::uint64_t bytes, bool urgent) const;
     void Give(Lease& lease, std::uint64_t bytes);
     void Shrink(Lease& lease, std::uint64_t bytes);
+    void Activate(Lease& lease);
 
     const std::uint64_t limit_;
     mutable std::mutex mutex_;

@@ -95,6 +95,7 @@ void ThumbnailPrefetcher::MovePast(std::size_t i) {
 }
 
 std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, const DecodeOptions& options,
+                                                                MemoryBudget::Lease& memory,
                                                                 const std::function<void()>& while_waiting) {
     std::unique_lock lock(mutex_);
     auto slot = slots_.find(i);
@@ -113,6 +114,8 @@ std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, c
         }
         if (slot->second.state == SlotState::kReady) {
             PreparedThumbnail prepared = std::move(slot->second.prepared);
+            memory = std::move(slot->second.memory);
+            memory.TakeBackIntoUse();
             MovePast(i);
             lock.unlock();
             claimable_.notify_one();  // the window moved by one file

@@ -39,11 +39,13 @@ public:
     ~ThumbnailPrefetcher();
 
     // File i as a worker prepared it, or nothing when no worker did (the run then
-    // prepares it itself). Files are taken (or skipped) in increasing order. While
+    // prepares it itself), its memory then going to `memory`, in use until the
+    // caller releases it. Files are taken (or skipped) in increasing order. While
     // it waits for a worker, it asks `options` whether to stop, and stops the
     // workers when told so, and calls `while_waiting` (without the lock) between
     // short waits.
     std::optional<PreparedThumbnail> TakeEarly(std::size_t i, const DecodeOptions& options,
+                                               MemoryBudget::Lease& memory,
                                                const std::function<void()>& while_waiting = {});
     // File i is not needed: an early result is dropped.
     void Skip(std::size_t i);

@@ -70,6 +70,27 @@ TEST(JpegDecode, ProgressiveSourceSetsTheFlag) {
     EXPECT_TRUE(progressive);
 }
 
+// What a decode will hold, told from the headers before anything large is made:
+// a progressive file all of its coefficients (2 bytes each, per component at its
+// sampling), a baseline one only rows, a whole image its pixels twice besides.
+TEST(JpegDecode, WorkingMemoryIsToldFromTheHeaders) {
+    const auto working = [](std::vector<std::uint8_t> file, bool whole) {
+        JpegCodec codec;
+        codec.ReadHeader(std::move(file));
+        return codec.WorkingMemory(whole);
+    };
+    constexpr std::uint64_t kPixels = 1024 * 512;
+    const std::uint64_t progressive_444 = working(MakeTestJpeg(1024, 512, "-progressive -sample 1x1"), false);
+    const std::uint64_t progressive_420 = working(MakeTestJpeg(1024, 512, "-progressive -sample 2x2"), false);
+    const std::uint64_t baseline = working(MakeTestJpeg(1024, 512, "-sample 2x2"), false);
+    EXPECT_GE(progressive_444, kPixels * 3 * 2);
+    EXPECT_LT(progressive_444, kPixels * 3 * 2 + (1 << 20));
+    EXPECT_GE(progressive_420, kPixels * 3 / 2 * 2);
+    EXPECT_LT(progressive_420, kPixels * 3 / 2 * 2 + (1 << 20));
+    EXPECT_LT(baseline, std::uint64_t{1} << 20);
+    EXPECT_GE(working(MakeTestJpeg(1024, 512, "-sample 2x2"), true), baseline + kPixels * 3 * 2);
+}
+
 TEST(JpegDecode, FileWithoutItsEndStillDecodes) {
     std::vector<std::uint8_t> file = MakeTestJpeg(64, 64, "");
     file.resize(file.size() * 6 / 10);

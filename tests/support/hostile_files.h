@@ -43,10 +43,11 @@ inline std::vector<std::uint8_t> DenseRunLengthBitmap(std::int32_t width, std::i
     return bmp.Build();
 }
 
-// A progressive YCbCr 4:2:0 (or 4:4:4, `full_chroma`) JPEG of width x height that
-// repeats `scans` times the same empty AC scan of its luma: each scan is a few runs
-// of end-of-band codes, about 250 bytes for 16384 x 16384, yet the decoder walks
-// every block of it and holds the coefficients of every component.
+// A progressive YCbCr 4:2:0 JPEG of width x height that repeats `scans` times the
+// same empty AC scan of its luma: each scan is a few runs of end-of-band codes,
+// about 250 bytes for 16384 x 16384, yet the decoder walks every block of it.
+// With `full_chroma` it is 4:4:4 and starts with a DC scan of every component (one
+// bit per block), so the decoder fills the coefficients of the whole image.
 inline std::vector<std::uint8_t> RepeatedScanJpeg(std::uint16_t width, std::uint16_t height, int scans,
                                                   bool full_chroma = false) {
     std::vector<std::uint8_t> f;
@@ -78,6 +79,17 @@ inline std::vector<std::uint8_t> RepeatedScanJpeg(std::uint16_t width, std::uint
     for (std::uint8_t r = 0; r < 14; ++r) f.push_back(static_cast<std::uint8_t>(r << 4));
 
     const std::uint64_t blocks = std::uint64_t{(width + 7u) / 8u} * ((height + 7u) / 8u);
+    if (full_chroma) {
+        marker(0xC4, 2 + 1 + 16 + 1);  // DC table 0: difference 0 as the code "0"
+        f.push_back(0x00);
+        const std::uint8_t dc_counts[16] = {1};
+        f.insert(f.end(), dc_counts, dc_counts + 16);
+        f.push_back(0);
+        marker(0xDA, 12);
+        Append(f, {3, 1, 0x00, 2, 0x00, 3, 0x00, 0, 0, 0x00});
+        f.insert(f.end(), static_cast<std::size_t>(blocks * 3 / 8), 0);
+        if (blocks * 3 % 8 != 0) f.push_back(static_cast<std::uint8_t>(0xFF >> (blocks * 3 % 8)));
+    }
     for (int s = 0; s < scans; ++s) {
         marker(0xDA, 8);
         Append(f, {1, 1, 0x00, 1, 63, 0x00});
