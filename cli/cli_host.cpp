@@ -38,7 +38,7 @@ CliHost::CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool qui
     : overwrite_mode_(overwrite_mode),
       report_load_errors_(report_load_errors),
       quiet_(quiet),
-      parallel_jobs_(parallel_jobs > 0 ? parallel_jobs : OnlineCores()),
+      parallel_jobs_(parallel_jobs > 0 ? parallel_jobs : DefaultParallelJobs()),
       progress_on_terminal_(!quiet && ::isatty(STDERR_FILENO)) {}
 
 void CliHost::NoteFailedFile(const std::string& source_path, std::string_view reason) {
