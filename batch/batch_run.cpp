@@ -8,6 +8,7 @@
 #include "run/error_list_file.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
+#include "platform/message_name.h"
 
 namespace nuthumb {
 namespace {
@@ -65,9 +66,9 @@ public:
 
     void OfferExport(const std::string& path) {
         const std::vector<std::string>& log = controls_.ErrorLines();
-        if (log.empty() || !host_.AskOkCancel(kBatchExportQuestion + path)) return;
+        if (log.empty() || !host_.AskOkCancel(MessageWithName(kBatchExportQuestion, path))) return;
         if (const std::optional<std::string> reason = WriteErrorListFile(path, log))
-            host_.ShowError(kWriteFailureMessage + path + "\r\n" + *reason);
+            host_.ShowError(MessageWithName(kWriteFailureMessage, path) + "\r\n" + *reason);
     }
 
     const BatchOutcome& outcome() const { return outcome_; }

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "cli/interrupt.h"
+#include "platform/message_name.h"
 #include "platform/online_cores.h"
 #include "platform/text_codec.h"
 
@@ -44,7 +45,7 @@ CliHost::CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool qui
 void CliHost::NoteFailedFile(const std::string& source_path, std::string_view reason) {
     if (quiet_ || report_load_errors_) return;
     ClearProgress();
-    std::cerr << "nuthumb-cli: " << source_path << ": " << reason << std::endl;
+    std::cerr << "nuthumb-cli: " << NameForMessage(source_path) << ": " << reason << std::endl;
 }
 
 void CliHost::SetStatusText(const std::string& text) {

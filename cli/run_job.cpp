@@ -14,6 +14,7 @@
 #include "run/run_files.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
+#include "platform/message_name.h"
 
 namespace nuthumb {
 namespace {
@@ -68,7 +69,7 @@ int RunJob(const CliOptions& options) {
     } catch (const IoError& error) {
         // Nothing was converted because nothing could be listed, not because the
         // folder holds no file of the format.
-        host.ShowError(kFolderReadFailureMessage + src_dir + "\r\n" + error.what());
+        host.ShowError(MessageWithName(kFolderReadFailureMessage, src_dir) + "\r\n" + error.what());
         return kExitUsage;
     }
     host.ClearProgress();

@@ -42,7 +42,7 @@ std::string ResolveWriteTarget(const std::string& path) {
             ThrowErrno("cannot write", path, errno);
         }
         if (S_ISREG(st.st_mode)) return current;
-        if (!S_ISLNK(st.st_mode)) throw IoError("cannot write " + path + ": " + NotRegularFileReason(st.st_mode));
+        if (!S_ISLNK(st.st_mode)) throw IoError("cannot write", path, NotRegularFileReason(st.st_mode));
         current = FollowLink(current, path);
     }
     ThrowErrno("cannot write", path, ELOOP);

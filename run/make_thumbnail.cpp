@@ -7,14 +7,15 @@
 #include "run/file_publisher.h"
 #include "run/target_decision.h"
 #include "platform/file_io.h"
+#include "platform/message_name.h"
 #include "platform/path_util.h"
 #include "platform/staged_file.h"
 
 namespace nuthumb {
 void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
                         const std::string& reason) {
-    ReportFailedFile(host, source_path, kWriteFailureMessage + FileNamePart(final_path) + "\r\n" + reason,
-                     "cannot write " + final_path + ": " + reason);
+    ReportFailedFile(host, source_path, MessageWithName(kWriteFailureMessage, FileNamePart(final_path)) + "\r\n" + reason,
+                     MessageWithName("cannot write ", final_path) + ": " + reason);
 }
 
 bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
@@ -27,11 +28,11 @@ bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::s
             return false;
         case Outcome::kCannotRead:
             ReportFailedFile(host, source_path,
-                             kReadFailureMessage + FileNamePart(source_path) + "\r\n" + prepared.reason,
+                             MessageWithName(kReadFailureMessage, FileNamePart(source_path)) + "\r\n" + prepared.reason,
                              "cannot be read: " + prepared.reason);
             return false;
         case Outcome::kDamaged:
-            ReportFailedFile(host, source_path, kLoadFailureMessage + FileNamePart(source_path),
+            ReportFailedFile(host, source_path, MessageWithName(kLoadFailureMessage, FileNamePart(source_path)),
                              "cannot be loaded: damaged, or no sound thumbnail of it");
             return false;
         case Outcome::kReady:
