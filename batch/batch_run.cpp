@@ -45,15 +45,18 @@ public:
 
         const std::size_t lines_before = controls_.ErrorLines().size();
         std::optional<int> result;
+        std::string unreadable_folder;
         try {
             result = RunFolder(host_, *job);
         } catch (const IoError& error) {
-            // The source folder could not be read; nothing of it was touched.
-            Log(index, std::string(" : ") + error.what());
+            unreadable_folder = error.what();
         }
+        // Counted before the entry's own line: only source paths are failed files.
         const std::size_t lines_after = controls_.ErrorLines().size();
         if (lines_after > lines_before) outcome_.failed_files += lines_after - lines_before;
         if (result) Log(index, ResultEnding(*result));
+        // The source folder could not be read; nothing of it was touched.
+        else Log(index, std::string(" : ") + unreadable_folder);
         controls_.ResetProgressDisplay();
 
         if (!result || *result == kRunNoSourceFile) ++outcome_.failed_entries;

@@ -178,6 +178,7 @@ TEST_F(BatchRunTest, UnreadableSourceFolderIsLoggedWithItsReasonAndTheRunGoesOn)
     EXPECT_EQ(host_.errors, (V{Line(0, kBatchLogStarted), "NO 0 : cannot list /somewhere: Permission denied",
                                Line(1, kBatchLogStarted), Line(1, kBatchLogFinished)}));
     EXPECT_EQ(outcome.failed_entries, 1u);
+    EXPECT_EQ(outcome.failed_files, 0u) << "the reason line names no file";
     EXPECT_EQ(controls_.events, (V{"batch", "select 0", "reset", "select 1", "reset", "idle"}));
 }
 
