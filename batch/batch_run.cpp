@@ -35,7 +35,10 @@ public:
         }
 
         const std::vector<std::string> fields = SplitCommaText(entry);
-        if (fields.size() != kBatchEntryFields) return DataError(index);
+        // An entry is one line: one with a line break inside came from a file
+        // whose lines end in a lone CR, where two entries would run as one.
+        if (fields.size() != kBatchEntryFields || entry.find_first_of("\r\n") != std::string::npos)
+            return DataError(index);
         if (!CheckFolders(host_, fields[0], fields[2], 0)) {
             ++outcome_.failed_entries;
             return true;
