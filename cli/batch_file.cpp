@@ -70,6 +70,7 @@ std::vector<std::string> ReadBatchFile(const std::string& path) {
     };
 
     char buffer[65536];
+    std::size_t total = 0;
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0) {
@@ -77,6 +78,8 @@ std::vector<std::string> ReadBatchFile(const std::string& path) {
             ThrowErrno(kWhat, path, errno);
         }
         if (n == 0) break;
+        total += static_cast<std::size_t>(n);
+        if (total > kMaxBatchFileBytes) throw IoError(kWhat, path, "it holds more than 64 MiB");
         for (ssize_t i = 0; i < n; ++i) {
             const char c = buffer[i];
             if (after_cr) {

@@ -8,6 +8,9 @@ namespace nuthumb {
 
 // The longest line a batch file may hold, without its line end.
 inline constexpr std::size_t kMaxBatchLineBytes = 64 * 1024;
+// The most a batch file may hold: its entries are all read before the first runs,
+// and a pipe that never ends must cost neither all memory nor forever.
+inline constexpr std::size_t kMaxBatchFileBytes = 64 * 1024 * 1024;
 
 // The file's entries, read line by line. A line ends in LF or CR LF; each line is
 // UTF-8 when its bytes are valid UTF-8 and CP932 otherwise (a byte-order mark at
@@ -15,8 +18,9 @@ inline constexpr std::size_t kMaxBatchLineBytes = 64 * 1024;
 // A line ended by a lone CR keeps that CR and one holding a NUL keeps it, so the
 // batch run reports each as a data error under its own number instead of merging
 // or dropping it. Throws IoError when the file cannot be read, is neither a
-// regular file nor a FIFO (a device such as /dev/zero never ends), or holds a
-// line longer than kMaxBatchLineBytes (named by its number, counted from 1).
+// regular file nor a FIFO (a device such as /dev/zero never ends), holds a line
+// longer than kMaxBatchLineBytes (named by its number, counted from 1) or more
+// than kMaxBatchFileBytes in all.
 std::vector<std::string> ReadBatchFile(const std::string& path);
 
 }  // namespace nuthumb

@@ -120,6 +120,8 @@ TEST_F(CliBatchTest, UsageErrors) {
     const std::string longest = entry + std::string(64 * 1024 - entry.size(), ' ');
     const std::string long_line = root() + "/long.txt";
     WriteText(long_line, "\n" + longest + "\r\n" + longest + " \n");
+    const std::string endless = root() + "/endless.txt";  // as far as a pipe of blank lines goes
+    WriteText(endless, std::string(64 * 1024 * 1024 + 1, '\n'));
     const struct {
         std::vector<std::string> args;
         std::string err_part;
@@ -128,6 +130,7 @@ TEST_F(CliBatchTest, UsageErrors) {
         {{"--batch", "--settings", root() + "/none.ini"}, "none.ini"},
         {{"--batch-file", long_line}, "long.txt: line 3 is longer than 64 KiB"},
         {{"--batch-file", "/dev/zero"}, "/dev/zero: it is a character device, not a regular file"},
+        {{"--batch-file", endless}, "endless.txt: it holds more than 64 MiB"},
         {{"--batch-file", root()}, "it is a folder, not a regular file"},
     };
     for (const auto& row : rows) {
