@@ -31,7 +31,7 @@ bool MayReplaceSources(const CliOptions& options, const ThumbJob& job, CliHost& 
     if (own.empty()) return true;
     std::cerr << "nuthumb-cli: refusing to start: " << own.size()
               << (own.size() == 1 ? " source file would be" : " source files would be")
-              << " replaced by its own thumbnail (" << own.front() << (own.size() > 1 ? ", ..." : "")
+              << " replaced by its own thumbnail (" << NameForMessage(own.front()) << (own.size() > 1 ? ", ..." : "")
               << ").\nGive --overwrite always to replace the originals, or choose another DEST_DIR, --prefix or "
                  "--suffix.\n";
     return false;

@@ -18,16 +18,12 @@ TEST(OnlineCores, QuotaOfCpuMax) {
     } rows[] = {
         {"max 100000\n", std::nullopt},  // no quota
         {"150000 100000\n", 2},          // one and a half cores need two threads
-        {"200000 100000", 2},
         {"50000 100000\n", 1},           // less than a core still runs one
-        {"1 100000\n", 1},
         {"99999999999999999999 1\n", std::nullopt},  // out of range: ignored
         {"100000 0\n", std::nullopt},
         {"-100000 100000\n", std::nullopt},
         {"100000\n", std::nullopt},
-        {"100000  100000\n", std::nullopt},
         {"", std::nullopt},
-        {"abc 100000\n", std::nullopt},
     };
     for (const auto& row : rows) EXPECT_EQ(CoresOfCpuMax(row.text), row.cores) << row.text;
 }
