@@ -8,6 +8,7 @@
 #include "run/error_list_file.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
+#include "platform/message_name.h"
 
 namespace nuthumb {
 namespace {
@@ -34,7 +35,10 @@ public:
         }
 
         const std::vector<std::string> fields = SplitCommaText(entry);
-        if (fields.size() != kBatchEntryFields) return DataError(index);
+        // An entry is one line: one with a line break inside came from a file
+        // whose lines end in a lone CR, where two entries would run as one.
+        if (fields.size() != kBatchEntryFields || entry.find_first_of("\r\n") != std::string::npos)
+            return DataError(index);
         if (!CheckFolders(host_, fields[0], fields[2], 0)) {
             ++outcome_.failed_entries;
             return true;
@@ -44,15 +48,18 @@ public:
 
         const std::size_t lines_before = controls_.ErrorLines().size();
         std::optional<int> result;
+        std::string unreadable_folder;
         try {
             result = RunFolder(host_, *job);
         } catch (const IoError& error) {
-            // The source folder could not be read; nothing of it was touched.
-            Log(index, std::string(" : ") + error.what());
+            unreadable_folder = error.what();
         }
+        // Counted before the entry's own line: only source paths are failed files.
         const std::size_t lines_after = controls_.ErrorLines().size();
         if (lines_after > lines_before) outcome_.failed_files += lines_after - lines_before;
         if (result) Log(index, ResultEnding(*result));
+        // The source folder could not be read; nothing of it was touched.
+        else Log(index, std::string(" : ") + unreadable_folder);
         controls_.ResetProgressDisplay();
 
         if (!result || *result == kRunNoSourceFile) ++outcome_.failed_entries;
@@ -65,9 +72,9 @@ public:
 
     void OfferExport(const std::string& path) {
         const std::vector<std::string>& log = controls_.ErrorLines();
-        if (log.empty() || !host_.AskOkCancel(kBatchExportQuestion + path)) return;
+        if (log.empty() || !host_.AskOkCancel(MessageWithName(kBatchExportQuestion, path))) return;
         if (const std::optional<std::string> reason = WriteErrorListFile(path, log))
-            host_.ShowError(kWriteFailureMessage + path + "\r\n" + *reason);
+            host_.ShowError(MessageWithName(kWriteFailureMessage, path) + "\r\n" + *reason);
     }
 
     const BatchOutcome& outcome() const { return outcome_; }

@@ -76,7 +76,7 @@ void BenchFolder(const std::string& folder, const std::string& cli) {
     });
     for (const char* jobs : {"1", ""}) {
         const std::string name = *jobs ? std::string("nuthumb-cli --jobs 1")
-                                       : "nuthumb-cli (--jobs " + std::to_string(nuthumb::OnlineCores()) + ")";
+                                       : "nuthumb-cli (--jobs " + std::to_string(nuthumb::DefaultParallelJobs()) + ")";
         phases.emplace_back(name, [&, jobs = std::string(jobs)](const std::string& out) {
             std::vector<std::string> args{cli, "--quiet", "--size", "160", folder, out};
             if (!jobs.empty()) args.insert(args.begin() + 1, {"--jobs", jobs});

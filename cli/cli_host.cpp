@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "cli/interrupt.h"
+#include "platform/message_name.h"
 #include "platform/online_cores.h"
 #include "platform/text_codec.h"
 
@@ -38,13 +39,13 @@ CliHost::CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool qui
     : overwrite_mode_(overwrite_mode),
       report_load_errors_(report_load_errors),
       quiet_(quiet),
-      parallel_jobs_(parallel_jobs > 0 ? parallel_jobs : OnlineCores()),
+      parallel_jobs_(parallel_jobs > 0 ? parallel_jobs : DefaultParallelJobs()),
       progress_on_terminal_(!quiet && ::isatty(STDERR_FILENO)) {}
 
 void CliHost::NoteFailedFile(const std::string& source_path, std::string_view reason) {
     if (quiet_ || report_load_errors_) return;
     ClearProgress();
-    std::cerr << "nuthumb-cli: " << source_path << ": " << reason << std::endl;
+    std::cerr << "nuthumb-cli: " << NameForMessage(source_path) << ": " << reason << std::endl;
 }
 
 void CliHost::SetStatusText(const std::string& text) {

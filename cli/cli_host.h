@@ -13,7 +13,7 @@ namespace nuthumb {
 class CliHost : public RunHost {
 public:
     // `quiet` silences the progress bar (drawn only when stderr is a terminal) and
-    // the line per failed file. `parallel_jobs` 0 means one per core.
+    // the line per failed file. `parallel_jobs` 0 means DefaultParallelJobs().
     CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool quiet, int parallel_jobs);
 
     bool CancelFlag() const override { return cancel_flag_; }

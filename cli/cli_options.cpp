@@ -118,8 +118,8 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         "take every value not given on the command line from this settings file")->type_name("FILE");
     app.add_flag("--quiet", options.quiet, "no progress display and no line per failed file");
     app.add_option("--jobs", options.jobs,
-                   "threads that read and decode files ahead of the run (default: one per core; 1 "
-                   "does everything on one thread)")
+                   "threads that read and decode files ahead of the run (default: one per core this "
+                   "process may use, at most 16; 1 does everything on one thread)")
         ->check(CLI::Range(1, 64).description(""))
         ->type_name("N");
     app.add_option("--memory-limit", options.memory_limit_mib,

@@ -23,7 +23,7 @@ struct CliOptions {
     std::optional<std::string> error_list_path;
     std::optional<std::string> settings_path;
     bool quiet = false;
-    int jobs = 0;                                // threads of a folder run; 0: one per core
+    int jobs = 0;                                // threads of a folder run; 0: the default
     std::uint64_t memory_limit_mib = 0;          // what concurrent decodes may hold; 0: the default
     bool batch = false;                          // run the settings file's batch list
     std::optional<std::string> batch_file;       // run the entries of this file

@@ -14,6 +14,7 @@
 #include "run/run_files.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
+#include "platform/message_name.h"
 
 namespace nuthumb {
 namespace {
@@ -30,7 +31,7 @@ bool MayReplaceSources(const CliOptions& options, const ThumbJob& job, CliHost& 
     if (own.empty()) return true;
     std::cerr << "nuthumb-cli: refusing to start: " << own.size()
               << (own.size() == 1 ? " source file would be" : " source files would be")
-              << " replaced by its own thumbnail (" << own.front() << (own.size() > 1 ? ", ..." : "")
+              << " replaced by its own thumbnail (" << NameForMessage(own.front()) << (own.size() > 1 ? ", ..." : "")
               << ").\nGive --overwrite always to replace the originals, or choose another DEST_DIR, --prefix or "
                  "--suffix.\n";
     return false;
@@ -69,7 +70,7 @@ int RunJob(const CliOptions& options) {
     } catch (const IoError& error) {
         // Nothing was converted because nothing could be listed, not because the
         // folder holds no file of the format.
-        host.ShowError(kFolderReadFailureMessage + src_dir + "\r\n" + error.what());
+        host.ShowError(MessageWithName(kFolderReadFailureMessage, src_dir) + "\r\n" + error.what());
         return kExitUsage;
     }
     host.ClearProgress();

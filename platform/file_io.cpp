@@ -11,6 +11,11 @@
 
 namespace nuthumb {
 
+std::string ReasonOf(const std::exception& error) {
+    const auto* io = dynamic_cast<const IoError*>(&error);
+    return io && !io->reason().empty() ? io->reason() : error.what();
+}
+
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd) ThrowErrno("cannot open", path, errno);

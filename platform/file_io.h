@@ -4,6 +4,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nuthumb {
@@ -11,8 +12,19 @@ namespace nuthumb {
 // A file operation that failed; what() names the path and the system's reason.
 class IoError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit IoError(const std::string& text) : std::runtime_error(text) {}
+    // what() is "<what> <path>: <reason>", the path as NameForMessage shows it.
+    IoError(std::string_view what, std::string_view path, std::string reason);
+    // The reason alone ("Not a directory"); empty when only what() was given.
+    const std::string& reason() const noexcept { return reason_; }
+
+private:
+    std::string reason_;
 };
+
+// The system's words for a failure, without the path: an IoError's reason, else
+// what().
+std::string ReasonOf(const std::exception& error);
 
 // Reads the whole file. Throws IoError when it cannot be opened or read.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);

@@ -3,12 +3,31 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include <utility>
+
 #include "platform/file_io.h"
+#include "platform/message_name.h"
 
 namespace nuthumb {
 
+namespace {
+
+std::string IoErrorText(std::string_view what, std::string_view path, std::string_view reason) {
+    std::string text(what);
+    text += ' ';
+    text += NameForMessage(path);
+    text += ": ";
+    text += reason;
+    return text;
+}
+
+}  // namespace
+
+IoError::IoError(std::string_view what, std::string_view path, std::string reason)
+    : std::runtime_error(IoErrorText(what, path, reason)), reason_(std::move(reason)) {}
+
 void ThrowErrno(std::string_view what, const std::string& path, int err) {
-    throw IoError(std::string(what) + " " + path + ": " + std::strerror(err));
+    throw IoError(what, path, std::strerror(err));
 }
 
 std::string NotRegularFileReason(mode_t mode) {

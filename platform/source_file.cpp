@@ -12,7 +12,7 @@ namespace nuthumb {
 namespace {
 
 [[noreturn]] void Fail(const char* what, const std::string& path, const std::string& reason) {
-    throw IoError(std::string(what) + " " + path + ": " + reason);
+    throw IoError(what, path, reason);
 }
 
 // What a file that is not a regular one is, in words a user knows.

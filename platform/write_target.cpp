@@ -31,7 +31,7 @@ std::string PathOfDescriptor(int fd, const std::string& path) {
 void RefuseUnlessRegular(int fd, const std::string& path) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) ThrowErrno("cannot write", path, errno);
-    if (!S_ISREG(st.st_mode)) throw IoError("cannot write " + path + ": " + NotRegularFileReason(st.st_mode));
+    if (!S_ISREG(st.st_mode)) throw IoError("cannot write", path, NotRegularFileReason(st.st_mode));
 }
 
 std::optional<FilePlace> PlaceOfPath(const std::string& path) {
@@ -52,7 +52,7 @@ WriteTarget ResolveWriteTarget(const std::string& path) {
         ThrowErrno("cannot write", path, errno);
     }
     if (S_ISREG(st.st_mode)) return {path, false};
-    if (!S_ISLNK(st.st_mode)) throw IoError("cannot write " + path + ": " + NotRegularFileReason(st.st_mode));
+    if (!S_ISLNK(st.st_mode)) throw IoError("cannot write", path, NotRegularFileReason(st.st_mode));
 
     UniqueFd fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
     bool created = false;

@@ -6,6 +6,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/file_io.h"
 #include "run/wait_slice.h"
 
 namespace nuthumb {
@@ -114,7 +115,7 @@ void FilePublisher::PublishBatch(std::vector<Item>& batch) {
             if (!synced) item.file.Sync();
             item.file.Publish();
         } catch (const std::exception& e) {
-            failed.push_back({item.source_path, item.file.path(), e.what(), item.file.node()});
+            failed.push_back({item.source_path, item.file.path(), ReasonOf(e), item.file.node()});
         }
     }
     if (failed.empty()) return;

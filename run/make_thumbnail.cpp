@@ -6,13 +6,15 @@
 #include "run/failed_file.h"
 #include "run/file_publisher.h"
 #include "run/target_decision.h"
+#include "platform/file_io.h"
+#include "platform/message_name.h"
 #include "platform/path_util.h"
 
 namespace nuthumb {
 void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
                         const std::string& reason) {
-    ReportFailedFile(host, source_path, kWriteFailureMessage + FileNamePart(final_path) + "\r\n" + reason,
-                     "cannot write " + final_path + ": " + reason);
+    ReportFailedFile(host, source_path, MessageWithName(kWriteFailureMessage, FileNamePart(final_path)) + "\r\n" + reason,
+                     MessageWithName("cannot write ", final_path) + ": " + reason);
 }
 
 std::optional<FileNode> FinishThumbnail(RunHost& host, const std::string& source_path,
@@ -26,11 +28,11 @@ std::optional<FileNode> FinishThumbnail(RunHost& host, const std::string& source
             return std::nullopt;
         case Outcome::kCannotRead:
             ReportFailedFile(host, source_path,
-                             kReadFailureMessage + FileNamePart(source_path) + "\r\n" + prepared.reason,
+                             MessageWithName(kReadFailureMessage, FileNamePart(source_path)) + "\r\n" + prepared.reason,
                              "cannot be read: " + prepared.reason);
             return std::nullopt;
         case Outcome::kDamaged:
-            ReportFailedFile(host, source_path, kLoadFailureMessage + FileNamePart(source_path),
+            ReportFailedFile(host, source_path, MessageWithName(kLoadFailureMessage, FileNamePart(source_path)),
                              "cannot be loaded: damaged, or no sound thumbnail of it");
             return std::nullopt;
         case Outcome::kReady:
@@ -55,7 +57,7 @@ std::optional<FileNode> FinishThumbnail(RunHost& host, const std::string& source
         }
         return node;
     } catch (const std::exception& e) {
-        ReportWriteFailure(host, source_path, final_path, e.what());
+        ReportWriteFailure(host, source_path, final_path, ReasonOf(e));
         return std::nullopt;
     }
 }

@@ -6,6 +6,7 @@
 #include "run/conversion_messages.h"
 #include "run/failed_file.h"
 #include "run/target_decision.h"
+#include "platform/message_name.h"
 #include "platform/path_util.h"
 
 namespace nuthumb {
@@ -20,8 +21,8 @@ bool MayConvertInRun(RunHost& host, const std::string& source_path, const std::s
                      ImageFormat target_format, const WrittenTargets& written) {
     const std::string final_path = FinalTargetName(target_path, target_format);
     if (written.Contains(final_path)) {
-        ReportFailedFile(host, source_path, kTargetTakenMessage + FileNamePart(final_path),
-                         "its thumbnail " + final_path + " was written for an earlier file of this run");
+        ReportFailedFile(host, source_path, MessageWithName(kTargetTakenMessage, FileNamePart(final_path)),
+                         MessageWithName("its thumbnail ", final_path) + " was written for an earlier file of this run");
         return false;
     }
     return CanWriteTarget(host, target_path, target_format);

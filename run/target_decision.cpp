@@ -2,6 +2,7 @@
 
 #include "run/conversion_messages.h"
 #include "platform/file_io.h"
+#include "platform/message_name.h"
 #include "platform/path_util.h"
 
 namespace nuthumb {
@@ -18,7 +19,7 @@ bool MayWriteTarget(RunHost& host, const std::string& final_path) {
         case OverwriteMode::kAlways:
             return true;
         case OverwriteMode::kAsk:
-            return host.AskOkCancel(kOverwriteQuestion + FileNamePart(final_path));
+            return host.AskOkCancel(MessageWithName(kOverwriteQuestion, FileNamePart(final_path)));
         case OverwriteMode::kNever:
             break;
     }

@@ -1,15 +1,19 @@
 #include "settings/settings_file.h"
 
 #include "platform/file_io.h"
+#include "platform/message_name.h"
 #include "settings/ini_document.h"
 #include "settings/integer_rule.h"
 
 namespace nuthumb {
 
-SettingsWriteError::SettingsWriteError(const std::string& path, std::string reason)
-    : std::runtime_error(path + " に書き込めません"), path_(path), reason_(std::move(reason)) {}
-
 namespace {
+
+std::string CannotWrite(const std::string& path) {
+    std::string text = NameForMessage(path);
+    text += " に書き込めません";
+    return text;
+}
 
 std::string Joined(const std::vector<std::string>& keys) {
     std::string text;
@@ -19,8 +23,11 @@ std::string Joined(const std::vector<std::string>& keys) {
 
 }  // namespace
 
+SettingsWriteError::SettingsWriteError(const std::string& path, std::string reason)
+    : std::runtime_error(CannotWrite(path)), path_(path), reason_(std::move(reason)) {}
+
 SettingsWriteError::SettingsWriteError(const std::string& path, const std::vector<std::string>& refused_keys)
-    : std::runtime_error(path + " に書き込めません: " + Joined(refused_keys)),
+    : std::runtime_error(CannotWrite(path) + ": " + Joined(refused_keys)),
       path_(path),
       reason_("values that cannot be stored: " + Joined(refused_keys)) {}
 
@@ -60,7 +67,7 @@ void SettingsFile::WriteStrings(std::string_view section, const std::vector<Sett
         // Temporary file and rename: a reader sees the old file or the new one.
         WriteFileAtomic(path_, bytes);
     } catch (const IoError& e) {
-        throw SettingsWriteError(path_, e.what());
+        throw SettingsWriteError(path_, ReasonOf(e));
     } catch (const IniValueError& e) {
         throw SettingsWriteError(path_, e.what());
     }

@@ -13,8 +13,9 @@
 
 namespace nuthumb {
 
-// A value that could not be stored. what() is "<full path> に書き込めません";
-// reason() says why, for logs.
+// A value that could not be stored. what() is "<full path> に書き込めません"
+// (a very long path shortened, NameForMessage); reason() says why in the
+// system's words ("Not a directory"), for a line of its own under it.
 class SettingsWriteError : public std::runtime_error {
 public:
     SettingsWriteError(const std::string& path, std::string reason);

@@ -15,7 +15,7 @@ namespace {
 constexpr const char* kWhat = "cannot read the settings file";
 
 void RequireRegular(const struct stat& st, const std::string& path) {
-    if (!S_ISREG(st.st_mode)) throw IoError(std::string(kWhat) + " " + path + ": " + NotRegularFileReason(st.st_mode));
+    if (!S_ISREG(st.st_mode)) throw IoError(kWhat, path, NotRegularFileReason(st.st_mode));
 }
 
 }  // namespace

@@ -113,8 +113,11 @@ void TForm1::FormDestroy() {
         SaveWindowPosition(files_.settings.Path(), placeable);
     } catch (const SettingsWriteError& e) {
         // The one exit-time failure the user hears of; the rest of the saving is
-        // skipped, since it would fail the same way.
-        ShowProgramErrorBox(nullptr, QString::fromStdString(e.what()) + ".");
+        // skipped, since it would fail the same way. The system's reason on a line
+        // of its own tells a full disk from a folder that is a file.
+        QString text = QString::fromStdString(e.what()) + ".";
+        if (!e.reason().empty()) text += "\n" + QString::fromStdString(e.reason());
+        ShowProgramErrorBox(nullptr, text);
         return;
     }
 

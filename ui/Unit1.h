@@ -76,7 +76,7 @@ public:
     OverwriteMode LiveOverwriteMode() const override;
     bool ReportLoadErrors() const override;
     // Files are read and decoded ahead on every core; the window sees no difference.
-    int ParallelJobs() const override { return OnlineCores(); }
+    int ParallelJobs() const override { return DefaultParallelJobs(); }
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;

@@ -13,6 +13,7 @@
 #include "run/error_list_file.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
+#include "platform/message_name.h"
 #include "settings/integer_rule.h"
 #include "settings/form_settings.h"
 #include "ui/Nu_SHBrowseForFolder.h"
@@ -88,7 +89,7 @@ void TForm1::SpeedButtonThumbClick() {
     } catch (const IoError& e) {
         // The source folder exists but cannot be listed: not "no file found".
         if (EndRunForClose()) return;
-        ShowError(kFolderReadFailureMessage + job.src_dir + "\r\n" + e.what());
+        ShowError(MessageWithName(kFolderReadFailureMessage, job.src_dir) + "\r\n" + e.what());
         ResetProgress();
         return;
     }
@@ -110,9 +111,9 @@ void TForm1::ResetProgress() {
 void TForm1::OfferErrorListExport(const std::string& question) {
     if (error_list_.empty()) return;
     const std::string path = ErrorListPath();  // the question names the file written
-    if (!AskOkCancel(question + "\r\nFilename : " + path)) return;
+    if (!AskOkCancel(MessageWithName(question + "\r\nFilename : ", path))) return;
     if (const auto reason = WriteErrorListFile(path, error_list_))
-        ShowError(kWriteFailureMessage + path + "\r\n" + *reason);
+        ShowError(MessageWithName(kWriteFailureMessage, path) + "\r\n" + *reason);
 }
 
 }  // namespace nuthumb

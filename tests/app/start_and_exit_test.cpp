@@ -62,26 +62,29 @@ TEST_F(ProgramTest, FirstExitWritesEveryKeyInTheExitOrder) {
 TEST_F(ProgramTest, SettingsFileThatCannotBeWrittenAtExit) {
     const std::string not_a_folder = dir_.path() + "/file";
     PlantFile(not_a_folder, "x");
-    std::vector<std::string> paths = {not_a_folder + "/nuthumb.ini", dir_.path() + "/folder.ini"};
-    std::filesystem::create_directory(paths[1]);  // exists, but cannot be read as a file
+    // Each path with the system's reason, which the box gives on a line of its own.
+    std::vector<std::pair<std::string, std::string>> paths = {
+        {not_a_folder + "/nuthumb.ini", "Not a directory"},
+        {dir_.path() + "/folder.ini", "it is a folder, not a regular file"}};
+    std::filesystem::create_directory(paths[1].first);  // exists, but cannot be read as a file
     if (::geteuid() != 0) {  // root reads every file
-        paths.push_back(dir_.path() + "/locked.ini");
-        PlantFile(paths.back(), "[SYSTEM]\r\nSize=99\r\n");
-        ::chmod(paths.back().c_str(), 0);
+        paths.emplace_back(dir_.path() + "/locked.ini", "Permission denied");
+        PlantFile(paths.back().first, "[SYSTEM]\r\nSize=99\r\n");
+        ::chmod(paths.back().first.c_str(), 0);
     }
-    for (const std::string& path : paths) {
+    for (const auto& [path, reason] : paths) {
         answerer_.boxes.clear();
         Start(path);
         EXPECT_EQ(windows_->Form1().findChild<QLineEdit*>("EditSize")->text(), "50") << "defaults: " << path;
         Exit();
-        const SeenBox expected{ProgramTitle(ExecutablePath()), path + " に書き込めません.", QMessageBox::Critical,
-                               {"OK"}};
+        const SeenBox expected{ProgramTitle(ExecutablePath()), path + " に書き込めません.\n" + reason,
+                               QMessageBox::Critical, {"OK"}};
         EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{expected});
     }
-    EXPECT_TRUE(std::filesystem::is_directory(paths[1]));
+    EXPECT_TRUE(std::filesystem::is_directory(paths[1].first));
     if (paths.size() > 2) {
-        ::chmod(paths[2].c_str(), 0600);
-        EXPECT_EQ(FileBytes(paths[2]), "[SYSTEM]\r\nSize=99\r\n");
+        ::chmod(paths[2].first.c_str(), 0600);
+        EXPECT_EQ(FileBytes(paths[2].first), "[SYSTEM]\r\nSize=99\r\n");
     }
 }
 

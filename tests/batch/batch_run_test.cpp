@@ -89,7 +89,9 @@ TEST_F(BatchRunTest, LogsEveryEntryInOrderAndExportsTheLog) {
 
     const BatchOutcome outcome = Run(
         {Job(in0, out), Entry({in0, "0", out, "1", "", "", "4", "0"}), Job(empty, out),
-         Job(dir_.path() + "/missing", out), Job(in0, out, "abc"), Job(in0, out, "4", "")},
+         Job(dir_.path() + "/missing", out), Job(in0, out, "abc"), Job(in0, out, "4", ""),
+         // A line break inside (a lone CR) is no entry, even where nine fields result.
+         Job(in0, out) + "\r", Job(in0, "\r" + out)},
         export_path);
 
     const V log{Line(0, kBatchLogStarted), in0 + "/z.bmp", Line(0, kBatchLogFinished),
@@ -97,16 +99,18 @@ TEST_F(BatchRunTest, LogsEveryEntryInOrderAndExportsTheLog) {
                 Line(2, kBatchLogStarted), Line(2, kBatchLogNoSourceFile),
                 Line(3, kBatchLogStarted),
                 Line(4, kBatchLogStarted), Line(4, kBatchLogDataError),
-                Line(5, kBatchLogStarted), Line(5, kBatchLogDataError)};
+                Line(5, kBatchLogStarted), Line(5, kBatchLogDataError),
+                Line(6, kBatchLogStarted), Line(6, kBatchLogDataError),
+                Line(7, kBatchLogStarted), Line(7, kBatchLogDataError)};
     EXPECT_EQ(host_.errors, log);
     // Only entries that reached a folder run reset the progress display.
     EXPECT_EQ(controls_.events, (V{"batch", "select 0", "reset", "select 1", "select 2", "reset", "select 3",
-                                   "select 4", "select 5", "idle"}));
+                                   "select 4", "select 5", "select 6", "select 7", "idle"}));
     EXPECT_EQ(NamesIn(out), std::set<std::string>{"t_a.jpg"});
     EXPECT_EQ(host_.messages, (std::vector<RecordedMessage>{
                                   {Kind::kQuestion, kBatchExportQuestion + export_path}}));
-    EXPECT_EQ(outcome.entries_taken, 6u);
-    EXPECT_EQ(outcome.failed_entries, 5u);
+    EXPECT_EQ(outcome.entries_taken, 8u);
+    EXPECT_EQ(outcome.failed_entries, 7u);
     EXPECT_EQ(outcome.failed_files, 1u);
     EXPECT_FALSE(outcome.cancelled);
 
@@ -178,6 +182,7 @@ TEST_F(BatchRunTest, UnreadableSourceFolderIsLoggedWithItsReasonAndTheRunGoesOn)
     EXPECT_EQ(host_.errors, (V{Line(0, kBatchLogStarted), "NO 0 : cannot list /somewhere: Permission denied",
                                Line(1, kBatchLogStarted), Line(1, kBatchLogFinished)}));
     EXPECT_EQ(outcome.failed_entries, 1u);
+    EXPECT_EQ(outcome.failed_files, 0u) << "the reason line names no file";
     EXPECT_EQ(controls_.events, (V{"batch", "select 0", "reset", "select 1", "reset", "idle"}));
 }
 

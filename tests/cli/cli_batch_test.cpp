@@ -66,24 +66,43 @@ TEST_F(CliBatchTest, RunsTheStoredListWithTheStoredOptionsAndNeverWritesTheFile)
     EXPECT_NE(ReadText(out() + "/t_a.jpg"), "old");
 }
 
-TEST_F(CliBatchTest, RunsAShiftJisBatchFile) {
+// Each line is decoded on its own, so a CP932 line costs a UTF-8 one nothing.
+// A line that starts with NUL and an entry ended by a lone CR are data errors
+// under their own numbers, neither dropped nor merged with the next entry.
+TEST_F(CliBatchTest, RunsABatchFileLineByLine) {
     const std::string photos = root() + "/写真";
     fs::create_directory(photos);
     test::WriteSampleBitmap(photos + "/a.bmp");
     WriteText(out() + "/t_a.jpg", "old");
     const std::string file = root() + "/batch.txt";
-    WriteText(file, EncodeCp932("\r\n" + Entry(photos, out()) + "\r\n \t\r\n" + Entry(in(), out()) + "\n").value());
+    WriteText(file, "\r\n" + EncodeCp932(Entry(photos, out())).value() + "\r\n \t\r\n" + Entry(in(), out()) + "\n" +
+                        Entry(photos, out()) + "\n" + std::string(1, '\0') + Entry(photos, out()) + "\n" +
+                        Entry(photos, out()) + "\r" + Entry(photos, out()) + "\r\n");
 
     const CliOutcome outcome = Run({"--batch-file", file});
 
-    // Two entries (blank lines are none); without a settings file targets are replaced.
+    // Blank lines are no entries; without a settings file targets are replaced.
+    std::string log;
+    for (const auto& [index, ending] : std::vector<std::pair<int, std::string>>{
+             {0, kFinished}, {1, kNoSource}, {2, kFinished}, {3, kDataError}, {4, kDataError}, {5, kFinished}})
+        log += "NO " + std::to_string(index) + kStarted + "\nNO " + std::to_string(index) + ending + "\n";
     EXPECT_EQ(outcome.status, 1) << outcome.err;
-    EXPECT_EQ(outcome.out, "NO 0" + kStarted + "\nNO 0" + kFinished + "\nNO 1" + kStarted + "\nNO 1" + kNoSource +
-                               "\nFailed entries: 1\nFailed files: 0\n");
+    EXPECT_EQ(outcome.out, log + "Failed entries: 3\nFailed files: 0\n");
     EXPECT_NE(ReadText(out() + "/t_a.jpg"), "old");
 
-    WriteText(file, Entry(photos, out()) + "\n");
-    EXPECT_EQ(Run({"--batch-file", file}).status, 0);
+    // A pipe is read to its end: here stdin, filled before the program starts.
+    test::CliLaunch launch;
+    const std::string entry = Entry(photos, out()) + "\n";
+    launch.in_child = [&entry] {
+        int ends[2];
+        if (::pipe(ends) != 0 || ::write(ends[1], entry.data(), entry.size()) != static_cast<ssize_t>(entry.size()) ||
+            ::dup2(ends[0], STDIN_FILENO) < 0)
+            ::_exit(126);
+        ::close(ends[1]);
+    };
+    const CliOutcome piped = test::RunCli({"--batch-file", "/dev/stdin"}, root(), launch);
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, "NO 0" + kStarted + "\nNO 0" + kFinished + "\nFailed entries: 0\nFailed files: 0\n");
 }
 
 TEST_F(CliBatchTest, EmptyListOnlySaysSo) {
@@ -95,14 +114,24 @@ TEST_F(CliBatchTest, EmptyListOnlySaysSo) {
 }
 
 TEST_F(CliBatchTest, UsageErrors) {
-    const std::string undecodable = root() + "/bad.txt";
-    WriteText(undecodable, "\x81\x20\xFF\n");
+    // A line of 64 KiB is read (its blanks end the entry); one byte more is refused
+    // before anything runs, and so is a file that may never end.
+    const std::string entry = Entry(root() + "/missing", out());
+    const std::string longest = entry + std::string(64 * 1024 - entry.size(), ' ');
+    const std::string long_line = root() + "/long.txt";
+    WriteText(long_line, "\n" + longest + "\r\n" + longest + " \n");
+    const std::string endless = root() + "/endless.txt";  // as far as a pipe of blank lines goes
+    WriteText(endless, std::string(64 * 1024 * 1024 + 1, '\n'));
     const struct {
         std::vector<std::string> args;
         std::string err_part;
     } rows[] = {
         {{"--batch-file", root() + "/none.txt"}, "none.txt"},
         {{"--batch", "--settings", root() + "/none.ini"}, "none.ini"},
+        {{"--batch-file", long_line}, "long.txt: line 3 is longer than 64 KiB"},
+        {{"--batch-file", "/dev/zero"}, "/dev/zero: it is a character device, not a regular file"},
+        {{"--batch-file", endless}, "endless.txt: it holds more than 64 MiB"},
+        {{"--batch-file", root()}, "it is a folder, not a regular file"},
     };
     for (const auto& row : rows) {
         const CliOutcome outcome = Run(row.args);

@@ -112,6 +112,16 @@ TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
                                in() + ": Permission denied\n");
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(ReadText(out() + "/a.jpg"), "old");
+
+    // In a batch the reason is the entry's log line, and no file failed.
+    const std::string batch = root() + "/batch.txt";
+    WriteText(batch, "\"" + in() + "\",0,\"" + out() + "\",1,,,50,0,1\n");
+    fs::permissions(in(), fs::perms::none);
+    const CliOutcome logged = RunUnprivileged({"--batch-file", batch});
+    fs::permissions(in(), fs::perms::owner_all);
+    EXPECT_EQ(logged.status, 1) << logged.err;
+    EXPECT_EQ(logged.out, "NO 0 : サムネイル作成開始。\nNO 0 : cannot read folder " + in() +
+                              ": Permission denied\nFailed entries: 1\nFailed files: 0\n");
 }
 
 const std::string kReport = "サムネイル作成が終了しました。\nFailed files: 1\n";

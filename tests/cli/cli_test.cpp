@@ -104,6 +104,23 @@ TEST_F(CliTest, QuietNamesNoFailedFile) {
     EXPECT_EQ(outcome.err, "");
 }
 
+// A name of 100 kB (the prefix) shows cut to 512 bytes, start and end kept,
+// wherever a message names it, instead of twice in full.
+TEST_F(CliTest, HugeNamesAreShortenedInMessages) {
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    const std::string prefix = "前" + std::string(100000, 'p');
+    const CliOutcome boxes = Run({in(), out(), "--from", "bmp", "--prefix", prefix, "--report-load-errors"});
+    const CliOutcome lines = Run({in(), out(), "--from", "bmp", "--prefix", prefix});
+    for (const CliOutcome& outcome : {boxes, lines}) {
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_LT(outcome.err.size(), 2000u) << outcome.err.substr(0, 3000);
+        EXPECT_NE(outcome.err.find("p…p"), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find("ppa.jpg"), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find("File name too long"), std::string::npos) << outcome.err;
+    }
+    EXPECT_EQ(boxes.err.rfind("ファイルを書き込めません。\nFilename : 前pp", 0), 0u) << boxes.err;
+}
+
 // One folder for sources and targets would turn every photo into its own
 // thumbnail: only --overwrite always (or never, which replaces nothing) lets it
 // run; a second name for the folder changes nothing.

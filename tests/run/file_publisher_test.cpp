@@ -38,7 +38,7 @@ TEST(FilePublisherTest, PublishesInPlaceAndReportsWhatCouldNotBe) {
     EXPECT_EQ(failures[0].source_path, "/src/b");
     EXPECT_EQ(failures[0].target_path, b);
     EXPECT_EQ(failures[0].node, b_node) << "so the run can count it as never written";
-    EXPECT_NE(failures[0].reason.find(b), std::string::npos) << failures[0].reason;
+    EXPECT_EQ(failures[0].reason, "Is a directory") << "the system's words, the path is said once";
     EXPECT_TRUE(publisher.TakeFailures().empty());
     EXPECT_EQ(test::NamesIn(dir.path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
 }
