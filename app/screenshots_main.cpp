@@ -9,10 +9,12 @@
 #include <QDir>
 #include <QTabWidget>
 #include <QTreeView>
+#include <clocale>
 #include <iostream>
 
 #include "app/program_windows.h"
 #include "platform/file_io.h"
+#include "platform/translate.h"
 #include "ui/Nu_SHBrowseForFolder.h"
 
 namespace {
@@ -37,8 +39,10 @@ void Settle(int milliseconds) {
     while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+QString suffix;
+
 bool Save(QWidget* window, const QString& dir, const char* name) {
-    const QString path = dir + "/" + name;
+    const QString path = dir + "/" + name + suffix + ".png";
     const bool ok = window->grab().save(path, "PNG");
     std::cout << (ok ? "wrote " : "FAILED ") << path.toStdString() << std::endl;
     return ok;
@@ -47,11 +51,15 @@ bool Save(QWidget* window, const QString& dir, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    InitTranslation();
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::cerr << "usage: nuthumb-screenshots OUTPUT_DIR SAMPLE_DIR\n";
+    std::setlocale(LC_NUMERIC, "C");
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: nuthumb-screenshots OUTPUT_DIR SAMPLE_DIR [NAME_SUFFIX]\n";
         return 2;
     }
+    // The pictures of another language go beside the Japanese ones: main_window_en.png.
+    suffix = argc == 4 ? argv[3] : "";
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir sample(QDir(QString::fromLocal8Bit(argv[2])).absolutePath());
     sample.removeRecursively();
@@ -67,16 +75,16 @@ int main(int argc, char** argv) {
         TForm1& form = windows.Form1();
         form.show();
         Settle(200);
-        ok &= Save(&form, out, "main_window.png");
+        ok &= Save(&form, out, "main_window");
         auto* pages = form.findChild<QTabWidget*>("PageControl1");
         pages->setCurrentIndex(1);
         Settle(100);
-        ok &= Save(&form, out, "main_window_batch.png");
+        ok &= Save(&form, out, "main_window_batch");
         pages->setCurrentIndex(0);
 
         windows.FormSetting().show();
         Settle(100);
-        ok &= Save(&windows.FormSetting(), out, "settings_dialog.png");
+        ok &= Save(&windows.FormSetting(), out, "settings_dialog");
         windows.FormSetting().hide();
 
         QDir parent(sample);
@@ -92,12 +100,12 @@ int main(int argc, char** argv) {
             const bool in_view = tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()));
             settled = in_view ? settled + 1 : 0;
         }
-        ok &= Save(&picker, out, "folder_picker.png");
+        ok &= Save(&picker, out, "folder_picker");
         picker.hide();
 
         windows.AboutBox().show();
         Settle(100);
-        ok &= Save(&windows.AboutBox(), out, "about_box.png");
+        ok &= Save(&windows.AboutBox(), out, "about_box");
         windows.AboutBox().hide();
     }
     return ok ? 0 : 1;

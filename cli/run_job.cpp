@@ -14,6 +14,7 @@
 #include "run/run_files.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -28,11 +29,15 @@ bool MayReplaceSources(const CliOptions& options, const ThumbJob& job, CliHost& 
         return true;
     const std::vector<std::string> own = SourcesThatAreTheirOwnTargets(ListRunFiles(job, host));
     if (own.empty()) return true;
-    std::cerr << "nuthumb-cli: refusing to start: " << own.size()
-              << (own.size() == 1 ? " source file would be" : " source files would be")
-              << " replaced by its own thumbnail (" << own.front() << (own.size() > 1 ? ", ..." : "")
-              << ").\nGive --overwrite always to replace the originals, or choose another DEST_DIR, --prefix or "
-                 "--suffix.\n";
+    const std::string first = own.front() + (own.size() > 1 ? ", ..." : "");
+    std::cerr << "nuthumb-cli: "
+              << Fill(own.size() == 1 ? Tr("開始しません: 元のファイル {} 個が自身のサムネイルで置き換えられます（{}）。")
+                                      : Tr("開始しません: 元のファイル {} 個がそれぞれ自身のサムネイルで置き換えられます（{}）。"),
+                      {std::to_string(own.size()), first})
+              << "\n"
+              << Tr("元のファイルを置き換えるには --overwrite always を指定してください。または別の DEST_DIR、"
+                    "--prefix、--suffix を選んでください。")
+              << "\n";
     return false;
 }
 
@@ -68,7 +73,7 @@ int RunJob(const CliOptions& options) {
     } catch (const IoError& error) {
         // Nothing was converted because nothing could be listed, not because the
         // folder holds no file of the format.
-        host.ShowError(kFolderReadFailureMessage + src_dir + "\r\n" + error.what());
+        host.ShowError(Tr(kFolderReadFailureMessage) + src_dir + "\r\n" + error.what());
         return kExitUsage;
     }
     host.ClearProgress();
@@ -78,13 +83,13 @@ int RunJob(const CliOptions& options) {
     // The list first: a reader that stops early (| head -1) must not cost it.
     if (options.error_list_path) {
         if (auto reason = WriteErrorListOutput(*options.error_list_path, host.ErrorList()))
-            Fail(status, "cannot write the error list: " + *reason);
+            Fail(status, Fill(Tr("エラーリストを書き込めません: {}"), {*reason}));
     }
     if (const char* text = RunResultMessage(result)) host.ShowInformation(text);
-    std::cout << "Failed files: " << failed << std::endl;
+    std::cout << Fill(Tr("失敗したファイル: {}"), {std::to_string(failed)}) << std::endl;
     if (!std::cout) {
         const int err = errno;
-        Fail(status, std::string("cannot write to standard output") + (err ? std::string(": ") + std::strerror(err) : ""));
+        Fail(status, err ? Fill(Tr("標準出力に書き込めません: {}"), {std::strerror(err)}) : std::string(Tr("標準出力に書き込めません")));
     }
     return status;
 }

@@ -13,8 +13,8 @@
 namespace nuthumb {
 void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
                         const std::string& reason) {
-    ReportFailedFile(host, source_path, kWriteFailureMessage + FileNamePart(final_path) + "\r\n" + reason,
-                     "cannot write " + final_path + ": " + reason);
+    ReportFailedFile(host, source_path, Tr(kWriteFailureMessage) + FileNamePart(final_path) + "\r\n" + reason,
+                     Fill(Tr("{} に書き込めません: {}"), {final_path, reason}));
 }
 
 bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
@@ -27,12 +27,12 @@ bool FinishThumbnail(RunHost& host, const std::string& source_path, const std::s
             return false;
         case Outcome::kCannotRead:
             ReportFailedFile(host, source_path,
-                             kReadFailureMessage + FileNamePart(source_path) + "\r\n" + prepared.reason,
-                             "cannot be read: " + prepared.reason);
+                             Tr(kReadFailureMessage) + FileNamePart(source_path) + "\r\n" + prepared.reason,
+                             Fill(Tr("読み込めません: {}"), {prepared.reason}));
             return false;
         case Outcome::kDamaged:
-            ReportFailedFile(host, source_path, kLoadFailureMessage + FileNamePart(source_path),
-                             "cannot be loaded: damaged, or no sound thumbnail of it");
+            ReportFailedFile(host, source_path, Tr(kLoadFailureMessage) + FileNamePart(source_path),
+                             Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
             return false;
         case Outcome::kReady:
         case Outcome::kCannotEncode:

@@ -12,8 +12,8 @@ bool MayConvertInRun(RunHost& host, const std::string& source_path, const std::s
                      ImageFormat target_format, const WrittenTargets& written) {
     const std::string final_path = FinalTargetName(target_path, target_format);
     if (written.Contains(final_path)) {
-        ReportFailedFile(host, source_path, kTargetTakenMessage + FileNamePart(final_path),
-                         "its thumbnail " + final_path + " was written for an earlier file of this run");
+        ReportFailedFile(host, source_path, Tr(kTargetTakenMessage) + FileNamePart(final_path),
+                         Fill(Tr("サムネイル {} はこの実行の前のファイルのために書き込まれました"), {final_path}));
         return false;
     }
     return CanWriteTarget(host, target_path, target_format);

@@ -18,7 +18,7 @@ bool MayWriteTarget(RunHost& host, const std::string& final_path) {
         case OverwriteMode::kAlways:
             return true;
         case OverwriteMode::kAsk:
-            return host.AskOkCancel(kOverwriteQuestion + FileNamePart(final_path));
+            return host.AskOkCancel(Tr(kOverwriteQuestion) + FileNamePart(final_path));
         case OverwriteMode::kNever:
             break;
     }

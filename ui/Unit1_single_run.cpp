@@ -66,7 +66,7 @@ void TForm1::SpeedButtonThumbClick() {
     // The text must be a number, but the run takes the spin position, which
     // always lies within the allowed sizes.
     if (!ParseInteger(Text(EditSize))) {
-        ShowError(kSizeErrorMessage);
+        ShowError(Tr(kSizeErrorMessage));
         return;
     }
     ThumbJob job = JobOfForm(FormSettingsOfControls());
@@ -88,7 +88,7 @@ void TForm1::SpeedButtonThumbClick() {
     } catch (const IoError& e) {
         // The source folder exists but cannot be listed: not "no file found".
         if (EndRunForClose()) return;
-        ShowError(kFolderReadFailureMessage + job.src_dir + "\r\n" + e.what());
+        ShowError(Tr(kFolderReadFailureMessage) + job.src_dir + "\r\n" + e.what());
         ResetProgress();
         return;
     }
@@ -97,7 +97,7 @@ void TForm1::SpeedButtonThumbClick() {
     // The progress display still shows the run's last state while the box is open.
     if (const char* message = RunResultMessage(result)) ShowInformation(message);
     ResetProgress();
-    OfferErrorListExport(kSingleRunExportQuestion);
+    OfferErrorListExport(Tr(kSingleRunExportQuestion));
 }
 
 void TForm1::SpeedButtonCancelClick() { cancel_flag_ = true; }
@@ -112,7 +112,7 @@ void TForm1::OfferErrorListExport(const std::string& question) {
     const std::string path = ErrorListPath();  // the question names the file written
     if (!AskOkCancel(question + "\r\nFilename : " + path)) return;
     if (const auto reason = WriteErrorListFile(path, error_list_))
-        ShowError(kWriteFailureMessage + path + "\r\n" + *reason);
+        ShowError(Tr(kWriteFailureMessage) + path + "\r\n" + *reason);
 }
 
 }  // namespace nuthumb

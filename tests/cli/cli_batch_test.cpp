@@ -49,7 +49,7 @@ TEST_F(CliBatchTest, RunsTheStoredListWithTheStoredOptionsAndNeverWritesTheFile)
     const std::string log = "NO 0" + kStarted + "\n" + in() + "/z.bmp\nNO 0" + kFinished + "\nNO 1" + kStarted +
                             "\nNO 1" + kDataError + "\nNO 2" + kStarted + "\nNO 2" + kNoSource + "\n";
     EXPECT_EQ(outcome.status, 1) << outcome.err;
-    EXPECT_EQ(outcome.out, log + "Failed entries: 2\nFailed files: 1\n");
+    EXPECT_EQ(outcome.out, log + "失敗したエントリ: 2\n失敗したファイル: 1\n");
     // ErrorOpt=1 reports the load failure; RadioGroupSaveMode=0 keeps the old target.
     EXPECT_NE(outcome.err.find("Filename : z.bmp"), std::string::npos) << outcome.err;
     EXPECT_EQ(ReadText(out() + "/t_a.jpg"), "old");
@@ -79,7 +79,7 @@ TEST_F(CliBatchTest, RunsAShiftJisBatchFile) {
     // Two entries (blank lines are none); without a settings file targets are replaced.
     EXPECT_EQ(outcome.status, 1) << outcome.err;
     EXPECT_EQ(outcome.out, "NO 0" + kStarted + "\nNO 0" + kFinished + "\nNO 1" + kStarted + "\nNO 1" + kNoSource +
-                               "\nFailed entries: 1\nFailed files: 0\n");
+                               "\n失敗したエントリ: 1\n失敗したファイル: 0\n");
     EXPECT_NE(ReadText(out() + "/t_a.jpg"), "old");
 
     WriteText(file, Entry(photos, out()) + "\n");
@@ -91,7 +91,7 @@ TEST_F(CliBatchTest, EmptyListOnlySaysSo) {
     WriteText(ini, "[SYSTEM]\r\nScript1=\r\nScript2=" + Entry(in(), out()) + "\r\n");
     const CliOutcome outcome = Run({"--batch", "--settings", ini});
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, "リストに何も登録されていません。\nFailed entries: 0\nFailed files: 0\n");
+    EXPECT_EQ(outcome.out, "リストに何も登録されていません。\n失敗したエントリ: 0\n失敗したファイル: 0\n");
 }
 
 TEST_F(CliBatchTest, UsageErrors) {
@@ -126,7 +126,7 @@ TEST_F(CliBatchTest, CtrlCStopsABatchOfFoldersWithoutFiles) {
     EXPECT_EQ(outcome.status, 130) << outcome.err;
     const std::size_t last = outcome.out.rfind("NO ");
     ASSERT_NE(last, std::string::npos);
-    EXPECT_NE(outcome.out.find(" : サムネイル作成を中断しました。\nFailed entries:", last), std::string::npos)
+    EXPECT_NE(outcome.out.find(" : サムネイル作成を中断しました。\n失敗したエントリ:", last), std::string::npos)
         << outcome.out.substr(last);
     EXPECT_EQ(outcome.out.find("NO " + std::to_string(kEntries - 1) + " :"), std::string::npos);
 }

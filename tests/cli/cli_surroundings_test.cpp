@@ -114,7 +114,7 @@ TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
     EXPECT_EQ(ReadText(out() + "/a.jpg"), "old");
 }
 
-const std::string kReport = "サムネイル作成が終了しました。\nFailed files: 1\n";
+const std::string kReport = "サムネイル作成が終了しました。\n失敗したファイル: 1\n";
 
 TEST_F(CliSurroundingsTest, ErrorListToStandardOutputComesBeforeTheReportInUtf8AndLf) {
     // "-", /dev/stdout's target, and the very file stdout is redirected to.
@@ -125,7 +125,7 @@ TEST_F(CliSurroundingsTest, ErrorListToStandardOutputComesBeforeTheReportInUtf8A
         EXPECT_EQ(outcome.status, 1) << list << outcome.err;
         EXPECT_EQ(outcome.out, in() + "/z.bmp\n" + kReport) << list;
         // Each failed file is named on stderr with its reason.
-        EXPECT_EQ(outcome.err, "nuthumb-cli: " + in() + "/z.bmp: cannot be loaded: damaged, or no sound thumbnail of it\n")
+        EXPECT_EQ(outcome.err, "nuthumb-cli: " + in() + "/z.bmp: 読み込めません: 壊れているか、正しいサムネイルを作れません\n")
             << list;
     }
     EXPECT_FALSE(fs::exists(root() + "/-"));
@@ -154,7 +154,7 @@ TEST_F(CliSurroundingsTest, ClosedStandardOutputStillWritesTheListAndIsReported)
 
     for (const CliOutcome& outcome : {damaged, clean}) {
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_NE(outcome.err.find("nuthumb-cli: cannot write to standard output: Broken pipe\n"), std::string::npos)
+        EXPECT_NE(outcome.err.find("nuthumb-cli: 標準出力に書き込めません: Broken pipe\n"), std::string::npos)
             << outcome.err;
     }
     EXPECT_EQ(ReadText(list), in() + "/z.bmp\r\n");
