@@ -7,9 +7,11 @@
 
 namespace nuthumb {
 
-void ThrowErrno(std::string_view what, const std::string& path, int err) {
-    throw IoError(std::string(what) + " " + path + ": " + std::strerror(err));
+void ThrowIoError(const char* what, const std::string& path, const std::string& reason) {
+    throw IoError(Fill(Tr(what), {path, reason}));
 }
+
+void ThrowErrno(const char* what, const std::string& path, int err) { ThrowIoError(what, path, std::strerror(err)); }
 
 std::string NotRegularFileReason(mode_t mode) {
     const char* kind = S_ISDIR(mode)    ? "a folder"

@@ -37,14 +37,14 @@ StagedFile::StagedFile(const std::string& path, std::span<const std::uint8_t> by
     // file system allows still gets its temporary file beside it.
     std::string temp = JoinPath(folder_, ".nuthumb-XXXXXX");
     UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd) ThrowErrno("cannot write", path, errno);
+    if (!fd) ThrowErrno(kCannotWrite, path, errno);
     TempFileGuard guard(temp);
 
     struct stat old {};
     const mode_t mode = (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode))
                             ? (old.st_mode & 07777)
                             : (0666 & ~CurrentUmask());
-    if (::fchmod(fd.get(), mode) != 0) ThrowErrno("cannot write", path, errno);
+    if (::fchmod(fd.get(), mode) != 0) ThrowErrno(kCannotWrite, path, errno);
     WriteAll(fd.get(), bytes, path);
 
     guard.release();
@@ -76,20 +76,20 @@ StagedFile::~StagedFile() {
 }
 
 void StagedFile::Sync() {
-    if (::fsync(fd_.get()) != 0) ThrowErrno("cannot write", path_, errno);
+    if (::fsync(fd_.get()) != 0) ThrowErrno(kCannotWrite, path_, errno);
 }
 
 void StagedFile::Publish() {
     // close() can report a late write error on some file systems.
-    if (fd_.close() != 0) ThrowErrno("cannot write", path_, errno);
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) ThrowErrno("cannot write", path_, errno);
+    if (fd_.close() != 0) ThrowErrno(kCannotWrite, path_, errno);
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) ThrowErrno(kCannotWrite, path_, errno);
     temp_.clear();
 }
 
 void SyncFileSystem(const std::string& folder) {
     UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd) ThrowErrno("cannot open", folder, errno);
-    if (::syncfs(fd.get()) != 0) ThrowErrno("cannot write to the disk of", folder, errno);
+    if (!fd) ThrowErrno(kCannotOpen, folder, errno);
+    if (::syncfs(fd.get()) != 0) ThrowErrno(kCannotSync, folder, errno);
 }
 
 }  // namespace nuthumb

@@ -19,7 +19,7 @@ std::string FollowLink(const std::string& link, const std::string& path) {
     std::string target(256, '\0');
     for (;;) {
         const ssize_t n = ::readlink(link.c_str(), target.data(), target.size());
-        if (n < 0) ThrowErrno("cannot write", path, errno);
+        if (n < 0) ThrowErrno(kCannotWrite, path, errno);
         if (static_cast<std::size_t>(n) < target.size()) {
             target.resize(static_cast<std::size_t>(n));
             break;
@@ -39,13 +39,13 @@ std::string ResolveWriteTarget(const std::string& path) {
         struct stat st {};
         if (::lstat(current.c_str(), &st) != 0) {
             if (errno == ENOENT) return current;
-            ThrowErrno("cannot write", path, errno);
+            ThrowErrno(kCannotWrite, path, errno);
         }
         if (S_ISREG(st.st_mode)) return current;
-        if (!S_ISLNK(st.st_mode)) throw IoError("cannot write " + path + ": " + NotRegularFileReason(st.st_mode));
+        if (!S_ISLNK(st.st_mode)) ThrowIoError(kCannotWrite, path, NotRegularFileReason(st.st_mode));
         current = FollowLink(current, path);
     }
-    ThrowErrno("cannot write", path, ELOOP);
+    ThrowErrno(kCannotWrite, path, ELOOP);
 }
 
 }  // namespace nuthumb

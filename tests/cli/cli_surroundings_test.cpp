@@ -67,7 +67,7 @@ TEST_P(CliUnreadableSettings, IsRefusedWithItsReasonAndNothingIsTouched) {
     const CliOutcome outcome = RunUnprivileged({in(), out(), "--from", "bmp", "--settings", path});
     if (outcome.status == kCannotDropRoot) GTEST_SKIP() << "cannot run nuthumb-cli as an unprivileged user";
     EXPECT_EQ(outcome.status, 2) << outcome.err;
-    EXPECT_EQ(outcome.err, "nuthumb-cli: cannot read the settings file " + path + ": " + GetParam().reason + "\n");
+    EXPECT_EQ(outcome.err, "nuthumb-cli: 設定ファイル " + path + " を読み込めません: " + GetParam().reason + "\n");
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(NamesIn(out()), std::set<std::string>{"a.jpg"});
     EXPECT_EQ(ReadText(out() + "/a.jpg"), "old");
@@ -98,8 +98,8 @@ TEST_F(CliSurroundingsTest, JobModeRefusesAnUnreadableFileBesideTheProgram) {
     launch.program = root() + "/bin/nuthumb-cli";
     const CliOutcome outcome = Run({}, launch);
     EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.err, "nuthumb-cli: cannot read the settings file " + root() +
-                               "/bin/nuthumb.ini: it is a folder, not a regular file\n");
+    EXPECT_EQ(outcome.err, "nuthumb-cli: 設定ファイル " + root() +
+                               "/bin/nuthumb.ini を読み込めません: it is a folder, not a regular file\n");
 }
 
 TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
@@ -108,8 +108,8 @@ TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
     fs::permissions(in(), fs::perms::owner_all);
     if (outcome.status == kCannotDropRoot) GTEST_SKIP() << "cannot run nuthumb-cli as an unprivileged user";
     EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.err, "読込み元フォルダを読み込めません。\nFilename : " + in() + "\ncannot read folder " +
-                               in() + ": Permission denied\n");
+    EXPECT_EQ(outcome.err, "読込み元フォルダを読み込めません。\nFilename : " + in() + "\nフォルダ " + in() +
+                               " を読み込めません: Permission denied\n");
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(ReadText(out() + "/a.jpg"), "old");
 }

@@ -257,7 +257,7 @@ TEST(HostileSource, PermissionDeniedSaysSo) {
         return host.messages.empty() ? std::string() : host.messages[0].text;
     });
     if (!text) GTEST_SKIP() << "cannot run as an unprivileged user";
-    EXPECT_EQ(*text, kUnreadable + "locked.jpg\r\ncannot open " + source + ": Permission denied");
+    EXPECT_EQ(*text, kUnreadable + "locked.jpg\r\n" + source + " を開けません: Permission denied");
 }
 
 }  // namespace

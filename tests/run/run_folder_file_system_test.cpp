@@ -139,7 +139,7 @@ TEST_F(RunFolderFileSystemTest, UnreadableSourceFolderThrowsBeforeTouchingAnythi
     });
     fs::permissions(in(), fs::perms::owner_all);
     if (!outcome) GTEST_SKIP() << "cannot run as an unprivileged user";
-    EXPECT_EQ(*outcome, "cannot read folder " + in() + ": Permission denied | 1 9 7 before 0");
+    EXPECT_EQ(*outcome, "フォルダ " + in() + " を読み込めません: Permission denied | 1 9 7 before 0");
     EXPECT_TRUE(NamesIn(out()).empty());
 }
 

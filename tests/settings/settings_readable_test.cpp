@@ -69,7 +69,7 @@ TEST_P(UnreadableSettings, JobRefusesWindowKeepsDefaultsAndTheFileStays) {
         return text;
     });
     if (!outcome) GTEST_SKIP() << "cannot run as an unprivileged user";
-    const std::string refusal = "cannot read the settings file " + path + ": " + GetParam().reason + "; ";
+    const std::string refusal = "設定ファイル " + path + " を読み込めません: " + GetParam().reason + "; ";
     EXPECT_EQ(*outcome, refusal + refusal + "load ,1; refused");
     EXPECT_EQ(fs::symlink_status(path).type(), type);
     if (type == fs::file_type::regular) {
@@ -103,7 +103,7 @@ TEST(SettingsReadable, MissingPassesOnlyWhenItMayBeMissingReadableFilesPass) {
         CheckSettingsReadable(path, true);
         ADD_FAILURE() << "expected IoError";
     } catch (const IoError& e) {
-        EXPECT_EQ(std::string(e.what()), "cannot read the settings file " + path + ": No such file or directory");
+        EXPECT_EQ(std::string(e.what()), "設定ファイル " + path + " を読み込めません: No such file or directory");
     }
     PlantFile(path, kStored);
     fs::create_symlink(path, dir.path() + "/link.ini");
