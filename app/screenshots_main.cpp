@@ -39,7 +39,18 @@ void Settle(int milliseconds) {
     while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// The pictures of another language go beside the Japanese ones: main_window_en.png.
 QString suffix;
+
+// The sample's folder names in the pictures' language: a user of the English
+// window keeps English folder names.
+QString SampleText(QString text) {
+    if (suffix.isEmpty()) return text;
+    for (const auto& [japanese, english] : {std::pair{"写真", "Pictures"}, {"旅行", "Trip"}, {"家族", "Family"},
+                                            {"サムネイル", "Thumbnails"}, {"スキャン", "Scans"}})
+        text.replace(japanese, english);
+    return text;
+}
 
 bool Save(QWidget* window, const QString& dir, const char* name) {
     const QString path = dir + "/" + name + suffix + ".png";
@@ -58,16 +69,15 @@ int main(int argc, char** argv) {
         std::cerr << "usage: nuthumb-screenshots OUTPUT_DIR SAMPLE_DIR [NAME_SUFFIX]\n";
         return 2;
     }
-    // The pictures of another language go beside the Japanese ones: main_window_en.png.
     suffix = argc == 4 ? argv[3] : "";
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir sample(QDir(QString::fromLocal8Bit(argv[2])).absolutePath());
     sample.removeRecursively();
-    const QString pictures = sample.path() + "/写真";
-    for (const char* sub : {"旅行", "家族", "サムネイル"}) QDir().mkpath(pictures + "/" + sub);
-    QDir().mkpath(sample.path() + "/スキャン/jpeg");
+    const QString pictures = sample.path() + SampleText("/写真");
+    for (const char* sub : {"旅行", "家族", "サムネイル"}) QDir().mkpath(pictures + "/" + SampleText(sub));
+    QDir().mkpath(sample.path() + SampleText("/スキャン/jpeg"));
     const std::string ini = (sample.path() + "/nuthumb.ini").toStdString();
-    WriteFileAtomic(ini, std::string_view(kSampleSettings));
+    WriteFileAtomic(ini, std::string_view(SampleText(kSampleSettings).toStdString()));
 
     bool ok = true;
     {
@@ -89,7 +99,7 @@ int main(int argc, char** argv) {
 
         QDir parent(sample);
         parent.cdUp();
-        FolderPickerDialog picker(&form, pictures + "/旅行", parent.path());
+        FolderPickerDialog picker(&form, pictures + SampleText("/旅行"), parent.path());
         picker.show();
         // The folder model lists in the background; wait until the selection has
         // stayed in view for a while.
