@@ -1,13 +1,14 @@
 #include "settings/settings_file.h"
 
 #include "platform/file_io.h"
+#include "platform/translate.h"
 #include "settings/ini_document.h"
 #include "settings/integer_rule.h"
 
 namespace nuthumb {
 
 SettingsWriteError::SettingsWriteError(const std::string& path, std::string reason)
-    : std::runtime_error(path + " に書き込めません"), path_(path), reason_(std::move(reason)) {}
+    : std::runtime_error(Fill(Tr("{} に書き込めません"), {path})), path_(path), reason_(std::move(reason)) {}
 
 namespace {
 
@@ -20,7 +21,7 @@ std::string Joined(const std::vector<std::string>& keys) {
 }  // namespace
 
 SettingsWriteError::SettingsWriteError(const std::string& path, const std::vector<std::string>& refused_keys)
-    : std::runtime_error(path + " に書き込めません: " + Joined(refused_keys)),
+    : std::runtime_error(Fill(Tr("{} に書き込めません: {}"), {path, Joined(refused_keys)})),
       path_(path),
       reason_("values that cannot be stored: " + Joined(refused_keys)) {}
 
