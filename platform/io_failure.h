@@ -22,8 +22,9 @@ inline constexpr char kCannotSync[] = N_("{} のディスクに書き込めま�
 // The same with the system's reason for `err` (strerror, in the user's language).
 [[noreturn]] void ThrowErrno(const char* what, const std::string& path, int err);
 
-// The reason given for something that is there but is no regular file, e.g.
-// "it is a folder, not a regular file"; `mode` is a stat() st_mode.
+// The reason given for something that is there but is no regular file, in the
+// user's language ("フォルダであり、通常のファイルではありません", in English "it is
+// a folder, not a regular file"); `mode` is a stat() st_mode.
 std::string NotRegularFileReason(mode_t mode);
 
 }  // namespace nuthumb

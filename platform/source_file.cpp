@@ -12,18 +12,8 @@
 namespace nuthumb {
 namespace {
 
-// What a file that is not a regular one is, in words a user knows.
-const char* KindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISFIFO(mode)) return "a named pipe";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "of an unknown kind";
-}
-
 void RequireRegular(const struct stat& st, const std::string& path) {
-    if (!S_ISREG(st.st_mode)) ThrowIoError(kCannotRead, path, std::string("not a regular file but ") + KindOf(st.st_mode));
+    if (!S_ISREG(st.st_mode)) ThrowIoError(kCannotRead, path, NotRegularFileReason(st.st_mode));
 }
 
 }  // namespace

@@ -83,9 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "Permission denied"},
         SettingsRow{"Folder", [](const std::string& p) { fs::create_directory(p); },
-                    "it is a folder, not a regular file"},
+                    "フォルダであり、通常のファイルではありません"},
         SettingsRow{"Device", [](const std::string& p) { fs::create_symlink("/dev/null", p); },
-                    "it is a character device, not a regular file"},
+                    "キャラクタデバイスであり、通常のファイルではありません"},
         SettingsRow{"Missing", [](const std::string&) {}, "No such file or directory"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -99,7 +99,7 @@ TEST_F(CliSurroundingsTest, JobModeRefusesAnUnreadableFileBesideTheProgram) {
     const CliOutcome outcome = Run({}, launch);
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.err, "nuthumb-cli: 設定ファイル " + root() +
-                               "/bin/nuthumb.ini を読み込めません: it is a folder, not a regular file\n");
+                               "/bin/nuthumb.ini を読み込めません: フォルダであり、通常のファイルではありません\n");
 }
 
 TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {

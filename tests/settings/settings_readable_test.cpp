@@ -88,11 +88,11 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       "Permission denied"},
         UnreadableRow{"Folder", [](const std::string& p) { fs::create_directory(p); },
-                      "it is a folder, not a regular file"},
+                      "フォルダであり、通常のファイルではありません"},
         UnreadableRow{"Fifo", [](const std::string& p) { ::mkfifo(p.c_str(), 0666); },
-                      "it is a FIFO, not a regular file"},
+                      "名前付きパイプであり、通常のファイルではありません"},
         UnreadableRow{"LinkToADevice", [](const std::string& p) { fs::create_symlink("/dev/null", p); },
-                      "it is a character device, not a regular file"}),
+                      "キャラクタデバイスであり、通常のファイルではありません"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingsReadable, MissingPassesOnlyWhenItMayBeMissingReadableFilesPass) {
