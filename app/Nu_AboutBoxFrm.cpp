@@ -9,6 +9,7 @@
 #include "platform/version.h"
 #include "ui/placeable_widget.h"
 #include "ui/window_font.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -39,7 +40,7 @@ QLabel* MakeValue(QWidget* panel, const char* name, const char* caption, int top
 TNu_AboutBox::TNu_AboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName("Nu_AboutBox");
-    setWindowTitle("バージョン情報");
+    setWindowTitle(Tr("バージョン情報"));
     ApplyWindowFont(this);
     setFixedSize(352, 213);
     KeepDialogPlacement(this);

@@ -1,5 +1,6 @@
 #include "app/nu_application.h"
 
+#include <clocale>
 #include <exception>
 
 #include "ui/message_box.h"
@@ -8,6 +9,9 @@ namespace nuthumb {
 
 NuApplication::NuApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setDesktopFileName("nuthumb");
+    // QApplication takes the whole locale from the environment; numbers stay in
+    // the C form the settings file is written in (the texts' language stays).
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 bool NuApplication::notify(QObject* receiver, QEvent* event) {

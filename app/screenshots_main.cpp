@@ -9,10 +9,12 @@
 #include <QDir>
 #include <QTabWidget>
 #include <QTreeView>
+#include <clocale>
 #include <iostream>
 
 #include "app/program_windows.h"
 #include "platform/file_io.h"
+#include "platform/translate.h"
 #include "ui/Nu_SHBrowseForFolder.h"
 
 namespace {
@@ -37,8 +39,21 @@ void Settle(int milliseconds) {
     while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// The pictures of another language go beside the Japanese ones: main_window_en.png.
+QString suffix;
+
+// The sample's folder names in the pictures' language: a user of the English
+// window keeps English folder names.
+QString SampleText(QString text) {
+    if (suffix.isEmpty()) return text;
+    for (const auto& [japanese, english] : {std::pair{"写真", "Pictures"}, {"旅行", "Trip"}, {"家族", "Family"},
+                                            {"サムネイル", "Thumbnails"}, {"スキャン", "Scans"}})
+        text.replace(japanese, english);
+    return text;
+}
+
 bool Save(QWidget* window, const QString& dir, const char* name) {
-    const QString path = dir + "/" + name;
+    const QString path = dir + "/" + name + suffix + ".png";
     const bool ok = window->grab().save(path, "PNG");
     std::cout << (ok ? "wrote " : "FAILED ") << path.toStdString() << std::endl;
     return ok;
@@ -47,19 +62,22 @@ bool Save(QWidget* window, const QString& dir, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    InitTranslation();
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::cerr << "usage: nuthumb-screenshots OUTPUT_DIR SAMPLE_DIR\n";
+    std::setlocale(LC_NUMERIC, "C");
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: nuthumb-screenshots OUTPUT_DIR SAMPLE_DIR [NAME_SUFFIX]\n";
         return 2;
     }
+    suffix = argc == 4 ? argv[3] : "";
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir sample(QDir(QString::fromLocal8Bit(argv[2])).absolutePath());
     sample.removeRecursively();
-    const QString pictures = sample.path() + "/写真";
-    for (const char* sub : {"旅行", "家族", "サムネイル"}) QDir().mkpath(pictures + "/" + sub);
-    QDir().mkpath(sample.path() + "/スキャン/jpeg");
+    const QString pictures = sample.path() + SampleText("/写真");
+    for (const char* sub : {"旅行", "家族", "サムネイル"}) QDir().mkpath(pictures + "/" + SampleText(sub));
+    QDir().mkpath(sample.path() + SampleText("/スキャン/jpeg"));
     const std::string ini = (sample.path() + "/nuthumb.ini").toStdString();
-    WriteFileAtomic(ini, std::string_view(kSampleSettings));
+    WriteFileAtomic(ini, std::string_view(SampleText(kSampleSettings).toStdString()));
 
     bool ok = true;
     {
@@ -67,21 +85,21 @@ int main(int argc, char** argv) {
         TForm1& form = windows.Form1();
         form.show();
         Settle(200);
-        ok &= Save(&form, out, "main_window.png");
+        ok &= Save(&form, out, "main_window");
         auto* pages = form.findChild<QTabWidget*>("PageControl1");
         pages->setCurrentIndex(1);
         Settle(100);
-        ok &= Save(&form, out, "main_window_batch.png");
+        ok &= Save(&form, out, "main_window_batch");
         pages->setCurrentIndex(0);
 
         windows.FormSetting().show();
         Settle(100);
-        ok &= Save(&windows.FormSetting(), out, "settings_dialog.png");
+        ok &= Save(&windows.FormSetting(), out, "settings_dialog");
         windows.FormSetting().hide();
 
         QDir parent(sample);
         parent.cdUp();
-        FolderPickerDialog picker(&form, pictures + "/旅行", parent.path());
+        FolderPickerDialog picker(&form, pictures + SampleText("/旅行"), parent.path());
         picker.show();
         // The folder model lists in the background; wait until the selection has
         // stayed in view for a while.
@@ -92,12 +110,12 @@ int main(int argc, char** argv) {
             const bool in_view = tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()));
             settled = in_view ? settled + 1 : 0;
         }
-        ok &= Save(&picker, out, "folder_picker.png");
+        ok &= Save(&picker, out, "folder_picker");
         picker.hide();
 
         windows.AboutBox().show();
         Settle(100);
-        ok &= Save(&windows.AboutBox(), out, "about_box.png");
+        ok &= Save(&windows.AboutBox(), out, "about_box");
         windows.AboutBox().hide();
     }
     return ok ? 0 : 1;

@@ -3,19 +3,20 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/translate.h"
 #include "platform/version.h"
 
 namespace nuthumb {
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: nuthumb [--help | --version] [Qt options such as -platform NAME]\n"
-    "Opens the NuThumb window, which makes thumbnails of every BMP or JPEG image of\n"
-    "one folder in another. The settings live in nuthumb.ini and the error list in\n"
-    "NuThumb.Err: beside the program in a build tree or a copied program folder,\n"
-    "else in $XDG_CONFIG_HOME/nuthumb (~/.config/nuthumb).\n"
-    "The window needs a display (X11 or Wayland); without one use nuthumb-cli.\n"
-    "See nuthumb(1).\n";
+constexpr char kUsage[] = N_(
+    "使い方: nuthumb [--help | --version] [-platform NAME などの Qt のオプション]\n"
+    "NuThumb のウィンドウを開きます。1 つのフォルダのすべての BMP または JPEG 画像の\n"
+    "サムネイルを別のフォルダに作成します。設定は nuthumb.ini に、エラーリストは\n"
+    "NuThumb.Err にあります。ビルドしたツリーやコピーしたプログラムフォルダでは\n"
+    "プログラムの隣に、それ以外では $XDG_CONFIG_HOME/nuthumb（~/.config/nuthumb）に置きます。\n"
+    "ウィンドウにはディスプレイ（X11 または Wayland）が必要です。ない場合は nuthumb-cli を\n"
+    "使ってください。詳しくは nuthumb(1) を参照してください。\n");
 
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -53,7 +54,7 @@ std::optional<int> AnswerBeforeWindows(int argc, const char* const* argv, std::o
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            out << kUsage;
+            out << Tr(kUsage);
             return 0;
         }
         if (arg == "--version") {
@@ -64,7 +65,9 @@ std::optional<int> AnswerBeforeWindows(int argc, const char* const* argv, std::o
     // WAYLAND_SOCKET is how a compositor hands a started program its connection.
     if (NeedsDisplayServer(PlatformAsked(argc, argv)) && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY") &&
         !IsSet("WAYLAND_SOCKET")) {
-        err << "nuthumb: no display found: set DISPLAY or WAYLAND_DISPLAY, or use nuthumb-cli\n";
+        err << "nuthumb: "
+            << Tr("ディスプレイが見つかりません: DISPLAY か WAYLAND_DISPLAY を設定するか、nuthumb-cli を使ってください")
+            << "\n";
         return 1;
     }
     return std::nullopt;

@@ -72,9 +72,9 @@ public:
 
     void OfferExport(const std::string& path) {
         const std::vector<std::string>& log = controls_.ErrorLines();
-        if (log.empty() || !host_.AskOkCancel(MessageWithName(kBatchExportQuestion, path))) return;
+        if (log.empty() || !host_.AskOkCancel(MessageWithName(Tr(kBatchExportQuestion), path))) return;
         if (const std::optional<std::string> reason = WriteErrorListFile(path, log))
-            host_.ShowError(MessageWithName(kWriteFailureMessage, path) + "\r\n" + *reason);
+            host_.ShowError(MessageWithName(Tr(kWriteFailureMessage), path) + "\r\n" + *reason);
     }
 
     const BatchOutcome& outcome() const { return outcome_; }
@@ -98,7 +98,7 @@ private:
 BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,
                       const std::optional<std::string>& export_path) {
     if (entries.empty()) {
-        host.ShowInformation(kBatchEmptyListMessage);
+        host.ShowInformation(Tr(kBatchEmptyListMessage));
         return {};
     }
     controls.SetBatchRunState();

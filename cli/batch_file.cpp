@@ -11,12 +11,13 @@
 #include "platform/file_io.h"
 #include "platform/io_failure.h"
 #include "platform/text_codec.h"
+#include "platform/translate.h"
 #include "platform/unique_fd.h"
 
 namespace nuthumb {
 namespace {
 
-constexpr std::string_view kWhat = "cannot read the batch file";
+constexpr char kWhat[] = N_("バッチファイル {} を読み込めません: {}");
 
 void RequireReadableKind(const std::string& path, mode_t mode) {
     if (!S_ISREG(mode) && !S_ISFIFO(mode)) throw IoError(kWhat, path, NotRegularFileReason(mode));
@@ -79,7 +80,7 @@ std::vector<std::string> ReadBatchFile(const std::string& path) {
         }
         if (n == 0) break;
         total += static_cast<std::size_t>(n);
-        if (total > kMaxBatchFileBytes) throw IoError(kWhat, path, "it holds more than 64 MiB");
+        if (total > kMaxBatchFileBytes) throw IoError(kWhat, path, Tr("64 MiB を超えています"));
         for (ssize_t i = 0; i < n; ++i) {
             const char c = buffer[i];
             if (after_cr) {
@@ -96,10 +97,7 @@ std::vector<std::string> ReadBatchFile(const std::string& path) {
                 end_line(false);
             } else {
                 if (line.size() == kMaxBatchLineBytes) {
-                    std::string reason = "line ";
-                    reason += std::to_string(line_number);
-                    reason += " is longer than 64 KiB";
-                    throw IoError(kWhat, path, std::move(reason));
+                    throw IoError(kWhat, path, Fill(Tr("{} 行目が 64 KiB を超えています"), {std::to_string(line_number)}));
                 }
                 line.push_back(c);
             }

@@ -11,6 +11,7 @@
 #include "platform/message_name.h"
 #include "platform/online_cores.h"
 #include "platform/text_codec.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -102,7 +103,7 @@ bool CliHost::AskOkCancel(const std::string& text) {
     const int fd = QuestionFd();
     if (fd < 0) {
         if (!told_no_terminal_) {
-            std::cerr << "nuthumb-cli: no terminal to ask on; every question is answered no" << std::endl;
+            std::cerr << "nuthumb-cli: " << Tr("確認を尋ねる端末がないため、すべての確認に「いいえ」と答えます") << std::endl;
             told_no_terminal_ = true;
         }
         return false;

@@ -2,10 +2,13 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <functional>
 #include <iostream>
 
 #include "cli/exit_status.h"
 #include "cli/option_names.h"
+#include "platform/translate.h"
 #include "platform/version.h"
 #include "settings/form_settings.h"
 #include "settings/option_values.h"
@@ -15,52 +18,92 @@ namespace nuthumb {
 namespace {
 
 
-const char* const kFooter =
-    "With no folders on the command line the job comes from the window's settings\n"
-    "file (~/.config/nuthumb/nuthumb.ini for the installed program, nuthumb.ini beside\n"
-    "a build tree's or portable copy's program), or the --settings file; values given\n"
-    "on the command line win. The settings file is only read, never written; one\n"
-    "that exists but cannot be read is refused.\n"
+// The help's closing text, in the user's language like every line the command
+// prints.
+const char* const kFooter = N_(
+    "フォルダをコマンドラインで指定しないときは、ウィンドウの設定ファイル（インストールした\n"
+    "プログラムでは ~/.config/nuthumb/nuthumb.ini、ビルドしたツリーや持ち運び用のコピーでは\n"
+    "プログラムの隣の nuthumb.ini）または --settings のファイルから処理内容を取ります。\n"
+    "コマンドラインで指定した値が優先します。設定ファイルは読むだけで、書き込みません。\n"
+    "存在するのに読めない設定ファイルは拒否します。\n"
     "\n"
-    "When a source file would be replaced by its own thumbnail (DEST_DIR is\n"
-    "SOURCE_DIR, or names the same files), the run refuses to start unless\n"
-    "--overwrite always (or never) is given. Each failed file is named on stderr\n"
-    "with its reason.\n"
+    "元のファイルが自身のサムネイルで置き換えられるとき（DEST_DIR が SOURCE_DIR と同じか、\n"
+    "同じファイルを指すとき）は、--overwrite always（または never）を指定しない限り\n"
+    "開始しません。失敗したファイルは理由とともに標準エラー出力に示します。\n"
     "\n"
-    "Exit status: 0 finished with no failed file, 1 finished with failed files (or\n"
-    "the --error-list file or stdout could not be written), 2 usage error, folder\n"
-    "check failed, or settings file or source folder unreadable, 3 no source file\n"
-    "found, 130 cancelled (Ctrl-C).\n"
+    "終了ステータス: 0 失敗したファイルなしで終了、1 失敗したファイルありで終了（または\n"
+    "--error-list のファイルか標準出力に書き込めなかった）、2 使い方の誤り、フォルダの\n"
+    "確認に失敗、または設定ファイルか読込み元フォルダを読めない、3 ソースファイルがない、\n"
+    "130 中断（Ctrl-C）。\n"
     "\n"
-    "--batch runs the batch list stored in the settings file, --batch-file FILE the\n"
-    "batch entries of FILE (one per line, UTF-8 or CP932); each log line goes to\n"
-    "stdout as it is written. Exit status of a batch: 0 every entry finished with no\n"
-    "failed file, 1 an entry had a data error, failed its folder check, found no\n"
-    "source file or had failed files (or the --error-list file could not be written),\n"
-    "2 usage error, 130 cancelled.";
+    "--batch は設定ファイルに保存されたバッチリストを、--batch-file FILE は FILE の\n"
+    "バッチエントリ（1 行に 1 つ、UTF-8 または CP932）を実行します。ログの各行は\n"
+    "書かれたときに標準出力に出ます。バッチの終了ステータス: 0 すべてのエントリが失敗\n"
+    "したファイルなしで終了、1 データエラー、フォルダの確認の失敗、ソースファイルなし、\n"
+    "または失敗したファイルのあるエントリがあった（または --error-list のファイルに\n"
+    "書き込めなかった）、2 使い方の誤り、130 中断。");
 
-// A choice check whose list the help already shows in the type name.
+// A check whose refusal is said in the user's language (CLI11's own words are
+// English); `refusal` names the value given ("{}") and then `allowed`.
+CLI::Validator Check(std::function<bool(const std::string&)> accepts, const char* refusal, std::string allowed) {
+    return CLI::Validator(
+        [accepts = std::move(accepts), refusal, allowed = std::move(allowed)](std::string& value) {
+            return accepts(value) ? std::string() : Fill(Tr(refusal), {value, allowed});
+        },
+        "");
+}
+
 template <typename T>
 CLI::Validator OneOf(const OptionNames<T>& names) {
-    std::vector<std::string> choices;
-    for (const auto& entry : names) choices.push_back(entry.first);
-    return CLI::IsMember(std::move(choices)).description("");
+    return Check([&names](const std::string& value) { return ValueOfName(names, value).has_value(); },
+                 N_("{} は {} のどれでもありません"), ChoiceText(names));
+}
+
+// Decimal digits with an optional '-', as the option's integer takes them.
+CLI::Validator WholeNumberIn(int low, int high) {
+    return Check(
+        [low, high](const std::string& value) {
+            long long number = 0;
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+            return error == std::errc() && end == value.data() + value.size() && number >= low && number <= high;
+        },
+        N_("{} は {} の範囲の整数ではありません"), std::to_string(low) + "-" + std::to_string(high));
 }
 
 // "(default: X)": the defaults are the settings file's, so that a job without a
 // settings file is the window's first job.
-std::string Default(const std::string& value) { return " (default: " + value + ")"; }
+std::string Default(const std::string& value) { return Fill(Tr("（既定値: {}）"), {value}); }
 
 // Why the batch options cannot be used as given, or nullptr: a batch entry
 // carries its own job, so no option of a single job goes with it.
 const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_file,
                           std::initializer_list<const CLI::Option*> job_options) {
-    if (batch.count() && batch_file.count()) return "give --batch or --batch-file, not both";
+    if (batch.count() && batch_file.count()) return Tr("--batch と --batch-file は一緒に指定できません");
     if (!batch.count() && !batch_file.count()) return nullptr;
     for (const CLI::Option* option : job_options)
-        if (option->count()) return "a batch takes each job from its entries: leave out the folders, --from, --to, "
-                                    "--prefix, --suffix, --size, --basis and --convert-only";
+        if (option->count())
+            return Tr("バッチは処理内容を各エントリから取ります: フォルダ、--from、--to、--prefix、--suffix、"
+                      "--size、--basis、--convert-only は指定しないでください");
     return nullptr;
+}
+
+// A usage error in the user's language, with the option or argument it is about.
+std::string UsageErrorText(const CLI::ParseError& error, const CLI::App& app) {
+    const std::string what = error.what();
+    if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
+        std::string extras;
+        for (const std::string& arg : app.remaining()) extras += (extras.empty() ? "" : " ") + arg;
+        return Fill(Tr("余分な引数があります: {}"), {extras});
+    }
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error))
+        return Fill(Tr("{}: 値がありません"), {what.substr(0, what.find(':'))});
+    // A check's own refusal, already translated, after the option's name.
+    return what;
+}
+
+// Prints a usage error the way every usage error of the program reads.
+void ShowUsageError(const std::string& problem) {
+    std::cerr << "nuthumb-cli: " << problem << "\n" << Tr("詳しくは --help を付けて実行してください。") << "\n";
 }
 
 }  // namespace
@@ -73,81 +116,86 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     const ThumbJob defaults = JobOfForm(FormSettings{});
     const OverwriteMode default_overwrite = OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
 
-    CLI::App app{"Makes thumbnails of every BMP or JPEG image of SOURCE_DIR in DEST_DIR.",
+    CLI::App app{Tr("SOURCE_DIR のすべての BMP または JPEG 画像のサムネイルを DEST_DIR に作成します。"),
                  "nuthumb-cli"};
-    app.footer(kFooter);
-    app.set_version_flag("--version", "nuthumb-cli " + std::string(kVersion));
-    auto* src_opt = app.add_option("SOURCE_DIR", src_dir, "folder with the source images")->type_name("");
-    auto* dst_opt = app.add_option("DEST_DIR", dst_dir, "folder for the thumbnails")->type_name("");
+    app.footer(Tr(kFooter));
+    app.get_formatter()->label("Usage", Tr("使い方"));
+    app.get_formatter()->label("Positionals", Tr("引数"));
+    app.get_formatter()->label("OPTIONS", Tr("オプション"));
+    app.option_defaults()->group(Tr("オプション"));
+    app.set_help_flag("-h,--help", Tr("このヘルプを表示して終了します"));
+    app.set_version_flag("--version", "nuthumb-cli " + std::string(kVersion), Tr("バージョンを表示して終了します"));
+    auto* src_opt = app.add_option("SOURCE_DIR", src_dir, Tr("元の画像のあるフォルダ"))->type_name("");
+    auto* dst_opt = app.add_option("DEST_DIR", dst_dir, Tr("サムネイルを書き込むフォルダ"))->type_name("");
     auto* from_opt =
-        app.add_option("--from", from, "source format" + Default(NameOfValue(kFormatNames, defaults.src_format)))
+        app.add_option("--from", from, Tr("読込みファイル形式") + Default(NameOfValue(kFormatNames, defaults.src_format)))
             ->check(OneOf(kFormatNames))
             ->type_name(ChoiceText(kFormatNames));
     auto* to_opt = app.add_option("--to", to,
-                                  "target format" +
+                                  Tr("保存ファイル形式") +
                                       Default(NameOfValue(kFormatNames, defaults.conversion.target_format)))
                        ->check(OneOf(kFormatNames))
                        ->type_name(ChoiceText(kFormatNames));
-    auto* prefix_opt = app.add_option("--prefix", prefix, "file-name prefix (default: empty)");
-    auto* suffix_opt = app.add_option("--suffix", suffix, "file-name suffix (default: empty)");
+    auto* prefix_opt = app.add_option("--prefix", prefix, Tr("ファイル名の前に付ける文字列（既定値: なし）"));
+    auto* suffix_opt = app.add_option("--suffix", suffix, Tr("ファイル名の後に付ける文字列（既定値: なし）"));
     auto* size_opt = app.add_option("--size", size,
-                                    "length of the fixed side, from " + std::to_string(keys::kSizeMin) + " to " +
-                                        std::to_string(keys::kSizeMax) +
+                                    Fill(Tr("基準の辺の長さ、{} から {} まで"),
+                                         {std::to_string(keys::kSizeMin), std::to_string(keys::kSizeMax)}) +
                                         Default(std::to_string(defaults.conversion.size)))
-                         ->check(CLI::Range(keys::kSizeMin, keys::kSizeMax).description(""))
+                         ->check(WholeNumberIn(keys::kSizeMin, keys::kSizeMax))
                          ->type_name("N");
     auto* basis_opt = app.add_option("--basis", basis,
-                                     "side that gets the size" +
+                                     Tr("サイズを合わせる辺") +
                                          Default(NameOfValue(kBasisNames, defaults.conversion.basis)))
                           ->check(OneOf(kBasisNames))
                           ->type_name(ChoiceText(kBasisNames));
-    auto* convert_only_opt = app.add_flag("--convert-only", options.convert_only, "no scaling");
+    auto* convert_only_opt = app.add_flag("--convert-only", options.convert_only, Tr("サイズを変更しない"));
     auto* overwrite_opt =
         app.add_option("--overwrite", overwrite,
-                       "existing targets" + Default(NameOfValue(kOverwriteNames, default_overwrite)))
+                       Tr("既存の保存先ファイル") + Default(NameOfValue(kOverwriteNames, default_overwrite)))
             ->check(OneOf(kOverwriteNames))
             ->type_name(ChoiceText(kOverwriteNames));
     app.add_flag("--report-load-errors", options.report_load_errors,
-                 "report each file that fails to load as soon as it fails");
+                 Tr("読み込めなかったファイルをその場で知らせる"));
     auto* error_list_opt = app.add_option(
         "--error-list", error_list,
-        "write the list of failed files there, in the error-list file's format; '-' (standard "
-        "output), a pipe or a terminal get UTF-8 lines")->type_name("FILE");
+        Tr("失敗したファイルの一覧をエラーリストファイルの形式でそこに書き込む。'-'（標準出力）、"
+           "パイプ、端末には UTF-8 の行で書く"))->type_name("FILE");
     auto* settings_opt = app.add_option(
         "--settings", settings,
-        "take every value not given on the command line from this settings file")->type_name("FILE");
-    app.add_flag("--quiet", options.quiet, "no progress display and no line per failed file");
+        Tr("コマンドラインで指定しない値をすべてこの設定ファイルから取る"))->type_name("FILE");
+    app.add_flag("--quiet", options.quiet, Tr("進捗表示と失敗したファイルごとの行を出さない"));
     app.add_option("--jobs", options.jobs,
-                   "threads that read and decode files ahead of the run (default: one per core this "
-                   "process may use, at most 16; 1 does everything on one thread)")
-        ->check(CLI::Range(1, 64).description(""))
+                   Tr("処理に先立ってファイルを読み込みデコードするスレッドの数（既定値: このプロセスが使えるコアごとに 1 つ、"
+                      "最大 16。1 ではすべてを 1 つのスレッドで行う）"))
+        ->check(WholeNumberIn(1, 64))
         ->type_name("N");
     app.add_option("--memory-limit", options.memory_limit_mib,
-                   "memory in MiB that the decodes running at once may hold together; one decode "
-                   "always runs, whatever its size (default: a quarter of the machine's memory, at "
-                   "most 1024)")
-        ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 40).description(""))
+                   Tr("同時に動くデコードが合わせて使えるメモリ（MiB）。大きさにかかわらずデコードは常に 1 つは動く"
+                      "（既定値: マシンのメモリの 4 分の 1、最大 1024）"))
+        ->check(WholeNumberIn(1, 1 << 20))
         ->type_name("MIB");
-    auto* batch_opt = app.add_flag("--batch", options.batch, "run the batch list stored in the settings file");
+    auto* batch_opt = app.add_flag("--batch", options.batch, Tr("設定ファイルに保存されたバッチリストを実行する"));
     auto* batch_file_opt = app.add_option("--batch-file", batch_file,
-                                          "run the batch entries of FILE, one per line")->type_name("FILE");
+                                          Tr("FILE のバッチエントリ（1 行に 1 つ）を実行する"))->type_name("FILE");
 
     try {
         app.parse(argc, argv);
+    } catch (const CLI::Success& help_or_version) {
+        app.exit(help_or_version);  // prints what was asked for
+        return CliExit{kExitFinished};
     } catch (const CLI::ParseError& error) {
-        const int status = app.exit(error);
-        return CliExit{status == 0 ? kExitFinished : kExitUsage};
+        ShowUsageError(UsageErrorText(error, app));
+        return CliExit{kExitUsage};
     }
     if (const char* problem = BatchConflict(*batch_opt, *batch_file_opt,
                                             {src_opt, dst_opt, from_opt, to_opt, prefix_opt, suffix_opt,
                                              size_opt, basis_opt, convert_only_opt})) {
-        std::cerr << "nuthumb-cli: " << problem << "\n"
-                  << "Run with --help for more information.\n";
+        ShowUsageError(problem);
         return CliExit{kExitUsage};
     }
     if (src_opt->count() != dst_opt->count()) {
-        std::cerr << "nuthumb-cli: give both SOURCE_DIR and DEST_DIR, or neither\n"
-                  << "Run with --help for more information.\n";
+        ShowUsageError(Tr("SOURCE_DIR と DEST_DIR は両方とも指定するか、どちらも指定しないでください"));
         return CliExit{kExitUsage};
     }
 

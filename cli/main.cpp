@@ -7,9 +7,11 @@
 #include "cli/interrupt.h"
 #include "cli/run_batch.h"
 #include "cli/run_job.h"
+#include "platform/translate.h"
 
 int main(int argc, char** argv) {
     using namespace nuthumb;
+    InitTranslation();
     InstallInterruptHandler();
     // A reader that goes away (| head -1) makes writes fail with EPIPE, which is
     // reported, instead of killing the program before it has written its files.

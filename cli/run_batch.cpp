@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "batch/batch_run.h"
+#include "batch/batch_log.h"
 #include "batch/batch_store.h"
 #include "cli/batch_file.h"
 #include "cli/cli_host.h"
@@ -11,19 +12,21 @@
 #include "cli/exit_status.h"
 #include "cli/interrupt.h"
 #include "platform/file_io.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
 
 // The batch's log is the command's output: each line is printed when it is
-// written, so a long batch shows where it is.
+// written, so a long batch shows where it is, in the user's language; the
+// --error-list file gets the lines as the batch wrote them.
 class CliBatchHost final : public CliHost, public BatchControls {
 public:
     using CliHost::CliHost;
 
     void AppendError(const std::string& line) override {
         ClearProgress();
-        std::cout << line << std::endl;
+        std::cout << TranslatedLogLine(line) << std::endl;
         log_.push_back(line);
     }
     void SelectBatchEntry(std::size_t) override {}  // the start line names the entry
@@ -72,14 +75,14 @@ int RunBatchCommand(const CliOptions& options) {
     int status = ExitStatusOf(outcome);
     if (options.error_list_path) {
         if (auto reason = WriteErrorListOutput(*options.error_list_path, host.ErrorLines())) {
-            std::cerr << "nuthumb-cli: cannot write the error list: " << *reason << "\n";
+            std::cerr << "nuthumb-cli: " << Fill(Tr("エラーリストを書き込めません: {}"), {*reason}) << "\n";
             if (status == kExitFinished) status = kExitFailedFiles;
         }
     }
-    std::cout << "Failed entries: " << outcome.failed_entries << "\n"
-              << "Failed files: " << outcome.failed_files << std::endl;
+    std::cout << Fill(Tr("失敗したエントリ: {}"), {std::to_string(outcome.failed_entries)}) << "\n"
+              << Fill(Tr("失敗したファイル: {}"), {std::to_string(outcome.failed_files)}) << std::endl;
     if (!std::cout) {
-        std::cerr << "nuthumb-cli: cannot write to stdout\n";
+        std::cerr << "nuthumb-cli: " << Tr("標準出力に書き込めません") << "\n";
         if (status == kExitFinished) status = kExitFailedFiles;
     }
     return status;

@@ -15,6 +15,7 @@
 #include "run/run_folder.h"
 #include "platform/file_io.h"
 #include "platform/message_name.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -29,11 +30,15 @@ bool MayReplaceSources(const CliOptions& options, const ThumbJob& job, CliHost& 
         return true;
     const std::vector<std::string> own = SourcesThatAreTheirOwnTargets(ListRunFiles(job, host));
     if (own.empty()) return true;
-    std::cerr << "nuthumb-cli: refusing to start: " << own.size()
-              << (own.size() == 1 ? " source file would be" : " source files would be")
-              << " replaced by its own thumbnail (" << NameForMessage(own.front()) << (own.size() > 1 ? ", ..." : "")
-              << ").\nGive --overwrite always to replace the originals, or choose another DEST_DIR, --prefix or "
-                 "--suffix.\n";
+    const std::string first = NameForMessage(own.front()) + (own.size() > 1 ? ", ..." : "");
+    std::cerr << "nuthumb-cli: "
+              << Fill(own.size() == 1 ? Tr("開始しません: 元のファイル {} 個が自身のサムネイルで置き換えられます（{}）。")
+                                      : Tr("開始しません: 元のファイル {} 個がそれぞれ自身のサムネイルで置き換えられます（{}）。"),
+                      {std::to_string(own.size()), first})
+              << "\n"
+              << Tr("元のファイルを置き換えるには --overwrite always を指定してください。または別の DEST_DIR、"
+                    "--prefix、--suffix を選んでください。")
+              << "\n";
     return false;
 }
 
@@ -70,7 +75,7 @@ int RunJob(const CliOptions& options) {
     } catch (const IoError& error) {
         // Nothing was converted because nothing could be listed, not because the
         // folder holds no file of the format.
-        host.ShowError(MessageWithName(kFolderReadFailureMessage, src_dir) + "\r\n" + error.what());
+        host.ShowError(MessageWithName(Tr(kFolderReadFailureMessage), src_dir) + "\r\n" + error.what());
         return kExitUsage;
     }
     host.ClearProgress();
@@ -80,13 +85,13 @@ int RunJob(const CliOptions& options) {
     // The list first: a reader that stops early (| head -1) must not cost it.
     if (options.error_list_path) {
         if (auto reason = WriteErrorListOutput(*options.error_list_path, host.ErrorList()))
-            Fail(status, "cannot write the error list: " + *reason);
+            Fail(status, Fill(Tr("エラーリストを書き込めません: {}"), {*reason}));
     }
     if (const char* text = RunResultMessage(result)) host.ShowInformation(text);
-    std::cout << "Failed files: " << failed << std::endl;
+    std::cout << Fill(Tr("失敗したファイル: {}"), {std::to_string(failed)}) << std::endl;
     if (!std::cout) {
         const int err = errno;
-        Fail(status, std::string("cannot write to standard output") + (err ? std::string(": ") + std::strerror(err) : ""));
+        Fail(status, err ? Fill(Tr("標準出力に書き込めません: {}"), {std::strerror(err)}) : std::string(Tr("標準出力に書き込めません")));
     }
     return status;
 }

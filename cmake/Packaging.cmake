@@ -14,8 +14,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "another folder. With scaling off it converts BMP to JPEG and back. Runs can\n"
     "be kept in a batch list and carried out in order, with a log.\n"
     "\n"
-    "The package holds the window program nuthumb (Japanese window texts) and\n"
-    "the command-line program nuthumb-cli.")
+    "The package holds the window program nuthumb and the command-line program\n"
+    "nuthumb-cli, both in Japanese or, under an English locale, English.")
 string(JOIN "" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
 # The project has no real address yet: replace this placeholder, and the one in
 # packaging/changelog.Debian, before the package is published.

@@ -23,7 +23,7 @@ void WriteAll(int fd, std::span<const std::uint8_t> bytes, const std::string& na
         const ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ThrowErrno("cannot write", name, errno);
+            ThrowErrno(kCannotWrite, name, errno);
         }
         p += n;
         left -= static_cast<std::size_t>(n);
@@ -44,8 +44,8 @@ void WriteFileOrDevice(const std::string& path, std::span<const std::uint8_t> by
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd) {
         if (errno == ENXIO && S_ISFIFO(st.st_mode))
-            throw IoError("cannot write", path, "no process reads the FIFO");
-        ThrowErrno("cannot write", path, errno);
+            ThrowIoError(kCannotWrite, path, "no process reads the FIFO");
+        ThrowErrno(kCannotWrite, path, errno);
     }
     // Swapped for a regular file since the stat: that one is replaced as a whole.
     if (::fstat(fd.get(), &st) != 0 || !IsStream(st.st_mode)) {
@@ -55,9 +55,9 @@ void WriteFileOrDevice(const std::string& path, std::span<const std::uint8_t> by
     }
     // From here on a slow reader is waited for, as any writer to a pipe would.
     const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowErrno("cannot write", path, errno);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowErrno(kCannotWrite, path, errno);
     WriteAll(fd.get(), bytes, path);
-    if (fd.close() != 0) ThrowErrno("cannot write", path, errno);
+    if (fd.close() != 0) ThrowErrno(kCannotWrite, path, errno);
 }
 
 }  // namespace nuthumb

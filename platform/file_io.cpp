@@ -18,10 +18,10 @@ std::string ReasonOf(const std::exception& error) {
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) ThrowErrno("cannot open", path, errno);
+    if (!fd) ThrowErrno(kCannotOpen, path, errno);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) ThrowErrno("cannot read", path, errno);
-    if (S_ISDIR(st.st_mode)) ThrowErrno("cannot read", path, EISDIR);
+    if (::fstat(fd.get(), &st) != 0) ThrowErrno(kCannotRead, path, errno);
+    if (S_ISDIR(st.st_mode)) ThrowErrno(kCannotRead, path, EISDIR);
 
     // One spare byte lets the loop see the end of a file of the reported size
     // without a second grow; files that grow or report no size double the buffer.
@@ -31,13 +31,13 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     std::size_t used = 0;
     for (;;) {
         if (used == data.size()) {
-            if (data.size() > data.max_size() / 2) ThrowErrno("cannot read", path, EFBIG);
+            if (data.size() > data.max_size() / 2) ThrowErrno(kCannotRead, path, EFBIG);
             data.resize(data.size() * 2);
         }
         const ssize_t n = ::read(fd.get(), data.data() + used, data.size() - used);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ThrowErrno("cannot read", path, errno);
+            ThrowErrno(kCannotRead, path, errno);
         }
         if (n == 0) break;
         used += static_cast<std::size_t>(n);

@@ -13,8 +13,10 @@ namespace nuthumb {
 class IoError : public std::runtime_error {
 public:
     explicit IoError(const std::string& text) : std::runtime_error(text) {}
-    // what() is "<what> <path>: <reason>", the path as NameForMessage shows it.
-    IoError(std::string_view what, std::string_view path, std::string reason);
+    // what() is the pattern `what` (kCannotRead and the others of io_failure.h)
+    // in the user's language, filled with the path as NameForMessage shows it and
+    // the reason.
+    IoError(const char* what, std::string_view path, std::string reason);
     // The reason alone ("Not a directory"); empty when only what() was given.
     const std::string& reason() const noexcept { return reason_; }
 

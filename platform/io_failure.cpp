@@ -10,34 +10,23 @@
 
 namespace nuthumb {
 
-namespace {
+IoError::IoError(const char* what, std::string_view path, std::string reason)
+    : std::runtime_error(Fill(Tr(what), {NameForMessage(path), reason})), reason_(std::move(reason)) {}
 
-std::string IoErrorText(std::string_view what, std::string_view path, std::string_view reason) {
-    std::string text(what);
-    text += ' ';
-    text += NameForMessage(path);
-    text += ": ";
-    text += reason;
-    return text;
+void ThrowIoError(const char* what, const std::string& path, const std::string& reason) {
+    throw IoError(what, path, reason);
 }
 
-}  // namespace
-
-IoError::IoError(std::string_view what, std::string_view path, std::string reason)
-    : std::runtime_error(IoErrorText(what, path, reason)), reason_(std::move(reason)) {}
-
-void ThrowErrno(std::string_view what, const std::string& path, int err) {
-    throw IoError(what, path, std::strerror(err));
-}
+void ThrowErrno(const char* what, const std::string& path, int err) { ThrowIoError(what, path, std::strerror(err)); }
 
 std::string NotRegularFileReason(mode_t mode) {
-    const char* kind = S_ISDIR(mode)    ? "a folder"
-                       : S_ISCHR(mode)  ? "a character device"
-                       : S_ISBLK(mode)  ? "a block device"
-                       : S_ISFIFO(mode) ? "a FIFO"
-                       : S_ISSOCK(mode) ? "a socket"
-                                        : "a special file";
-    return std::string("it is ") + kind + ", not a regular file";
+    const char* kind = S_ISDIR(mode)    ? N_("フォルダ")
+                       : S_ISCHR(mode)  ? N_("キャラクタデバイス")
+                       : S_ISBLK(mode)  ? N_("ブロックデバイス")
+                       : S_ISFIFO(mode) ? N_("名前付きパイプ")
+                       : S_ISSOCK(mode) ? N_("ソケット")
+                                        : N_("特殊なファイル");
+    return Fill(Tr("{}であり、通常のファイルではありません"), {Tr(kind)});
 }
 
 }  // namespace nuthumb

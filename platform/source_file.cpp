@@ -7,26 +7,13 @@
 #include <unistd.h>
 
 #include "platform/file_io.h"
+#include "platform/io_failure.h"
 
 namespace nuthumb {
 namespace {
 
-[[noreturn]] void Fail(const char* what, const std::string& path, const std::string& reason) {
-    throw IoError(what, path, reason);
-}
-
-// What a file that is not a regular one is, in words a user knows.
-const char* KindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISFIFO(mode)) return "a named pipe";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "of an unknown kind";
-}
-
 void RequireRegular(const struct stat& st, const std::string& path) {
-    if (!S_ISREG(st.st_mode)) Fail("cannot read", path, std::string("not a regular file but ") + KindOf(st.st_mode));
+    if (!S_ISREG(st.st_mode)) ThrowIoError(kCannotRead, path, NotRegularFileReason(st.st_mode));
 }
 
 }  // namespace
@@ -35,18 +22,18 @@ SourceFile::SourceFile(const std::string& path, std::uint64_t max_size) : path_(
     // Looked at before it is opened: opening a device can do something by itself
     // (a tape rewinds, a watchdog starts), and opening a pipe waits for a writer.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) Fail("cannot open", path, std::strerror(errno));
+    if (::stat(path.c_str(), &st) != 0) ThrowIoError(kCannotOpen, path, std::strerror(errno));
     RequireRegular(st, path);
     // The name may point elsewhere by now. Non-blocking, so that a pipe swapped in
     // meanwhile opens at once; the descriptor then says what was really opened.
     fd_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd_) Fail("cannot open", path, std::strerror(errno));
-    if (::fstat(fd_.get(), &st) != 0) Fail("cannot read", path, std::strerror(errno));
+    if (!fd_) ThrowIoError(kCannotOpen, path, std::strerror(errno));
+    if (::fstat(fd_.get(), &st) != 0) ThrowIoError(kCannotRead, path, std::strerror(errno));
     RequireRegular(st, path);
     identity_ = IdentityOf(st);
     size_ = static_cast<std::uint64_t>(st.st_size);
     if (size_ > max_size) {
-        Fail("cannot read", path, "file of " + std::to_string(size_) + " bytes is larger than the " +
+        ThrowIoError(kCannotRead, path, "file of " + std::to_string(size_) + " bytes is larger than the " +
                                       std::to_string(max_size) + " bytes any source image may have");
     }
 }
@@ -60,7 +47,7 @@ std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out
         const ssize_t n = ::pread(fd_.get(), out.data() + done, wanted - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            Fail("cannot read", path_, std::strerror(errno));
+            ThrowIoError(kCannotRead, path_, std::strerror(errno));
         }
         if (n == 0) break;  // the file shrank: the rest is missing, as in a cut file
         done += static_cast<std::size_t>(n);

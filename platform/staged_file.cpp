@@ -67,7 +67,7 @@ StagedFile::StagedFile(const std::string& path, std::span<const std::uint8_t> by
     try {
         folder_ = UniqueFd(::open(FolderOf(target_).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat folder {};
-        if (!folder_ || ::fstat(folder_.get(), &folder) != 0) ThrowErrno("cannot write", path, errno);
+        if (!folder_ || ::fstat(folder_.get(), &folder) != 0) ThrowErrno(kCannotWrite, path, errno);
         place_ = {static_cast<std::uint64_t>(folder.st_dev), static_cast<std::uint64_t>(folder.st_ino),
                   FileNamePart(target_)};
 
@@ -82,15 +82,15 @@ StagedFile::StagedFile(const std::string& path, std::span<const std::uint8_t> by
             std::string name = TempName();
             fd_ = UniqueFd(::openat(folder_.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
             if (fd_) temp_name_ = std::move(name);
-            else if (errno != EEXIST) ThrowErrno("cannot write", path, errno);
+            else if (errno != EEXIST) ThrowErrno(kCannotWrite, path, errno);
         }
-        if (!fd_) ThrowErrno("cannot write", path, EEXIST);
+        if (!fd_) ThrowErrno(kCannotWrite, path, EEXIST);
         // Held until the file is in place or gone: a file nobody holds is stale.
-        if (::flock(fd_.get(), LOCK_EX) != 0) ThrowErrno("cannot write", path, errno);
-        if (::fchmod(fd_.get(), mode) != 0) ThrowErrno("cannot write", path, errno);
+        if (::flock(fd_.get(), LOCK_EX) != 0) ThrowErrno(kCannotWrite, path, errno);
+        if (::fchmod(fd_.get(), mode) != 0) ThrowErrno(kCannotWrite, path, errno);
         WriteAll(fd_.get(), bytes, path);
         struct stat staged {};
-        if (::fstat(fd_.get(), &staged) != 0) ThrowErrno("cannot write", path, errno);
+        if (::fstat(fd_.get(), &staged) != 0) ThrowErrno(kCannotWrite, path, errno);
         node_ = {static_cast<std::uint64_t>(staged.st_dev), static_cast<std::uint64_t>(staged.st_ino)};
     } catch (...) {
         Discard();
@@ -140,11 +140,11 @@ void StagedFile::Discard() noexcept {
 }
 
 void StagedFile::Sync() {
-    if (::fsync(fd_.get()) != 0) ThrowErrno("cannot write", path_, errno);
+    if (::fsync(fd_.get()) != 0) ThrowErrno(kCannotWrite, path_, errno);
 }
 
 void StagedFile::SyncFileSystem() {
-    if (::syncfs(fd_.get()) != 0) ThrowErrno("cannot write to the disk of", FolderOf(target_), errno);
+    if (::syncfs(fd_.get()) != 0) ThrowErrno(kCannotSync, FolderOf(target_), errno);
 }
 
 void StagedFile::Publish() {
@@ -152,7 +152,7 @@ void StagedFile::Publish() {
     // nothing behind.
     const std::string proc = "/proc/self/fd/" + std::to_string(fd_.get());
     for (int tries = 0; temp_name_.empty(); ++tries) {
-        if (tries == kNameTries) ThrowErrno("cannot write", path_, EEXIST);
+        if (tries == kNameTries) ThrowErrno(kCannotWrite, path_, EEXIST);
         std::string name = TempName();
         // Without the capability that AT_EMPTY_PATH needs, the descriptor's
         // /proc entry names the file as well.
@@ -161,11 +161,11 @@ void StagedFile::Publish() {
              ::linkat(AT_FDCWD, proc.c_str(), folder_.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0)) {
             temp_name_ = std::move(name);
         } else if (errno != EEXIST) {
-            ThrowErrno("cannot write", path_, errno);
+            ThrowErrno(kCannotWrite, path_, errno);
         }
     }
     if (::renameat(folder_.get(), temp_name_.c_str(), folder_.get(), place_.name.c_str()) != 0)
-        ThrowErrno("cannot write", path_, errno);
+        ThrowErrno(kCannotWrite, path_, errno);
     temp_name_.clear();
     published_ = true;
     // The data was made durable before the rename; closing releases the lock.

@@ -19,7 +19,7 @@ std::string PathOfDescriptor(int fd, const std::string& path) {
     std::string target(256, '\0');
     for (;;) {
         const ssize_t n = ::readlink(proc.c_str(), target.data(), target.size());
-        if (n < 0) ThrowErrno("cannot write", path, errno);
+        if (n < 0) ThrowErrno(kCannotWrite, path, errno);
         if (static_cast<std::size_t>(n) < target.size()) {
             target.resize(static_cast<std::size_t>(n));
             return target;
@@ -30,8 +30,8 @@ std::string PathOfDescriptor(int fd, const std::string& path) {
 
 void RefuseUnlessRegular(int fd, const std::string& path) {
     struct stat st {};
-    if (::fstat(fd, &st) != 0) ThrowErrno("cannot write", path, errno);
-    if (!S_ISREG(st.st_mode)) throw IoError("cannot write", path, NotRegularFileReason(st.st_mode));
+    if (::fstat(fd, &st) != 0) ThrowErrno(kCannotWrite, path, errno);
+    if (!S_ISREG(st.st_mode)) ThrowIoError(kCannotWrite, path, NotRegularFileReason(st.st_mode));
 }
 
 std::optional<FilePlace> PlaceOfPath(const std::string& path) {
@@ -49,10 +49,10 @@ WriteTarget ResolveWriteTarget(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
         if (errno == ENOENT) return {path, false};
-        ThrowErrno("cannot write", path, errno);
+        ThrowErrno(kCannotWrite, path, errno);
     }
     if (S_ISREG(st.st_mode)) return {path, false};
-    if (!S_ISLNK(st.st_mode)) throw IoError("cannot write", path, NotRegularFileReason(st.st_mode));
+    if (!S_ISLNK(st.st_mode)) ThrowIoError(kCannotWrite, path, NotRegularFileReason(st.st_mode));
 
     UniqueFd fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
     bool created = false;
@@ -62,7 +62,7 @@ WriteTarget ResolveWriteTarget(const std::string& path) {
         fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
         created = static_cast<bool>(fd);
     }
-    if (!fd) ThrowErrno("cannot write", path, errno);
+    if (!fd) ThrowErrno(kCannotWrite, path, errno);
     RefuseUnlessRegular(fd.get(), path);
     return {PathOfDescriptor(fd.get(), path), created};
 }

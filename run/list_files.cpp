@@ -74,7 +74,7 @@ bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool 
     // A folder that cannot be read is not an empty one: the caller must be able to
     // tell the user why nothing was converted.
     std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-    if (!dir) ThrowErrno("cannot read folder", folder, errno);
+    if (!dir) ThrowErrno(N_("フォルダ {} を読み込めません: {}"), folder, errno);
 
     // (sort key, name): the upper-cased key is made once per name, not per comparison.
     std::vector<std::pair<std::string, std::string>> found;
@@ -82,7 +82,7 @@ bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool 
         errno = 0;  // readdir tells its end from its failure only by errno
         const dirent* entry = ::readdir(dir.get());
         if (!entry) {
-            if (errno != 0) ThrowErrno("cannot read folder", folder, errno);
+            if (errno != 0) ThrowErrno(N_("フォルダ {} を読み込めません: {}"), folder, errno);
             break;
         }
         const std::string_view name(entry->d_name);

@@ -13,8 +13,9 @@
 namespace nuthumb {
 void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
                         const std::string& reason) {
-    ReportFailedFile(host, source_path, MessageWithName(kWriteFailureMessage, FileNamePart(final_path)) + "\r\n" + reason,
-                     MessageWithName("cannot write ", final_path) + ": " + reason);
+    ReportFailedFile(host, source_path,
+                     MessageWithName(Tr(kWriteFailureMessage), FileNamePart(final_path)) + "\r\n" + reason,
+                     Fill(Tr("{} に書き込めません: {}"), {NameForMessage(final_path), reason}));
 }
 
 std::optional<FileNode> FinishThumbnail(RunHost& host, const std::string& source_path,
@@ -28,12 +29,13 @@ std::optional<FileNode> FinishThumbnail(RunHost& host, const std::string& source
             return std::nullopt;
         case Outcome::kCannotRead:
             ReportFailedFile(host, source_path,
-                             MessageWithName(kReadFailureMessage, FileNamePart(source_path)) + "\r\n" + prepared.reason,
-                             "cannot be read: " + prepared.reason);
+                             MessageWithName(Tr(kReadFailureMessage), FileNamePart(source_path)) + "\r\n" +
+                                 prepared.reason,
+                             Fill(Tr("読み込めません: {}"), {prepared.reason}));
             return std::nullopt;
         case Outcome::kDamaged:
-            ReportFailedFile(host, source_path, MessageWithName(kLoadFailureMessage, FileNamePart(source_path)),
-                             "cannot be loaded: damaged, or no sound thumbnail of it");
+            ReportFailedFile(host, source_path, MessageWithName(Tr(kLoadFailureMessage), FileNamePart(source_path)),
+                             Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
             return std::nullopt;
         case Outcome::kReady:
         case Outcome::kCannotEncode:

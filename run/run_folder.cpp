@@ -9,6 +9,7 @@
 #include "run/run_targets.h"
 #include "run/target_decision.h"
 #include "platform/staged_file.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -24,9 +25,9 @@ int ProgressValue(std::size_t count) {
 
 const char* RunResultMessage(int result) {
     switch (result) {
-        case kRunFinished: return "サムネイル作成が終了しました。";
-        case kRunNoSourceFile: return "読込み元フォルダにファイルが存在しません。";
-        case kRunCancelled: return "サムネイル作成を中断しました。";
+        case kRunFinished: return Tr("サムネイル作成が終了しました。");
+        case kRunNoSourceFile: return Tr("読込み元フォルダにファイルが存在しません。");
+        case kRunCancelled: return Tr("サムネイル作成を中断しました。");
         default: return nullptr;
     }
 }
@@ -63,7 +64,7 @@ int RunFolder(RunHost& host, const ThumbJob& job) {
         }
 
         host.SetProgressPosition(ProgressValue(i + 1));
-        host.SetStatusText("サムネイル作成中 : " + names[i]);
+        host.SetStatusText(Tr("サムネイル作成中 : ") + names[i]);
         host.ProcessPendingMessages();
         if (host.CancelFlag()) break;
     }

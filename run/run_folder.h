@@ -19,8 +19,8 @@ enum RunResult : int {
     kRunCancelled = 3,   // stopped on the CancelFlag
 };
 
-// The text that reports a run's result to the user; nullptr for a value that has
-// none.
+// The text that reports a run's result to the user, in the user's language;
+// nullptr for a value that has none.
 const char* RunResultMessage(int result);
 
 // Converts every file of the job's source format (its extension in any letter

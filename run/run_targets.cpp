@@ -21,8 +21,9 @@ bool MayConvertInRun(RunHost& host, const std::string& source_path, const std::s
                      ImageFormat target_format, const WrittenTargets& written) {
     const std::string final_path = FinalTargetName(target_path, target_format);
     if (written.Contains(final_path)) {
-        ReportFailedFile(host, source_path, MessageWithName(kTargetTakenMessage, FileNamePart(final_path)),
-                         MessageWithName("its thumbnail ", final_path) + " was written for an earlier file of this run");
+        ReportFailedFile(host, source_path, MessageWithName(Tr(kTargetTakenMessage), FileNamePart(final_path)),
+                         Fill(Tr("サムネイル {} はこの実行の前のファイルのために書き込まれました"),
+                              {NameForMessage(final_path)}));
         return false;
     }
     return CanWriteTarget(host, target_path, target_format);

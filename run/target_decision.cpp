@@ -19,7 +19,7 @@ bool MayWriteTarget(RunHost& host, const std::string& final_path) {
         case OverwriteMode::kAlways:
             return true;
         case OverwriteMode::kAsk:
-            return host.AskOkCancel(MessageWithName(kOverwriteQuestion, FileNamePart(final_path)));
+            return host.AskOkCancel(MessageWithName(Tr(kOverwriteQuestion), FileNamePart(final_path)));
         case OverwriteMode::kNever:
             break;
     }

@@ -20,17 +20,37 @@ packages=(
   man-db groff-base          # the manual pages' test renders them
   zsh                        # the completion test parses the zsh completion
   lintian                    # scripts/package-test.sh checks the package
+  gettext                    # xgettext, msgfmt: the translations' catalogues and their test
+  locales                    # the Japanese and English locales the language tests run in
 )
+
+# The tests run the programs in Japanese, English and C; the first two locales
+# must be generated (Debian 12 ships none but C.UTF-8).
+locales=(en_US.UTF-8 ja_JP.UTF-8)
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+generate_locales() {
+  local wanted=()
+  for l in "${locales[@]}"; do
+    locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || wanted+=("$l")
+  done
+  [ ${#wanted[@]} -eq 0 ] && return 0
+  echo "setup: generating locales ${wanted[*]}"
+  for l in "${wanted[@]}"; do
+    $SUDO sed -i "s/^# *\(${l} UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^${l} UTF-8" /etc/locale.gen || echo "${l} UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+  done
+  $SUDO locale-gen >/dev/null
+}
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "setup: installing ${missing[*]}"
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+generate_locales

@@ -2,6 +2,7 @@
 
 #include "platform/file_io.h"
 #include "platform/message_name.h"
+#include "platform/translate.h"
 #include "settings/ini_document.h"
 #include "settings/integer_rule.h"
 
@@ -9,11 +10,7 @@ namespace nuthumb {
 
 namespace {
 
-std::string CannotWrite(const std::string& path) {
-    std::string text = NameForMessage(path);
-    text += " に書き込めません";
-    return text;
-}
+std::string CannotWrite(const std::string& path) { return Fill(Tr("{} に書き込めません"), {NameForMessage(path)}); }
 
 std::string Joined(const std::vector<std::string>& keys) {
     std::string text;

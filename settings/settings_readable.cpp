@@ -12,10 +12,10 @@
 namespace nuthumb {
 namespace {
 
-constexpr const char* kWhat = "cannot read the settings file";
+constexpr char kWhat[] = N_("設定ファイル {} を読み込めません: {}");
 
 void RequireRegular(const struct stat& st, const std::string& path) {
-    if (!S_ISREG(st.st_mode)) throw IoError(kWhat, path, NotRegularFileReason(st.st_mode));
+    if (!S_ISREG(st.st_mode)) ThrowIoError(kWhat, path, NotRegularFileReason(st.st_mode));
 }
 
 }  // namespace

@@ -13,19 +13,20 @@
 
 #include "ui/message_box.h"
 #include "ui/window_font.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 
 FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_path, const QString& root)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       model_(new QFileSystemModel(this)),
-      title_(new QLabel(kBrowseTitle, this)),
+      title_(new QLabel(Tr(kBrowseTitle), this)),
       tree_(new QTreeView(this)),
       status_(new QLabel(this)),
       buttons_(new QDialogButtonBox(this)),
       ok_(buttons_->addButton(kOkText, QDialogButtonBox::AcceptRole)) {
     setObjectName("FolderPicker");
-    setWindowTitle("フォルダの参照");
+    setWindowTitle(Tr("フォルダの参照"));
     ApplyWindowFont(this);
     resize(320, 400);
 
@@ -38,14 +39,14 @@ FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_pa
 
     title_->setObjectName("LabelTitle");
     tree_->setObjectName("TreeFolders");
-    tree_->setAccessibleName(kBrowseTitle);
+    tree_->setAccessibleName(Tr(kBrowseTitle));
     tree_->setModel(model_);
     if (!root.isEmpty()) tree_->setRootIndex(model_->index(top));
     tree_->setHeaderHidden(true);
     for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
     status_->setObjectName("LabelStatus");
     // Screen readers speak a label's text as its name: the path, described by the caption.
-    status_->setAccessibleDescription("選択したフォルダ");
+    status_->setAccessibleDescription(Tr("選択したフォルダ"));
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_->setMinimumHeight(2 * status_->fontMetrics().lineSpacing());
@@ -53,7 +54,7 @@ FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_pa
 
     ok_->setObjectName("ButtonOK");
     ok_->setEnabled(false);
-    buttons_->addButton(kCancelText, QDialogButtonBox::RejectRole)->setObjectName("ButtonCancel");
+    buttons_->addButton(Tr(kCancelText), QDialogButtonBox::RejectRole)->setObjectName("ButtonCancel");
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,

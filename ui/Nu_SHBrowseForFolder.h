@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "platform/translate.h"
+
 class QDialogButtonBox;
 class QFileSystemModel;
 class QLabel;
@@ -13,7 +15,7 @@ class QTreeView;
 
 namespace nuthumb {
 
-inline constexpr char kBrowseTitle[] = "フォルダを選択してください";
+inline constexpr char kBrowseTitle[] = N_("フォルダを選択してください");
 
 class FolderPickerDialog : public QDialog {
     Q_OBJECT

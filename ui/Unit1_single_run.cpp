@@ -67,7 +67,7 @@ void TForm1::SpeedButtonThumbClick() {
     // The text must be a number, but the run takes the spin position, which
     // always lies within the allowed sizes.
     if (!ParseInteger(Text(EditSize))) {
-        ShowError(kSizeErrorMessage);
+        ShowError(Tr(kSizeErrorMessage));
         return;
     }
     ThumbJob job = JobOfForm(FormSettingsOfControls());
@@ -89,7 +89,7 @@ void TForm1::SpeedButtonThumbClick() {
     } catch (const IoError& e) {
         // The source folder exists but cannot be listed: not "no file found".
         if (EndRunForClose()) return;
-        ShowError(MessageWithName(kFolderReadFailureMessage, job.src_dir) + "\r\n" + e.what());
+        ShowError(MessageWithName(Tr(kFolderReadFailureMessage), job.src_dir) + "\r\n" + e.what());
         ResetProgress();
         return;
     }
@@ -98,7 +98,7 @@ void TForm1::SpeedButtonThumbClick() {
     // The progress display still shows the run's last state while the box is open.
     if (const char* message = RunResultMessage(result)) ShowInformation(message);
     ResetProgress();
-    OfferErrorListExport(kSingleRunExportQuestion);
+    OfferErrorListExport(Tr(kSingleRunExportQuestion));
 }
 
 void TForm1::SpeedButtonCancelClick() { cancel_flag_ = true; }
@@ -113,7 +113,7 @@ void TForm1::OfferErrorListExport(const std::string& question) {
     const std::string path = ErrorListPath();  // the question names the file written
     if (!AskOkCancel(MessageWithName(question + "\r\nFilename : ", path))) return;
     if (const auto reason = WriteErrorListFile(path, error_list_))
-        ShowError(MessageWithName(kWriteFailureMessage, path) + "\r\n" + *reason);
+        ShowError(MessageWithName(Tr(kWriteFailureMessage), path) + "\r\n" + *reason);
 }
 
 }  // namespace nuthumb

@@ -8,6 +8,7 @@
 #include "ui/placeable_widget.h"
 #include "ui/radio_group.h"
 #include "ui/window_font.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 
@@ -15,17 +16,17 @@ TFormSetting::TFormSetting(FilePlace settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(std::move(settings)) {
     setObjectName("FormSetting");
-    setWindowTitle("設定");
+    setWindowTitle(Tr("設定"));
     ApplyWindowFont(this);
     setFixedSize(280, 148);
     KeepDialogPlacement(this);
 
-    CheckBoxThumbError = new QCheckBox("サムネイル作成エラー時にメッセージを表示", this);
+    CheckBoxThumbError = new QCheckBox(Tr("サムネイル作成エラー時にメッセージを表示"), this);
     CheckBoxThumbError->setObjectName("CheckBoxThumbError");
     CheckBoxThumbError->setGeometry(8, 16, 257, 17);
 
-    RadioGroupSaveMode = new RadioGroup("同一ファイル名が見つかった場合の動作",
-                                        {"上書きしない", "上書きする", "確認メッセージを表示"}, 1, this);
+    RadioGroupSaveMode = new RadioGroup(Tr("同一ファイル名が見つかった場合の動作"),
+                                        {Tr("上書きしない"), Tr("上書きする"), Tr("確認メッセージを表示")}, 1, this);
     RadioGroupSaveMode->setObjectName("RadioGroupSaveMode");
     RadioGroupSaveMode->setGeometry(8, 48, 265, 89);
     RadioGroupSaveMode->SetItemIndex(keys::kRadioGroupSaveMode.fallback);

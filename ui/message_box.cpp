@@ -17,7 +17,7 @@ bool RunBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, con
     ApplyWindowFont(&box);
     box.setTextFormat(Qt::PlainText);  // file names may hold '<'
     QPushButton* ok = box.addButton(kOkText, QMessageBox::AcceptRole);
-    if (with_cancel) box.setEscapeButton(box.addButton(kCancelText, QMessageBox::RejectRole));
+    if (with_cancel) box.setEscapeButton(box.addButton(Tr(kCancelText), QMessageBox::RejectRole));
     box.setDefaultButton(ok);
     box.exec();
     return box.clickedButton() == ok;
@@ -38,15 +38,15 @@ QString BoxText(const std::string& text) {
 }
 
 void ShowErrorBox(QWidget* parent, const QString& text) {
-    RunBox(parent, QMessageBox::Critical, kErrorCaption, text, false);
+    RunBox(parent, QMessageBox::Critical, Tr(kErrorCaption), text, false);
 }
 
 void ShowInformationBox(QWidget* parent, const QString& text) {
-    RunBox(parent, QMessageBox::Information, kInformationCaption, text, false);
+    RunBox(parent, QMessageBox::Information, Tr(kInformationCaption), text, false);
 }
 
 bool AskOkCancelBox(QWidget* parent, const QString& text) {
-    return RunBox(parent, QMessageBox::Information, kInformationCaption, text, true);
+    return RunBox(parent, QMessageBox::Information, Tr(kInformationCaption), text, true);
 }
 
 void ShowProgramErrorBox(QWidget* parent, const QString& text) {

@@ -5,14 +5,16 @@
 #include <QString>
 #include <string>
 
+#include "platform/translate.h"
+
 class QWidget;
 
 namespace nuthumb {
 
-inline constexpr char kErrorCaption[] = "エラー";
-inline constexpr char kInformationCaption[] = "情報";
+inline constexpr char kErrorCaption[] = N_("エラー");
+inline constexpr char kInformationCaption[] = N_("情報");
 inline constexpr char kOkText[] = "OK";
-inline constexpr char kCancelText[] = "キャンセル";
+inline constexpr char kCancelText[] = N_("キャンセル");
 
 // The system's texts break lines with CR LF; a label wants LF alone.
 QString BoxText(const std::string& text);

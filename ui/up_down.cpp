@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "settings/integer_rule.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -26,8 +27,8 @@ UpDown::UpDown(int minimum, int maximum, QWidget* parent)
       minimum_(minimum),
       maximum_(maximum),
       position_(minimum),
-      up_(MakeArrow(Qt::UpArrow, QStringLiteral("増やす"), this)),
-      down_(MakeArrow(Qt::DownArrow, QStringLiteral("減らす"), this)) {
+      up_(MakeArrow(Qt::UpArrow, QString(Tr("増やす")), this)),
+      down_(MakeArrow(Qt::DownArrow, QString(Tr("減らす")), this)) {
     setFocusPolicy(Qt::NoFocus);
     connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
     connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });

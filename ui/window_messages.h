@@ -2,12 +2,14 @@
 // The texts the main window shows after a run.
 #include <string>
 
+#include "platform/translate.h"
+
 namespace nuthumb {
 
-inline constexpr char kSizeErrorMessage[] = "サムネイルの指定サイズが間違っています。";
+inline constexpr char kSizeErrorMessage[] = N_("サムネイルの指定サイズが間違っています。");
 
 // Followed by CR LF, "Filename : " and the error-list file's path.
 inline constexpr char kSingleRunExportQuestion[] =
-    "サムネイル作成時にエラーになったファイルが存在します。エラーファイルリストを出力しますか?";
+    N_("サムネイル作成時にエラーになったファイルが存在します。エラーファイルリストを出力しますか?");
 
 }  // namespace nuthumb

@@ -15,11 +15,11 @@ struct ProgramRun {
     std::string out, err;
 };
 
-// `command` is shell text; its stderr goes through `err_file`, which must be
-// writable by whoever runs it.
+// `command` is shell text, run in the source language whatever the session's;
+// its stderr goes through `err_file`, which must be writable by whoever runs it.
 inline ProgramRun RunCommand(const std::string& command, const std::string& err_file) {
     ProgramRun run;
-    FILE* pipe = ::popen((command + " 2>" + err_file).c_str(), "r");
+    FILE* pipe = ::popen(("unset LC_ALL LC_MESSAGES LANGUAGE; export LANG=C.UTF-8; " + command + " 2>" + err_file).c_str(), "r");
     if (!pipe) return run;
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);

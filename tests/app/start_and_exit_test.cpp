@@ -65,7 +65,7 @@ TEST_F(ProgramTest, SettingsFileThatCannotBeWrittenAtExit) {
     // Each path with the system's reason, which the box gives on a line of its own.
     std::vector<std::pair<std::string, std::string>> paths = {
         {not_a_folder + "/nuthumb.ini", "Not a directory"},
-        {dir_.path() + "/folder.ini", "it is a folder, not a regular file"}};
+        {dir_.path() + "/folder.ini", "フォルダであり、通常のファイルではありません"}};
     std::filesystem::create_directory(paths[1].first);  // exists, but cannot be read as a file
     if (::geteuid() != 0) {  // root reads every file
         paths.emplace_back(dir_.path() + "/locked.ini", "Permission denied");

@@ -104,8 +104,8 @@ TEST_P(UnreadableSourceTest, UnreadableSourceFolderIsNotAnEmptyOne) {
     const std::optional<std::string> seen = Run(in() + " " + out() + " 60");
     fs::permissions(in(), fs::perms(0755));
     if (!seen) GTEST_SKIP() << "cannot run as an unprivileged user here";
-    EXPECT_EQ(*seen, "size 50\nbox 読込み元フォルダを読み込めません。|Filename : " + in() + "|cannot read folder " +
-                         in() + ": Permission denied\n");
+    EXPECT_EQ(*seen, "size 50\nbox 読込み元フォルダを読み込めません。|Filename : " + in() + "|フォルダ " + in() +
+                         " を読み込めません: Permission denied\n");
     EXPECT_TRUE(NamesIn(out()).empty());
 }
 

@@ -49,7 +49,7 @@ TEST_F(CliBatchTest, RunsTheStoredListWithTheStoredOptionsAndNeverWritesTheFile)
     const std::string log = "NO 0" + kStarted + "\n" + in() + "/z.bmp\nNO 0" + kFinished + "\nNO 1" + kStarted +
                             "\nNO 1" + kDataError + "\nNO 2" + kStarted + "\nNO 2" + kNoSource + "\n";
     EXPECT_EQ(outcome.status, 1) << outcome.err;
-    EXPECT_EQ(outcome.out, log + "Failed entries: 2\nFailed files: 1\n");
+    EXPECT_EQ(outcome.out, log + "失敗したエントリ: 2\n失敗したファイル: 1\n");
     // ErrorOpt=1 reports the load failure; RadioGroupSaveMode=0 keeps the old target.
     EXPECT_NE(outcome.err.find("Filename : z.bmp"), std::string::npos) << outcome.err;
     EXPECT_EQ(ReadText(out() + "/t_a.jpg"), "old");
@@ -87,7 +87,7 @@ TEST_F(CliBatchTest, RunsABatchFileLineByLine) {
              {0, kFinished}, {1, kNoSource}, {2, kFinished}, {3, kDataError}, {4, kDataError}, {5, kFinished}})
         log += "NO " + std::to_string(index) + kStarted + "\nNO " + std::to_string(index) + ending + "\n";
     EXPECT_EQ(outcome.status, 1) << outcome.err;
-    EXPECT_EQ(outcome.out, log + "Failed entries: 3\nFailed files: 0\n");
+    EXPECT_EQ(outcome.out, log + "失敗したエントリ: 3\n失敗したファイル: 0\n");
     EXPECT_NE(ReadText(out() + "/t_a.jpg"), "old");
 
     // A pipe is read to its end: here stdin, filled before the program starts.
@@ -102,7 +102,7 @@ TEST_F(CliBatchTest, RunsABatchFileLineByLine) {
     };
     const CliOutcome piped = test::RunCli({"--batch-file", "/dev/stdin"}, root(), launch);
     EXPECT_EQ(piped.status, 0) << piped.err;
-    EXPECT_EQ(piped.out, "NO 0" + kStarted + "\nNO 0" + kFinished + "\nFailed entries: 0\nFailed files: 0\n");
+    EXPECT_EQ(piped.out, "NO 0" + kStarted + "\nNO 0" + kFinished + "\n失敗したエントリ: 0\n失敗したファイル: 0\n");
 }
 
 TEST_F(CliBatchTest, EmptyListOnlySaysSo) {
@@ -110,7 +110,7 @@ TEST_F(CliBatchTest, EmptyListOnlySaysSo) {
     WriteText(ini, "[SYSTEM]\r\nScript1=\r\nScript2=" + Entry(in(), out()) + "\r\n");
     const CliOutcome outcome = Run({"--batch", "--settings", ini});
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, "リストに何も登録されていません。\nFailed entries: 0\nFailed files: 0\n");
+    EXPECT_EQ(outcome.out, "リストに何も登録されていません。\n失敗したエントリ: 0\n失敗したファイル: 0\n");
 }
 
 TEST_F(CliBatchTest, UsageErrors) {
@@ -128,10 +128,10 @@ TEST_F(CliBatchTest, UsageErrors) {
     } rows[] = {
         {{"--batch-file", root() + "/none.txt"}, "none.txt"},
         {{"--batch", "--settings", root() + "/none.ini"}, "none.ini"},
-        {{"--batch-file", long_line}, "long.txt: line 3 is longer than 64 KiB"},
-        {{"--batch-file", "/dev/zero"}, "/dev/zero: it is a character device, not a regular file"},
-        {{"--batch-file", endless}, "endless.txt: it holds more than 64 MiB"},
-        {{"--batch-file", root()}, "it is a folder, not a regular file"},
+        {{"--batch-file", long_line}, "long.txt を読み込めません: 3 行目が 64 KiB を超えています"},
+        {{"--batch-file", "/dev/zero"}, "/dev/zero を読み込めません: キャラクタデバイスであり、通常のファイルではありません"},
+        {{"--batch-file", endless}, "endless.txt を読み込めません: 64 MiB を超えています"},
+        {{"--batch-file", root()}, "フォルダであり、通常のファイルではありません"},
     };
     for (const auto& row : rows) {
         const CliOutcome outcome = Run(row.args);
@@ -155,7 +155,7 @@ TEST_F(CliBatchTest, CtrlCStopsABatchOfFoldersWithoutFiles) {
     EXPECT_EQ(outcome.status, 130) << outcome.err;
     const std::size_t last = outcome.out.rfind("NO ");
     ASSERT_NE(last, std::string::npos);
-    EXPECT_NE(outcome.out.find(" : サムネイル作成を中断しました。\nFailed entries:", last), std::string::npos)
+    EXPECT_NE(outcome.out.find(" : サムネイル作成を中断しました。\n失敗したエントリ:", last), std::string::npos)
         << outcome.out.substr(last);
     EXPECT_EQ(outcome.out.find("NO " + std::to_string(kEntries - 1) + " :"), std::string::npos);
 }

@@ -47,18 +47,18 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         std::vector<const char*> args;
         const char* said;
     } rows[] = {
-        {{"in"}, "give both SOURCE_DIR and DEST_DIR"},
+        {{"in"}, "SOURCE_DIR と DEST_DIR は両方とも指定"},
         {{"in", "out", "--from", "png"}, "--from"},
         {{"in", "out", "--size", "big"}, "--size"},
         // The window's range; anything else is refused before a file is touched.
-        {{"in", "out", "--size", "0"}, "not in range 30 to 640"},
-        {{"in", "out", "--size", "-5"}, "not in range 30 to 640"},
-        {{"in", "out", "--size", "641"}, "not in range 30 to 640"},
+        {{"in", "out", "--size", "0"}, "30-640 の範囲の整数ではありません"},
+        {{"in", "out", "--size", "-5"}, "30-640 の範囲の整数ではありません"},
+        {{"in", "out", "--size", "641"}, "30-640 の範囲の整数ではありません"},
         {{"in", "out", "--basis", "diagonal"}, "--basis"},
         {{"in", "out", "--jobs", "0"}, "--jobs"},
-        {{"--batch", "--batch-file", "f"}, "give --batch or --batch-file, not both"},
-        {{"--batch", "--prefix", "p"}, "a batch takes each job from its entries"},
-        {{"in", "out", "--batch-file", "f"}, "a batch takes each job from its entries"},
+        {{"--batch", "--batch-file", "f"}, "--batch と --batch-file は一緒に指定できません"},
+        {{"--batch", "--prefix", "p"}, "バッチは処理内容を各エントリから取ります"},
+        {{"in", "out", "--batch-file", "f"}, "バッチは処理内容を各エントリから取ります"},
     };
     for (const auto& row : rows) {
         testing::internal::CaptureStderr();
@@ -80,8 +80,8 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
     ASSERT_TRUE(std::holds_alternative<CliExit>(help));
     EXPECT_EQ(std::get<CliExit>(help).status, kExitFinished);
     // The defaults shown are the settings table's.
-    for (const char* part : {"--overwrite never|always|ask", "(default: always)", "(default: jpg)",
-                             "from 30 to 640 (default: 50)", "(default: height)"})
+    for (const char* part : {"--overwrite never|always|ask", "（既定値: always）", "（既定値: jpg）",
+                             "30 から 640 まで（既定値: 50）", "（既定値: height）"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "tests/support/language.h"
 
 namespace nuthumb::test {
 
@@ -64,6 +65,8 @@ private:
         Redirect("/dev/null", O_RDONLY, STDIN_FILENO);
         Redirect(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
         Redirect(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
+        // The source texts whatever the session's language, unless the test asks.
+        UseLanguage("C.UTF-8");
         if (launch.in_child) launch.in_child();
         return true;
     }

@@ -67,7 +67,7 @@ TEST_P(CliUnreadableSettings, IsRefusedWithItsReasonAndNothingIsTouched) {
     const CliOutcome outcome = RunUnprivileged({in(), out(), "--from", "bmp", "--settings", path});
     if (outcome.status == kCannotDropRoot) GTEST_SKIP() << "cannot run nuthumb-cli as an unprivileged user";
     EXPECT_EQ(outcome.status, 2) << outcome.err;
-    EXPECT_EQ(outcome.err, "nuthumb-cli: cannot read the settings file " + path + ": " + GetParam().reason + "\n");
+    EXPECT_EQ(outcome.err, "nuthumb-cli: 設定ファイル " + path + " を読み込めません: " + GetParam().reason + "\n");
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(NamesIn(out()), std::set<std::string>{"a.jpg"});
     EXPECT_EQ(ReadText(out() + "/a.jpg"), "old");
@@ -83,9 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "Permission denied"},
         SettingsRow{"Folder", [](const std::string& p) { fs::create_directory(p); },
-                    "it is a folder, not a regular file"},
+                    "フォルダであり、通常のファイルではありません"},
         SettingsRow{"Device", [](const std::string& p) { fs::create_symlink("/dev/null", p); },
-                    "it is a character device, not a regular file"},
+                    "キャラクタデバイスであり、通常のファイルではありません"},
         SettingsRow{"Missing", [](const std::string&) {}, "No such file or directory"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -98,8 +98,8 @@ TEST_F(CliSurroundingsTest, JobModeRefusesAnUnreadableFileBesideTheProgram) {
     launch.program = root() + "/bin/nuthumb-cli";
     const CliOutcome outcome = Run({}, launch);
     EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.err, "nuthumb-cli: cannot read the settings file " + root() +
-                               "/bin/nuthumb.ini: it is a folder, not a regular file\n");
+    EXPECT_EQ(outcome.err, "nuthumb-cli: 設定ファイル " + root() +
+                               "/bin/nuthumb.ini を読み込めません: フォルダであり、通常のファイルではありません\n");
 }
 
 TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
@@ -108,8 +108,8 @@ TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
     fs::permissions(in(), fs::perms::owner_all);
     if (outcome.status == kCannotDropRoot) GTEST_SKIP() << "cannot run nuthumb-cli as an unprivileged user";
     EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.err, "読込み元フォルダを読み込めません。\nFilename : " + in() + "\ncannot read folder " +
-                               in() + ": Permission denied\n");
+    EXPECT_EQ(outcome.err, "読込み元フォルダを読み込めません。\nFilename : " + in() + "\nフォルダ " + in() +
+                               " を読み込めません: Permission denied\n");
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(ReadText(out() + "/a.jpg"), "old");
 
@@ -120,11 +120,11 @@ TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
     const CliOutcome logged = RunUnprivileged({"--batch-file", batch});
     fs::permissions(in(), fs::perms::owner_all);
     EXPECT_EQ(logged.status, 1) << logged.err;
-    EXPECT_EQ(logged.out, "NO 0 : サムネイル作成開始。\nNO 0 : cannot read folder " + in() +
-                              ": Permission denied\nFailed entries: 1\nFailed files: 0\n");
+    EXPECT_EQ(logged.out, "NO 0 : サムネイル作成開始。\nNO 0 : フォルダ " + in() +
+                              " を読み込めません: Permission denied\n失敗したエントリ: 1\n失敗したファイル: 0\n");
 }
 
-const std::string kReport = "サムネイル作成が終了しました。\nFailed files: 1\n";
+const std::string kReport = "サムネイル作成が終了しました。\n失敗したファイル: 1\n";
 
 TEST_F(CliSurroundingsTest, ErrorListToStandardOutputComesBeforeTheReportInUtf8AndLf) {
     // "-", /dev/stdout's target, and the very file stdout is redirected to.
@@ -135,7 +135,7 @@ TEST_F(CliSurroundingsTest, ErrorListToStandardOutputComesBeforeTheReportInUtf8A
         EXPECT_EQ(outcome.status, 1) << list << outcome.err;
         EXPECT_EQ(outcome.out, in() + "/z.bmp\n" + kReport) << list;
         // Each failed file is named on stderr with its reason.
-        EXPECT_EQ(outcome.err, "nuthumb-cli: " + in() + "/z.bmp: cannot be loaded: damaged, or no sound thumbnail of it\n")
+        EXPECT_EQ(outcome.err, "nuthumb-cli: " + in() + "/z.bmp: 読み込めません: 壊れているか、正しいサムネイルを作れません\n")
             << list;
     }
     EXPECT_FALSE(fs::exists(root() + "/-"));
@@ -164,7 +164,7 @@ TEST_F(CliSurroundingsTest, ClosedStandardOutputStillWritesTheListAndIsReported)
 
     for (const CliOutcome& outcome : {damaged, clean}) {
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_NE(outcome.err.find("nuthumb-cli: cannot write to standard output: Broken pipe\n"), std::string::npos)
+        EXPECT_NE(outcome.err.find("nuthumb-cli: 標準出力に書き込めません: Broken pipe\n"), std::string::npos)
             << outcome.err;
     }
     EXPECT_EQ(ReadText(list), in() + "/z.bmp\r\n");

@@ -79,13 +79,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CliRow{"FinishedExitsZero", {"a.bmp", "B.BMP"}, {}, {},
                {"{in}", "{out}", "--from", "bmp", "--prefix", "t_", "--suffix", "_s", "--size", "30"},
-               0, kFinished + "\nFailed files: 0\n", "", {"t_a_s.jpg", "t_B_s.jpg"}},
+               0, kFinished + "\n失敗したファイル: 0\n", "", {"t_a_s.jpg", "t_B_s.jpg"}},
         CliRow{"FailedFileIsNamedOnStderrWithItsReason", {"a.bmp"}, {"z.bmp"}, {},
                {"{in}", "{out}", "--from", "bmp"},
-               1, "Failed files: 1", "z.bmp: cannot be loaded: damaged", {"a.jpg"}},
+               1, "失敗したファイル: 1", "z.bmp: 読み込めません: 壊れているか", {"a.jpg"}},
         CliRow{"ReportLoadErrorsNamesTheFile", {"a.bmp"}, {"z.bmp"}, {},
                {"{in}", "{out}", "--from", "bmp", "--report-load-errors"},
-               1, "Failed files: 1", "ファイルが壊れている可能性があります。\nFilename : z.bmp", {"a.jpg"}},
+               1, "失敗したファイル: 1", "ファイルが壊れている可能性があります。\nFilename : z.bmp", {"a.jpg"}},
         CliRow{"NoSourceExitsThree", {"a.bmp"}, {}, {},
                {"{in}", "{out}"},
                3, "読込み元フォルダにファイルが存在しません。", "", {}},
@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                2, "", "保存先フォルダが存在しません。", {}},
         CliRow{"AskWithoutTerminalAnswersNo", {"a.bmp", "b.bmp", "c.bmp"}, {}, {"a.jpg", "b.jpg"},
                {"{in}", "{out}", "--from", "bmp", "--overwrite", "ask"},
-               0, kFinished, "every question is answered no", {"a.jpg", "b.jpg", "c.jpg"}}),
+               0, kFinished, "すべての確認に「いいえ」と答えます", {"a.jpg", "b.jpg", "c.jpg"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliTest, QuietNamesNoFailedFile) {
@@ -151,7 +151,7 @@ TEST_F(CliTest, AskWithoutTerminalSaysSoOnce) {
     for (const char* name : {"a.bmp", "b.bmp"}) test::WriteSampleBitmap(in() + "/" + name);
     for (const char* name : {"a.jpg", "b.jpg"}) WriteText(out() + "/" + name, "old");
     const CliOutcome outcome = Run({in(), out(), "--from", "bmp", "--overwrite", "ask"});
-    EXPECT_EQ(Count(outcome.err, "every question is answered no"), 1u) << outcome.err;
+    EXPECT_EQ(Count(outcome.err, "すべての確認に「いいえ」と答えます"), 1u) << outcome.err;
 }
 
 TEST_F(CliTest, ErrorListFileHoldsTheFailedPaths) {
@@ -168,7 +168,7 @@ TEST_F(CliTest, UnwritableErrorListIsReportedAndNotSuccess) {
     const CliOutcome outcome =
         Run({in(), out(), "--from", "bmp", "--error-list", root() + "/missing/failed.err"});
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_NE(outcome.err.find("cannot write the error list"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("エラーリストを書き込めません"), std::string::npos) << outcome.err;
 }
 
 class CliSettingsTest : public CliTest {
@@ -208,7 +208,7 @@ TEST_F(CliTest, CtrlCEndsALongDecode) {
     ASSERT_TRUE(test::InterruptWhenCaught(cli.pid()));
     const CliOutcome outcome = cli.Wait();
     EXPECT_EQ(outcome.status, 130) << outcome.out << outcome.err;
-    EXPECT_NE(outcome.out.find("Failed files: 0"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("失敗したファイル: 0"), std::string::npos) << outcome.out;
     EXPECT_TRUE(NamesIn(out()).empty());
 }
 

@@ -1,5 +1,5 @@
 # `cmake --install` into a scratch folder: exactly the two programs, the menu
-# entry, the icon, the documents, the manual pages and the completion, and no
+# entry, the icon, the English catalogue, the documents, the manual pages and the completion, and no
 # build path left in a program's library search path; the Debian changelog's
 # newest entry is the version being built.
 file(STRINGS "${CHANGELOG}" newest LIMIT_COUNT 1)
@@ -25,6 +25,7 @@ set(expected
   share/doc/nuthumb/copyright
   share/icons/hicolor/scalable/apps/nuthumb.svg
   share/lintian/overrides/nuthumb
+  share/locale/en/LC_MESSAGES/nuthumb.mo
   share/man/man1/nuthumb-cli.1.gz
   share/man/man1/nuthumb.1.gz
   share/zsh/vendor-completions/_nuthumb-cli)

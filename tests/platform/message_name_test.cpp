@@ -47,9 +47,9 @@ TEST(NameForMessage, LongNamesKeepStartAndEndAroundTheMark) {
 TEST(NameForMessage, IoErrorsNameTheFileShortAndKeepTheReason) {
     const std::string path = "/" + std::string(5000, 'd') + "/f";
     try {
-        ThrowErrno("cannot write", path, ENOTDIR);
+        ThrowErrno(kCannotWrite, path, ENOTDIR);
     } catch (const IoError& error) {
-        EXPECT_EQ(std::string(error.what()), "cannot write " + NameForMessage(path) + ": Not a directory");
+        EXPECT_EQ(std::string(error.what()), NameForMessage(path) + " に書き込めません: Not a directory");
         EXPECT_EQ(error.reason(), "Not a directory");
         return;
     }

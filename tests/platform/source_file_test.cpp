@@ -45,7 +45,7 @@ TEST(SourceFile, RefusesMoreThanTheLargestSizeAllowed) {
         ADD_FAILURE() << "a file over the limit was opened";
     } catch (const IoError& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "cannot read " + path + ": file of 10 bytes is larger than the 9 bytes any source image may have");
+                  path + " を読み込めません: file of 10 bytes is larger than the 9 bytes any source image may have");
     }
 }
 

@@ -108,19 +108,19 @@ INSTANTIATE_TEST_SUITE_P(
                        fs::create_symlink("/dev/zero", d + "/zero.jpg");
                        return std::string("zero.jpg");
                    },
-                   kUnreadable, "not a regular file but a character device"},
+                   kUnreadable, "キャラクタデバイスであり、通常のファイルではありません"},
         FailureRow{"NamedPipe",
                    [](const std::string& d) {
                        ::mkfifo((d + "/pipe.bmp").c_str(), 0644);
                        return std::string("pipe.bmp");
                    },
-                   kUnreadable, "not a regular file but a named pipe"},
+                   kUnreadable, "名前付きパイプであり、通常のファイルではありません"},
         FailureRow{"FolderNamedLikeAnImage",
                    [](const std::string& d) {
                        fs::create_directory(d + "/folder.jpg");
                        return std::string("folder.jpg");
                    },
-                   kUnreadable, "not a regular file but a folder"},
+                   kUnreadable, "フォルダであり、通常のファイルではありません"},
         FailureRow{"Vanished",
                    [](const std::string&) { return std::string("gone.jpg"); },
                    kUnreadable, "No such file or directory"}),
@@ -257,7 +257,7 @@ TEST(HostileSource, PermissionDeniedSaysSo) {
         return host.messages.empty() ? std::string() : host.messages[0].text;
     });
     if (!text) GTEST_SKIP() << "cannot run as an unprivileged user";
-    EXPECT_EQ(*text, kUnreadable + "locked.jpg\r\ncannot open " + source + ": Permission denied");
+    EXPECT_EQ(*text, kUnreadable + "locked.jpg\r\n" + source + " を開けません: Permission denied");
 }
 
 }  // namespace

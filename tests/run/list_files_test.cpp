@@ -70,7 +70,7 @@ TEST(ListFilesTest, NothingFoundGivesFalseAFolderThatCannotBeReadThrows) {
             ListFiles(list, folder + "/*.jpg", true, host);
             ADD_FAILURE() << "expected IoError for " << folder;
         } catch (const IoError& e) {
-            EXPECT_EQ(std::string(e.what()), "cannot read folder " + folder + ": " + reason);
+            EXPECT_EQ(std::string(e.what()), "フォルダ " + folder + " を読み込めません: " + reason);
         }
         EXPECT_TRUE(list.empty());
     }

@@ -85,12 +85,12 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const std::string& out) { fs::create_symlink(Elsewhere(out), out + "/a.jpg"); },
                   Elsewhere, ""},
         TargetRow{"Fifo", [](const std::string& out) { ::mkfifo((out + "/a.jpg").c_str(), 0600); },
-                  nullptr, "it is a FIFO, not a regular file"},
+                  nullptr, "名前付きパイプであり、通常のファイルではありません"},
         TargetRow{"LinkToADevice",
                   [](const std::string& out) { fs::create_symlink("/dev/null", out + "/a.jpg"); },
-                  nullptr, "it is a character device, not a regular file"},
+                  nullptr, "キャラクタデバイスであり、通常のファイルではありません"},
         TargetRow{"Folder", [](const std::string& out) { fs::create_directory(out + "/a.jpg"); },
-                  nullptr, "it is a folder, not a regular file"},
+                  nullptr, "フォルダであり、通常のファイルではありません"},
         TargetRow{"LinkLoop",
                   [](const std::string& out) {
                       fs::create_symlink("b.jpg", out + "/a.jpg");
@@ -139,7 +139,7 @@ TEST_F(RunFolderFileSystemTest, UnreadableSourceFolderThrowsBeforeTouchingAnythi
     });
     fs::permissions(in(), fs::perms::owner_all);
     if (!outcome) GTEST_SKIP() << "cannot run as an unprivileged user";
-    EXPECT_EQ(*outcome, "cannot read folder " + in() + ": Permission denied | 1 9 7 before 0");
+    EXPECT_EQ(*outcome, "フォルダ " + in() + " を読み込めません: Permission denied | 1 9 7 before 0");
     EXPECT_TRUE(NamesIn(out()).empty());
 }
 

@@ -69,7 +69,7 @@ TEST_P(UnreadableSettings, JobRefusesWindowKeepsDefaultsAndTheFileStays) {
         return text;
     });
     if (!outcome) GTEST_SKIP() << "cannot run as an unprivileged user";
-    const std::string refusal = "cannot read the settings file " + path + ": " + GetParam().reason + "; ";
+    const std::string refusal = "設定ファイル " + path + " を読み込めません: " + GetParam().reason + "; ";
     EXPECT_EQ(*outcome, refusal + refusal + "load ,1; refused");
     EXPECT_EQ(fs::symlink_status(path).type(), type);
     if (type == fs::file_type::regular) {
@@ -88,11 +88,11 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       "Permission denied"},
         UnreadableRow{"Folder", [](const std::string& p) { fs::create_directory(p); },
-                      "it is a folder, not a regular file"},
+                      "フォルダであり、通常のファイルではありません"},
         UnreadableRow{"Fifo", [](const std::string& p) { ::mkfifo(p.c_str(), 0666); },
-                      "it is a FIFO, not a regular file"},
+                      "名前付きパイプであり、通常のファイルではありません"},
         UnreadableRow{"LinkToADevice", [](const std::string& p) { fs::create_symlink("/dev/null", p); },
-                      "it is a character device, not a regular file"}),
+                      "キャラクタデバイスであり、通常のファイルではありません"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingsReadable, MissingPassesOnlyWhenItMayBeMissingReadableFilesPass) {
@@ -103,7 +103,7 @@ TEST(SettingsReadable, MissingPassesOnlyWhenItMayBeMissingReadableFilesPass) {
         CheckSettingsReadable(path, true);
         ADD_FAILURE() << "expected IoError";
     } catch (const IoError& e) {
-        EXPECT_EQ(std::string(e.what()), "cannot read the settings file " + path + ": No such file or directory");
+        EXPECT_EQ(std::string(e.what()), "設定ファイル " + path + " を読み込めません: No such file or directory");
     }
     PlantFile(path, kStored);
     fs::create_symlink(path, dir.path() + "/link.ini");

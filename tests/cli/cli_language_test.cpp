@@ -1,0 +1,104 @@
+// nuthumb-cli in each language: every line on the screen in the user's language
+// (Japanese under Japanese and C, English under English, never mixed), while the
+// error-list file keeps the batch log's own Japanese texts.
+#include <gtest/gtest.h>
+
+#include "platform/file_io.h"
+#include "platform/text_codec.h"
+#include "tests/cli/cli_process.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/language.h"
+#include "tests/support/sample_images.h"
+
+namespace nuthumb {
+namespace {
+
+using test::CliOutcome;
+
+class CliLanguageTest : public ::testing::TestWithParam<const char*>, protected test::RunFolders {
+protected:
+    void SetUp() override {
+        if (!test::LocaleInstalled(GetParam())) FAIL() << GetParam() << " is not generated: run scripts/setup.sh";
+        test::WriteSampleBitmap(in() + "/a.bmp");
+        test::WriteText(in() + "/z.bmp", "damaged");
+    }
+    CliOutcome Run(const std::vector<std::string>& args) {
+        const std::string lang = GetParam();
+        return test::RunCli(args, root(), {.in_child = [lang] { test::UseLanguage(lang); }});
+    }
+    bool english() const { return test::IsEnglish(GetParam()); }
+    // The expected text: the source's under Japanese and C, else the English one.
+    std::string Text(const std::string& japanese, const std::string& english_text) const {
+        return english() ? english_text : japanese;
+    }
+    void ExpectOneLanguage(const CliOutcome& outcome) const {
+        if (english()) {
+            EXPECT_FALSE(test::HasNonAscii(outcome.out + outcome.err)) << outcome.out << outcome.err;
+        }
+    }
+};
+
+TEST_P(CliLanguageTest, RunReportsAndMessages) {
+    const CliOutcome outcome = Run({in(), out(), "--from", "bmp", "--report-load-errors", "--quiet"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, Text("サムネイル作成が終了しました。\n失敗したファイル: 1\n",
+                                "Thumbnail creation finished.\nFailed files: 1\n"));
+    EXPECT_EQ(outcome.err, Text("ファイルが壊れている可能性があります。\nFilename : z.bmp\n",
+                                "The file may be damaged.\nFilename : z.bmp\n"));
+    ExpectOneLanguage(outcome);
+}
+
+TEST_P(CliLanguageTest, UsageErrorsAndHelp) {
+    const struct {
+        std::vector<std::string> args;
+        std::string japanese, english;
+    } rows[] = {
+        {{"in"}, "SOURCE_DIR と DEST_DIR は両方とも指定するか、どちらも指定しないでください",
+         "give both SOURCE_DIR and DEST_DIR, or neither"},
+        {{"in", "out", "--size", "641"}, "--size: 641 は 30-640 の範囲の整数ではありません",
+         "--size: 641 is not a whole number in the range 30-640"},
+        {{"in", "out", "extra"}, "余分な引数があります: extra", "unexpected arguments: extra"},
+    };
+    for (const auto& row : rows) {
+        const CliOutcome outcome = Run(row.args);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.err, "nuthumb-cli: " + Text(row.japanese, row.english) + "\n" +
+                                   Text("詳しくは --help を付けて実行してください。\n",
+                                        "Run with --help for more information.\n"));
+        ExpectOneLanguage(outcome);
+    }
+    const CliOutcome help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const std::string& part : {Text("使い方: nuthumb-cli", "Usage: nuthumb-cli"), Text("オプション:", "Options:"),
+                                    Text("（既定値: 50）", "(default: 50)"), Text("終了ステータス:", "Exit status:")})
+        EXPECT_NE(help.out.find(part), std::string::npos) << part << "\n" << help.out;
+    ExpectOneLanguage(help);
+}
+
+TEST_P(CliLanguageTest, BatchLogOnScreenFollowsTheLanguageTheFileDoesNot) {
+    const std::string entries = root() + "/entries.txt";
+    test::WriteText(entries, "\"" + in() + "\",\"0\",\"" + out() + "\",\"1\",\"\",\"\",\"40\",\"0\",\"1\"\nbroken\n");
+    const std::string list = root() + "/list.err";
+    const CliOutcome outcome = Run({"--batch-file", entries, "--error-list", list, "--quiet"});
+    EXPECT_EQ(outcome.status, 1);
+    const std::string log = "NO 0 : サムネイル作成開始。\n" + in() + "/z.bmp\nNO 0 : サムネイル作成終了。\n" +
+                            "NO 1 : サムネイル作成開始。\nNO 1 : 登録データエラー\u3000\uFF0D\u3000終了。\n";
+    EXPECT_EQ(outcome.out, Text(log + "失敗したエントリ: 1\n失敗したファイル: 1\n",
+                                "NO 0 : Thumbnail creation started.\n" + in() +
+                                    "/z.bmp\nNO 0 : Thumbnail creation finished.\nNO 1 : Thumbnail creation "
+                                    "started.\nNO 1 : Entry data error - ended.\nFailed entries: 1\nFailed files: 1\n"));
+    ExpectOneLanguage(outcome);
+    std::string crlf;
+    for (const char c : log) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(test::ReadText(list), EncodeCp932(crlf).value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, CliLanguageTest, ::testing::ValuesIn(test::kLanguages),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             return name.substr(0, name.find('.')) == "C" ? std::string("C")
+                                                                           : name.substr(0, name.find('.'));
+                         });
+
+}  // namespace
+}  // namespace nuthumb
