@@ -5,6 +5,7 @@
 #include "image/bmp_thumbnail.h"
 #include "image/geometry.h"
 #include "image/load_error.h"
+#include "image/orientation.h"
 
 namespace nuthumb {
 namespace {
@@ -15,20 +16,40 @@ ThumbnailSize SoundSize(std::int32_t width, std::int32_t height, std::int32_t si
     return *scaled;
 }
 
+// The thumbnail of the image as shown: the size and basis apply to the turned
+// image, the thumbnail is made in the stored image's orientation (the picks seen
+// from the side the turn puts first, or the area filter, which commutes with
+// turning) and turned at the end, so the full image is never turned.
+Image JpegThumbnail(JpegCodec& codec, const Conversion& conversion) {
+    const Orientation orientation = codec.orientation();
+    const OrientationSteps steps = StepsOf(orientation);
+    const std::int32_t shown_width = steps.swap ? codec.height() : codec.width();
+    const std::int32_t shown_height = steps.swap ? codec.width() : codec.height();
+    const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, shown_width, shown_height);
+    Image thumbnail;
+    if (effective == EffectiveBasis::kCopy) {
+        thumbnail = codec.DecodeImage();
+    } else {
+        const ThumbnailSize shown = SoundSize(shown_width, shown_height, conversion.size, effective);
+        const std::int32_t width = steps.swap ? shown.height : shown.width;
+        const std::int32_t height = steps.swap ? shown.width : shown.height;
+        if (conversion.photo.filter == ScaleFilter::kArea) {
+            thumbnail = codec.DecodeArea(width, height);
+        } else {
+            thumbnail = codec.DecodeSampled(PickMap(codec.width(), width, steps.flip_x),
+                                            PickMap(codec.height(), height, steps.flip_y));
+        }
+    }
+    return orientation == 1 ? std::move(thumbnail) : OrientImage(thumbnail, orientation);
+}
+
 Image LoadJpeg(JpegCodec& codec, const ByteSource& source, const Conversion& conversion,
                const DecodeOptions& options) {
     // The decoder reads from `source`, which the caller owns: it must not outlive
     // this call, whatever happens.
     try {
-        codec.ReadHeader(source, options);
-        const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, codec.width(), codec.height());
-        Image thumbnail;
-        if (effective == EffectiveBasis::kCopy) {
-            thumbnail = codec.DecodeImage();
-        } else {
-            const ThumbnailSize scaled = SoundSize(codec.width(), codec.height(), conversion.size, effective);
-            thumbnail = codec.DecodeThumbnail(scaled.width, scaled.height);
-        }
+        codec.ReadHeader(source, options, conversion.photo.auto_orient);
+        Image thumbnail = JpegThumbnail(codec, conversion);
         codec.ReleaseSource();
         return thumbnail;
     } catch (...) {
@@ -45,6 +66,8 @@ Image LoadBitmapSource(const ByteSource& source, const Conversion& conversion, c
     const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, header.width, header.height);
     if (effective == EffectiveBasis::kCopy) return LoadBitmap(source, header, options);
     const ThumbnailSize scaled = SoundSize(header.width, header.height, conversion.size, effective);
+    if (conversion.photo.filter == ScaleFilter::kArea)
+        return DecodeBitmapArea(source, header, scaled.width, scaled.height, options);
     return DecodeBitmapThumbnail(source, header, scaled.width, scaled.height, options);
 }
 
