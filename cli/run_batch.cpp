@@ -65,7 +65,7 @@ int RunBatchCommand(const CliOptions& options) {
     if (!entries) return kExitUsage;
 
     CliBatchHost host(job->overwrite_mode, job->report_load_errors, options.quiet, options.jobs);
-    const BatchOutcome outcome = RunBatch(host, host, std::move(*entries), std::nullopt);
+    const BatchOutcome outcome = RunBatch(host, host, std::move(*entries), std::nullopt, job->job.conversion.photo);
     host.ClearProgress();
 
     int status = ExitStatusOf(outcome);
