@@ -23,7 +23,7 @@ const char* const kAutoOrientText = "EXIFの向き情報に従って回転する
 const char* const kQualityText = "JPEG画質（1～100）";
 const char* const kFilterCaption = "縮小方法";
 const char* const kFilterNearest = "最近傍（従来）";
-const char* const kFilterArea = "面積平均（なめらか）";
+const char* const kFilterArea = "面積平均";
 
 // The two controls of the original dialog end at y = 137; the photo group sits
 // below them and the dialog grows by its height.
