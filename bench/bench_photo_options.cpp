@@ -107,9 +107,13 @@ int main(int argc, char** argv) {
                            });
                        }});
     for (const std::string& jobs : {std::string("1"), cores})
-        for (const char* filter : {"nearest", "area"})
-            filters.push_back({"--filter " + std::string(filter) + " --jobs " + jobs,
-                               cli_run({"--filter", filter, "--jobs", jobs}, folder)});
+        for (const char* filter : {"nearest", "area"}) {
+            std::string name = "--filter ";
+            name += filter;
+            name += " --jobs ";
+            name += jobs;
+            filters.push_back({name, cli_run({"--filter", filter, "--jobs", jobs}, folder)});
+        }
     Measure(filters);
     std::printf("%s: %zu JPEG files, best of 3 interleaved rounds\n", folder.c_str(), files.size());
     Print(filters, filters.front(), "floor");
