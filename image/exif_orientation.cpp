@@ -31,12 +31,17 @@ private:
     bool big_endian_;
 };
 
+constexpr std::uint8_t kExifHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
+
 }  // namespace
 
+bool IsExifPayload(std::span<const std::uint8_t> app1_payload) {
+    return app1_payload.size() >= sizeof kExifHeader &&
+           std::memcmp(app1_payload.data(), kExifHeader, sizeof kExifHeader) == 0;
+}
+
 Orientation ExifOrientation(std::span<const std::uint8_t> app1_payload) {
-    constexpr std::uint8_t kExifHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
-    if (app1_payload.size() < sizeof kExifHeader || std::memcmp(app1_payload.data(), kExifHeader, sizeof kExifHeader) != 0)
-        return 1;
+    if (!IsExifPayload(app1_payload)) return 1;
     const std::span<const std::uint8_t> tiff = app1_payload.subspan(sizeof kExifHeader);
     if (tiff.size() < 8) return 1;
     bool big_endian;

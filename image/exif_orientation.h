@@ -12,6 +12,9 @@ namespace nuthumb {
 // mirrored along the other diagonal; 8 to be turned a quarter anticlockwise.
 using Orientation = int;
 
+// Whether an APP1 payload starts with "Exif\0\0" (other APP1 blocks hold XMP).
+bool IsExifPayload(std::span<const std::uint8_t> app1_payload);
+
 // The Orientation of IFD0 in an APP1 segment's payload (the bytes after its
 // length field): "Exif\0\0", then a TIFF header in either byte order. Every offset
 // and count is checked against the payload's length; a payload that is not Exif,

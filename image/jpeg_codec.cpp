@@ -214,8 +214,7 @@ Orientation OrientationOf(const jpeg_decompress_struct& info) {
     for (jpeg_saved_marker_ptr m = info.marker_list; m != nullptr; m = m->next) {
         if (m->marker != JPEG_APP0 + 1) continue;
         const std::span<const std::uint8_t> payload(m->data, m->data_length);
-        if (payload.size() >= 6 && payload[0] == 'E' && payload[1] == 'x' && payload[4] == 0)
-            return ExifOrientation(payload);
+        if (IsExifPayload(payload)) return ExifOrientation(payload);
     }
     return 1;
 }

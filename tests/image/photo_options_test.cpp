@@ -104,6 +104,18 @@ Bytes WithApp1(const Bytes& jpeg, const Bytes& payload) {
     return out;
 }
 
+TEST(ExifOrientation, TheExifBlockDecidesWhateverApp1BlockComesFirstAndOnlyWhenAsked) {
+    const std::string xmp_text = "http://ns.adobe.com/xap/1.0/";
+    const Bytes xmp(xmp_text.begin(), xmp_text.end());
+    const Bytes file = WithApp1(WithApp1(test::MakeTestJpeg(16, 8, ""), OrientationPayload(6, true)), xmp);
+    const MemoryBytes bytes(file);
+    JpegCodec asked, not_asked;
+    asked.ReadHeader(bytes, {}, true);
+    not_asked.ReadHeader(bytes, {}, false);
+    EXPECT_EQ(asked.orientation(), 6);
+    EXPECT_EQ(not_asked.orientation(), 1);
+}
+
 Image Load(const Bytes& file, ImageFormat format, const Conversion& conversion) {
     JpegCodec codec;
     const MemoryBytes bytes(file);
