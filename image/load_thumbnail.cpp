@@ -19,7 +19,7 @@ ThumbnailSize SoundSize(std::int32_t width, std::int32_t height, std::int32_t si
 // The thumbnail of the image as shown: the size and basis apply to the turned
 // image, the thumbnail is made in the stored image's orientation (the picks seen
 // from the side the turn puts first, or the area filter, which commutes with
-// turning) and turned at the end, so the full image is never turned.
+// turning) and turned at the end, so only an unscaled copy is turned whole.
 Image JpegThumbnail(JpegCodec& codec, const Conversion& conversion) {
     const Orientation orientation = codec.orientation();
     const OrientationSteps steps = StepsOf(orientation);
