@@ -22,7 +22,7 @@ namespace {
 using namespace nuthumb;
 
 // A settings file as a user's might look after some work: batch feature on,
-// three registered runs.
+// three registered runs, photos turned upright and smoothed.
 constexpr char kSampleSettings[] =
     "[SYSTEM]\r\n"
     "SrcDir=/home/user/写真/旅行\r\nDstDir=/home/user/写真/サムネイル\r\n"
@@ -31,7 +31,8 @@ constexpr char kSampleSettings[] =
     "Script1=\"/home/user/写真/旅行\",\"1\",\"/home/user/写真/サムネイル\",\"1\",\"t_\",\"_s\",\"120\",\"2\",\"1\"\r\n"
     "Script2=\"/home/user/写真/家族\",\"1\",\"/home/user/写真/サムネイル\",\"0\",\"t_\",\"\",\"160\",\"0\",\"1\"\r\n"
     "Script3=\"/home/user/スキャン\",\"0\",\"/home/user/スキャン/jpeg\",\"1\",\"\",\"\",\"50\",\"0\",\"0\"\r\n"
-    "Script4=\r\n";
+    "Script4=\r\n"
+    "AutoOrient=1\r\nQuality=85\r\nFilter=1\r\n";
 
 // Lets queued work (the picker's folder listing) finish before a picture.
 void Settle(int milliseconds) {

@@ -21,7 +21,8 @@ std::string_view ResultEnding(int result) {
 
 class BatchRun {
 public:
-    BatchRun(RunHost& host, BatchControls& controls) : host_(host), controls_(controls) {}
+    BatchRun(RunHost& host, BatchControls& controls, const PhotoOptions& photo)
+        : host_(host), controls_(controls), photo_(photo) {}
 
     // Returns false when the batch must stop after this entry.
     bool RunEntry(std::size_t index, const std::string& entry) {
@@ -43,8 +44,9 @@ public:
             ++outcome_.failed_entries;
             return true;
         }
-        const std::optional<ThumbJob> job = JobOfFields(fields);
+        std::optional<ThumbJob> job = JobOfFields(fields);
         if (!job) return DataError(index);
+        job->conversion.photo = photo_;
 
         const std::size_t lines_before = controls_.ErrorLines().size();
         std::optional<int> result;
@@ -90,19 +92,20 @@ private:
 
     RunHost& host_;
     BatchControls& controls_;
+    PhotoOptions photo_;
     BatchOutcome outcome_;
 };
 
 }  // namespace
 
 BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,
-                      const std::optional<std::string>& export_path) {
+                      const std::optional<std::string>& export_path, const PhotoOptions& photo) {
     if (entries.empty()) {
         host.ShowInformation(Tr(kBatchEmptyListMessage));
         return {};
     }
     controls.SetBatchRunState();
-    BatchRun run(host, controls);
+    BatchRun run(host, controls, photo);
     try {
         controls.ClearErrorList();
         for (std::size_t i = 0; i < entries.size(); ++i)

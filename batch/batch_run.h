@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "image/conversion.h"
 #include "run/run_host.h"
 
 namespace nuthumb {
@@ -55,8 +56,9 @@ struct BatchOutcome {
 // run goes on after each of them and stops after a cancelled entry. Then, with an `export_path` and no
 // stop requested, the question to export the log there (written on OK; a failed
 // write shows an error box with the reason). The controls end in the idle state,
-// also when an exception passes through.
+// also when an exception passes through. Every entry's conversion takes `photo`:
+// an entry has no field for it.
 BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,
-                      const std::optional<std::string>& export_path);
+                      const std::optional<std::string>& export_path, const PhotoOptions& photo = {});
 
 }  // namespace nuthumb

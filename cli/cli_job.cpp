@@ -8,6 +8,7 @@
 #include "settings/dialog_settings.h"
 #include "settings/form_settings.h"
 #include "settings/option_values.h"
+#include "settings/photo_settings.h"
 #include "settings/settings_readable.h"
 
 namespace nuthumb {
@@ -24,15 +25,18 @@ bool UsesSettingsFile(const CliOptions& options) {
 CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     FormSettings form;
     DialogSettings dialog;
+    PhotoOptions photo;
     if (UsesSettingsFile(options)) {
         // A file named on the command line must be there; the one beside the program
         // may be missing, which means the defaults.
         CheckSettingsReadable(settings_path, options.settings_path.has_value());
         form = LoadFormSettings(settings_path);
         dialog = LoadDialogSettings(settings_path);
+        photo = LoadPhotoSettings(settings_path);
     }
     CliRun run{JobOfForm(form), OverwriteModeOfItem(dialog.save_mode), dialog.error_opt != 0, settings_path};
     ThumbJob& job = run.job;
+    job.conversion.photo = photo;
     if (options.src_dir) job.src_dir = *options.src_dir;
     if (options.dst_dir) job.dst_dir = *options.dst_dir;
     if (options.src_format) job.src_format = *options.src_format;
@@ -42,6 +46,9 @@ CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.size) job.conversion.size = *options.size;
     if (options.basis) job.conversion.basis = *options.basis;
     if (options.convert_only) job.conversion.resize = false;
+    if (options.auto_orient) job.conversion.photo.auto_orient = *options.auto_orient;
+    if (options.quality) job.conversion.photo.quality = *options.quality;
+    if (options.filter) job.conversion.photo.filter = *options.filter;
     if (options.overwrite_mode) run.overwrite_mode = *options.overwrite_mode;
     if (options.report_load_errors) run.report_load_errors = true;
     return run;

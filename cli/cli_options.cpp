@@ -110,9 +110,10 @@ void ShowUsageError(const std::string& problem) {
 
 std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* argv) {
     CliOptions options;
-    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, overwrite, error_list, settings,
+    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, filter, overwrite, error_list, settings,
         batch_file;
-    std::int32_t size = 0;
+    std::int32_t size = 0, quality = 0;
+    bool auto_orient = false;
     const ThumbJob defaults = JobOfForm(FormSettings{});
     const OverwriteMode default_overwrite = OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
 
@@ -150,6 +151,21 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
                           ->check(OneOf(kBasisNames))
                           ->type_name(ChoiceText(kBasisNames));
     auto* convert_only_opt = app.add_flag("--convert-only", options.convert_only, Tr("サイズを変更しない"));
+    auto* auto_orient_opt = app.add_flag(
+        "--auto-orient,!--no-auto-orient", auto_orient,
+        Tr("縮小する前に、各 JPEG を EXIF の Orientation に従って正しい向きに回転する") +
+            Default(defaults.conversion.photo.auto_orient ? "on" : "off"));
+    auto* quality_opt = app.add_option("--quality", quality,
+                                       Fill(Tr("サムネイルの JPEG 画質、{} から {} まで"),
+                                            {std::to_string(keys::kQualityMin), std::to_string(keys::kQualityMax)}) +
+                                           Default(std::to_string(defaults.conversion.photo.quality)))
+                            ->check(WholeNumberIn(keys::kQualityMin, keys::kQualityMax))
+                            ->type_name("N");
+    auto* filter_opt = app.add_option("--filter", filter,
+                                      Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)") +
+                                          Default(NameOfValue(kFilterNames, defaults.conversion.photo.filter)))
+                           ->check(OneOf(kFilterNames))
+                           ->type_name(ChoiceText(kFilterNames));
     auto* overwrite_opt =
         app.add_option("--overwrite", overwrite,
                        Tr("既存の保存先ファイル") + Default(NameOfValue(kOverwriteNames, default_overwrite)))
@@ -209,6 +225,9 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     if (suffix_opt->count()) options.suffix = suffix;
     if (size_opt->count()) options.size = size;
     if (basis_opt->count()) options.basis = ValueOfName(kBasisNames, basis);
+    if (auto_orient_opt->count()) options.auto_orient = auto_orient;
+    if (quality_opt->count()) options.quality = quality;
+    if (filter_opt->count()) options.filter = ValueOfName(kFilterNames, filter);
     if (overwrite_opt->count()) options.overwrite_mode = ValueOfName(kOverwriteNames, overwrite);
     if (error_list_opt->count()) options.error_list_path = error_list;
     if (settings_opt->count()) options.settings_path = settings;

@@ -18,6 +18,9 @@ struct CliOptions {
     std::optional<std::int32_t> size;
     std::optional<Basis> basis;
     bool convert_only = false;
+    std::optional<bool> auto_orient;             // --auto-orient, or false for --no-auto-orient
+    std::optional<std::int32_t> quality;
+    std::optional<ScaleFilter> filter;
     std::optional<OverwriteMode> overwrite_mode;
     bool report_load_errors = false;
     std::optional<std::string> error_list_path;

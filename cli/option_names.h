@@ -18,6 +18,7 @@ using OptionNames = std::vector<std::pair<std::string, T>>;
 inline const OptionNames<ImageFormat> kFormatNames{{"bmp", ImageFormat::kBmp}, {"jpg", ImageFormat::kJpeg}};
 inline const OptionNames<Basis> kBasisNames{
     {"height", Basis::kHeight}, {"width", Basis::kWidth}, {"larger", Basis::kLarger}};
+inline const OptionNames<ScaleFilter> kFilterNames{{"nearest", ScaleFilter::kNearest}, {"area", ScaleFilter::kArea}};
 inline const OptionNames<OverwriteMode> kOverwriteNames{
     {"never", OverwriteMode::kNever}, {"always", OverwriteMode::kAlways}, {"ask", OverwriteMode::kAsk}};
 

@@ -69,7 +69,7 @@ int RunBatchCommand(const CliOptions& options) {
 
     CliBatchHost host(job->overwrite_mode, job->report_load_errors, options.quiet, options.jobs);
     host.SetMemoryLimitMib(options.memory_limit_mib);
-    const BatchOutcome outcome = RunBatch(host, host, std::move(*entries), std::nullopt);
+    const BatchOutcome outcome = RunBatch(host, host, std::move(*entries), std::nullopt, job->job.conversion.photo);
     host.ClearProgress();
 
     int status = ExitStatusOf(outcome);

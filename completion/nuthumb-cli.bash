@@ -18,11 +18,12 @@ _nuthumb_cli() {
         --from | --to) values="bmp jpg" ;;
         --basis) values="height width larger" ;;
         --overwrite) values="never always ask" ;;
+        --filter) values="nearest area" ;;
         --settings | --batch-file | --error-list)
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return ;;
-        --prefix | --suffix | --size | --jobs | --memory-limit)
+        --prefix | --suffix | --size | --jobs | --memory-limit | --quality)
             COMPREPLY=()
             return ;;
     esac
@@ -33,7 +34,8 @@ _nuthumb_cli() {
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "--from --to --prefix --suffix --size --basis
-            --convert-only --overwrite --report-load-errors --error-list --settings --quiet
+            --convert-only --auto-orient --no-auto-orient --quality --filter
+            --overwrite --report-load-errors --error-list --settings --quiet
             --jobs --memory-limit --batch --batch-file --help --version" -- "$cur")
         return
     fi

@@ -1,11 +1,14 @@
 // Feeds arbitrary bytes to the JPEG decoder and drives whatever loads through the
-// rest of a conversion: a thumbnail made while decoding (rows skipped) or from the
-// full decode, and the encoder for the thumbnail and for the full image.
+// rest of a conversion: a thumbnail made while decoding (rows skipped), with the
+// area filter at a reduced scale, or from the full decode, each turned as the
+// file's EXIF Orientation says, and the encoder for the thumbnail and for the
+// full image.
 #include <cstdint>
 #include <vector>
 
 #include "image/jpeg_codec.h"
 #include "image/load_error.h"
+#include "image/orientation.h"
 #include "image/scaler.h"
 
 namespace {
@@ -19,19 +22,23 @@ constexpr std::uint64_t kFuzzMaxPixels = std::uint64_t{1} << 20;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace nuthumb;
     try {
+        const MemoryBytes bytes({data, size});  // outlives the codec that reads it
         JpegCodec codec;
-        codec.ReadHeader(std::vector<std::uint8_t>(data, data + size));
+        codec.ReadHeader(bytes, {}, true);
         const std::int32_t source_width = codec.width(), source_height = codec.height();
         if (std::uint64_t(source_width) * std::uint64_t(source_height) > kFuzzMaxPixels) return 0;
         // One size that shrinks, one that enlarges, taken from the input.
         const std::int32_t width = 1 + static_cast<std::int32_t>(size % 37);
         const std::int32_t height = 1 + static_cast<std::int32_t>(source_height % 53);
-        if (size % 2 == 0) {
-            codec.Encode(codec.DecodeThumbnail(width, height));
+        const int orientation = codec.orientation();
+        if (size % 4 == 0) {
+            codec.Encode(OrientImage(codec.DecodeThumbnail(width, height), orientation));
+        } else if (size % 4 == 1) {
+            codec.Encode(OrientImage(codec.DecodeArea(width, height), orientation), 1 + static_cast<int>(size % 100));
         } else {
             const Image image = codec.DecodeImage();
             codec.Encode(StretchToThumbnail(image, width, height));
-            if (size % 3 == 0) codec.Encode(image);
+            if (size % 3 == 0) codec.Encode(OrientImage(image, orientation));
         }
     } catch (const LoadError&) {
         // A clean refusal is a correct answer for damaged input.

@@ -4,8 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "image/box_filter.h"
 #include "image/chunk_reader.h"
 #include "image/nearest_map.h"
+#include "image/pixel_format.h"
 #include "image/rle_decoder.h"
 #include "image/scaler.h"
 
@@ -40,6 +42,12 @@ void CheckIndicesInFile(const ByteSource& file, const BmpHeader& h, const Image&
     }
 }
 
+// Row y (from the top) of an uncompressed source, read into `row`.
+void ReadStoredRow(const ByteSource& file, const BmpHeader& h, std::int32_t y, std::span<std::uint8_t> row) {
+    const std::int64_t stored = h.top_down ? y : h.height - 1 - y;
+    ReadPixelBytes(file, h, static_cast<std::uint64_t>(stored) * row.size(), row);
+}
+
 Image UncompressedThumbnail(const ByteSource& file, const BmpHeader& h, std::int32_t width, std::int32_t height,
                             const DecodeOptions& options) {
     const Image format = ImageFormatOf(h);
@@ -50,8 +58,7 @@ Image UncompressedThumbnail(const ByteSource& file, const BmpHeader& h, std::int
         format,
         [&](std::int32_t y) {
             options.ThrowIfStopRequested();
-            const std::int64_t stored = h.top_down ? y : h.height - 1 - y;
-            ReadPixelBytes(file, h, static_cast<std::uint64_t>(stored) * stride, row);
+            ReadStoredRow(file, h, y, row);
             return row.data();
         },
         width, height);
@@ -82,12 +89,14 @@ public:
 
     // Thumbnail rows whose source row the stream never reached keep their zeros,
     // which is what sampling a zero row gives.
+    void Finish() { Flush(); }
+
+private:
     void Flush() {
         for (std::int32_t dy = first_; dy < last_; ++dy) SampleBgrColumns(row_.data(), 4, columns_, thumb_.row_from_top(dy));
         first_ = last_ = 0;
     }
 
-private:
     Image& thumb_;
     std::int32_t source_height_;
     std::vector<std::int32_t> columns_;
@@ -96,22 +105,79 @@ private:
     std::int32_t first_ = 0, last_ = 0;  // thumbnail rows that pick the row being filled
 };
 
-Image RunLengthThumbnail(const ByteSource& file, const BmpHeader& h, std::int32_t width, std::int32_t height,
-                         const DecodeOptions& options) {
+// The stream expanded into `Sink`, which makes the thumbnail from the rows it is given.
+template <class Sink>
+Image RunLengthInto(const ByteSource& file, const BmpHeader& h, std::int32_t width, std::int32_t height,
+                    const DecodeOptions& options) {
     Image thumb = BlankThumbnail(width, height);
-    ThumbnailSink sink(h.width, h.height, thumb);
+    Sink sink(h.width, h.height, thumb);
     ChunkReader stream(file, h.pixel_offset, RunLengthEnd(h, file.size()), options);
     ExpandRunLength(stream, h.bits_per_pixel, h.palette, h.width, h.height, sink);
-    sink.Flush();
+    sink.Finish();
     return thumb;
 }
 
+Image UncompressedArea(const ByteSource& file, const BmpHeader& h, std::int32_t width, std::int32_t height,
+                       const DecodeOptions& options) {
+    const Image format = ImageFormatOf(h);
+    if (format.bits_per_pixel <= 8) CheckIndicesInFile(file, h, format, options);
+    Image thumb = BlankThumbnail(width, height);
+    BoxFilter filter(h.width, h.height, thumb);
+    const BgrxRowExpander expander(format);
+    std::vector<std::uint8_t> row(format.stride());
+    std::vector<std::uint8_t> expanded(static_cast<std::size_t>(h.width) * 4);
+    for (std::int32_t y = 0; y < h.height; ++y) {
+        options.ThrowIfStopRequested();
+        ReadStoredRow(file, h, y, row);
+        expander.ExpandRow(row.data(), expanded.data());
+        filter.AddRow(y, expanded.data(), 4);
+    }
+    filter.Finish();
+    return thumb;
+}
+
+// Every stored row of the stream goes through the filter, bottom row first.
+class AreaSink final : public RleRowSink {
+public:
+    AreaSink(std::int32_t source_width, std::int32_t source_height, Image& thumb)
+        : filter_(source_width, source_height, thumb, true), row_(static_cast<std::size_t>(source_width) * 4) {}
+
+    std::uint8_t* Row(std::int32_t y) override {
+        Flush();
+        current_ = y;
+        std::memset(row_.data(), 0, row_.size());
+        return row_.data();
+    }
+    void Finish() {
+        Flush();
+        filter_.Finish();
+    }
+
+private:
+    void Flush() {
+        if (current_ >= 0) filter_.AddRow(current_, row_.data(), 4);
+        current_ = -1;
+    }
+
+    BoxFilter filter_;
+    std::vector<std::uint8_t> row_;
+    std::int32_t current_ = -1;
+};
+
 }  // namespace
+
+Image DecodeBitmapArea(const ByteSource& file, const BmpHeader& header, std::int32_t width, std::int32_t height,
+                       const DecodeOptions& options) {
+    if (header.compression == kCompressionRle8 || header.compression == kCompressionRle4) {
+        return RunLengthInto<AreaSink>(file, header, width, height, options);
+    }
+    return UncompressedArea(file, header, width, height, options);
+}
 
 Image DecodeBitmapThumbnail(const ByteSource& file, const BmpHeader& header, std::int32_t width,
                             std::int32_t height, const DecodeOptions& options) {
     if (header.compression == kCompressionRle8 || header.compression == kCompressionRle4) {
-        return RunLengthThumbnail(file, header, width, height, options);
+        return RunLengthInto<ThumbnailSink>(file, header, width, height, options);
     }
     return UncompressedThumbnail(file, header, width, height, options);
 }

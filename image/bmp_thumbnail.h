@@ -19,4 +19,10 @@ namespace nuthumb {
 Image DecodeBitmapThumbnail(const ByteSource& file, const BmpHeader& header, std::int32_t width,
                             std::int32_t height, const DecodeOptions& options);
 
+// The same with the area filter (BoxFilter) instead of the stretch: every row is
+// read, one at a time, and expanded to B,G,R (a 1-bit source too). Refuses what
+// DecodeBitmapThumbnail refuses.
+Image DecodeBitmapArea(const ByteSource& file, const BmpHeader& header, std::int32_t width, std::int32_t height,
+                       const DecodeOptions& options);
+
 }  // namespace nuthumb

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <span>
 
 #include <jpeglib.h>
 
+#include "image/box_filter.h"
 #include "image/jpeg_error_trap.h"
 #include "image/jpeg_source.h"
 #include "image/load_error.h"
@@ -189,7 +191,7 @@ std::vector<PaletteEntry> GrayPalette(const jpeg_decompress_struct& info) {
 
 // Creates the library object over `source` and reads the headers; returns whether
 // the file has more than one scan. Like StartDecompress, owns nothing.
-bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source) {
+bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source, bool read_orientation) {
     d.trap.InstallInto(reinterpret_cast<j_common_ptr>(&d.info));
     if (setjmp(d.trap.jump)) d.ThrowFailure();
     jpeg_create_decompress(&d.info);
@@ -198,11 +200,43 @@ bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source) {
     d.monitor.trap = &d.trap;
     d.monitor.options = &d.options;
     d.info.progress = &d.monitor.progress;
+    // APP1 blocks are kept only when asked for: they can be 64 KiB each.
+    if (read_orientation) jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&d.info, TRUE);
     if (std::uint64_t{d.info.image_width} * d.info.image_height > kMaxPixels)
         throw LoadError("JPEG: image over the pixel limit");
     Configure(d.info);
     return jpeg_has_multiple_scans(&d.info) != FALSE;
+}
+
+// The first APP1 block that is Exif decides.
+Orientation OrientationOf(const jpeg_decompress_struct& info) {
+    for (jpeg_saved_marker_ptr m = info.marker_list; m != nullptr; m = m->next) {
+        if (m->marker != JPEG_APP0 + 1) continue;
+        const std::span<const std::uint8_t> payload(m->data, m->data_length);
+        if (IsExifPayload(payload)) return ExifOrientation(payload);
+    }
+    return 1;
+}
+
+// The smallest of the scales M/8 at which the output is still at least
+// width x height; the full size when none is.
+void ChooseScale(jpeg_decompress_struct& info, std::int32_t width, std::int32_t height) {
+    info.scale_denom = 8;
+    for (unsigned m = 1; m <= 8; ++m) {
+        info.scale_num = m;
+        jpeg_calc_output_dimensions(&info);
+        if (info.output_width >= static_cast<JDIMENSION>(width) && info.output_height >= static_cast<JDIMENSION>(height))
+            return;
+    }
+}
+
+void StartScaled(JpegCodec::Decoder& d, std::int32_t width, std::int32_t height) {
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
+    // Averaging needs the gray levels themselves, not a dithered palette.
+    d.info.quantize_colors = FALSE;
+    ChooseScale(d.info, width, height);
+    jpeg_start_decompress(&d.info);
 }
 
 }  // namespace
@@ -216,17 +250,20 @@ void JpegCodec::ReadHeader(std::vector<std::uint8_t> file) {
     auto owned = std::make_unique<Decoder>();
     owned->owned = std::move(file);
     const ByteSource& source = owned->memory.emplace(owned->owned);
-    Start(std::move(owned), source, {});
+    Start(std::move(owned), source, {}, false);
 }
 
-void JpegCodec::ReadHeader(const ByteSource& source, DecodeOptions options) {
-    Start(std::make_unique<Decoder>(), source, std::move(options));
+void JpegCodec::ReadHeader(const ByteSource& source, DecodeOptions options, bool read_orientation) {
+    Start(std::make_unique<Decoder>(), source, std::move(options), read_orientation);
 }
 
-void JpegCodec::Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options) {
+void JpegCodec::Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options,
+                      bool read_orientation) {
     decoder_ = std::move(decoder);
     decoder_->options = std::move(options);
-    progressive_ = OpenDecoder(*decoder_, source);
+    orientation_ = 1;
+    progressive_ = OpenDecoder(*decoder_, source, read_orientation);
+    if (read_orientation) orientation_ = OrientationOf(decoder_->info);
 }
 
 std::int32_t JpegCodec::width() const {
@@ -290,6 +327,14 @@ Image JpegCodec::DecodeImage() {
 
 Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
     if (!decoder_) throw LoadError("JPEG: no source");
+    CheckThumbnailSize(width, height);  // before any map is made for it
+    return DecodeSampled(NearestMap(this->width(), width), NearestMap(this->height(), height));
+}
+
+Image JpegCodec::DecodeSampled(const std::vector<std::int32_t>& columns, const std::vector<std::int32_t>& rows) {
+    if (!decoder_) throw LoadError("JPEG: no source");
+    const auto width = static_cast<std::int32_t>(columns.size());
+    const auto height = static_cast<std::int32_t>(rows.size());
     Image thumb = BlankThumbnail(width, height);
     Decoder& d = *decoder_;
     StartDecompress(d);
@@ -302,7 +347,7 @@ Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
     if (output == Output::kGray) palette = GrayPalette(d.info);
     std::vector<std::uint32_t> column(static_cast<std::size_t>(width));
     for (std::int32_t dx = 0; dx < width; ++dx)
-        column[dx] = static_cast<std::uint32_t>(NearestSourceIndex(dx, source_width, width) * bytes);
+        column[dx] = static_cast<std::uint32_t>(columns[dx] * bytes);
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(source_width) * bytes);
 
     // Rows are picked in order; an enlarged row is picked by several thumbnail rows.
@@ -315,7 +360,7 @@ Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
     DecodeRows(
         d, [&](std::int32_t) { return scratch.data(); },
         [&](std::int32_t y, JSAMPROW row) {
-            while (next < height && NearestSourceIndex(next, source_height, height) == y) {
+            while (next < height && rows[next] == y) {
                 std::uint8_t* out = thumb.row_from_top(next++);
                 for (std::int32_t dx = 0; dx < width; ++dx, out += 4) {
                     const std::uint8_t* in = row + column[dx];
@@ -338,8 +383,34 @@ Image JpegCodec::DecodeThumbnail(std::int32_t width, std::int32_t height) {
         [&](std::int32_t y) {
             if (!may_skip) return y;
             if (next >= height) return source_height;
-            return std::max(y, NearestSourceIndex(next, source_height, height));
+            return std::max(y, rows[next]);
         });
+    return thumb;
+}
+
+Image JpegCodec::DecodeArea(std::int32_t width, std::int32_t height) {
+    if (!decoder_) throw LoadError("JPEG: no source");
+    Image thumb = BlankThumbnail(width, height);
+    Decoder& d = *decoder_;
+    StartScaled(d, width, height);
+    const Output output = OutputOf(d.info);
+    const std::int32_t source_width = static_cast<std::int32_t>(d.info.output_width);
+    const std::int32_t source_height = static_cast<std::int32_t>(d.info.output_height);
+    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(source_width) * BytesPerPixel(output));
+    std::vector<std::uint8_t> bgr(output == Output::kCmyk ? static_cast<std::size_t>(source_width) * 3 : 0);
+    BoxFilter filter(source_width, source_height, thumb);
+    DecodeRows(
+        d, [&](std::int32_t) { return scratch.data(); },
+        [&](std::int32_t y, JSAMPROW row) {
+            if (output == Output::kCmyk) {
+                for (std::size_t x = 0; x < bgr.size() / 3; ++x) CmykToBgr(row + 4 * x, bgr.data() + 3 * x);
+                filter.AddRow(y, bgr.data(), 3);
+            } else {
+                filter.AddRow(y, row, output == Output::kGray ? 1 : 3);
+            }
+        },
+        [](std::int32_t y) { return y; });
+    filter.Finish();
     return thumb;
 }
 

@@ -7,7 +7,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "image/conversion.h"
 #include "image/decode_options.h"
+#include "image/exif_orientation.h"
 #include "image/image.h"
 #include "platform/byte_source.h"
 
@@ -34,12 +36,14 @@ public:
     // the decode from then on. Throws LoadError for a file the library rejects or
     // one over the pixel limit, IoError when the source cannot be read, and
     // DecodeCancelled; so do the decodes below, and they refuse a file of more
-    // than 100 scans.
-    void ReadHeader(const ByteSource& source, DecodeOptions options = {});
+    // than 100 scans. With `read_orientation` the EXIF Orientation is read too.
+    void ReadHeader(const ByteSource& source, DecodeOptions options = {}, bool read_orientation = false);
     // The same over a file's bytes, which the codec keeps until ReleaseSource.
     void ReadHeader(std::vector<std::uint8_t> file);
     std::int32_t width() const;
     std::int32_t height() const;
+    // The EXIF Orientation when ReadHeader was asked for it, else 1.
+    Orientation orientation() const { return orientation_; }
 
     // After ReadHeader: the whole image, 24-bit B,G,R, or for a one-component source
     // 8-bit with 236 gray levels (Floyd-Steinberg dithered) as its colour table.
@@ -53,6 +57,15 @@ public:
     // never held, and rows that nothing picks are skipped where that cannot change
     // the kept ones (not for dithered gray output). Throws LoadError.
     Image DecodeThumbnail(std::int32_t width, std::int32_t height);
+    // The same with the picks given: thumbnail pixel (x, y) takes source pixel
+    // (columns[x], rows[y]); `rows` must be rising.
+    Image DecodeSampled(const std::vector<std::int32_t>& columns, const std::vector<std::int32_t>& rows);
+
+    // After ReadHeader: the area filter (BoxFilter) onto width x height, 32-bit
+    // B,G,R,0 bottom-up, of the image decoded at the smallest of the library's
+    // scales 1/8 .. 8/8 whose output still has at least width x height pixels.
+    // Gray is decoded undithered, all 256 levels. Throws LoadError.
+    Image DecodeArea(std::int32_t width, std::int32_t height);
 
     bool progressive() const { return progressive_; }
 
@@ -66,18 +79,20 @@ public:
     // Releases the source's bytes and the decoder (the encoder never needs them).
     void ReleaseSource();
 
-    // JFIF 1.01 (density 1 x 1, no unit), quality 90 with baseline tables, 4:2:0,
-    // float DCT, progressive when the flag is set. `image` must not be empty.
-    // Throws JpegEncodeError.
-    std::vector<std::uint8_t> Encode(const Image& image);
+    // JFIF 1.01 (density 1 x 1, no unit), `quality` (1..100, jpeg_set_quality's
+    // tables, baseline), 4:2:0, float DCT, progressive when the flag is set.
+    // `image` must not be empty. Throws JpegEncodeError.
+    std::vector<std::uint8_t> Encode(const Image& image, int quality = kDefaultJpegQuality);
 
     struct Decoder;  // the decoder's state; public only for the codec's own helpers
 
 private:
-    void Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options);
+    void Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options,
+               bool read_orientation);
 
     std::unique_ptr<Decoder> decoder_;
     bool progressive_ = false;
+    Orientation orientation_ = 1;
 };
 
 }  // namespace nuthumb

@@ -11,8 +11,6 @@
 namespace nuthumb {
 namespace {
 
-constexpr int kQuality = 90;
-
 // One compression: the library object and the buffer jpeg_mem_dest allocates.
 struct Encoder {
     JpegErrorTrap trap{};
@@ -39,7 +37,7 @@ bool IsDirect(const Image& image) {
 // Everything between the library's creation and its last call; nothing here owns
 // anything, so a fatal error's jump back skips no cleanup.
 // `expander` is null for a direct image, else it fills `scratch` row by row.
-void Compress(Encoder& e, const Image& image, bool progressive, const BgrxRowExpander* expander,
+void Compress(Encoder& e, const Image& image, bool progressive, int quality, const BgrxRowExpander* expander,
               std::uint8_t* scratch) {
     if (setjmp(e.trap.jump)) throw JpegEncodeError("JPEG: " + e.trap.Message());
     jpeg_create_compress(&e.info);
@@ -51,7 +49,7 @@ void Compress(Encoder& e, const Image& image, bool progressive, const BgrxRowExp
     e.info.in_color_space = bgr ? JCS_EXT_BGR : JCS_EXT_BGRX;
     jpeg_set_defaults(&e.info);  // YCbCr 4:2:0, JFIF 1.01, density 1 x 1 without unit
     e.info.dct_method = JDCT_FLOAT;
-    jpeg_set_quality(&e.info, kQuality, TRUE);
+    jpeg_set_quality(&e.info, quality, TRUE);
     if (progressive) jpeg_simple_progression(&e.info);
     jpeg_start_compress(&e.info, TRUE);
     while (e.info.next_scanline < e.info.image_height) {
@@ -68,7 +66,7 @@ void Compress(Encoder& e, const Image& image, bool progressive, const BgrxRowExp
 
 }  // namespace
 
-std::vector<std::uint8_t> JpegCodec::Encode(const Image& image) {
+std::vector<std::uint8_t> JpegCodec::Encode(const Image& image, int quality) {
     ReleaseSource();
     if (image.empty()) throw JpegEncodeError("JPEG: empty image");
     std::optional<BgrxRowExpander> expander;
@@ -79,7 +77,7 @@ std::vector<std::uint8_t> JpegCodec::Encode(const Image& image) {
     }
     Encoder e;
     e.trap.InstallInto(reinterpret_cast<j_common_ptr>(&e.info));
-    Compress(e, image, progressive_, expander ? &*expander : nullptr, scratch.data());
+    Compress(e, image, progressive_, quality, expander ? &*expander : nullptr, scratch.data());
     return std::vector<std::uint8_t>(e.buffer, e.buffer + e.size);
 }
 

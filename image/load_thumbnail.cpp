@@ -5,6 +5,7 @@
 #include "image/bmp_thumbnail.h"
 #include "image/geometry.h"
 #include "image/load_error.h"
+#include "image/orientation.h"
 
 namespace nuthumb {
 namespace {
@@ -15,21 +16,41 @@ ThumbnailSize SoundSize(std::int32_t width, std::int32_t height, std::int32_t si
     return *scaled;
 }
 
+// The thumbnail of the image as shown: the size and basis apply to the turned
+// image, the thumbnail is made in the stored image's orientation (the picks seen
+// from the side the turn puts first, or the area filter, which commutes with
+// turning) and turned at the end, so only an unscaled copy is turned whole.
+Image JpegThumbnail(JpegCodec& codec, const Conversion& conversion, const DecodeOptions& options) {
+    const Orientation orientation = codec.orientation();
+    const OrientationSteps steps = StepsOf(orientation);
+    const std::int32_t shown_width = steps.swap ? codec.height() : codec.width();
+    const std::int32_t shown_height = steps.swap ? codec.width() : codec.height();
+    const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, shown_width, shown_height);
+    options.ReserveMemory(codec.WorkingMemory(effective == EffectiveBasis::kCopy));
+    Image thumbnail;
+    if (effective == EffectiveBasis::kCopy) {
+        thumbnail = codec.DecodeImage();
+    } else {
+        const ThumbnailSize shown = SoundSize(shown_width, shown_height, conversion.size, effective);
+        const std::int32_t width = steps.swap ? shown.height : shown.width;
+        const std::int32_t height = steps.swap ? shown.width : shown.height;
+        if (conversion.photo.filter == ScaleFilter::kArea) {
+            thumbnail = codec.DecodeArea(width, height);
+        } else {
+            thumbnail = codec.DecodeSampled(PickMap(codec.width(), width, steps.flip_x),
+                                            PickMap(codec.height(), height, steps.flip_y));
+        }
+    }
+    return orientation == 1 ? std::move(thumbnail) : OrientImage(thumbnail, orientation);
+}
+
 Image LoadJpeg(JpegCodec& codec, const ByteSource& source, const Conversion& conversion,
                const DecodeOptions& options) {
     // The decoder reads from `source`, which the caller owns: it must not outlive
     // this call, whatever happens.
     try {
-        codec.ReadHeader(source, options);
-        const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, codec.width(), codec.height());
-        options.ReserveMemory(codec.WorkingMemory(effective == EffectiveBasis::kCopy));
-        Image thumbnail;
-        if (effective == EffectiveBasis::kCopy) {
-            thumbnail = codec.DecodeImage();
-        } else {
-            const ThumbnailSize scaled = SoundSize(codec.width(), codec.height(), conversion.size, effective);
-            thumbnail = codec.DecodeThumbnail(scaled.width, scaled.height);
-        }
+        codec.ReadHeader(source, options, conversion.photo.auto_orient);
+        Image thumbnail = JpegThumbnail(codec, conversion, options);
         codec.ReleaseSource();
         return thumbnail;
     } catch (...) {
@@ -45,7 +66,7 @@ Image LoadBitmapSource(const ByteSource& source, const Conversion& conversion, c
     const BmpHeader header = ReadBmpHeader(source, kMaxPixels);
     const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, header.width, header.height);
     // A whole image is held decoded (32-bit at most) and once more encoded; a
-    // thumbnail keeps only its picked rows and one source row.
+    // thumbnail keeps only its own rows and one source row.
     const std::uint64_t width = static_cast<std::uint64_t>(header.width);
     if (effective == EffectiveBasis::kCopy) {
         options.ReserveMemory(width * static_cast<std::uint64_t>(header.height) * (4 + 3));
@@ -54,6 +75,8 @@ Image LoadBitmapSource(const ByteSource& source, const Conversion& conversion, c
     const ThumbnailSize scaled = SoundSize(header.width, header.height, conversion.size, effective);
     options.ReserveMemory(static_cast<std::uint64_t>(scaled.width) * static_cast<std::uint64_t>(scaled.height) * 4 +
                           width * 4);
+    if (conversion.photo.filter == ScaleFilter::kArea)
+        return DecodeBitmapArea(source, header, scaled.width, scaled.height, options);
     return DecodeBitmapThumbnail(source, header, scaled.width, scaled.height, options);
 }
 

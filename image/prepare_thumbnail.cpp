@@ -13,7 +13,7 @@
 namespace nuthumb {
 
 ImageFormat SourceFormatOf(const std::string& source_path) {
-    return AsciiLower(ExtensionOf(source_path)) == ".jpg" ? ImageFormat::kJpeg : ImageFormat::kBmp;
+    return NamesFormat(ExtensionOf(source_path), ImageFormat::kJpeg) ? ImageFormat::kJpeg : ImageFormat::kBmp;
 }
 
 PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Conversion& conversion,
@@ -43,7 +43,7 @@ PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Convers
     }
     try {
         prepared.target_bytes = conversion.target_format == ImageFormat::kBmp ? ComposeBitmapFile(thumbnail)
-                                                                                : codec.Encode(thumbnail);
+                                                                                : codec.Encode(thumbnail, conversion.photo.quality);
         prepared.outcome = Outcome::kReady;
     } catch (const std::exception& e) {
         prepared.outcome = Outcome::kCannotEncode;

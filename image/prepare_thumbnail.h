@@ -33,8 +33,8 @@ struct PreparedThumbnail {
     std::optional<FileIdentity> source;
 };
 
-// The format a source is read as: JPEG when its extension is ".jpg" in any
-// letter case, BMP otherwise.
+// The format a source is read as: JPEG when its extension is one of a JPEG's
+// (NamesFormat), BMP otherwise.
 ImageFormat SourceFormatOf(const std::string& source_path);
 
 // Reads `source_path` (as SourceFormatOf says), scales it as `conversion` says and

@@ -106,7 +106,7 @@ Image StretchToThumbnail(const Image& source, std::int32_t width, std::int32_t h
                                   height);
 }
 
-Image BlankThumbnail(std::int32_t width, std::int32_t height) {
+void CheckThumbnailSize(std::int32_t width, std::int32_t height) {
     if (width < 1 || height < 1) {
         throw LoadError("thumbnail size " + std::to_string(width) + " x " + std::to_string(height) + " is empty");
     }
@@ -114,6 +114,10 @@ Image BlankThumbnail(std::int32_t width, std::int32_t height) {
         throw LoadError("thumbnail of " + std::to_string(width) + " x " + std::to_string(height) +
                         " pixels exceeds the pixel limit");
     }
+}
+
+Image BlankThumbnail(std::int32_t width, std::int32_t height) {
+    CheckThumbnailSize(width, height);
     Image target;
     target.width = width;
     target.height = height;

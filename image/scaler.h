@@ -20,6 +20,8 @@ Image StretchToThumbnail(const Image& source, std::int32_t width, std::int32_t h
 // A zeroed 32-bit bottom-up thumbnail of width x height. Throws LoadError for an
 // empty size or one over the pixel limit.
 Image BlankThumbnail(std::int32_t width, std::int32_t height);
+// The same checks alone.
+void CheckThumbnailSize(std::int32_t width, std::int32_t height);
 
 // Row y (counted from the top) of a source in its stored format; the pointer need
 // only stay valid until the next call.

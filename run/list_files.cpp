@@ -61,16 +61,13 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     return p == pattern.size();
 }
 
-bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool with_extension,
-               RunHost& host) {
-    list.clear();
-    const std::size_t slash = pattern.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".")
-                               : slash == 0               ? std::string("/")
-                                                          : pattern.substr(0, slash);
-    const std::string_view name_pattern =
-        std::string_view(pattern).substr(slash == std::string::npos ? 0 : slash + 1);
+namespace {
 
+// The listing itself: every regular file of `folder` whose name `matches`.
+template <class Matches>
+bool ListMatching(std::vector<std::string>& list, const std::string& folder, Matches matches, bool with_extension,
+                  RunHost& host) {
+    list.clear();
     // A folder that cannot be read is not an empty one: the caller must be able to
     // tell the user why nothing was converted.
     std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
@@ -86,7 +83,7 @@ bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool 
             break;
         }
         const std::string_view name(entry->d_name);
-        if (!MatchesWildcard(name_pattern, name)) continue;
+        if (!matches(name)) continue;
         host.ProcessPendingMessages();
         if (!IsListableFile(dir.get(), *entry)) continue;
         found.emplace_back(AsciiUpperText(name), std::string(name));
@@ -98,6 +95,29 @@ bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool 
     for (auto& [key, name] : found)
         list.push_back(with_extension ? std::move(name) : ReplaceExtension(name, ""));
     return !list.empty();
+}
+
+}  // namespace
+
+bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool with_extension,
+               RunHost& host) {
+    const std::size_t slash = pattern.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : pattern.substr(0, slash);
+    const std::string_view name_pattern =
+        std::string_view(pattern).substr(slash == std::string::npos ? 0 : slash + 1);
+    return ListMatching(
+        list, folder, [name_pattern](std::string_view name) { return MatchesWildcard(name_pattern, name); },
+        with_extension, host);
+}
+
+bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder, ImageFormat format,
+                       RunHost& host) {
+    // An empty folder text names the root, as the pattern "" + "/*.jpg" always has.
+    return ListMatching(
+        list, folder.empty() ? std::string("/") : folder,
+        [format](std::string_view name) { return NamesFormat(ExtensionOf(name), format); }, true, host);
 }
 
 }  // namespace nuthumb

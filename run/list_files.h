@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "image/conversion.h"
 #include "run/run_host.h"
 
 namespace nuthumb {
@@ -20,6 +21,12 @@ namespace nuthumb {
 // and the system's reason; `list` is then empty.
 bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool with_extension,
                RunHost& host);
+
+// The same listing, whole names, of the files in `folder` whose extension (from
+// the last '.') names `format` (NamesFormat: .jpg, .jpeg, .jpe and .jfif for a
+// JPEG) in any letter case.
+bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder, ImageFormat format,
+                       RunHost& host);
 
 // The pattern test on its own: true when `name` matches `pattern` as above.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);

@@ -9,9 +9,7 @@ namespace nuthumb {
 
 RunFiles ListRunFiles(const ThumbJob& job, RunHost& host) {
     RunFiles files;
-    std::string pattern = "*";
-    pattern += ExtensionOfFormat(job.src_format);
-    ListFiles(files.names, JoinPath(job.src_dir, pattern), true, host);
+    ListFilesOfFormat(files.names, job.src_dir, job.src_format, host);
     for (const std::string& name : files.names) {
         const std::string extension = ExtensionOf(name);
         const std::string base = name.substr(0, name.size() - extension.size());

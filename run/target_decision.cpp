@@ -8,9 +8,8 @@
 namespace nuthumb {
 
 std::string FinalTargetName(std::string_view target_path, ImageFormat target_format) {
-    const std::string_view extension = ExtensionOfFormat(target_format);
-    if (AsciiLower(ExtensionOf(target_path)) == extension) return std::string(target_path);
-    return ReplaceExtension(target_path, extension);
+    if (NamesFormat(ExtensionOf(target_path), target_format)) return std::string(target_path);
+    return ReplaceExtension(target_path, ExtensionOfFormat(target_format));
 }
 
 bool MayWriteTarget(RunHost& host, const std::string& final_path) {

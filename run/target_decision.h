@@ -9,10 +9,10 @@
 
 namespace nuthumb {
 
-// `target_path` with its extension replaced by the target format's. An extension that already names that format in
-// another letter case stays (photo.JPG for a JPEG target): on a case-sensitive
-// file system a second name would give one source two files, or make one source's
-// thumbnail replace another source.
+// `target_path` with its extension replaced by the target format's. An extension
+// that already names that format, in any letter case (photo.JPG, photo.jpeg for a
+// JPEG target), stays: on a case-sensitive file system a second name would give
+// one source two files, or make one source's thumbnail replace another source.
 std::string FinalTargetName(std::string_view target_path, ImageFormat target_format);
 
 // True when no file of that name exists (a folder does not count), or the host's

@@ -17,4 +17,11 @@ Basis BasisOfItem(std::int32_t item);
 // Items 0 never, 1 overwrite, 2 ask; anything else, no item selected too, never.
 OverwriteMode OverwriteModeOfItem(std::int32_t item);
 
+// Items 0 nearest neighbour, 1 area; anything else, no item selected too, nearest.
+ScaleFilter FilterOfItem(std::int32_t item);
+std::int32_t ItemOfFilter(ScaleFilter filter);
+
+// A JPEG quality within 1..100 as it is; anything else the default.
+std::int32_t SoundQuality(std::int32_t quality);
+
 }  // namespace nuthumb

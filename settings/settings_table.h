@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "image/conversion.h"
+
 namespace nuthumb::keys {
 
 struct IntegerKey {
@@ -43,5 +45,14 @@ inline constexpr std::string_view kScriptPrefix = "Script";
 // The settings dialog: the two live options.
 inline constexpr IntegerKey kErrorOpt{"ErrorOpt", 0};                      // no load-error boxes
 inline constexpr IntegerKey kRadioGroupSaveMode{"RadioGroupSaveMode", 1};  // overwrite
+
+// The settings dialog's photo group; stored at exit after every other key. The
+// defaults make the thumbnails made before the group existed.
+inline constexpr IntegerKey kAutoOrient{"AutoOrient", 0};  // EXIF Orientation ignored
+inline constexpr IntegerKey kQuality{"Quality", kDefaultJpegQuality};
+// A stored quality outside these reads as the default.
+inline constexpr std::int32_t kQualityMin = 1;
+inline constexpr std::int32_t kQualityMax = 100;
+inline constexpr IntegerKey kFilter{"Filter", 0};  // filter item: nearest neighbour
 
 }  // namespace nuthumb::keys

@@ -13,6 +13,7 @@
 #include "batch/batch_store.h"
 #include "run/check_folders.h"
 #include "settings/form_settings.h"
+#include "settings/photo_settings.h"
 #include "settings/settings_file.h"
 #include "ui/Nu_SHBrowseForFolder.h"
 #include "ui/Unit2.h"
@@ -44,7 +45,15 @@ TForm1::~TForm1() {
     RunGuarded(nullptr, [this] { FormDestroy(); });
 }
 
-void TForm1::SetSettingDialog(TFormSetting* dialog) { form_setting_ = dialog; }
+void TForm1::SetSettingDialog(TFormSetting* dialog) {
+    form_setting_ = dialog;
+    connect(dialog, &TFormSetting::PhotoOptionsAtExit, this,
+            [this](const PhotoOptions& options) { photo_at_exit_ = options; });
+}
+
+PhotoOptions TForm1::RunPhotoOptions() const {
+    return form_setting_ ? form_setting_->PhotoOptionsOfControls() : PhotoOptions{};
+}
 
 void TForm1::SetAboutBox(QDialog* about_box) { about_box_ = about_box; }
 
@@ -125,6 +134,9 @@ void TForm1::FormDestroy() {
     std::vector<std::string> refused = SaveFormSettings(files_.settings.Path(), FormSettingsOfControls());
     const std::vector<std::string> refused_entries = SaveBatchList(files_.settings.Path(), batch_list_.entries);
     refused.insert(refused.end(), refused_entries.begin(), refused_entries.end());
+    // The photo group's keys come after every older key of the file.
+    if (form_setting_) photo_at_exit_ = form_setting_->PhotoOptionsOfControls();
+    if (photo_at_exit_) SavePhotoSettings(files_.settings.Path(), *photo_at_exit_);
     error_list_.clear();
     if (!refused.empty()) {
         const SettingsWriteError refusal(files_.settings.Path(), refused);

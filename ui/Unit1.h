@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,8 @@ private:
     void RenderRunState();
     // The individual tab's values and the batch toggle as the controls hold them.
     FormSettings FormSettingsOfControls() const;
+    // The settings dialog's photo group, taken by every run when it starts.
+    PhotoOptions RunPhotoOptions() const;
 
     // The menu's handlers (Unit1_menu.cpp).
     void Exit1Click();  // ファイル → 終了
@@ -163,6 +166,8 @@ private:
 
     ProgramFiles files_;
     QPointer<TFormSetting> form_setting_;
+    // What the settings dialog held when it was destroyed at exit, stored last.
+    std::optional<PhotoOptions> photo_at_exit_;
     QPointer<QDialog> about_box_;
     RunState run_state_ = RunState::kIdle;
     bool cancel_flag_ = false;

@@ -57,7 +57,7 @@ void TForm1::SpeedButtonBatExeClick() {
         TForm1& form;
         ~EndAfterRun() { form.EndRunForClose(); }
     } end_after_run{*this};
-    RunBatch(*this, *this, batch_list_.entries, ErrorListPath());
+    RunBatch(*this, *this, batch_list_.entries, ErrorListPath(), RunPhotoOptions());
 }
 
 void TForm1::SelectBatchEntry(std::size_t index) {

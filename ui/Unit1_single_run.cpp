@@ -71,6 +71,7 @@ void TForm1::SpeedButtonThumbClick() {
         return;
     }
     ThumbJob job = JobOfForm(FormSettingsOfControls());
+    job.conversion.photo = RunPhotoOptions();
     job.src_dir = ApplyDriveRootRule(src_text);
     job.dst_dir = ApplyDriveRootRule(dst_text);
 

@@ -1,13 +1,18 @@
 #pragma once
-// The settings dialog: the two options the engine reads while it works. The
-// controls are the only place the options live; there is no OK button, a change
-// is in force at once, even in the middle of a run.
+// The settings dialog: the two options the engine reads while it works, and the
+// photo group that every run takes when it starts. The controls are the only
+// place the options live; there is no OK button, a change is in force at once
+// (the photo group's from the next run on), even in the middle of a run.
 #include <QDialog>
 
+#include "image/conversion.h"
 #include "run/overwrite_mode.h"
 #include "ui/program_files.h"
 
 class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QSpinBox;
 
 namespace nuthumb {
 
@@ -16,15 +21,24 @@ class RadioGroup;
 class TFormSetting : public QDialog {
     Q_OBJECT
 public:
-    // Loads the two options from the settings file; the destructor stores them.
+    // Loads the options from the settings file; the destructor stores the two
+    // live ones and hands the photo group's on (PhotoOptionsAtExit).
     explicit TFormSetting(FilePlace settings, QWidget* parent = nullptr);
     ~TFormSetting() override;
 
     // The live options, read from the controls at the moment of each decision.
     bool ReportLoadErrors() const;
     OverwriteMode LiveOverwriteMode() const;
+    // The photo group, read when a run starts.
+    PhotoOptions PhotoOptionsOfControls() const;
+
+signals:
+    // Sent while the dialog is destroyed at exit: the main window stores these
+    // after its own keys, so they follow every older key in the file.
+    void PhotoOptionsAtExit(nuthumb::PhotoOptions options);
 
 private:
+    void BuildPhotoGroup();
     void FormCreate();
     void FormDestroy();
     void LoadDialogSettings();
@@ -33,6 +47,11 @@ private:
     FilePlace settings_;
     QCheckBox* CheckBoxThumbError;
     RadioGroup* RadioGroupSaveMode;
+    QGroupBox* GroupBoxPhoto;
+    QCheckBox* CheckBoxAutoOrient;
+    QLabel* LabelQuality;
+    QSpinBox* SpinEditQuality;
+    RadioGroup* RadioGroupFilter;
 };
 
 }  // namespace nuthumb

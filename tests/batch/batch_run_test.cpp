@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "batch/batch_log.h"
+#include "image/prepare_thumbnail.h"
 #include "run/conversion_messages.h"
 #include "platform/file_io.h"
 #include "tests/support/folder_files.h"
@@ -70,8 +71,9 @@ protected:
                     const std::string& resize = "1") {
         return Entry({src, "0", dst, "1", "t_", "", size, "0", resize});
     }
-    BatchOutcome Run(const V& entries, std::optional<std::string> export_path = std::nullopt) {
-        return RunBatch(host_, controls_, entries, export_path);
+    BatchOutcome Run(const V& entries, std::optional<std::string> export_path = std::nullopt,
+                     const PhotoOptions& photo = {}) {
+        return RunBatch(host_, controls_, entries, export_path, photo);
     }
 
     TempDir dir_;
@@ -123,6 +125,21 @@ TEST_F(BatchRunTest, LogsEveryEntryInOrderAndExportsTheLog) {
                          "\x81\x40\x81\x7C\x81\x40\x8F\x49\x97\xB9\x81\x42\r\nNO 2 : "),
               std::string::npos);
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+}
+
+// An entry has no field for the photo options: every entry takes the run's.
+TEST_F(BatchRunTest, EveryEntryTakesThePhotoOptions) {
+    const std::string in = Folder("in", {"a.bmp"});
+    const std::string out = Folder("out");
+    const PhotoOptions photo{false, 10, ScaleFilter::kArea};
+    Run({Job(in, out, "5")}, std::nullopt, photo);
+    Conversion conversion{ImageFormat::kJpeg, 5, Basis::kHeight, true};
+    conversion.photo = photo;
+    const PreparedThumbnail expected = PrepareThumbnail(in + "/a.bmp", conversion, {});
+    ASSERT_EQ(expected.outcome, PreparedThumbnail::Outcome::kReady);
+    EXPECT_EQ(ReadWholeFile(out + "/t_a.jpg"), expected.target_bytes);
+    conversion.photo = {};
+    EXPECT_NE(expected.target_bytes, PrepareThumbnail(in + "/a.bmp", conversion, {}).target_bytes);
 }
 
 TEST_F(BatchRunTest, CancelEndsTheLogWithTheCancelledEntry) {

@@ -56,6 +56,9 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         {{"in", "out", "--size", "641"}, "30-640 の範囲の整数ではありません"},
         {{"in", "out", "--basis", "diagonal"}, "--basis"},
         {{"in", "out", "--jobs", "0"}, "--jobs"},
+        {{"in", "out", "--quality", "0"}, "0 は 1-100 の範囲の整数ではありません"},
+        {{"in", "out", "--quality", "101"}, "101 は 1-100 の範囲の整数ではありません"},
+        {{"in", "out", "--filter", "bicubic"}, "--filter"},
         {{"--batch", "--batch-file", "f"}, "--batch と --batch-file は一緒に指定できません"},
         {{"--batch", "--prefix", "p"}, "バッチは処理内容を各エントリから取ります"},
         {{"in", "out", "--batch-file", "f"}, "バッチは処理内容を各エントリから取ります"},
@@ -81,7 +84,8 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
     EXPECT_EQ(std::get<CliExit>(help).status, kExitFinished);
     // The defaults shown are the settings table's.
     for (const char* part : {"--overwrite never|always|ask", "（既定値: always）", "（既定値: jpg）",
-                             "30 から 640 まで（既定値: 50）", "（既定値: height）"})
+                             "30 から 640 まで（既定値: 50）", "（既定値: height）", "--filter nearest|area",
+                             "1 から 100 まで（既定値: 90）", "（既定値: off）"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 
@@ -117,6 +121,19 @@ TEST_F(ResolveJobTest, SettingsFileFillsWhatTheCommandLineLeavesOut) {
         Options({"in", "out", "--settings", ini.c_str(), "--prefix", "p_", "--to", "jpg", "--overwrite", "ask"}), ini);
     EXPECT_EQ(mixed.job, (ThumbJob{"in", "out", ImageFormat::kBmp, "p_", "_e", {ImageFormat::kJpeg, 640, Basis::kLarger, false}}));
     EXPECT_EQ(mixed.overwrite_mode, OverwriteMode::kAsk);
+}
+
+// The photo group's keys go with a batch too: each entry's job takes them.
+TEST_F(ResolveJobTest, PhotoOptionsComeFromTheCommandLineThenTheFileThenTheDefaults) {
+    const std::string ini = Ini("AutoOrient=1\r\nQuality=55\r\nFilter=1\r\n");
+    EXPECT_EQ(ResolveJob(Options({"in", "out"}), "").job.conversion.photo, PhotoOptions{});
+    EXPECT_EQ(ResolveJob(Options({"--batch", "--settings", ini.c_str()}), ini).job.conversion.photo,
+              (PhotoOptions{true, 55, ScaleFilter::kArea}));
+    EXPECT_EQ(ResolveJob(Options({"--settings", ini.c_str(), "--no-auto-orient", "--quality", "100", "--filter",
+                                  "nearest"}), ini).job.conversion.photo,
+              (PhotoOptions{false, 100, ScaleFilter::kNearest}));
+    EXPECT_EQ(ResolveJob(Options({"in", "out", "--auto-orient", "--filter", "area"}), "").job.conversion.photo,
+              (PhotoOptions{true, 90, ScaleFilter::kArea}));
 }
 
 TEST_F(ResolveJobTest, ANamedSettingsFileMustExistTheDefaultOneNeedNot) {

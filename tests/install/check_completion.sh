@@ -36,6 +36,9 @@ expect "--batch --batch-file" --batch
 expect "height larger width" --basis ""
 expect "width" --basis = w
 expect "always ask never" --overwrite =
+expect "area" --filter a
+expect "--auto-orient" --auto
+expect "" --quality ""
 expect "bmp jpg" --quiet --to ""
 expect "photos prints" --from bmp photos ""
 expect "photos prints" p

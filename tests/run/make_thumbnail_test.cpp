@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
         testing::Values(
             FailureRow{"NotAnImage", "notes.bmp", Text, 120, Basis::kHeight, true, test::kBmp},
             FailureRow{"TextNamedJpg", "notes.jpg", Text, 120, Basis::kHeight, true, test::kJpg},
-            FailureRow{"JpegNamedJpegGoesToBmpReader", "photo.jpeg", SmallJpeg, 120, Basis::kHeight, true, test::kBmp},
+            FailureRow{"BmpNamedJpegGoesToJpegReader", "photo.jpeg", WideBmp, 120, Basis::kHeight, true, test::kBmp},
             FailureRow{"ZeroByteBmpCopied", "empty.bmp", Nothing, 120, Basis::kHeight, false, test::kBmp},
             FailureRow{"ZeroByteBmpScaled", "empty.bmp", Nothing, 120, Basis::kHeight, true, test::kJpg},
             FailureRow{"ComputedHeightZeroToJpeg", "wide.bmp", WideBmp, 30, Basis::kWidth, true, test::kJpg},

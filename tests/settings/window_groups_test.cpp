@@ -4,6 +4,7 @@
 #include "settings/form_settings.h"
 #include "settings/ini_encoding.h"
 #include "settings/ini_list.h"
+#include "settings/photo_settings.h"
 #include "settings/settings_file.h"
 #include "settings/window_position.h"
 #include "tests/settings/settings_test_util.h"
@@ -63,15 +64,19 @@ TEST(FirstStart, DefaultsAndAFileInTheExitOrder) {
     const DialogSettings dialog = LoadDialogSettings(path);
     EXPECT_EQ(dialog.error_opt, 0);
     EXPECT_EQ(dialog.save_mode, 1);
+    EXPECT_EQ(LoadPhotoSettings(path), PhotoOptions{});
     std::vector<std::string> list;
     ReadListFromIni(path, "SYSTEM", "Script", list);
     EXPECT_TRUE(list.empty());
 
     SaveAtExit(path, dialog, window, form, list);
+    // The photo group's keys follow every older one.
+    SavePhotoSettings(path, LoadPhotoSettings(path));
     EXPECT_EQ(FileBytes(path),
               "[SYSTEM]\r\nErrorOpt=0\r\nRadioGroupSaveMode=1\r\nLEFT=297\r\nTOP=159\r\n"
               "SrcDir=\r\nDstDir=\r\nFileHead=\r\nFileEnd=\r\nSize=50\r\nOption=0\r\n"
-              "ReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=0\r\nScript1=\r\n");
+              "ReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=0\r\nScript1=\r\n"
+              "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\n");
 }
 
 TEST(FirstStart, SecondExitRewritesInPlace) {
@@ -105,6 +110,7 @@ TEST_P(ControlRule, LoadClampsAndSaveWritesTheShownValue) {
     PlantFile(path, "[SYSTEM]\r\n" + std::string(GetParam().key) + "=" + std::string(GetParam().stored) + "\r\n");
     SaveDialogSettings(path, LoadDialogSettings(path));
     SaveFormSettings(path, LoadFormSettings(path));
+    SavePhotoSettings(path, LoadPhotoSettings(path));
     EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", GetParam().key, "<missing>"), GetParam().written_back);
 }
 
@@ -128,7 +134,13 @@ INSTANTIATE_TEST_SUITE_P(
         ClampRow{"ErrorOpt257", "ErrorOpt", "257", "1"},
         ClampRow{"SaveModeAbove", "RadioGroupSaveMode", "7", "2"},
         ClampRow{"SaveModeBelow", "RadioGroupSaveMode", "-5", "-1"},
-        ClampRow{"SaveModeLowerCaseKeyKept", "radiogroupsavemode", "0", "0"}),
+        ClampRow{"SaveModeLowerCaseKeyKept", "radiogroupsavemode", "0", "0"},
+        ClampRow{"AutoOrientTwo", "AutoOrient", "2", "1"}, ClampRow{"AutoOrientYes", "AutoOrient", "yes", "0"},
+        ClampRow{"QualityZero", "Quality", "0", "90"}, ClampRow{"QualityAbove", "Quality", "101", "90"},
+        ClampRow{"QualityLowest", "Quality", "1", "1"}, ClampRow{"QualityHighest", "Quality", "100", "100"},
+        ClampRow{"QualityHex", "Quality", "0x32", "50"}, ClampRow{"QualityLetters", "Quality", "high", "90"},
+        ClampRow{"FilterArea", "Filter", "1", "1"}, ClampRow{"FilterAbove", "Filter", "2", "0"},
+        ClampRow{"FilterNone", "Filter", "-1", "0"}),
     [](const testing::TestParamInfo<ClampRow>& info) { return std::string(info.param.name); });
 
 TEST(FormSettings, TextsComeBackVerbatim) {

@@ -5,6 +5,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTreeView>
 
 #include "tests/settings/settings_test_util.h"
@@ -47,6 +48,43 @@ INSTANTIATE_TEST_SUITE_P(
                               "ErrorOpt=0\r\nRadioGroupSaveMode=-1\r\n"}),
     [](const testing::TestParamInfo<DialogRow>& info) { return info.param.name; });
 
+// The photo group below the original two controls, which keep their places: the
+// stored keys shown, each control named for screen readers and on the Tab chain,
+// the runs given its values, the keys stored after every other key at exit.
+TEST_F(WindowTest, SettingsDialogPhotoGroup) {
+    PlantFile(Ini(), "[SYSTEM]\r\nQuality=0\r\nFilter=1\r\nAutoOrient=1\r\n");
+    Start();
+    EXPECT_EQ(dialog_->findChild<QCheckBox*>("CheckBoxThumbError")->geometry(), QRect(8, 16, 257, 17));
+    EXPECT_EQ(dialog_->findChild<RadioGroup*>("RadioGroupSaveMode")->geometry(), QRect(8, 48, 265, 89));
+    auto* orient = dialog_->findChild<QCheckBox*>("CheckBoxAutoOrient");
+    auto* quality = dialog_->findChild<QSpinBox*>("SpinEditQuality");
+    auto* filter = dialog_->findChild<RadioGroup*>("RadioGroupFilter");
+    ASSERT_TRUE(orient && quality && filter);
+    EXPECT_TRUE(orient->isChecked());
+    EXPECT_EQ(quality->value(), 90);  // 0 is no quality: the default
+    EXPECT_EQ(filter->ItemIndex(), 1);
+    EXPECT_EQ(dialog_->PhotoOptionsOfControls(), (PhotoOptions{true, 90, ScaleFilter::kArea}));
+    for (QWidget* control : std::initializer_list<QWidget*>{orient, quality, filter}) {
+        EXPECT_GE(control->mapTo(dialog_.get(), QPoint(0, 0)).y(), 137) << control->objectName().toStdString();
+        EXPECT_FALSE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty());
+    }
+    // Tab goes on from the overwrite group to the three, in order.
+    std::vector<QWidget*> reached;
+    QWidget* w = dialog_->findChild<RadioGroup*>("RadioGroupSaveMode");
+    for (int i = 0; i < 30; ++i) {
+        w = w->nextInFocusChain();
+        if (w == orient || w == quality || w == filter) reached.push_back(w);
+    }
+    EXPECT_EQ(std::vector<QWidget*>(reached.begin(), reached.begin() + std::min<std::size_t>(3, reached.size())),
+              (std::vector<QWidget*>{orient, quality, filter}));
+    quality->setValue(35);
+    filter->SetItemIndex(0);
+    Stop();
+    const std::string bytes = FileBytes(Ini());
+    for (const char* line : {"AutoOrient=1\r\n", "Quality=35\r\n", "Filter=0\r\n"})
+        EXPECT_NE(bytes.find(line), std::string::npos) << bytes;
+}
+
 TEST_F(WindowTest, SettingsDialogOpensCentredThenWhereItWasClosed) {
     Start();
     std::vector<QPoint> opened_at;
@@ -56,7 +94,7 @@ TEST_F(WindowTest, SettingsDialogOpensCentredThenWhereItWasClosed) {
         opened_at.push_back(dialog->pos());
         outer = dialog->frameGeometry().size();
         EXPECT_EQ(dialog->windowTitle(), "設定");
-        EXPECT_EQ(dialog->size(), QSize(280, 148));
+        EXPECT_EQ(dialog->size(), QSize(280, 260));
         dialog->move(moved_to);
         dialog->close();  // the title bar's close button; there is no other
     };

@@ -3,10 +3,13 @@
 #include <QAction>
 #include <QLabel>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <cstring>
 
 #include "tests/support/sample_images.h"
+#include "image/prepare_thumbnail.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/radio_group.h"
 
 namespace nuthumb::test {
 namespace {
@@ -108,6 +111,21 @@ TEST_F(SingleRunTest, ConvertOnlyKeepsTheSourceSize) {
     Click("SpeedButtonThumb");
     EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
     EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 6);
+}
+
+// The run takes the settings dialog's photo group as it stands when it starts.
+TEST_F(SingleRunTest, TakesThePhotoGroupOfTheSettingsDialog) {
+    Sources({"b.bmp"});
+    Start();
+    PointAtFolders(1);
+    dialog_->findChild<QSpinBox*>("SpinEditQuality")->setValue(10);
+    dialog_->findChild<RadioGroup*>("RadioGroupFilter")->SetItemIndex(1);
+    Click("SpeedButtonThumb");
+    Conversion conversion{ImageFormat::kJpeg, 50, Basis::kHeight, true};
+    conversion.photo = {false, 10, ScaleFilter::kArea};
+    const std::string written = ReadText(Out() + "/b.jpg");
+    const std::vector<std::uint8_t> expected = PrepareThumbnail(In() + "/b.bmp", conversion, {}).target_bytes;
+    EXPECT_EQ(written, std::string(expected.begin(), expected.end()));
 }
 
 TEST_F(SingleRunTest, RefusedBeforeTheRunWithOneErrorBox) {

@@ -1,0 +1,56 @@
+#pragma once
+// The area filter: each thumbnail pixel is the average of the source pixels it
+// covers, each weighted by the share of it that lies inside the pixel's exact span
+// (a box filter, in integers, on the stored values: no gamma). Rows arrive one at
+// a time, so a source is never held whole.
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "image/image.h"
+
+namespace nuthumb {
+
+class BoxFilter {
+public:
+    // Filters a source_width x source_height source onto `target`, a zeroed 32-bit
+    // thumbnail that must outlive the filter. Rows are given from the top, or from
+    // the bottom when `bottom_first` (the filter of the mirrored image is the
+    // mirror of the filter).
+    BoxFilter(std::int32_t source_width, std::int32_t source_height, Image& target, bool bottom_first = false);
+
+    // Source row `index` (counted in the order rows are given, rising from call
+    // to call): `bytes_per_pixel` bytes a pixel holding B, G, R first, or one gray
+    // byte when bytes_per_pixel is 1. A row never given counts as black.
+    void AddRow(std::int32_t index, const std::uint8_t* row, int bytes_per_pixel);
+
+    // Writes the thumbnail rows still open.
+    void Finish();
+
+private:
+    // Source pixel `index` counts `weight` times towards one target pixel.
+    struct Tap {
+        std::int32_t index;
+        std::uint32_t weight;
+    };
+    // For each target pixel of an axis, its taps: taps[first[t] .. first[t + 1]).
+    struct Axis {
+        std::vector<Tap> taps;
+        std::vector<std::size_t> first;
+    };
+    static Axis AxisTaps(std::int32_t source, std::int32_t target);
+    void WriteRow(std::int32_t target_row, const std::vector<std::uint64_t>& sums);
+    void CloseRowsBefore(std::int32_t target_row);
+
+    Image& target_;
+    bool bottom_first_;
+    std::int32_t source_height_;
+    std::uint64_t total_;  // the weight of every target pixel: source width x height
+    Axis columns_;
+    std::vector<std::uint64_t> row_sums_;  // one source row through the column taps, 3 per pixel
+    // Open target rows from open_first_ on, 3 sums per pixel each.
+    std::deque<std::vector<std::uint64_t>> open_;
+    std::int32_t open_first_ = 0;
+};
+
+}  // namespace nuthumb

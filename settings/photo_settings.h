@@ -1,0 +1,18 @@
+#pragma once
+// The settings dialog's photo group: how every run treats photos. The window and
+// the command line read the same keys.
+#include <string>
+
+#include "image/conversion.h"
+
+namespace nuthumb {
+
+// "AutoOrient" (flag), "Quality" (1..100; anything else the default) and "Filter"
+// (item 1 area, anything else nearest neighbour).
+PhotoOptions LoadPhotoSettings(const std::string& ini_path);
+
+// The three keys in that order, "AutoOrient" as 1 or 0 and "Filter" as its item;
+// stops silently at the first write that fails.
+void SavePhotoSettings(const std::string& ini_path, const PhotoOptions& options);
+
+}  // namespace nuthumb
