@@ -47,7 +47,7 @@ public:
     const std::string& target() const { return target_; }
     // Where the target lies; the folder is the one opened when staging, so a
     // folder renamed meanwhile is still the one written to.
-    const FilePlace& place() const { return place_; }
+    const LandingPlace& place() const { return place_; }
     // The file the target becomes once published.
     FileNode node() const { return node_; }
     bool unnamed() const { return temp_name_.empty() && !published_; }
@@ -67,7 +67,7 @@ private:
 
     std::string path_;    // as the caller named it, for messages
     std::string target_;  // the regular file that is replaced
-    FilePlace place_;
+    LandingPlace place_;
     FileNode node_;
     UniqueFd folder_;     // the target's folder (O_PATH)
     UniqueFd fd_;         // the staged file, locked

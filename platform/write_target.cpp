@@ -34,12 +34,12 @@ void RefuseUnlessRegular(int fd, const std::string& path) {
     if (!S_ISREG(st.st_mode)) ThrowIoError(kCannotWrite, path, NotRegularFileReason(st.st_mode));
 }
 
-std::optional<FilePlace> PlaceOfPath(const std::string& path) {
+std::optional<LandingPlace> PlaceOfPath(const std::string& path) {
     std::string folder = DirectoryPart(path);
     if (folder.empty()) folder = ".";
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) return std::nullopt;
-    return FilePlace{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+    return LandingPlace{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
                      FileNamePart(path)};
 }
 
@@ -67,12 +67,12 @@ WriteTarget ResolveWriteTarget(const std::string& path) {
     return {PathOfDescriptor(fd.get(), path), created};
 }
 
-bool FilePlace::SameAs(const FilePlace& other) const {
+bool LandingPlace::SameAs(const LandingPlace& other) const {
     return folder_device == other.folder_device && folder_inode == other.folder_inode &&
            AsciiLower(name) == AsciiLower(other.name);
 }
 
-std::optional<FilePlace> PlaceOfWriteTarget(const std::string& path) {
+std::optional<LandingPlace> PlaceOfWriteTarget(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? PlaceOfPath(path) : std::nullopt;
     if (!S_ISLNK(st.st_mode)) return PlaceOfPath(path);

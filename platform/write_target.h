@@ -23,17 +23,17 @@ struct WriteTarget {
 WriteTarget ResolveWriteTarget(const std::string& path);
 
 // A place a file lands at: a name in a folder (the folder as device and inode).
-struct FilePlace {
+struct LandingPlace {
     std::uint64_t folder_device = 0, folder_inode = 0;
     std::string name;
     // Names are compared without ASCII case, as a case-insensitive file system
     // would: two places that may be one file count as the same.
-    bool SameAs(const FilePlace& other) const;
+    bool SameAs(const LandingPlace& other) const;
 };
 
 // Where writing `path` would land now, without creating anything; nullopt when
 // that cannot be told (a link to a file that does not exist yet, a folder that
 // cannot be looked up).
-std::optional<FilePlace> PlaceOfWriteTarget(const std::string& path);
+std::optional<LandingPlace> PlaceOfWriteTarget(const std::string& path);
 
 }  // namespace nuthumb

@@ -121,7 +121,7 @@ bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
     if (!publisher_ || !publisher_->AnyWaiting()) return false;
     // A link can name any file, a waiting target among them.
     if (IsLink(sources_[i])) return true;
-    return src_folder_ && publisher_->IsWaiting(FilePlace{src_folder_->device, src_folder_->inode, names_[i]});
+    return src_folder_ && publisher_->IsWaiting(LandingPlace{src_folder_->device, src_folder_->inode, names_[i]});
 }
 
 PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
@@ -151,7 +151,7 @@ void ConversionPipeline::Skip(std::size_t i) {
 void ConversionPipeline::Settle(std::size_t i, WrittenTargets& written) {
     in_hand_.Release();  // the last file's target is staged by now
     if (publisher_ && publisher_->AnyWaiting()) {
-        const std::optional<FilePlace> place = PlaceOfWriteTarget(final_targets_[i]);
+        const std::optional<LandingPlace> place = PlaceOfWriteTarget(final_targets_[i]);
         if (!place || publisher_->IsWaiting(*place)) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
     }
     ReportLateFailures(written);

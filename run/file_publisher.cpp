@@ -24,7 +24,7 @@ FilePublisher::~FilePublisher() {
 }
 
 void FilePublisher::Publish(StagedFile file, std::string source_path) {
-    FilePlace place = file.place();
+    LandingPlace place = file.place();
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return waiting_.size() < max_waiting_; });
     waiting_.push_back(std::move(place));
@@ -49,10 +49,10 @@ void FilePublisher::Drain(const std::function<void()>& while_waiting) {
     --draining_;
 }
 
-bool FilePublisher::IsWaiting(const FilePlace& place) const {
+bool FilePublisher::IsWaiting(const LandingPlace& place) const {
     std::lock_guard lock(mutex_);
     return std::any_of(waiting_.begin(), waiting_.end(),
-                       [&](const FilePlace& waiting) { return waiting.SameAs(place); });
+                       [&](const LandingPlace& waiting) { return waiting.SameAs(place); });
 }
 
 bool FilePublisher::AnyWaiting() const {

@@ -39,7 +39,7 @@ public:
     // calls `while_waiting` (without the lock) between short waits.
     void Drain(const std::function<void()>& while_waiting = {});
     // True while a file handed in is not yet in place whose target may be `place`.
-    bool IsWaiting(const FilePlace& place) const;
+    bool IsWaiting(const LandingPlace& place) const;
     bool AnyWaiting() const;
     // The files that could not be made durable or put in place, in order, since
     // the last call.
@@ -59,7 +59,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Item> queue_;
-    std::vector<FilePlace> waiting_;  // where each queued or in-flight file will land
+    std::vector<LandingPlace> waiting_;  // where each queued or in-flight file will land
     std::size_t in_flight_ = 0;   // taken from the queue, not yet in place
     std::vector<PublishFailure> failures_;
     bool stopping_ = false;
