@@ -29,7 +29,11 @@ installed=$(dpkg -L nuthumb)
 # Started the way a user starts them: from the system's search path, with no
 # display, and as root for the folder job, who could write anywhere.
 no_display() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
-[[ $(nuthumb-cli --help) == *"Usage: nuthumb-cli"* ]] || fail "nuthumb-cli --help"
+# Japanese, the source language, under C; English from the installed catalogue.
+export LC_ALL=C.UTF-8
+[[ $(nuthumb-cli --help) == *"使い方: nuthumb-cli"* ]] || fail "nuthumb-cli --help"
+[[ $(LANGUAGE=en nuthumb-cli --help) == *"Usage: nuthumb-cli"* ]] || fail "nuthumb-cli --help in English"
+export LANGUAGE=en
 [[ $(no_display nuthumb --help) == "Usage: nuthumb"* ]] || fail "nuthumb --help without a display"
 status=0
 no_display nuthumb 2>"$scratch/err" || status=$?
