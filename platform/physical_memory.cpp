@@ -1,5 +1,6 @@
 #include "platform/physical_memory.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace nuthumb {
@@ -10,5 +11,7 @@ std::uint64_t PhysicalMemory() {
     if (pages <= 0 || page_size <= 0) return 0;
     return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
 }
+
+void ReturnFreedMemory() { ::malloc_trim(0); }
 
 }  // namespace nuthumb

@@ -52,12 +52,18 @@ void MemoryBudget::Give(Lease& lease, std::uint64_t bytes) {
 }
 
 void MemoryBudget::Shrink(Lease& lease, std::uint64_t bytes) {
+    std::uint64_t given_back = 0;
     {
         std::lock_guard lock(mutex_);
-        held_ -= lease.bytes_ - std::min(bytes, lease.bytes_);
+        given_back = lease.bytes_ - std::min(bytes, lease.bytes_);
+        held_ -= given_back;
         lease.bytes_ = std::min(bytes, lease.bytes_);
         if (std::exchange(lease.decoding_, false)) --decoding_;
     }
+    // What a huge decode freed must really be free before the next one starts;
+    // small ones are not worth the system calls.
+    constexpr std::uint64_t kWorthReturning = std::uint64_t{64} << 20;
+    if (given_back >= kWorthReturning) ReturnFreedMemory();
     changed_.notify_all();
 }
 
