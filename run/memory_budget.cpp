@@ -38,8 +38,10 @@ void MemoryBudget::Lease::Release() {
 }
 
 bool MemoryBudget::Admits(std::uint64_t bytes, bool urgent) const {
-    if (decoding_ == 0 && (held_ == 0 || urgent)) return true;
+    // The file the run waits for goes first, also when the budget is empty: a
+    // later file started then would keep its result beside that file's decode.
     if (urgent_waiting_ > 0 && !urgent) return false;
+    if (decoding_ == 0 && (held_ == 0 || urgent)) return true;
     return bytes <= limit_ && held_ <= limit_ - bytes;
 }
 
