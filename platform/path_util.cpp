@@ -52,4 +52,10 @@ std::string AsciiLower(std::string_view text) {
     return out;
 }
 
+std::string FolderOf(std::string_view path) {
+    std::string folder = DirectoryPart(path);
+    if (folder.empty()) folder.push_back('.');
+    return folder;
+}
+
 }  // namespace nuthumb

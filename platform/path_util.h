@@ -14,6 +14,8 @@ std::string FileNamePart(std::string_view path);
 
 // The part before the last '/' (empty when there is none; "/" for a file in the root).
 std::string DirectoryPart(std::string_view path);
+// The folder that holds `path`, "." for a bare name.
+std::string FolderOf(std::string_view path);
 
 // The file name's extension with its '.', e.g. ".JPG"; empty when the name has none.
 std::string ExtensionOf(std::string_view path);

@@ -50,12 +50,6 @@ bool IsTempName(std::string_view name) {
     return name.substr(kTempPrefix.size()).find_first_not_of(kLetters) == std::string_view::npos;
 }
 
-std::string FolderOf(const std::string& path) {
-    std::string folder = DirectoryPart(path);
-    if (folder.empty()) folder.push_back('.');
-    return folder;
-}
-
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 }  // namespace

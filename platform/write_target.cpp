@@ -35,8 +35,7 @@ void RefuseUnlessRegular(int fd, const std::string& path) {
 }
 
 std::optional<LandingPlace> PlaceOfPath(const std::string& path) {
-    std::string folder = DirectoryPart(path);
-    if (folder.empty()) folder.push_back('.');
+    const std::string folder = FolderOf(path);
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) return std::nullopt;
     return LandingPlace{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
