@@ -23,6 +23,6 @@ case "${1:-}" in
 esac
 
 scripts/setup.sh
-cmake -S . -B "$build" -G Ninja "${flags[@]}"
+cmake -S . -B "$build" -G Ninja -DNUTHUMB_WERROR=ON "${flags[@]}"
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j2
