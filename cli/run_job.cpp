@@ -79,6 +79,12 @@ int RunJob(const CliOptions& options) {
         return kExitUsage;
     }
     host.ClearProgress();
+    // Counted before anything is written: the listing resets errno, which tells
+    // why a write to stdout failed.
+    const std::string passed_over =
+        result == kRunCancelled ? std::string()
+                                : PassedOverNote(src_dir, job.src_format,
+                                                 job.src_format == ImageFormat::kBmp ? "--from jpg" : "--from bmp", host);
     const std::size_t failed = host.ErrorList().size();
     int status = ExitStatusOf(result, failed);
 
@@ -88,6 +94,7 @@ int RunJob(const CliOptions& options) {
             Fail(status, Fill(Tr("エラーリストを書き込めません: {}"), {*reason}));
     }
     if (const char* text = RunResultMessage(result)) host.ShowInformation(text);
+    if (!passed_over.empty()) host.ShowInformation(passed_over);
     std::cout << Fill(Tr("失敗したファイル: {}"), {std::to_string(failed)}) << std::endl;
     if (!std::cout) {
         const int err = errno;

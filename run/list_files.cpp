@@ -10,6 +10,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/file_io.h"
 #include "platform/io_failure.h"
 #include "platform/path_util.h"
 
@@ -118,6 +119,32 @@ bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder
     return ListMatching(
         list, folder.empty() ? std::string("/") : folder,
         [format](std::string_view name) { return NamesFormat(ExtensionOf(name), format); }, true, host);
+}
+
+PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat chosen, RunHost& host) {
+    static constexpr std::string_view kUnreadExtensions[] = {".png", ".webp", ".heic", ".heif", ".hif",
+                                                              ".avif", ".gif", ".tif", ".tiff"};
+    const ImageFormat other = chosen == ImageFormat::kBmp ? ImageFormat::kJpeg : ImageFormat::kBmp;
+    const auto unread = [](const std::string& extension) {
+        return std::find(std::begin(kUnreadExtensions), std::end(kUnreadExtensions), AsciiLower(extension)) !=
+               std::end(kUnreadExtensions);
+    };
+    PassedOverImages counts;
+    std::vector<std::string> names;
+    try {
+        ListMatching(
+            names, folder.empty() ? std::string("/") : folder,
+            [&](std::string_view name) {
+                const std::string extension = ExtensionOf(name);
+                return NamesFormat(extension, other) || unread(extension);
+            },
+            true, host);
+    } catch (const IoError&) {
+        return counts;  // the run has said why the folder cannot be read
+    }
+    for (const std::string& name : names)
+        ++(NamesFormat(ExtensionOf(name), other) ? counts.other_format : counts.unread_format);
+    return counts;
 }
 
 }  // namespace nuthumb

@@ -28,6 +28,16 @@ bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool 
 bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder, ImageFormat format,
                        RunHost& host);
 
+// The images of `folder` that a run of `chosen` passes over, counted for the
+// note after the run: files of the other format we read, and files of formats no
+// run reads (PNG, WebP, HEIC, HEIF, AVIF, GIF, TIFF). A folder that cannot be read
+// holds none.
+struct PassedOverImages {
+    std::size_t other_format = 0;
+    std::size_t unread_format = 0;
+};
+PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat chosen, RunHost& host);
+
 // The pattern test on its own: true when `name` matches `pattern` as above.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 

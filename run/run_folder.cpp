@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "run/conversion_pipeline.h"
+#include "run/list_files.h"
 #include "run/make_thumbnail.h"
 #include "run/run_files.h"
 #include "run/run_targets.h"
@@ -30,6 +31,21 @@ const char* RunResultMessage(int result) {
         case kRunCancelled: return Tr("サムネイル作成を中断しました。");
         default: return nullptr;
     }
+}
+
+std::string PassedOverNote(const std::string& src_dir, ImageFormat chosen, std::string_view other_format_option,
+                           RunHost& host) {
+    const PassedOverImages images = CountPassedOverImages(src_dir, chosen, host);
+    std::string note;
+    if (images.other_format > 0)
+        note = Fill(Tr("読込みファイルとは別の形式の画像が {} 個あります（{} で読み込めます）。"),
+                    {std::to_string(images.other_format), other_format_option});
+    if (images.unread_format > 0) {
+        if (!note.empty()) note += "\r\n";
+        note += Fill(Tr("読み込めない形式の画像（PNG、WebP、HEIC など）が {} 個あります。"),
+                     {std::to_string(images.unread_format)});
+    }
+    return note;
 }
 
 int RunFolder(RunHost& host, const ThumbJob& job) {

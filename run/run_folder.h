@@ -6,6 +6,7 @@
 //
 // One ThumbJob over a folder: list, pre-check, convert, report progress.
 #include <string>
+#include <string_view>
 
 #include "run/run_host.h"
 #include "run/thumb_job.h"
@@ -22,6 +23,13 @@ enum RunResult : int {
 // The text that reports a run's result to the user, in the user's language;
 // nullptr for a value that has none.
 const char* RunResultMessage(int result);
+
+// What a front end says after a run's result about the images of the source
+// folder that the run passed over (empty when there are none), so that a folder
+// of the other format, or of one no run reads, is not just "no file".
+// `other_format_option` names the front end's way of reading the other format.
+std::string PassedOverNote(const std::string& src_dir, ImageFormat chosen, std::string_view other_format_option,
+                           RunHost& host);
 
 // Converts every file of the job's source format (its extension in any letter
 // case) in its source folder into its destination folder as prefix + base name +

@@ -147,6 +147,21 @@ TEST_F(CliTest, SourcesAreNeverTheirOwnTargetsUnlessTheCommandLineSaysSo) {
     EXPECT_EQ(Run({in(), in(), "--from", "bmp", "--suffix", "_t"}).status, 0);
 }
 
+// A folder of another format is not "no file": the result says what is there
+// and how to read it, once, also beside a run that made thumbnails.
+TEST_F(CliTest, ImagesOfOtherFormatsAreNamedOnceAfterTheResult) {
+    for (const char* name : {"a.png", "b.png", "c.webp"}) WriteText(in() + "/" + name, "x");
+    test::WriteSampleBitmap(in() + "/d.bmp");
+    const CliOutcome jpegs = Run({in(), out()});
+    EXPECT_EQ(jpegs.status, 3);
+    EXPECT_EQ(Count(jpegs.out, "（--from bmp で読み込めます）"), 1u) << jpegs.out;
+    EXPECT_EQ(Count(jpegs.out, "読み込めない形式の画像（PNG、WebP、HEIC など）が 3 個あります。"), 1u) << jpegs.out;
+    const CliOutcome bitmaps = Run({in(), out(), "--from", "bmp"});
+    EXPECT_EQ(bitmaps.status, 0);
+    EXPECT_EQ(bitmaps.out.find("--from jpg"), std::string::npos) << bitmaps.out;
+    EXPECT_EQ(Count(bitmaps.out, "が 3 個あります。"), 1u) << bitmaps.out;
+}
+
 TEST_F(CliTest, AskWithoutTerminalSaysSoOnce) {
     for (const char* name : {"a.bmp", "b.bmp"}) test::WriteSampleBitmap(in() + "/" + name);
     for (const char* name : {"a.jpg", "b.jpg"}) WriteText(out() + "/" + name, "old");

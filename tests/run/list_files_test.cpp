@@ -88,6 +88,22 @@ TEST(ListFilesTest, HandlesPendingMessagesOncePerMatchingEntry) {
     EXPECT_EQ(host.pending_calls, 3);  // the matching folder too, as an enumeration would
 }
 
+// The count behind the note after a run: the other format we read, formats no
+// run reads, any letter case; folders, the chosen format and other files are not
+// images passed over, and an unreadable folder holds none.
+TEST(ListFilesTest, CountsTheImagesARunOfTheChosenFormatPassesOver) {
+    TempDir dir;
+    for (const char* name : {"a.jpg", "b.JPEG", "c.bmp", "d.PNG", "e.webp", "f.heic", "g.txt", "h.avif"})
+        Touch(dir.path() + "/" + name);
+    fs::create_directory(dir.path() + "/i.png");
+    RecordingHost host;
+    const PassedOverImages for_jpeg = CountPassedOverImages(dir.path(), ImageFormat::kJpeg, host);
+    EXPECT_EQ(for_jpeg.other_format, 1u);
+    EXPECT_EQ(for_jpeg.unread_format, 4u);
+    EXPECT_EQ(CountPassedOverImages(dir.path(), ImageFormat::kBmp, host).other_format, 2u);
+    EXPECT_EQ(CountPassedOverImages(dir.path() + "/missing", ImageFormat::kBmp, host).unread_format, 0u);
+}
+
 struct WildcardRow {
     const char* name;
     const char* pattern;
