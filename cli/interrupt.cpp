@@ -1,13 +1,17 @@
 #include "cli/interrupt.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace nuthumb {
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
+// Written by the signal handler, read by the run's thread and by every worker's
+// decode: only a lock-free atomic is safe for both.
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+extern "C" void OnInterrupt(int) { g_interrupted.store(true); }
 
 }  // namespace
 
@@ -20,6 +24,6 @@ void InstallInterruptHandler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool InterruptRequested() { return g_interrupted != 0; }
+bool InterruptRequested() { return g_interrupted.load(); }
 
 }  // namespace nuthumb

@@ -168,6 +168,7 @@ void ConversionPipeline::ReportLateFailures(WrittenTargets& written) {
 void ConversionPipeline::Finish(WrittenTargets& written) {
     in_hand_.Release();
     prefetcher_.Stop();
+    budget_.ReturnFreedMemoryIfDue();  // the last huge decode's memory, too
     if (publisher_) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
     ReportLateFailures(written);
 }

@@ -55,20 +55,27 @@ private:
     bool WorthEarly(std::size_t i) const;
     bool MayBeReplacedByWaitingTarget(std::size_t i) const;
 
+    // The run's thread only: the host is never called from another thread.
     RunHost& host_;
+    // Set once before the workers start; the workers read them (WorthEarly, the
+    // sources), nobody writes them.
     const std::vector<std::string> sources_;
     const std::vector<std::string> names_;  // each source's file name
     const Conversion conversion_;
-    const DecodeOptions options_;
-    std::optional<FileIdentity> src_folder_;
+    const DecodeOptions options_;  // asks the host: used on the run's thread only
+    const std::optional<FileIdentity> src_folder_;
     // Sources that an earlier file's target of the same run replaces; they are
     // read only at their turn.
     const std::vector<bool> written_before_read_;
-    std::vector<std::string> final_targets_;
+    const std::vector<std::string> final_targets_;
+    // Written by the run's thread at every file, read by the workers.
     std::atomic<OverwriteMode> overwrite_mode_;
-    std::optional<FilePublisher> publisher_;
-    MemoryBudget budget_;
-    MemoryBudget::Lease in_hand_;  // the memory of the file the run is writing
+    std::optional<FilePublisher> publisher_;  // synchronised by itself
+    MemoryBudget budget_;                     // synchronised by itself
+    // The memory of the file the run is writing. The run's thread owns it; while
+    // that thread waits in PrepareAside, the helper thread fills it, and the
+    // helper's start and join order the two.
+    MemoryBudget::Lease in_hand_;
     ThumbnailPrefetcher prefetcher_;  // last: its workers use everything above
 };
 

@@ -1,7 +1,6 @@
 #include "run/file_publisher.h"
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
 #include <set>
 #include <utility>
@@ -16,52 +15,50 @@ FilePublisher::FilePublisher(std::size_t max_waiting)
 
 FilePublisher::~FilePublisher() {
     {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
+        MutexLock lock(mutex_);
+        closing_ = true;
     }
-    changed_.notify_all();
+    changed_.NotifyAll();
     thread_.join();
 }
 
-void FilePublisher::Publish(StagedFile file, std::string source_path) {
+void FilePublisher::Publish(StagedFile file, std::string source_path, const std::function<void()>& while_waiting) {
     LandingPlace place = file.place();
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return waiting_.size() < max_waiting_; });
-    waiting_.push_back(std::move(place));
-    queue_.push_back(Item{std::move(file), std::move(source_path)});
-    changed_.notify_all();
+    {
+        MutexLock lock(mutex_);
+        WaitInSlices(
+            mutex_, changed_, [this]() REQUIRES(mutex_) { return waiting_.size() < max_waiting_; }, while_waiting);
+        waiting_.push_back(std::move(place));
+        queue_.push_back(Item{std::move(file), std::move(source_path)});
+    }
+    changed_.NotifyAll();
 }
 
 void FilePublisher::Drain(const std::function<void()>& while_waiting) {
-    std::unique_lock lock(mutex_);
+    MutexLock lock(mutex_);
     ++draining_;
-    changed_.notify_all();
-    while (!waiting_.empty()) {
-        if (!while_waiting) {
-            changed_.wait(lock);
-        } else if (changed_.wait_for(lock, std::chrono::milliseconds(kWaitSliceMilliseconds)) ==
-                   std::cv_status::timeout) {
-            lock.unlock();
-            while_waiting();
-            lock.lock();
-        }
-    }
-    --draining_;
+    changed_.NotifyAll();  // the gathering ends at once
+    // Counted until the wait ends, also when `while_waiting` throws.
+    struct Drainer {
+        int& draining;
+        ~Drainer() { --draining; }
+    } drainer{draining_};
+    WaitInSlices(mutex_, changed_, [this]() REQUIRES(mutex_) { return waiting_.empty(); }, while_waiting);
 }
 
 bool FilePublisher::IsWaiting(const LandingPlace& place) const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return std::any_of(waiting_.begin(), waiting_.end(),
                        [&](const LandingPlace& waiting) { return waiting.SameAs(place); });
 }
 
 bool FilePublisher::AnyWaiting() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return !waiting_.empty();
 }
 
 std::vector<PublishFailure> FilePublisher::TakeFailures() {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return std::exchange(failures_, {});
 }
 
@@ -69,14 +66,14 @@ void FilePublisher::Loop() {
     for (;;) {
         std::vector<Item> batch;
         {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty()) return;  // stopping, nothing left
+            MutexLock lock(mutex_);
+            while (!closing_ && queue_.empty()) changed_.Wait(mutex_);
+            if (queue_.empty()) return;  // closing, nothing left
             // A sync costs the disk a journal commit whatever it carries: let a few
             // more files arrive first. A drain does not wait for the gathering.
-            changed_.wait_for(lock, kGatherTime, [this] {
-                return stopping_ || draining_ || queue_.size() >= max_waiting_ / 2;
-            });
+            const auto gathered = std::chrono::steady_clock::now() + kGatherTime;
+            while (!closing_ && !draining_ && queue_.size() < max_waiting_ / 2)
+                if (!changed_.WaitUntil(mutex_, gathered)) break;
             // Everything that arrived while the last sync ran goes into this one.
             for (; !queue_.empty(); queue_.pop_front()) batch.push_back(std::move(queue_.front()));
             in_flight_ = batch.size();
@@ -86,11 +83,11 @@ void FilePublisher::Loop() {
         // waiting in Drain looks at the folder.
         batch.clear();
         {
-            std::lock_guard lock(mutex_);
+            MutexLock lock(mutex_);
             waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(in_flight_));
             in_flight_ = 0;
         }
-        changed_.notify_all();
+        changed_.NotifyAll();
     }
 }
 
@@ -119,7 +116,7 @@ void FilePublisher::PublishBatch(std::vector<Item>& batch) {
         }
     }
     if (failed.empty()) return;
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     for (PublishFailure& failure : failed) failures_.push_back(std::move(failure));
 }
 

@@ -52,7 +52,7 @@ std::optional<FileNode> FinishThumbnail(RunHost& host, const std::string& source
         StagedFile staged(final_path, prepared.target_bytes);
         const FileNode node = staged.node();
         if (publisher) {
-            publisher->Publish(std::move(staged), source_path);
+            publisher->Publish(std::move(staged), source_path, [&host] { host.WhileWaitingForWorkers(); });
         } else {
             staged.Sync();
             staged.Publish();

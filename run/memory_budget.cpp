@@ -1,7 +1,6 @@
 #include "run/memory_budget.h"
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
 
 #include "platform/physical_memory.h"
@@ -56,51 +55,66 @@ void MemoryBudget::Give(Lease& lease, std::uint64_t bytes) {
 void MemoryBudget::Shrink(Lease& lease, std::uint64_t bytes) {
     std::uint64_t given_back = 0;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         given_back = lease.bytes_ - std::min(bytes, lease.bytes_);
         held_ -= given_back;
         lease.bytes_ = std::min(bytes, lease.bytes_);
         if (std::exchange(lease.decoding_, false)) --decoding_;
     }
-    // What a huge decode freed must really be free before the next one starts;
-    // small ones are not worth the system calls.
+    // Small releases are not worth the system calls.
     constexpr std::uint64_t kWorthReturning = std::uint64_t{64} << 20;
-    if (given_back >= kWorthReturning) ReturnFreedMemory();
-    changed_.notify_all();
+    if (given_back >= kWorthReturning) trim_due_ = true;
+    changed_.NotifyAll();
 }
 
 void MemoryBudget::Activate(Lease& lease) {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     if (!std::exchange(lease.decoding_, true)) ++decoding_;
+}
+
+void MemoryBudget::CountUrgent(bool& counted, bool urgent) {
+    if (urgent != counted) urgent_waiting_ += urgent ? 1 : -1;
+    counted = urgent;
 }
 
 void MemoryBudget::Acquire(Lease& lease, std::uint64_t bytes, const std::function<bool()>& urgent,
                            const DecodeOptions& options) {
     lease.Release();
-    std::unique_lock lock(mutex_);
+    // Asked outside the lock: neither callback may wait for it, or take a lock
+    // that someone holding it waits for.
+    bool is_urgent = urgent && urgent();
+    bool stop = false;
     bool counted_urgent = false;
-    const auto stop_counting = [&] {
-        if (std::exchange(counted_urgent, false)) --urgent_waiting_;
-    };
-    for (;;) {
-        const bool is_urgent = urgent && urgent();
-        if (Admits(bytes, is_urgent)) break;
-        if (is_urgent != counted_urgent) {
-            urgent_waiting_ += is_urgent ? 1 : -1;
-            counted_urgent = is_urgent;
-        }
-        changed_.wait_for(lock, std::chrono::milliseconds(kWaitSliceMilliseconds));
-        if (options.StopRequested()) {
-            stop_counting();
-            throw DecodeCancelled();
-        }
+    {
+        MutexLock lock(mutex_);
+        WaitInSlices(
+            mutex_, changed_,
+            [&]() REQUIRES(mutex_) {
+                if (stop || Admits(bytes, is_urgent)) return true;
+                CountUrgent(counted_urgent, is_urgent);
+                return false;
+            },
+            [&] {
+                stop = options.StopRequested();
+                is_urgent = urgent && urgent();
+            });
+        CountUrgent(counted_urgent, false);
+        if (!stop) Give(lease, bytes);
     }
-    stop_counting();
-    Give(lease, bytes);
+    if (stop) {
+        changed_.NotifyAll();  // an urgent decode that stopped waiting no longer holds the others back
+        throw DecodeCancelled();
+    }
+    // What a huge decode freed must really be free before the next one starts.
+    ReturnFreedMemoryIfDue();
+}
+
+void MemoryBudget::ReturnFreedMemoryIfDue() {
+    if (trim_due_.exchange(false)) ReturnFreedMemory();
 }
 
 std::uint64_t MemoryBudget::held() const {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return held_;
 }
 

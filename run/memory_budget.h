@@ -4,12 +4,12 @@
 // therefore starts only while what all of them hold stays within the budget. One
 // decode always runs, however large, so every file within the pixel limit still
 // converts, and the file the run waits for goes first.
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 
 #include "image/decode_options.h"
+#include "platform/mutex.h"
 
 namespace nuthumb {
 
@@ -47,26 +47,39 @@ public:
     // fits beside everything held, or no other decode runs and nothing else is
     // held or the run waits for this very file (`urgent()`, asked again at every
     // wake). While an urgent decode waits, no other starts. Throws DecodeCancelled
-    // when `options` asks to stop meanwhile.
+    // when `options` asks to stop meanwhile. `urgent` and the stop check are
+    // called without the budget's lock; the caller holds no lock either, since
+    // freed memory may be given back to the system here.
     void Acquire(Lease& lease, std::uint64_t bytes, const std::function<bool()>& urgent,
-                 const DecodeOptions& options);
+                 const DecodeOptions& options) EXCLUDES(mutex_);
+    // Gives what the leases freed back to the system when that is worth it; the
+    // caller holds no lock. Acquire does it before every decode.
+    void ReturnFreedMemoryIfDue();
     // What `urgent()` answers may have changed.
-    void Nudge() { changed_.notify_all(); }
+    void Nudge() { changed_.NotifyAll(); }
 
-    std::uint64_t held() const;
+    std::uint64_t held() const EXCLUDES(mutex_);
 
 private:
-    bool Admits(std::uint64_t bytes, bool urgent) const;
-    void Give(Lease& lease, std::uint64_t bytes);
-    void Shrink(Lease& lease, std::uint64_t bytes);
-    void Activate(Lease& lease);
+    bool Admits(std::uint64_t bytes, bool urgent) const REQUIRES(mutex_);
+    void Give(Lease& lease, std::uint64_t bytes) REQUIRES(mutex_);
+    void CountUrgent(bool& counted, bool urgent) REQUIRES(mutex_);
+    void Shrink(Lease& lease, std::uint64_t bytes) EXCLUDES(mutex_);
+    void Activate(Lease& lease) EXCLUDES(mutex_);
 
     const std::uint64_t limit_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::uint64_t held_ = 0;
-    int decoding_ = 0;
-    int urgent_waiting_ = 0;
+    // Leases are taken and given back from every worker and the run's thread.
+    // A lease itself belongs to one thread at a time; its fields are written
+    // under this lock only while it is counted here.
+    mutable Mutex mutex_;
+    CondVar changed_;
+    std::uint64_t held_ GUARDED_BY(mutex_) = 0;
+    int decoding_ GUARDED_BY(mutex_) = 0;
+    int urgent_waiting_ GUARDED_BY(mutex_) = 0;
+    // A release freed enough to be worth giving back to the system. A release
+    // may happen under a caller's lock (the prefetcher's), and giving memory
+    // back is a slow call, so the next Acquire does it, before its decode starts.
+    std::atomic<bool> trim_due_{false};
 };
 
 // The budget when the user sets none: a quarter of the machine's memory, at most

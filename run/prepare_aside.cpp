@@ -1,23 +1,29 @@
 #include "run/prepare_aside.h"
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <exception>
 #include <system_error>
-#include <mutex>
 #include <thread>
 
+#include "platform/mutex.h"
 #include "run/wait_slice.h"
 
 namespace nuthumb {
+namespace {
+
+// The helper's word that it is done; what it made is read after the join.
+struct Finished {
+    Mutex mutex;
+    CondVar changed;
+    bool done GUARDED_BY(mutex) = false;
+};
+
+}  // namespace
 
 PreparedThumbnail PrepareAside(const std::string& source, const Conversion& conversion,
                                const DecodeOptions& options, const std::function<void()>& while_waiting) {
     std::atomic<bool> stop{false};
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
+    Finished finished;
     PreparedThumbnail result;
     std::exception_ptr error;
     DecodeOptions helper_options{[&stop] { return stop.load(); }};
@@ -30,9 +36,9 @@ PreparedThumbnail PrepareAside(const std::string& source, const Conversion& conv
             } catch (...) {
                 error = std::current_exception();
             }
-            std::lock_guard lock(mutex);
-            done = true;
-            finished.notify_one();
+            MutexLock lock(finished.mutex);
+            finished.done = true;
+            finished.changed.NotifyOne();
         });
     } catch (const std::system_error&) {
         // No thread to spare (a limit on processes): the file is still prepared,
@@ -51,14 +57,14 @@ PreparedThumbnail PrepareAside(const std::string& source, const Conversion& conv
         }
     } join{helper, stop};
 
-    for (;;) {
-        {
-            std::unique_lock lock(mutex);
-            if (finished.wait_for(lock, std::chrono::milliseconds(kWaitSliceMilliseconds), [&] { return done; }))
-                break;
-        }
-        if (options.StopRequested()) stop = true;
-        if (while_waiting) while_waiting();
+    {
+        MutexLock lock(finished.mutex);
+        WaitInSlices(
+            finished.mutex, finished.changed, [&]() REQUIRES(finished.mutex) { return finished.done; },
+            [&] {
+                if (options.StopRequested()) stop = true;
+                if (while_waiting) while_waiting();
+            });
     }
     helper.join();
     if (error) std::rethrow_exception(error);

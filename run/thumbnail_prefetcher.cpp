@@ -1,7 +1,6 @@
 #include "run/thumbnail_prefetcher.h"
 
 #include <algorithm>
-#include <chrono>
 #include <system_error>
 #include <utility>
 
@@ -30,12 +29,12 @@ ThumbnailPrefetcher::~ThumbnailPrefetcher() { Stop(); }
 
 void ThumbnailPrefetcher::Stop() {
     {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
+        MutexLock lock(mutex_);
+        workers_quit_ = true;
     }
-    stop_ = true;
-    claimable_.notify_all();
-    finished_.notify_all();
+    cancel_decodes_ = true;
+    claimable_.NotifyAll();
+    finished_.NotifyAll();
     for (std::thread& worker : workers_) worker.join();
     workers_.clear();
 }
@@ -53,10 +52,10 @@ void ThumbnailPrefetcher::Work() {
     for (;;) {
         std::size_t i = 0;
         {
-            std::unique_lock lock(mutex_);
+            MutexLock lock(mutex_);
             std::optional<std::size_t> claim;
-            claimable_.wait(lock, [&] { return stopping_ || (claim = NextClaim()); });
-            if (stopping_) return;
+            while (!workers_quit_ && !(claim = NextClaim())) claimable_.Wait(mutex_);
+            if (workers_quit_) return;
             i = *claim;
             claimed_[i] = true;
             slots_[i];  // kWorking
@@ -65,7 +64,7 @@ void ThumbnailPrefetcher::Work() {
         PreparedThumbnail prepared;
         MemoryBudget::Lease memory;
         if (early) {
-            DecodeOptions options{[this] { return stop_.load(std::memory_order_relaxed); }};
+            DecodeOptions options{[this] { return cancel_decodes_.load(std::memory_order_relaxed); }};
             options.reserve_memory = [this, i, &memory](std::uint64_t bytes, const DecodeOptions& self) {
                 budget_.Acquire(memory, bytes, [this, i] { return run_at_.load() == i; }, self);
             };
@@ -73,7 +72,7 @@ void ThumbnailPrefetcher::Work() {
             memory.KeepForResult(prepared.target_bytes.size());
         }
         {
-            std::lock_guard lock(mutex_);
+            MutexLock lock(mutex_);
             // The run may have skipped the file meanwhile; then nobody wants it.
             const auto slot = slots_.find(i);
             if (slot != slots_.end()) {
@@ -82,7 +81,7 @@ void ThumbnailPrefetcher::Work() {
                 slot->second.memory = std::move(memory);
             }
         }
-        finished_.notify_one();  // only the run waits for a result
+        finished_.NotifyOne();  // only the run waits for a result
     }
 }
 
@@ -97,43 +96,39 @@ void ThumbnailPrefetcher::MovePast(std::size_t i) {
 std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, const DecodeOptions& options,
                                                                 MemoryBudget::Lease& memory,
                                                                 const std::function<void()>& while_waiting) {
-    std::unique_lock lock(mutex_);
-    auto slot = slots_.find(i);
-    if (slot != slots_.end()) {
-        // A long decode must not outlast a stop request (Ctrl-C) because a worker,
-        // not this thread, runs it; nor keep a waiting window from its events.
-        // Only this thread removes slots, so `slot` stays valid while unlocked.
-        while (slot->second.state == SlotState::kWorking) {
-            if (finished_.wait_for(lock, std::chrono::milliseconds(kWaitSliceMilliseconds)) ==
-                std::cv_status::no_timeout)
-                continue;
-            lock.unlock();
-            if (options.StopRequested()) stop_ = true;
-            if (while_waiting) while_waiting();
-            lock.lock();
+    std::optional<PreparedThumbnail> prepared;
+    {
+        MutexLock lock(mutex_);
+        auto slot = slots_.find(i);
+        if (slot != slots_.end()) {
+            // A long decode must not outlast a stop request (Ctrl-C) because a
+            // worker, not this thread, runs it; nor keep a waiting window from its
+            // events. Only this thread removes slots, so `slot` stays valid while
+            // unlocked.
+            WaitInSlices(
+                mutex_, finished_, [&]() REQUIRES(mutex_) { return slot->second.state != SlotState::kWorking; },
+                [&] {
+                    if (options.StopRequested()) cancel_decodes_ = true;
+                    if (while_waiting) while_waiting();
+                });
+            if (slot->second.state == SlotState::kReady) {
+                prepared = std::move(slot->second.prepared);
+                memory = std::move(slot->second.memory);
+                memory.TakeBackIntoUse();
+            }
         }
-        if (slot->second.state == SlotState::kReady) {
-            PreparedThumbnail prepared = std::move(slot->second.prepared);
-            memory = std::move(slot->second.memory);
-            memory.TakeBackIntoUse();
-            MovePast(i);
-            lock.unlock();
-            claimable_.notify_one();  // the window moved by one file
-            return prepared;
-        }
+        MovePast(i);
     }
-    MovePast(i);
-    lock.unlock();
-    claimable_.notify_one();
-    return std::nullopt;
+    claimable_.NotifyOne();  // the window moved by one file
+    return prepared;
 }
 
 void ThumbnailPrefetcher::Skip(std::size_t i) {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         MovePast(i);
     }
-    claimable_.notify_one();
+    claimable_.NotifyOne();
 }
 
 }  // namespace nuthumb

@@ -4,18 +4,17 @@
 // its turn; only the work that needs no decision (reading, decoding, scaling,
 // encoding) is done early.
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "image/prepare_thumbnail.h"
+#include "platform/mutex.h"
 #include "run/memory_budget.h"
 
 namespace nuthumb {
@@ -43,15 +42,15 @@ public:
     // caller releases it. Files are taken (or skipped) in increasing order. While
     // it waits for a worker, it asks `options` whether to stop, and stops the
     // workers when told so, and calls `while_waiting` (without the lock) between
-    // short waits.
+    // short waits. `memory` must hold nothing: it is filled under the lock.
     std::optional<PreparedThumbnail> TakeEarly(std::size_t i, const DecodeOptions& options,
                                                MemoryBudget::Lease& memory,
-                                               const std::function<void()>& while_waiting = {});
+                                               const std::function<void()>& while_waiting = {}) EXCLUDES(mutex_);
     // File i is not needed: an early result is dropped.
-    void Skip(std::size_t i);
+    void Skip(std::size_t i) EXCLUDES(mutex_);
     // Ends every decode in progress (as cancelled) and the threads; TakeEarly then
     // gives nothing more.
-    void Stop();
+    void Stop() EXCLUDES(mutex_);
     // How many threads started.
     std::size_t threads() const { return workers_.size(); }
 
@@ -63,30 +62,38 @@ private:
         MemoryBudget::Lease memory;  // what the result holds until the run takes it
     };
 
-    void Work();
-    // The largest file in the window that nobody has taken up, if any; the lock
-    // is held.
-    std::optional<std::size_t> NextClaim() const;
-    // Moves the run past file i; the lock is held.
-    void MovePast(std::size_t i);
+    void Work() EXCLUDES(mutex_);
+    // The largest file in the window that nobody has taken up, if any.
+    std::optional<std::size_t> NextClaim() const REQUIRES(mutex_);
+    // Moves the run past file i. A result dropped here gives its memory back to
+    // the budget, whose lock is taken inside this one: the prefetcher's lock
+    // comes first, never the other way round.
+    void MovePast(std::size_t i) REQUIRES(mutex_);
 
+    // Set once, read by every thread without a lock.
     const std::vector<std::string> sources_;
     const std::vector<std::uint64_t> sizes_;
     const Conversion conversion_;
     const std::size_t lookahead_;
-    const std::function<bool(std::size_t)> worth_early_;
-    MemoryBudget& budget_;
-    std::atomic<bool> stop_{false};
+    const std::function<bool(std::size_t)> worth_early_;  // called on the workers
+    MemoryBudget& budget_;  // synchronised by itself
+    // Set by Stop or by a stop request seen while the run waits; polled by the
+    // decodes in progress, which then end as cancelled.
+    std::atomic<bool> cancel_decodes_{false};
 
-    std::mutex mutex_;
-    std::condition_variable claimable_;  // workers wait here for the window to move
-    std::condition_variable finished_;   // the run waits here for its file
-    std::vector<bool> claimed_;  // taken up by a worker or by the run
+    Mutex mutex_;
+    CondVar claimable_;  // workers wait here for the window to move
+    CondVar finished_;   // the run waits here for its file
+    std::vector<bool> claimed_ GUARDED_BY(mutex_);  // taken up by a worker or by the run
     // The first file the run has not yet taken or skipped; written under the lock,
     // read without it by a decode waiting for memory.
     std::atomic<std::size_t> run_at_ = 0;
-    std::map<std::size_t, Slot> slots_;
-    bool stopping_ = false;
+    // A slot is made by the worker that claims the file and removed by the run's
+    // thread only; its fields change under the lock.
+    std::map<std::size_t, Slot> slots_ GUARDED_BY(mutex_);
+    // The workers take up no more files and end.
+    bool workers_quit_ GUARDED_BY(mutex_) = false;
+    // Started in the constructor and joined by Stop, both on the run's thread.
     std::vector<std::thread> workers_;  // last: started once everything above exists
 };
 
