@@ -3,11 +3,11 @@
 namespace nuthumb {
 
 ProgramWindows::ProgramWindows(const ProgramFiles& files)
-    : form1_(std::make_unique<TForm1>(files)),
-      form_setting_(std::make_unique<TFormSetting>(files.settings)),
-      about_box_(std::make_unique<TNu_AboutBox>()) {
-    form1_->SetSettingDialog(form_setting_.get());
-    form1_->SetAboutBox(about_box_.get());
+    : main_window_(std::make_unique<MainWindow>(files)),
+      settings_dialog_(std::make_unique<SettingsDialog>(files.settings)),
+      about_box_(std::make_unique<AboutBox>()) {
+    main_window_->SetSettingsDialog(settings_dialog_.get());
+    main_window_->SetAboutBox(about_box_.get());
 }
 
 }  // namespace nuthumb

@@ -4,9 +4,9 @@
 // the settings dialog's keys reach the settings file before the main window's.
 #include <memory>
 
-#include "app/Nu_AboutBoxFrm.h"
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
+#include "app/about_box.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
 
 namespace nuthumb {
 
@@ -18,15 +18,15 @@ public:
     ProgramWindows& operator=(const ProgramWindows&) = delete;
     ~ProgramWindows() = default;
 
-    TForm1& Form1() const { return *form1_; }
-    TFormSetting& FormSetting() const { return *form_setting_; }
-    TNu_AboutBox& AboutBox() const { return *about_box_; }
+    MainWindow& Main() const { return *main_window_; }
+    SettingsDialog& Settings() const { return *settings_dialog_; }
+    AboutBox& About() const { return *about_box_; }
 
 private:
     // In creation order: members are destroyed from the last to the first.
-    std::unique_ptr<TForm1> form1_;
-    std::unique_ptr<TFormSetting> form_setting_;
-    std::unique_ptr<TNu_AboutBox> about_box_;
+    std::unique_ptr<MainWindow> main_window_;
+    std::unique_ptr<SettingsDialog> settings_dialog_;
+    std::unique_ptr<AboutBox> about_box_;
 };
 
 }  // namespace nuthumb

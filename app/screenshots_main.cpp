@@ -15,7 +15,7 @@
 #include "app/program_windows.h"
 #include "platform/file_io.h"
 #include "platform/translate.h"
-#include "ui/Nu_SHBrowseForFolder.h"
+#include "ui/folder_picker.h"
 
 namespace {
 
@@ -83,28 +83,28 @@ int main(int argc, char** argv) {
     bool ok = true;
     {
         ProgramWindows windows({ini, (sample.path() + "/NuThumb.Err").toStdString()});
-        TForm1& form = windows.Form1();
+        MainWindow& form = windows.Main();
         form.show();
         Settle(200);
         ok &= Save(&form, out, "main_window");
-        auto* pages = form.findChild<QTabWidget*>("PageControl1");
+        auto* pages = form.findChild<QTabWidget*>("pages");
         pages->setCurrentIndex(1);
         Settle(100);
         ok &= Save(&form, out, "main_window_batch");
         pages->setCurrentIndex(0);
 
-        windows.FormSetting().show();
+        windows.Settings().show();
         Settle(100);
-        ok &= Save(&windows.FormSetting(), out, "settings_dialog");
-        windows.FormSetting().hide();
+        ok &= Save(&windows.Settings(), out, "settings_dialog");
+        windows.Settings().hide();
 
         QDir parent(sample);
         parent.cdUp();
-        FolderPickerDialog picker(&form, pictures + SampleText("/旅行"), parent.path());
+        FolderPicker picker(&form, pictures + SampleText("/旅行"), parent.path());
         picker.show();
         // The folder model lists in the background; wait until the selection has
         // stayed in view for a while.
-        auto* tree = picker.findChild<QTreeView*>("TreeFolders");
+        auto* tree = picker.findChild<QTreeView*>("folderTree");
         const QDeadlineTimer give_up(10000);
         for (int settled = 0; settled < 5 && !give_up.hasExpired();) {
             Settle(100);
@@ -114,10 +114,10 @@ int main(int argc, char** argv) {
         ok &= Save(&picker, out, "folder_picker");
         picker.hide();
 
-        windows.AboutBox().show();
+        windows.About().show();
         Settle(100);
-        ok &= Save(&windows.AboutBox(), out, "about_box");
-        windows.AboutBox().hide();
+        ok &= Save(&windows.About(), out, "about_box");
+        windows.About().hide();
     }
     return ok ? 0 : 1;
 }

@@ -108,7 +108,7 @@ Round MeasureRound(const std::string& photos, const std::string& scratch) {
                              "\r\nReadFileMode=1\r\nSaveFileMode=1\r\nSize=160\r\nOption=0\r\nNOThumb=0\r\n"
                              "RadioGroupSaveMode=1\r\nErrorOpt=0\r\n");
     ProgramWindows windows({ini, scratch + "/NuThumb.Err"});
-    TForm1& form = windows.Form1();
+    MainWindow& form = windows.Main();
     form.show();
 
     std::vector<Clock::time_point> stamps;
@@ -129,7 +129,7 @@ Round MeasureRound(const std::string& photos, const std::string& scratch) {
     QTimer::singleShot(0, [&] {
         running = true;
         stamps.push_back(Clock::now());
-        form.findChild<QToolButton*>("SpeedButtonThumb")->click();
+        form.findChild<QToolButton*>("startButton")->click();
         running = false;
         QApplication::quit();
     });

@@ -67,13 +67,13 @@ int Child(int argc, char** argv, const std::string& folder) {
     {
         ProgramWindows windows({folder + "/nuthumb.ini", folder + "/NuThumb.Err"});
         FirstFrame frame;
-        windows.Form1().installEventFilter(&frame);
-        windows.Form1().show();
+        windows.Main().installEventFilter(&frame);
+        windows.Main().show();
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             if (frame.at == 0) return;
             closed = NowNs();
-            windows.Form1().close();
+            windows.Main().close();
         });
         poll.start(0);
         QApplication::exec();

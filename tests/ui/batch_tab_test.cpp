@@ -37,9 +37,9 @@ protected:
         for (std::size_t i = 0; i < stored.size(); ++i) ini += "Script" + std::to_string(i + 1) + "=" + stored[i] + "\r\n";
         PlantFile(Ini(), ini);
         Start({Ini(), error_list.empty() ? ErrFile() : error_list});
-        Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        Find<QTabWidget>("pages")->setCurrentIndex(1);
     }
-    QListWidget* List() const { return Find<QListWidget>("ListBoxBat"); }
+    QListWidget* List() const { return Find<QListWidget>("batchListBox"); }
     V Rows() const {
         V rows;
         for (int i = 0; i < List()->count(); ++i) rows.push_back(List()->item(i)->text().toStdString());
@@ -49,7 +49,7 @@ protected:
         const QList<QListWidgetItem*> picked = List()->selectedItems();
         return picked.isEmpty() ? -1 : List()->row(picked.front());
     }
-    std::string EditBat() const { return Find<QLineEdit>("EditBat")->text().toStdString(); }
+    std::string EntryText() const { return Find<QLineEdit>("batchEntryEdit")->text().toStdString(); }
     void ClickRow(int row, Qt::KeyboardModifiers modifiers = {}) const {
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, modifiers,
                           List()->visualItemRect(List()->item(row)).center());
@@ -74,44 +74,44 @@ protected:
 TEST_F(BatchTabTest, RegisterTakesTheIndividualTabAndLeavesTheListAlone) {
     StartWithBatchTab({"\"x\""});
     ClickRow(0);
-    SetText("EditBat", "typed");
-    Find<QTabWidget>("PageControl1")->setCurrentIndex(0);
-    SetText("EditSrcDir", "D:\\");  // a drive root loses its separator
-    SetText("EditDstDir", "abc");   // three bytes that are no drive root stay whole
-    SetText("EditHead", "縮小_");
-    SetText("EditEnd", "");
-    Find<RadioGroup>("RadioGroupReadFileExt")->SetItemIndex(0);
-    Find<RadioGroup>("RadioGroupSaveFileExt")->SetItemIndex(-1);  // only a stored value can do this
-    Find<RadioGroup>("RadioGroupOption")->SetItemIndex(2);
-    auto* size = Find<QLineEdit>("EditSize");
+    SetText("batchEntryEdit", "typed");
+    Find<QTabWidget>("pages")->setCurrentIndex(0);
+    SetText("sourceFolderEdit", "D:\\");  // a drive root loses its separator
+    SetText("targetFolderEdit", "abc");   // three bytes that are no drive root stay whole
+    SetText("prefixEdit", "縮小_");
+    SetText("suffixEdit", "");
+    Find<RadioGroup>("sourceFormatGroup")->SetItemIndex(0);
+    Find<RadioGroup>("targetFormatGroup")->SetItemIndex(-1);  // only a stored value can do this
+    Find<RadioGroup>("basisGroup")->SetItemIndex(2);
+    auto* size = Find<QLineEdit>("sizeEdit");
     size->selectAll();
     QTest::keyClicks(size, "120");
     size->selectAll();
     QTest::keyClicks(size, "abc");  // the spin box keeps 120
-    Click("CheckBoxNOThumb");
-    Click("SpeedButtonBat");
+    Click("convertOnlyCheck");
+    Click("registerBatchButton");
 
     EXPECT_EQ(Rows(), (V{"\"x\"", Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0"})}));
     EXPECT_EQ(SelectedRow(), 0);
-    EXPECT_EQ(EditBat(), "typed");
+    EXPECT_EQ(EntryText(), "typed");
     EXPECT_TRUE(answerer_.boxes.empty());
 }
 
 // The edit buttons one after the other, each step with the list, the selection
-// and EditBat it must leave. An action is a button (SpeedButton + name), a click
+// and EntryText it must leave. An action is a button (its object name), a click
 // on a row, a Ctrl+click, the Down key in the list, a click below the entries or
-// a text for EditBat.
+// a text for EntryText.
 TEST_F(BatchTabTest, EditButtonsKeepTheirSelectionRules) {
     StartWithBatchTab({"a", "b", "c"});
     const auto act = [this](const std::string& action) {
         const std::string value = action.substr(action.find('=') + 1);
-        if (action.starts_with("edit=")) SetText("EditBat", value);
+        if (action.starts_with("edit=")) SetText("batchEntryEdit", value);
         else if (action.starts_with("row=")) ClickRow(std::stoi(value));
         else if (action.starts_with("ctrl=")) ClickRow(std::stoi(value), Qt::ControlModifier);
         else if (action == "key=Down") QTest::keyClick(List(), Qt::Key_Down);
         else if (action == "below") QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
                                                       QPoint(20, List()->viewport()->height() - 5));
-        else Click(("SpeedButton" + action).c_str());
+        else Click(action.c_str());
     };
     struct Step {
         const char* what;
@@ -120,28 +120,30 @@ TEST_F(BatchTabTest, EditButtonsKeepTheirSelectionRules) {
         std::string edit;
     };
     const std::vector<Step> steps = {
-        {"no selection: the four that need one do nothing", {"edit=e", "Update", "Delete", "Up", "Down"},
+        {"no selection: the four that need one do nothing",
+         {"edit=e", "updateEntryButton", "deleteEntryButton", "moveUpButton", "moveDownButton"},
          {"a", "b", "c"}, -1, "e"},
-        {"追加 appends", {"Add"}, {"a", "b", "c", "e"}, -1, "e"},
+        {"追加 appends", {"addEntryButton"}, {"a", "b", "c", "e"}, -1, "e"},
         {"a click copies the entry", {"row=1"}, {"a", "b", "c", "e"}, 1, "b"},
-        {"▲ moves it up, not past the top", {"Up", "Up"}, {"b", "a", "c", "e"}, 0, "b"},
+        {"▲ moves it up, not past the top", {"moveUpButton", "moveUpButton"}, {"b", "a", "c", "e"}, 0, "b"},
         {"the keyboard picks like a click", {"key=Down"}, {"b", "a", "c", "e"}, 1, "a"},
-        {"▼ moves it down", {"Down"}, {"b", "c", "a", "e"}, 2, "a"},
-        {"更新 on the last keeps it last and selected, ▼ cannot pass it", {"row=3", "edit=f", "Update", "Down"},
+        {"▼ moves it down", {"moveDownButton"}, {"b", "c", "a", "e"}, 2, "a"},
+        {"更新 on the last keeps it last and selected, ▼ cannot pass it",
+         {"row=3", "edit=f", "updateEntryButton", "moveDownButton"},
          {"b", "c", "a", "f"}, 3, "f"},
-        {"Ctrl+click takes the selection away, and 削除 then does nothing", {"ctrl=3", "Delete"},
+        {"Ctrl+click takes the selection away, and 削除 then does nothing", {"ctrl=3", "deleteEntryButton"},
          {"b", "c", "a", "f"}, -1, "f"},
         {"a click below the entries keeps the selection, and 削除 acts on it", {"row=2", "below", "below"},
          {"b", "c", "a", "f"}, 2, "a"},
-        {"削除 leaves no selection", {"Delete"}, {"b", "c", "f"}, -1, "a"},
-        {"全クリア asks nothing", {"row=0", "AllClear"}, {}, -1, "b"},
-        {"追加 of an empty edit makes an empty entry", {"edit=", "Add"}, {""}, -1, ""},
+        {"削除 leaves no selection", {"deleteEntryButton"}, {"b", "c", "f"}, -1, "a"},
+        {"全クリア asks nothing", {"row=0", "clearListButton"}, {}, -1, "b"},
+        {"追加 of an empty edit makes an empty entry", {"edit=", "addEntryButton"}, {""}, -1, ""},
     };
     for (const Step& step : steps) {
         for (const std::string& action : step.actions) act(action);
         EXPECT_EQ(Rows(), step.rows) << step.what;
         EXPECT_EQ(SelectedRow(), step.selected) << step.what;
-        EXPECT_EQ(EditBat(), step.edit) << step.what;
+        EXPECT_EQ(EntryText(), step.edit) << step.what;
     }
     EXPECT_TRUE(answerer_.boxes.empty());
 }
@@ -150,7 +152,7 @@ TEST_F(BatchTabTest, RunLogsEachEntryAndExportsTheLog) {
     const std::string in0 = Folder("in0", {"b.bmp"}, {"a_broken.bmp"});
     const std::string empty = Folder("empty");
     StartWithBatchTab({Job(in0, "t_"), Entry({in0, "0", Out(), "1", "", "", "4", "0"}), Job(empty, "u_")});
-    SetText("EditBat", "kept");
+    SetText("batchEntryEdit", "kept");
     std::map<std::string, bool> during;
     int selected_during = -2;
     answerer_.Once([this] { return Progress() >= 1; }, [&] {
@@ -158,7 +160,7 @@ TEST_F(BatchTabTest, RunLogsEachEntryAndExportsTheLog) {
         selected_during = SelectedRow();
     });
     const std::map<std::string, bool> idle = Enabled();
-    Click("SpeedButtonBatExe");
+    Click("batchStartButton");
 
     const V log = {Started(0), in0 + "/a_broken.bmp", Finished(0), Started(1), DataError(1), Started(2), NoSource(2)};
     EXPECT_EQ(form_->ErrorList(), log);
@@ -175,27 +177,27 @@ TEST_F(BatchTabTest, RunLogsEachEntryAndExportsTheLog) {
     EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"t_b.jpg"});
 
     // During the run only its cancel button, the size controls and the check box
-    // are live, and the run's own selection is not copied into EditBat.
+    // are live, and the run's own selection is not copied into EntryText.
     for (const auto& [name, enabled] : during) {
-        const bool live = name == "SpeedButtonBatCancel" || name == "CheckBoxNOThumb" || name == "Label6" ||
-                          name == "EditSize" || name == "UpDownSize" || name == "Label7" || name == "RadioGroupOption";
+        const bool live = name == "batchStopButton" || name == "convertOnlyCheck" || name == "sizeLabel" ||
+                          name == "sizeEdit" || name == "sizeSpin" || name == "sizeUnitLabel" || name == "basisGroup";
         EXPECT_EQ(enabled, live) << name;
     }
     EXPECT_EQ(selected_during, 0);
     EXPECT_EQ(SelectedRow(), 2) << "the last entry taken up";
-    EXPECT_EQ(EditBat(), "kept");
+    EXPECT_EQ(EntryText(), "kept");
     EXPECT_EQ(Enabled(), idle);
     EXPECT_EQ(Progress(), 0);
-    EXPECT_EQ(Find<QLabel>("LabelMes")->text(), "");
+    EXPECT_EQ(Find<QLabel>("statusLabel")->text(), "");
 }
 
 TEST_F(BatchTabTest, CancelDuringAnEntryThenAFailedExportAndAnEmptyList) {
     const std::string in0 = Folder("in0", {"a.bmp"}), in1 = Folder("in1", {"a.bmp", "b.bmp", "c.bmp"});
     const std::string err = folders_.root() + "/no such folder/NuThumb.Err";
     StartWithBatchTab({Job(in0, "0_"), Job(in1, "1_"), Job(in0, "2_")}, err);
-    answerer_.Once([this] { return SelectedRow() == 1 && Progress() >= 1; }, [this] { Click("SpeedButtonBatCancel"); });
+    answerer_.Once([this] { return SelectedRow() == 1 && Progress() >= 1; }, [this] { Click("batchStopButton"); });
     const std::map<std::string, bool> idle = Enabled();
-    Click("SpeedButtonBatExe");
+    Click("batchStartButton");
 
     const V log = {Started(0), Finished(0), Started(1), Cancelled(1)};
     EXPECT_EQ(form_->ErrorList(), log);
@@ -208,9 +210,9 @@ TEST_F(BatchTabTest, CancelDuringAnEntryThenAFailedExportAndAnEmptyList) {
     EXPECT_EQ(Enabled(), idle);
 
     // An empty list only says so; the log of the last run stays.
-    Click("SpeedButtonAllClear");
+    Click("clearListButton");
     answerer_.boxes.clear();
-    Click("SpeedButtonBatExe");
+    Click("batchStartButton");
     EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{{"情報", "リストに何も登録されていません。",
                                                      QMessageBox::Information, {"OK"}}}));
     EXPECT_EQ(form_->ErrorList(), log);
@@ -221,19 +223,19 @@ TEST_F(BatchTabTest, ClosingDuringAListingEndsTheBatchLikeAnExit) {
     const std::string in0 = Folder("in0", {"a.bmp", "b.bmp", "c.bmp"});
     StartWithBatchTab({Job(in0, "0_"), Job(in0, "1_")});
     int progress_at_close = -1;
-    answerer_.Once([this] { return Find("SpeedButtonBatCancel")->isEnabled(); }, [&] {
+    answerer_.Once([this] { return Find("batchStopButton")->isEnabled(); }, [&] {
         progress_at_close = Progress();
         form_->close();
         form_->close();  // a second close while the run unwinds changes nothing
     });
-    Click("SpeedButtonBatExe");
+    Click("batchStartButton");
 
     EXPECT_EQ(progress_at_close, 0) << "closed while the first folder was listed";
     EXPECT_EQ(form_->ErrorList(), (V{Started(0), Cancelled(0)})) << "the close outlives the listing";
     EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"0_a.jpg"});
     EXPECT_TRUE(answerer_.boxes.empty()) << "no export question";
     EXPECT_FALSE(form_->isVisible());
-    EXPECT_TRUE(Find("SpeedButtonBatExe")->isEnabled());
+    EXPECT_TRUE(Find("batchStartButton")->isEnabled());
     Stop();
     EXPECT_NE(FileBytes(Ini()).find("Script2=" + Job(in0, "1_") + "\r\n"), std::string::npos);
 }
@@ -243,8 +245,8 @@ TEST_F(BatchTabTest, ListSurvivesARestartWithoutItsEmptyEntries) {
                        Entry({"/home/user/café", "0", "/tmp", "1", "", "", "50", "0", "1"}), "", "plain"};
     StartWithBatchTab();
     for (const std::string& entry : entries) {
-        SetText("EditBat", entry);
-        Click("SpeedButtonAdd");
+        SetText("batchEntryEdit", entry);
+        Click("addEntryButton");
     }
     Stop();
     // é has no CP932 form, so the file goes out as UTF-8 with a byte-order mark.

@@ -21,13 +21,13 @@ struct ButtonKeys {
 };
 
 const std::vector<ButtonKeys> kButtonKeys = {
-    {"SpeedButtonSrcDirSelect", "Ctrl+O"},  {"SpeedButtonDstDirSelect", "Ctrl+Shift+O"},
-    {"SpeedButtonThumb", "Ctrl+Return, Ctrl+Enter"}, {"SpeedButtonCancel", "Esc, Ctrl+."},
-    {"SpeedButtonBat", "Ctrl+B"},           {"SpeedButtonAdd", "Ctrl+N"},
-    {"SpeedButtonUpdate", "Ctrl+R"},        {"SpeedButtonDelete", "Ctrl+D"},
-    {"SpeedButtonAllClear", "Ctrl+Shift+D"}, {"SpeedButtonUp", "Alt+Up"},
-    {"SpeedButtonDown", "Alt+Down"},        {"SpeedButtonBatExe", "Ctrl+Return, Ctrl+Enter"},
-    {"SpeedButtonBatCancel", "Esc, Ctrl+."}};
+    {"sourceFolderButton", "Ctrl+O"},  {"targetFolderButton", "Ctrl+Shift+O"},
+    {"startButton", "Ctrl+Return, Ctrl+Enter"}, {"stopButton", "Esc, Ctrl+."},
+    {"registerBatchButton", "Ctrl+B"},           {"addEntryButton", "Ctrl+N"},
+    {"updateEntryButton", "Ctrl+R"},        {"deleteEntryButton", "Ctrl+D"},
+    {"clearListButton", "Ctrl+Shift+D"}, {"moveUpButton", "Alt+Up"},
+    {"moveDownButton", "Alt+Down"},        {"batchStartButton", "Ctrl+Return, Ctrl+Enter"},
+    {"batchStopButton", "Esc, Ctrl+."}};
 
 class KeyboardTest : public WindowTest {
 protected:
@@ -36,7 +36,7 @@ protected:
         Start();
         QApplication::setActiveWindow(form_.get());
     }
-    QTabWidget* Pages() const { return Find<QTabWidget>("PageControl1"); }
+    QTabWidget* Pages() const { return Find<QTabWidget>("pages"); }
     QWidget* Focus() const { return QApplication::focusWidget(); }
     // Presses `key` in `widget` and lets the button's click animation end.
     void Press(const char* widget, const QKeySequence& key) const {
@@ -67,7 +67,7 @@ TEST_F(KeyboardTest, EveryButtonShowsAndExposesItsKeysAndKeepsOutOfTheTabOrder) 
                   QStringList{QKeySequence(first).toString()})
             << b.button;
     }
-    EXPECT_EQ(Find("SpeedButtonUp")->toolTip(), "選択したエントリを上へ移動 (Alt+Up)");
+    EXPECT_EQ(Find("moveUpButton")->toolTip(), "選択したエントリを上へ移動 (Alt+Up)");
 }
 
 // Each key clicks its button from the edits and the list, on the page on show
@@ -84,20 +84,20 @@ TEST_F(KeyboardTest, KeysClickTheButtonsOfThePageOnShow) {
         const char* clicked;  // nullptr: none
     };
     const std::vector<Row> rows = {
-        {0, "EditHead", QKeySequence("Ctrl+O"), "SpeedButtonSrcDirSelect"},
-        {0, "EditSrcDir", QKeySequence("Ctrl+Shift+O"), "SpeedButtonDstDirSelect"},
-        {0, "EditEnd", QKeySequence("Ctrl+B"), "SpeedButtonBat"},
-        {0, "EditSize", QKeySequence("Ctrl+Return"), "SpeedButtonThumb"},
-        {0, "EditHead", QKeySequence(Qt::Key_Escape), nullptr},  // no run to cancel
-        {0, "EditHead", QKeySequence("Ctrl+N"), nullptr},         // the batch page is not on show
-        {1, "EditBat", QKeySequence("Ctrl+N"), "SpeedButtonAdd"},
-        {1, "ListBoxBat", QKeySequence("Alt+Up"), "SpeedButtonUp"},
-        {1, "EditBat", QKeySequence("Alt+Down"), "SpeedButtonDown"},
-        {1, "EditBat", QKeySequence("Ctrl+R"), "SpeedButtonUpdate"},
-        {1, "ListBoxBat", QKeySequence("Ctrl+D"), "SpeedButtonDelete"},
-        {1, "EditBat", QKeySequence("Ctrl+Shift+D"), "SpeedButtonAllClear"},
-        {1, "EditBat", QKeySequence("Ctrl+Return"), "SpeedButtonBatExe"},
-        {1, "EditBat", QKeySequence("Ctrl+B"), nullptr},
+        {0, "prefixEdit", QKeySequence("Ctrl+O"), "sourceFolderButton"},
+        {0, "sourceFolderEdit", QKeySequence("Ctrl+Shift+O"), "targetFolderButton"},
+        {0, "suffixEdit", QKeySequence("Ctrl+B"), "registerBatchButton"},
+        {0, "sizeEdit", QKeySequence("Ctrl+Return"), "startButton"},
+        {0, "prefixEdit", QKeySequence(Qt::Key_Escape), nullptr},  // no run to cancel
+        {0, "prefixEdit", QKeySequence("Ctrl+N"), nullptr},         // the batch page is not on show
+        {1, "batchEntryEdit", QKeySequence("Ctrl+N"), "addEntryButton"},
+        {1, "batchListBox", QKeySequence("Alt+Up"), "moveUpButton"},
+        {1, "batchEntryEdit", QKeySequence("Alt+Down"), "moveDownButton"},
+        {1, "batchEntryEdit", QKeySequence("Ctrl+R"), "updateEntryButton"},
+        {1, "batchListBox", QKeySequence("Ctrl+D"), "deleteEntryButton"},
+        {1, "batchEntryEdit", QKeySequence("Ctrl+Shift+D"), "clearListButton"},
+        {1, "batchEntryEdit", QKeySequence("Ctrl+Return"), "batchStartButton"},
+        {1, "batchEntryEdit", QKeySequence("Ctrl+B"), nullptr},
     };
     for (const Row& row : rows) {
         Pages()->setCurrentIndex(row.page);
@@ -114,8 +114,8 @@ TEST_F(KeyboardTest, CtrlReturnStartsAndEscapeCancelsARun) {
     StartActive("[SYSTEM]\r\n");
     PointAtFolders();
     // The key clicks 中止 after the button's short press animation, during the run.
-    answerer_.Once([this] { return Progress() >= 1; }, [this] { Press("EditSize", QKeySequence(Qt::Key_Escape)); });
-    Press("EditSrcDir", QKeySequence("Ctrl+Return"));
+    answerer_.Once([this] { return Progress() >= 1; }, [this] { Press("sizeEdit", QKeySequence(Qt::Key_Escape)); });
+    Press("sourceFolderEdit", QKeySequence("Ctrl+Return"));
     QTRY_COMPARE(answerer_.boxes.size(), 1u);
     EXPECT_EQ(answerer_.boxes[0].text, "サムネイル作成を中断しました。");
     EXPECT_LT(NamesIn(Out()).size(), 4u);
@@ -124,16 +124,16 @@ TEST_F(KeyboardTest, CtrlReturnStartsAndEscapeCancelsARun) {
 TEST_F(KeyboardTest, CtrlTabNeverShowsTheHiddenBatchPage) {
     StartActive("[SYSTEM]\r\n");
     for (const char* key : {"Ctrl+Tab", "Ctrl+Shift+Tab", "Ctrl+PgDown", "Ctrl+PgUp"}) {
-        Press("EditSrcDir", QKeySequence(key));
+        Press("sourceFolderEdit", QKeySequence(key));
         EXPECT_EQ(Pages()->currentIndex(), 0) << key;
     }
-    EXPECT_FALSE(Find("EditBat")->isVisible());
-    Find<QAction>("N5")->trigger();  // batch feature on
-    Press("EditSrcDir", QKeySequence("Ctrl+Tab"));
+    EXPECT_FALSE(Find("batchEntryEdit")->isVisible());
+    Find<QAction>("batchFeatureAction")->trigger();  // batch feature on
+    Press("sourceFolderEdit", QKeySequence("Ctrl+Tab"));
     EXPECT_EQ(Pages()->currentIndex(), 1);
-    Find<QAction>("N5")->trigger();  // off again, while the page is on show
+    Find<QAction>("batchFeatureAction")->trigger();  // off again, while the page is on show
     EXPECT_EQ(Pages()->currentIndex(), 0);
-    Press("EditSrcDir", QKeySequence("Ctrl+Tab"));
+    Press("sourceFolderEdit", QKeySequence("Ctrl+Tab"));
     EXPECT_EQ(Pages()->currentIndex(), 0);
 }
 
@@ -142,25 +142,25 @@ TEST_F(KeyboardTest, TabIntoARadioGroupLandsOnItsCheckedButton) {
     const auto checked = [this](const char* group) {
         return Find<RadioGroup>(group)->findChildren<QAbstractButton*>()[Find<RadioGroup>(group)->ItemIndex()];
     };
-    Press("EditSrcDir", QKeySequence(Qt::Key_Tab));
-    EXPECT_EQ(Focus(), checked("RadioGroupReadFileExt"));
+    Press("sourceFolderEdit", QKeySequence(Qt::Key_Tab));
+    EXPECT_EQ(Focus(), checked("sourceFormatGroup"));
     QTest::keyClick(Focus(), Qt::Key_Tab);
-    EXPECT_EQ(Focus(), Find("EditDstDir"));
+    EXPECT_EQ(Focus(), Find("targetFolderEdit"));
     QTest::keyClick(Focus(), Qt::Key_Backtab);
-    EXPECT_EQ(Focus(), checked("RadioGroupReadFileExt"));
-    Press("EditSize", QKeySequence(Qt::Key_Tab));
-    EXPECT_EQ(Focus(), checked("RadioGroupOption"));
+    EXPECT_EQ(Focus(), checked("sourceFormatGroup"));
+    Press("sizeEdit", QKeySequence(Qt::Key_Tab));
+    EXPECT_EQ(Focus(), checked("basisGroup"));
     QTest::keyClick(Focus(), Qt::Key_Tab);
-    EXPECT_EQ(Focus(), Find("CheckBoxNOThumb"));
+    EXPECT_EQ(Focus(), Find("convertOnlyCheck"));
     QTest::keyClick(Focus(), Qt::Key_Backtab);
-    EXPECT_EQ(Focus(), checked("RadioGroupOption"));
+    EXPECT_EQ(Focus(), checked("basisGroup"));
 
     // The settings dialog's group, checked on its last item.
-    auto* group = dialog_->findChild<RadioGroup*>("RadioGroupSaveMode");
+    auto* group = dialog_->findChild<RadioGroup*>("overwriteGroup");
     group->SetItemIndex(2);
     dialog_->show();
     QApplication::setActiveWindow(dialog_.get());
-    auto* check = dialog_->findChild<QWidget*>("CheckBoxThumbError");
+    auto* check = dialog_->findChild<QWidget*>("reportErrorsCheck");
     check->setFocus();
     QTest::keyClick(check, Qt::Key_Tab);
     EXPECT_EQ(Focus(), group->findChildren<QAbstractButton*>()[2]);

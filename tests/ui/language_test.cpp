@@ -1,14 +1,11 @@
-// The window in each language: the same menu, button, message boxes and result
-// text, in Japanese under Japanese and C and in English under English, where no
+// The window in each language: the same message boxes and result text, in Japanese under Japanese and C and in English under English, where no
 // caption is cut off and no Japanese character is left.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
-#include <QMenu>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QToolButton>
 
 #include "platform/translate.h"
@@ -46,17 +43,12 @@ protected:
     }
 };
 
-TEST_P(WindowLanguageTest, MenuButtonBoxesAndResult) {
+TEST_P(WindowLanguageTest, BoxesAndResult) {
     Start();
-    EXPECT_EQ(Find<QMenu>("File1")->title().toStdString(), Text("ファイル(&F)", "&File"));
-    EXPECT_EQ(Find<QToolButton>("SpeedButtonThumb")->text().toStdString(), Text("作成", "Create"));
-    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(0).toStdString(), Text("個別", "Single"));
-    EXPECT_EQ(Find<QToolButton>("SpeedButtonThumb")->accessibleName().toStdString(), Text("作成", "Create"));
-
-    Click("SpeedButtonThumb");  // no folders yet
+    Click("startButton");  // no folders yet
     test::WriteSampleBitmap(In() + "/a.bmp");
     PointAtFolders();
-    Click("SpeedButtonThumb");
+    Click("startButton");
     ASSERT_EQ(answerer_.boxes.size(), 2u);
     EXPECT_EQ(answerer_.boxes[0],
               (test::SeenBox{Text("エラー", "Error"),

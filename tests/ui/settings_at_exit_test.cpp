@@ -18,12 +18,12 @@ protected:
     void StartWithBatchTab() {
         PlantFile(Ini(), "[SYSTEM]\r\nBatch=1\r\n");
         Start();
-        Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        Find<QTabWidget>("pages")->setCurrentIndex(1);
     }
     std::string Text(const char* edit) const { return Find<QLineEdit>(edit)->text().toStdString(); }
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
-        auto* list = Find<QListWidget>("ListBoxBat");
+        auto* list = Find<QListWidget>("batchListBox");
         for (int i = 0; i < list->count(); ++i) rows.push_back(list->item(i)->text().toStdString());
         return rows;
     }
@@ -40,23 +40,23 @@ protected:
 
 TEST_F(SettingsAtExitTest, PastedLineBreaksKeepTheFirstLineAndEverythingIsStored) {
     StartWithBatchTab();
-    SetText("EditSrcDir", "/photos");
-    Paste("EditSrcDir", "/2020\n/2021\n", 7);
-    SetText("EditHead", "ab");
-    Paste("EditHead", "x_\r\ny_", 1);  // into the middle: what stood after the cursor stays
-    Paste("EditBat", "\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\"\r\nsecond line", 0);
-    Click("SpeedButtonAdd");
-    Find<UpDown>("UpDownSize")->SetPosition(77);
-    EXPECT_EQ(Text("EditSrcDir"), "/photos/2020");
-    EXPECT_EQ(Text("EditHead"), "ax_b");
-    EXPECT_EQ(Text("EditBat"), "\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\"");
+    SetText("sourceFolderEdit", "/photos");
+    Paste("sourceFolderEdit", "/2020\n/2021\n", 7);
+    SetText("prefixEdit", "ab");
+    Paste("prefixEdit", "x_\r\ny_", 1);  // into the middle: what stood after the cursor stays
+    Paste("batchEntryEdit", "\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\"\r\nsecond line", 0);
+    Click("addEntryButton");
+    Find<UpDown>("sizeSpin")->SetPosition(77);
+    EXPECT_EQ(Text("sourceFolderEdit"), "/photos/2020");
+    EXPECT_EQ(Text("prefixEdit"), "ax_b");
+    EXPECT_EQ(Text("batchEntryEdit"), "\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\"");
 
     Stop();
     EXPECT_TRUE(answerer_.boxes.empty());
     Start();
-    EXPECT_EQ(Text("EditSrcDir"), "/photos/2020");
-    EXPECT_EQ(Text("EditHead"), "ax_b");
-    EXPECT_EQ(Text("EditSize"), "77");
+    EXPECT_EQ(Text("sourceFolderEdit"), "/photos/2020");
+    EXPECT_EQ(Text("prefixEdit"), "ax_b");
+    EXPECT_EQ(Text("sizeEdit"), "77");
     EXPECT_EQ(Rows(), std::vector<std::string>{"\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\""});
 }
 
@@ -66,14 +66,14 @@ TEST_F(SettingsAtExitTest, LongPathsAndEntriesComeBackWhole) {
     const std::string entry = "\"/" + std::string(1249, 's') + "\",\"1\",\"/" + std::string(1249, 'd') +
                               "\",\"1\",\"\",\"\",\"50\",\"0\",\"1\"";
     ASSERT_GE(entry.size(), 2499u);
-    SetText("EditSrcDir", deep);
-    SetText("EditDstDir", deep + "日本");
-    SetText("EditBat", entry);
-    Click("SpeedButtonAdd");
+    SetText("sourceFolderEdit", deep);
+    SetText("targetFolderEdit", deep + "日本");
+    SetText("batchEntryEdit", entry);
+    Click("addEntryButton");
     Stop();
     Start();
-    EXPECT_EQ(Text("EditSrcDir"), deep);
-    EXPECT_EQ(Text("EditDstDir"), deep + "日本");
+    EXPECT_EQ(Text("sourceFolderEdit"), deep);
+    EXPECT_EQ(Text("targetFolderEdit"), deep + "日本");
     EXPECT_EQ(Rows(), std::vector<std::string>{entry});
 }
 
@@ -84,22 +84,22 @@ TEST_F(SettingsAtExitTest, AValueTheFileCannotHoldCostsOnlyItsKeyAndIsNamed) {
     Start();
     QString japanese(30000, QChar(u'日'));
     ASSERT_GT(japanese.toStdString().size(), SettingsFile::kMaxValueBytes);
-    Find<QLineEdit>("EditHead")->setText(japanese);
-    Find<QLineEdit>("EditBat")->setText(japanese);
-    Click("SpeedButtonAdd");
-    SetText("EditBat", "third");
-    Click("SpeedButtonAdd");
-    SetText("EditEnd", "_t");
-    SetText("EditSrcDir", "/new");
+    Find<QLineEdit>("prefixEdit")->setText(japanese);
+    Find<QLineEdit>("batchEntryEdit")->setText(japanese);
+    Click("addEntryButton");
+    SetText("batchEntryEdit", "third");
+    Click("addEntryButton");
+    SetText("suffixEdit", "_t");
+    SetText("sourceFolderEdit", "/new");
 
     Stop();
     ASSERT_EQ(answerer_.boxes.size(), 1u);
     EXPECT_EQ(answerer_.boxes[0].text, Ini() + " に書き込めません: FileHead, Script2.");
     EXPECT_EQ(answerer_.boxes[0].icon, QMessageBox::Critical);
     Start();
-    EXPECT_EQ(Text("EditHead"), "old_");
-    EXPECT_EQ(Text("EditEnd"), "_t");
-    EXPECT_EQ(Text("EditSrcDir"), "/new");
+    EXPECT_EQ(Text("prefixEdit"), "old_");
+    EXPECT_EQ(Text("suffixEdit"), "_t");
+    EXPECT_EQ(Text("sourceFolderEdit"), "/new");
     EXPECT_EQ(Rows(), (std::vector<std::string>{"first", "third"}));
 }
 

@@ -56,21 +56,21 @@ TEST_F(SingleRunTest, CancelAfterTheFirstFileThenExportTheErrorList) {
     std::map<std::string, bool> during;
     answerer_.Once([this] { return Progress() >= 1; }, [&] {
         during = Enabled();
-        Click("SpeedButtonCancel");
+        Click("stopButton");
     });
     std::vector<std::pair<int, std::string>> behind_boxes;  // progress and status line
     answerer_.on_box = [&](const SeenBox&) {
-        behind_boxes.emplace_back(Progress(), Find<QLabel>("LabelMes")->text().toStdString());
+        behind_boxes.emplace_back(Progress(), Find<QLabel>("statusLabel")->text().toStdString());
     };
     const std::map<std::string, bool> idle = Enabled();
-    Click("SpeedButtonThumb");
+    Click("startButton");
 
     EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Info(kCancelled), Question(ExportQuestion())}));
     EXPECT_EQ(behind_boxes, (std::vector<std::pair<int, std::string>>{{1, "サムネイル作成中 : a_broken.bmp"}, {0, ""}}));
     // During the run only the cancel button, the size controls and the check box are live.
     for (const auto& [name, enabled] : during) {
-        const bool live = name == "SpeedButtonCancel" || name == "CheckBoxNOThumb" || name == "Label6" ||
-                          name == "EditSize" || name == "UpDownSize" || name == "Label7" || name == "RadioGroupOption";
+        const bool live = name == "stopButton" || name == "convertOnlyCheck" || name == "sizeLabel" ||
+                          name == "sizeEdit" || name == "sizeSpin" || name == "sizeUnitLabel" || name == "basisGroup";
         EXPECT_EQ(enabled, live) << name;
     }
     EXPECT_EQ(Enabled(), idle);
@@ -84,11 +84,11 @@ TEST_F(SingleRunTest, ResultsAndTheExportDeclined) {
     Start();
     PointAtFolders(0);
     // A typed 5 passes as a number; the run takes the spin position, 30.
-    auto* size = Find<QLineEdit>("EditSize");
+    auto* size = Find<QLineEdit>("sizeEdit");
     size->selectAll();
     QTest::keyClicks(size, "5");
     answerer_.answers = {"OK", "キャンセル"};
-    Click("SpeedButtonThumb");
+    Click("startButton");
     EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Info(kFinished), Question(ExportQuestion())}));
     EXPECT_FALSE(FileExists(ErrFile())) << "キャンセル writes nothing";
     EXPECT_EQ(form_->ErrorList().size(), 1u) << "the list stays until the next run";
@@ -98,7 +98,7 @@ TEST_F(SingleRunTest, ResultsAndTheExportDeclined) {
     std::filesystem::remove_all(In());
     std::filesystem::create_directory(In());
     answerer_.boxes.clear();
-    Click("SpeedButtonThumb");
+    Click("startButton");
     EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kNoFile)});
     EXPECT_TRUE(form_->ErrorList().empty());
 }
@@ -107,8 +107,8 @@ TEST_F(SingleRunTest, ConvertOnlyKeepsTheSourceSize) {
     Sources({"b.bmp"});
     Start();
     PointAtFolders(0);
-    Click("CheckBoxNOThumb");
-    Click("SpeedButtonThumb");
+    Click("convertOnlyCheck");
+    Click("startButton");
     EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
     EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 6);
 }
@@ -118,9 +118,9 @@ TEST_F(SingleRunTest, TakesThePhotoGroupOfTheSettingsDialog) {
     Sources({"b.bmp"});
     Start();
     PointAtFolders(1);
-    dialog_->findChild<QSpinBox*>("SpinEditQuality")->setValue(10);
-    dialog_->findChild<RadioGroup*>("RadioGroupFilter")->SetItemIndex(1);
-    Click("SpeedButtonThumb");
+    dialog_->findChild<QSpinBox*>("qualitySpin")->setValue(10);
+    dialog_->findChild<RadioGroup*>("filterGroup")->SetItemIndex(1);
+    Click("startButton");
     Conversion conversion{ImageFormat::kJpeg, 50, Basis::kHeight, true};
     conversion.photo = {false, 10, ScaleFilter::kArea};
     const std::string written = ReadText(Out() + "/b.jpg");
@@ -133,7 +133,7 @@ TEST_F(SingleRunTest, RefusedBeforeTheRunWithOneErrorBox) {
     Start();
     PointAtFolders();
     answerer_.answers = {"OK", "キャンセル"};
-    Click("SpeedButtonThumb");  // leaves one line in the ErrorList
+    Click("startButton");  // leaves one line in the ErrorList
     struct Row {
         const char* src;
         const char* size;
@@ -141,11 +141,11 @@ TEST_F(SingleRunTest, RefusedBeforeTheRunWithOneErrorBox) {
     };
     for (const Row& row : {Row{"", "50", "読込み先フォルダが未設定です。"}, Row{"in", "", kSizeError},
                            Row{"in", "abc", kSizeError}, Row{"in", "１２", kSizeError}}) {
-        SetText("EditSrcDir", *row.src ? In() : "");
-        SetText("EditSize", row.size);
+        SetText("sourceFolderEdit", *row.src ? In() : "");
+        SetText("sizeEdit", row.size);
         const std::map<std::string, bool> before = Enabled();
         answerer_.boxes.clear();
-        Click("SpeedButtonThumb");
+        Click("startButton");
         EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Error(row.message)}) << row.size;
         EXPECT_EQ(Enabled(), before);
         EXPECT_EQ(form_->ErrorList().size(), 1u);
@@ -158,16 +158,16 @@ TEST_F(SingleRunTest, SettingsDialogChangedInTheMiddleOfTheRun) {
     Start();
     PointAtFolders();
     // After the first file the user opens 設定 and switches to asking.
-    answerer_.Once([this] { return Progress() >= 1; }, [this] { Find<QAction>("N4")->trigger(); });
+    answerer_.Once([this] { return Progress() >= 1; }, [this] { Find<QAction>("settingsAction")->trigger(); });
     answerer_.on_dialog = [](QDialog* dialog) {
-        QList<QRadioButton*> items = dialog->findChild<QWidget*>("RadioGroupSaveMode")->findChildren<QRadioButton*>();
+        QList<QRadioButton*> items = dialog->findChild<QWidget*>("overwriteGroup")->findChildren<QRadioButton*>();
         QTest::mouseClick(items.at(2), Qt::LeftButton, {}, QPoint(4, 4));
         dialog->close();
     };
     answerer_.answers = {"キャンセル", "キャンセル", "OK"};
-    Click("SpeedButtonThumb");
+    Click("startButton");
     const std::string ask = "同一ファイルが存在します。上書きしますか?\nFilename : ";
-    EXPECT_EQ(answerer_.dialogs, std::vector<std::string>{"FormSetting"});
+    EXPECT_EQ(answerer_.dialogs, std::vector<std::string>{"SettingsDialog"});
     EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Question(ask + "c.jpg"), Question(ask + "d.jpg"), Info(kFinished)}));
     EXPECT_NE(ReadText(Out() + "/b.jpg"), "old");
     EXPECT_EQ(ReadText(Out() + "/c.jpg"), "old");
@@ -182,10 +182,10 @@ TEST_F(SingleRunTest, ClosingDuringTheRunEndsItLikeAnExit) {
         form_->close();
         form_->close();  // a second close while the run unwinds changes nothing
     });
-    Click("SpeedButtonThumb");
+    Click("startButton");
     EXPECT_TRUE(answerer_.boxes.empty()) << "no result box, no export question";
     EXPECT_FALSE(form_->isVisible());
-    EXPECT_TRUE(Find("SpeedButtonThumb")->isEnabled());
+    EXPECT_TRUE(Find("startButton")->isEnabled());
     EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"b.jpg"});
     Stop();
     const std::string ini = ReadText(Ini());
@@ -198,15 +198,15 @@ TEST_F(SingleRunTest, ErrorListThatCannotBeWrittenIsReported) {
     const std::string err = folders_.root() + "/no such folder/NuThumb.Err";
     Start({Ini(), err});
     PointAtFolders();
-    Click("SpeedButtonThumb");
+    Click("startButton");
     ASSERT_EQ(answerer_.boxes.size(), 3u);
     const SeenBox& failure = answerer_.boxes[2];
     EXPECT_EQ(failure.caption, "エラー");
     EXPECT_EQ(failure.icon, Icon::Critical);
     EXPECT_EQ(failure.text.rfind("ファイルを書き込めません。\nFilename : " + err + "\n", 0), 0u) << failure.text;
     EXPECT_GT(failure.text.size(), ("ファイルを書き込めません。\nFilename : " + err + "\n").size()) << "a reason";
-    EXPECT_TRUE(Find("SpeedButtonThumb")->isEnabled());
-    EXPECT_FALSE(Find("SpeedButtonCancel")->isEnabled());
+    EXPECT_TRUE(Find("startButton")->isEnabled());
+    EXPECT_FALSE(Find("stopButton")->isEnabled());
 }
 
 // The program's folder for its files can change while the window is open (it
@@ -220,7 +220,7 @@ TEST_F(SingleRunTest, FilesArePlacedAtTheMomentOfUse) {
     Start({FilePlace([&] { return folder + "/nuthumb.ini"; }), FilePlace([&] { return folder + "/NuThumb.Err"; })});
     folder = folders_.root() + "/b";
     PointAtFolders();
-    Click("SpeedButtonThumb");
+    Click("startButton");
     ASSERT_EQ(answerer_.boxes.size(), 2u);
     EXPECT_EQ(answerer_.boxes[1].text.substr(answerer_.boxes[1].text.find("Filename : ")),
               "Filename : " + folder + "/NuThumb.Err");

@@ -13,19 +13,19 @@
 
 #include "tests/support/folder_files.h"
 #include "tests/support/modal_answerer.h"
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
 #include "ui/radio_group.h"
 
 namespace nuthumb::test {
 
 // Every control whose enabling the three states set, in the order they set them.
 inline const std::vector<const char*> kStateControls = {
-    "EditSrcDir", "SpeedButtonSrcDirSelect", "RadioGroupReadFileExt", "EditDstDir", "SpeedButtonDstDirSelect",
-    "EditHead", "EditEnd", "RadioGroupSaveFileExt", "Label6", "EditSize", "UpDownSize", "Label7",
-    "RadioGroupOption", "SpeedButtonThumb", "SpeedButtonBat", "SpeedButtonCancel", "ListBoxBat", "EditBat",
-    "SpeedButtonAdd", "SpeedButtonUpdate", "SpeedButtonDelete", "SpeedButtonAllClear", "SpeedButtonUp",
-    "SpeedButtonDown", "SpeedButtonBatExe", "SpeedButtonBatCancel", "CheckBoxNOThumb"};
+    "sourceFolderEdit", "sourceFolderButton", "sourceFormatGroup", "targetFolderEdit", "targetFolderButton",
+    "prefixEdit", "suffixEdit", "targetFormatGroup", "sizeLabel", "sizeEdit", "sizeSpin", "sizeUnitLabel",
+    "basisGroup", "startButton", "registerBatchButton", "stopButton", "batchListBox", "batchEntryEdit",
+    "addEntryButton", "updateEntryButton", "deleteEntryButton", "clearListButton", "moveUpButton",
+    "moveDownButton", "batchStartButton", "batchStopButton", "convertOnlyCheck"};
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -38,9 +38,9 @@ protected:
 
     void Start() { Start({Ini(), ErrFile()}); }
     void Start(const ProgramFiles& files) {
-        form_ = std::make_unique<TForm1>(files);
-        dialog_ = std::make_unique<TFormSetting>(files.settings);
-        form_->SetSettingDialog(dialog_.get());
+        form_ = std::make_unique<MainWindow>(files);
+        dialog_ = std::make_unique<SettingsDialog>(files.settings);
+        form_->SetSettingsDialog(dialog_.get());
         form_->show();
     }
     // Program exit: the dialog stores its keys before the main window.
@@ -61,21 +61,21 @@ protected:
     }
     // The individual tab pointed at the test folders, BMP in, `to` out.
     void PointAtFolders(int to_item = 1) const {
-        SetText("EditSrcDir", In());
-        SetText("EditDstDir", Out());
-        Find<RadioGroup>("RadioGroupReadFileExt")->SetItemIndex(0);
-        Find<RadioGroup>("RadioGroupSaveFileExt")->SetItemIndex(to_item);
+        SetText("sourceFolderEdit", In());
+        SetText("targetFolderEdit", Out());
+        Find<RadioGroup>("sourceFormatGroup")->SetItemIndex(0);
+        Find<RadioGroup>("targetFormatGroup")->SetItemIndex(to_item);
     }
     std::map<std::string, bool> Enabled() const {
         std::map<std::string, bool> enabled;
         for (const char* name : kStateControls) enabled[name] = Find(name)->isEnabled();
         return enabled;
     }
-    int Progress() const { return Find<QProgressBar>("ProgressBar1")->value(); }
+    int Progress() const { return Find<QProgressBar>("progressBar")->value(); }
 
     RunFolders folders_;
-    std::unique_ptr<TForm1> form_;
-    std::unique_ptr<TFormSetting> dialog_;
+    std::unique_ptr<MainWindow> form_;
+    std::unique_ptr<SettingsDialog> dialog_;
     ModalAnswerer answerer_;
 };
 

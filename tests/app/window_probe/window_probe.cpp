@@ -36,15 +36,15 @@ int main(int argc, char** argv) {
     test::ModalAnswerer answerer;
     {
         ProgramWindows windows(DefaultProgramFiles());
-        TForm1& form = windows.Form1();
+        MainWindow& form = windows.Main();
         form.show();
-        std::cout << "size " << form.findChild<QLineEdit*>("EditSize")->text().toStdString() << "\n";
+        std::cout << "size " << form.findChild<QLineEdit*>("sizeEdit")->text().toStdString() << "\n";
         if (job_args == 3) {
-            form.findChild<QLineEdit*>("EditSrcDir")->setText(job[0]);
-            form.findChild<QLineEdit*>("EditDstDir")->setText(job[1]);
-            form.findChild<UpDown*>("UpDownSize")->SetPosition(std::atoi(job[2]));
-            form.findChild<RadioGroup*>("RadioGroupReadFileExt")->SetItemIndex(0);
-            form.findChild<QAbstractButton*>("SpeedButtonThumb")->click();
+            form.findChild<QLineEdit*>("sourceFolderEdit")->setText(job[0]);
+            form.findChild<QLineEdit*>("targetFolderEdit")->setText(job[1]);
+            form.findChild<UpDown*>("sizeSpin")->SetPosition(std::atoi(job[2]));
+            form.findChild<RadioGroup*>("sourceFormatGroup")->SetItemIndex(0);
+            form.findChild<QAbstractButton*>("startButton")->click();
         }
         if (remove_self) ::unlink(ExecutablePath().c_str());
         form.close();

@@ -1,4 +1,4 @@
-#include "app/Nu_AboutBoxFrm.h"
+#include "app/about_box.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -37,26 +37,24 @@ QLabel* MakeValue(QWidget* panel, const char* name, const char* caption, int top
 
 }  // namespace
 
-TNu_AboutBox::TNu_AboutBox(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
-    setObjectName("Nu_AboutBox");
+    setObjectName("AboutBox");
     setWindowTitle(Tr("バージョン情報"));
     ApplyWindowFont(this);
     setFixedSize(352, 213);
     KeepDialogPlacement(this);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setGeometry(8, 8, 337, 161);
-    Panel1->setFrameStyle(QFrame::Box | QFrame::Sunken);  // lowered outside, raised inside
+    auto* panel = new QFrame(this);
+    panel->setObjectName("panel");
+    panel->setGeometry(8, 8, 337, 161);
+    panel->setFrameStyle(QFrame::Box | QFrame::Sunken);  // lowered outside, raised inside
 
     // The six rows: caption (name, text, left, top, width), value field (name, top, text).
     struct Row {
-        QLabel* TNu_AboutBox::*caption;
         const char* caption_name;
         const char* caption_text;
         int left, top, width;
-        QLabel* TNu_AboutBox::*value;
         const char* value_name;
         int value_top;
         const char* value_text;
@@ -66,31 +64,23 @@ TNu_AboutBox::TNu_AboutBox(QWidget* parent)
     std::string version = " ";
     version += kVersion;
     const Row rows[] = {
-        {&TNu_AboutBox::ProductName, "ProductName", "Product Name", 13, 13, 72, &TNu_AboutBox::StaticTextPName,
-         "StaticTextPName", 12, " NuThumb"},
-        {&TNu_AboutBox::Version, "Version", "Version", 46, 37, 39, &TNu_AboutBox::StaticTextVer, "StaticTextVer", 36,
-         version.c_str()},
-        {&TNu_AboutBox::Label2, "Label2", "Build", 56, 61, 26, &TNu_AboutBox::StaticTextBuild, "StaticTextBuild", 60,
-         " 2002.01.04"},
-        {&TNu_AboutBox::Copyright, "Copyright", "Copyright", 34, 85, 49, &TNu_AboutBox::StaticTextCopyright,
-         "StaticTextCopyright", 84, " Copyright (C) 2002 NuThumb"},
-        {&TNu_AboutBox::Comments, "Comments", "E-Mail", 48, 111, 34, &TNu_AboutBox::StaticTextComment,
-         "StaticTextComment", 108, " -"},
-        {&TNu_AboutBox::Label1, "Label1", "Homepage", 30, 133, 53, &TNu_AboutBox::StaticText1, "StaticText1", 132,
-         " -"},
+        {"productCaption", "Product Name", 13, 13, 72, "productField", 12, " NuThumb"},
+        {"versionCaption", "Version", 46, 37, 39, "versionField", 36, version.c_str()},
+        {"buildCaption", "Build", 56, 61, 26, "buildField", 60, " 2002.01.04"},
+        {"copyrightCaption", "Copyright", 34, 85, 49, "copyrightField", 84, " Copyright (C) 2002 NuThumb"},
+        {"mailCaption", "E-Mail", 48, 111, 34, "mailField", 108, " -"},
+        {"homepageCaption", "Homepage", 30, 133, 53, "homepageField", 132, " -"},
     };
     for (const Row& row : rows) {
-        this->*row.caption = MakeCaption(Panel1, row.caption_name, row.caption_text, row.left, row.top, row.width);
-        this->*row.value = MakeValue(Panel1, row.value_name, row.caption_text, row.value_top, row.value_text);
+        MakeCaption(panel, row.caption_name, row.caption_text, row.left, row.top, row.width);
+        MakeValue(panel, row.value_name, row.caption_text, row.value_top, row.value_text);
     }
 
-    Button1 = new QPushButton("OK", this);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(136, 184, 81, 25);
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &TNu_AboutBox::Button1Click);
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("okButton");
+    ok->setGeometry(136, 184, 81, 25);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
-
-void TNu_AboutBox::Button1Click() { accept(); }
 
 }  // namespace nuthumb

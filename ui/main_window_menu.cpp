@@ -2,30 +2,30 @@
 #include <QAction>
 #include <QDialog>
 
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
 
 namespace nuthumb {
 
 // ファイル → 終了
-void TForm1::Exit1Click() { close(); }
+void MainWindow::OnQuitTriggered() { close(); }
 
 // 設定 → バッチ機能有効
-void TForm1::N5Click() {
+void MainWindow::OnBatchFeatureToggled() {
     // The menu has already reversed the check mark when the item was chosen.
-    ShowBatchFeature(N5->isChecked() ? 1 : 0);
+    ShowBatchFeature(batch_feature_action_->isChecked() ? 1 : 0);
 }
 
 // 設定 → 設定
-void TForm1::N4Click() {
-    if (form_setting_) form_setting_->exec();
+void MainWindow::OnSettingsTriggered() {
+    if (settings_dialog_) settings_dialog_->exec();
 }
 
 // ヘルプ → ヘルプ: there is no help file to open.
-void TForm1::Help2Click() {}
+void MainWindow::OnHelpTriggered() {}
 
 // ヘルプ → バージョン
-void TForm1::N2Click() {
+void MainWindow::OnAboutTriggered() {
     if (about_box_) about_box_->exec();
 }
 

@@ -18,13 +18,13 @@ namespace nuthumb {
 
 class RadioGroup;
 
-class TFormSetting : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
     // Loads the options from the settings file; the destructor stores the two
     // live ones and hands the photo group's on (PhotoOptionsAtExit).
-    explicit TFormSetting(FilePlace settings, QWidget* parent = nullptr);
-    ~TFormSetting() override;
+    explicit SettingsDialog(FilePlace settings, QWidget* parent = nullptr);
+    ~SettingsDialog() override;
 
     // The live options, read from the controls at the moment of each decision.
     bool ReportLoadErrors() const;
@@ -39,19 +39,17 @@ signals:
 
 private:
     void BuildPhotoGroup();
-    void FormCreate();
-    void FormDestroy();
     void LoadDialogSettings();
     void SaveDialogSettings();
 
     FilePlace settings_;
-    QCheckBox* CheckBoxThumbError;
-    RadioGroup* RadioGroupSaveMode;
-    QGroupBox* GroupBoxPhoto;
-    QCheckBox* CheckBoxAutoOrient;
-    QLabel* LabelQuality;
-    QSpinBox* SpinEditQuality;
-    RadioGroup* RadioGroupFilter;
+    QCheckBox* report_errors_check_;
+    RadioGroup* overwrite_group_;
+    QGroupBox* photo_group_;
+    QCheckBox* auto_orient_check_;
+    QLabel* quality_label_;
+    QSpinBox* quality_spin_;
+    RadioGroup* filter_group_;
 };
 
 }  // namespace nuthumb

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(":/nuthumb/nuthumb.svg"));
     try {
         ProgramWindows windows(DefaultProgramFiles());
-        windows.Form1().show();
+        windows.Main().show();
         QApplication::exec();
         // Leaving the scope destroys the windows, which store their settings.
     } catch (const std::exception& e) {

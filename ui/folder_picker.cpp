@@ -1,4 +1,4 @@
-#include "ui/Nu_SHBrowseForFolder.h"
+#include "ui/folder_picker.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -17,7 +17,7 @@
 
 namespace nuthumb {
 
-FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_path, const QString& root)
+FolderPicker::FolderPicker(QWidget* owner, const QString& initial_path, const QString& root)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       model_(new QFileSystemModel(this)),
       title_(new QLabel(Tr(kBrowseTitle), this)),
@@ -37,14 +37,14 @@ FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_pa
     const QString top = root.isEmpty() ? QDir::rootPath() : root;
     model_->setRootPath(top);
 
-    title_->setObjectName("LabelTitle");
-    tree_->setObjectName("TreeFolders");
+    title_->setObjectName("titleLabel");
+    tree_->setObjectName("folderTree");
     tree_->setAccessibleName(Tr(kBrowseTitle));
     tree_->setModel(model_);
     if (!root.isEmpty()) tree_->setRootIndex(model_->index(top));
     tree_->setHeaderHidden(true);
     for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
-    status_->setObjectName("LabelStatus");
+    status_->setObjectName("pathLabel");
     // Screen readers speak a label's text as its name: the path, described by the caption.
     status_->setAccessibleDescription(Tr("選択したフォルダ"));
     status_->setWordWrap(true);
@@ -52,13 +52,13 @@ FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_pa
     status_->setMinimumHeight(2 * status_->fontMetrics().lineSpacing());
     status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    ok_->setObjectName("ButtonOK");
+    ok_->setObjectName("okButton");
     ok_->setEnabled(false);
-    buttons_->addButton(Tr(kCancelText), QDialogButtonBox::RejectRole)->setObjectName("ButtonCancel");
+    buttons_->addButton(Tr(kCancelText), QDialogButtonBox::RejectRole)->setObjectName("cancelButton");
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &FolderPickerDialog::SelectionChanged);
+            &FolderPicker::SelectionChanged);
     // Folders are listed and sorted in the background; keep the selection in view
     // as the rows above it arrive, until the user moves around in the tree.
     const auto keep_in_view = [this] {
@@ -78,12 +78,12 @@ FolderPickerDialog::FolderPickerDialog(QWidget* owner, const QString& initial_pa
     if (!initial_path.isEmpty()) SelectPath(initial_path);
 }
 
-QString FolderPickerDialog::SelectedPath() const {
+QString FolderPicker::SelectedPath() const {
     const QModelIndex current = tree_->currentIndex();
     return current.isValid() ? QDir::toNativeSeparators(model_->filePath(current)) : QString();
 }
 
-void FolderPickerDialog::SelectPath(const QString& path) {
+void FolderPicker::SelectPath(const QString& path) {
     const QFileInfo info(path);
     if (!info.isDir()) return;
     const QModelIndex index = model_->index(info.absoluteFilePath());
@@ -93,13 +93,13 @@ void FolderPickerDialog::SelectPath(const QString& path) {
     tree_->scrollTo(index);
 }
 
-void FolderPickerDialog::SelectionChanged() {
+void FolderPicker::SelectionChanged() {
     const QString path = SelectedPath();
     status_->setText(path);
     ok_->setEnabled(!path.isEmpty());
 }
 
-bool FolderPickerDialog::eventFilter(QObject* watched, QEvent* event) {
+bool FolderPicker::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress)
         follow_selection_ = false;
@@ -107,7 +107,7 @@ bool FolderPickerDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QString BrowseForFolder(QWidget* owner, int x, int y, const QString& initial_path) {
-    FolderPickerDialog dialog(owner, initial_path);
+    FolderPicker dialog(owner, initial_path);
     dialog.move(x, y);
     return dialog.exec() == QDialog::Accepted ? dialog.SelectedPath() : QString();
 }

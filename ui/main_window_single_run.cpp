@@ -16,8 +16,8 @@
 #include "platform/message_name.h"
 #include "settings/integer_rule.h"
 #include "settings/form_settings.h"
-#include "ui/Nu_SHBrowseForFolder.h"
-#include "ui/Unit1.h"
+#include "ui/folder_picker.h"
+#include "ui/main_window.h"
 #include "ui/radio_group.h"
 #include "ui/up_down.h"
 #include "ui/window_messages.h"
@@ -34,24 +34,24 @@ constexpr int kPickerOffsetY = 65;
 
 }  // namespace
 
-bool TForm1::CheckFolders(const std::string& src_text, const std::string& dst_text, std::uint8_t message_flag) {
-    return nuthumb::CheckFolders(*this, src_text, dst_text, message_flag);
+bool MainWindow::CheckFolders(const std::string& src_text, const std::string& dst_text, std::uint8_t message_flag) {
+    return nuthumb::CheckFolders(engine_host_, src_text, dst_text, message_flag);
 }
 
-int TForm1::RunFolder(const ThumbJob& job) { return nuthumb::RunFolder(*this, job); }
+int MainWindow::RunFolder(const ThumbJob& job) { return nuthumb::RunFolder(engine_host_, job); }
 
-void TForm1::CheckBoxNOThumbClick() {
-    for (QWidget* size_control : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(EditSize),
-                                  static_cast<QWidget*>(UpDownSize), static_cast<QWidget*>(Label7),
-                                  static_cast<QWidget*>(RadioGroupOption)})
-        size_control->setEnabled(!CheckBoxNOThumb->isChecked());
+void MainWindow::ApplyConvertOnlyRule() {
+    for (QWidget* size_control : {static_cast<QWidget*>(size_label_), static_cast<QWidget*>(size_edit_),
+                                  static_cast<QWidget*>(size_spin_), static_cast<QWidget*>(size_unit_label_),
+                                  static_cast<QWidget*>(basis_group_)})
+        size_control->setEnabled(!convert_only_check_->isChecked());
 }
 
-void TForm1::SpeedButtonSrcDirSelectClick() { ChooseFolderFor(EditSrcDir); }
+void MainWindow::OnSourceFolderClicked() { ChooseFolderFor(source_folder_edit_); }
 
-void TForm1::SpeedButtonDstDirSelectClick() { ChooseFolderFor(EditDstDir); }
+void MainWindow::OnTargetFolderClicked() { ChooseFolderFor(target_folder_edit_); }
 
-void TForm1::ChooseFolderFor(QLineEdit* edit) {
+void MainWindow::ChooseFolderFor(QLineEdit* edit) {
     // Opens on the folder the edit names, so a nearby folder is one click away.
     const QString named = edit->text();
     const QString initial = !named.isEmpty() && FolderExists(named.toStdString()) ? named : QDir::homePath();
@@ -60,14 +60,14 @@ void TForm1::ChooseFolderFor(QLineEdit* edit) {
 }
 
 
-void TForm1::SpeedButtonThumbClick() {
-    const std::string src_text = Text(EditSrcDir);
-    const std::string dst_text = Text(EditDstDir);
+void MainWindow::OnStartClicked() {
+    const std::string src_text = Text(source_folder_edit_);
+    const std::string dst_text = Text(target_folder_edit_);
     if (!CheckFolders(src_text, dst_text, 1)) return;
     // The text must be a number, but the run takes the spin position, which
     // always lies within the allowed sizes.
-    if (!ParseInteger(Text(EditSize))) {
-        ShowError(Tr(kSizeErrorMessage));
+    if (!ParseInteger(Text(size_edit_))) {
+        engine_host_.ShowError(Tr(kSizeErrorMessage));
         return;
     }
     ThumbJob job = JobOfForm(FormSettingsOfControls());
@@ -79,7 +79,7 @@ void TForm1::SpeedButtonThumbClick() {
     // Whatever happens from here on, even an error nobody expected, the window
     // ends in its idle state rather than stuck with every button disabled.
     struct IdleAtEnd {
-        TForm1* form;
+        MainWindow* form;
         ~IdleAtEnd() { form->SetIdleState(); }
     } idle_at_end{this};
 
@@ -90,31 +90,31 @@ void TForm1::SpeedButtonThumbClick() {
     } catch (const IoError& e) {
         // The source folder exists but cannot be listed: not "no file found".
         if (EndRunForClose()) return;
-        ShowError(MessageWithName(Tr(kFolderReadFailureMessage), job.src_dir) + "\r\n" + e.what());
+        engine_host_.ShowError(MessageWithName(Tr(kFolderReadFailureMessage), job.src_dir) + "\r\n" + e.what());
         ResetProgress();
         return;
     }
     if (EndRunForClose()) return;
 
     // The progress display still shows the run's last state while the box is open.
-    if (const char* message = RunResultMessage(result)) ShowInformation(message);
+    if (const char* message = RunResultMessage(result)) engine_host_.ShowInformation(message);
     ResetProgress();
     OfferErrorListExport(Tr(kSingleRunExportQuestion));
 }
 
-void TForm1::SpeedButtonCancelClick() { cancel_flag_ = true; }
+void MainWindow::OnStopClicked() { cancel_flag_ = true; }
 
-void TForm1::ResetProgress() {
-    ProgressBar1->setValue(0);
-    LabelMes->clear();
+void MainWindow::ResetProgress() {
+    progress_bar_->setValue(0);
+    status_label_->clear();
 }
 
-void TForm1::OfferErrorListExport(const std::string& question) {
+void MainWindow::OfferErrorListExport(const std::string& question) {
     if (error_list_.empty()) return;
     const std::string path = ErrorListPath();  // the question names the file written
-    if (!AskOkCancel(MessageWithName(question + "\r\nFilename : ", path))) return;
+    if (!engine_host_.AskOkCancel(MessageWithName(question + "\r\nFilename : ", path))) return;
     if (const auto reason = WriteErrorListFile(path, error_list_))
-        ShowError(MessageWithName(Tr(kWriteFailureMessage), path) + "\r\n" + *reason);
+        engine_host_.ShowError(MessageWithName(Tr(kWriteFailureMessage), path) + "\r\n" + *reason);
 }
 
 }  // namespace nuthumb

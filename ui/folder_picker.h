@@ -17,13 +17,13 @@ namespace nuthumb {
 
 inline constexpr char kBrowseTitle[] = N_("フォルダを選択してください");
 
-class FolderPickerDialog : public QDialog {
+class FolderPicker : public QDialog {
     Q_OBJECT
 public:
     // Opens on `initial_path` when it names a folder; otherwise nothing is selected.
     // The tree shows the folders below `root` (the file system's root for users;
     // a sample folder for the README's pictures).
-    FolderPickerDialog(QWidget* owner, const QString& initial_path, const QString& root = QString());
+    FolderPicker(QWidget* owner, const QString& initial_path, const QString& root = QString());
 
     // The selected folder's path; empty when nothing is selected.
     QString SelectedPath() const;
