@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "run/make_thumbnail.h"
+#include "run/file_turn.h"
 #include "platform/file_io.h"
 #include "tests/support/child_process.h"
 #include "tests/support/hostile_files.h"

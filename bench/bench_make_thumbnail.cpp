@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "bench/floor_decode.h"
-#include "run/make_thumbnail.h"
+#include "run/file_turn.h"
 #include "run/run_host.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"

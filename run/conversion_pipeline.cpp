@@ -6,7 +6,7 @@
 #include <system_error>
 #include <unordered_set>
 
-#include "run/make_thumbnail.h"
+#include "run/file_turn.h"
 #include "run/prepare_aside.h"
 #include "platform/descriptor_limit.h"
 #include "platform/file_io.h"

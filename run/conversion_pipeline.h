@@ -14,7 +14,7 @@
 #include "image/prepare_thumbnail.h"
 #include "run/memory_budget.h"
 #include "run/run_host.h"
-#include "run/run_targets.h"
+#include "run/file_turn.h"
 #include "run/thumbnail_prefetcher.h"
 #include "platform/file_identity.h"
 

@@ -3,9 +3,13 @@
 #include "platform/file_identity.h"
 #include "platform/path_util.h"
 #include "run/list_files.h"
-#include "run/target_decision.h"
 
 namespace nuthumb {
+
+std::string FinalTargetName(std::string_view target_path, ImageFormat target_format) {
+    if (NamesFormat(ExtensionOf(target_path), target_format)) return std::string(target_path);
+    return ReplaceExtension(target_path, ExtensionOfFormat(target_format));
+}
 
 RunFiles ListRunFiles(const ThumbJob& job, RunHost& host) {
     RunFiles files;
@@ -14,8 +18,8 @@ RunFiles ListRunFiles(const ThumbJob& job, RunHost& host) {
         const std::string extension = ExtensionOf(name);
         const std::string base = name.substr(0, name.size() - extension.size());
         files.sources.push_back(JoinPath(job.src_dir, name));
-        files.targets.push_back(JoinPath(job.dst_dir, job.prefix + base + job.suffix + extension));
-        files.final_targets.push_back(FinalTargetName(files.targets.back(), job.conversion.target_format));
+        files.final_targets.push_back(FinalTargetName(JoinPath(job.dst_dir, job.prefix + base + job.suffix + extension),
+                                                      job.conversion.target_format));
     }
     return files;
 }

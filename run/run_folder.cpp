@@ -4,11 +4,9 @@
 #include <vector>
 
 #include "run/conversion_pipeline.h"
+#include "run/file_turn.h"
 #include "run/list_files.h"
-#include "run/make_thumbnail.h"
 #include "run/run_files.h"
-#include "run/run_targets.h"
-#include "run/target_decision.h"
 #include "platform/staged_file.h"
 #include "platform/translate.h"
 
@@ -59,25 +57,16 @@ int RunFolder(RunHost& host, const ThumbJob& job) {
     host.SetCancelFlag(false);
     host.SetProgressMax(ProgressValue(names.size()));
 
-    const ImageFormat dst_format = job.conversion.target_format;
-    const std::vector<std::string>& sources = files.sources;
-    const std::vector<std::string>& targets = files.targets;
-    const std::vector<std::string>& final_targets = files.final_targets;
     // One file gains nothing from a worker.
     const int workers = host.ParallelJobs() > 1 && names.size() > 1 ? host.ParallelJobs() : 0;
-    ConversionPipeline pipeline(host, job.src_dir, job.dst_dir, sources, final_targets, job.conversion, workers);
+    ConversionPipeline pipeline(host, job.src_dir, job.dst_dir, files.sources, files.final_targets, job.conversion,
+                                workers);
 
     WrittenTargets written;
     for (std::size_t i = 0; i < names.size(); ++i) {
         pipeline.NoteOverwriteMode(host.LiveOverwriteMode());
         pipeline.Settle(i, written);
-        if (MayConvertInRun(host, sources[i], targets[i], dst_format, written)) {
-            if (const std::optional<FileNode> node = FinishThumbnail(host, sources[i], targets[i], dst_format,
-                                                                     pipeline.Take(i), pipeline.publisher()))
-                written.Add(*node);
-        } else {
-            pipeline.Skip(i);
-        }
+        TakeFileTurn(host, files, i, pipeline, written);
 
         host.SetProgressPosition(ProgressValue(i + 1));
         host.SetStatusText(Tr("サムネイル作成中 : ") + names[i]);

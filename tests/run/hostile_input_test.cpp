@@ -15,7 +15,7 @@
 #include "image/jpeg_codec.h"
 #include "image/load_error.h"
 #include "image/load_thumbnail.h"
-#include "run/make_thumbnail.h"
+#include "run/file_turn.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
 #include "tests/image/jpeg_fixtures.h"

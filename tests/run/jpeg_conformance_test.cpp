@@ -7,7 +7,7 @@
 #include <string>
 
 #include "image/bmp_reader.h"
-#include "run/make_thumbnail.h"
+#include "run/file_turn.h"
 #include "platform/file_io.h"
 #include "tests/image/image_rows.h"
 #include "tests/support/recording_host.h"

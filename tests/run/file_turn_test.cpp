@@ -1,9 +1,10 @@
-#include "run/make_thumbnail.h"
+#include "run/file_turn.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -214,40 +215,58 @@ TEST_F(MakeThumbnailTest, JpegWithoutItsEndConvertsSilently) {
 
 struct OverwriteRow {
     std::string name;
+    std::string existing;  // the file there before: "old"
+    ImageFormat target_format;
     OverwriteMode mode;
     std::vector<bool> answers;
     bool asked;
-    bool replaced;
+    bool written;  // the final name holds a new thumbnail
 };
 
 class Overwrite : public MakeThumbnailTest, public testing::WithParamInterface<OverwriteRow> {};
 
+// The composed name keeps the source's extension (t_x_s.JPG); the final name is
+// tested, and asked about, whatever other files lie beside it.
 TEST_P(Overwrite, FollowsTheModeAndNamesTheFinalFile) {
     const OverwriteRow& row = GetParam();
     host.overwrite_mode = row.mode;
     host.answers.assign(row.answers.begin(), row.answers.end());
     const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
-    Put("t_x_s.bmp", old);
-    MakeThumbnail(host, Put("x.jpg", test::MakeTestJpeg(40, 30, "")), Path("t_x_s.jpg"), test::Scale(30, test::kBmp));
+    Put(row.existing, old);
+    MakeThumbnail(host, Put("x.jpg", test::MakeTestJpeg(40, 30, "")), Path("t_x_s.JPG"),
+                  test::Scale(30, row.target_format));
 
+    const std::string final_name = row.target_format == test::kBmp ? "t_x_s.bmp" : "t_x_s.JPG";
     std::vector<RecordedMessage> expected;
     if (row.asked)
-        expected.push_back(
-            {Kind::kQuestion, "同一ファイルが存在します。上書きしますか?\r\nFilename : t_x_s.bmp"});
+        expected.push_back({Kind::kQuestion, "同一ファイルが存在します。上書きしますか?\r\nFilename : " + final_name});
     EXPECT_EQ(host.messages, expected);
     EXPECT_TRUE(host.errors.empty());
-    EXPECT_EQ(ReadWholeFile(Path("t_x_s.bmp")) != old, row.replaced);
-    EXPECT_FALSE(FileExists(Path("t_x_s.jpg")));
+    EXPECT_EQ(FileExists(Path(final_name)) && ReadWholeFile(Path(final_name)) != old, row.written);
+    if (row.existing != final_name) {
+        EXPECT_EQ(ReadWholeFile(Path(row.existing)), old);
+    }
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.insert(entry.path().filename().string());
+    std::set<std::string> expected_names{"x.jpg", row.existing};
+    if (row.written) expected_names.insert(final_name);
+    EXPECT_EQ(names, expected_names);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Overwrite,
-                         testing::Values(OverwriteRow{"Never", OverwriteMode::kNever, {}, false, false},
-                                         OverwriteRow{"Always", OverwriteMode::kAlways, {}, false, true},
-                                         OverwriteRow{"AskAnsweredOk", OverwriteMode::kAsk, {true}, true, true},
-                                         OverwriteRow{"AskCancelled", OverwriteMode::kAsk, {false}, true, false}),
-                         [](const testing::TestParamInfo<OverwriteRow>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Overwrite,
+    testing::Values(OverwriteRow{"Never", "t_x_s.bmp", test::kBmp, OverwriteMode::kNever, {}, false, false},
+                    OverwriteRow{"Always", "t_x_s.bmp", test::kBmp, OverwriteMode::kAlways, {}, false, true},
+                    OverwriteRow{"AskAnsweredOk", "t_x_s.bmp", test::kBmp, OverwriteMode::kAsk, {true}, true, true},
+                    OverwriteRow{"AskCancelled", "t_x_s.bmp", test::kBmp, OverwriteMode::kAsk, {false}, true, false},
+                    OverwriteRow{"ExtensionNamingTheFormatStays", "t_x_s.JPG", test::kJpg, OverwriteMode::kAsk,
+                                 {true}, true, true},
+                    OverwriteRow{"LowerCaseTwinIsAnotherFile", "t_x_s.jpg", test::kJpg, OverwriteMode::kNever, {},
+                                 false, true},
+                    OverwriteRow{"SourceExtensionFileIsNotTheBmpTarget", "t_x_s.JPG", test::kBmp,
+                                 OverwriteMode::kNever, {}, false, true}),
+    [](const testing::TestParamInfo<OverwriteRow>& info) { return info.param.name; });
 
 TEST_F(MakeThumbnailTest, AFolderOfTheTargetNameIsNotAnExistingFile) {
     std::filesystem::create_directory(Path("t.jpg"));

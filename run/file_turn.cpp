@@ -1,0 +1,141 @@
+#include "run/file_turn.h"
+
+#include <sys/stat.h>
+
+#include <exception>
+#include <optional>
+#include <string_view>
+
+#include "image/prepare_thumbnail.h"
+#include "run/conversion_messages.h"
+#include "run/conversion_pipeline.h"
+#include "platform/file_io.h"
+#include "platform/message_name.h"
+#include "platform/path_util.h"
+
+namespace nuthumb {
+namespace {
+
+// `box` is the message box's text; `reason` says in a few words what went wrong
+// with `source_path`.
+void ReportFailedFile(RunHost& host, const std::string& source_path, const std::string& box,
+                      std::string_view reason) {
+    if (host.ReportLoadErrors()) host.ShowError(box);
+    host.AppendError(source_path);
+    host.NoteFailedFile(source_path, reason);
+}
+
+// True when no file of that name exists (a folder does not count), or the host's
+// live OverwriteMode allows replacing it (asking names the file).
+bool MayReplace(RunHost& host, const std::string& final_path) {
+    if (!FileExists(final_path)) return true;
+    switch (host.LiveOverwriteMode()) {
+        case OverwriteMode::kAlways:
+            return true;
+        case OverwriteMode::kAsk:
+            return host.AskOkCancel(MessageWithName(Tr(kOverwriteQuestion), FileNamePart(final_path)));
+        case OverwriteMode::kNever:
+            break;
+    }
+    return false;
+}
+
+// Before anything is loaded: the target must not be one this run wrote, and an
+// existing one must be allowed to go.
+bool MayLoad(RunHost& host, const std::string& source_path, const std::string& final_path,
+             const WrittenTargets& written) {
+    if (written.Contains(final_path)) {
+        ReportFailedFile(host, source_path, MessageWithName(Tr(kTargetTakenMessage), FileNamePart(final_path)),
+                         Fill(Tr("サムネイル {} はこの実行の前のファイルのために書き込まれました"),
+                              {NameForMessage(final_path)}));
+        return false;
+    }
+    return MayReplace(host, final_path);
+}
+
+// The turn from the load's outcome on: a failed load is shown and recorded;
+// otherwise the save-time overwrite decision, then the write. Without a
+// `publisher` the target is written and synced at once; with one it is staged and
+// handed over, and a failure there arrives later through the publisher. The file
+// the target becomes when it was written (or handed over).
+std::optional<FileNode> SaveThumbnail(RunHost& host, const std::string& source_path, const std::string& final_path,
+                                      PreparedThumbnail prepared, FilePublisher* publisher) {
+    using Outcome = PreparedThumbnail::Outcome;
+    switch (prepared.outcome) {
+        case Outcome::kCancelled:
+            // Not the file's fault, so not recorded; the run stops after this file.
+            host.SetCancelFlag(true);
+            return std::nullopt;
+        case Outcome::kCannotRead:
+            ReportFailedFile(host, source_path,
+                             MessageWithName(Tr(kReadFailureMessage), FileNamePart(source_path)) + "\r\n" +
+                                 prepared.reason,
+                             Fill(Tr("読み込めません: {}"), {prepared.reason}));
+            return std::nullopt;
+        case Outcome::kDamaged:
+            ReportFailedFile(host, source_path, MessageWithName(Tr(kLoadFailureMessage), FileNamePart(source_path)),
+                             Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
+            return std::nullopt;
+        case Outcome::kReady:
+        case Outcome::kCannotEncode:
+            break;
+    }
+
+    if (!MayReplace(host, final_path)) return std::nullopt;
+    if (prepared.outcome == Outcome::kCannotEncode) {
+        ReportWriteFailure(host, source_path, final_path, prepared.reason);
+        return std::nullopt;
+    }
+    try {
+        StagedFile staged(final_path, prepared.target_bytes);
+        const FileNode node = staged.node();
+        if (publisher) {
+            publisher->Publish(std::move(staged), source_path, [&host] { host.WhileWaitingForWorkers(); });
+        } else {
+            staged.Sync();
+            staged.Publish();
+        }
+        return node;
+    } catch (const std::exception& e) {
+        ReportWriteFailure(host, source_path, final_path, ReasonOf(e));
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+bool WrittenTargets::Contains(const std::string& final_path) const {
+    struct stat st {};
+    if (nodes_.empty() || ::stat(final_path.c_str(), &st) != 0) return false;
+    return nodes_.contains({static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
+}
+
+void TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i, ConversionPipeline& pipeline,
+                  WrittenTargets& written) {
+    const std::string& source_path = files.sources[i];
+    const std::string& final_path = files.final_targets[i];
+    if (!MayLoad(host, source_path, final_path, written)) {
+        pipeline.Skip(i);
+        return;
+    }
+    if (const std::optional<FileNode> node =
+            SaveThumbnail(host, source_path, final_path, pipeline.Take(i), pipeline.publisher()))
+        written.Add(*node);
+}
+
+bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
+                   const Conversion& conversion) {
+    const DecodeOptions options{[&host] { return host.StopRequested(); }};
+    return SaveThumbnail(host, source_path, FinalTargetName(target_path, conversion.target_format),
+                         PrepareThumbnail(source_path, conversion, options), nullptr)
+        .has_value();
+}
+
+void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
+                        const std::string& reason) {
+    ReportFailedFile(host, source_path,
+                     MessageWithName(Tr(kWriteFailureMessage), FileNamePart(final_path)) + "\r\n" + reason,
+                     Fill(Tr("{} に書き込めません: {}"), {NameForMessage(final_path), reason}));
+}
+
+}  // namespace nuthumb
