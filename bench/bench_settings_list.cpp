@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
         }
         SettingsFile file(path);
         auto t3 = std::chrono::steady_clock::now();
-        file.WriteInteger(keys::kSystem, keys::kLeft.name, run);
+        file.Write(keys::kLeft, run);
         auto t4 = std::chrono::steady_clock::now();
         best_key = std::min(best_key, std::chrono::duration<double>(t4 - t3).count());
         best_save = std::min(best_save, std::chrono::duration<double>(t1 - t0).count());

@@ -9,7 +9,6 @@
 #include "settings/form_settings.h"
 #include "settings/option_values.h"
 #include "settings/photo_settings.h"
-#include "settings/settings_readable.h"
 
 namespace nuthumb {
 
@@ -29,10 +28,11 @@ CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (UsesSettingsFile(options)) {
         // A file named on the command line must be there; the one beside the program
         // may be missing, which means the defaults.
-        CheckSettingsReadable(settings_path, options.settings_path.has_value());
-        form = LoadFormSettings(settings_path);
-        dialog = LoadDialogSettings(settings_path);
-        photo = LoadPhotoSettings(settings_path);
+        const SettingsFile file(settings_path);
+        file.RequireReadable(options.settings_path.has_value());
+        form = LoadFormSettings(file);
+        dialog = LoadDialogSettings(file);
+        photo = LoadPhotoSettings(file);
     }
     CliRun run{JobOfForm(form), OverwriteModeOfItem(dialog.save_mode), dialog.error_opt != 0, settings_path};
     ThumbJob& job = run.job;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/settings_table.h"
+#include "settings/settings_file.h"
 
 namespace nuthumb {
 
@@ -15,6 +15,7 @@ struct DialogSettings {
 };
 
 // "ErrorOpt" (its low 8 bits) then "RadioGroupSaveMode" (clamped to -1..2).
+DialogSettings LoadDialogSettings(const SettingsFile& file);
 DialogSettings LoadDialogSettings(const std::string& ini_path);
 
 // "ErrorOpt" as 1 or 0, then "RadioGroupSaveMode"; stops silently at the first

@@ -1,40 +1,18 @@
 #include "settings/form_settings.h"
 
-#include <algorithm>
-
 #include "settings/option_values.h"
 #include "settings/settings_file.h"
-#include "settings/settings_table.h"
 
 namespace nuthumb {
-namespace {
 
-// A radio group shows -1 (nothing selected) for anything below it and its last
-// item for anything beyond.
-std::int32_t RadioItem(std::int32_t stored, std::int32_t last_item) {
-    return std::clamp(stored, -1, last_item);
+FormSettings LoadFormSettings(const SettingsFile& file) {
+    // In the order of FormSettings' members.
+    return {file.Read(keys::kSrcDir), file.Read(keys::kDstDir), file.Read(keys::kFileHead), file.Read(keys::kFileEnd),
+            file.Read(keys::kSize), file.Read(keys::kOption), file.Read(keys::kReadFileMode),
+            file.Read(keys::kSaveFileMode), file.Read(keys::kNoThumb), file.Read(keys::kBatch)};
 }
 
-}  // namespace
-
-FormSettings LoadFormSettings(const std::string& ini_path) {
-    const SettingsFile file(ini_path);
-    FormSettings s;
-    s.src_dir = file.ReadString(keys::kSystem, keys::kSrcDir, "");
-    s.dst_dir = file.ReadString(keys::kSystem, keys::kDstDir, "");
-    s.file_head = file.ReadString(keys::kSystem, keys::kFileHead, "");
-    s.file_end = file.ReadString(keys::kSystem, keys::kFileEnd, "");
-    // The spin box keeps a 16-bit signed position and holds it within its range.
-    const auto position =
-        static_cast<std::int16_t>(file.ReadInteger(keys::kSystem, keys::kSize.name, keys::kSize.fallback) & 0xFFFF);
-    s.size = std::clamp<std::int32_t>(position, keys::kSizeMin, keys::kSizeMax);
-    s.option = RadioItem(file.ReadInteger(keys::kSystem, keys::kOption.name, keys::kOption.fallback), 2);
-    s.read_file_mode = RadioItem(file.ReadInteger(keys::kSystem, keys::kReadFileMode.name, keys::kReadFileMode.fallback), 1);
-    s.save_file_mode = RadioItem(file.ReadInteger(keys::kSystem, keys::kSaveFileMode.name, keys::kSaveFileMode.fallback), 1);
-    s.no_thumb = file.ReadBool(keys::kSystem, keys::kNoThumb.name, keys::kNoThumb.fallback != 0);
-    s.batch = file.ReadInteger(keys::kSystem, keys::kBatch.name, keys::kBatch.fallback) != 0;
-    return s;
-}
+FormSettings LoadFormSettings(const std::string& ini_path) { return LoadFormSettings(SettingsFile(ini_path)); }
 
 ThumbJob JobOfForm(const FormSettings& s) {
     ThumbJob job;
@@ -51,21 +29,21 @@ std::vector<std::string> SaveFormSettings(const std::string& ini_path, const For
     SettingsFile file(ini_path);
     std::vector<std::string> refused;
     // A text the file cannot hold is left out on its own; the other keys still go.
-    const auto write_text = [&](std::string_view key, const std::string& value) {
-        if (SettingsFile::CanStore(value)) file.WriteString(keys::kSystem, key, value);
-        else refused.emplace_back(key);
+    const auto write_text = [&](const keys::TextKey& key, const std::string& value) {
+        if (SettingsFile::CanStore(value)) file.Write(key, value);
+        else refused.emplace_back(key.name);
     };
     try {
         write_text(keys::kSrcDir, s.src_dir);
         write_text(keys::kDstDir, s.dst_dir);
         write_text(keys::kFileHead, s.file_head);
         write_text(keys::kFileEnd, s.file_end);
-        file.WriteInteger(keys::kSystem, keys::kSize.name, s.size);
-        file.WriteInteger(keys::kSystem, keys::kOption.name, s.option);
-        file.WriteInteger(keys::kSystem, keys::kReadFileMode.name, s.read_file_mode);
-        file.WriteInteger(keys::kSystem, keys::kSaveFileMode.name, s.save_file_mode);
-        file.WriteBool(keys::kSystem, keys::kNoThumb.name, s.no_thumb);
-        file.WriteInteger(keys::kSystem, keys::kBatch.name, s.batch ? 1 : 0);
+        file.Write(keys::kSize, s.size);
+        file.Write(keys::kOption, s.option);
+        file.Write(keys::kReadFileMode, s.read_file_mode);
+        file.Write(keys::kSaveFileMode, s.save_file_mode);
+        file.Write(keys::kNoThumb, s.no_thumb);
+        file.Write(keys::kBatch, s.batch);
     } catch (const SettingsWriteError&) {
         // The file itself cannot be written (the window position before these
         // keys has already said so); the keys written so far stay.

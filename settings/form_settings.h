@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "run/thumb_job.h"
-#include "settings/settings_table.h"
+#include "settings/settings_file.h"
 
 namespace nuthumb {
 
@@ -16,17 +16,16 @@ struct FormSettings {
     std::int32_t option = keys::kOption.fallback;                  // scaling basis item, -1..2
     std::int32_t read_file_mode = keys::kReadFileMode.fallback;    // source format item, -1..1
     std::int32_t save_file_mode = keys::kSaveFileMode.fallback;    // target format item, -1..1
-    bool no_thumb = keys::kNoThumb.fallback != 0;
-    bool batch = keys::kBatch.fallback != 0;
+    bool no_thumb = keys::kNoThumb.fallback;
+    bool batch = keys::kBatch.fallback;
 };
 
 // The job of the tab's values, the folder texts as typed (the caller checks them
 // and applies the drive-root rule). FormSettings{} gives the default job.
 ThumbJob JobOfForm(const FormSettings& settings);
 
-// Reads the ten keys with the controls' rules applied: the size's low 16 bits as
-// a signed number brought into 30..640; a radio item below -1 gives -1 (nothing
-// selected), above the last item the last; any nonzero "Batch" turns it on.
+// Reads the ten keys with the controls' rules applied (settings_table.h).
+FormSettings LoadFormSettings(const SettingsFile& file);
 FormSettings LoadFormSettings(const std::string& ini_path);
 
 // Writes the ten keys in their fixed order; stops silently at the first write

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "platform/file_io.h"
 #include "platform/text_codec.h"
 #include "settings/ini_syntax.h"
 
@@ -154,21 +153,6 @@ std::string ValueFault(std::string_view value) {
 
 IniDocument::IniDocument(std::vector<std::uint8_t> bytes)
     : bytes_(std::move(bytes)), encoding_(DetectIniEncoding(Text())) {}
-
-IniDocument IniDocument::ReadOrEmpty(const std::string& path) {
-    // Only a regular file is read: opening a FIFO would wait for a writer forever.
-    if (!FileExists(path)) return IniDocument({});
-    try {
-        return IniDocument(ReadWholeFile(path));
-    } catch (const IoError&) {
-        return IniDocument({});
-    }
-}
-
-IniDocument IniDocument::ReadForUpdate(const std::string& path) {
-    if (!FileExists(path)) return IniDocument({});
-    return IniDocument(ReadWholeFile(path));
-}
 
 std::string_view IniDocument::Text() const {
     return {reinterpret_cast<const char*>(bytes_.data()), bytes_.size()};

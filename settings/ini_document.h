@@ -34,13 +34,6 @@ class IniDocument {
 public:
     explicit IniDocument(std::vector<std::uint8_t> bytes);
 
-    // The file as it is now; an empty document when it is missing or unreadable,
-    // which reads like a file without the key.
-    static IniDocument ReadOrEmpty(const std::string& path);
-    // The file as it is now, for changing it: empty when there is no such file, but
-    // an existing file that cannot be read throws IoError rather than be replaced.
-    static IniDocument ReadForUpdate(const std::string& path);
-
     IniEncoding encoding() const noexcept { return encoding_; }
 
     // The first value of `key` in a section named `section`, as UTF-8 cut to

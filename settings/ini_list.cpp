@@ -1,6 +1,5 @@
 #include "settings/ini_list.h"
 
-#include "settings/ini_document.h"
 #include "settings/settings_file.h"
 
 namespace nuthumb {
@@ -17,11 +16,11 @@ void ReadListFromIni(const std::string& path, std::string_view section,
     list.clear();
     // One snapshot for the whole list: the items belong together, and re-reading
     // the file for each of a thousand keys would only cost time.
-    const IniDocument doc = IniDocument::ReadOrEmpty(path);
+    const SettingsFile file(path);
     for (std::size_t n = 1;; ++n) {
-        auto value = doc.Find(section, NumberedKey(prefix, n), SettingsFile::kMaxValueBytes);
-        if (!value || value->empty()) break;
-        list.push_back(std::move(*value));
+        std::string value = file.Read(keys::TextKey{section, NumberedKey(prefix, n)});
+        if (value.empty()) break;
+        list.push_back(std::move(value));
     }
 }
 

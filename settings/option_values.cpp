@@ -1,7 +1,5 @@
 #include "settings/option_values.h"
 
-#include "settings/settings_table.h"
-
 namespace nuthumb {
 
 ImageFormat ImageFormatOfItem(std::int32_t item) { return item == 0 ? ImageFormat::kBmp : ImageFormat::kJpeg; }
@@ -26,9 +24,5 @@ OverwriteMode OverwriteModeOfItem(std::int32_t item) {
 ScaleFilter FilterOfItem(std::int32_t item) { return item == 1 ? ScaleFilter::kArea : ScaleFilter::kNearest; }
 
 std::int32_t ItemOfFilter(ScaleFilter filter) { return filter == ScaleFilter::kArea ? 1 : 0; }
-
-std::int32_t SoundQuality(std::int32_t quality) {
-    return quality >= keys::kQualityMin && quality <= keys::kQualityMax ? quality : keys::kQuality.fallback;
-}
 
 }  // namespace nuthumb

@@ -5,6 +5,7 @@
 
 #include "image/conversion.h"
 #include "run/overwrite_mode.h"
+#include "settings/settings_table.h"
 
 namespace nuthumb {
 
@@ -22,6 +23,6 @@ ScaleFilter FilterOfItem(std::int32_t item);
 std::int32_t ItemOfFilter(ScaleFilter filter);
 
 // A JPEG quality within 1..100 as it is; anything else the default.
-std::int32_t SoundQuality(std::int32_t quality);
+using keys::SoundQuality;
 
 }  // namespace nuthumb

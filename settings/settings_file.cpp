@@ -5,6 +5,7 @@
 #include "platform/translate.h"
 #include "settings/ini_document.h"
 #include "settings/integer_rule.h"
+#include "settings/settings_readable.h"
 
 namespace nuthumb {
 
@@ -30,39 +31,52 @@ SettingsWriteError::SettingsWriteError(const std::string& path, const std::vecto
 
 SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
 
-std::string SettingsFile::ReadString(std::string_view section, std::string_view key,
-                                     std::string_view default_value) const {
-    auto value = IniDocument::ReadOrEmpty(path_).Find(section, key, kMaxValueBytes);
-    return value ? std::move(*value) : std::string(default_value);
+void SettingsFile::RequireReadable(bool must_exist) const {
+    stored_.emplace(ReadSettingsBytes(path_, must_exist).value_or(std::vector<std::uint8_t>{}));
 }
 
-std::int32_t SettingsFile::ReadInteger(std::string_view section, std::string_view key,
-                                       std::int32_t default_value) const {
-    return ParseIntegerOr(ReadString(section, key, ""), default_value);
+const IniDocument& SettingsFile::Stored() const {
+    try {
+        if (!stored_) RequireReadable(false);
+    } catch (const IoError&) {
+        // Reads as the defaults; a write says why, since it rereads the file and
+        // refuses to replace what it could not read.
+        stored_.emplace(std::vector<std::uint8_t>{});
+    }
+    return *stored_;
 }
 
-bool SettingsFile::ReadBool(std::string_view section, std::string_view key, bool default_value) const {
-    return ParseFlagOr(ReadString(section, key, ""), default_value);
+std::string SettingsFile::Read(const keys::TextKey& key) const {
+    return Stored().Find(key.section, key.name, kMaxValueBytes).value_or(std::string(key.fallback));
 }
 
-void SettingsFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    WriteStrings(section, {{std::string(key), std::string(value)}});
+std::int32_t SettingsFile::Read(const keys::IntegerKey& key) const {
+    return key.rule(ParseIntegerOr(Read(keys::TextKey{key.section, key.name}), key.fallback));
 }
 
-void SettingsFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
-    WriteString(section, key, std::to_string(value));
+bool SettingsFile::Read(const keys::FlagKey& key) const {
+    return ParseFlagOr(Read(keys::TextKey{key.section, key.name}), key.fallback);
 }
 
-void SettingsFile::WriteBool(std::string_view section, std::string_view key, bool value) {
-    WriteString(section, key, value ? "1" : "0");
+void SettingsFile::Write(const keys::TextKey& key, std::string_view value) {
+    WriteStrings(key.section, {{std::string(key.name), std::string(value)}});
 }
+
+void SettingsFile::Write(const keys::IntegerKey& key, std::int32_t value) {
+    Write(keys::TextKey{key.section, key.name}, std::to_string(value));
+}
+
+void SettingsFile::Write(const keys::FlagKey& key, bool value) { Write(keys::TextKey{key.section, key.name}, value ? "1" : "0"); }
 
 void SettingsFile::WriteStrings(std::string_view section, const std::vector<SettingsEntry>& entries) {
     if (entries.empty()) return;
     try {
-        const std::string bytes = IniDocument::ReadForUpdate(path_).WithEntries(section, entries);
+        // What is no regular file is left for WriteFileAtomic to refuse in its words.
+        const IniDocument now(FileExists(path_) ? *ReadSettingsBytes(path_, true) : std::vector<std::uint8_t>{});
+        const std::string bytes = now.WithEntries(section, entries);
         // Temporary file and rename: a reader sees the old file or the new one.
         WriteFileAtomic(path_, bytes);
+        if (stored_) stored_.emplace(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     } catch (const IoError& e) {
         throw SettingsWriteError(path_, ReasonOf(e));
     } catch (const IniValueError& e) {

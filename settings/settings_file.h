@@ -1,8 +1,9 @@
 #pragma once
-// The settings accessor: reads and writes named values of an INI file. It holds
-// only the path; every read parses the file as it is now and every write has
-// reached the disk when it returns, so there is never a cache to go stale.
+// The settings accessor: reads and writes the keys of settings_table.h in an INI
+// file. It reads the file once and keeps what it read; every write starts from
+// the file as it is on the disk and has reached the disk when it returns.
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "settings/ini_document.h"
+#include "settings/settings_table.h"
 
 namespace nuthumb {
 
@@ -43,27 +45,29 @@ public:
     static bool CanStore(std::string_view value) { return ValueFault(value).empty(); }
 
     explicit SettingsFile(std::string path);
-    // Writes are on the disk before they return, so releasing has nothing to flush.
-    ~SettingsFile() = default;
 
-    // The stored value (verbatim, at most kMaxValueBytes bytes, never half a
-    // character), or the default when the file, section or key is missing. Bytes
-    // that do not decode read as escapes (platform/text_codec.h) and are stored
-    // back as the same bytes. An existing empty value reads as empty text.
-    std::string ReadString(std::string_view section, std::string_view key,
-                           std::string_view default_value) const;
-    // The stored text through ParseIntegerOr; empty or unreadable gives the default.
-    std::int32_t ReadInteger(std::string_view section, std::string_view key,
-                             std::int32_t default_value) const;
-    // ReadInteger with 1/0 for the default; any nonzero value is true.
-    bool ReadBool(std::string_view section, std::string_view key, bool default_value) const;
+    // Reads the file for the reads that follow, or throws IoError as
+    // ReadSettingsBytes does (settings_readable.h).
+    void RequireReadable(bool must_exist) const;
 
-    // Stores key=value in the section (creating file, section or key as needed;
-    // an existing key keeps its place). Throws SettingsWriteError when the value
-    // cannot be stored; the file is then left exactly as it was.
-    void WriteString(std::string_view section, std::string_view key, std::string_view value);
-    void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
-    void WriteBool(std::string_view section, std::string_view key, bool value);
+    // The stored value, or the key's default when the file (also one that cannot
+    // be read), section or key is missing. Texts come verbatim, at most
+    // kMaxValueBytes bytes, never half a character; bytes that do not decode read
+    // as escapes (platform/text_codec.h) and go back as the same bytes. Numbers
+    // and flags go through ParseIntegerOr (empty or unreadable: the default),
+    // numbers then through the key's rule. The file is read at the first read;
+    // later reads see that and this object's own writes.
+    std::string Read(const keys::TextKey& key) const;
+    std::int32_t Read(const keys::IntegerKey& key) const;
+    bool Read(const keys::FlagKey& key) const;
+
+    // Stores the value (creating file, section or key as needed; an existing key
+    // keeps its place), numbers in decimal, flags as 1 or 0; on the disk when it
+    // returns. Throws SettingsWriteError when the value cannot be stored; the file
+    // is then left exactly as it was.
+    void Write(const keys::TextKey& key, std::string_view value);
+    void Write(const keys::IntegerKey& key, std::int32_t value);
+    void Write(const keys::FlagKey& key, bool value);
 
     // Stores several keys of one section in a single rewrite of the file: either
     // all of them reach the disk or, on SettingsWriteError, none does. When a key
@@ -73,7 +77,10 @@ public:
     const std::string& path() const noexcept { return path_; }
 
 private:
+    const IniDocument& Stored() const;
+
     std::string path_;
+    mutable std::optional<IniDocument> stored_;  // as read, with this object's writes
 };
 
 }  // namespace nuthumb

@@ -1,5 +1,6 @@
 #include "settings/settings_readable.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,12 +19,14 @@ void RequireRegular(const struct stat& st, const std::string& path) {
     if (!S_ISREG(st.st_mode)) ThrowIoError(kWhat, path, NotRegularFileReason(st.st_mode));
 }
 
+[[noreturn]] void ThrowTooLarge(const std::string& path) { ThrowIoError(kWhat, path, Tr("64 MiB を超えています")); }
+
 }  // namespace
 
-void CheckSettingsReadable(const std::string& path, bool must_exist) {
+std::optional<std::vector<std::uint8_t>> ReadSettingsBytes(const std::string& path, bool must_exist) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT && !must_exist) return;
+        if (errno == ENOENT && !must_exist) return std::nullopt;
         ThrowErrno(kWhat, path, errno);
     }
     // Known to be a regular file before it is opened, so that opening a device
@@ -33,13 +36,20 @@ void CheckSettingsReadable(const std::string& path, bool must_exist) {
     if (!fd) ThrowErrno(kWhat, path, errno);
     if (::fstat(fd.get(), &st) != 0) ThrowErrno(kWhat, path, errno);
     RequireRegular(st, path);
-    // Read through once: a file that opens but fails to read would read as empty.
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n == 0) return;
-        if (n < 0 && errno != EINTR) ThrowErrno(kWhat, path, errno);
+    if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > kMaxSettingsFileBytes) ThrowTooLarge(path);
+
+    // A spare byte shows a file that grew while being read; it may, up to the limit.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t used = 0;
+    for (ssize_t n; (n = ::read(fd.get(), bytes.data() + used, bytes.size() - used)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ThrowErrno(kWhat, path, errno);
+        used += static_cast<std::size_t>(n);
+        if (used > kMaxSettingsFileBytes) ThrowTooLarge(path);
+        if (used == bytes.size()) bytes.resize(std::min(2 * used, kMaxSettingsFileBytes + 1));
     }
+    bytes.resize(used);
+    return bytes;
 }
 
 }  // namespace nuthumb

@@ -1,15 +1,21 @@
 #pragma once
-// The check a job makes before it trusts what a settings file says.
+// The one way a settings file's bytes are read: checked, whole and capped.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace nuthumb {
 
-// Reading a settings file never fails: what cannot be read reads as the defaults,
-// which is right for the window at its start but wrong for a job, whose defaults
-// may do what the stored settings forbid (overwrite targets the file protects).
-// Throws IoError naming the file and the reason when `path` exists but cannot be
-// read: no permission, a folder, a device or FIFO, a read error. A missing file
-// passes, as the defaults it reads as, unless `must_exist`.
-void CheckSettingsReadable(const std::string& path, bool must_exist);
+// As for a batch file: every key and a long batch list fit many times over, and a
+// huge file given by mistake costs neither all memory nor minutes.
+inline constexpr std::size_t kMaxSettingsFileBytes = 64 * 1024 * 1024;
+
+// The file's bytes; nullopt when it is missing and need not exist. Throws IoError
+// naming the file and the reason when it must exist, or cannot be read: no
+// permission, a folder, a device or FIFO (never opened), a read error, or more
+// than kMaxSettingsFileBytes (refused from its size, before it is read).
+std::optional<std::vector<std::uint8_t>> ReadSettingsBytes(const std::string& path, bool must_exist);
 
 }  // namespace nuthumb

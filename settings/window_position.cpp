@@ -1,7 +1,6 @@
 #include "settings/window_position.h"
 
 #include "settings/settings_file.h"
-#include "settings/settings_table.h"
 
 namespace nuthumb {
 namespace {
@@ -16,8 +15,8 @@ std::int64_t HalfRoundedUp(std::int32_t x) {
 
 void LoadWindowPosition(const std::string& ini_path, PlaceableWindow& window) {
     const SettingsFile file(ini_path);
-    const std::int32_t left = file.ReadInteger(keys::kSystem, keys::kLeft.name, keys::kLeft.fallback);
-    const std::int32_t top = file.ReadInteger(keys::kSystem, keys::kTop.name, keys::kTop.fallback);
+    const std::int32_t left = file.Read(keys::kLeft);
+    const std::int32_t top = file.Read(keys::kTop);
     if (left == -1 || top == -1) {
         CenterWindow(window);
         return;
@@ -28,8 +27,8 @@ void LoadWindowPosition(const std::string& ini_path, PlaceableWindow& window) {
 
 void SaveWindowPosition(const std::string& ini_path, const PlaceableWindow& window) {
     SettingsFile file(ini_path);
-    file.WriteInteger(keys::kSystem, keys::kLeft.name, window.Left());
-    file.WriteInteger(keys::kSystem, keys::kTop.name, window.Top());
+    file.Write(keys::kLeft, window.Left());
+    file.Write(keys::kTop, window.Top());
 }
 
 void CenterWindow(PlaceableWindow& window) {

@@ -66,6 +66,9 @@ TEST_F(ProgramTest, SettingsFileThatCannotBeWrittenAtExit) {
         {not_a_folder + "/nuthumb.ini", "Not a directory"},
         {dir_.path() + "/folder.ini", "フォルダであり、通常のファイルではありません"}};
     std::filesystem::create_directory(paths[1].first);  // exists, but cannot be read as a file
+    paths.emplace_back(dir_.path() + "/huge.ini", "64 MiB を超えています");
+    PlantFile(paths.back().first, "[SYSTEM]\r\nSize=99\r\n");
+    std::filesystem::resize_file(paths.back().first, std::uintmax_t{1} << 30);  // sparse
     if (::geteuid() != 0) {  // root reads every file
         paths.emplace_back(dir_.path() + "/locked.ini", "Permission denied");
         PlantFile(paths.back().first, "[SYSTEM]\r\nSize=99\r\n");
@@ -81,9 +84,10 @@ TEST_F(ProgramTest, SettingsFileThatCannotBeWrittenAtExit) {
         EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{expected});
     }
     EXPECT_TRUE(std::filesystem::is_directory(paths[1].first));
-    if (paths.size() > 2) {
-        ::chmod(paths[2].first.c_str(), 0600);
-        EXPECT_EQ(FileBytes(paths[2].first), "[SYSTEM]\r\nSize=99\r\n");
+    EXPECT_EQ(std::filesystem::file_size(paths[2].first), std::uintmax_t{1} << 30);
+    if (paths.size() > 3) {
+        ::chmod(paths[3].first.c_str(), 0600);
+        EXPECT_EQ(FileBytes(paths[3].first), "[SYSTEM]\r\nSize=99\r\n");
     }
 }
 

@@ -9,6 +9,7 @@
 #include "cli/exit_status.h"
 #include "platform/file_io.h"
 #include "platform/version.h"
+#include "tests/support/file_watch.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/temp_dir.h"
 
@@ -134,6 +135,15 @@ TEST_F(ResolveJobTest, PhotoOptionsComeFromTheCommandLineThenTheFileThenTheDefau
               (PhotoOptions{false, 100, ScaleFilter::kNearest}));
     EXPECT_EQ(ResolveJob(Options({"in", "out", "--auto-orient", "--filter", "area"}), "").job.conversion.photo,
               (PhotoOptions{true, 90, ScaleFilter::kArea}));
+}
+
+// Every key the job takes comes from one read of the file.
+TEST_F(ResolveJobTest, TheSettingsFileIsOpenedOnce) {
+    const std::string ini = Ini("SrcDir=/s\r\nQuality=55\r\n");
+    test::FileWatch watch(ini);
+    if (!watch.ok()) GTEST_SKIP() << "no inotify here";
+    EXPECT_EQ(ResolveJob(Options({"--settings", ini.c_str()}), ini).job.conversion.photo.quality, 55);
+    EXPECT_EQ(watch.Opens(), 1);
 }
 
 TEST_F(ResolveJobTest, ANamedSettingsFileMustExistTheDefaultOneNeedNot) {

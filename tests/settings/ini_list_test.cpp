@@ -70,7 +70,7 @@ TEST(IniList, ItemsTheFileCannotHoldAreLeftOutAndNamedTheOthersMoveUp) {
         {"a", "two\nlines", "b", std::string(SettingsFile::kMaxValueBytes + 1, 'x'), "c"});
     EXPECT_EQ(refused, (std::vector<std::string>{"Script2", "Script4"}));
     EXPECT_EQ(ReadScripts(path), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", "SrcDir", ""), "/kept");
+    EXPECT_EQ(SettingsFile(path).Read(keys::kSrcDir), "/kept");
 }
 
 TEST(IniList, FailedWriteIsSwallowedAndTheOldListStaysWhole) {

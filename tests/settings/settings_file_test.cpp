@@ -20,6 +20,7 @@ using test::kEAcuteUtf8;
 using test::kNihonCp932;
 using test::kNihonUtf8;
 using test::PlantFile;
+using test::TextKey;
 using namespace std::string_view_literals;
 
 constexpr std::string_view kMissing = "<default>";
@@ -41,7 +42,7 @@ TEST_P(ReadRule, GivesTheStoredTextOrTheDefault) {
     TempDir dir;
     const std::string path = dir.path() + "/NuThumb.ini";
     PlantFile(path, GetParam().file);
-    EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", GetParam().key, kMissing), GetParam().expected);
+    EXPECT_EQ(SettingsFile(path).Read(TextKey(GetParam().key, kMissing)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -80,20 +81,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SettingsFileRead, MissingFileOrFolderGivesTheDefaults) {
     TempDir dir;
     const SettingsFile file(dir.path() + "/none/NuThumb.ini");
-    EXPECT_EQ(file.ReadString("SYSTEM", "SrcDir", "d"), "d");
-    EXPECT_EQ(file.ReadInteger("SYSTEM", "LEFT", -1), -1);
-    EXPECT_TRUE(file.ReadBool("SYSTEM", "NOThumb", true));
-}
-
-TEST(SettingsFileRead, IntegersAndFlagsUseTheRulesWithEmptyAsDefault) {
-    TempDir dir;
-    const std::string path = dir.path() + "/NuThumb.ini";
-    PlantFile(path, "[SYSTEM]\r\nSize=0x1E\r\nOption=\r\nNOThumb=2\r\nBatch=yes\r\n");
-    const SettingsFile file(path);
-    EXPECT_EQ(file.ReadInteger("SYSTEM", "Size", 50), 30);
-    EXPECT_EQ(file.ReadInteger("SYSTEM", "Option", 7), 7);
-    EXPECT_TRUE(file.ReadBool("SYSTEM", "NOThumb", false));
-    EXPECT_FALSE(file.ReadBool("SYSTEM", "Batch", false));
+    EXPECT_EQ(file.Read(TextKey("SrcDir", "d")), "d");
+    EXPECT_EQ(file.Read(keys::kLeft), -1);
+    EXPECT_EQ(file.Read(keys::kQuality), 90);
+    EXPECT_FALSE(file.Read(keys::kNoThumb));
 }
 
 // ---- The 64 KiB read limit, counted in the file's bytes ----
@@ -110,7 +101,7 @@ TEST_P(ReadLimit, CutsAtTheLimitWithoutHalvingACharacter) {
     TempDir dir;
     const std::string path = dir.path() + "/NuThumb.ini";
     PlantFile(path, "[SYSTEM]\r\nK=" + GetParam().stored + "\r\n");
-    EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", "K", ""), GetParam().expected);
+    EXPECT_EQ(SettingsFile(path).Read(TextKey("K")), GetParam().expected);
 }
 
 constexpr std::size_t kLimit = SettingsFile::kMaxValueBytes;
@@ -153,9 +144,9 @@ TEST_P(WriteRule, ChangesOnlyTheKeyLine) {
     const std::string path = dir.path() + "/NuThumb.ini";
     if (GetParam().before != kMissing) PlantFile(path, GetParam().before);
     SettingsFile file(path);
-    file.WriteString("SYSTEM", GetParam().key, GetParam().value);
+    file.Write(TextKey(GetParam().key), GetParam().value);
     EXPECT_EQ(FileBytes(path), GetParam().after);
-    EXPECT_EQ(file.ReadString("SYSTEM", GetParam().key, kMissing), GetParam().value);
+    EXPECT_EQ(file.Read(TextKey(GetParam().key, kMissing)), GetParam().value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -213,10 +204,10 @@ TEST(SettingsFileWrite, IntegersInDecimalAndFlagsAsOneOrZero) {
     TempDir dir;
     const std::string path = dir.path() + "/NuThumb.ini";
     SettingsFile file(path);
-    file.WriteInteger("SYSTEM", "A", -2147483647 - 1);
-    file.WriteInteger("SYSTEM", "B", 7);
-    file.WriteBool("SYSTEM", "C", true);
-    file.WriteBool("SYSTEM", "D", false);
+    file.Write(keys::IntegerKey{keys::kSystem, "A", 0}, -2147483647 - 1);
+    file.Write(keys::IntegerKey{keys::kSystem, "B", 0}, 7);
+    file.Write(keys::FlagKey{keys::kSystem, "C", false}, true);
+    file.Write(keys::FlagKey{keys::kSystem, "D", true}, false);
     EXPECT_EQ(FileBytes(path), "[SYSTEM]\r\nA=-2147483648\r\nB=7\r\nC=1\r\nD=0\r\n");
 }
 
@@ -224,13 +215,13 @@ TEST(SettingsFileWrite, EAcuteReadsBackAndKeepsTheJapaneseValues) {
     TempDir dir;
     const std::string path = dir.path() + "/NuThumb.ini";
     SettingsFile file(path);
-    file.WriteString("SYSTEM", "SrcDir", std::string(kNihonUtf8) + "\\写真");
-    file.WriteString("SYSTEM", "DstDir", "caf\xC3\xA9");
+    file.Write(TextKey("SrcDir"), std::string(kNihonUtf8) + "\\写真");
+    file.Write(TextKey("DstDir"), "caf\xC3\xA9");
     EXPECT_TRUE(FileBytes(path).starts_with("\xEF\xBB\xBF"));
-    EXPECT_EQ(file.ReadString("SYSTEM", "SrcDir", ""), std::string(kNihonUtf8) + "\\写真");
-    EXPECT_EQ(file.ReadString("SYSTEM", "DstDir", ""), "caf\xC3\xA9");
+    EXPECT_EQ(file.Read(TextKey("SrcDir")), std::string(kNihonUtf8) + "\\写真");
+    EXPECT_EQ(file.Read(TextKey("DstDir")), "caf\xC3\xA9");
     // Later writes keep the file in UTF-8 even for text CP932 could hold.
-    file.WriteString("SYSTEM", "FileHead", kNihonUtf8);
+    file.Write(TextKey("FileHead"), kNihonUtf8);
     EXPECT_NE(FileBytes(path).find("FileHead=\xE6\x97\xA5\xE6\x9C\xAC\r\n"), std::string::npos);
 }
 
@@ -246,7 +237,7 @@ TEST(SettingsFileWrite, BatchedWriteReplacesAddsAndLetsTheLaterDuplicateWin) {
 
 void ExpectWriteError(SettingsFile& file, std::string_view key, std::string_view value) {
     try {
-        file.WriteString("SYSTEM", key, value);
+        file.Write(TextKey(key), value);
         ADD_FAILURE() << "the write was reported as stored";
     } catch (const SettingsWriteError& e) {
         EXPECT_EQ(std::string(e.what()), file.path() + " に書き込めません");
@@ -280,7 +271,7 @@ TEST(SettingsFileWriteError, FullDiskLeavesTheOldFileWhole) {
 std::optional<std::string> WriteAsUnprivileged(const std::string& path, std::string_view key) {
     return test::RunUnprivileged([&] {
         try {
-            SettingsFile(path).WriteString("SYSTEM", key, "2");
+            SettingsFile(path).Write(TextKey(key), "2");
             return std::string("stored");
         } catch (const SettingsWriteError& e) {
             return std::string(e.what());
@@ -319,7 +310,7 @@ TEST(SettingsFileWriteError, PathThatIsAFolder) {
     TempDir dir;
     SettingsFile file(dir.path());
     ExpectWriteError(file, "LEFT", "1");
-    EXPECT_EQ(file.ReadString("SYSTEM", "LEFT", "d"), "d");
+    EXPECT_EQ(file.Read(TextKey("LEFT", "d")), "d");
 }
 
 TEST(SettingsFileWriteError, LineBreakInAValueIsRefusedNotInjected) {
@@ -336,8 +327,8 @@ TEST(SettingsFileWriteError, LineBreakInAValueIsRefusedNotInjected) {
     EXPECT_FALSE(SettingsFile::CanStore("a\nb"));
     EXPECT_FALSE(SettingsFile::CanStore(std::string(SettingsFile::kMaxValueBytes + 1, 'x')));
     EXPECT_TRUE(SettingsFile::CanStore(std::string(SettingsFile::kMaxValueBytes, 'x')));
-    file.WriteString("SYSTEM", "SrcDir", std::string(SettingsFile::kMaxValueBytes, 'x'));
-    EXPECT_EQ(file.ReadString("SYSTEM", "SrcDir", ""), std::string(SettingsFile::kMaxValueBytes, 'x'));
+    file.Write(TextKey("SrcDir"), std::string(SettingsFile::kMaxValueBytes, 'x'));
+    EXPECT_EQ(file.Read(TextKey("SrcDir")), std::string(SettingsFile::kMaxValueBytes, 'x'));
 }
 
 // ---- Damaged files: reads work, writes keep every other byte ----
@@ -365,13 +356,13 @@ TEST_P(DamagedFile, ReadsGiveDefaultsAndWritesKeepTheRest) {
     const std::string& before = GetParam().file;
     PlantFile(path, before);
     SettingsFile file(path);
-    EXPECT_EQ(file.ReadInteger("SYSTEM", "LEFT", -1), -1);
-    file.WriteInteger("SYSTEM", "LEFT", 12);
-    file.WriteString("SYSTEM", "SrcDir", kNihonUtf8);
+    EXPECT_EQ(file.Read(keys::kLeft), -1);
+    file.Write(keys::kLeft, 12);
+    file.Write(TextKey("SrcDir"), kNihonUtf8);
     const std::string after = FileBytes(path);
     EXPECT_EQ(after.substr(0, before.size()), before);
-    EXPECT_EQ(file.ReadInteger("SYSTEM", "LEFT", -1), 12);
-    EXPECT_EQ(file.ReadString("SYSTEM", "SrcDir", ""), kNihonUtf8);
+    EXPECT_EQ(file.Read(keys::kLeft), 12);
+    EXPECT_EQ(file.Read(TextKey("SrcDir")), kNihonUtf8);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -392,12 +383,12 @@ TEST(DamagedFile, FiftyMegabytesKeepEveryOtherKey) {
     before += "[SYSTEM]\r\nLEFT=3\r\n";
     PlantFile(path, before);
     SettingsFile file(path);
-    EXPECT_EQ(file.ReadInteger("SYSTEM", "LEFT", -1), 3);
-    file.WriteInteger("SYSTEM", "TOP", 4);
+    EXPECT_EQ(file.Read(keys::kLeft), 3);
+    file.Write(keys::kTop, 4);
     const std::string after = FileBytes(path);
     EXPECT_EQ(after.size(), before.size() + 7);
     EXPECT_EQ(after.compare(0, before.size(), before), 0);
-    EXPECT_EQ(file.ReadString("OTHER", "Key12345", ""), "\"some value with blanks\"");
+    EXPECT_EQ(file.Read(keys::TextKey{"OTHER", "Key12345"}), "\"some value with blanks\"");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -11,8 +12,10 @@
 #include "settings/form_settings.h"
 #include "settings/ini_list.h"
 #include "settings/settings_file.h"
+#include "settings/photo_settings.h"
 #include "settings/settings_readable.h"
 #include "tests/settings/settings_test_util.h"
+#include "tests/support/file_watch.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 
@@ -49,7 +52,7 @@ TEST_P(UnreadableSettings, JobRefusesWindowKeepsDefaultsAndTheFileStays) {
         std::string text;
         for (bool must_exist : {false, true}) {
             try {
-                CheckSettingsReadable(path, must_exist);
+                SettingsFile(path).RequireReadable(must_exist);
                 text += "passed; ";
             } catch (const IoError& e) {
                 text += std::string(e.what()) + "; ";
@@ -61,7 +64,7 @@ TEST_P(UnreadableSettings, JobRefusesWindowKeepsDefaultsAndTheFileStays) {
         SaveFormSettings(path, FormSettings{});
         WriteListToIni(path, "SYSTEM", "Script", {"entry"});
         try {
-            SettingsFile(path).WriteInteger("SYSTEM", "LEFT", 1);
+            SettingsFile(path).Write(keys::kLeft, 1);
             text += "written";
         } catch (const SettingsWriteError&) {
             text += "refused";
@@ -98,17 +101,53 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SettingsReadable, MissingPassesOnlyWhenItMayBeMissingReadableFilesPass) {
     TempDir dir;
     const std::string path = dir.path() + "/nuthumb.ini";
-    EXPECT_NO_THROW(CheckSettingsReadable(path, false));
+    EXPECT_NO_THROW(SettingsFile(path).RequireReadable(false));
     try {
-        CheckSettingsReadable(path, true);
+        SettingsFile(path).RequireReadable(true);
         ADD_FAILURE() << "expected IoError";
     } catch (const IoError& e) {
         EXPECT_EQ(std::string(e.what()), "設定ファイル " + path + " を読み込めません: No such file or directory");
     }
     PlantFile(path, kStored);
     fs::create_symlink(path, dir.path() + "/link.ini");
-    EXPECT_NO_THROW(CheckSettingsReadable(path, true));
-    EXPECT_NO_THROW(CheckSettingsReadable(dir.path() + "/link.ini", true));
+    EXPECT_NO_THROW(SettingsFile(path).RequireReadable(true));
+    EXPECT_NO_THROW(SettingsFile(dir.path() + "/link.ini").RequireReadable(true));
+}
+
+// A file beyond the limit is refused from its size, never read: a job hears why,
+// the window reads the defaults and its exit says why rather than replace it.
+TEST(SettingsReadable, MoreThan64MiBIsRefusedUnreadAndKept) {
+    TempDir dir;
+    const std::string path = dir.path() + "/nuthumb.ini";
+    PlantFile(path, kStored);
+    ASSERT_EQ(::truncate(path.c_str(), kMaxSettingsFileBytes + 1), 0);  // sparse: costs no disk
+    test::FileWatch watch(path);
+    if (!watch.ok()) GTEST_SKIP() << "no inotify here";
+    try {
+        SettingsFile(path).RequireReadable(false);
+        ADD_FAILURE() << "expected IoError";
+    } catch (const IoError& e) {
+        EXPECT_EQ(std::string(e.what()), "設定ファイル " + path + " を読み込めません: 64 MiB を超えています");
+    }
+    EXPECT_EQ(LoadFormSettings(path).src_dir, "");
+    try {
+        SettingsFile(path).Write(keys::kLeft, 1);
+        ADD_FAILURE() << "expected SettingsWriteError";
+    } catch (const SettingsWriteError& e) {
+        EXPECT_EQ(e.reason(), "64 MiB を超えています");
+    }
+    EXPECT_FALSE(watch.Read()) << "the file was read before it was refused";
+    EXPECT_EQ(fs::file_size(path), kMaxSettingsFileBytes + 1);
+
+    // At the limit the file is read, once for every key a job takes.
+    ASSERT_EQ(::truncate(path.c_str(), kMaxSettingsFileBytes), 0);
+    watch.Opens();
+    const SettingsFile file(path);
+    file.RequireReadable(true);
+    EXPECT_EQ(LoadFormSettings(file).src_dir, "/photos");
+    EXPECT_EQ(LoadDialogSettings(file).save_mode, 0);
+    LoadPhotoSettings(file);
+    EXPECT_EQ(watch.Opens(), 1);
 }
 
 TEST(SettingsReadable, ALinkedSettingsFileIsUpdatedWhereItLiesAndTheLinkStays) {
@@ -117,7 +156,7 @@ TEST(SettingsReadable, ALinkedSettingsFileIsUpdatedWhereItLiesAndTheLinkStays) {
     PlantFile(dir.path() + "/real/nuthumb.ini", kStored);
     const std::string link = dir.path() + "/nuthumb.ini";
     fs::create_symlink("real/nuthumb.ini", link);
-    SettingsFile(link).WriteInteger("SYSTEM", "LEFT", 7);
+    SettingsFile(link).Write(keys::kLeft, 7);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(FileBytes(dir.path() + "/real/nuthumb.ini"), std::string(kStored) + "LEFT=7\r\n");
     EXPECT_EQ(LoadFormSettings(link).src_dir, "/photos");

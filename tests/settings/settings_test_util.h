@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/file_io.h"
+#include "settings/settings_table.h"
 
 namespace nuthumb::test {
 
@@ -13,6 +14,11 @@ inline std::string FileBytes(const std::string& path) {
 }
 
 inline void PlantFile(const std::string& path, std::string_view bytes) { WriteFileAtomic(path, bytes); }
+
+// A key of the tests' own in [SYSTEM], with the default a missing key reads as.
+inline keys::TextKey TextKey(std::string_view name, std::string_view fallback = "") {
+    return {keys::kSystem, name, fallback};
+}
 
 // "日本" and "é" in the encodings a settings file may use.
 inline constexpr std::string_view kNihonUtf8 = "\xE6\x97\xA5\xE6\x9C\xAC";

@@ -111,7 +111,7 @@ TEST_P(ControlRule, LoadClampsAndSaveWritesTheShownValue) {
     SaveDialogSettings(path, LoadDialogSettings(path));
     SaveFormSettings(path, LoadFormSettings(path));
     SavePhotoSettings(path, LoadPhotoSettings(path));
-    EXPECT_EQ(SettingsFile(path).ReadString("SYSTEM", GetParam().key, "<missing>"), GetParam().written_back);
+    EXPECT_EQ(SettingsFile(path).Read(test::TextKey(GetParam().key, "<missing>")), GetParam().written_back);
 }
 
 INSTANTIATE_TEST_SUITE_P(
