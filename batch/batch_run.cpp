@@ -6,6 +6,7 @@
 #include "run/check_folders.h"
 #include "run/conversion_messages.h"
 #include "run/error_list_file.h"
+#include "run/run_files.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
 #include "platform/message_name.h"
@@ -97,6 +98,18 @@ private:
 };
 
 }  // namespace
+
+std::vector<std::size_t> EntriesReplacingTheirSources(const std::vector<std::string>& entries, RunHost& host) {
+    std::vector<std::size_t> replacing;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::vector<std::string> fields = SplitCommaText(entries[i]);
+        if (fields.size() != kBatchEntryFields) continue;
+        const std::optional<ThumbJob> job = JobOfFields(fields);
+        if (job && FolderExists(job->src_dir) && CountSourcesReplacedByTheirThumbnails(*job, host) > 0)
+            replacing.push_back(i);
+    }
+    return replacing;
+}
 
 BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,
                       const std::optional<std::string>& export_path, const PhotoOptions& photo) {

@@ -37,6 +37,12 @@ public:
     virtual bool BatchStopRequested() const { return false; }
 };
 
+// The indexes (as the log numbers them) of the entries whose folder run would
+// replace sources with their own thumbnails under the host's overwrite mode, so
+// that a front end can ask once before the batch starts. Entries that would fail
+// before their run (data error, missing folder) are not among them.
+std::vector<std::size_t> EntriesReplacingTheirSources(const std::vector<std::string>& entries, RunHost& host);
+
 struct BatchOutcome {
     std::size_t entries_taken = 0;
     // Entries with a data error, a failed folder check, no source file or a

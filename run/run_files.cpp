@@ -1,6 +1,7 @@
 #include "run/run_files.h"
 
 #include "platform/file_identity.h"
+#include "platform/file_io.h"
 #include "platform/path_util.h"
 #include "run/list_files.h"
 
@@ -33,6 +34,15 @@ std::vector<std::string> SourcesThatAreTheirOwnTargets(const RunFiles& files) {
             own.push_back(files.sources[i]);
     }
     return own;
+}
+
+std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host) {
+    if (host.LiveOverwriteMode() == OverwriteMode::kNever) return 0;
+    try {
+        return SourcesThatAreTheirOwnTargets(ListRunFiles(job, host)).size();
+    } catch (const IoError&) {
+        return 0;
+    }
 }
 
 }  // namespace nuthumb

@@ -34,4 +34,9 @@ RunFiles ListRunFiles(const ThumbJob& job, RunHost& host);
 // their own thumbnails.
 std::vector<std::string> SourcesThatAreTheirOwnTargets(const RunFiles& files);
 
+// How many sources the job would replace with their own thumbnails under the
+// host's overwrite mode: none when it never replaces, or when the source folder
+// cannot be listed (the run itself then says why).
+std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host);
+
 }  // namespace nuthumb

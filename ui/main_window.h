@@ -120,6 +120,10 @@ private:
     bool CheckFolders(const std::string& src_text, const std::string& dst_text, std::uint8_t message_flag);
     int RunFolder(const ThumbJob& job);
 
+    // Asks once before a batch run in which some entries would replace their
+    // sources with their own thumbnails; true when the batch may start.
+    bool MayReplaceOriginalsInBatch();
+
     // Pieces shared by the single and the batch run.
     void ResetProgress();
     // Asks `question` + the file's path and writes the ErrorList there on OK; a

@@ -5,7 +5,10 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
+#include "platform/message_name.h"
 #include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "ui/window_messages.h"
 
 namespace nuthumb {
 
@@ -57,7 +60,22 @@ void MainWindow::OnBatchStartClicked() {
         MainWindow& form;
         ~EndAfterRun() { form.EndRunForClose(); }
     } end_after_run{*this};
+    if (!MayReplaceOriginalsInBatch()) return;
     RunBatch(engine_host_, batch_view_, batch_list_.entries, ErrorListPath(), RunPhotoOptions());
+}
+
+bool MainWindow::MayReplaceOriginalsInBatch() {
+    const std::vector<std::size_t> replacing = EntriesReplacingTheirSources(batch_list_.entries, engine_host_);
+    if (replacing.empty()) return true;
+    // A box of reasonable height: the first entries, then how many more.
+    constexpr std::size_t kNamedEntries = 10;
+    std::string named;
+    for (std::size_t i = 0; i < replacing.size() && i < kNamedEntries; ++i) {
+        if (!named.empty()) named += "\r\n";
+        named += "NO " + std::to_string(replacing[i]) + " : " + NameForMessage(batch_list_.entries[replacing[i]]);
+    }
+    if (replacing.size() > kNamedEntries) named += "\r\n... (+" + std::to_string(replacing.size() - kNamedEntries) + ")";
+    return AskOkCancelBox(this, BoxText(Fill(Tr(kBatchOriginalsReplacedQuestion), {named})), DefaultAnswer::kCancel);
 }
 
 void MainWindow::BatchView::SelectBatchEntry(std::size_t index) {

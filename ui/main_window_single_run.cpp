@@ -11,6 +11,7 @@
 #include "run/conversion_messages.h"
 #include "run/drive_root.h"
 #include "run/error_list_file.h"
+#include "run/run_files.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
 #include "platform/message_name.h"
@@ -18,6 +19,7 @@
 #include "settings/form_settings.h"
 #include "ui/folder_picker.h"
 #include "ui/main_window.h"
+#include "ui/message_box.h"
 #include "ui/radio_group.h"
 #include "ui/up_down.h"
 #include "ui/window_messages.h"
@@ -74,6 +76,10 @@ void MainWindow::OnStartClicked() {
     job.conversion.photo = RunPhotoOptions();
     job.src_dir = ApplyDriveRootRule(src_text);
     job.dst_dir = ApplyDriveRootRule(dst_text);
+    if (const std::size_t originals = CountSourcesReplacedByTheirThumbnails(job, engine_host_);
+        originals > 0 && !AskOkCancelBox(this, BoxText(Fill(Tr(kOriginalsReplacedQuestion), {std::to_string(originals)})),
+                                         DefaultAnswer::kCancel))
+        return;
 
     SetSingleRunState();
     // Whatever happens from here on, even an error nobody expected, the window
@@ -97,7 +103,14 @@ void MainWindow::OnStartClicked() {
     if (EndRunForClose()) return;
 
     // The progress display still shows the run's last state while the box is open.
-    if (const char* message = RunResultMessage(result)) engine_host_.ShowInformation(message);
+    if (const char* message = RunResultMessage(result)) {
+        // The item of the source format group that reads the other format.
+        const std::string other_item = Fill(Tr("ファイル形式「{}」"), {job.src_format == ImageFormat::kBmp ? "jpeg" : "bitmap"});
+        const std::string note = result == kRunCancelled
+                                     ? std::string()
+                                     : PassedOverNote(job.src_dir, job.src_format, other_item, engine_host_);
+        engine_host_.ShowInformation(note.empty() ? std::string(message) : message + std::string("\r\n\r\n") + note);
+    }
     ResetProgress();
     OfferErrorListExport(Tr(kSingleRunExportQuestion));
 }

@@ -12,13 +12,14 @@ namespace nuthumb {
 namespace {
 
 bool RunBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
-            bool with_cancel) {
+            bool with_cancel, DefaultAnswer default_answer = DefaultAnswer::kOk) {
     QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
     ApplyWindowFont(&box);
     box.setTextFormat(Qt::PlainText);  // file names may hold '<'
     QPushButton* ok = box.addButton(kOkText, QMessageBox::AcceptRole);
-    if (with_cancel) box.setEscapeButton(box.addButton(Tr(kCancelText), QMessageBox::RejectRole));
-    box.setDefaultButton(ok);
+    QPushButton* cancel = with_cancel ? box.addButton(Tr(kCancelText), QMessageBox::RejectRole) : nullptr;
+    if (cancel) box.setEscapeButton(cancel);
+    box.setDefaultButton(cancel && default_answer == DefaultAnswer::kCancel ? cancel : ok);
     box.exec();
     return box.clickedButton() == ok;
 }
@@ -45,8 +46,8 @@ void ShowInformationBox(QWidget* parent, const QString& text) {
     RunBox(parent, QMessageBox::Information, Tr(kInformationCaption), text, false);
 }
 
-bool AskOkCancelBox(QWidget* parent, const QString& text) {
-    return RunBox(parent, QMessageBox::Information, Tr(kInformationCaption), text, true);
+bool AskOkCancelBox(QWidget* parent, const QString& text, DefaultAnswer default_answer) {
+    return RunBox(parent, QMessageBox::Information, Tr(kInformationCaption), text, true, default_answer);
 }
 
 void ShowProgramErrorBox(QWidget* parent, const QString& text) {

@@ -1,7 +1,6 @@
 #pragma once
 // The program's modal message boxes. The caption says the kind ("エラー" or
-// "情報"), and the buttons read "OK" and "キャンセル" whatever the desktop's
-// language, because the messages themselves are Japanese.
+// "情報"); the buttons are "OK" and "キャンセル" in the user's language.
 #include <QString>
 #include <string>
 
@@ -22,8 +21,10 @@ QString BoxText(const std::string& text);
 void ShowErrorBox(QWidget* parent, const QString& text);
 void ShowInformationBox(QWidget* parent, const QString& text);
 // A question: information icon, OK and キャンセル. True only for OK; closing the
-// box or pressing Escape is no.
-bool AskOkCancelBox(QWidget* parent, const QString& text);
+// box or pressing Escape is no. A question whose OK loses files makes
+// キャンセル the default, so that Enter keeps them.
+enum class DefaultAnswer { kOk, kCancel };
+bool AskOkCancelBox(QWidget* parent, const QString& text, DefaultAnswer default_answer = DefaultAnswer::kOk);
 
 // An error that no handler dealt with: error icon, OK, and the program's title
 // (its file name, see ProgramTitle) as caption.

@@ -43,6 +43,8 @@ public:
     }
 
     std::vector<SeenBox> boxes;
+    // The caption of each box's default button (what Enter presses), in order.
+    std::vector<std::string> default_buttons;
     // The caption of the button to click in each box, in order; "OK" when none is left.
     std::deque<std::string> answers;
     // Called with each box before it is answered (to look at the window behind it).
@@ -100,6 +102,7 @@ private:
             seen.buttons.push_back(button->text().toStdString());
             if (button->text().toStdString() == wanted) to_click = button;
         }
+        default_buttons.push_back(box->defaultButton() ? box->defaultButton()->text().toStdString() : "");
         if (on_box) on_box(seen);
         boxes.push_back(std::move(seen));
         if (to_click) to_click->click();

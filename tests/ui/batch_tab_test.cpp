@@ -191,6 +191,31 @@ TEST_F(BatchTabTest, RunLogsEachEntryAndExportsTheLog) {
     EXPECT_EQ(Find<QLabel>("statusLabel")->text(), "");
 }
 
+// Entries that would turn originals into their own thumbnails are named in one
+// question before anything runs; キャンセル (the default) leaves them untouched.
+TEST_F(BatchTabTest, AsksOnceBeforeEntriesReplaceTheirOriginals) {
+    const std::string in0 = Folder("in0", {"a.bmp"}), in1 = Folder("in1", {"b.bmp"});
+    const std::string original = ReadText(in1 + "/b.bmp");
+    const std::string replacing = Entry({in1, "0", in1, "0", "", "", "4", "0", "1"});
+    StartWithBatchTab({Job(in0, "t_"), replacing});
+    answerer_.answers = {"キャンセル"};
+    Click("batchStartButton");
+    ASSERT_EQ(answerer_.boxes.size(), 1u);
+    EXPECT_EQ(answerer_.boxes[0].text,
+              "次のバッチ登録では読込み元と出力先が同じため、元の画像がそれぞれ自身のサムネイルで置き換えられます。"
+              "元の画像は元に戻せません。\nNO 1 : " + replacing + "\nバッチ処理を実行しますか?");
+    EXPECT_EQ(answerer_.default_buttons, std::vector<std::string>{"キャンセル"});
+    EXPECT_TRUE(form_->ErrorList().empty()) << "nothing ran";
+    EXPECT_TRUE(NamesIn(Out()).empty());
+
+    answerer_.boxes.clear();
+    answerer_.answers = {"OK", "キャンセル"};
+    Click("batchStartButton");
+    EXPECT_EQ(answerer_.boxes.size(), 2u) << "the question, then the export question";
+    EXPECT_NE(ReadText(in1 + "/b.bmp"), original);
+    EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"t_a.jpg"});
+}
+
 TEST_F(BatchTabTest, CancelDuringAnEntryThenAFailedExportAndAnEmptyList) {
     const std::string in0 = Folder("in0", {"a.bmp"}), in1 = Folder("in1", {"a.bmp", "b.bmp", "c.bmp"});
     const std::string err = folders_.root() + "/no such folder/NuThumb.Err";

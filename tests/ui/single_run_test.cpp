@@ -103,6 +103,49 @@ TEST_F(SingleRunTest, ResultsAndTheExportDeclined) {
     EXPECT_TRUE(form_->ErrorList().empty());
 }
 
+// One folder, one format, no prefix or suffix: each original would become its
+// own thumbnail. The window asks first, naming how many, with キャンセル as what
+// Enter presses; キャンセル keeps every original, OK runs as before, and a prefix
+// needs no question.
+TEST_F(SingleRunTest, AsksBeforeOriginalsBecomeTheirOwnThumbnails) {
+    Sources({"a.bmp", "b.bmp"});
+    const std::string original = ReadText(In() + "/a.bmp");
+    Start();
+    PointAtFolders(0);
+    SetText("targetFolderEdit", In());
+    const SeenBox question = Question(
+        "読込み元と出力先が同じため、元の画像 2 個がそれぞれ自身のサムネイルで置き換えられます。"
+        "元の画像は元に戻せません。\n作成しますか?");
+    answerer_.answers = {"キャンセル"};
+    Click("startButton");
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{question});
+    EXPECT_EQ(answerer_.default_buttons, std::vector<std::string>{"キャンセル"});
+    EXPECT_EQ(ReadText(In() + "/a.bmp"), original);
+    EXPECT_EQ(Progress(), 0);
+
+    answerer_.boxes.clear();
+    Click("startButton");
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{question, Info(kFinished)}));
+    EXPECT_NE(ReadText(In() + "/a.bmp"), original);
+
+    answerer_.boxes.clear();
+    SetText("prefixEdit", "t_");
+    Click("startButton");
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
+}
+
+// Images the chosen format passes over are named once, after the result.
+TEST_F(SingleRunTest, TheResultNamesImagesOfOtherFormats) {
+    for (const char* name : {"a.png", "b.jpg"}) WriteText(In() + "/" + name, "x");
+    Start();
+    PointAtFolders();
+    Click("startButton");
+    EXPECT_EQ(answerer_.boxes,
+              std::vector<SeenBox>{Info(kNoFile + "\n\n読込みファイルとは別の形式の画像が 1 個あります"
+                                                  "（ファイル形式「jpeg」 で読み込めます）。\n"
+                                                  "読み込めない形式の画像（PNG、WebP、HEIC など）が 1 個あります。")});
+}
+
 TEST_F(SingleRunTest, ConvertOnlyKeepsTheSourceSize) {
     Sources({"b.bmp"});
     Start();
