@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "run/conversion_messages.h"
+#include "run/damaged_source.h"
 #include "run/failed_file.h"
 #include "run/file_publisher.h"
 #include "run/target_decision.h"
@@ -43,25 +44,31 @@ std::optional<FileNode> FinishThumbnail(RunHost& host, const std::string& source
     }
 
     const std::string final_path = FinalTargetName(target_path, target_format);
-    if (!MayWriteTarget(host, final_path)) return std::nullopt;
+    if (!MayWriteTarget(host, final_path)) {
+        ReportDamagedSource(host, source_path, prepared.damage);
+        return std::nullopt;
+    }
     if (prepared.outcome == Outcome::kCannotEncode) {
         ReportWriteFailure(host, source_path, final_path, prepared.reason);
         return std::nullopt;
     }
+    std::optional<FileNode> node;
     try {
         StagedFile staged(final_path, prepared.target_bytes);
-        const FileNode node = staged.node();
+        node = staged.node();
         if (publisher) {
             publisher->Publish(std::move(staged), source_path);
         } else {
             staged.Sync();
             staged.Publish();
         }
-        return node;
     } catch (const std::exception& e) {
         ReportWriteFailure(host, source_path, final_path, ReasonOf(e));
         return std::nullopt;
     }
+    // After the write, so that a file whose write fails is named once.
+    ReportDamagedSource(host, source_path, prepared.damage);
+    return node;
 }
 
 bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
