@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "image/load_error.h"
 #include "platform/file_io.h"
@@ -26,11 +27,10 @@ void SetResolution(std::vector<std::uint8_t>& file) {
 
 // A run-length-compressed source copied unscaled: its own bytes, which the reader
 // has already checked hold a full info header (the two fields included).
-std::vector<std::uint8_t> ComposeFromFileBytes(const Image& image) {
-    if (image.file_bytes.size() < kVerticalResolutionOffset + 4) {
+std::vector<std::uint8_t> ComposeFromFileBytes(std::vector<std::uint8_t> file) {
+    if (file.size() < kVerticalResolutionOffset + 4) {
         throw LoadError("stored BMP file is too short to hold its resolution fields");
     }
-    std::vector<std::uint8_t> file = image.file_bytes;
     SetResolution(file);
     return file;
 }
@@ -38,7 +38,7 @@ std::vector<std::uint8_t> ComposeFromFileBytes(const Image& image) {
 }  // namespace
 
 std::vector<std::uint8_t> ComposeBitmapFile(const Image& image) {
-    if (!image.file_bytes.empty()) return ComposeFromFileBytes(image);
+    if (!image.file_bytes.empty()) return ComposeFromFileBytes(image.file_bytes);
     if (image.empty()) throw LoadError("an empty image has no BMP form");
 
     const std::uint32_t bits = image.bits_per_pixel;
@@ -90,6 +90,11 @@ std::vector<std::uint8_t> ComposeBitmapFile(const Image& image) {
     }
     std::copy(image.pixels.begin(), image.pixels.end(), file.begin() + static_cast<std::ptrdiff_t>(at));
     return file;
+}
+
+std::vector<std::uint8_t> ComposeBitmapFile(Image&& image) {
+    if (!image.file_bytes.empty()) return ComposeFromFileBytes(std::move(image.file_bytes));
+    return ComposeBitmapFile(image);
 }
 
 void SaveBitmapFile(const Image& image, const std::string& path) {

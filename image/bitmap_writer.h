@@ -13,6 +13,8 @@ namespace nuthumb {
 // source copied unscaled), with the resolution fields at offsets 38 and 42 set to
 // 2834. Callers handle empty images first: they have no BMP form.
 std::vector<std::uint8_t> ComposeBitmapFile(const Image& image);
+// The same, taking a run-length source's bytes over instead of copying them.
+std::vector<std::uint8_t> ComposeBitmapFile(Image&& image);
 
 // Writes ComposeBitmapFile(image) through a temporary file and a rename. Throws
 // IoError when the file cannot be written; an existing file is then unchanged.

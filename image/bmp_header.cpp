@@ -152,6 +152,13 @@ std::uint64_t RunLengthEnd(const BmpHeader& h, std::uint64_t file_size) {
     return h.pixel_offset + (h.image_size != 0 && h.image_size < rest ? h.image_size : rest);
 }
 
+SourceDamage UncompressedDamage(const BmpHeader& h, std::uint64_t file_size) {
+    // Within the pixel limit the product stays far below 2^64.
+    const std::uint64_t stride = (static_cast<std::uint64_t>(h.width) * h.bits_per_pixel + 31) / 32 * 4;
+    const bool cut = stride * static_cast<std::uint64_t>(h.height) > file_size - h.pixel_offset;
+    return cut ? SourceDamage::kTruncated : SourceDamage::kNone;
+}
+
 Image ImageFormatOf(const BmpHeader& h) {
     Image image;
     image.width = h.width;

@@ -8,6 +8,7 @@
 
 #include "image/image.h"
 #include "image/load_error.h"
+#include "image/source_damage.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {
@@ -39,6 +40,10 @@ LoadError PaletteIndexError(std::uint32_t index, std::size_t entries);
 // Where the run-length stream ends: after the header's image size when the file
 // holds that much, else at the end of the file.
 std::uint64_t RunLengthEnd(const BmpHeader& h, std::uint64_t file_size);
+
+// kTruncated when the file ends before the uncompressed pixel data the header
+// describes.
+SourceDamage UncompressedDamage(const BmpHeader& h, std::uint64_t file_size);
 
 // The image a header describes, without pixels: size, row order, format, palette.
 Image ImageFormatOf(const BmpHeader& h);

@@ -6,12 +6,14 @@
 // not fit the bit count (RLE8 needs 8, RLE4 needs 4, bit fields 16 or 32; 4, 5 and
 // others are unsupported); colour masks wider than the pixel or with gaps; width
 // <= 0, height 0, more pixels than the limit; a run-length image stored top-down;
-// a palette index beyond the colour table; a run-length run past its row or past
-// the last row, a delta past the image.
+// a palette index beyond the colour table; a run-length run past its row, a delta
+// past the image, a stream longer than its image can use.
 //
-// Tolerated: pixel data cut short (missing rows and the rest of a cut row are 0);
-// a run-length stream without its end-of-bitmap mark, or cut inside a run (the
-// rest stays 0); a pixel-data offset that points into the headers or past the end
+// Tolerated, with the image's damage set to kTruncated: pixel data cut short
+// (missing rows and the rest of a cut row are 0); a run-length stream that ends
+// before the image without its end-of-bitmap mark, or inside a run (the rest
+// stays 0). Tolerated silently: whatever follows the run-length data of a
+// complete image; a pixel-data offset that points into the headers or past the end
 // (the data is then taken right after the colour table); a colour table longer
 // than the bit count can index (the extra entries are skipped); a wrong file size
 // or image size field (neither is needed to decode).
@@ -35,6 +37,30 @@ void CheckPaletteIndices(const Image& image) {
     }
 }
 
+// What may follow the run-length data and still be copied: an embedded colour
+// profile fits, a file padded to gigabytes does not.
+constexpr std::uint64_t kKeptTrailingBytes = 64 * 1024;
+// Where the stream may stop past MaxRunLengthBytes: inside its last code.
+constexpr std::uint64_t kLastCodeBytes = 2 + 255 + 1 + 2;
+constexpr std::size_t kFileSizeOffset = 2;
+constexpr std::size_t kImageSizeOffset = 34;
+
+void PutLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint64_t value) {
+    for (std::size_t i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::vector<std::uint8_t> KeptFileBytes(const ByteSource& file, const BmpHeader& h, std::uint64_t data_end) {
+    const bool whole = file.size() - data_end <= kKeptTrailingBytes;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(whole ? file.size() : data_end));
+    bytes.resize(file.ReadAt(0, bytes));
+    // A run-length file has an info header, so both fields lie in what is kept.
+    if (!whole && bytes.size() >= kImageSizeOffset + 4) {
+        PutLe32(bytes, kFileSizeOffset, bytes.size());
+        if (h.image_size != 0) PutLe32(bytes, kImageSizeOffset, data_end - h.pixel_offset);
+    }
+    return bytes;
+}
+
 Image LoadRunLength(const ByteSource& file, const BmpHeader& h, const DecodeOptions& options) {
     Image image;
     image.width = h.width;
@@ -42,9 +68,9 @@ Image LoadRunLength(const ByteSource& file, const BmpHeader& h, const DecodeOpti
     image.bits_per_pixel = 32;
     image.pixels.assign(image.stride() * static_cast<std::size_t>(image.height), 0);
     ChunkReader stream(file, h.pixel_offset, RunLengthEnd(h, file.size()), options);
-    ExpandRunLengthPixels(stream, h.bits_per_pixel, h.palette, image);
-    image.file_bytes.resize(static_cast<std::size_t>(file.size()));
-    image.file_bytes.resize(file.ReadAt(0, image.file_bytes));
+    const RunLengthStop stop = ExpandRunLengthPixels(stream, h.bits_per_pixel, h.palette, image);
+    image.damage = stop.damage;
+    image.file_bytes = KeptFileBytes(file, h, stop.end);
     return image;
 }
 
@@ -56,11 +82,17 @@ Image LoadUncompressed(const ByteSource& file, const BmpHeader& h) {
     image.pixels.assign(size, 0);
     const auto available = static_cast<std::size_t>(std::min<std::uint64_t>(size, file.size() - h.pixel_offset));
     file.ReadAt(h.pixel_offset, {image.pixels.data(), available});  // a short read leaves zeros
+    image.damage = UncompressedDamage(h, file.size());
     if (image.bits_per_pixel <= 8) CheckPaletteIndices(image);
     return image;
 }
 
 }  // namespace
+
+std::uint64_t MaxKeptFileBytes(const BmpHeader& header, std::uint64_t file_size) {
+    const std::uint64_t data = MaxRunLengthBytes(header.width, header.height) + kLastCodeBytes;
+    return std::min(file_size, header.pixel_offset + data + kKeptTrailingBytes);
+}
 
 Image LoadBitmap(std::span<const std::uint8_t> file, std::uint64_t max_pixels) {
     if (file.empty()) return Image{};

@@ -17,8 +17,13 @@ namespace nuthumb {
 Image LoadBitmap(std::span<const std::uint8_t> file, std::uint64_t max_pixels = kMaxPixels);
 
 // The whole image of a non-empty file whose header has been read from it. Reads
-// only the pixel data the header describes (a run-length file whole, since an
-// unscaled copy writes its bytes back). Throws LoadError or DecodeCancelled.
+// only the pixel data the header describes. A run-length image also keeps the
+// file's bytes, which an unscaled copy writes back: up to the end of its data,
+// and what follows only when that is short (a colour profile); a copy that drops
+// the rest has its size fields set to match. Throws LoadError or DecodeCancelled.
 Image LoadBitmap(const ByteSource& file, const BmpHeader& header, const DecodeOptions& options = {});
+
+// The most file bytes LoadBitmap keeps for a run-length image of `header`.
+std::uint64_t MaxKeptFileBytes(const BmpHeader& header, std::uint64_t file_size);
 
 }  // namespace nuthumb

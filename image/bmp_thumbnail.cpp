@@ -54,7 +54,7 @@ Image UncompressedThumbnail(const ByteSource& file, const BmpHeader& h, std::int
     if (format.bits_per_pixel <= 8) CheckIndicesInFile(file, h, format, options);
     const std::size_t stride = format.stride();
     std::vector<std::uint8_t> row(stride);
-    return StretchRowsToThumbnail(
+    Image thumb = StretchRowsToThumbnail(
         format,
         [&](std::int32_t y) {
             options.ThrowIfStopRequested();
@@ -62,6 +62,8 @@ Image UncompressedThumbnail(const ByteSource& file, const BmpHeader& h, std::int
             return row.data();
         },
         width, height);
+    thumb.damage = UncompressedDamage(h, file.size());
+    return thumb;
 }
 
 // Keeps the stored rows the thumbnail picks, one at a time, and samples each into
@@ -112,7 +114,7 @@ Image RunLengthInto(const ByteSource& file, const BmpHeader& h, std::int32_t wid
     Image thumb = BlankThumbnail(width, height);
     Sink sink(h.width, h.height, thumb);
     ChunkReader stream(file, h.pixel_offset, RunLengthEnd(h, file.size()), options);
-    ExpandRunLength(stream, h.bits_per_pixel, h.palette, h.width, h.height, sink);
+    thumb.damage = ExpandRunLength(stream, h.bits_per_pixel, h.palette, h.width, h.height, sink).damage;
     sink.Finish();
     return thumb;
 }
@@ -133,6 +135,7 @@ Image UncompressedArea(const ByteSource& file, const BmpHeader& h, std::int32_t 
         filter.AddRow(y, expanded.data(), 4);
     }
     filter.Finish();
+    thumb.damage = UncompressedDamage(h, file.size());
     return thumb;
 }
 

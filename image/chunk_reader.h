@@ -19,6 +19,8 @@ public:
     // Bytes left in the stretch. A file that shrank under the reader ends early:
     // this then drops to 0 at the next refill.
     std::uint64_t remaining() const { return end_ - pos_; }
+    // Where the next byte lies in the source.
+    std::uint64_t position() const { return pos_; }
 
     // The next byte; 0 once nothing is left.
     std::uint8_t Next() {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "image/source_damage.h"
+
 namespace nuthumb {
 
 struct PaletteEntry {
@@ -27,6 +29,9 @@ struct Image {
     // unscaled BMP copy writes back (with the resolution fields set). The pixels
     // above then hold the expanded 32-bit image.
     std::vector<std::uint8_t> file_bytes;
+
+    // Pixels the file did not hold (zero, or grey from the JPEG decoder).
+    SourceDamage damage = SourceDamage::kNone;
 
     // Bytes per stored row: (width * bits + 31) / 32 * 4. Only valid for sizes the
     // loaders have checked against the pixel limit.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
-#include <span>
 
 #include <jpeglib.h>
 
@@ -58,6 +57,10 @@ struct JpegCodec::Decoder {
     DecodeOptions options;
     DecodeMonitor monitor;
     JpegErrorTrap trap{};
+    // The payload of the first Exif APP1 segment, when the orientation is read;
+    // reserved beforehand, so that filling it inside the library never allocates.
+    std::vector<std::uint8_t> exif;
+    bool exif_found = false;
     jpeg_decompress_struct info{};  // zeroed: destroying an uncreated one is a no-op
 
     Decoder() = default;
@@ -189,6 +192,53 @@ std::vector<PaletteEntry> GrayPalette(const jpeg_decompress_struct& info) {
     return palette;
 }
 
+// The next byte of the source; ours never suspends, and ends a cut file with a
+// made-up end marker.
+std::uint8_t NextByte(j_decompress_ptr info) {
+    jpeg_source_mgr& src = *info->src;
+    if (src.bytes_in_buffer == 0) src.fill_input_buffer(info);
+    --src.bytes_in_buffer;
+    return *src.next_input_byte++;
+}
+
+// Moves up to `count` bytes of the segment into `out` (within its capacity) and
+// returns how many it moved.
+std::size_t ReadInto(j_decompress_ptr info, std::vector<std::uint8_t>& out, std::size_t count) {
+    jpeg_source_mgr& src = *info->src;
+    const std::size_t before = out.size();
+    while (count > 0) {
+        if (src.bytes_in_buffer == 0) src.fill_input_buffer(info);
+        const std::size_t n = std::min({count, src.bytes_in_buffer, out.capacity() - out.size()});
+        if (n == 0) break;
+        out.insert(out.end(), src.next_input_byte, src.next_input_byte + n);
+        src.next_input_byte += n;
+        src.bytes_in_buffer -= n;
+        count -= n;
+    }
+    return out.size() - before;
+}
+
+// The APP1 reader when the orientation is wanted: it keeps the first Exif
+// segment and steps over every other (XMP, or thousands of padding segments)
+// after a look at its first bytes, so the metadata costs at most one segment.
+// Called from inside the library: owns nothing, allocates nothing.
+boolean ReadApp1(j_decompress_ptr info) {
+    auto& d = *static_cast<JpegCodec::Decoder*>(info->client_data);
+    std::size_t length = static_cast<std::size_t>(NextByte(info)) << 8;
+    length |= NextByte(info);
+    length = length >= 2 ? length - 2 : 0;  // the length counts its own two bytes
+    if (!d.exif_found) {
+        d.exif.clear();
+        length -= ReadInto(info, d.exif, std::min<std::size_t>(length, 6));
+        if (IsExifPayload(d.exif)) {
+            length -= ReadInto(info, d.exif, length);
+            d.exif_found = true;
+        }
+    }
+    if (length > 0) info->src->skip_input_data(info, static_cast<long>(length));
+    return TRUE;
+}
+
 // Creates the library object over `source` and reads the headers; returns whether
 // the file has more than one scan. Like StartDecompress, owns nothing.
 bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source, bool read_orientation) {
@@ -200,23 +250,17 @@ bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source, bool read_orie
     d.monitor.trap = &d.trap;
     d.monitor.options = &d.options;
     d.info.progress = &d.monitor.progress;
-    // APP1 blocks are kept only when asked for: they can be 64 KiB each.
-    if (read_orientation) jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
+    // Saved markers would be kept whole, every one of them: the orientation needs
+    // only the first Exif segment.
+    if (read_orientation) {
+        d.info.client_data = &d;
+        jpeg_set_marker_processor(&d.info, JPEG_APP0 + 1, ReadApp1);
+    }
     jpeg_read_header(&d.info, TRUE);
     if (std::uint64_t{d.info.image_width} * d.info.image_height > kMaxPixels)
         throw LoadError("JPEG: image over the pixel limit");
     Configure(d.info);
     return jpeg_has_multiple_scans(&d.info) != FALSE;
-}
-
-// The first APP1 block that is Exif decides.
-Orientation OrientationOf(const jpeg_decompress_struct& info) {
-    for (jpeg_saved_marker_ptr m = info.marker_list; m != nullptr; m = m->next) {
-        if (m->marker != JPEG_APP0 + 1) continue;
-        const std::span<const std::uint8_t> payload(m->data, m->data_length);
-        if (IsExifPayload(payload)) return ExifOrientation(payload);
-    }
-    return 1;
 }
 
 // The smallest of the scales M/8 at which the output is still at least
@@ -262,8 +306,10 @@ void JpegCodec::Start(std::unique_ptr<Decoder> decoder, const ByteSource& source
     decoder_ = std::move(decoder);
     decoder_->options = std::move(options);
     orientation_ = 1;
+    // The largest APP1 payload; allocated before the library runs.
+    if (read_orientation) decoder_->exif.reserve(0xFFFF - 2);
     progressive_ = OpenDecoder(*decoder_, source, read_orientation);
-    if (read_orientation) orientation_ = OrientationOf(decoder_->info);
+    if (decoder_->exif_found) orientation_ = ExifOrientation(decoder_->exif);
 }
 
 std::int32_t JpegCodec::width() const {
@@ -311,6 +357,7 @@ Image JpegCodec::DecodeImage() {
     if (output != Output::kCmyk) {
         DecodeRows(d, [&](std::int32_t y) { return image.row_from_top(y); },
                    [](std::int32_t, JSAMPROW) {}, [](std::int32_t y) { return y; });
+        image.damage = d.trap.damage;
         return image;
     }
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(image.width) * 4);
@@ -322,6 +369,7 @@ Image JpegCodec::DecodeImage() {
             for (std::size_t x = 0; x < width; ++x) CmykToBgr(row + 4 * x, out + 3 * x);
         },
         [](std::int32_t y) { return y; });
+    image.damage = d.trap.damage;
     return image;
 }
 
@@ -382,9 +430,12 @@ Image JpegCodec::DecodeSampled(const std::vector<std::int32_t>& columns, const s
         },
         [&](std::int32_t y) {
             if (!may_skip) return y;
-            if (next >= height) return source_height;
+            // The last row is read, not skipped: skipping to the end would leave
+            // the rest of the data unread, and a cut file unnoticed.
+            if (next >= height) return std::max(y, source_height - 1);
             return std::max(y, rows[next]);
         });
+    thumb.damage = d.trap.damage;
     return thumb;
 }
 
@@ -411,6 +462,7 @@ Image JpegCodec::DecodeArea(std::int32_t width, std::int32_t height) {
         },
         [](std::int32_t y) { return y; });
     filter.Finish();
+    thumb.damage = d.trap.damage;
     return thumb;
 }
 

@@ -48,7 +48,9 @@ public:
     // After ReadHeader: the whole image, 24-bit B,G,R, or for a one-component source
     // 8-bit with 236 gray levels (Floyd-Steinberg dithered) as its colour table.
     // CMYK and YCCK sources become 24-bit with Adobe's inverted convention. A file
-    // whose end is missing decodes as far as its data goes. Throws LoadError.
+    // whose end is missing decodes as far as its data goes, and the image's damage
+    // says so (as it does for corrupt data stepped over, in every decode below).
+    // Throws LoadError.
     Image DecodeImage();
 
     // After ReadHeader: the nearest-neighbour stretch of the image onto

@@ -1,30 +1,27 @@
 #include <cstdio>
-#include <cstdlib>
+#include <new>
 #include <optional>
 
 #include <jpeglib.h>
 
 #include "image/jpeg_codec.h"
+#include "image/jpeg_destination.h"
 #include "image/jpeg_error_trap.h"
 #include "image/pixel_format.h"
 
 namespace nuthumb {
 namespace {
 
-// One compression: the library object and the buffer jpeg_mem_dest allocates.
+// One compression: the library object and where its data goes.
 struct Encoder {
     JpegErrorTrap trap{};
     jpeg_compress_struct info{};  // zeroed: destroying an uncreated one is a no-op
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
+    JpegVectorDestination destination;
 
     Encoder() = default;
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;
-    ~Encoder() {
-        jpeg_destroy_compress(&info);
-        std::free(buffer);
-    }
+    ~Encoder() { jpeg_destroy_compress(&info); }
 };
 
 // Thumbnails (B,G,R,0) and decoded JPEGs (B,G,R) reach the colour converter as
@@ -41,7 +38,7 @@ void Compress(Encoder& e, const Image& image, bool progressive, int quality, con
               std::uint8_t* scratch) {
     if (setjmp(e.trap.jump)) throw JpegEncodeError("JPEG: " + e.trap.Message());
     jpeg_create_compress(&e.info);
-    jpeg_mem_dest(&e.info, &e.buffer, &e.size);
+    e.destination.InstallInto(e.info);
     e.info.image_width = static_cast<JDIMENSION>(image.width);
     e.info.image_height = static_cast<JDIMENSION>(image.height);
     const bool bgr = expander == nullptr && image.bits_per_pixel == 24;
@@ -75,10 +72,17 @@ std::vector<std::uint8_t> JpegCodec::Encode(const Image& image, int quality) {
         expander.emplace(image);
         scratch.resize(static_cast<std::size_t>(image.width) * 4);
     }
+    std::vector<std::uint8_t> encoded;
+    try {
+        encoded.reserve(static_cast<std::size_t>(MaxEncodedBytes(image.width, image.height)));
+    } catch (const std::bad_alloc&) {
+        // No room to reserve so much address space: the vector grows as it goes.
+    }
     Encoder e;
+    e.destination.Prepare(encoded);
     e.trap.InstallInto(reinterpret_cast<j_common_ptr>(&e.info));
     Compress(e, image, progressive_, quality, expander ? &*expander : nullptr, scratch.data());
-    return std::vector<std::uint8_t>(e.buffer, e.buffer + e.size);
+    return encoded;
 }
 
 }  // namespace nuthumb

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <type_traits>
 
+#include <jerror.h>
+
 namespace nuthumb {
 namespace {
 
@@ -18,8 +20,29 @@ static_assert(std::is_standard_layout_v<JpegErrorTrap> &&
     std::longjmp(trap->jump, 1);
 }
 
-// Corrupt data the library can step over, a missing end: not our failure.
-void IgnoreMessage(j_common_ptr, int) {}
+// The warnings after which the image holds pixels the file did not give; the
+// others (an unknown JFIF revision, odd but usable parameters) change nothing.
+SourceDamage DamageOf(int code) {
+    switch (code) {
+        case JWRN_JPEG_EOF:
+            return SourceDamage::kTruncated;
+        case JWRN_HIT_MARKER:        // a data segment ends before its blocks do
+        case JWRN_MUST_RESYNC:       // a restart marker is missing or out of order
+        case JWRN_EXTRANEOUS_DATA:   // bytes skipped in the entropy data
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_ARITH_BAD_CODE:
+            return SourceDamage::kCorruptData;
+        default:
+            return SourceDamage::kNone;
+    }
+}
+
+// Level -1 is a warning, higher levels are trace messages.
+void NoteMessage(j_common_ptr common, int level) {
+    if (level >= 0) return;
+    auto* trap = reinterpret_cast<JpegErrorTrap*>(common->err);
+    trap->damage = Worse(trap->damage, DamageOf(common->err->msg_code));
+}
 void IgnoreOutput(j_common_ptr) {}
 
 }  // namespace
@@ -27,10 +50,11 @@ void IgnoreOutput(j_common_ptr) {}
 void JpegErrorTrap::InstallInto(j_common_ptr common) {
     common->err = jpeg_std_error(&manager);
     manager.error_exit = ErrorExit;
-    manager.emit_message = IgnoreMessage;
+    manager.emit_message = NoteMessage;
     manager.output_message = IgnoreOutput;
     message[0] = '\0';
     stopped = false;
+    damage = SourceDamage::kNone;
 }
 
 void JpegErrorTrap::Abort(const char* reason) {

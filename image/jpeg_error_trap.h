@@ -1,12 +1,15 @@
 #pragma once
-// The error manager every libjpeg object of ours uses: warnings are dropped (a file
-// whose end is missing still decodes), and a fatal error jumps back to the setjmp
-// of the codec routine that called into the library, which then throws.
+// The error manager every libjpeg object of ours uses: a warning that means lost
+// pixels is noted (the file still decodes as far as it goes), the others are
+// dropped, and a fatal error jumps back to the setjmp of the codec routine that
+// called into the library, which then throws.
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <string>
 
 #include <jpeglib.h>
+
+#include "image/source_damage.h"
 
 namespace nuthumb {
 
@@ -16,6 +19,7 @@ struct JpegErrorTrap {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     bool stopped;  // the jump was the caller's stop request, not the file's fault
+    SourceDamage damage;  // the worst of the warnings so far
 
     // Installs the trap into `common` before the object is created.
     void InstallInto(j_common_ptr common);

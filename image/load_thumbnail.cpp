@@ -59,17 +59,31 @@ Image LoadJpeg(JpegCodec& codec, const ByteSource& source, const Conversion& con
     }
 }
 
+// An unscaled copy holds the whole image decoded (a run-length one expanded to
+// 32 bits, with the file bytes it keeps) and once more in the target's form: a
+// BMP file of the same rows, the kept bytes taken over as they are, or JPEG data
+// of at most 3 bytes a pixel (4:2:0) beside the encoder's rows.
+std::uint64_t BitmapCopyMemory(const BmpHeader& h, std::uint64_t file_size, ImageFormat target) {
+    constexpr std::uint64_t kLargestBmpHeaders = 14 + 124 + 12 + 256 * 4;
+    const std::uint64_t width = static_cast<std::uint64_t>(h.width);
+    const std::uint64_t pixels = width * static_cast<std::uint64_t>(h.height);
+    const bool run_length = h.compression == kCompressionRle8 || h.compression == kCompressionRle4;
+    const std::uint64_t stored = ImageFormatOf(h).stride() * static_cast<std::uint64_t>(h.height);
+    const std::uint64_t decoded = run_length ? pixels * 4 + MaxKeptFileBytes(h, file_size) : stored;
+    if (target == ImageFormat::kBmp) return decoded + (run_length ? 0 : kLargestBmpHeaders + stored);
+    return decoded + pixels * 3 + width * 4 * 16;
+}
+
 Image LoadBitmapSource(const ByteSource& source, const Conversion& conversion, const DecodeOptions& options) {
     // A zero-byte file loads as an empty image, which has no form to write,
     // whatever the target.
     if (source.size() == 0) throw LoadError("empty image");
     const BmpHeader header = ReadBmpHeader(source, kMaxPixels);
     const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, header.width, header.height);
-    // A whole image is held decoded (32-bit at most) and once more encoded; a
-    // thumbnail keeps only its own rows and one source row.
+    // A thumbnail keeps only its own rows and one source row.
     const std::uint64_t width = static_cast<std::uint64_t>(header.width);
     if (effective == EffectiveBasis::kCopy) {
-        options.ReserveMemory(width * static_cast<std::uint64_t>(header.height) * (4 + 3));
+        options.ReserveMemory(BitmapCopyMemory(header, source.size(), conversion.target_format));
         return LoadBitmap(source, header, options);
     }
     const ThumbnailSize scaled = SoundSize(header.width, header.height, conversion.size, effective);

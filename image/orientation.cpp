@@ -29,6 +29,7 @@ Image OrientImage(const Image& image, Orientation orientation) {
     out.height = steps.swap ? image.width : image.height;
     out.bits_per_pixel = image.bits_per_pixel;
     out.palette = image.palette;
+    out.damage = image.damage;
     out.pixels.resize(out.stride() * static_cast<std::size_t>(out.height));
     const std::size_t bytes = static_cast<std::size_t>(bits / 8);
     const std::int32_t last_x = image.width - 1, last_y = image.height - 1;

@@ -1,6 +1,7 @@
 #include "image/prepare_thumbnail.h"
 
 #include <exception>
+#include <utility>
 
 #include "image/bitmap_writer.h"
 #include "image/image.h"
@@ -42,8 +43,10 @@ PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Convers
         return prepared;
     }
     try {
-        prepared.target_bytes = conversion.target_format == ImageFormat::kBmp ? ComposeBitmapFile(thumbnail)
-                                                                                : codec.Encode(thumbnail, conversion.photo.quality);
+        prepared.damage = thumbnail.damage;
+        prepared.target_bytes = conversion.target_format == ImageFormat::kBmp
+                                    ? ComposeBitmapFile(std::move(thumbnail))
+                                    : codec.Encode(thumbnail, conversion.photo.quality);
         prepared.outcome = Outcome::kReady;
     } catch (const std::exception& e) {
         prepared.outcome = Outcome::kCannotEncode;

@@ -14,6 +14,7 @@
 
 #include "image/conversion.h"
 #include "image/decode_options.h"
+#include "image/source_damage.h"
 #include "platform/file_identity.h"
 
 namespace nuthumb {
@@ -29,6 +30,9 @@ struct PreparedThumbnail {
     Outcome outcome = Outcome::kDamaged;
     std::vector<std::uint8_t> target_bytes;
     std::string reason;
+    // For kReady: what the file did not hold, made up in the target (grey or
+    // black); such a file is still reported as failed.
+    SourceDamage damage = SourceDamage::kNone;
     // The file that was read, as it was when opened; nothing when it never opened.
     std::optional<FileIdentity> source;
 };

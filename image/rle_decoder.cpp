@@ -11,10 +11,18 @@ class RleExpander {
 public:
     RleExpander(ChunkReader& in, int bits, const std::vector<PaletteEntry>& palette, std::int32_t width,
                 std::int32_t height, RleRowSink& sink)
-        : in_(in), bits_(bits), palette_(palette), width_(width), height_(height), sink_(sink) {}
+        : in_(in),
+          bits_(bits),
+          palette_(palette),
+          width_(width),
+          height_(height),
+          sink_(sink),
+          begin_(in.position()),
+          max_bytes_(MaxRunLengthBytes(width, height)) {}
 
-    void Run() {
-        while (in_.remaining() >= 2) {
+    RunLengthStop Run() {
+        while (y_ < height_ && in_.remaining() >= 2) {
+            CheckLength();
             const std::uint8_t count = in_.Next();
             const std::uint8_t value = in_.Next();
             if (count > 0) {
@@ -22,26 +30,44 @@ public:
                 continue;
             }
             switch (value) {
-                case 0:  // end of line; extra ones after the last row change nothing
+                case 0:  // end of line
                     x_ = 0;
-                    if (y_ < height_) ++y_;
+                    ++y_;
                     break;
                 case 1:  // end of bitmap
-                    return;
+                    return {in_.position(), SourceDamage::kNone};
                 case 2:
-                    if (!Delta()) return;
+                    if (!Delta()) return Cut();
                     break;
                 default:
-                    if (!AbsoluteRun(value)) return;
+                    if (!AbsoluteRun(value)) return Cut();
                     break;
             }
         }
-        // A stream without its end-of-bitmap mark: the rest of the image stays 0.
+        if (y_ < height_) {
+            // The data ran out without its end-of-bitmap mark: only a last row
+            // filled to its end makes the image whole.
+            const bool whole = y_ == height_ - 1 && x_ == width_;
+            return {in_.position(), whole ? SourceDamage::kNone : SourceDamage::kTruncated};
+        }
+        // The image is complete; its end-of-bitmap mark, when it follows, belongs
+        // to the data, anything else does not.
+        const std::uint64_t end = in_.position();
+        if (in_.remaining() >= 2 && in_.Next() == 0 && in_.Next() == 1) return {in_.position(), SourceDamage::kNone};
+        return {end, SourceDamage::kNone};
     }
 
 private:
+    RunLengthStop Cut() const { return {in_.position(), SourceDamage::kTruncated}; }
+
+    // A stream may be long only by codes that move nothing (a delta of 0, 0);
+    // refused, so that what a copy keeps of it stays in proportion to the image.
+    void CheckLength() const {
+        if (in_.position() - begin_ > max_bytes_) throw LoadError("run-length data longer than its image can use");
+    }
+
+    // Runs start only below the last row's end: the walk stops there.
     void CheckRunFits(std::int64_t count) const {
-        if (y_ >= height_) throw LoadError("run-length data continues past the last row");
         if (x_ + count > width_) {
             throw LoadError("run-length run goes past the end of its row");
         }
@@ -122,6 +148,8 @@ private:
     const std::vector<PaletteEntry>& palette_;
     std::int64_t width_, height_;
     RleRowSink& sink_;
+    const std::uint64_t begin_;
+    const std::uint64_t max_bytes_;
     std::int64_t x_ = 0;  // 64 bits: no sum of a position and a count can wrap
     std::int64_t y_ = 0;
     std::int64_t row_y_ = -1;  // the row `row_` belongs to
@@ -143,15 +171,21 @@ private:
 
 }  // namespace
 
-void ExpandRunLength(ChunkReader& stream, int bits_per_index, const std::vector<PaletteEntry>& palette,
-                     std::int32_t width, std::int32_t height, RleRowSink& sink) {
-    RleExpander(stream, bits_per_index, palette, width, height, sink).Run();
+std::uint64_t MaxRunLengthBytes(std::int32_t width, std::int32_t height) {
+    // Positions count y * (width + 1) + x; every code but a zero delta moves at
+    // least one step per 4 bytes. The end-of-bitmap mark comes on top.
+    return 4 * (static_cast<std::uint64_t>(height) + 1) * (static_cast<std::uint64_t>(width) + 1) + 2;
 }
 
-void ExpandRunLengthPixels(ChunkReader& stream, int bits_per_index, const std::vector<PaletteEntry>& palette,
-                           Image& target) {
+RunLengthStop ExpandRunLength(ChunkReader& stream, int bits_per_index, const std::vector<PaletteEntry>& palette,
+                              std::int32_t width, std::int32_t height, RleRowSink& sink) {
+    return RleExpander(stream, bits_per_index, palette, width, height, sink).Run();
+}
+
+RunLengthStop ExpandRunLengthPixels(ChunkReader& stream, int bits_per_index, const std::vector<PaletteEntry>& palette,
+                                    Image& target) {
     ImageSink sink(target);
-    ExpandRunLength(stream, bits_per_index, palette, target.width, target.height, sink);
+    return ExpandRunLength(stream, bits_per_index, palette, target.width, target.height, sink);
 }
 
 }  // namespace nuthumb

@@ -25,6 +25,22 @@ void ReportFailedFile(RunHost& host, const std::string& source_path, const std::
     host.NoteFailedFile(source_path, reason);
 }
 
+// A source that decoded only in part: its target is made as far as the data
+// goes, but the file is named with the reason, like a load failure, and counts
+// as failed. Each box text is followed by the file's name.
+void ReportDamagedSource(RunHost& host, const std::string& source_path, SourceDamage damage) {
+    if (damage == SourceDamage::kNone) return;
+    static constexpr char kTruncatedMessage[] =
+        N_("ファイルが途中で切れています。読めた所までで作成しました。\r\nFilename : ");
+    static constexpr char kCorruptDataMessage[] =
+        N_("ファイルの一部が壊れています。読めた部分から作成しました。\r\nFilename : ");
+    const bool truncated = damage == SourceDamage::kTruncated;
+    ReportFailedFile(host, source_path,
+                     MessageWithName(Tr(truncated ? kTruncatedMessage : kCorruptDataMessage), FileNamePart(source_path)),
+                     truncated ? Tr("途中で切れています: 読めた所までで作成しました")
+                               : Tr("データの一部が壊れています: 読めた部分から作成しました"));
+}
+
 // True when no file of that name exists (a folder does not count), or the host's
 // live OverwriteMode allows replacing it (asking names the file).
 bool MayReplace(RunHost& host, const std::string& final_path) {
@@ -81,25 +97,31 @@ std::optional<FileNode> SaveThumbnail(RunHost& host, const std::string& source_p
             break;
     }
 
-    if (!MayReplace(host, final_path)) return std::nullopt;
+    if (!MayReplace(host, final_path)) {
+        ReportDamagedSource(host, source_path, prepared.damage);
+        return std::nullopt;
+    }
     if (prepared.outcome == Outcome::kCannotEncode) {
         ReportWriteFailure(host, source_path, final_path, prepared.reason);
         return std::nullopt;
     }
+    std::optional<FileNode> node;
     try {
         StagedFile staged(final_path, prepared.target_bytes);
-        const FileNode node = staged.node();
+        node = staged.node();
         if (publisher) {
             publisher->Publish(std::move(staged), source_path, [&host] { host.WhileWaitingForWorkers(); });
         } else {
             staged.Sync();
             staged.Publish();
         }
-        return node;
     } catch (const std::exception& e) {
         ReportWriteFailure(host, source_path, final_path, ReasonOf(e));
         return std::nullopt;
     }
+    // After the write, so that a file whose write also fails is named once.
+    ReportDamagedSource(host, source_path, prepared.damage);
+    return node;
 }
 
 }  // namespace

@@ -40,7 +40,9 @@ bool MemoryBudget::Admits(std::uint64_t bytes, bool urgent) const {
     // The file the run waits for goes first, also when the budget is empty: a
     // later file started then would keep its result beside that file's decode.
     if (urgent_waiting_ > 0 && !urgent) return false;
-    if (decoding_ == 0 && (held_ == 0 || urgent)) return true;
+    // Only that file may go past the budget: a later one admitted by an empty
+    // budget before the run's file asks would hold its whole result beside it.
+    if (decoding_ == 0 && urgent) return true;
     return bytes <= limit_ && held_ <= limit_ - bytes;
 }
 

@@ -44,12 +44,12 @@ public:
     MemoryBudget& operator=(const MemoryBudget&) = delete;
 
     // Waits until a decode of `bytes` may start and gives it to `lease`: when it
-    // fits beside everything held, or no other decode runs and nothing else is
-    // held or the run waits for this very file (`urgent()`, asked again at every
-    // wake). While an urgent decode waits, no other starts. Throws DecodeCancelled
-    // when `options` asks to stop meanwhile. `urgent` and the stop check are
-    // called without the budget's lock; the caller holds no lock either, since
-    // freed memory may be given back to the system here.
+    // fits beside everything held, or no other decode runs and the run waits for
+    // this very file (`urgent()`, asked again at every wake). While an urgent
+    // decode waits, no other starts. Throws DecodeCancelled when `options` asks to
+    // stop meanwhile. `urgent` and the stop check are called without the budget's
+    // lock; the caller holds no lock either, since freed memory may be given back
+    // to the system here.
     void Acquire(Lease& lease, std::uint64_t bytes, const std::function<bool()>& urgent,
                  const DecodeOptions& options) EXCLUDES(mutex_);
     // Gives what the leases freed back to the system when that is worth it; the

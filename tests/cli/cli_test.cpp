@@ -104,6 +104,19 @@ TEST_F(CliTest, QuietNamesNoFailedFile) {
     EXPECT_EQ(outcome.err, "");
 }
 
+// A source cut short is made as far as it goes, but named with the reason and
+// counted as failed.
+TEST_F(CliTest, CutSourceIsMadeNamedAndCounted) {
+    test::WriteSampleBitmap(in() + "/cut.bmp");
+    const std::string whole = ReadText(in() + "/cut.bmp");
+    WriteText(in() + "/cut.bmp", whole.substr(0, whole.size() - 30));
+    const CliOutcome outcome = Run({in(), out(), "--from", "bmp"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.out.find("失敗したファイル: 1"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.err.find("cut.bmp: 途中で切れています"), std::string::npos) << outcome.err;
+    EXPECT_EQ(NamesIn(out()), std::set<std::string>{"cut.jpg"});
+}
+
 // A name of 100 kB (the prefix) shows cut to 512 bytes, start and end kept,
 // wherever a message names it, instead of twice in full.
 TEST_F(CliTest, HugeNamesAreShortenedInMessages) {

@@ -182,8 +182,8 @@ const ReadCase kReadCases[] = {
     {"Rle8CutInsideLiteralRunLeavesRestZero", [] {
          return Rle8(4, 1, {0, 4, 1, 2}).Build();
      }, 4, 1, {0, 0, 0, 0}},
-    {"Rle8EndOfLineAfterLastRowTolerated", [] {
-         return Rle8(1, 1, {1, 3, 0, 0, 0, 0, 0, 1}).Build();
+    {"Rle8WhateverFollowsTheLastRowIgnored", [] {
+         return Rle8(1, 1, {1, 3, 0, 0, 0, 0, 5, 1, 0, 1}).Build();  // an end of line, a run past the image
      }, 1, 1, {RampRgb(3)}},
     {"TruncatedPixelDataLoadsZeroRows", [] {
          BmpBuilder b;
@@ -344,7 +344,10 @@ const RejectCase kRejectCases[] = {
     {"RleLiteralRunPastRow", [] { return Rle8(2, 1, {0, 3, 1, 1, 1, 0}).Build(); }, "past the end of its row"},
     {"RleDeltaPastImage", [] { return Rle8(2, 2, {0, 2, 3, 0}).Build(); }, "delta"},
     {"RleDeltaAboveImage", [] { return Rle8(2, 2, {0, 2, 0, 3}).Build(); }, "delta"},
-    {"RleDataAfterLastRow", [] { return Rle8(1, 1, {1, 0, 0, 0, 1, 0}).Build(); }, "past the last row"},
+    {"RleZeroDeltasPastWhatTheImageCanUse", [] {
+         Bytes stream;
+         for (int i = 0; i < 8; ++i) stream.insert(stream.end(), {0, 2, 0, 0});
+         return Rle8(1, 1, stream).Build(); }, "longer than its image"},
     {"RleIndexBeyondTable", [] { BmpBuilder b = Rle8(1, 1, {1, 1, 0, 1}); b.colors_used = 1; b.palette = Ramp(1); return b.Build(); }, "palette index 1"},
     {"Rle4NibbleBeyondTable", [] {
          BmpBuilder b = Rle8(2, 1, {2, 0x03, 0, 1}); b.bits = 4; b.compression = 2; b.colors_used = 2; b.palette = Ramp(2);

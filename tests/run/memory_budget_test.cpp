@@ -30,13 +30,19 @@ struct Pending {
     bool admitted() { return done.wait_for(kStillWaiting) == std::future_status::ready; }
 };
 
+// A decode larger than the budget runs only alone and only as the file the run
+// waits for: started early, its result would be held beside that file's decode.
 TEST(MemoryBudget, DecodesStartWhileTheyFitAndOneAlwaysRuns) {
     MemoryBudget budget(100);
-    MemoryBudget::Lease huge;
-    budget.Acquire(huge, 500, kNotUrgent, kNoStop);  // larger than the budget, but alone
+    std::atomic<bool> run_waits_for_it{false};
+    Pending huge(budget, 500, [&] { return run_waits_for_it.load(); });
+    EXPECT_FALSE(huge.admitted()) << "an empty budget admits an oversized decode only for the run's file";
+    run_waits_for_it = true;
+    budget.Nudge();
+    EXPECT_TRUE(huge.admitted());
     Pending small(budget, 1, kNotUrgent);
     EXPECT_FALSE(small.admitted()) << "nothing fits beside an oversized decode";
-    huge.Release();
+    huge.lease.Release();
     EXPECT_TRUE(small.admitted());
 
     MemoryBudget::Lease second;
