@@ -11,14 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/floor_decode.h"
 #include "run/file_turn.h"
 #include "run/run_host.h"
-#include "platform/file_io.h"
 #include "platform/path_util.h"
 #include "tests/support/child_process.h"
 #include "tests/support/thumb_jobs.h"

@@ -15,9 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/executable_path.h"
+#include "bench/bench_util.h"
 #include "platform/file_io.h"
-#include "platform/path_util.h"
 #include "tests/support/child_process.h"
 #include "tests/support/hostile_files.h"
 #include "tests/support/temp_dir.h"
@@ -25,10 +24,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Silenced() {
-    return std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr);
-}
 
 void Measure(const std::string& cli, const std::string& in, const std::string& out_root, const char* what,
              std::vector<std::string> options, int jobs) {
@@ -38,7 +33,7 @@ void Measure(const std::string& cli, const std::string& in, const std::string& o
     command.insert(command.end(), options.begin(), options.end());
     command.push_back(in);
     command.push_back(out);
-    const nuthumb::test::ChildEnd end = nuthumb::test::RunChild({.prepare = Silenced}, command);
+    const nuthumb::test::ChildEnd end = nuthumb::test::RunChild({.prepare = nuthumb::bench::Silenced}, command);
     std::printf("%-13s --jobs %d   peak %7.2f GB   %6.1f s   exit %d\n", what, jobs, end.peak_kib / 1048576.0,
                 end.seconds, end.status());
     std::fflush(stdout);
@@ -50,8 +45,7 @@ void Measure(const std::string& cli, const std::string& in, const std::string& o
 int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 6;
     const int scans = argc > 2 ? std::atoi(argv[2]) : 1;
-    const std::string cli =
-        nuthumb::JoinPath(nuthumb::DirectoryPart(nuthumb::DirectoryPart(nuthumb::ExecutablePath())), "cli/nuthumb-cli");
+    const std::string cli = nuthumb::bench::BuiltCli();
     nuthumb::TempDir dir;
     const std::string in = dir.path() + "/in";
     fs::create_directory(in);

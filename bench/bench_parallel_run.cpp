@@ -12,21 +12,16 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/bench_util.h"
 #include "bench/floor_decode.h"
-#include "platform/executable_path.h"
-#include "platform/file_io.h"
 #include "platform/online_cores.h"
-#include "platform/path_util.h"
 #include "tests/support/child_process.h"
 
 namespace {
@@ -34,6 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using nuthumb::test::ChildEnd;
+using nuthumb::bench::Silenced;
 using nuthumb::test::RunChild;
 
 struct Measure {
@@ -41,11 +37,6 @@ struct Measure {
     long peak_kib = 0;
     bool ok = true;
 };
-
-// For a measured program: its output would only slow it down on a terminal.
-bool Silenced() {
-    return std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr);
-}
 
 bool Installed(const char* program) {
     return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
@@ -124,8 +115,7 @@ void BenchFolder(const std::string& folder, const std::string& cli) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string cli =
-        nuthumb::JoinPath(nuthumb::DirectoryPart(nuthumb::DirectoryPart(nuthumb::ExecutablePath())), "cli/nuthumb-cli");
+    const std::string cli = nuthumb::bench::BuiltCli();
     std::vector<std::string> folders(argv + 1, argv + argc);
     if (folders.empty()) folders = {"bench-data/photos", "bench-data/crops"};
     for (const std::string& folder : folders) BenchFolder(folder, cli);

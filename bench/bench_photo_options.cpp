@@ -17,19 +17,16 @@
 
 #include "bench/bench_util.h"
 #include "bench/floor_decode.h"
-#include "platform/executable_path.h"
 #include "platform/file_io.h"
 #include "platform/online_cores.h"
-#include "platform/path_util.h"
 #include "tests/support/child_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nuthumb::test::ChildEnd;
+using nuthumb::bench::Silenced;
 using nuthumb::test::RunChild;
-
-bool Silenced() { return std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr); }
 
 // A little-endian APP1 Exif block whose IFD0 holds only the Orientation.
 std::string OrientationApp1(int orientation) {
@@ -80,8 +77,7 @@ void Print(const std::vector<Phase>& phases, const Phase& base, const char* base
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string cli =
-        nuthumb::JoinPath(nuthumb::DirectoryPart(nuthumb::DirectoryPart(nuthumb::ExecutablePath())), "cli/nuthumb-cli");
+    const std::string cli = nuthumb::bench::BuiltCli();
     const std::string folder = argc > 1 ? argv[1] : "bench-data/photos";
     const std::vector<std::string> files = nuthumb::bench::JpegFilesIn(folder);
     if (files.empty()) {

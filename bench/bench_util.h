@@ -11,6 +11,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/executable_path.h"
+#include "platform/path_util.h"
+
 namespace nuthumb::bench {
 
 // A fresh folder that is removed with its content, even when the benchmark fails.
@@ -54,6 +57,12 @@ inline std::string TinyBitmap() {
                                    0,   0,   0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0x80, 0x80, 0x80, 0};
     return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
+
+// nuthumb-cli of the build tree the benchmark runs from.
+inline std::string BuiltCli() { return JoinPath(DirectoryPart(DirectoryPart(ExecutablePath())), "cli/nuthumb-cli"); }
+
+// For a measured program: its output would only slow it down on a terminal.
+inline bool Silenced() { return std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr); }
 
 template <typename F>
 double BestSeconds(int repeats, F&& run) {

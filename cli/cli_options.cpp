@@ -17,7 +17,6 @@
 namespace nuthumb {
 namespace {
 
-
 // The help's closing text, in the user's language like every line the command
 // prints.
 const char* const kFooter = N_(
@@ -74,6 +73,24 @@ CLI::Validator WholeNumberIn(int low, int high) {
 // settings file is the window's first job.
 std::string Default(const std::string& value) { return Fill(Tr("（既定値: {}）"), {value}); }
 
+// An option that takes one of `names`; the help shows the default among them.
+template <typename T>
+CLI::Option* AddChoice(CLI::App& app, const char* name, std::string& word, const std::string& help,
+                       const OptionNames<T>& names, T fallback) {
+    return app.add_option(name, word, help + Default(NameOfValue(names, fallback)))
+        ->check(OneOf(names))
+        ->type_name(ChoiceText(names));
+}
+
+// A whole number from `low` to `high`, which fill the help's two "{}".
+CLI::Option* AddNumber(CLI::App& app, const char* name, std::int32_t& number, const char* help, int low, int high,
+                       int fallback) {
+    return app.add_option(name, number,
+                          Fill(help, {std::to_string(low), std::to_string(high)}) + Default(std::to_string(fallback)))
+        ->check(WholeNumberIn(low, high))
+        ->type_name("N");
+}
+
 // Why the batch options cannot be used as given, or nullptr: a batch entry
 // carries its own job, so no option of a single job goes with it.
 const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_file,
@@ -128,49 +145,27 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     app.set_version_flag("--version", "nuthumb-cli " + std::string(kVersion), Tr("バージョンを表示して終了します"));
     auto* src_opt = app.add_option("SOURCE_DIR", src_dir, Tr("元の画像のあるフォルダ"))->type_name("");
     auto* dst_opt = app.add_option("DEST_DIR", dst_dir, Tr("サムネイルを書き込むフォルダ"))->type_name("");
-    auto* from_opt =
-        app.add_option("--from", from, Tr("読込みファイル形式") + Default(NameOfValue(kFormatNames, defaults.src_format)))
-            ->check(OneOf(kFormatNames))
-            ->type_name(ChoiceText(kFormatNames));
-    auto* to_opt = app.add_option("--to", to,
-                                  Tr("保存ファイル形式") +
-                                      Default(NameOfValue(kFormatNames, defaults.conversion.target_format)))
-                       ->check(OneOf(kFormatNames))
-                       ->type_name(ChoiceText(kFormatNames));
+    auto* from_opt = AddChoice(app, "--from", from, Tr("読込みファイル形式"), kFormatNames, defaults.src_format);
+    auto* to_opt =
+        AddChoice(app, "--to", to, Tr("保存ファイル形式"), kFormatNames, defaults.conversion.target_format);
     auto* prefix_opt = app.add_option("--prefix", prefix, Tr("ファイル名の前に付ける文字列（既定値: なし）"));
     auto* suffix_opt = app.add_option("--suffix", suffix, Tr("ファイル名の後に付ける文字列（既定値: なし）"));
-    auto* size_opt = app.add_option("--size", size,
-                                    Fill(Tr("基準の辺の長さ、{} から {} まで"),
-                                         {std::to_string(keys::kSizeMin), std::to_string(keys::kSizeMax)}) +
-                                        Default(std::to_string(defaults.conversion.size)))
-                         ->check(WholeNumberIn(keys::kSizeMin, keys::kSizeMax))
-                         ->type_name("N");
-    auto* basis_opt = app.add_option("--basis", basis,
-                                     Tr("サイズを合わせる辺") +
-                                         Default(NameOfValue(kBasisNames, defaults.conversion.basis)))
-                          ->check(OneOf(kBasisNames))
-                          ->type_name(ChoiceText(kBasisNames));
+    auto* size_opt = AddNumber(app, "--size", size, Tr("基準の辺の長さ、{} から {} まで"), keys::kSizeMin,
+                               keys::kSizeMax, defaults.conversion.size);
+    auto* basis_opt =
+        AddChoice(app, "--basis", basis, Tr("サイズを合わせる辺"), kBasisNames, defaults.conversion.basis);
     auto* convert_only_opt = app.add_flag("--convert-only", options.convert_only, Tr("サイズを変更しない"));
     auto* auto_orient_opt = app.add_flag(
         "--auto-orient,!--no-auto-orient", auto_orient,
         Tr("縮小する前に、各 JPEG を EXIF の Orientation に従って正しい向きに回転する") +
             Default(defaults.conversion.photo.auto_orient ? "on" : "off"));
-    auto* quality_opt = app.add_option("--quality", quality,
-                                       Fill(Tr("サムネイルの JPEG 画質、{} から {} まで"),
-                                            {std::to_string(keys::kQualityMin), std::to_string(keys::kQualityMax)}) +
-                                           Default(std::to_string(defaults.conversion.photo.quality)))
-                            ->check(WholeNumberIn(keys::kQualityMin, keys::kQualityMax))
-                            ->type_name("N");
-    auto* filter_opt = app.add_option("--filter", filter,
-                                      Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)") +
-                                          Default(NameOfValue(kFilterNames, defaults.conversion.photo.filter)))
-                           ->check(OneOf(kFilterNames))
-                           ->type_name(ChoiceText(kFilterNames));
+    auto* quality_opt = AddNumber(app, "--quality", quality, Tr("サムネイルの JPEG 画質、{} から {} まで"),
+                                  keys::kQualityMin, keys::kQualityMax, defaults.conversion.photo.quality);
+    auto* filter_opt =
+        AddChoice(app, "--filter", filter, Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)"),
+                  kFilterNames, defaults.conversion.photo.filter);
     auto* overwrite_opt =
-        app.add_option("--overwrite", overwrite,
-                       Tr("既存の保存先ファイル") + Default(NameOfValue(kOverwriteNames, default_overwrite)))
-            ->check(OneOf(kOverwriteNames))
-            ->type_name(ChoiceText(kOverwriteNames));
+        AddChoice(app, "--overwrite", overwrite, Tr("既存の保存先ファイル"), kOverwriteNames, default_overwrite);
     app.add_flag("--report-load-errors", options.report_load_errors,
                  Tr("読み込めなかったファイルをその場で知らせる"));
     auto* error_list_opt = app.add_option(

@@ -4,7 +4,6 @@
 // file's EXIF Orientation says, and the encoder for the thumbnail and for the
 // full image.
 #include <cstdint>
-#include <vector>
 
 #include "image/jpeg_codec.h"
 #include "image/load_error.h"

@@ -1,11 +1,9 @@
 #include "image/bitmap_writer.h"
 
 #include <algorithm>
-#include <string>
 #include <utility>
 
 #include "image/load_error.h"
-#include "platform/file_io.h"
 
 namespace nuthumb {
 namespace {
@@ -95,10 +93,6 @@ std::vector<std::uint8_t> ComposeBitmapFile(const Image& image) {
 std::vector<std::uint8_t> ComposeBitmapFile(Image&& image) {
     if (!image.file_bytes.empty()) return ComposeFromFileBytes(std::move(image.file_bytes));
     return ComposeBitmapFile(image);
-}
-
-void SaveBitmapFile(const Image& image, const std::string& path) {
-    WriteFileAtomic(path, ComposeBitmapFile(image));
 }
 
 }  // namespace nuthumb

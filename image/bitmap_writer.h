@@ -2,7 +2,6 @@
 // Writing BMP files: 40-byte info header, 2834 pixels per metre in both resolution
 // fields.
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "image/image.h"
@@ -15,9 +14,5 @@ namespace nuthumb {
 std::vector<std::uint8_t> ComposeBitmapFile(const Image& image);
 // The same, taking a run-length source's bytes over instead of copying them.
 std::vector<std::uint8_t> ComposeBitmapFile(Image&& image);
-
-// Writes ComposeBitmapFile(image) through a temporary file and a rename. Throws
-// IoError when the file cannot be written; an existing file is then unchanged.
-void SaveBitmapFile(const Image& image, const std::string& path);
 
 }  // namespace nuthumb

@@ -20,9 +20,7 @@
 #include "image/bmp_reader.h"
 
 #include <algorithm>
-#include <string>
 
-#include "image/load_error.h"
 #include "image/rle_decoder.h"
 
 namespace nuthumb {

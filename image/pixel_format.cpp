@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
 namespace nuthumb {
 namespace {
@@ -113,10 +112,6 @@ void BgrxRowExpander::ExpandMasked(const std::uint8_t* row, std::uint8_t* out) c
         out[2] = channels_[0].Scale(pixel);
         out[3] = 0;
     }
-}
-
-void ExpandRowToBgrx(const Image& image, std::int32_t y_from_top, std::uint8_t* out) {
-    BgrxRowExpander(image).Expand(y_from_top, out);
 }
 
 }  // namespace nuthumb

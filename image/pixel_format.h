@@ -38,7 +38,4 @@ private:
     std::array<Channel, 3> channels_{};         // red, green, blue
 };
 
-// One row, for callers that need only a few.
-void ExpandRowToBgrx(const Image& image, std::int32_t y_from_top, std::uint8_t* out);
-
 }  // namespace nuthumb

@@ -2,7 +2,6 @@
 // How file failures are put into words: one form for every IoError, so that a
 // message always names the path and the system's reason.
 #include <string>
-#include <string_view>
 #include <sys/types.h>
 
 #include "platform/translate.h"

@@ -20,29 +20,16 @@ private:
     std::mutex mutex_;
 };
 
-// Holds a Mutex for its scope; Unlock and Lock let a caller step out for a call
-// that must not run under the lock.
+// Holds a Mutex for its scope.
 class SCOPED_CAPABILITY MutexLock {
 public:
     explicit MutexLock(Mutex& mutex) ACQUIRE(mutex) : mutex_(mutex) { mutex_.lock(); }
-    ~MutexLock() RELEASE() {
-        if (locked_) mutex_.unlock();
-    }
+    ~MutexLock() RELEASE() { mutex_.unlock(); }
     MutexLock(const MutexLock&) = delete;
     MutexLock& operator=(const MutexLock&) = delete;
 
-    void Unlock() RELEASE() {
-        mutex_.unlock();
-        locked_ = false;
-    }
-    void Lock() ACQUIRE() {
-        mutex_.lock();
-        locked_ = true;
-    }
-
 private:
     Mutex& mutex_;
-    bool locked_ = true;
 };
 
 // Waits release the mutex and hold it again when they return, as

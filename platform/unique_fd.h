@@ -1,7 +1,5 @@
 #pragma once
-// Owners for a file descriptor and for a temporary file that must not outlive a
-// failed write.
-#include <string>
+// Owner of a file descriptor.
 #include <unistd.h>
 #include <utility>
 
@@ -29,21 +27,6 @@ public:
 
 private:
     int fd_;
-};
-
-// Removes the named file on destruction unless released.
-class TempFileGuard {
-public:
-    explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
-    ~TempFileGuard() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-    void release() noexcept { path_.clear(); }
-
-private:
-    std::string path_;
 };
 
 }  // namespace nuthumb

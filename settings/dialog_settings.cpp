@@ -6,8 +6,6 @@ DialogSettings LoadDialogSettings(const SettingsFile& file) {
     return {static_cast<std::uint8_t>(file.Read(keys::kErrorOpt)), file.Read(keys::kRadioGroupSaveMode)};
 }
 
-DialogSettings LoadDialogSettings(const std::string& ini_path) { return LoadDialogSettings(SettingsFile(ini_path)); }
-
 void SaveDialogSettings(const std::string& ini_path, const DialogSettings& s) {
     SettingsFile file(ini_path);
     try {

@@ -16,7 +16,6 @@ struct DialogSettings {
 
 // "ErrorOpt" (its low 8 bits) then "RadioGroupSaveMode" (clamped to -1..2).
 DialogSettings LoadDialogSettings(const SettingsFile& file);
-DialogSettings LoadDialogSettings(const std::string& ini_path);
 
 // "ErrorOpt" as 1 or 0, then "RadioGroupSaveMode"; stops silently at the first
 // write that fails.

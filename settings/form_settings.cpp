@@ -12,8 +12,6 @@ FormSettings LoadFormSettings(const SettingsFile& file) {
             file.Read(keys::kSaveFileMode), file.Read(keys::kNoThumb), file.Read(keys::kBatch)};
 }
 
-FormSettings LoadFormSettings(const std::string& ini_path) { return LoadFormSettings(SettingsFile(ini_path)); }
-
 ThumbJob JobOfForm(const FormSettings& s) {
     ThumbJob job;
     job.src_dir = s.src_dir;

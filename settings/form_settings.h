@@ -26,7 +26,6 @@ ThumbJob JobOfForm(const FormSettings& settings);
 
 // Reads the ten keys with the controls' rules applied (settings_table.h).
 FormSettings LoadFormSettings(const SettingsFile& file);
-FormSettings LoadFormSettings(const std::string& ini_path);
 
 // Writes the ten keys in their fixed order; stops silently at the first write
 // that fails, keeping the keys written before it. "Batch" is written as 1 or 0.

@@ -8,8 +8,6 @@ PhotoOptions LoadPhotoSettings(const SettingsFile& file) {
     return {file.Read(keys::kAutoOrient), file.Read(keys::kQuality), FilterOfItem(file.Read(keys::kFilter))};
 }
 
-PhotoOptions LoadPhotoSettings(const std::string& ini_path) { return LoadPhotoSettings(SettingsFile(ini_path)); }
-
 void SavePhotoSettings(const std::string& ini_path, const PhotoOptions& options) {
     SettingsFile file(ini_path);
     try {

@@ -11,7 +11,6 @@ namespace nuthumb {
 // "AutoOrient" (flag), "Quality" (1..100; anything else the default) and "Filter"
 // (item 1 area, anything else nearest neighbour).
 PhotoOptions LoadPhotoSettings(const SettingsFile& file);
-PhotoOptions LoadPhotoSettings(const std::string& ini_path);
 
 // The three keys in that order, "AutoOrient" as 1 or 0 and "Filter" as its item;
 // stops silently at the first write that fails.

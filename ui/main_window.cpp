@@ -11,7 +11,6 @@
 #include <QToolButton>
 
 #include "batch/batch_store.h"
-#include "run/check_folders.h"
 #include "settings/form_settings.h"
 #include "settings/photo_settings.h"
 #include "settings/settings_file.h"
@@ -94,7 +93,7 @@ void MainWindow::LoadStoredState() {
     PlaceableWidget placeable(this);
     LoadWindowPosition(files_.settings.Path(), placeable);
 
-    const FormSettings s = LoadFormSettings(files_.settings.Path());
+    const FormSettings s = LoadFormSettings(SettingsFile(files_.settings.Path()));
     source_folder_edit_->setText(QString::fromStdString(s.src_dir));
     target_folder_edit_->setText(QString::fromStdString(s.dst_dir));
     prefix_edit_->setText(QString::fromStdString(s.file_head));

@@ -55,7 +55,6 @@ public:
     void SetIdleState();
     void SetSingleRunState();
     void SetBatchRunState();
-    RunState CurrentRunState() const { return run_state_; }
 
     // Shows the batch tab and register_batch_button_ when `on` is 1, hides both otherwise.
     void ShowBatchFeature(std::uint8_t on);
@@ -203,7 +202,6 @@ private:
 
     // The menu.
     QMenu* file_menu_;
-    QAction* file_separator_;
     QAction* quit_action_;
     QMenu* settings_menu_;
     QAction* batch_feature_action_;
@@ -221,34 +219,25 @@ private:
     QLabel* status_label_;
 
     // Tab "個別".
-    QLabel* source_folder_label_;
     QLineEdit* source_folder_edit_;
     QToolButton* source_folder_button_;
     RadioGroup* source_format_group_;
-    QFrame* source_divider_;
-    QLabel* target_folder_label_;
     QLineEdit* target_folder_edit_;
     QToolButton* target_folder_button_;
-    QLabel* file_name_label_;
     QLineEdit* prefix_edit_;
-    QLabel* name_between_label_;
     QLineEdit* suffix_edit_;
-    QFrame* name_divider_;
     RadioGroup* target_format_group_;
-    QFrame* target_divider_;
     QLabel* size_label_;
     QLineEdit* size_edit_;
     UpDown* size_spin_;
     QLabel* size_unit_label_;
     RadioGroup* basis_group_;
     QCheckBox* convert_only_check_;
-    QFrame* size_divider_;
     QToolButton* start_button_;
     QToolButton* stop_button_;
     QToolButton* register_batch_button_;
 
     // Tab "バッチ".
-    QLabel* batch_list_label_;
     QListWidget* batch_list_box_;
     QLineEdit* batch_entry_edit_;
     QToolButton* add_entry_button_;

@@ -144,7 +144,7 @@ void MainWindow::BuildLayout() {
 void MainWindow::BuildMenu() {
     file_menu_ = Place(menuBar()->addMenu(Tr("ファイル(&F)")), "fileMenu");
     file_menu_->setSeparatorsCollapsible(false);
-    file_separator_ = Place(file_menu_->addSeparator(), "fileSeparator");
+    Place(file_menu_->addSeparator(), "fileSeparator");
     quit_action_ = Place(file_menu_->addAction(Tr("終了(&X)")), "quitAction");
 
     settings_menu_ = Place(menuBar()->addMenu(Tr("設定(&E)")), "settingsMenu");
@@ -159,24 +159,24 @@ void MainWindow::BuildMenu() {
 
 void MainWindow::BuildIndividualTab() {
     QWidget* tab = single_tab_;
-    source_folder_label_ = MakeLabel(tab, "sourceFolderLabel", Tr("読込み先フォルダ"), 8, 8, 91, 12);
+    MakeLabel(tab, "sourceFolderLabel", Tr("読込み先フォルダ"), 8, 8, 91, 12);
     source_folder_edit_ = MakeEdit(tab, "sourceFolderEdit", Tr("読込み先フォルダ"), 8, 24, 377, 20);
     source_folder_button_ = MakeButton(tab, "sourceFolderButton", "...", 384, 24, 17, 20);
     source_format_group_ = MakeRadioGroup(tab, "sourceFormatGroup", Tr("ファイル形式"), Tr("読込みファイル形式"),
                                            kFormatItems, 2, 1, 256, 56, 145, 33);
-    source_divider_ = MakeBevel(tab, "sourceDivider", QFrame::HLine, 8, 96, 393, 2);
+    MakeBevel(tab, "sourceDivider", QFrame::HLine, 8, 96, 393, 2);
 
-    target_folder_label_ = MakeLabel(tab, "targetFolderLabel", Tr("保存先フォルダ"), 8, 104, 79, 12);
+    MakeLabel(tab, "targetFolderLabel", Tr("保存先フォルダ"), 8, 104, 79, 12);
     target_folder_edit_ = MakeEdit(tab, "targetFolderEdit", Tr("保存先フォルダ"), 8, 120, 377, 20);
     target_folder_button_ = MakeButton(tab, "targetFolderButton", "...", 384, 120, 17, 20);
-    file_name_label_ = MakeLabel(tab, "fileNameLabel", Tr("保存ファイル名"), 8, 152, 77, 12);
+    MakeLabel(tab, "fileNameLabel", Tr("保存ファイル名"), 8, 152, 77, 12);
     prefix_edit_ = MakeEdit(tab, "prefixEdit", Tr("保存ファイル名（前）"), 8, 168, 65, 20);
-    name_between_label_ = MakeLabel(tab, "nameBetweenLabel", Tr("＋ファイル名＋"), 80, 172, 77, 12);
+    MakeLabel(tab, "nameBetweenLabel", Tr("＋ファイル名＋"), 80, 172, 77, 12);
     suffix_edit_ = MakeEdit(tab, "suffixEdit", Tr("保存ファイル名（後）"), 160, 168, 65, 20);
-    name_divider_ = MakeBevel(tab, "nameDivider", QFrame::VLine, 240, 160, 2, 33);
+    MakeBevel(tab, "nameDivider", QFrame::VLine, 240, 160, 2, 33);
     target_format_group_ = MakeRadioGroup(tab, "targetFormatGroup", Tr("ファイル形式"), Tr("保存ファイル形式"),
                                            kFormatItems, 2, 1, 256, 159, 145, 33);
-    target_divider_ = MakeBevel(tab, "targetDivider", QFrame::HLine, 8, 200, 393, 2);
+    MakeBevel(tab, "targetDivider", QFrame::HLine, 8, 200, 393, 2);
 
     size_label_ = MakeLabel(tab, "sizeLabel", Tr("サイズ指定"), 8, 208, 58, 12);
     size_edit_ = MakeEdit(tab, "sizeEdit", Tr("サイズ指定"), 8, 224, 65, 20);
@@ -189,7 +189,7 @@ void MainWindow::BuildIndividualTab() {
                                       144, 212, 257, 33);
     convert_only_check_ = Place(new QCheckBox(Tr("サイズ変更しない（単純なBitmap <-> Jpegのフォーマットの変換）"), tab),
                             "convertOnlyCheck", 8, 256, 393, 17);
-    size_divider_ = MakeBevel(tab, "sizeDivider", QFrame::HLine, 8, 280, 393, 2);
+    MakeBevel(tab, "sizeDivider", QFrame::HLine, 8, 280, 393, 2);
 
     start_button_ = MakeButton(tab, "startButton", Tr("作成"), 8, 288, 73, 25);
     stop_button_ = MakeButton(tab, "stopButton", Tr("中止"), 88, 288, 73, 25);
@@ -213,7 +213,7 @@ void MainWindow::GiveRunKeys(QToolButton* start, QToolButton* cancel) {
 
 void MainWindow::BuildBatchTab() {
     QWidget* tab = batch_tab_;
-    batch_list_label_ = MakeLabel(tab, "batchListLabel", Tr("バッチリスト"), 8, 8, 60, 12);
+    MakeLabel(tab, "batchListLabel", Tr("バッチリスト"), 8, 8, 60, 12);
     batch_list_box_ = Place(new QListWidget(tab), "batchListBox", 8, 24, 393, 193);
     batch_list_box_->setAccessibleName(Tr("バッチリスト"));
     batch_list_box_->setSelectionMode(QAbstractItemView::SingleSelection);

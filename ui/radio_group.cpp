@@ -20,7 +20,6 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int col
 
 int RadioGroup::ItemIndex() const { return buttons_->checkedId(); }
 
-int RadioGroup::ItemCount() const { return static_cast<int>(buttons_->buttons().size()); }
 
 void RadioGroup::SetItemIndex(int index) {
     if (QAbstractButton* button = buttons_->button(index)) {

@@ -16,7 +16,6 @@ public:
     int ItemIndex() const;
     // An index outside the items clears every button (only -1 is ever asked for).
     void SetItemIndex(int index);
-    int ItemCount() const;
 
 protected:
     // The caption sits on the frame's top line, as on a classic form; a style

@@ -108,10 +108,11 @@ PhotoOptions SettingsDialog::PhotoOptionsOfControls() const {
 }
 
 void SettingsDialog::LoadDialogSettings() {
-    const DialogSettings s = nuthumb::LoadDialogSettings(settings_.Path());
+    const SettingsFile file(settings_.Path());
+    const DialogSettings s = nuthumb::LoadDialogSettings(file);
     report_errors_check_->setChecked(s.error_opt != 0);
     overwrite_group_->SetItemIndex(s.save_mode);
-    const PhotoOptions photo = LoadPhotoSettings(settings_.Path());
+    const PhotoOptions photo = LoadPhotoSettings(file);
     auto_orient_check_->setChecked(photo.auto_orient);
     quality_spin_->setValue(photo.quality);
     filter_group_->SetItemIndex(ItemOfFilter(photo.filter));

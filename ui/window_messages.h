@@ -1,7 +1,5 @@
 #pragma once
 // The texts the main window shows after a run.
-#include <string>
-
 #include "platform/translate.h"
 
 namespace nuthumb {

@@ -205,7 +205,7 @@ TEST(BitmapWriter, SaveWritesTheComposedFile) {
     TempDir dir;
     const std::string path = dir.path() + "/t.bmp";
     const Image thumb = Thumbnail32(4, 3);
-    SaveBitmapFile(thumb, path);
+    WriteFileAtomic(path, ComposeBitmapFile(thumb));
     EXPECT_EQ(ReadWholeFile(path), ComposeBitmapFile(thumb));
 }
 
@@ -215,7 +215,7 @@ TEST(BitmapWriter, FullDiskKeepsTheOldFile) {
     WriteFileAtomic(path, std::string_view("old"));
     {
         FileSizeLimit full(1024);
-        EXPECT_THROW(SaveBitmapFile(Thumbnail32(64, 64), path), IoError);
+        EXPECT_THROW(WriteFileAtomic(path, ComposeBitmapFile(Thumbnail32(64, 64))), IoError);
     }
     EXPECT_EQ(ReadWholeFile(path), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);

@@ -58,8 +58,8 @@ TEST_P(UnreadableSettings, JobRefusesWindowKeepsDefaultsAndTheFileStays) {
                 text += std::string(e.what()) + "; ";
             }
         }
-        const FormSettings form = LoadFormSettings(path);
-        text += "load " + form.src_dir + "," + std::to_string(LoadDialogSettings(path).save_mode) + "; ";
+        const FormSettings form = LoadFormSettings(SettingsFile(path));
+        text += "load " + form.src_dir + "," + std::to_string(LoadDialogSettings(SettingsFile(path)).save_mode) + "; ";
         SaveDialogSettings(path, {1, 2});
         SaveFormSettings(path, FormSettings{});
         WriteListToIni(path, "SYSTEM", "Script", {"entry"});
@@ -129,7 +129,7 @@ TEST(SettingsReadable, MoreThan64MiBIsRefusedUnreadAndKept) {
     } catch (const IoError& e) {
         EXPECT_EQ(std::string(e.what()), "設定ファイル " + path + " を読み込めません: 64 MiB を超えています");
     }
-    EXPECT_EQ(LoadFormSettings(path).src_dir, "");
+    EXPECT_EQ(LoadFormSettings(SettingsFile(path)).src_dir, "");
     try {
         SettingsFile(path).Write(keys::kLeft, 1);
         ADD_FAILURE() << "expected SettingsWriteError";
@@ -159,7 +159,7 @@ TEST(SettingsReadable, ALinkedSettingsFileIsUpdatedWhereItLiesAndTheLinkStays) {
     SettingsFile(link).Write(keys::kLeft, 7);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(FileBytes(dir.path() + "/real/nuthumb.ini"), std::string(kStored) + "LEFT=7\r\n");
-    EXPECT_EQ(LoadFormSettings(link).src_dir, "/photos");
+    EXPECT_EQ(LoadFormSettings(SettingsFile(link)).src_dir, "/photos");
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ TEST(FirstStart, DefaultsAndAFileInTheExitOrder) {
     LoadWindowPosition(path, window);
     EXPECT_EQ(window.Left(), 297);
     EXPECT_EQ(window.Top(), 159);
-    const FormSettings form = LoadFormSettings(path);
+    const FormSettings form = LoadFormSettings(SettingsFile(path));
     EXPECT_EQ(form.src_dir, "");
     EXPECT_EQ(form.size, 50);
     EXPECT_EQ(form.option, 0);
@@ -61,17 +61,17 @@ TEST(FirstStart, DefaultsAndAFileInTheExitOrder) {
     EXPECT_EQ(form.save_file_mode, 1);
     EXPECT_FALSE(form.no_thumb);
     EXPECT_FALSE(form.batch);
-    const DialogSettings dialog = LoadDialogSettings(path);
+    const DialogSettings dialog = LoadDialogSettings(SettingsFile(path));
     EXPECT_EQ(dialog.error_opt, 0);
     EXPECT_EQ(dialog.save_mode, 1);
-    EXPECT_EQ(LoadPhotoSettings(path), PhotoOptions{});
+    EXPECT_EQ(LoadPhotoSettings(SettingsFile(path)), PhotoOptions{});
     std::vector<std::string> list;
     ReadListFromIni(path, "SYSTEM", "Script", list);
     EXPECT_TRUE(list.empty());
 
     SaveAtExit(path, dialog, window, form, list);
     // The photo group's keys follow every older one.
-    SavePhotoSettings(path, LoadPhotoSettings(path));
+    SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
     EXPECT_EQ(FileBytes(path),
               "[SYSTEM]\r\nErrorOpt=0\r\nRadioGroupSaveMode=1\r\nLEFT=297\r\nTOP=159\r\n"
               "SrcDir=\r\nDstDir=\r\nFileHead=\r\nFileEnd=\r\nSize=50\r\nOption=0\r\n"
@@ -85,9 +85,9 @@ TEST(FirstStart, SecondExitRewritesInPlace) {
     FakeWindow window(429, 449, 1024, 768);
     SaveAtExit(path, {}, window, {}, {});
     const std::string first = FileBytes(path);
-    FormSettings form = LoadFormSettings(path);
+    FormSettings form = LoadFormSettings(SettingsFile(path));
     form.src_dir = "/a";
-    SaveAtExit(path, LoadDialogSettings(path), window, form, {"\"x\""});
+    SaveAtExit(path, LoadDialogSettings(SettingsFile(path)), window, form, {"\"x\""});
     std::string expected = first;
     expected.replace(expected.find("SrcDir=\r\n"), 9, "SrcDir=/a\r\n");
     expected.replace(expected.find("Script1=\r\n"), 10, "Script1=\"x\"\r\nScript2=\r\n");
@@ -108,9 +108,9 @@ TEST_P(ControlRule, LoadClampsAndSaveWritesTheShownValue) {
     TempDir dir;
     const std::string path = dir.path() + "/NuThumb.ini";
     PlantFile(path, "[SYSTEM]\r\n" + std::string(GetParam().key) + "=" + std::string(GetParam().stored) + "\r\n");
-    SaveDialogSettings(path, LoadDialogSettings(path));
-    SaveFormSettings(path, LoadFormSettings(path));
-    SavePhotoSettings(path, LoadPhotoSettings(path));
+    SaveDialogSettings(path, LoadDialogSettings(SettingsFile(path)));
+    SaveFormSettings(path, LoadFormSettings(SettingsFile(path)));
+    SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
     EXPECT_EQ(SettingsFile(path).Read(test::TextKey(GetParam().key, "<missing>")), GetParam().written_back);
 }
 
@@ -156,7 +156,7 @@ TEST(FormSettings, TextsComeBackVerbatim) {
     form.no_thumb = true;
     form.batch = true;
     SaveFormSettings(path, form);
-    const FormSettings back = LoadFormSettings(path);
+    const FormSettings back = LoadFormSettings(SettingsFile(path));
     EXPECT_EQ(back.src_dir, form.src_dir);
     EXPECT_EQ(back.dst_dir, form.dst_dir);
     EXPECT_EQ(back.file_end, form.file_end);
@@ -179,7 +179,7 @@ TEST_P(OneWayText, ComesBackFromAFolderTextAndFromABatchEntry) {
     form.src_dir = folder;
     SaveAtExit(value_path, {}, window, form, {});
     EXPECT_TRUE(FileBytes(value_path).starts_with(kUtf8Bom));
-    EXPECT_EQ(LoadFormSettings(value_path).src_dir, folder);
+    EXPECT_EQ(LoadFormSettings(SettingsFile(value_path)).src_dir, folder);
 
     const std::string list_path = dir.path() + "/list.ini";
     const std::vector<std::string> entries{"\"/a\"", "\"" + folder + "\",\"jpg\"", "\"/b\""};
@@ -208,7 +208,7 @@ TEST(UndecodableText, ReadsAsEscapesAndKeepsItsBytesAtExitAndInUtf8) {
     PlantFile(path, kHandEdited);
     FakeWindow window(429, 449, 1024, 768);
     LoadWindowPosition(path, window);
-    FormSettings form = LoadFormSettings(path);
+    FormSettings form = LoadFormSettings(SettingsFile(path));
     EXPECT_EQ(form.src_dir, "/home/caf" + Esc(0xE9));
     EXPECT_EQ(form.dst_dir, "日本/" + Esc(0x80));
     EXPECT_EQ(form.file_head, "纊");
@@ -216,18 +216,18 @@ TEST(UndecodableText, ReadsAsEscapesAndKeepsItsBytesAtExitAndInUtf8) {
     ReadListFromIni(path, "SYSTEM", "Script", list);
     EXPECT_EQ(list, (std::vector<std::string>{"\"a\"", "\"" + Esc(0xFD) + "\"", "\"" + Esc(0x85) + "@\"",
                                               "\"z\""}));
-    SaveAtExit(path, LoadDialogSettings(path), window, form, list);
+    SaveAtExit(path, LoadDialogSettings(SettingsFile(path)), window, form, list);
     EXPECT_EQ(FileBytes(path), kHandEdited);
 
     form.file_end = "〜";        // CP932 cannot give it back: the file becomes UTF-8
     list.erase(list.begin());    // the other entries move up one key
-    SaveAtExit(path, LoadDialogSettings(path), window, form, list);
+    SaveAtExit(path, LoadDialogSettings(SettingsFile(path)), window, form, list);
     const std::string after = FileBytes(path);
     EXPECT_TRUE(after.starts_with(kUtf8Bom));
     for (const std::string line : {"SrcDir=/home/caf\xE9\r\n", "DstDir=日本/\x80\r\n", "FileHead=纊\r\n",
                                    "FileEnd=〜\r\n", "Script1=\"\xFD\"\r\n", "Script2=\"\x85@\"\r\n"})
         EXPECT_NE(after.find(line), std::string::npos) << line;
-    const FormSettings back = LoadFormSettings(path);
+    const FormSettings back = LoadFormSettings(SettingsFile(path));
     EXPECT_EQ(back.src_dir, form.src_dir);
     EXPECT_EQ(back.dst_dir, form.dst_dir);
     EXPECT_EQ(back.file_end, "〜");
@@ -304,7 +304,7 @@ TEST(SaveGroups, ATextTheFileCannotHoldCostsOnlyItsOwnKey) {
     form.size = 120;
     form.batch = true;
     EXPECT_EQ(SaveFormSettings(path, form), (std::vector<std::string>{"SrcDir", "FileEnd"}));
-    const FormSettings back = LoadFormSettings(path);
+    const FormSettings back = LoadFormSettings(SettingsFile(path));
     EXPECT_EQ(back.src_dir, "/before") << "the refused key keeps its old value";
     EXPECT_EQ(back.dst_dir, form.dst_dir);
     EXPECT_EQ(back.file_head, "new_");
