@@ -14,8 +14,8 @@ inline constexpr std::size_t kMaxBatchFileBytes = 64 * 1024 * 1024;
 // The most entries a batch file may hold. Each entry costs its text and at least
 // two lines of log (kept for --error-list), so a file of tiny entries inside the
 // byte limit (64 MiB of "x" CR, 33 million entries) would cost gigabytes and
-// minutes; a million entries keep a batch within a few hundred MB.
-inline constexpr std::size_t kMaxBatchEntries = 1'000'000;
+// minutes; this many keep a batch, its log kept too, within a few hundred MB.
+inline constexpr std::size_t kMaxBatchEntries = 250'000;
 
 // The file's entries, read line by line. A line ends in LF or CR LF; each line is
 // UTF-8 when its bytes are valid UTF-8 and CP932 otherwise (a byte-order mark at

@@ -137,7 +137,7 @@ TEST_F(CliBatchTest, UsageErrors) {
         {{"--batch-file", long_line}, "long.txt を読み込めません: 3 行目が 64 KiB を超えています"},
         {{"--batch-file", "/dev/zero"}, "/dev/zero を読み込めません: キャラクタデバイスであり、通常のファイルではありません"},
         {{"--batch-file", endless}, "endless.txt を読み込めません: 64 MiB を超えています"},
-        {{"--batch-file", tiny}, "tiny.txt を読み込めません: エントリが 1000000 個を超えています"},
+        {{"--batch-file", tiny}, "tiny.txt を読み込めません: エントリが 250000 個を超えています"},
         {{"--batch-file", root()}, "フォルダであり、通常のファイルではありません"},
     };
     for (const auto& row : rows) {
