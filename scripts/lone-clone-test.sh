@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 
 lone=$(mktemp -d "${TMPDIR:-/tmp}/nuthumb-lone-XXXXXX")
 trap 'rm -rf "$lone"' EXIT
+# Some tests run the program as an unprivileged user, who must reach it.
+chmod 755 "$lone"
 git clone --quiet --no-hardlinks . "$lone/nuthumb"
 if command -v ccache >/dev/null; then
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
