@@ -7,12 +7,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <ctime>
 #include <filesystem>
 #include <future>
 #include <optional>
-#include <thread>
 
 #include "platform/direct_write.h"
 #include "platform/file_io.h"
@@ -176,36 +174,8 @@ TEST(StagedFile, StaleTemporaryFilesAreOnlyOldUnheldOnesOfOurNaming) {
     for (const std::string& name : users) EXPECT_TRUE(left.contains(name)) << name;
     EXPECT_TRUE(left.contains(recent) && left.contains(others));
     EXPECT_EQ(left.size(), users.size() + 4) << "the recent, the other user's, the folder, the live one";
-    EXPECT_EQ(RemoveStaleTempFiles(d, std::chrono::seconds(0)), 1) << "the recent one, once age does not matter";
+    EXPECT_EQ(RemoveStaleTempFiles(d, std::chrono::seconds(0)), 1) << "the recent one; the live one is held";
     EXPECT_EQ(RemoveStaleTempFiles(d + "/missing"), 0);
-}
-
-// Where unnamed files are refused, a run's staged file is locked before the
-// cleaner of another run into the same folder can see it, so that cleaner, even
-// taking every unheld file for stale, never removes a live one.
-TEST(StagedFile, ALiveRunsNamedFileSurvivesAnotherRunsCleaner) {
-    TempDir dir;
-    const std::string d = dir.path();
-    std::atomic<bool> done = false;
-    std::atomic<int> removed = 0;
-    std::thread cleaner([&] {
-        while (!done) removed += RemoveStaleTempFiles(d, std::chrono::seconds(0));
-    });
-    int published = 0;
-    for (int i = 0; i < 300; ++i) {
-        const std::string target = d + "/t" + std::to_string(i % 10) + ".txt";
-        try {
-            StagedFile staged(target, Bytes("content"), StagedFile::Naming::kNamed);
-            staged.Publish();
-            ++published;
-        } catch (const IoError& error) {
-            ADD_FAILURE() << error.what();
-        }
-    }
-    done = true;
-    cleaner.join();
-    EXPECT_EQ(published, 300);
-    EXPECT_EQ(removed, 0);
 }
 
 // The kernel follows a link to the file replaced, so its rule against links that
