@@ -49,7 +49,7 @@ public:
         if (!job) return DataError(index);
         job->conversion.photo = photo_;
 
-        const std::size_t lines_before = controls_.ErrorLines().size();
+        const std::size_t lines_before = controls_.ErrorLineCount();
         std::optional<int> result;
         std::string unreadable_folder;
         try {
@@ -58,7 +58,7 @@ public:
             unreadable_folder = error.what();
         }
         // Counted before the entry's own line: only source paths are failed files.
-        const std::size_t lines_after = controls_.ErrorLines().size();
+        const std::size_t lines_after = controls_.ErrorLineCount();
         if (lines_after > lines_before) outcome_.failed_files += lines_after - lines_before;
         if (result) Log(index, ResultEnding(*result));
         // The source folder could not be read; nothing of it was touched.

@@ -30,6 +30,9 @@ public:
     // The ErrorList that RunHost::AppendError fills.
     virtual void ClearErrorList() = 0;
     virtual const std::vector<std::string>& ErrorLines() const = 0;
+    // How many lines RunHost::AppendError gave since ClearErrorList, also those a
+    // front end does not keep (the command line keeps none without --error-list).
+    virtual std::size_t ErrorLineCount() const { return ErrorLines().size(); }
     // A stop that no folder run would see: the command line's Ctrl-C arriving
     // between entries or while a folder without files is listed, or the window
     // closed during the run. It also skips the export question. The window's

@@ -38,6 +38,8 @@ UniqueFd OpenBatchFile(const std::string& path) {
 
 class EntryCollector {
 public:
+    explicit EntryCollector(const std::string& path) : path_(path) {}
+
     // `line` without its line end; `lone_cr` when a CR not followed by LF ended it.
     void Add(std::string_view line, bool lone_cr) {
         constexpr std::string_view kBom = "\xEF\xBB\xBF";
@@ -46,12 +48,15 @@ public:
         // Bytes that decode to nothing travel as escapes, like those of a settings file.
         std::string text = IsValidUtf8(line) ? std::string(line) : DecodeCp932(line);
         if (lone_cr) text.push_back('\r');
-        if (!SplitCommaText(text).empty() || text.find('\0') != std::string::npos)
-            entries_.push_back(std::move(text));
+        if (SplitCommaText(text).empty() && text.find('\0') == std::string::npos) return;
+        if (entries_.size() == kMaxBatchEntries)
+            throw IoError(kWhat, path_, Fill(Tr("エントリが {} 個を超えています"), {std::to_string(kMaxBatchEntries)}));
+        entries_.push_back(std::move(text));
     }
     std::vector<std::string> Take() { return std::move(entries_); }
 
 private:
+    const std::string& path_;
     bool first_ = true;
     std::vector<std::string> entries_;
 };
@@ -60,7 +65,7 @@ private:
 
 std::vector<std::string> ReadBatchFile(const std::string& path) {
     const UniqueFd fd = OpenBatchFile(path);
-    EntryCollector entries;
+    EntryCollector entries(path);
     std::string line;
     std::size_t line_number = 1;
     bool after_cr = false;  // the last byte was a CR: LF or anything else decides

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "cli/interrupt.h"
+#include "cli/terminal_text.h"
 #include "platform/message_name.h"
 #include "platform/online_cores.h"
 #include "platform/text_codec.h"
@@ -26,16 +27,6 @@ int TerminalColumns() {
 
 }  // namespace
 
-std::string TerminalText(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out.push_back(text[i]);
-    }
-    return out;
-}
-
 CliHost::CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool quiet, int parallel_jobs)
     : overwrite_mode_(overwrite_mode),
       report_load_errors_(report_load_errors),
@@ -46,7 +37,7 @@ CliHost::CliHost(OverwriteMode overwrite_mode, bool report_load_errors, bool qui
 void CliHost::NoteFailedFile(const std::string& source_path, std::string_view reason) {
     if (quiet_ || report_load_errors_) return;
     ClearProgress();
-    std::cerr << "nuthumb-cli: " << NameForMessage(source_path) << ": " << reason << std::endl;
+    std::cerr << ForStderr("nuthumb-cli: " + NameForMessage(source_path) + ": " + std::string(reason)) << std::endl;
 }
 
 void CliHost::SetStatusText(const std::string& text) {
@@ -68,7 +59,9 @@ void CliHost::DrawProgress(const std::string& status) {
                        std::to_string(progress_position_) + "/" + std::to_string(progress_max_) + " ";
     // Bytes are at least as many as columns, so cutting by bytes never wraps the line.
     const long room = static_cast<long>(TerminalColumns()) - static_cast<long>(line.size() - 4) - 1;
-    if (room > 0) line.append(status, 0, Utf8PrefixLength(status, static_cast<std::size_t>(room)));
+    // The bar is drawn only on a terminal, where a name's control bytes show escaped.
+    const std::string shown = TerminalText(status, true);
+    if (room > 0) line.append(shown, 0, Utf8PrefixLength(shown, static_cast<std::size_t>(room)));
     std::cerr << line << std::flush;
     progress_shown_ = true;
 }
@@ -81,12 +74,12 @@ void CliHost::ClearProgress() {
 
 void CliHost::ShowError(const std::string& text) {
     ClearProgress();
-    std::cerr << TerminalText(text) << std::endl;
+    std::cerr << ForStderr(text) << std::endl;
 }
 
 void CliHost::ShowInformation(const std::string& text) {
     ClearProgress();
-    std::cout << TerminalText(text) << std::endl;
+    std::cout << ForStdout(text) << std::endl;
 }
 
 int CliHost::QuestionFd() {
@@ -108,7 +101,7 @@ bool CliHost::AskOkCancel(const std::string& text) {
         }
         return false;
     }
-    const std::string prompt = TerminalText(text) + "\n[y/N] ";
+    const std::string prompt = TerminalText(text, true) + "\n[y/N] ";
     if (fd == tty_.get()) {
         // The terminal itself, so the question shows even when stderr goes to a file.
         if (::write(fd, prompt.data(), prompt.size()) < 0) return false;

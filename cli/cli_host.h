@@ -61,7 +61,4 @@ private:
     bool told_no_terminal_ = false;
 };
 
-// The text with each CR LF (the message boxes' line break) as a plain newline.
-std::string TerminalText(const std::string& text);
-
 }  // namespace nuthumb

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "cli/terminal_text.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
 #include "platform/program_folder.h"
@@ -61,7 +62,7 @@ std::optional<CliRun> LoadJob(const CliOptions& options) {
             settings_path = options.settings_path ? *options.settings_path : DefaultSettingsPath();
         return ResolveJob(options, settings_path);
     } catch (const IoError& error) {
-        std::cerr << "nuthumb-cli: " << error.what() << "\n";
+        std::cerr << "nuthumb-cli: " << ForStderr(error.what()) << "\n";
         return std::nullopt;
     }
 }

@@ -8,6 +8,7 @@
 
 #include "cli/exit_status.h"
 #include "cli/option_names.h"
+#include "cli/terminal_text.h"
 #include "platform/translate.h"
 #include "platform/version.h"
 #include "settings/form_settings.h"
@@ -120,7 +121,7 @@ std::string UsageErrorText(const CLI::ParseError& error, const CLI::App& app) {
 
 // Prints a usage error the way every usage error of the program reads.
 void ShowUsageError(const std::string& problem) {
-    std::cerr << "nuthumb-cli: " << problem << "\n" << Tr("詳しくは --help を付けて実行してください。") << "\n";
+    std::cerr << "nuthumb-cli: " << ForStderr(problem) << "\n" << Tr("詳しくは --help を付けて実行してください。") << "\n";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "cli/terminal_text.h"
 #include "run/error_list_file.h"
 #include "platform/direct_write.h"
 #include "platform/file_io.h"
@@ -20,10 +21,12 @@ bool IsStream(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode));
 }
 
-std::string StreamText(const std::vector<std::string>& lines) {
+// On a terminal a name's control bytes show escaped, so a line feed in one shows
+// as \n instead of splitting it.
+std::string StreamText(const std::vector<std::string>& lines, bool terminal) {
     std::string text;
-    for (const std::string& line : lines) text.append(line).append("\n");
-    return EncodeUtf8(text);
+    for (const std::string& line : lines) text.append(TerminalText(EncodeUtf8(line), terminal)).append("\n");
+    return text;
 }
 
 bool NamesStandardOutput(const std::string& path) {
@@ -39,7 +42,7 @@ std::optional<std::string> WriteErrorListOutput(const std::string& path,
                                                 const std::vector<std::string>& lines) {
     const bool to_stdout = NamesStandardOutput(path);
     if (!to_stdout && !IsStream(path)) return WriteErrorListFile(path, lines);
-    const std::string bytes = StreamText(lines);
+    const std::string bytes = StreamText(lines, to_stdout && ::isatty(STDOUT_FILENO));
     try {
         if (to_stdout) {
             std::cout.flush();

@@ -11,6 +11,7 @@
 #include "cli/error_list_output.h"
 #include "cli/exit_status.h"
 #include "cli/interrupt.h"
+#include "cli/terminal_text.h"
 #include "platform/file_io.h"
 #include "platform/translate.h"
 
@@ -19,27 +20,37 @@ namespace {
 
 // The batch's log is the command's output: each line is printed when it is
 // written, so a long batch shows where it is, in the user's language; the
-// --error-list file gets the lines as the batch wrote them.
+// --error-list file gets the lines as the batch wrote them, and only then are
+// they kept.
 class CliBatchHost final : public CliHost, public BatchControls {
 public:
-    using CliHost::CliHost;
+    CliBatchHost(const CliRun& job, const CliOptions& options)
+        : CliHost(job.overwrite_mode, job.report_load_errors, options.quiet, options.jobs),
+          keep_log_(options.error_list_path.has_value()) {}
 
     void AppendError(const std::string& line) override {
         ClearProgress();
-        std::cout << TranslatedLogLine(line) << std::endl;
-        log_.push_back(line);
+        std::cout << ForStdout(TranslatedLogLine(line)) << std::endl;
+        ++log_lines_;
+        if (keep_log_) log_.push_back(line);
     }
     void SelectBatchEntry(std::size_t) override {}  // the start line names the entry
     void ResetProgressDisplay() override { ClearProgress(); }
     void SetBatchRunState() override {}
     void SetIdleState() override {}
-    void ClearErrorList() override { log_.clear(); }
+    void ClearErrorList() override {
+        log_.clear();
+        log_lines_ = 0;
+    }
     const std::vector<std::string>& ErrorLines() const override { return log_; }
+    std::size_t ErrorLineCount() const override { return log_lines_; }
     // A Ctrl-C that came while no folder run was converting files.
     bool BatchStopRequested() const override { return InterruptRequested(); }
 
 private:
+    bool keep_log_;
     std::vector<std::string> log_;
+    std::size_t log_lines_ = 0;
 };
 
 // The entries to run, or nullopt after a message on stderr.
@@ -49,7 +60,7 @@ std::optional<std::vector<std::string>> BatchEntries(const CliOptions& options, 
     try {
         return ReadBatchFile(*options.batch_file);
     } catch (const IoError& error) {
-        std::cerr << "nuthumb-cli: " << error.what() << "\n";
+        std::cerr << "nuthumb-cli: " << ForStderr(error.what()) << "\n";
         return std::nullopt;
     }
 }
@@ -67,7 +78,7 @@ int RunBatchCommand(const CliOptions& options) {
     std::optional<std::vector<std::string>> entries = BatchEntries(options, *job);
     if (!entries) return kExitUsage;
 
-    CliBatchHost host(job->overwrite_mode, job->report_load_errors, options.quiet, options.jobs);
+    CliBatchHost host(*job, options);
     host.SetMemoryLimitMib(options.memory_limit_mib);
     const BatchOutcome outcome = RunBatch(host, host, std::move(*entries), std::nullopt, job->job.conversion.photo);
     host.ClearProgress();
@@ -75,7 +86,7 @@ int RunBatchCommand(const CliOptions& options) {
     int status = ExitStatusOf(outcome);
     if (options.error_list_path) {
         if (auto reason = WriteErrorListOutput(*options.error_list_path, host.ErrorLines())) {
-            std::cerr << "nuthumb-cli: " << Fill(Tr("エラーリストを書き込めません: {}"), {*reason}) << "\n";
+            std::cerr << "nuthumb-cli: " << ForStderr(Fill(Tr("エラーリストを書き込めません: {}"), {*reason})) << "\n";
             if (status == kExitFinished) status = kExitFailedFiles;
         }
     }

@@ -8,6 +8,7 @@
 #include "cli/cli_job.h"
 #include "cli/error_list_output.h"
 #include "cli/exit_status.h"
+#include "cli/terminal_text.h"
 #include "run/check_folders.h"
 #include "run/conversion_messages.h"
 #include "run/drive_root.h"
@@ -30,7 +31,7 @@ bool MayReplaceSources(const CliOptions& options, const ThumbJob& job, CliHost& 
         return true;
     const std::vector<std::string> own = SourcesThatAreTheirOwnTargets(ListRunFiles(job, host));
     if (own.empty()) return true;
-    const std::string first = NameForMessage(own.front()) + (own.size() > 1 ? ", ..." : "");
+    const std::string first = ForStderr(NameForMessage(own.front())) + (own.size() > 1 ? ", ..." : "");
     std::cerr << "nuthumb-cli: "
               << Fill(own.size() == 1 ? Tr("開始しません: 元のファイル {} 個が自身のサムネイルで置き換えられます（{}）。")
                                       : Tr("開始しません: 元のファイル {} 個がそれぞれ自身のサムネイルで置き換えられます（{}）。"),
@@ -50,7 +51,7 @@ int ExitStatusOf(int result, std::size_t failed_files) {
 
 // A run whose report or list did not arrive is no success.
 void Fail(int& status, const std::string& what) {
-    std::cerr << "nuthumb-cli: " << what << "\n";
+    std::cerr << "nuthumb-cli: " << ForStderr(what) << "\n";
     if (status == kExitFinished) status = kExitFailedFiles;
 }
 

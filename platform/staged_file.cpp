@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -20,7 +21,14 @@ namespace nuthumb {
 namespace {
 
 constexpr std::string_view kTempPrefix = ".nuthumb-";
-constexpr std::size_t kTempLetters = 6;
+constexpr std::size_t kRandomLetters = 10;
+// Letters that follow from the random ones: a name the user typed, such as
+// ".nuthumb-abcdef", is not taken for ours.
+constexpr std::size_t kCheckLetters = 4;
+constexpr std::size_t kTempLetters = kRandomLetters + kCheckLetters;
+// What a named staged file is called until its owner holds the lock: the cleaner
+// never looks at it, so no other run can take it for stale in between.
+constexpr std::string_view kUnlockedSuffix = "-new";
 constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr int kNameTries = 100;
 
@@ -31,23 +39,65 @@ mode_t CurrentUmask() {
     return mask;
 }
 
+std::string CheckLetters(std::string_view random) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a over a salt and the random letters
+    for (const char c : std::string_view("nuthumb staged file")) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    for (const char c : random) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    std::string check;
+    for (std::size_t i = 0; i < kCheckLetters; ++i, hash /= kLetters.size()) check.push_back(kLetters[hash % kLetters.size()]);
+    return check;
+}
+
 // A short name of fixed length: a target whose name has the longest length the
 // file system allows still gets its temporary file beside it.
 std::string TempName() {
-    unsigned char random[kTempLetters] = {};
+    unsigned char random[kRandomLetters] = {};
     if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
         // No entropy source: the clock still makes a name that is retried on a clash.
-        const auto seed = static_cast<unsigned long>(::getpid()) ^ static_cast<unsigned long>(::clock());
-        for (std::size_t i = 0; i < kTempLetters; ++i) random[i] = static_cast<unsigned char>(seed >> (i * 5));
+        const auto seed = static_cast<unsigned long long>(::getpid()) ^ static_cast<unsigned long long>(::clock());
+        for (std::size_t i = 0; i < kRandomLetters; ++i) random[i] = static_cast<unsigned char>(seed >> (i * 5));
     }
-    std::string name(kTempPrefix);
-    for (const unsigned char r : random) name.push_back(kLetters[r % kLetters.size()]);
-    return name;
+    std::string letters;
+    for (const unsigned char r : random) letters.push_back(kLetters[r % kLetters.size()]);
+    return std::string(kTempPrefix) + letters + CheckLetters(letters);
 }
 
 bool IsTempName(std::string_view name) {
     if (name.size() != kTempPrefix.size() + kTempLetters || !name.starts_with(kTempPrefix)) return false;
-    return name.substr(kTempPrefix.size()).find_first_not_of(kLetters) == std::string_view::npos;
+    const std::string_view letters = name.substr(kTempPrefix.size());
+    return letters.find_first_not_of(kLetters) == std::string_view::npos &&
+           letters.substr(kRandomLetters) == CheckLetters(letters.substr(0, kRandomLetters));
+}
+
+// Renames without replacing where the file system can; where it cannot, a clash of
+// two random names of this length does not happen in practice.
+int RenameNoReplace(int folder, const std::string& from, const std::string& to) {
+    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return -1;
+    return ::renameat(folder, from.c_str(), folder, to.c_str());
+}
+
+// Creates a named staged file that is locked before it has a name the cleaner
+// looks at. Returns the file; sets `name` to its name.
+UniqueFd CreateLockedNamed(int folder, mode_t mode, std::string& name, const std::string& path) {
+    for (int tries = 0; tries < kNameTries; ++tries) {
+        const std::string final_name = TempName();
+        const std::string unlocked = final_name + std::string(kUnlockedSuffix);
+        UniqueFd fd(::openat(folder, unlocked.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (!fd) {
+            if (errno == EEXIST) continue;
+            ThrowErrno(kCannotWrite, path, errno);
+        }
+        if (::flock(fd.get(), LOCK_EX) != 0 || RenameNoReplace(folder, unlocked, final_name) != 0) {
+            const int err = errno;
+            ::unlinkat(folder, unlocked.c_str(), 0);
+            if (err == EEXIST) continue;
+            ThrowErrno(kCannotWrite, path, err);
+        }
+        name = final_name;
+        return fd;
+    }
+    ThrowErrno(kCannotWrite, path, EEXIST);
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -72,15 +122,9 @@ StagedFile::StagedFile(const std::string& path, std::span<const std::uint8_t> by
 
         if (naming == Naming::kUnnamedWherePossible)
             fd_ = UniqueFd(::openat(folder_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
-        for (int tries = 0; !fd_ && tries < kNameTries; ++tries) {
-            std::string name = TempName();
-            fd_ = UniqueFd(::openat(folder_.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-            if (fd_) temp_name_ = std::move(name);
-            else if (errno != EEXIST) ThrowErrno(kCannotWrite, path, errno);
-        }
-        if (!fd_) ThrowErrno(kCannotWrite, path, EEXIST);
         // Held until the file is in place or gone: a file nobody holds is stale.
-        if (::flock(fd_.get(), LOCK_EX) != 0) ThrowErrno(kCannotWrite, path, errno);
+        if (fd_ && ::flock(fd_.get(), LOCK_EX) != 0) ThrowErrno(kCannotWrite, path, errno);
+        if (!fd_) fd_ = CreateLockedNamed(folder_.get(), mode, temp_name_, path);
         if (::fchmod(fd_.get(), mode) != 0) ThrowErrno(kCannotWrite, path, errno);
         WriteAll(fd_.get(), bytes, path);
         struct stat staged {};
@@ -166,11 +210,12 @@ void StagedFile::Publish() {
     fd_.close();
 }
 
-int RemoveStaleTempFiles(const std::string& folder) {
+int RemoveStaleTempFiles(const std::string& folder, std::chrono::seconds min_age) {
     const UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir) return 0;
     const std::unique_ptr<DIR, int (*)(DIR*)> list(::fdopendir(::dup(dir.get())), &::closedir);
     if (!list) return 0;
+    const std::time_t now = std::time(nullptr);
     int removed = 0;
     while (const dirent* entry = ::readdir(list.get())) {
         const char* name = entry->d_name;
@@ -182,6 +227,9 @@ int RemoveStaleTempFiles(const std::string& folder) {
         if (!fd || ::fstat(fd.get(), &held) != 0 || !S_ISREG(held.st_mode) || held.st_uid != ::geteuid() ||
             ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
             continue;
+        // A recent file may belong to a run on another machine, whose lock this
+        // one may not see (a network file system).
+        if (std::chrono::seconds(now - held.st_mtim.tv_sec) < min_age) continue;
         if (::fstatat(dir.get(), name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(held, named) &&
             ::unlinkat(dir.get(), name, 0) == 0)
             ++removed;

@@ -6,9 +6,12 @@
 //
 // The staged file has no name while it waits, where the file system allows that
 // (O_TMPFILE): a run that is killed leaves nothing behind. It gets a temporary
-// name (".nuthumb-" and six letters or digits) only just before the rename, or
-// from the start where unnamed files are refused; a named one is locked (flock)
-// for as long as its owner lives, so RemoveStaleTempFiles knows it is not stale.
+// name (".nuthumb-", ten random letters or digits and four that follow from them)
+// only just before the rename, or from the start where unnamed files are refused
+// (vfat, network file systems). A file of that name is locked (flock) from before
+// it has the name for as long as its owner lives, so RemoveStaleTempFiles knows
+// it is not stale.
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -76,9 +79,14 @@ private:
     bool published_ = false;
 };
 
+// A staged file lives for seconds; one older than this that nobody holds was left
+// by a run that was killed.
+inline constexpr std::chrono::seconds kStaleTempFileAge{3600};
+
 // Removes, in `folder` only, the temporary files of this naming that no live
 // process owns (a run killed after naming one): files of the current user that
-// nobody holds locked. Returns how many were removed; never throws.
-int RemoveStaleTempFiles(const std::string& folder);
+// nobody holds locked and that were last written at least `min_age` ago. Returns
+// how many were removed; never throws.
+int RemoveStaleTempFiles(const std::string& folder, std::chrono::seconds min_age = kStaleTempFileAge);
 
 }  // namespace nuthumb

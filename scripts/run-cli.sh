@@ -32,7 +32,7 @@ for i, (w, h) in enumerate([(640, 480), (480, 640), (800, 600), (1024, 256), (30
     img.save(f"{sys.argv[1]}/sample{i + 1}.jpg", quality=90)
 PY
 else
-  cp ../shared/corpus/libjpeg-turbo/*.jpg "$sample/photos/"
+  cp tests/data/corpus/libjpeg-turbo/test*.jpg "$sample/photos/"
 fi
 
 status=0

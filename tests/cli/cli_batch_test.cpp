@@ -115,13 +115,19 @@ TEST_F(CliBatchTest, EmptyListOnlySaysSo) {
 
 TEST_F(CliBatchTest, UsageErrors) {
     // A line of 64 KiB is read (its blanks end the entry); one byte more is refused
-    // before anything runs, and so is a file that may never end.
+    // before anything runs, and so is a file that may never end or holds too many
+    // entries.
     const std::string entry = Entry(root() + "/missing", out());
     const std::string longest = entry + std::string(64 * 1024 - entry.size(), ' ');
     const std::string long_line = root() + "/long.txt";
     WriteText(long_line, "\n" + longest + "\r\n" + longest + " \n");
     const std::string endless = root() + "/endless.txt";  // as far as a pipe of blank lines goes
     WriteText(endless, std::string(64 * 1024 * 1024 + 1, '\n'));
+    // Inside the byte limit, 33 million tiny entries would cost gigabytes of log.
+    const std::string tiny = root() + "/tiny.txt";
+    std::string x_cr(64 * 1024 * 1024, '\r');
+    for (std::size_t i = 0; i < x_cr.size(); i += 2) x_cr[i] = 'x';
+    WriteText(tiny, x_cr);
     const struct {
         std::vector<std::string> args;
         std::string err_part;
@@ -131,6 +137,7 @@ TEST_F(CliBatchTest, UsageErrors) {
         {{"--batch-file", long_line}, "long.txt を読み込めません: 3 行目が 64 KiB を超えています"},
         {{"--batch-file", "/dev/zero"}, "/dev/zero を読み込めません: キャラクタデバイスであり、通常のファイルではありません"},
         {{"--batch-file", endless}, "endless.txt を読み込めません: 64 MiB を超えています"},
+        {{"--batch-file", tiny}, "tiny.txt を読み込めません: エントリが 250000 個を超えています"},
         {{"--batch-file", root()}, "フォルダであり、通常のファイルではありません"},
     };
     for (const auto& row : rows) {

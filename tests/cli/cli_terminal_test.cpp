@@ -108,6 +108,26 @@ TEST(CliTerminalTest, AsksOnTheTerminalAndShowsProgress) {
     EXPECT_EQ(ReadText(folders.out() + "/b.jpg"), "old");
 }
 
+// A file name full of terminal controls shows escaped on the terminal (its
+// failure line and the progress bar), and reaches a pipe byte for byte.
+TEST(CliTerminalTest, ControlBytesInNamesShowEscapedOnATerminalOnly) {
+    test::RunFolders folders;
+    const std::string name = "a\x1b]0;owned\x07\x1b[31m\b\n.bmp";
+    WriteText(folders.in() + "/" + name, "damaged");
+    TerminalSession cli({folders.in(), folders.out(), "--from", "bmp"});
+    ASSERT_TRUE(cli.started());
+    EXPECT_EQ(cli.Finish(), 1) << cli.output();
+    const std::string shown = "a\\033]0;owned\\a\\033[31m\\b\\n.bmp";
+    EXPECT_NE(cli.output().find("nuthumb-cli: " + folders.in() + "/" + shown + ": "), std::string::npos)
+        << cli.output();
+    // The bar is cut to the terminal's width.
+    EXPECT_NE(cli.output().find("1/1 サムネイル作成中 : a\\033]0;owned\\a"), std::string::npos) << cli.output();
+    EXPECT_EQ(cli.output().find("\x1b]"), std::string::npos) << cli.output();
+
+    const test::CliOutcome piped = test::RunCli({folders.in(), folders.out(), "--from", "bmp"}, folders.root());
+    EXPECT_NE(piped.err.find(folders.in() + "/" + name + ": "), std::string::npos) << piped.err;
+}
+
 TEST(CliTerminalTest, QuietShowsNoProgress) {
     test::RunFolders folders;
     test::WriteSampleBitmap(folders.in() + "/a.bmp");

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <future>
+#include <optional>
 
 #include "platform/direct_write.h"
 #include "platform/file_io.h"
@@ -122,23 +126,55 @@ TEST(StagedFile, UnnamedOrLockedUntilInPlaceInTheFolderItWasStagedIn) {
     }
 }
 
-// Only files of the temporary naming that nobody holds are stale, and only the
-// current user's: a killed run's are removed, nothing else is.
-TEST(StagedFile, StaleTemporaryFilesAreTheUnheldOnesOfOurNaming) {
+// The name a run gave its staged file before it was killed: a child stages a file
+// where unnamed ones are refused and ends without cleaning up. Its last write is
+// put `age` back.
+std::string KilledRunsFile(const std::string& folder, std::chrono::seconds age) {
+    const std::set<std::string> before = NamesIn(folder);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::optional<StagedFile> staged;
+        staged.emplace(folder + "/target.txt", Bytes("staged"), StagedFile::Naming::kNamed);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    std::string name;
+    for (const std::string& n : NamesIn(folder))
+        if (!before.contains(n)) name = n;
+    const timespec times[2] = {{std::time(nullptr) - age.count(), 0}, {std::time(nullptr) - age.count(), 0}};
+    ::utimensat(AT_FDCWD, (folder + "/" + name).c_str(), times, 0);
+    return name;
+}
+
+// Only files of our naming that nobody holds, that are the current user's and
+// old enough are stale: a killed run's are removed; a live run's, a recent one
+// (a run on another machine may own it), another user's and a user's own file
+// named like ours are not.
+TEST(StagedFile, StaleTemporaryFilesAreOnlyOldUnheldOnesOfOurNaming) {
     TempDir dir;
     const std::string d = dir.path();
-    for (const char* name : {"/.nuthumb-Ab3xY9", "/.nuthumb-000000", "/.nuthumb-short", "/.nuthumb-toolong1",
-                             "/nuthumb-Ab3xY9", "/.nuthumb-Ab3x-9", "/.nuthumb-other1"})
-        WriteText(d + name, "x");
+    const auto old = 2 * kStaleTempFileAge;
+    const std::string stale = KilledRunsFile(d, old), recent = KilledRunsFile(d, std::chrono::seconds(60)),
+                      others = KilledRunsFile(d, old);
+    ASSERT_EQ(::chown((d + "/" + others).c_str(), 65534, 65534), 0);
+    const std::set<std::string> users = {".nuthumb-abcdef", ".nuthumb-Ab3xY9", "nuthumb-Ab3xY9", stale + "x",
+                                         stale.substr(0, stale.size() - 1) + (stale.back() == 'A' ? "B" : "A")};
+    for (const std::string& name : users) {
+        WriteText(d + "/" + name, "x");
+        const timespec times[2] = {{std::time(nullptr) - old.count(), 0}, {std::time(nullptr) - old.count(), 0}};
+        ::utimensat(AT_FDCWD, (d + "/" + name).c_str(), times, 0);
+    }
     fs::create_directory(d + "/.nuthumb-folder");
-    ASSERT_EQ(::chown((d + "/.nuthumb-other1").c_str(), 65534, 65534), 0);
     const StagedFile live(d + "/live.txt", Bytes("live"), StagedFile::Naming::kNamed);
 
-    EXPECT_EQ(RemoveStaleTempFiles(d), 2);
-    std::set<std::string> left = NamesIn(d);
-    EXPECT_EQ(left.size(), 7u) << "five files, the folder, the live one";
-    EXPECT_FALSE(left.contains(".nuthumb-Ab3xY9") || left.contains(".nuthumb-000000"));
-    EXPECT_TRUE(left.contains(".nuthumb-other1")) << "another user's";
+    EXPECT_EQ(RemoveStaleTempFiles(d), 1);
+    const std::set<std::string> left = NamesIn(d);
+    EXPECT_FALSE(left.contains(stale));
+    for (const std::string& name : users) EXPECT_TRUE(left.contains(name)) << name;
+    EXPECT_TRUE(left.contains(recent) && left.contains(others));
+    EXPECT_EQ(left.size(), users.size() + 4) << "the recent, the other user's, the folder, the live one";
+    EXPECT_EQ(RemoveStaleTempFiles(d, std::chrono::seconds(0)), 1) << "the recent one; the live one is held";
     EXPECT_EQ(RemoveStaleTempFiles(d + "/missing"), 0);
 }
 
