@@ -1,17 +1,12 @@
 #include "image/bitmap_writer.h"
 
-#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 
 #include "image/bmp_reader.h"
 #include "image/load_error.h"
-#include "image/scaler.h"
-#include "platform/file_io.h"
 #include "tests/support/bmp_builder.h"
 #include "tests/image/image_rows.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/write_limit.h"
 
 namespace nuthumb {
 namespace {
@@ -193,33 +188,6 @@ INSTANTIATE_TEST_SUITE_P(BitmapWriter, RoundTrip, testing::Values(
     std::pair{"SixteenBitFields", Variant(16, 2, 3)}, std::pair{"TwentyFourBit", Variant(24, 3)},
     std::pair{"ThirtyTwoBitTopDown", Variant(32, -2)}),
     [](const auto& info) { return std::string(info.param.first); });
-
-TEST(BitmapWriter, ScaledThumbnailRoundTrips) {
-    const Image thumb = StretchToThumbnail(LoadBitmap(Variant(8, 2).Build()), 5, 4);
-    const Image back = LoadBitmap(ComposeBitmapFile(thumb));
-    EXPECT_EQ(back.pixels, thumb.pixels);
-    EXPECT_FALSE(back.top_down);
-}
-
-TEST(BitmapWriter, SaveWritesTheComposedFile) {
-    TempDir dir;
-    const std::string path = dir.path() + "/t.bmp";
-    const Image thumb = Thumbnail32(4, 3);
-    WriteFileAtomic(path, ComposeBitmapFile(thumb));
-    EXPECT_EQ(ReadWholeFile(path), ComposeBitmapFile(thumb));
-}
-
-TEST(BitmapWriter, FullDiskKeepsTheOldFile) {
-    TempDir dir;
-    const std::string path = dir.path() + "/t.bmp";
-    WriteFileAtomic(path, std::string_view("old"));
-    {
-        FileSizeLimit full(1024);
-        EXPECT_THROW(WriteFileAtomic(path, ComposeBitmapFile(Thumbnail32(64, 64))), IoError);
-    }
-    EXPECT_EQ(ReadWholeFile(path), (Bytes{'o', 'l', 'd'}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
-}
 
 }  // namespace
 }  // namespace nuthumb

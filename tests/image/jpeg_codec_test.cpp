@@ -64,12 +64,6 @@ TEST(JpegDecode, ColourSourceGives24BitRows) {
     EXPECT_EQ(image.pixels.size(), image.stride() * 17);
 }
 
-TEST(JpegDecode, ProgressiveSourceSetsTheFlag) {
-    bool progressive = false;
-    Decode(MakeTestJpeg(33, 17, "-progressive"), &progressive);
-    EXPECT_TRUE(progressive);
-}
-
 // What a decode will hold, told from the headers before anything large is made:
 // a progressive file all of its coefficients (2 bytes each, per component at its
 // sampling), a baseline one only rows, a whole image its pixels twice besides.
@@ -229,28 +223,6 @@ TEST(JpegEncode, BaselineWithQuality90And420) {
     const std::size_t dqt = FindMarker(jpeg, 0xDB);
     ASSERT_NE(dqt, std::string::npos);
     EXPECT_EQ(jpeg[dqt + 5], 3);
-}
-
-TEST(JpegEncode, ProgressiveSourceGivesProgressiveTarget) {
-    JpegCodec codec;
-    codec.ReadHeader(MakeTestJpeg(24, 24, "-progressive"));
-    const Image image = codec.DecodeImage();
-    const std::vector<std::uint8_t> jpeg = codec.Encode(image);
-    EXPECT_NE(FindMarker(jpeg, 0xC2), std::string::npos);
-    EXPECT_EQ(FindMarker(jpeg, 0xC0), std::string::npos);
-    bool progressive = false;
-    const Image again = Decode(jpeg, &progressive);
-    EXPECT_TRUE(progressive);
-    EXPECT_EQ(again.width, 24);
-}
-
-TEST(JpegEncode, GraySourceIsWrittenWithThreeComponents) {
-    JpegCodec codec;
-    codec.ReadHeader(MakeTestJpeg(24, 24, "-grayscale", true));
-    const std::vector<std::uint8_t> jpeg = codec.Encode(codec.DecodeThumbnail(12, 12));
-    const std::size_t sof = FindMarker(jpeg, 0xC0);
-    ASSERT_NE(sof, std::string::npos);
-    EXPECT_EQ(jpeg[sof + 9], 3);
 }
 
 }  // namespace
