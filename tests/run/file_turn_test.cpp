@@ -212,11 +212,6 @@ TEST_F(MakeThumbnailTest, CutSourcesAreMadeButNamedAndRecorded) {
     }
 }
 
-TEST_F(MakeThumbnailTest, MissingSourceIsALoadFailure) {
-    MakeThumbnail(host, Path("gone.jpg"), Path("t.jpg"), test::Scale(30, test::kJpg));
-    EXPECT_EQ(host.errors, std::vector<std::string>{Path("gone.jpg")});
-}
-
 TEST_F(MakeThumbnailTest, FailedLoadLeavesAnExistingTargetAlone) {
     host.overwrite_mode = OverwriteMode::kAlways;
     const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
@@ -291,33 +286,28 @@ TEST_F(MakeThumbnailTest, AFolderOfTheTargetNameIsNotAnExistingFile) {
 
 // --- A target that cannot be written ----------------------------------------------
 
-TEST_F(MakeThumbnailTest, FullDiskKeepsTheOldTargetAndReports) {
-    host.overwrite_mode = OverwriteMode::kAlways;
-    host.report_load_errors = true;
+// The box only when load errors are reported; the old file and the ErrorList line always.
+TEST_F(MakeThumbnailTest, FullDiskKeepsTheOldTargetAndRecords) {
     const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
-    Put("t.bmp", old);
     const std::string source = Put("x.jpg", test::MakeTestJpeg(64, 48, ""));
-    {
-        FileSizeLimit limit(100);  // a 64 x 48 thumbnail needs far more
-        MakeThumbnail(host, source, Path("t.jpg"), test::Scale(48, test::kBmp));
+    for (const bool report : {false, true}) {
+        RecordingHost h;
+        h.overwrite_mode = OverwriteMode::kAlways;
+        h.report_load_errors = report;
+        Put("t.bmp", old);
+        {
+            FileSizeLimit limit(100);  // a 64 x 48 thumbnail needs far more
+            MakeThumbnail(h, source, Path("t.jpg"), test::Scale(48, test::kBmp));
+        }
+        EXPECT_EQ(ReadWholeFile(Path("t.bmp")), old);
+        EXPECT_EQ(h.errors, std::vector<std::string>{source});
+        ASSERT_EQ(h.messages.size(), report ? 1u : 0u);
+        if (report) {
+            EXPECT_EQ(h.messages[0].kind, Kind::kError);
+            EXPECT_EQ(h.messages[0].text.rfind("ファイルを書き込めません。\r\nFilename : t.bmp\r\n", 0), 0u)
+                << h.messages[0].text;
+        }
     }
-    EXPECT_EQ(ReadWholeFile(Path("t.bmp")), old);
-    EXPECT_EQ(host.errors, std::vector<std::string>{source});
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].kind, Kind::kError);
-    EXPECT_EQ(host.messages[0].text.rfind("ファイルを書き込めません。\r\nFilename : t.bmp\r\n", 0), 0u)
-        << host.messages[0].text;
-}
-
-TEST_F(MakeThumbnailTest, FullDiskWithoutTheOptionOnlyRecords) {
-    const std::string source = Put("x.bmp", Bmp24(64, 48));
-    {
-        FileSizeLimit limit(100);
-        MakeThumbnail(host, source, Path("t.bmp"), test::Scale(48, test::kJpg, false));
-    }
-    EXPECT_FALSE(FileExists(Path("t.jpg")));
-    EXPECT_EQ(host.errors, std::vector<std::string>{source});
-    EXPECT_TRUE(host.messages.empty());
 }
 
 }  // namespace

@@ -63,25 +63,22 @@ TEST_F(RunFolderTest, CancelDuringTheListingIsLost) {
     EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
 }
 
-TEST_F(RunFolderTest, CancelAfterTheLastFileGivesThree) {
-    Bitmaps({"a.bmp", "b.bmp"});
-    host_.on_pending = [this] {
-        if (host_.progress_position == 2) host_.cancel = true;
-    };
-    EXPECT_EQ(Run(), kRunCancelled);
-    EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg"}));
-}
-
+// A cancel after the second file stops the run there, also when it was the last.
 TEST_F(RunFolderTest, CancelStopsBeforeTheRemainingFiles) {
     Bitmaps({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
-    host_.on_pending = [this] {
-        if (host_.progress_position == 2) host_.cancel = true;
-    };
-    EXPECT_EQ(Run(), kRunCancelled);
-    EXPECT_EQ(host_.progress_max, 4);
-    EXPECT_EQ(host_.progress_position, 2);
-    EXPECT_EQ(host_.status, "サムネイル作成中 : b.bmp");
-    EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+    for (const bool last : {false, true}) {
+        if (last) fs::remove(src() + "/c.bmp"), fs::remove(src() + "/d.bmp"), fs::remove_all(dst());
+        fs::create_directories(dst());
+        host_.cancel = false;
+        host_.on_pending = [this] {
+            if (host_.progress_position == 2) host_.cancel = true;
+        };
+        EXPECT_EQ(Run(), kRunCancelled) << last;
+        EXPECT_EQ(host_.progress_max, last ? 2 : 4);
+        EXPECT_EQ(host_.progress_position, 2);
+        EXPECT_EQ(host_.status, "サムネイル作成中 : b.bmp");
+        EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+    }
 }
 
 TEST_F(RunFolderTest, NeverOverwriteSkipsEveryFileButAdvancesProgress) {
@@ -159,14 +156,6 @@ TEST_F(RunFolderTest, SameFolderDoesNotPickUpNewTargets) {
     EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kBmp, src(), test::kBmp, 4, "", "_s")), kRunFinished);
     EXPECT_EQ(host_.progress_max, 2);
     EXPECT_EQ(NamesIn(src()), (std::set<std::string>{"a.bmp", "a_s.bmp", "b.bmp", "b_s.bmp"}));
-}
-
-TEST_F(RunFolderTest, SameFolderSameNameNeverOverwriteSkipsEverySource) {
-    Bitmaps({"a.bmp"});
-    const std::string before = ReadText(src() + "/a.bmp");
-    host_.overwrite_mode = OverwriteMode::kNever;
-    EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kBmp, src(), test::kBmp, 4)), kRunFinished);
-    EXPECT_EQ(ReadText(src() + "/a.bmp"), before);
 }
 
 // ---- One target per source, whatever the letter case ----

@@ -2,7 +2,6 @@
 // file: pasted line breaks, long values, and a value the file cannot hold.
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QListWidget>
 #include <QTabWidget>
 
 #include "settings/settings_file.h"
@@ -21,12 +20,6 @@ protected:
         Find<QTabWidget>("pages")->setCurrentIndex(1);
     }
     std::string Text(const char* edit) const { return Find<QLineEdit>(edit)->text().toStdString(); }
-    std::vector<std::string> Rows() const {
-        std::vector<std::string> rows;
-        auto* list = Find<QListWidget>("batchListBox");
-        for (int i = 0; i < list->count(); ++i) rows.push_back(list->item(i)->text().toStdString());
-        return rows;
-    }
     // The text on the clipboard pasted with the paste key into `edit`, the cursor
     // after `cursor` characters.
     void Paste(const char* edit, const QString& text, int cursor) const {

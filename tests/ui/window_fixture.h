@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QTest>
 #include <map>
@@ -72,6 +73,13 @@ protected:
         return enabled;
     }
     int Progress() const { return Find<QProgressBar>("progressBar")->value(); }
+    // The batch list's entries, top first.
+    std::vector<std::string> Rows() const {
+        std::vector<std::string> rows;
+        auto* list = Find<QListWidget>("batchListBox");
+        for (int i = 0; i < list->count(); ++i) rows.push_back(list->item(i)->text().toStdString());
+        return rows;
+    }
 
     RunFolders folders_;
     std::unique_ptr<MainWindow> form_;
