@@ -42,9 +42,9 @@ TEST_P(CliLanguageTest, RunReportsAndMessages) {
     const CliOutcome outcome = Run({in(), out(), "--from", "bmp", "--report-load-errors", "--quiet"});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, Text("サムネイル作成が終了しました。\n失敗したファイル: 1\n",
-                                "Thumbnail creation finished.\nFailed files: 1\n"));
+                                "Finished making thumbnails.\nFailed files: 1\n"));
     EXPECT_EQ(outcome.err, Text("ファイルが壊れている可能性があります。\nFilename : z.bmp\n",
-                                "The file may be damaged.\nFilename : z.bmp\n"));
+                                "The file may be damaged.\nFile: z.bmp\n"));
     ExpectOneLanguage(outcome);
 }
 
@@ -84,9 +84,9 @@ TEST_P(CliLanguageTest, BatchLogOnScreenFollowsTheLanguageTheFileDoesNot) {
     const std::string log = "NO 0 : サムネイル作成開始。\n" + in() + "/z.bmp\nNO 0 : サムネイル作成終了。\n" +
                             "NO 1 : サムネイル作成開始。\nNO 1 : 登録データエラー\u3000\uFF0D\u3000終了。\n";
     EXPECT_EQ(outcome.out, Text(log + "失敗したエントリ: 1\n失敗したファイル: 1\n",
-                                "NO 0 : Thumbnail creation started.\n" + in() +
-                                    "/z.bmp\nNO 0 : Thumbnail creation finished.\nNO 1 : Thumbnail creation "
-                                    "started.\nNO 1 : Entry data error - ended.\nFailed entries: 1\nFailed files: 1\n"));
+                                "NO 0: started.\n" + in() +
+                                    "/z.bmp\nNO 0: finished.\nNO 1: started.\nNO 1: skipped, the entry's data is "
+                                    "invalid.\nFailed entries: 1\nFailed files: 1\n"));
     ExpectOneLanguage(outcome);
     std::string crlf;
     for (const char c : log) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
