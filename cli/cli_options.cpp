@@ -115,8 +115,16 @@ std::string UsageErrorText(const CLI::ParseError& error, const CLI::App& app) {
     }
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error))
         return Fill(Tr("{}: 値がありません"), {what.substr(0, what.find(':'))});
+    // "Could not convert: --auto-orient = maybe"
+    if (dynamic_cast<const CLI::ConversionError*>(&error)) {
+        const std::size_t from = what.find(": "), equals = what.find(" = ");
+        if (from != std::string::npos && equals != std::string::npos && equals > from)
+            return Fill(Tr("{}: {} は使える値ではありません"), {what.substr(from + 2, equals - from - 2), what.substr(equals + 3)});
+    }
     // A check's own refusal, already translated, after the option's name.
-    return what;
+    if (dynamic_cast<const CLI::ValidationError*>(&error)) return what;
+    // The parser's rarer complaints are in its own English only.
+    return Tr("コマンドラインを読み取れません");
 }
 
 // Prints a usage error the way every usage error of the program reads.

@@ -3,6 +3,8 @@
 // error-list file keeps the batch log's own Japanese texts.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "platform/file_io.h"
 #include "platform/text_codec.h"
 #include "tests/cli/cli_process.h"
@@ -48,6 +50,22 @@ TEST_P(CliLanguageTest, RunReportsAndMessages) {
     ExpectOneLanguage(outcome);
 }
 
+// Reasons that come from below the run (a pipe, the JPEG decoder) follow the
+// language too.
+TEST_P(CliLanguageTest, FailuresOfAPipeAndADamagedJpeg) {
+    test::WriteText(in() + "/d.jpg", std::string("\xFF\xD8\xFF\xDB\x00\x43", 6) + "damaged");
+    const std::string fifo = root() + "/list.pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const CliOutcome outcome = Run({in(), out(), "--from", "jpg", "--error-list", fifo});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err,
+              Text("nuthumb-cli: " + in() + "/d.jpg: 読み込めません: 壊れているか、正しいサムネイルを作れません\n"
+                   "nuthumb-cli: エラーリストを書き込めません: " + fifo + " に書き込めません: 読み出すプロセスのない名前付きパイプです\n",
+                   "nuthumb-cli: " + in() + "/d.jpg: cannot be read: damaged, or no usable thumbnail can be made of it\n"
+                   "nuthumb-cli: cannot write the error list: cannot write " + fifo + ": no process reads the named pipe\n"));
+    ExpectOneLanguage(outcome);
+}
+
 TEST_P(CliLanguageTest, UsageErrorsAndHelp) {
     const struct {
         std::vector<std::string> args;
@@ -84,8 +102,8 @@ TEST_P(CliLanguageTest, BatchLogOnScreenFollowsTheLanguageTheFileDoesNot) {
     const std::string log = "NO 0 : サムネイル作成開始。\n" + in() + "/z.bmp\nNO 0 : サムネイル作成終了。\n" +
                             "NO 1 : サムネイル作成開始。\nNO 1 : 登録データエラー\u3000\uFF0D\u3000終了。\n";
     EXPECT_EQ(outcome.out, Text(log + "失敗したエントリ: 1\n失敗したファイル: 1\n",
-                                "NO 0: started.\n" + in() +
-                                    "/z.bmp\nNO 0: finished.\nNO 1: started.\nNO 1: skipped, the entry's data is "
+                                "Entry 0: started.\n" + in() +
+                                    "/z.bmp\nEntry 0: finished.\nEntry 1: started.\nEntry 1: skipped, the entry's data is "
                                     "invalid.\nFailed entries: 1\nFailed files: 1\n"));
     ExpectOneLanguage(outcome);
     std::string crlf;
