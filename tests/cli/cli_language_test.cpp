@@ -76,6 +76,11 @@ TEST_P(CliLanguageTest, UsageErrorsAndHelp) {
         {{"in", "out", "--size", "641"}, "--size: 641 は 30-640 の範囲の整数ではありません",
          "--size: 641 is not a whole number in the range 30-640"},
         {{"in", "out", "extra"}, "余分な引数があります: extra", "unexpected arguments: extra"},
+        {{"in", "out", "--bogus", "-x"}, "不明なオプションです: --bogus -x", "unknown option: --bogus -x"},
+        {{"in", "out", "-s", "30", "--size", "40"}, "--size: 2 回以上指定されています", "--size: given more than once"},
+        {{"in", "out", "--jobs"}, "--jobs: 値がありません", "--jobs: a value is missing"},
+        {{"in", "out", "--auto-orient=maybe"}, "--auto-orient: maybe は使える値ではありません",
+         "--auto-orient: maybe is not a valid value"},
     };
     for (const auto& row : rows) {
         const CliOutcome outcome = Run(row.args);
@@ -88,7 +93,9 @@ TEST_P(CliLanguageTest, UsageErrorsAndHelp) {
     const CliOutcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const std::string& part : {Text("使い方: nuthumb-cli", "Usage: nuthumb-cli"), Text("オプション:", "Options:"),
-                                    Text("（既定値: 50）", "(default: 50)"), Text("終了ステータス:", "Exit status:")})
+                                    Text("（既定値: 50）", "(default: 50)"), Text("終了ステータス:", "Exit status:"),
+                                    std::string("-s,--size N"), std::string("-q,--quiet"), std::string("-j,--jobs N"),
+                                    std::string("--auto-orient,--no-auto-orient\n")})
         EXPECT_NE(help.out.find(part), std::string::npos) << part << "\n" << help.out;
     ExpectOneLanguage(help);
 }
