@@ -100,7 +100,7 @@ public:
 };
 
 // The format items' Japanese captions are the plain names of the formats.
-QStringList FormatItems() { return {Tr(N_("bitmap")), Tr(N_("jpeg"))}; }
+QStringList FormatItems() { return {Tr("bitmap"), Tr("jpeg")}; }
 
 }  // namespace
 
