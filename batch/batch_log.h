@@ -1,7 +1,7 @@
 #pragma once
 // The lines of the batch log: "NO " + the entry's index from 0 + an ending. The
 // log is written into the error-list file as it is here, in every language;
-// TranslatedLogLine gives the screen's copy.
+// ShownLogLine gives the screen's copy.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -21,9 +21,8 @@ inline std::string BatchLogLine(std::size_t index, std::string_view ending) {
     return "NO " + std::to_string(index) + std::string(ending);
 }
 
-// A log line in the user's language: a known ending is translated; the entry's
-// number, paths and reasons are left as they are.
-std::string TranslatedLogLine(const std::string& line);
+// A log line in the user's language, from an ending already in it.
+std::string ShownLogLine(std::size_t index, std::string_view shown_ending);
 
 inline constexpr char kBatchEmptyListMessage[] = N_("リストに何も登録されていません。");
 // Followed by the error-list file's path.

@@ -51,18 +51,18 @@ public:
 
         const std::size_t lines_before = controls_.ErrorLineCount();
         std::optional<int> result;
-        std::string unreadable_folder;
+        std::optional<IoError> unreadable_folder;
         try {
             result = RunFolder(host_, *job);
         } catch (const IoError& error) {
-            unreadable_folder = error.what();
+            unreadable_folder = error;
         }
         // Counted before the entry's own line: only source paths are failed files.
         const std::size_t lines_after = controls_.ErrorLineCount();
         if (lines_after > lines_before) outcome_.failed_files += lines_after - lines_before;
         if (result) Log(index, ResultEnding(*result));
         // The source folder could not be read; nothing of it was touched.
-        else Log(index, std::string(" : ") + unreadable_folder);
+        else Log(index, " : " + unreadable_folder->source_text(), Fill(Tr(" : {}"), {unreadable_folder->what()}));
         controls_.ResetProgressDisplay();
 
         if (!result || *result == kRunNoSourceFile) ++outcome_.failed_entries;
@@ -83,7 +83,11 @@ public:
     const BatchOutcome& outcome() const { return outcome_; }
 
 private:
-    void Log(std::size_t index, std::string_view ending) { host_.AppendError(BatchLogLine(index, ending)); }
+    // Each ending is a whole literal, so its view ends at the literal's NUL.
+    void Log(std::size_t index, std::string_view ending) { Log(index, ending, Tr(ending.data())); }
+    void Log(std::size_t index, std::string_view ending, std::string_view shown_ending) {
+        host_.AppendLogLine(BatchLogLine(index, ending), ShownLogLine(index, shown_ending));
+    }
 
     bool DataError(std::size_t index) {
         Log(index, kBatchLogDataError);

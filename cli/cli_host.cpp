@@ -101,7 +101,7 @@ bool CliHost::AskOkCancel(const std::string& text) {
         }
         return false;
     }
-    const std::string prompt = TerminalText(text, true) + "\n[y/N] ";
+    const std::string prompt = TerminalText(text, true) + "\n" + Tr("[y=はい/N=いいえ] ");
     if (fd == tty_.get()) {
         // The terminal itself, so the question shows even when stderr goes to a file.
         if (::write(fd, prompt.data(), prompt.size()) < 0) return false;

@@ -92,6 +92,20 @@ CLI::Option* AddNumber(CLI::App& app, const char* name, std::int32_t& number, co
         ->type_name("N");
 }
 
+// The help's column of names without CLI11's note of a negated flag's value
+// ("--auto-orient,--no-auto-orient{false}"), which reads as part of the name.
+class HelpFormatter : public CLI::Formatter {
+public:
+    std::string make_option_name(const CLI::Option* option, bool is_positional) const override {
+        std::string name = CLI::Formatter::make_option_name(option, is_positional);
+        for (std::size_t open; (open = name.find('{')) != std::string::npos;) {
+            const std::size_t close = name.find('}', open);
+            name.erase(open, close == std::string::npos ? std::string::npos : close - open + 1);
+        }
+        return name;
+    }
+};
+
 // Why the batch options cannot be used as given, or nullptr: a batch entry
 // carries its own job, so no option of a single job goes with it.
 const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_file,
@@ -109,14 +123,32 @@ const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_fil
 std::string UsageErrorText(const CLI::ParseError& error, const CLI::App& app) {
     const std::string what = error.what();
     if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
-        std::string extras;
-        for (const std::string& arg : app.remaining()) extras += (extras.empty() ? "" : " ") + arg;
-        return Fill(Tr("余分な引数があります: {}"), {extras});
+        // An option the program does not know is named as such, before any
+        // surplus folder.
+        std::string options, extras;
+        for (const std::string& arg : app.remaining()) {
+            std::string& list = arg.size() > 1 && arg[0] == '-' ? options : extras;
+            list += (list.empty() ? "" : " ") + arg;
+        }
+        return options.empty() ? Fill(Tr("余分な引数があります: {}"), {extras})
+                               : Fill(Tr("不明なオプションです: {}"), {options});
     }
-    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error))
-        return Fill(Tr("{}: 値がありません"), {what.substr(0, what.find(':'))});
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
+        const std::string name = what.substr(0, what.find(':'));
+        const CLI::Option* option = app.get_option_no_throw(name);
+        if (option && option->count() > 1) return Fill(Tr("{}: 2 回以上指定されています"), {name});
+        return Fill(Tr("{}: 値がありません"), {name});
+    }
+    // "Could not convert: --auto-orient = maybe"
+    if (dynamic_cast<const CLI::ConversionError*>(&error)) {
+        const std::size_t from = what.find(": "), equals = what.find(" = ");
+        if (from != std::string::npos && equals != std::string::npos && equals > from)
+            return Fill(Tr("{}: {} は使える値ではありません"), {what.substr(from + 2, equals - from - 2), what.substr(equals + 3)});
+    }
     // A check's own refusal, already translated, after the option's name.
-    return what;
+    if (dynamic_cast<const CLI::ValidationError*>(&error)) return what;
+    // The parser's rarer complaints are in its own English only.
+    return Tr("コマンドラインを読み取れません");
 }
 
 // Prints a usage error the way every usage error of the program reads.
@@ -137,6 +169,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
 
     CLI::App app{Tr("SOURCE_DIR のすべての BMP または JPEG 画像のサムネイルを DEST_DIR に作成します。"),
                  "nuthumb-cli"};
+    app.formatter(std::make_shared<HelpFormatter>());
     app.footer(Tr(kFooter));
     app.get_formatter()->label("Usage", Tr("使い方"));
     app.get_formatter()->label("Positionals", Tr("引数"));
@@ -151,7 +184,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         AddChoice(app, "--to", to, Tr("保存ファイル形式"), kFormatNames, defaults.conversion.target_format);
     auto* prefix_opt = app.add_option("--prefix", prefix, Tr("ファイル名の前に付ける文字列（既定値: なし）"));
     auto* suffix_opt = app.add_option("--suffix", suffix, Tr("ファイル名の後に付ける文字列（既定値: なし）"));
-    auto* size_opt = AddNumber(app, "--size", size, Tr("基準の辺の長さ、{} から {} まで"), keys::kSizeMin,
+    auto* size_opt = AddNumber(app, "-s,--size", size, Tr("基準の辺の長さ、{} から {} まで"), keys::kSizeMin,
                                keys::kSizeMax, defaults.conversion.size);
     auto* basis_opt =
         AddChoice(app, "--basis", basis, Tr("サイズを合わせる辺"), kBasisNames, defaults.conversion.basis);
@@ -176,8 +209,8 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     auto* settings_opt = app.add_option(
         "--settings", settings,
         Tr("コマンドラインで指定しない値をすべてこの設定ファイルから取る"))->type_name("FILE");
-    app.add_flag("--quiet", options.quiet, Tr("進捗表示と失敗したファイルごとの行を出さない"));
-    app.add_option("--jobs", options.jobs,
+    app.add_flag("-q,--quiet", options.quiet, Tr("進捗表示と失敗したファイルごとの行を出さない"));
+    app.add_option("-j,--jobs", options.jobs,
                    Tr("処理に先立ってファイルを読み込みデコードするスレッドの数（既定値: このプロセスが使えるコアごとに 1 つ、"
                       "最大 16。1 ではすべてを 1 つのスレッドで行う）"))
         ->check(WholeNumberIn(1, 64))

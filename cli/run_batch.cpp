@@ -28,9 +28,10 @@ public:
         : CliHost(job.overwrite_mode, job.report_load_errors, options.quiet, options.jobs),
           keep_log_(options.error_list_path.has_value()) {}
 
-    void AppendError(const std::string& line) override {
+    void AppendError(const std::string& line) override { AppendLogLine(line, line); }
+    void AppendLogLine(const std::string& line, const std::string& shown) override {
         ClearProgress();
-        std::cout << ForStdout(TranslatedLogLine(line)) << std::endl;
+        std::cout << ForStdout(shown) << std::endl;
         ++log_lines_;
         if (keep_log_) log_.push_back(line);
     }

@@ -23,7 +23,7 @@ _nuthumb_cli() {
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return ;;
-        --prefix | --suffix | --size | --jobs | --memory-limit | --quality)
+        --prefix | --suffix | --size | -s | --jobs | -j | --memory-limit | --quality)
             COMPREPLY=()
             return ;;
     esac
@@ -36,7 +36,7 @@ _nuthumb_cli() {
         mapfile -t COMPREPLY < <(compgen -W "--from --to --prefix --suffix --size --basis
             --convert-only --auto-orient --no-auto-orient --quality --filter
             --overwrite --report-load-errors --error-list --settings --quiet
-            --jobs --memory-limit --batch --batch-file --help --version" -- "$cur")
+            --jobs --memory-limit --batch --batch-file --help --version -s -q -j -h" -- "$cur")
         return
     fi
     compopt -o filenames 2>/dev/null

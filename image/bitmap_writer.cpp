@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "image/load_error.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -52,7 +53,7 @@ std::vector<std::uint8_t> ComposeBitmapFile(const Image& image) {
     if (image.pixels.size() != image_size) throw LoadError("image holds the wrong number of pixel bytes");
     const std::uint64_t header = kInfoHeaderSize + (indexed ? 4 * image.palette.size() : masks ? 12 : 0);
     const std::uint64_t total = kFileHeaderSize + header + image_size;
-    if (total > UINT32_MAX) throw LoadError("image is too large for a BMP file");
+    if (total > UINT32_MAX) throw LoadError(Tr("BMP ファイルにするには画像が大きすぎます"));
 
     std::vector<std::uint8_t> file(static_cast<std::size_t>(total), 0);
     file[0] = 'B';

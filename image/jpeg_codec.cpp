@@ -13,6 +13,7 @@
 #include "image/nearest_map.h"
 #include "image/scaler.h"
 #include "platform/file_io.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -39,7 +40,7 @@ void Monitor(j_common_ptr common) {
     const auto* info = reinterpret_cast<j_decompress_ptr>(common);
     if (info->input_scan_number > kMaxScans) {
         char reason[64];
-        std::snprintf(reason, sizeof reason, "more than %d scans", kMaxScans);
+        std::snprintf(reason, sizeof reason, "%s (%d)", Tr("スキャンの数が上限を超えています"), kMaxScans);
         monitor->trap->Abort(reason);
     }
     if (monitor->options->StopRequested()) {
@@ -258,7 +259,7 @@ bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source, bool read_orie
     }
     jpeg_read_header(&d.info, TRUE);
     if (std::uint64_t{d.info.image_width} * d.info.image_height > kMaxPixels)
-        throw LoadError("JPEG: image over the pixel limit");
+        throw LoadError(std::string("JPEG: ") + Tr("画像の画素数が上限を超えています"));
     Configure(d.info);
     return jpeg_has_multiple_scans(&d.info) != FALSE;
 }

@@ -8,6 +8,7 @@
 #include "image/jpeg_destination.h"
 #include "image/jpeg_error_trap.h"
 #include "image/pixel_format.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -65,7 +66,7 @@ void Compress(Encoder& e, const Image& image, bool progressive, int quality, con
 
 std::vector<std::uint8_t> JpegCodec::Encode(const Image& image, int quality) {
     ReleaseSource();
-    if (image.empty()) throw JpegEncodeError("JPEG: empty image");
+    if (image.empty()) throw JpegEncodeError(std::string("JPEG: ") + Tr("画像が空です"));
     std::optional<BgrxRowExpander> expander;
     std::vector<std::uint8_t> scratch;
     if (!IsDirect(image)) {

@@ -44,7 +44,7 @@ void WriteFileOrDevice(const std::string& path, std::span<const std::uint8_t> by
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd) {
         if (errno == ENXIO && S_ISFIFO(st.st_mode))
-            ThrowIoError(kCannotWrite, path, "no process reads the FIFO");
+            ThrowIoError(kCannotWrite, path, Tr("読み出すプロセスのない名前付きパイプです"));
         ThrowErrno(kCannotWrite, path, errno);
     }
     // Swapped for a regular file since the stat: that one is replaced as a whole.

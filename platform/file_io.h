@@ -12,16 +12,20 @@ namespace nuthumb {
 // A file operation that failed; what() names the path and the system's reason.
 class IoError : public std::runtime_error {
 public:
-    explicit IoError(const std::string& text) : std::runtime_error(text) {}
+    explicit IoError(const std::string& text) : std::runtime_error(text), source_text_(text) {}
     // what() is the pattern `what` (kCannotRead and the others of io_failure.h)
     // in the user's language, filled with the path as NameForMessage shows it and
     // the reason.
     IoError(const char* what, std::string_view path, std::string reason);
     // The reason alone ("Not a directory"); empty when only what() was given.
     const std::string& reason() const noexcept { return reason_; }
+    // what() with the pattern in Japanese, for the files the program writes, which
+    // keep Japanese in every language.
+    const std::string& source_text() const noexcept { return source_text_; }
 
 private:
     std::string reason_;
+    std::string source_text_;
 };
 
 // The system's words for a failure, without the path: an IoError's reason, else

@@ -11,7 +11,9 @@
 namespace nuthumb {
 
 IoError::IoError(const char* what, std::string_view path, std::string reason)
-    : std::runtime_error(Fill(Tr(what), {NameForMessage(path), reason})), reason_(std::move(reason)) {}
+    : std::runtime_error(Fill(Tr(what), {NameForMessage(path), reason})),
+      reason_(std::move(reason)),
+      source_text_(Fill(what, {NameForMessage(path), reason_})) {}
 
 void ThrowIoError(const char* what, const std::string& path, const std::string& reason) {
     throw IoError(what, path, reason);

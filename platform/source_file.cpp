@@ -33,8 +33,9 @@ SourceFile::SourceFile(const std::string& path, std::uint64_t max_size) : path_(
     identity_ = IdentityOf(st);
     size_ = static_cast<std::uint64_t>(st.st_size);
     if (size_ > max_size) {
-        ThrowIoError(kCannotRead, path, "file of " + std::to_string(size_) + " bytes is larger than the " +
-                                      std::to_string(max_size) + " bytes any source image may have");
+        ThrowIoError(kCannotRead, path,
+                     Fill(Tr("{} バイトあり、元の画像に許される {} バイトを超えています"),
+                          {std::to_string(size_), std::to_string(max_size)}));
     }
 }
 

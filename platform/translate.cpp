@@ -37,6 +37,13 @@ void InitTranslation(const std::string& locale_folder) {
 
 const char* Tr(const char* source) { return ::dgettext(kTextDomain, source); }
 
+const char* Tr(const char* context, const char* source) {
+    // The catalogue keys a text with a context as context, EOT, text.
+    const std::string key = std::string(context) + '\004' + source;
+    const char* found = ::dgettext(kTextDomain, key.c_str());
+    return found == key.c_str() ? source : found;
+}
+
 std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> values) {
     std::string out;
     const std::string_view* next = values.begin();

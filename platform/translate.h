@@ -28,6 +28,10 @@ void InitTranslation(const std::string& locale_folder = {});
 // The text in the user's language; the source text when there is none.
 const char* Tr(const char* source);
 
+// The same for a source text that has more than one role (a menu and an item of
+// it), told apart by `context`, so that each may read differently.
+const char* Tr(const char* context, const char* source);
+
 // `pattern` with each "{}" replaced by the next of `values`, in order: a
 // translation may move the values around the words, not reorder them. A "{}"
 // inside a value stays as it is.

@@ -36,6 +36,10 @@ public:
 
     // The ErrorList: failed source paths (and, in a batch run, the log).
     virtual void AppendError(const std::string& line) = 0;
+    // A line of a batch's own log: `line` for the ErrorList (Japanese in every
+    // language, as the file keeps it), `shown` in the user's language for a host
+    // that shows the log as it grows.
+    virtual void AppendLogLine(const std::string& line, const std::string& /*shown*/) { AppendError(line); }
     // Why the source just put into the ErrorList failed, in a few words, for a
     // host that lists each failure as it happens; the others ignore it.
     virtual void NoteFailedFile(const std::string& /*source_path*/, std::string_view /*reason*/) {}

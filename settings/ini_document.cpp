@@ -5,6 +5,7 @@
 
 #include "platform/text_codec.h"
 #include "settings/ini_syntax.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -13,12 +14,13 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 bool IsCp932(IniEncoding e) { return e == IniEncoding::kCp932; }
 
-void CheckName(std::string_view name, std::string_view what) {
+// `what` is the kind of name, in the user's language.
+void CheckName(std::string_view name, const char* what) {
     const bool blank_edge = !name.empty() && (name.front() == ' ' || name.front() == '\t' ||
                                               name.back() == ' ' || name.back() == '\t');
     if (name.empty() || blank_edge || name.find_first_of("=[]\r\n") != std::string_view::npos ||
         !IsValidUtf8(name))
-        throw IniValueError(std::string(what) + " name cannot be stored: \"" + std::string(name) + "\"");
+        throw IniValueError(Fill(Tr("{}名「{}」は保存できません"), {what, name}));
 }
 
 void CheckValue(std::string_view value) {
@@ -144,10 +146,10 @@ std::string Compose(std::string_view body, IniEncoding encoding, std::string_vie
 
 std::string ValueFault(std::string_view value) {
     // A line break would end the line early and turn the rest into other keys.
-    if (value.find_first_of("\r\n") != std::string_view::npos) return "a value with a line break cannot be stored";
-    if (!IsValidUtf8(value)) return "a value that is not UTF-8 text cannot be stored";
+    if (value.find_first_of("\r\n") != std::string_view::npos) return Tr("改行を含む値は保存できません");
+    if (!IsValidUtf8(value)) return Tr("UTF-8 のテキストでない値は保存できません");
     // Anything longer would read back cut.
-    if (value.size() > kMaxIniValueBytes) return "a value longer than 64 KiB cannot be stored";
+    if (value.size() > kMaxIniValueBytes) return Tr("64 KiB を超える値は保存できません");
     return {};
 }
 
@@ -189,9 +191,9 @@ std::optional<std::string> IniDocument::Find(std::string_view section, std::stri
 
 std::string IniDocument::WithEntries(
     std::string_view section, const std::vector<std::pair<std::string, std::string>>& entries) const {
-    CheckName(section, "section");
+    CheckName(section, Tr("セクション"));
     for (const auto& [key, value] : entries) {
-        CheckName(key, "key");
+        CheckName(key, Tr("キー"));
         CheckValue(value);
     }
     const auto fits = [&](std::string_view s) { return EncodeForIni(s, encoding_).has_value(); };

@@ -27,7 +27,7 @@ SettingsWriteError::SettingsWriteError(const std::string& path, std::string reas
 SettingsWriteError::SettingsWriteError(const std::string& path, const std::vector<std::string>& refused_keys)
     : std::runtime_error(CannotWrite(path) + ": " + Joined(refused_keys)),
       path_(path),
-      reason_("values that cannot be stored: " + Joined(refused_keys)) {}
+      reason_(Fill(Tr("保存できない値: {}"), {Joined(refused_keys)})) {}
 
 SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
 

@@ -99,7 +99,8 @@ public:
     }
 };
 
-const QStringList kFormatItems = {"bitmap", "jpeg"};
+// The format items' Japanese captions are the plain names of the formats.
+QStringList FormatItems() { return {Tr("bitmap"), Tr("jpeg")}; }
 
 }  // namespace
 
@@ -150,10 +151,10 @@ void MainWindow::BuildMenu() {
     settings_menu_ = Place(menuBar()->addMenu(Tr("設定(&E)")), "settingsMenu");
     batch_feature_action_ = Place(settings_menu_->addAction(Tr("バッチ機能有効(&B)")), "batchFeatureAction");
     batch_feature_action_->setCheckable(true);
-    settings_action_ = Place(settings_menu_->addAction(Tr("設定(&E)")), "settingsAction");
+    settings_action_ = Place(settings_menu_->addAction(Tr("menu item", "設定(&E)")), "settingsAction");
 
     help_menu_ = Place(menuBar()->addMenu(Tr("ヘルプ(&H)")), "helpMenu");
-    help_action_ = Place(help_menu_->addAction(Tr("ヘルプ(&H)")), "helpAction");
+    help_action_ = Place(help_menu_->addAction(Tr("menu item", "ヘルプ(&H)")), "helpAction");
     about_action_ = Place(help_menu_->addAction(Tr("バージョン(&A)")), "aboutAction");
 }
 
@@ -163,7 +164,7 @@ void MainWindow::BuildIndividualTab() {
     source_folder_edit_ = MakeEdit(tab, "sourceFolderEdit", Tr("読込み先フォルダ"), 8, 24, 377, 20);
     source_folder_button_ = MakeButton(tab, "sourceFolderButton", "...", 384, 24, 17, 20);
     source_format_group_ = MakeRadioGroup(tab, "sourceFormatGroup", Tr("ファイル形式"), Tr("読込みファイル形式"),
-                                           kFormatItems, 2, 1, 256, 56, 145, 33);
+                                           FormatItems(), 2, 1, 256, 56, 145, 33);
     MakeBevel(tab, "sourceDivider", QFrame::HLine, 8, 96, 393, 2);
 
     MakeLabel(tab, "targetFolderLabel", Tr("保存先フォルダ"), 8, 104, 79, 12);
@@ -175,7 +176,7 @@ void MainWindow::BuildIndividualTab() {
     suffix_edit_ = MakeEdit(tab, "suffixEdit", Tr("保存ファイル名（後）"), 160, 168, 65, 20);
     MakeBevel(tab, "nameDivider", QFrame::VLine, 240, 160, 2, 33);
     target_format_group_ = MakeRadioGroup(tab, "targetFormatGroup", Tr("ファイル形式"), Tr("保存ファイル形式"),
-                                           kFormatItems, 2, 1, 256, 159, 145, 33);
+                                           FormatItems(), 2, 1, 256, 159, 145, 33);
     MakeBevel(tab, "targetDivider", QFrame::HLine, 8, 200, 393, 2);
 
     size_label_ = MakeLabel(tab, "sizeLabel", Tr("サイズ指定"), 8, 208, 58, 12);

@@ -105,7 +105,7 @@ void MainWindow::OnStartClicked() {
     // The progress display still shows the run's last state while the box is open.
     if (const char* message = RunResultMessage(result)) {
         // The item of the source format group that reads the other format.
-        const std::string other_item = Fill(Tr("ファイル形式「{}」"), {job.src_format == ImageFormat::kBmp ? "jpeg" : "bitmap"});
+        const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(job.src_format == ImageFormat::kBmp ? "jpeg" : "bitmap")});
         const std::string note = result == kRunCancelled
                                      ? std::string()
                                      : PassedOverNote(job.src_dir, job.src_format, other_item, engine_host_);

@@ -20,7 +20,7 @@ QString BoxText(const std::string& text);
 
 void ShowErrorBox(QWidget* parent, const QString& text);
 void ShowInformationBox(QWidget* parent, const QString& text);
-// A question: information icon, OK and キャンセル. True only for OK; closing the
+// A question: information icon, OK and Cancel (キャンセル). True only for OK; closing the
 // box or pressing Escape is no. A question whose OK loses files makes
 // キャンセル the default, so that Enter keeps them.
 enum class DefaultAnswer { kOk, kCancel };

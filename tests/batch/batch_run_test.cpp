@@ -10,6 +10,8 @@
 #include "image/prepare_thumbnail.h"
 #include "run/conversion_messages.h"
 #include "platform/file_io.h"
+#include "platform/io_failure.h"
+#include "tests/support/language.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/sample_images.h"
@@ -185,6 +187,8 @@ TEST_F(BatchRunTest, DriveRootIsCheckedAsStoredAndRunWithoutItsSeparator) {
     EXPECT_EQ(outcome.failed_entries, 0u);
 }
 
+// The log keeps Japanese in every language, the folder's reason too; the screen's
+// copy is in the user's language.
 TEST_F(BatchRunTest, UnreadableSourceFolderIsLoggedWithItsReasonAndTheRunGoesOn) {
     const std::string out = Folder("out");
     const std::string in = Folder("in", {"a.bmp"});
@@ -192,12 +196,18 @@ TEST_F(BatchRunTest, UnreadableSourceFolderIsLoggedWithItsReasonAndTheRunGoesOn)
     host_.on_pending = [&thrown] {
         if (!thrown) {
             thrown = true;
-            throw IoError("cannot list /somewhere: Permission denied");
+            ThrowIoError(N_("フォルダ {} を読み込めません: {}"), "/somewhere", "Permission denied");
         }
     };
+    test::UseLanguage("en_US.UTF-8");
+    InitTranslation(NUTHUMB_LOCALE_DIR);
     const BatchOutcome outcome = Run({Job(in, out), Job(in, out)});
-    EXPECT_EQ(host_.errors, (V{Line(0, kBatchLogStarted), "NO 0 : cannot list /somewhere: Permission denied",
+    test::UseLanguage("C.UTF-8");
+    InitTranslation(NUTHUMB_LOCALE_DIR);
+    EXPECT_EQ(host_.errors, (V{Line(0, kBatchLogStarted), "NO 0 : フォルダ /somewhere を読み込めません: Permission denied",
                                Line(1, kBatchLogStarted), Line(1, kBatchLogFinished)}));
+    EXPECT_EQ(host_.shown, (V{"Entry 0: started.", "Entry 0: cannot read the folder /somewhere: Permission denied",
+                              "Entry 1: started.", "Entry 1: finished."}));
     EXPECT_EQ(outcome.failed_entries, 1u);
     EXPECT_EQ(outcome.failed_files, 0u) << "the reason line names no file";
     EXPECT_EQ(controls_.events, (V{"batch", "select 0", "reset", "select 1", "reset", "idle"}));

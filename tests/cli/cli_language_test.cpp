@@ -3,6 +3,8 @@
 // error-list file keeps the batch log's own Japanese texts.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "platform/file_io.h"
 #include "platform/text_codec.h"
 #include "tests/cli/cli_process.h"
@@ -42,9 +44,25 @@ TEST_P(CliLanguageTest, RunReportsAndMessages) {
     const CliOutcome outcome = Run({in(), out(), "--from", "bmp", "--report-load-errors", "--quiet"});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, Text("サムネイル作成が終了しました。\n失敗したファイル: 1\n",
-                                "Thumbnail creation finished.\nFailed files: 1\n"));
+                                "Finished making thumbnails.\nFailed files: 1\n"));
     EXPECT_EQ(outcome.err, Text("ファイルが壊れている可能性があります。\nFilename : z.bmp\n",
-                                "The file may be damaged.\nFilename : z.bmp\n"));
+                                "The file may be damaged.\nFile: z.bmp\n"));
+    ExpectOneLanguage(outcome);
+}
+
+// Reasons that come from below the run (a pipe, the JPEG decoder) follow the
+// language too.
+TEST_P(CliLanguageTest, FailuresOfAPipeAndADamagedJpeg) {
+    test::WriteText(in() + "/d.jpg", std::string("\xFF\xD8\xFF\xDB\x00\x43", 6) + "damaged");
+    const std::string fifo = root() + "/list.pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const CliOutcome outcome = Run({in(), out(), "--from", "jpg", "--error-list", fifo});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err,
+              Text("nuthumb-cli: " + in() + "/d.jpg: 読み込めません: 壊れているか、正しいサムネイルを作れません\n"
+                   "nuthumb-cli: エラーリストを書き込めません: " + fifo + " に書き込めません: 読み出すプロセスのない名前付きパイプです\n",
+                   "nuthumb-cli: " + in() + "/d.jpg: cannot be read: damaged, or no usable thumbnail can be made of it\n"
+                   "nuthumb-cli: cannot write the error list: cannot write " + fifo + ": no process reads the named pipe\n"));
     ExpectOneLanguage(outcome);
 }
 
@@ -58,6 +76,11 @@ TEST_P(CliLanguageTest, UsageErrorsAndHelp) {
         {{"in", "out", "--size", "641"}, "--size: 641 は 30-640 の範囲の整数ではありません",
          "--size: 641 is not a whole number in the range 30-640"},
         {{"in", "out", "extra"}, "余分な引数があります: extra", "unexpected arguments: extra"},
+        {{"in", "out", "--bogus", "-x"}, "不明なオプションです: --bogus -x", "unknown option: --bogus -x"},
+        {{"in", "out", "-s", "30", "--size", "40"}, "--size: 2 回以上指定されています", "--size: given more than once"},
+        {{"in", "out", "--jobs"}, "--jobs: 値がありません", "--jobs: a value is missing"},
+        {{"in", "out", "--auto-orient=maybe"}, "--auto-orient: maybe は使える値ではありません",
+         "--auto-orient: maybe is not a valid value"},
     };
     for (const auto& row : rows) {
         const CliOutcome outcome = Run(row.args);
@@ -70,7 +93,9 @@ TEST_P(CliLanguageTest, UsageErrorsAndHelp) {
     const CliOutcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const std::string& part : {Text("使い方: nuthumb-cli", "Usage: nuthumb-cli"), Text("オプション:", "Options:"),
-                                    Text("（既定値: 50）", "(default: 50)"), Text("終了ステータス:", "Exit status:")})
+                                    Text("（既定値: 50）", "(default: 50)"), Text("終了ステータス:", "Exit status:"),
+                                    std::string("-s,--size N"), std::string("-q,--quiet"), std::string("-j,--jobs N"),
+                                    std::string("--auto-orient,--no-auto-orient\n")})
         EXPECT_NE(help.out.find(part), std::string::npos) << part << "\n" << help.out;
     ExpectOneLanguage(help);
 }
@@ -84,9 +109,9 @@ TEST_P(CliLanguageTest, BatchLogOnScreenFollowsTheLanguageTheFileDoesNot) {
     const std::string log = "NO 0 : サムネイル作成開始。\n" + in() + "/z.bmp\nNO 0 : サムネイル作成終了。\n" +
                             "NO 1 : サムネイル作成開始。\nNO 1 : 登録データエラー\u3000\uFF0D\u3000終了。\n";
     EXPECT_EQ(outcome.out, Text(log + "失敗したエントリ: 1\n失敗したファイル: 1\n",
-                                "NO 0 : Thumbnail creation started.\n" + in() +
-                                    "/z.bmp\nNO 0 : Thumbnail creation finished.\nNO 1 : Thumbnail creation "
-                                    "started.\nNO 1 : Entry data error - ended.\nFailed entries: 1\nFailed files: 1\n"));
+                                "Entry 0: started.\n" + in() +
+                                    "/z.bmp\nEntry 0: finished.\nEntry 1: started.\nEntry 1: skipped, the entry's data is "
+                                    "invalid.\nFailed entries: 1\nFailed files: 1\n"));
     ExpectOneLanguage(outcome);
     std::string crlf;
     for (const char c : log) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);

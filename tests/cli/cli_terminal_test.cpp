@@ -90,7 +90,7 @@ TEST(CliTerminalTest, AsksOnTheTerminalAndShowsProgress) {
 
     TerminalSession cli({folders.in(), folders.out(), "--from", "bmp", "--overwrite", "ask"});
     ASSERT_TRUE(cli.started());
-    const std::string prompt = "[y/N] ";
+    const std::string prompt = "[y=はい/N=いいえ] ";
     // a.jpg: asked before loading and again before saving; b.jpg: refused at once.
     ASSERT_TRUE(cli.WaitFor(prompt, 1)) << cli.output();
     cli.Type("y\n");

@@ -43,6 +43,7 @@ expect "bmp jpg" --quiet --to ""
 expect "photos prints" --from bmp photos ""
 expect "photos prints" p
 expect "photos" --size 80 pho
+expect "photos" -s 80 pho
 expect "photo-list.txt photos" --batch-file pho
 expect "" --prefix ""
 

@@ -45,7 +45,7 @@ TEST(SourceFile, RefusesMoreThanTheLargestSizeAllowed) {
         ADD_FAILURE() << "a file over the limit was opened";
     } catch (const IoError& e) {
         EXPECT_EQ(std::string(e.what()),
-                  path + " を読み込めません: file of 10 bytes is larger than the 9 bytes any source image may have");
+                  path + " を読み込めません: 10 バイトあり、元の画像に許される 9 バイトを超えています");
     }
 }
 

@@ -98,13 +98,13 @@ INSTANTIATE_TEST_SUITE_P(
                        MakeSparse(d + "/sparse.jpg", off_t{2} << 30);
                        return std::string("sparse.jpg");
                    },
-                   kUnreadable, "file of 2147483648 bytes is larger than"},
+                   kUnreadable, "2147483648 バイトあり"},
         FailureRow{"SparseTwoGigabytesAsBmp",
                    [](const std::string& d) {
                        MakeSparse(d + "/sparse.bmp", off_t{2} << 30);
                        return std::string("sparse.bmp");
                    },
-                   kUnreadable, "file of 2147483648 bytes is larger than"},
+                   kUnreadable, "2147483648 バイトあり"},
         FailureRow{"LinkToDevZero",
                    [](const std::string& d) {
                        fs::create_symlink("/dev/zero", d + "/zero.jpg");
@@ -181,7 +181,7 @@ TEST(HostileSource, ScansPastTheLimitAreRefused) {
                 codec.DecodeThumbnail(16, 12);
                 ADD_FAILURE() << scans << " scans decoded";
             } catch (const LoadError& e) {
-                EXPECT_NE(std::string(e.what()).find("more than 100 scans"), std::string::npos) << e.what();
+                EXPECT_NE(std::string(e.what()).find("スキャンの数が上限を超えています (100)"), std::string::npos) << e.what();
             }
         }
     }

@@ -235,13 +235,19 @@ TEST(SettingsFileWrite, BatchedWriteReplacesAddsAndLetsTheLaterDuplicateWin) {
 
 // ---- Writes that cannot be stored ----
 
-void ExpectWriteError(SettingsFile& file, std::string_view key, std::string_view value) {
+// `reason`, when given, is the line shown under what(): in the source language
+// here, as the tests run under C.
+void ExpectWriteError(SettingsFile& file, std::string_view key, std::string_view value,
+                      std::string_view reason = {}) {
     try {
         file.Write(TextKey(key), value);
         ADD_FAILURE() << "the write was reported as stored";
     } catch (const SettingsWriteError& e) {
         EXPECT_EQ(std::string(e.what()), file.path() + " に書き込めません");
         EXPECT_EQ(e.path(), file.path());
+        if (!reason.empty()) {
+            EXPECT_EQ(e.reason(), reason);
+        }
     }
 }
 
@@ -318,7 +324,7 @@ TEST(SettingsFileWriteError, LineBreakInAValueIsRefusedNotInjected) {
     const std::string path = dir.path() + "/NuThumb.ini";
     PlantFile(path, "[SYSTEM]\r\nLEFT=1\r\n");
     SettingsFile file(path);
-    ExpectWriteError(file, "SrcDir", "a\r\nLEFT=999");
+    ExpectWriteError(file, "SrcDir", "a\r\nLEFT=999", "改行を含む値は保存できません");
     ExpectWriteError(file, "SrcDir", "\xFF not UTF-8");
     // Longer than a read gives back: refused rather than cut at the next start.
     ExpectWriteError(file, "SrcDir", std::string(SettingsFile::kMaxValueBytes + 1, 'x'));

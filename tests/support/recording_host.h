@@ -21,6 +21,7 @@ class RecordingHost : public RunHost {
 public:
     bool cancel = false;
     std::vector<std::string> errors;  // the ErrorList
+    std::vector<std::string> shown;   // a batch log's lines as a screen shows them
     int progress_max = 0;
     int progress_position = 0;
     std::string status;
@@ -37,6 +38,10 @@ public:
     void SetCancelFlag(bool value) override { cancel = value; }
     bool StopRequested() const override { return ++stop_polls >= stop_at_poll && stop_at_poll > 0; }
     void AppendError(const std::string& line) override { errors.push_back(line); }
+    void AppendLogLine(const std::string& line, const std::string& on_screen) override {
+        AppendError(line);
+        shown.push_back(on_screen);
+    }
     void SetProgressMax(int maximum) override { progress_max = maximum; }
     void SetProgressPosition(int position) override { progress_position = position; }
     void SetStatusText(const std::string& text) override { status = text; }

@@ -56,7 +56,7 @@ TEST_P(WindowLanguageTest, BoxesAndResult) {
                                   "Neither the source folder nor the destination folder is set."),
                              QMessageBox::Critical, {"OK"}}));
     EXPECT_EQ(answerer_.boxes[1], (test::SeenBox{Text("情報", "Information"),
-                                                 Text("サムネイル作成が終了しました。", "Thumbnail creation finished."),
+                                                 Text("サムネイル作成が終了しました。", "Finished making thumbnails."),
                                                  QMessageBox::Information, {"OK"}}));
 }
 
