@@ -19,7 +19,6 @@
 #include "tests/support/folder_files.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/sample_images.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/thumb_jobs.h"
 #include "tests/support/unprivileged.h"
 
@@ -90,16 +89,14 @@ struct Outcome {
 };
 
 Outcome RunScenario(const Scenario& scenario, int jobs) {
-    TempDir dir;
-    const std::string in = dir.path() + "/in";
-    const std::string out = scenario.job.same_folder ? in : dir.path() + "/out";
-    fs::create_directories(in);
-    fs::create_directories(out);
+    const test::RunFolders dir;
+    const std::string in = dir.in();
+    const std::string out = scenario.job.same_folder ? in : dir.out();
     scenario.files(in, out);
 
     TracingHost host;
     host.jobs = jobs;
-    host.root = dir.path();
+    host.root = dir.root();
     host.report_load_errors = true;
     host.overwrite_mode = OverwriteMode::kAlways;
     if (scenario.options) scenario.options(host);
@@ -107,9 +104,9 @@ Outcome RunScenario(const Scenario& scenario, int jobs) {
     outcome.result = RunFolder(host, test::FolderJob(in, scenario.job.from, out, scenario.job.to, 24,
                                                      scenario.job.prefix, scenario.job.suffix));
     outcome.trace = host.trace;
-    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+    for (const auto& entry : fs::recursive_directory_iterator(dir.root())) {
         if (!entry.is_regular_file() && !entry.is_symlink()) continue;
-        const std::string name = fs::relative(entry.path(), dir.path()).string();
+        const std::string name = fs::relative(entry.path(), dir.root()).string();
         if (entry.is_symlink())
             outcome.files[name] = "-> " + fs::read_symlink(entry.path()).string();
         else if (entry.file_size() > (1 << 20))  // the sparse giant: its size says enough
@@ -232,13 +229,12 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, ParallelRunTest, ::testing::ValuesIn(kScenar
 // the run shows changes, and a cancel made during a wait stops the run as a
 // cancel between files does.
 TEST(ParallelRunWaits, HandTheHostItsTurnWithoutChangingTheRun) {
-    TempDir dir;
-    const std::string in = dir.path() + "/in";
-    fs::create_directory(in);
+    const test::RunFolders dir;
+    const std::string in = dir.in();
     // Progressive: the whole image is entropy-decoded, however small the thumbnail.
     for (int i = 0; i < 4; ++i) Jpeg(in + "/" + std::to_string(i) + ".jpg", 3000, 2000, "-progressive");
     const auto run = [&](int jobs, bool cancel_in_wait) {
-        const std::string out = dir.path() + "/out" + std::to_string(jobs) + (cancel_in_wait ? "c" : "");
+        const std::string out = dir.root() + "/out" + std::to_string(jobs) + (cancel_in_wait ? "c" : "");
         fs::create_directory(out);
         TracingHost host;
         host.jobs = jobs;
@@ -264,9 +260,8 @@ TEST(ParallelRunWaits, HandTheHostItsTurnWithoutChangingTheRun) {
 // there, every file up to it is written whole, nothing after it, no temporary file
 // stays behind. Run under ThreadSanitizer too.
 TEST(ParallelRunStress, RandomCancelsStopAtTheirFile) {
-    TempDir dir;
-    const std::string in = dir.path() + "/in";
-    fs::create_directory(in);
+    const test::RunFolders dir;
+    const std::string in = dir.in();
     constexpr int kFiles = 120;
     for (int i = 0; i < kFiles; ++i) {
         char name[32];
@@ -275,7 +270,7 @@ TEST(ParallelRunStress, RandomCancelsStopAtTheirFile) {
     }
     std::mt19937 random(20261208);
     for (int round = 0; round < 12; ++round) {
-        const std::string out = dir.path() + "/out" + std::to_string(round);
+        const std::string out = dir.root() + "/out" + std::to_string(round);
         fs::create_directory(out);
         const int stop_at = std::uniform_int_distribution<int>(1, kFiles)(random);
         TracingHost host;
@@ -296,24 +291,17 @@ TEST(ParallelRunStress, RandomCancelsStopAtTheirFile) {
     }
 }
 
-}  // namespace
-}  // namespace nuthumb
-
-namespace nuthumb {
-namespace {
-
 // Out of threads (a limit on processes) or of descriptors (a low limit on open
 // files), a run with many jobs goes on with what it gets: slower, never a file
 // lost, never a crash.
 TEST(ParallelRunLimits, OutOfThreadsOrDescriptorsCostsSpeedNeverFiles) {
-    TempDir dir;
-    const std::string in = dir.path() + "/in";
-    fs::create_directory(in);
+    const test::RunFolders dir;
+    const std::string in = dir.in();
     constexpr int kFiles = 150;
     for (int i = 0; i < kFiles; ++i) test::WriteSampleBitmap(in + "/" + std::to_string(i) + ".bmp", 20 + i % 9, 12);
     const auto run_limited = [&](const std::string& out, int jobs, int resource, rlim_t limit) {
         fs::create_directory(out);
-        fs::permissions(dir.path(), fs::perms::all);
+        fs::permissions(dir.root(), fs::perms::all);
         fs::permissions(out, fs::perms::all);
         return test::InChild(
             [resource, limit] {
@@ -330,13 +318,13 @@ TEST(ParallelRunLimits, OutOfThreadsOrDescriptorsCostsSpeedNeverFiles) {
                 return std::to_string(result) + " " + std::to_string(failed);
             });
     };
-    const std::optional<std::string> no_threads = run_limited(dir.path() + "/a", 4, RLIMIT_NPROC, 1);
-    const std::optional<std::string> few_files = run_limited(dir.path() + "/b", 5, RLIMIT_NOFILE, 32);
+    const std::optional<std::string> no_threads = run_limited(dir.root() + "/a", 4, RLIMIT_NPROC, 1);
+    const std::optional<std::string> few_files = run_limited(dir.root() + "/b", 5, RLIMIT_NOFILE, 32);
     if (!no_threads || !few_files) GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(*no_threads, std::to_string(kRunFinished) + " 0");
     EXPECT_EQ(*few_files, std::to_string(kRunFinished) + " 0");
-    EXPECT_EQ(test::NamesIn(dir.path() + "/a").size(), std::size_t{kFiles});
-    EXPECT_EQ(test::NamesIn(dir.path() + "/b").size(), std::size_t{kFiles});
+    EXPECT_EQ(test::NamesIn(dir.root() + "/a").size(), std::size_t{kFiles});
+    EXPECT_EQ(test::NamesIn(dir.root() + "/b").size(), std::size_t{kFiles});
 }
 
 }  // namespace

@@ -160,42 +160,6 @@ TEST_F(RunFolderTest, SameFolderDoesNotPickUpNewTargets) {
 
 // ---- One target per source, whatever the letter case ----
 
-struct InPlaceRow {
-    const char* name;
-    OverwriteMode mode;
-    std::deque<bool> answers;
-    std::size_t questions;
-    bool replaced;
-};
-
-class RunFolderInPlaceTest : public RunFolderTest, public ::testing::WithParamInterface<InPlaceRow> {};
-
-TEST_P(RunFolderInPlaceTest, EachSourceIsItsOwnTarget) {
-    const std::string photo = src() + "/photo.JPG";
-    fs::copy_file(std::string(NUTHUMB_CORPUS_DIR) + "/libjpeg-turbo/testorig.jpg", photo);
-    const std::vector<std::uint8_t> before = ReadWholeFile(photo);
-    host_.overwrite_mode = GetParam().mode;
-    host_.answers = GetParam().answers;
-    EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kJpg, src(), test::kJpg, 30)), kRunFinished);
-
-    EXPECT_EQ(NamesIn(src()), std::set<std::string>{"photo.JPG"});
-    ASSERT_EQ(host_.messages.size(), GetParam().questions);
-    for (const RecordedMessage& message : host_.messages)
-        EXPECT_EQ(message.text, "同一ファイルが存在します。上書きしますか?\r\nFilename : photo.JPG");
-    JpegCodec codec;
-    codec.ReadHeader(ReadWholeFile(photo));
-    EXPECT_EQ(codec.height() == 30, GetParam().replaced);
-    EXPECT_EQ(ReadWholeFile(photo) == before, !GetParam().replaced);
-    EXPECT_TRUE(host_.errors.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, RunFolderInPlaceTest,
-                         ::testing::Values(InPlaceRow{"NeverSkips", OverwriteMode::kNever, {}, 0, false},
-                                           InPlaceRow{"OverwriteReplaces", OverwriteMode::kAlways, {}, 0, true},
-                                           InPlaceRow{"AskOkTwiceReplaces", OverwriteMode::kAsk, {true, true}, 2, true},
-                                           InPlaceRow{"AskCancelKeeps", OverwriteMode::kAsk, {false}, 1, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 TEST_F(RunFolderTest, NamesThatDifferInCaseKeepTheirOwnPictures) {
     // 8 and 16 pixels wide: their thumbnails, 4 high, are 5 and 10 wide.
     test::WriteSampleBitmap(src() + "/a.bmp", 8, 6);
@@ -280,13 +244,16 @@ TEST_P(RunFolderPreCheckTest, UsesTheJobsOwnTargetFormat) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, RunFolderPreCheckTest,
                          ::testing::Values(PreCheckFormatRow{"JpegJobBesideBitmap", "a.bmp", test::kJpg, true},
-                                           PreCheckFormatRow{"JpegJobOverJpeg", "a.jpg", test::kJpg, false},
                                            PreCheckFormatRow{"BitmapJobBesideJpeg", "a.jpg", test::kBmp, true},
                                            PreCheckFormatRow{"BitmapJobOverBitmap", "a.bmp", test::kBmp, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The mode, and each answer when it asks, decide for an existing target; asked
+// before loading and again before saving, for a source that is its own target too.
 struct AskRow {
     const char* name;
+    bool in_place;  // the source is its own target
+    OverwriteMode mode;
     std::deque<bool> answers;
     std::size_t questions;
     bool replaced;
@@ -295,25 +262,40 @@ struct AskRow {
 class RunFolderAskTest : public RunFolderTest, public ::testing::WithParamInterface<AskRow> {};
 
 TEST_P(RunFolderAskTest, AsksBeforeLoadingAndAgainBeforeSaving) {
-    Bitmaps({"a.bmp"});
-    WriteText(dst() + "/a.jpg", "old");
-    host_.overwrite_mode = OverwriteMode::kAsk;
-    host_.answers = GetParam().answers;
-    EXPECT_EQ(Run(), kRunFinished);
-    ASSERT_EQ(host_.messages.size(), GetParam().questions);
+    const AskRow& row = GetParam();
+    const std::string target = row.in_place ? src() + "/photo.JPG" : dst() + "/photo.JPG";
+    fs::copy_file(std::string(NUTHUMB_CORPUS_DIR) + "/libjpeg-turbo/testorig.jpg", src() + "/photo.JPG");
+    if (!row.in_place) WriteText(target, "old");
+    const std::vector<std::uint8_t> before = ReadWholeFile(target);
+    host_.overwrite_mode = row.mode;
+    host_.answers = row.answers;
+    EXPECT_EQ(RunFolder(host_, test::FolderJob(src(), test::kJpg, row.in_place ? src() : dst(), test::kJpg, 30)),
+              kRunFinished);
+
+    EXPECT_EQ(NamesIn(src()), std::set<std::string>{"photo.JPG"});
+    ASSERT_EQ(host_.messages.size(), row.questions);
     for (const RecordedMessage& message : host_.messages) {
         EXPECT_EQ(message.kind, RecordedMessage::Kind::kQuestion);
-        EXPECT_EQ(message.text, "同一ファイルが存在します。上書きしますか?\r\nFilename : a.jpg");
+        EXPECT_EQ(message.text, "同一ファイルが存在します。上書きしますか?\r\nFilename : photo.JPG");
     }
-    EXPECT_EQ(ReadText(dst() + "/a.jpg") != "old", GetParam().replaced);
+    EXPECT_EQ(ReadWholeFile(target) != before, row.replaced);
+    if (row.replaced) {
+        JpegCodec codec;
+        codec.ReadHeader(ReadWholeFile(target));
+        EXPECT_EQ(codec.height(), 30);
+    }
     EXPECT_TRUE(host_.errors.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, RunFolderAskTest,
-                         ::testing::Values(AskRow{"OkTwiceReplaces", {true, true}, 2, true},
-                                           AskRow{"OkThenCancelKeeps", {true, false}, 2, false},
-                                           AskRow{"CancelFirstAsksOnce", {false}, 1, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RunFolderAskTest,
+    ::testing::Values(AskRow{"InPlaceNeverSkips", true, OverwriteMode::kNever, {}, 0, false},
+                      AskRow{"InPlaceOverwriteReplaces", true, OverwriteMode::kAlways, {}, 0, true},
+                      AskRow{"InPlaceOkTwiceReplaces", true, OverwriteMode::kAsk, {true, true}, 2, true},
+                      AskRow{"InPlaceCancelFirstAsksOnce", true, OverwriteMode::kAsk, {false}, 1, false},
+                      AskRow{"OkTwiceReplaces", false, OverwriteMode::kAsk, {true, true}, 2, true},
+                      AskRow{"OkThenCancelKeeps", false, OverwriteMode::kAsk, {true, false}, 2, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nuthumb

@@ -68,6 +68,8 @@ TEST_F(KeyboardTest, EveryButtonShowsAndExposesItsKeysAndKeepsOutOfTheTabOrder) 
             << b.button;
     }
     EXPECT_EQ(Find("moveUpButton")->toolTip(), "選択したエントリを上へ移動 (Alt+Up)");
+    for (const QToolButton* arrow : Find("sizeSpin")->findChildren<QToolButton*>())
+        EXPECT_EQ(arrow->focusPolicy(), Qt::NoFocus) << "spin arrow";
 }
 
 // Each key clicks its button from the edits and the list, on the page on show

@@ -1,5 +1,5 @@
-// The main window outside of runs: first start, captions that fit, the
-// enabling states, the spin box, the batch feature, dropped folders, menu items.
+// The main window outside of runs: first start, the enabling states, the spin
+// box, the batch feature, dropped folders, menu items.
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
@@ -53,20 +53,6 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(Find<QLabel>("statusLabel")->text(), "");
     for (const auto& [name, enabled] : Enabled())
         EXPECT_EQ(enabled, name != "stopButton" && name != "batchStopButton") << name;
-}
-
-TEST_F(MainWindowTest, CaptionsFitAndButtonsTakeNoFocus) {
-    Start();
-    Action("batchFeatureAction")->trigger();  // the batch tab's controls too
-    QList<QAbstractButton*> buttons = Find("singleTab")->findChildren<QAbstractButton*>();
-    buttons += Find("batchTab")->findChildren<QAbstractButton*>();
-    for (QAbstractButton* button : buttons) {
-        const std::string what = button->objectName().toStdString() + " " + button->metaObject()->className();
-        if (qobject_cast<QToolButton*>(button)) EXPECT_EQ(button->focusPolicy(), Qt::NoFocus) << what;
-        else EXPECT_LE(button->sizeHint().width(), button->width()) << "clipped: " << what;
-    }
-    for (QLabel* label : form_->findChildren<QLabel*>())
-        EXPECT_LE(label->sizeHint().width(), label->width()) << "clipped: " << label->text().toStdString();
 }
 
 TEST_F(MainWindowTest, ScreenReadersReadTheStatusLineItself) {
