@@ -45,6 +45,7 @@ struct PhotoOptions {
     bool auto_orient = false;  // turn a JPEG upright as its EXIF Orientation says
     std::int32_t quality = kDefaultJpegQuality;  // of a JPEG target, 1..100
     ScaleFilter filter = ScaleFilter::kNearest;
+    bool keep_dates = false;   // the run gives each target its source's modification time
     bool operator==(const PhotoOptions&) const = default;
 };
 

@@ -12,6 +12,9 @@ struct ThumbJob {
     ImageFormat src_format = ImageFormat::kJpeg;
     std::string prefix, suffix;    // target name: prefix + base name + suffix + extension
     Conversion conversion;         // target format, size, basis, resize
+    // Also every folder below src_dir (hidden ones and links to folders aside),
+    // each thumbnail at the same relative place under dst_dir.
+    bool recursive = false;
     bool operator==(const ThumbJob&) const = default;
 };
 

@@ -18,6 +18,7 @@ struct FormSettings {
     std::int32_t save_file_mode = keys::kSaveFileMode.fallback;    // target format item, -1..1
     bool no_thumb = keys::kNoThumb.fallback;
     bool batch = keys::kBatch.fallback;
+    bool recursive = keys::kRecursive.fallback;  // subfolders too
 };
 
 // The job of the tab's values, the folder texts as typed (the caller checks them

@@ -76,5 +76,10 @@ inline constexpr IntegerKey kRadioGroupSaveMode{kSystem, "RadioGroupSaveMode", 1
 inline constexpr FlagKey kAutoOrient{kSystem, "AutoOrient", false};  // EXIF Orientation ignored
 inline constexpr IntegerKey kQuality{kSystem, "Quality", kDefaultJpegQuality, &SoundQuality};
 inline constexpr IntegerKey kFilter{kSystem, "Filter", 0};  // filter item: nearest neighbour
+inline constexpr FlagKey kKeepDates{kSystem, "KeepDates", false};  // targets dated when made
+
+// Newer than every key above, so stored after them: the individual tab's
+// subfolder box (the top folder alone by default).
+inline constexpr FlagKey kRecursive{kSystem, "Recursive", false};
 
 }  // namespace nuthumb::keys
