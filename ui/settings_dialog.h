@@ -50,6 +50,7 @@ private:
     QLabel* quality_label_;
     QSpinBox* quality_spin_;
     RadioGroup* filter_group_;
+    QCheckBox* keep_dates_check_;
 };
 
 }  // namespace nuthumb
