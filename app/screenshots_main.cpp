@@ -22,17 +22,18 @@ namespace {
 using namespace nuthumb;
 
 // A settings file as a user's might look after some work: batch feature on,
-// three registered runs, photos turned upright and smoothed.
+// three registered runs (the first with its subfolders), subfolders ticked, photos
+// turned upright, smoothed and dated as their sources.
 constexpr char kSampleSettings[] =
     "[SYSTEM]\r\n"
     "SrcDir=/home/user/写真/旅行\r\nDstDir=/home/user/写真/サムネイル\r\n"
     "FileHead=t_\r\nFileEnd=_s\r\nSize=120\r\nOption=2\r\nReadFileMode=1\r\nSaveFileMode=1\r\n"
     "NOThumb=0\r\nBatch=1\r\n"
-    "Script1=\"/home/user/写真/旅行\",\"1\",\"/home/user/写真/サムネイル\",\"1\",\"t_\",\"_s\",\"120\",\"2\",\"1\"\r\n"
+    "Script1=\"/home/user/写真/旅行\",\"1\",\"/home/user/写真/サムネイル\",\"1\",\"t_\",\"_s\",\"120\",\"2\",\"1\",\"1\"\r\n"
     "Script2=\"/home/user/写真/家族\",\"1\",\"/home/user/写真/サムネイル\",\"0\",\"t_\",\"\",\"160\",\"0\",\"1\"\r\n"
     "Script3=\"/home/user/スキャン\",\"0\",\"/home/user/スキャン/jpeg\",\"1\",\"\",\"\",\"50\",\"0\",\"0\"\r\n"
     "Script4=\r\n"
-    "AutoOrient=1\r\nQuality=85\r\nFilter=1\r\n";
+    "AutoOrient=1\r\nQuality=85\r\nFilter=1\r\nKeepDates=1\r\nRecursive=1\r\n";
 
 // Lets queued work (the picker's folder listing) finish before a picture.
 void Settle(int milliseconds) {

@@ -35,6 +35,9 @@ std::string ComposeBatchEntry(const FormSettings& tab) {
         if (!entry.empty()) entry.push_back(',');
         entry += Quoted(value);
     }
+    // Only a ticked box adds the tenth field, so lists that earlier versions
+    // read keep their bytes.
+    if (tab.recursive) entry += ",\"1\"";
     return entry;
 }
 

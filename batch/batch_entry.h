@@ -17,8 +17,9 @@ inline constexpr std::size_t kBatchEntryFields = 9;
 // The entry for the individual tab's values: the folder texts through the
 // drive-root rule, the three radio items in decimal as the groups report them
 // (-1 for none), the spin box's position, and 1 for scaling or 0 for convert
-// only. A double quote inside a value is doubled, so every value splits back
-// out unchanged (a folder may hold a quote on Linux). `tab.batch` is not used.
+// only, then a tenth field "1" when subfolders are ticked (nine fields otherwise).
+// A double quote inside a value is doubled, so every value splits back out
+// unchanged (a folder may hold a quote on Linux). `tab.batch` is not used.
 std::string ComposeBatchEntry(const FormSettings& tab);
 
 // The job of an entry's nine fields: the folders through the drive-root rule, the

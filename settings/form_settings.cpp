@@ -9,7 +9,8 @@ FormSettings LoadFormSettings(const SettingsFile& file) {
     // In the order of FormSettings' members.
     return {file.Read(keys::kSrcDir), file.Read(keys::kDstDir), file.Read(keys::kFileHead), file.Read(keys::kFileEnd),
             file.Read(keys::kSize), file.Read(keys::kOption), file.Read(keys::kReadFileMode),
-            file.Read(keys::kSaveFileMode), file.Read(keys::kNoThumb), file.Read(keys::kBatch)};
+            file.Read(keys::kSaveFileMode), file.Read(keys::kNoThumb), file.Read(keys::kBatch),
+            file.Read(keys::kRecursive)};
 }
 
 ThumbJob JobOfForm(const FormSettings& s) {
@@ -20,6 +21,7 @@ ThumbJob JobOfForm(const FormSettings& s) {
     job.prefix = s.file_head;
     job.suffix = s.file_end;
     job.conversion = {ImageFormatOfItem(s.save_file_mode), s.size, BasisOfItem(s.option), !s.no_thumb};
+    job.recursive = s.recursive;
     return job;
 }
 
@@ -47,6 +49,14 @@ std::vector<std::string> SaveFormSettings(const std::string& ini_path, const For
         // keys has already said so); the keys written so far stay.
     }
     return refused;
+}
+
+void SaveSubfolderChoice(const std::string& ini_path, const FormSettings& s) {
+    try {
+        SettingsFile(ini_path).Write(keys::kRecursive, s.recursive);
+    } catch (const SettingsWriteError&) {
+        // As for the ten keys: the window position has already told the user.
+    }
 }
 
 }  // namespace nuthumb

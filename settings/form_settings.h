@@ -25,13 +25,19 @@ struct FormSettings {
 // and applies the drive-root rule). FormSettings{} gives the default job.
 ThumbJob JobOfForm(const FormSettings& settings);
 
-// Reads the ten keys with the controls' rules applied (settings_table.h).
+// Reads the eleven keys with the controls' rules applied (settings_table.h).
 FormSettings LoadFormSettings(const SettingsFile& file);
 
 // Writes the ten keys in their fixed order; stops silently at the first write
 // that fails, keeping the keys written before it. "Batch" is written as 1 or 0.
 // A text that cannot be stored (SettingsFile::CanStore) is skipped alone and its
 // key returned, so the caller can say which one was lost.
+// "Recursive" is not among them: see SaveSubfolderChoice.
 std::vector<std::string> SaveFormSettings(const std::string& ini_path, const FormSettings& settings);
+
+// Writes "Recursive" as 1 or 0, silently like the ten keys. It is newer than every
+// other key, so the exit stores it apart and last: a file written at a first exit
+// then lists the older keys exactly as earlier versions did, the new one after them.
+void SaveSubfolderChoice(const std::string& ini_path, const FormSettings& settings);
 
 }  // namespace nuthumb

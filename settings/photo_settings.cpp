@@ -5,7 +5,8 @@
 namespace nuthumb {
 
 PhotoOptions LoadPhotoSettings(const SettingsFile& file) {
-    return {file.Read(keys::kAutoOrient), file.Read(keys::kQuality), FilterOfItem(file.Read(keys::kFilter))};
+    return {file.Read(keys::kAutoOrient), file.Read(keys::kQuality), FilterOfItem(file.Read(keys::kFilter)),
+            file.Read(keys::kKeepDates)};
 }
 
 void SavePhotoSettings(const std::string& ini_path, const PhotoOptions& options) {
@@ -14,6 +15,7 @@ void SavePhotoSettings(const std::string& ini_path, const PhotoOptions& options)
         file.Write(keys::kAutoOrient, options.auto_orient);
         file.Write(keys::kQuality, options.quality);
         file.Write(keys::kFilter, ItemOfFilter(options.filter));
+        file.Write(keys::kKeepDates, options.keep_dates);
     } catch (const SettingsWriteError&) {
         // Saved at exit with nobody to tell, like the dialog's other keys.
     }

@@ -8,11 +8,11 @@
 
 namespace nuthumb {
 
-// "AutoOrient" (flag), "Quality" (1..100; anything else the default) and "Filter"
-// (item 1 area, anything else nearest neighbour).
+// "AutoOrient" (flag), "Quality" (1..100; anything else the default), "Filter"
+// (item 1 area, anything else nearest neighbour) and "KeepDates" (flag).
 PhotoOptions LoadPhotoSettings(const SettingsFile& file);
 
-// The three keys in that order, "AutoOrient" as 1 or 0 and "Filter" as its item;
+// The four keys in that order, the flags as 1 or 0 and "Filter" as its item;
 // stops silently at the first write that fails.
 void SavePhotoSettings(const std::string& ini_path, const PhotoOptions& options);
 

@@ -103,6 +103,7 @@ void MainWindow::LoadStoredState() {
     source_format_group_->SetItemIndex(s.read_file_mode);
     target_format_group_->SetItemIndex(s.save_file_mode);
     convert_only_check_->setChecked(s.no_thumb);
+    recursive_check_->setChecked(s.recursive);
     batch_feature_action_->setChecked(s.batch);
 
     SetIdleState();
@@ -133,9 +134,11 @@ void MainWindow::StoreState() {
     std::vector<std::string> refused = SaveFormSettings(files_.settings.Path(), FormSettingsOfControls());
     const std::vector<std::string> refused_entries = SaveBatchList(files_.settings.Path(), batch_list_.entries);
     refused.insert(refused.end(), refused_entries.begin(), refused_entries.end());
-    // The photo group's keys come after every older key of the file.
+    // The photo group's keys come after every older key of the file, and the
+    // subfolder box, newer still, after them.
     if (settings_dialog_) photo_at_exit_ = settings_dialog_->PhotoOptionsOfControls();
     if (photo_at_exit_) SavePhotoSettings(files_.settings.Path(), *photo_at_exit_);
+    SaveSubfolderChoice(files_.settings.Path(), FormSettingsOfControls());
     error_list_.clear();
     if (!refused.empty()) {
         const SettingsWriteError refusal(files_.settings.Path(), refused);
@@ -155,6 +158,7 @@ FormSettings MainWindow::FormSettingsOfControls() const {
     s.save_file_mode = target_format_group_->ItemIndex();
     s.no_thumb = convert_only_check_->isChecked();
     s.batch = batch_feature_action_->isChecked();
+    s.recursive = recursive_check_->isChecked();
     return s;
 }
 
@@ -171,7 +175,7 @@ void MainWindow::EnterRunState(RunState state) {
 
 void MainWindow::RenderRunState() {
     const bool idle = run_state_ == RunState::kIdle;
-    SetEnabled({source_folder_edit_, source_folder_button_, source_format_group_, target_folder_edit_,
+    SetEnabled({source_folder_edit_, source_folder_button_, recursive_check_, source_format_group_, target_folder_edit_,
                 target_folder_button_, prefix_edit_, suffix_edit_, target_format_group_, size_edit_, size_spin_,
                 basis_group_, start_button_, register_batch_button_},
                idle);

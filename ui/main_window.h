@@ -188,7 +188,8 @@ private:
 
     ProgramFiles files_;
     QPointer<SettingsDialog> settings_dialog_;
-    // What the settings dialog held when it was destroyed at exit, stored last.
+    // What the settings dialog held when it was destroyed at exit, stored after
+    // every older key.
     std::optional<PhotoOptions> photo_at_exit_;
     QPointer<QDialog> about_box_;
     RunState run_state_ = RunState::kIdle;
@@ -221,6 +222,7 @@ private:
     // Tab "個別".
     QLineEdit* source_folder_edit_;
     QToolButton* source_folder_button_;
+    QCheckBox* recursive_check_;
     RadioGroup* source_format_group_;
     QLineEdit* target_folder_edit_;
     QToolButton* target_folder_button_;

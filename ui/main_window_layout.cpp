@@ -163,6 +163,9 @@ void MainWindow::BuildIndividualTab() {
     MakeLabel(tab, "sourceFolderLabel", Tr("読込み先フォルダ"), 8, 8, 91, 12);
     source_folder_edit_ = MakeEdit(tab, "sourceFolderEdit", Tr("読込み先フォルダ"), 8, 24, 377, 20);
     source_folder_button_ = MakeButton(tab, "sourceFolderButton", "...", 384, 24, 17, 20);
+    // In the free room left of the format group, on the row of the source folder
+    // it widens.
+    recursive_check_ = Place(new QCheckBox(Tr("サブフォルダも処理する"), tab), "recursiveCheck", 8, 64, 240, 17);
     source_format_group_ = MakeRadioGroup(tab, "sourceFormatGroup", Tr("ファイル形式"), Tr("読込みファイル形式"),
                                            FormatItems(), 2, 1, 256, 56, 145, 33);
     MakeBevel(tab, "sourceDivider", QFrame::HLine, 8, 96, 393, 2);
@@ -260,9 +263,10 @@ void MainWindow::BuildStatusArea() {
 }
 
 void MainWindow::SetTabOrder() {
-    // Focus moves through the edits, the radio groups and the check box in the
-    // order the form was designed in; the buttons take no focus.
-    std::vector<QWidget*> order{source_folder_edit_};
+    // Focus moves through the edits, the radio groups and the check boxes in the
+    // order the form was designed in, left to right on a row; the buttons take no
+    // focus.
+    std::vector<QWidget*> order{source_folder_edit_, recursive_check_};
     const auto add_group = [&order](RadioGroup* group) {
         for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) order.push_back(child);
     };

@@ -25,11 +25,12 @@ const char* const kQualityText = N_("JPEG画質（1～100）");
 const char* const kFilterCaption = N_("縮小方法");
 const char* const kFilterNearest = N_("最近傍（従来）");
 const char* const kFilterArea = N_("面積平均");
+const char* const kKeepDatesText = N_("元画像の更新日時を引き継ぐ");
 
 // The two controls of the original dialog end at y = 137; the photo group sits
 // below them and the dialog grows by its height.
 constexpr int kPhotoTop = 146;
-constexpr int kPhotoHeight = 106;
+constexpr int kPhotoHeight = 130;
 
 }  // namespace
 
@@ -82,10 +83,15 @@ void SettingsDialog::BuildPhotoGroup() {
     filter_group_->setAccessibleName(Tr(kFilterCaption));
     filter_group_->SetItemIndex(keys::kFilter.fallback);
 
+    keep_dates_check_ = new QCheckBox(Tr(kKeepDatesText), photo_group_);
+    keep_dates_check_->setObjectName("keepDatesCheck");
+    keep_dates_check_->setGeometry(8, 106, 249, 17);
+
     // Tab runs through the original two controls first, then the group in order.
     setTabOrder(overwrite_group_, auto_orient_check_);
     setTabOrder(auto_orient_check_, quality_spin_);
     setTabOrder(quality_spin_, filter_group_);
+    setTabOrder(filter_group_, keep_dates_check_);
 }
 
 SettingsDialog::~SettingsDialog() {
@@ -104,6 +110,7 @@ PhotoOptions SettingsDialog::PhotoOptionsOfControls() const {
     options.auto_orient = auto_orient_check_->isChecked();
     options.quality = SoundQuality(quality_spin_->value());
     options.filter = FilterOfItem(filter_group_->ItemIndex());
+    options.keep_dates = keep_dates_check_->isChecked();
     return options;
 }
 
@@ -116,6 +123,7 @@ void SettingsDialog::LoadDialogSettings() {
     auto_orient_check_->setChecked(photo.auto_orient);
     quality_spin_->setValue(photo.quality);
     filter_group_->SetItemIndex(ItemOfFilter(photo.filter));
+    keep_dates_check_->setChecked(photo.keep_dates);
 }
 
 void SettingsDialog::SaveDialogSettings() {

@@ -34,7 +34,7 @@ public:
 
 signals:
     // Sent while the dialog is destroyed at exit: the main window stores these
-    // after its own keys, so they follow every older key in the file.
+    // after its older keys, so they follow every older key in the file.
     void PhotoOptionsAtExit(nuthumb::PhotoOptions options);
 
 private:
@@ -50,6 +50,7 @@ private:
     QLabel* quality_label_;
     QSpinBox* quality_spin_;
     RadioGroup* filter_group_;
+    QCheckBox* keep_dates_check_;
 };
 
 }  // namespace nuthumb

@@ -25,6 +25,9 @@ TEST(OptionValues, ItemsOutsideTheControlsFallToTheSafeMeaning) {
 TEST(OptionValues, TheDefaultJobIsTheWindowsFirstJob) {
     const ThumbJob job = JobOfForm(FormSettings{});
     EXPECT_EQ(job, (ThumbJob{"", "", ImageFormat::kJpeg, "", "", {ImageFormat::kJpeg, 50, Basis::kHeight, true}}));
+    FormSettings subfolders;
+    subfolders.recursive = true;
+    EXPECT_TRUE(JobOfForm(subfolders).recursive);
 }
 
 }  // namespace

@@ -70,13 +70,14 @@ TEST(FirstStart, DefaultsAndAFileInTheExitOrder) {
     EXPECT_TRUE(list.empty());
 
     SaveAtExit(path, dialog, window, form, list);
-    // The photo group's keys follow every older one.
+    // The photo group's keys follow every older one, the subfolder box them.
     SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
+    SaveSubfolderChoice(path, form);
     EXPECT_EQ(FileBytes(path),
               "[SYSTEM]\r\nErrorOpt=0\r\nRadioGroupSaveMode=1\r\nLEFT=297\r\nTOP=159\r\n"
               "SrcDir=\r\nDstDir=\r\nFileHead=\r\nFileEnd=\r\nSize=50\r\nOption=0\r\n"
               "ReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=0\r\nScript1=\r\n"
-              "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\n");
+              "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\nKeepDates=0\r\nRecursive=0\r\n");
 }
 
 TEST(FirstStart, SecondExitRewritesInPlace) {
@@ -111,6 +112,7 @@ TEST_P(ControlRule, LoadClampsAndSaveWritesTheShownValue) {
     SaveDialogSettings(path, LoadDialogSettings(SettingsFile(path)));
     SaveFormSettings(path, LoadFormSettings(SettingsFile(path)));
     SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
+    SaveSubfolderChoice(path, LoadFormSettings(SettingsFile(path)));
     EXPECT_EQ(SettingsFile(path).Read(test::TextKey(GetParam().key, "<missing>")), GetParam().written_back);
 }
 
@@ -140,7 +142,9 @@ INSTANTIATE_TEST_SUITE_P(
         ClampRow{"QualityLowest", "Quality", "1", "1"}, ClampRow{"QualityHighest", "Quality", "100", "100"},
         ClampRow{"QualityHex", "Quality", "0x32", "50"}, ClampRow{"QualityLetters", "Quality", "high", "90"},
         ClampRow{"FilterArea", "Filter", "1", "1"}, ClampRow{"FilterAbove", "Filter", "2", "0"},
-        ClampRow{"FilterNone", "Filter", "-1", "0"}),
+        ClampRow{"FilterNone", "Filter", "-1", "0"},
+        ClampRow{"KeepDatesTwo", "KeepDates", "2", "1"}, ClampRow{"KeepDatesLetters", "KeepDates", "on", "0"},
+        ClampRow{"RecursiveTwo", "Recursive", "2", "1"}, ClampRow{"RecursiveLetters", "Recursive", "on", "0"}),
     [](const testing::TestParamInfo<ClampRow>& info) { return std::string(info.param.name); });
 
 TEST(FormSettings, TextsComeBackVerbatim) {

@@ -85,8 +85,11 @@ TEST_F(BatchTabTest, RegisterTakesTheIndividualTabAndLeavesTheListAlone) {
     QTest::keyClicks(size, "abc");  // the spin box keeps 120
     Click("convertOnlyCheck");
     Click("registerBatchButton");
+    Click("recursiveCheck");  // subfolders: a tenth field, and only then
+    Click("registerBatchButton");
 
-    EXPECT_EQ(Rows(), (V{"\"x\"", Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0"})}));
+    EXPECT_EQ(Rows(), (V{"\"x\"", Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0"}),
+                         Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0", "1"})}));
     EXPECT_EQ(SelectedRow(), 0);
     EXPECT_EQ(EntryText(), "typed");
     EXPECT_TRUE(answerer_.boxes.empty());

@@ -145,6 +145,8 @@ TEST_F(KeyboardTest, TabIntoARadioGroupLandsOnItsCheckedButton) {
         return Find<RadioGroup>(group)->findChildren<QAbstractButton*>()[Find<RadioGroup>(group)->ItemIndex()];
     };
     Press("sourceFolderEdit", QKeySequence(Qt::Key_Tab));
+    EXPECT_EQ(Focus(), Find("recursiveCheck"));
+    QTest::keyClick(Focus(), Qt::Key_Tab);
     EXPECT_EQ(Focus(), checked("sourceFormatGroup"));
     QTest::keyClick(Focus(), Qt::Key_Tab);
     EXPECT_EQ(Focus(), Find("targetFolderEdit"));

@@ -1,5 +1,6 @@
 // What the window stores at exit and shows after a restart through its settings
 // file: pasted line breaks, long values, and a value the file cannot hold.
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTabWidget>
@@ -40,6 +41,7 @@ TEST_F(SettingsAtExitTest, PastedLineBreaksKeepTheFirstLineAndEverythingIsStored
     Paste("batchEntryEdit", "\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\"\r\nsecond line", 0);
     Click("addEntryButton");
     Find<UpDown>("sizeSpin")->SetPosition(77);
+    Click("recursiveCheck");
     EXPECT_EQ(Text("sourceFolderEdit"), "/photos/2020");
     EXPECT_EQ(Text("prefixEdit"), "ax_b");
     EXPECT_EQ(Text("batchEntryEdit"), "\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\"");
@@ -50,6 +52,7 @@ TEST_F(SettingsAtExitTest, PastedLineBreaksKeepTheFirstLineAndEverythingIsStored
     EXPECT_EQ(Text("sourceFolderEdit"), "/photos/2020");
     EXPECT_EQ(Text("prefixEdit"), "ax_b");
     EXPECT_EQ(Text("sizeEdit"), "77");
+    EXPECT_TRUE(Find<QCheckBox>("recursiveCheck")->isChecked());
     EXPECT_EQ(Rows(), std::vector<std::string>{"\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\""});
 }
 
