@@ -4,6 +4,7 @@
 // stop each time the buffer is refilled.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "image/decode_options.h"
@@ -27,6 +28,20 @@ public:
         if (at_ == filled_ && !Refill()) return 0;
         ++pos_;
         return buffer_[at_++];
+    }
+
+    // Steps over the bytes up to and including the next `value`; false when the
+    // stretch ends first. Searches the buffer a chunk at a time, not byte by byte.
+    bool SkipPast(std::uint8_t value) {
+        for (;;) {
+            if (at_ == filled_ && !Refill()) return false;
+            const void* hit = std::memchr(buffer_.data() + at_, value, filled_ - at_);
+            const std::size_t stop = hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - buffer_.data()) + 1
+                                         : filled_;
+            pos_ += stop - at_;
+            at_ = stop;
+            if (hit) return true;
+        }
     }
 
 private:

@@ -30,6 +30,11 @@ struct DecodeOptions {
     // DecodeCancelled; it polls the decode's own stop check (`self`).
     std::function<void(std::uint64_t bytes, const DecodeOptions& self)> reserve_memory;
 
+    // A progressive file decoded at a reduced scale is fed only the scans that
+    // scale reads; with this set, every scan, as a full decode is. For benchmarks
+    // and tests that compare the two.
+    bool read_every_scan = false;
+
     bool StopRequested() const { return stop_requested && stop_requested(); }
     void ReserveMemory(std::uint64_t bytes) const {
         if (reserve_memory) reserve_memory(bytes, *this);

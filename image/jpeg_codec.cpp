@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <string>
 
 #include <jpeglib.h>
 
@@ -10,8 +11,11 @@
 #include "image/jpeg_error_trap.h"
 #include "image/jpeg_source.h"
 #include "image/load_error.h"
+#include "image/jpeg_scan_list.h"
 #include "image/nearest_map.h"
 #include "image/scaler.h"
+#include "image/scan_choice.h"
+#include "image/scan_progression.h"
 #include "platform/file_io.h"
 #include "platform/translate.h"
 
@@ -32,16 +36,36 @@ struct DecodeMonitor {
     jpeg_progress_mgr progress{};
     JpegErrorTrap* trap = nullptr;
     const DecodeOptions* options = nullptr;
+    ProgressionCheck progression;
+    int checked_scan = 0;  // the last scan the progression check has seen
 };
 
-// Jumps out of the library: nothing here may need a destructor.
+// The reasons a progressive file is refused for its scans, in the user's language;
+// written into a buffer, since the monitor must not allocate.
+void TooManyScans(char (&reason)[128]) {
+    std::snprintf(reason, sizeof reason, "%s (%d)", Tr("スキャンの数が上限を超えています"), kMaxScans);
+}
+const char* RepeatedScan() { return Tr("スキャンが受け取り済みの係数を同じ精度で繰り返しています"); }
+
+// Jumps out of the library: nothing here may need a destructor. The monitor is
+// called once a scan's header is read and before its first row, so a repeated
+// scan is refused before it is decoded.
 void Monitor(j_common_ptr common) {
     auto* monitor = reinterpret_cast<DecodeMonitor*>(common->progress);
     const auto* info = reinterpret_cast<j_decompress_ptr>(common);
     if (info->input_scan_number > kMaxScans) {
-        char reason[64];
-        std::snprintf(reason, sizeof reason, "%s (%d)", Tr("スキャンの数が上限を超えています"), kMaxScans);
+        char reason[128];
+        TooManyScans(reason);
         monitor->trap->Abort(reason);
+    }
+    if (info->progressive_mode && info->input_scan_number != monitor->checked_scan) {
+        monitor->checked_scan = info->input_scan_number;
+        int components[MAX_COMPS_IN_SCAN];
+        const int count = std::min(info->comps_in_scan, MAX_COMPS_IN_SCAN);
+        for (int i = 0; i < count; ++i) components[i] = info->cur_comp_info[i]->component_index;
+        if (!monitor->progression.Accept({components, static_cast<std::size_t>(count)}, info->Ss, info->Se, info->Ah,
+                                         info->Al))
+            monitor->trap->Abort(RepeatedScan());
     }
     if (monitor->options->StopRequested()) {
         monitor->trap->stopped = true;
@@ -276,12 +300,52 @@ void ChooseScale(jpeg_decompress_struct& info, std::int32_t width, std::int32_t 
     }
 }
 
-void StartScaled(JpegCodec::Decoder& d, std::int32_t width, std::int32_t height) {
+void ChooseScaledOutput(JpegCodec::Decoder& d, std::int32_t width, std::int32_t height) {
     if (setjmp(d.trap.jump)) d.ThrowFailure();
     // Averaging needs the gray levels themselves, not a dithered palette.
     d.info.quantize_colors = FALSE;
     ChooseScale(d.info, width, height);
-    jpeg_start_decompress(&d.info);
+}
+
+// After the scale is chosen, before the decode: leaves out of a progressive file
+// the scans that send none of the coefficients the scale reads, for each component
+// at the size the library gives it (a halved chroma component gets twice luma's).
+// Every scan is looked at, so a repeated one or too many are refused here, before
+// any is decoded.
+void LeaveOutUnreadScans(JpegCodec::Decoder& d) {
+    jpeg_decompress_struct& info = d.info;
+    if (!info.progressive_mode || d.source.ended) return;
+    std::vector<int> ids;
+    std::vector<std::uint64_t> needed;
+    for (int c = 0; c < info.num_components; ++c) {
+        ids.push_back(info.comp_info[c].component_id);
+        needed.push_back(CoefficientsRead(info.comp_info[c].DCT_scaled_size));
+    }
+    // The first scan's header is already read; the walk starts in its data.
+    ScanHeader first;
+    first.count = std::min(info.comps_in_scan, 4);
+    for (int i = 0; i < first.count; ++i) first.components[static_cast<std::size_t>(i)] = info.cur_comp_info[i]->component_index;
+    first.ss = info.Ss, first.se = info.Se, first.ah = info.Ah, first.al = info.Al;
+    ScanList list = ListScans(*d.source.bytes, d.source.position(), ids, kMaxScans, d.options);
+    list.scans.insert(list.scans.begin(), first);
+    if (list.scans.size() > static_cast<std::size_t>(kMaxScans)) {
+        char reason[128];
+        TooManyScans(reason);
+        throw LoadError(std::string("JPEG: ") + reason);
+    }
+    ProgressionCheck progression;
+    for (const ScanHeader& scan : list.scans)
+        if (!progression.Accept(scan.component_span(), scan.ss, scan.se, scan.ah, scan.al))
+            throw LoadError(std::string("JPEG: ") + RepeatedScan());
+    // Past a marker the walk did not understand, a kept refinement could need a
+    // left-out scan: then the decoder gets every scan, as it would have.
+    if (!list.complete) return;
+    std::vector<ByteRange> ranges = SkippableScans(list.scans, needed);
+    if (ranges.empty()) return;
+    // Smoothing guesses the coefficients a scan has not sent yet; with scans left
+    // out it would guess where the full file gives exact values.
+    info.do_block_smoothing = FALSE;
+    d.source.LeaveOut(std::move(ranges));
 }
 
 }  // namespace
@@ -444,7 +508,9 @@ Image JpegCodec::DecodeArea(std::int32_t width, std::int32_t height) {
     if (!decoder_) throw LoadError("JPEG: no source");
     Image thumb = BlankThumbnail(width, height);
     Decoder& d = *decoder_;
-    StartScaled(d, width, height);
+    ChooseScaledOutput(d, width, height);
+    if (!d.options.read_every_scan) LeaveOutUnreadScans(d);
+    StartDecompress(d);
     const Output output = OutputOf(d.info);
     const std::int32_t source_width = static_cast<std::int32_t>(d.info.output_width);
     const std::int32_t source_height = static_cast<std::int32_t>(d.info.output_height);

@@ -1,9 +1,11 @@
 #include "image/jpeg_source.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <exception>
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 #include <jerror.h>
 
@@ -21,12 +23,24 @@ JpegStreamSource& SourceOf(j_decompress_ptr info) { return *reinterpret_cast<Jpe
 void InitSource(j_decompress_ptr) {}
 void TermSource(j_decompress_ptr) {}
 
+// Moves the read position past a left-out range that starts there; returns how
+// many bytes may be read before the next one begins.
+std::uint64_t PassLeftOut(JpegStreamSource& s) {
+    while (s.next_left_out < s.left_out.size() && s.left_out[s.next_left_out].begin <= s.next) {
+        s.next = std::max(s.next, s.left_out[s.next_left_out].end);
+        ++s.next_left_out;
+    }
+    if (s.next_left_out == s.left_out.size()) return std::numeric_limits<std::uint64_t>::max();
+    return s.left_out[s.next_left_out].begin - s.next;
+}
+
 boolean FillInputBuffer(j_decompress_ptr info) {
     JpegStreamSource& s = SourceOf(info);
     std::size_t got = 0;
     bool failed = false;
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(s.buffer.size(), PassLeftOut(s)));
     try {
-        got = s.bytes->ReadAt(s.next, s.buffer);
+        got = s.bytes->ReadAt(s.next, {s.buffer.data(), want});
     } catch (const std::exception& e) {
         std::snprintf(s.read_error, sizeof s.read_error, "%s", e.what());
         failed = true;
@@ -36,6 +50,7 @@ boolean FillInputBuffer(j_decompress_ptr info) {
     if (got == 0) {
         if (s.next == 0) ERREXIT(info, JERR_INPUT_EMPTY);
         WARNMS(info, JWRN_JPEG_EOF);
+        s.ended = true;
         s.manager.next_input_byte = kFakeEnd;
         s.manager.bytes_in_buffer = sizeof kFakeEnd;
         return TRUE;
@@ -57,10 +72,18 @@ void SkipInputData(j_decompress_ptr info, long count) {
         s.manager.bytes_in_buffer -= static_cast<std::size_t>(wanted);
         return;
     }
-    const std::uint64_t beyond = wanted - s.manager.bytes_in_buffer;
-    s.next = beyond > std::numeric_limits<std::uint64_t>::max() - s.next ? std::numeric_limits<std::uint64_t>::max()
-                                                                            : s.next + beyond;
+    std::uint64_t beyond = wanted - s.manager.bytes_in_buffer;
     s.manager.bytes_in_buffer = 0;
+    // Counted in the bytes the library sees, so the left-out ranges do not count.
+    while (beyond > 0) {
+        const std::uint64_t step = std::min(beyond, PassLeftOut(s));
+        if (step > std::numeric_limits<std::uint64_t>::max() - s.next) {
+            s.next = std::numeric_limits<std::uint64_t>::max();
+            return;
+        }
+        s.next += step;
+        beyond -= step;
+    }
 }
 
 }  // namespace
@@ -70,6 +93,9 @@ void JpegStreamSource::InstallInto(jpeg_decompress_struct& info, const ByteSourc
     next = 0;
     buffer.resize(kChunk);
     read_error[0] = '\0';
+    ended = false;
+    left_out.clear();
+    next_left_out = 0;
     manager.init_source = InitSource;
     manager.fill_input_buffer = FillInputBuffer;
     manager.skip_input_data = SkipInputData;
@@ -78,6 +104,14 @@ void JpegStreamSource::InstallInto(jpeg_decompress_struct& info, const ByteSourc
     manager.next_input_byte = nullptr;
     manager.bytes_in_buffer = 0;
     info.src = &manager;
+}
+
+void JpegStreamSource::LeaveOut(std::vector<ByteRange> ranges) {
+    if (ended) return;
+    next = position();
+    manager.bytes_in_buffer = 0;
+    left_out = std::move(ranges);
+    next_left_out = 0;
 }
 
 }  // namespace nuthumb

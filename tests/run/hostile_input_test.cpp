@@ -163,19 +163,43 @@ TEST(HostileSource, ReadErrorsMidFileAreReadErrorsInEveryDecoder) {
     }
 }
 
-// Up to the limit a repeated scan is only slow; past it the file is refused.
-TEST(HostileSource, ScansPastTheLimitAreRefused) {
-    for (const int scans : {1, 100, 101, 1000}) {
-        JpegCodec codec;
-        codec.ReadHeader(test::RepeatedScanJpeg(64, 48, scans));
-        if (scans <= 100) {
-            EXPECT_EQ(codec.DecodeThumbnail(16, 12).width, 16);
-        } else {
+// Up to the limit a lawful run of empty scans is only slow; past it, or at a scan
+// that repeats a precision already received, the file is refused, the repeat
+// before its pass (polled no more than the file without it). The area decode
+// looks at every scan before decoding any, and refuses the same.
+TEST(HostileSource, ScansPastTheLimitOrRepeatedAreRefused) {
+    const char* const kLimit = "スキャンの数が上限を超えています (100)";
+    const char* const kRepeat = "スキャンが受け取り済みの係数を同じ精度で繰り返しています";
+    struct Row {
+        int scans;
+        bool repeat_last;
+        const char* refusal;  // null: decoded
+    } const rows[] = {{1, false, nullptr}, {100, false, nullptr}, {101, false, kLimit},
+                      {1000, false, kLimit}, {1, true, kRepeat},     {60, true, kRepeat}};
+    for (const Row& row : rows) {
+        for (const bool area : {false, true}) {
+            const Bytes file = test::RepeatedScanJpeg(64, 48, row.scans, false, row.repeat_last);
+            const MemoryBytes bytes(file);
+            int polls = 0;
+            JpegCodec codec;
+            codec.ReadHeader(bytes, DecodeOptions([&polls] { return ++polls < 0; }));
+            const std::string what = std::to_string(row.scans) + (row.repeat_last ? " repeated" : "") + (area ? " area" : "");
             try {
-                codec.DecodeThumbnail(16, 12);
-                ADD_FAILURE() << scans << " scans decoded";
+                const Image thumb = area ? codec.DecodeArea(16, 12) : codec.DecodeThumbnail(16, 12);
+                EXPECT_EQ(row.refusal, nullptr) << what;
+                EXPECT_EQ(thumb.width, 16) << what;
             } catch (const LoadError& e) {
-                EXPECT_NE(std::string(e.what()).find("スキャンの数が上限を超えています (100)"), std::string::npos) << e.what();
+                ASSERT_NE(row.refusal, nullptr) << what << ": " << e.what();
+                EXPECT_NE(std::string(e.what()).find(row.refusal), std::string::npos) << what << ": " << e.what();
+            }
+            if (row.repeat_last) {
+                int lawful_polls = 0;
+                const Bytes lawful_file = test::RepeatedScanJpeg(64, 48, row.scans);
+                const MemoryBytes lawful_bytes(lawful_file);
+                JpegCodec lawful;
+                lawful.ReadHeader(lawful_bytes, DecodeOptions([&] { return ++lawful_polls < 0; }));
+                (void)(area ? lawful.DecodeArea(16, 12) : lawful.DecodeThumbnail(16, 12));
+                EXPECT_LE(polls, lawful_polls) << what;
             }
         }
     }

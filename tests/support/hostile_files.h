@@ -43,13 +43,16 @@ inline std::vector<std::uint8_t> DenseRunLengthBitmap(std::int32_t width, std::i
     return bmp.Build();
 }
 
-// A progressive YCbCr 4:2:0 JPEG of width x height that repeats `scans` times the
-// same empty AC scan of its luma: each scan is a few runs of end-of-band codes,
-// about 250 bytes for 16384 x 16384, yet the decoder walks every block of it.
-// With `full_chroma` it is 4:4:4 and starts with a DC scan of every component (one
-// bit per block), so the decoder fills the coefficients of the whole image.
+// A progressive YCbCr 4:2:0 JPEG of width x height with `scans` empty AC scans of
+// its luma: each scan is a few runs of end-of-band codes, about 250 bytes for
+// 16384 x 16384, yet the decoder walks every block of it. The scans are a lawful
+// progression (one coefficient at a time, each sent at 13 bits of reduction and
+// refined bit by bit: 882 scans) unless `repeat_last`, which sends the last scan
+// once more. With `full_chroma` it is 4:4:4 and starts with a DC scan of every
+// component (one bit per block), so the decoder fills the coefficients of the
+// whole image.
 inline std::vector<std::uint8_t> RepeatedScanJpeg(std::uint16_t width, std::uint16_t height, int scans,
-                                                  bool full_chroma = false) {
+                                                  bool full_chroma = false, bool repeat_last = false) {
     std::vector<std::uint8_t> f;
     auto put16 = [&f](unsigned v) {
         f.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -90,9 +93,13 @@ inline std::vector<std::uint8_t> RepeatedScanJpeg(std::uint16_t width, std::uint
         f.insert(f.end(), static_cast<std::size_t>(blocks * 3 / 8), 0);
         if (blocks * 3 % 8 != 0) f.push_back(static_cast<std::uint8_t>(0xFF >> (blocks * 3 % 8)));
     }
-    for (int s = 0; s < scans; ++s) {
+    for (int s = 0; s < scans + (repeat_last ? 1 : 0); ++s) {
+        const int n = s < scans ? s : scans - 1;
+        const auto coefficient = static_cast<std::uint8_t>(1 + n / 14 % 63);
+        const int step = n % 14;  // Ah 0, Al 13; then Ah 13, Al 12; ... Ah 1, Al 0
+        const auto approximation = static_cast<std::uint8_t>((step == 0 ? 0 : 14 - step) << 4 | (13 - step));
         marker(0xDA, 8);
-        Append(f, {1, 1, 0x00, 1, 63, 0x00});
+        Append(f, {1, 1, 0x00, coefficient, coefficient, approximation});
         std::uint32_t bits = 0;
         int count = 0;
         auto put_bits = [&](std::uint32_t value, int n) {
