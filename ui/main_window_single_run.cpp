@@ -108,7 +108,7 @@ void MainWindow::OnStartClicked() {
         const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(job.src_format == ImageFormat::kBmp ? "jpeg" : "bitmap")});
         const std::string note = result == kRunCancelled
                                      ? std::string()
-                                     : PassedOverNote(job.src_dir, job.src_format, other_item, engine_host_);
+                                     : PassedOverNote(job, other_item, engine_host_);
         engine_host_.ShowInformation(note.empty() ? std::string(message) : message + std::string("\r\n\r\n") + note);
     }
     ResetProgress();
