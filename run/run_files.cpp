@@ -66,10 +66,14 @@ std::vector<std::string> SourcesThatAreTheirOwnTargets(const RunFiles& files) {
     return own;
 }
 
-std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host) {
+std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host,
+                                                  std::optional<RunFiles>* listing) {
     if (host.LiveOverwriteMode() == OverwriteMode::kNever) return 0;
     try {
-        return SourcesThatAreTheirOwnTargets(ListRunFiles(job, host)).size();
+        RunFiles files = ListRunFiles(job, host);
+        const std::size_t count = SourcesThatAreTheirOwnTargets(files).size();
+        if (listing) *listing = std::move(files);
+        return count;
     } catch (const IoError&) {
         return 0;
     }

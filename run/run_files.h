@@ -1,5 +1,6 @@
 #pragma once
 // The files of one folder run, listed and named before the first conversion.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +51,10 @@ std::vector<std::string> SourcesThatAreTheirOwnTargets(const RunFiles& files);
 
 // How many sources the job would replace with their own thumbnails under the
 // host's overwrite mode: none when it never replaces, or when the source folder
-// cannot be listed (the run itself then says why).
-std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host);
+// cannot be listed (the run itself then says why). The listing it made goes
+// into `listing` when given, for a run that follows at once (a tree is then
+// read once).
+std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host,
+                                                  std::optional<RunFiles>* listing = nullptr);
 
 }  // namespace nuthumb
