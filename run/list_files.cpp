@@ -146,19 +146,25 @@ bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder
         [format](std::string_view name) { return NamesFormat(ExtensionOf(name), format); }, true, host);
 }
 
-bool IsPassedOverImage(std::string_view name, ImageFormat chosen) {
-    return PassedOverKindOf(name, chosen) != &PassedOverImages::none;
-}
-
-std::size_t PassedOverImages::*PassedOverKindOf(std::string_view name, ImageFormat chosen) {
+bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, ImageFormat chosen) {
     static constexpr std::string_view kUnreadExtensions[] = {".png", ".webp", ".heic", ".heif", ".hif",
                                                               ".avif", ".gif", ".tif", ".tiff"};
     const ImageFormat other = chosen == ImageFormat::kBmp ? ImageFormat::kJpeg : ImageFormat::kBmp;
     const std::string extension = ExtensionOf(name);
-    if (NamesFormat(extension, other)) return &PassedOverImages::other_format;
-    const bool unread = std::find(std::begin(kUnreadExtensions), std::end(kUnreadExtensions),
-                                  AsciiLower(extension)) != std::end(kUnreadExtensions);
-    return unread ? &PassedOverImages::unread_format : &PassedOverImages::none;
+    if (NamesFormat(extension, other)) {
+        ++counts.other_format;
+        return true;
+    }
+    if (std::find(std::begin(kUnreadExtensions), std::end(kUnreadExtensions), AsciiLower(extension)) ==
+        std::end(kUnreadExtensions))
+        return false;
+    ++counts.unread_format;
+    return true;
+}
+
+bool IsPassedOverImage(std::string_view name, ImageFormat chosen) {
+    PassedOverImages ignored;
+    return CountIfPassedOver(ignored, name, chosen);
 }
 
 PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat chosen, RunHost& host) {
@@ -171,7 +177,7 @@ PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat ch
     } catch (const IoError&) {
         return counts;  // the run has said why the folder cannot be read
     }
-    for (const std::string& name : names) ++(counts.*PassedOverKindOf(name, chosen));
+    for (const std::string& name : names) CountIfPassedOver(counts, name, chosen);
     return counts;
 }
 

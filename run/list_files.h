@@ -41,13 +41,12 @@ bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder
 struct PassedOverImages {
     std::size_t other_format = 0;
     std::size_t unread_format = 0;
-    std::size_t none = 0;  // where names that are neither count
 };
 PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat chosen, RunHost& host);
 
-// The count `name` goes to (by its extension alone), `none` for a name a run of
-// `chosen` reads or that is no image.
-std::size_t PassedOverImages::*PassedOverKindOf(std::string_view name, ImageFormat chosen);
+// Counts `name` (by its extension alone) when it is an image a run of `chosen`
+// passes over; false for one that run reads or that is no image.
+bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, ImageFormat chosen);
 bool IsPassedOverImage(std::string_view name, ImageFormat chosen);
 
 inline constexpr char kCannotReadFolder[] = N_("フォルダ {} を読み込めません: {}");

@@ -40,7 +40,7 @@ PassedOverImages CountPassedOverImagesInTree(const ThumbJob& job, RunHost& host)
             job.src_dir, IdentityOf(job.dst_dir),
             [&job](std::string_view name) { return IsPassedOverImage(name, job.src_format); }, host,
             [&](const std::string&, std::vector<std::string>& names) {
-                for (const std::string& name : names) ++(counts.*PassedOverKindOf(name, job.src_format));
+                for (const std::string& name : names) CountIfPassedOver(counts, name, job.src_format);
             },
             unreadable);
     } catch (const IoError&) {
