@@ -11,6 +11,7 @@
 
 #include "platform/io_failure.h"
 #include "platform/path_util.h"
+#include "platform/unique_fd.h"
 #include "run/list_files.h"
 
 namespace nuthumb {
@@ -21,21 +22,13 @@ using FolderKey = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
 // Opens a folder below the top without following a link put in its place since
 // it was listed.
 std::unique_ptr<DIR, DirCloser> OpenSubfolder(const std::string& path, FolderKey& key) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) ThrowErrno(kCannotReadFolder, path, errno);
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        ThrowErrno(kCannotReadFolder, path, err);
-    }
+    if (!fd || ::fstat(fd.get(), &st) != 0) ThrowErrno(kCannotReadFolder, path, errno);
     key = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        const int err = errno;
-        ::close(fd);
-        ThrowErrno(kCannotReadFolder, path, err);
-    }
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd.get()));
+    if (!dir) ThrowErrno(kCannotReadFolder, path, errno);
+    fd.release();  // the folder stream owns it now
     return dir;
 }
 
