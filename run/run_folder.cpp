@@ -9,6 +9,7 @@
 #include "run/run_files.h"
 #include "run/tree_walk.h"
 #include "platform/file_identity.h"
+#include "platform/path_util.h"
 #include "platform/staged_file.h"
 #include "platform/translate.h"
 
@@ -48,6 +49,18 @@ PassedOverImages CountPassedOverImagesInTree(const ThumbJob& job, RunHost& host)
     return counts;
 }
 
+// The same in each target folder of a tree that exists (targets come folder by
+// folder, so each folder is looked at once).
+void RemoveStaleTempFilesBelow(const RunFiles& files) {
+    std::string last = files.made_folders_root;
+    for (const std::string& target : files.final_targets) {
+        std::string folder = DirectoryPart(target);
+        if (folder == last) continue;
+        RemoveStaleTempFiles(folder);
+        last = std::move(folder);
+    }
+}
+
 }  // namespace
 
 const char* RunResultMessage(int result) {
@@ -83,6 +96,7 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files) {
     if (names.empty()) return kRunNoSourceFile;
     // What runs killed before left here; a live run's files are left alone.
     RemoveStaleTempFiles(job.dst_dir);
+    if (!files.made_folders_root.empty()) RemoveStaleTempFilesBelow(files);
 
     // A cancel that arrived during the listing belongs to no file of this run.
     host.SetCancelFlag(false);

@@ -62,7 +62,8 @@ std::string PassedOverNote(const ThumbJob& job, std::string_view other_format_op
 // start of a later file's turn or at the end, after the messages of the files
 // between, where the one-thread run shows it before them. Every target is in
 // place when the run returns. Temporary files that killed runs left in the
-// destination folder are removed first.
+// destination folder (in a tree, in each target folder there is) are removed
+// first.
 int RunFolder(RunHost& host, const ThumbJob& job);
 // The same run over `files`, the job's listing (ListRunFiles) made just before,
 // for a caller that looked at it first: a tree is then read only once.
