@@ -60,7 +60,9 @@ std::optional<std::int32_t> ParseDecimalField(std::string_view text) {
 }
 
 std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields) {
-    if (fields.size() != kBatchEntryFields) return std::nullopt;
+    if (!IsBatchEntryFieldCount(fields.size())) return std::nullopt;
+    const bool recursive = fields.size() == kBatchEntryFieldsWithSubfolders && fields[9] == "1";
+    if (fields.size() == kBatchEntryFieldsWithSubfolders && !recursive && fields[9] != "0") return std::nullopt;
     const auto size = ParseDecimalField(fields[6]);
     const auto basis = ParseDecimalField(fields[7]);
     const auto resize = ParseDecimalField(fields[8]);
@@ -71,6 +73,7 @@ std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields) {
     job.dst_dir = ApplyDriveRootRule(fields[2]);
     job.prefix = fields[4];
     job.suffix = fields[5];
+    job.recursive = recursive;
     job.conversion = {FormatOfField(fields[3]), *size, BasisOfItem(*basis),
                       (static_cast<std::uint32_t>(*resize) & 0xFF) != 0};
     return job;

@@ -1,6 +1,7 @@
 #pragma once
 // The BatchEntry: one folder run as a line of nine double-quoted fields,
-// "src","srcItem","dst","dstItem","prefix","suffix","size","basis","resize".
+// "src","srcItem","dst","dstItem","prefix","suffix","size","basis","resize", and
+// for a run of the folders below a tenth, "subfolders".
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +14,14 @@
 namespace nuthumb {
 
 inline constexpr std::size_t kBatchEntryFields = 9;
+// An entry may add a tenth field: "1" runs the folders below the source folder
+// too, "0" the source folder alone (as every nine-field entry does).
+inline constexpr std::size_t kBatchEntryFieldsWithSubfolders = 10;
+
+// Whether an entry of `count` fields has the number of fields an entry has.
+inline bool IsBatchEntryFieldCount(std::size_t count) {
+    return count == kBatchEntryFields || count == kBatchEntryFieldsWithSubfolders;
+}
 
 // The entry for the individual tab's values: the folder texts through the
 // drive-root rule, the three radio items in decimal as the groups report them
@@ -22,11 +31,14 @@ inline constexpr std::size_t kBatchEntryFields = 9;
 // unchanged (a folder may hold a quote on Linux). `tab.batch` is not used.
 std::string ComposeBatchEntry(const FormSettings& tab);
 
-// The job of an entry's nine fields: the folders through the drive-root rule, the
-// bitmap for a format field of exactly "0" and JPEG for anything else, fields 7
-// to 9 as decimal numbers (the basis by the window's item rule), scaling when the
-// resize field's lowest 8 bits are not all zero. nullopt when a number field is
-// not a number.
+// The job of an entry's nine or ten fields: the folders through the drive-root
+// rule, the bitmap for a format field of exactly "0" and JPEG for anything else,
+// fields 7 to 9 as decimal numbers (the basis by the window's item rule), scaling
+// when the resize field's lowest 8 bits are not all zero, the folders below for a
+// tenth field of exactly "1". nullopt when a number field is not a number, or a
+// tenth field is neither "1" nor "0": a list that asks for something else was not
+// written by us, and running a whole tree on a guess could write thousands of
+// files.
 std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields);
 
 // A decimal number of 32 bits: optional blanks (space, tab), an optional sign,

@@ -39,7 +39,7 @@ public:
         const std::vector<std::string> fields = SplitCommaText(entry);
         // An entry is one line: one with a line break inside came from a file
         // whose lines end in a lone CR, where two entries would run as one.
-        if (fields.size() != kBatchEntryFields || entry.find_first_of("\r\n") != std::string::npos)
+        if (!IsBatchEntryFieldCount(fields.size()) || entry.find_first_of("\r\n") != std::string::npos)
             return DataError(index);
         if (!CheckFolders(host_, fields[0], fields[2], 0)) {
             ++outcome_.failed_entries;
@@ -107,7 +107,7 @@ std::vector<std::size_t> EntriesReplacingTheirSources(const std::vector<std::str
     std::vector<std::size_t> replacing;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::vector<std::string> fields = SplitCommaText(entries[i]);
-        if (fields.size() != kBatchEntryFields) continue;
+        if (!IsBatchEntryFieldCount(fields.size())) continue;
         const std::optional<ThumbJob> job = JobOfFields(fields);
         if (job && FolderExists(job->src_dir) && CountSourcesReplacedByTheirThumbnails(*job, host) > 0)
             replacing.push_back(i);

@@ -47,7 +47,9 @@ CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.size) job.conversion.size = *options.size;
     if (options.basis) job.conversion.basis = *options.basis;
     if (options.convert_only) job.conversion.resize = false;
+    if (options.recursive) job.recursive = true;
     if (options.auto_orient) job.conversion.photo.auto_orient = *options.auto_orient;
+    if (options.keep_dates) job.conversion.photo.keep_dates = *options.keep_dates;
     if (options.quality) job.conversion.photo.quality = *options.quality;
     if (options.filter) job.conversion.photo.filter = *options.filter;
     if (options.overwrite_mode) run.overwrite_mode = *options.overwrite_mode;

@@ -115,7 +115,7 @@ const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_fil
     for (const CLI::Option* option : job_options)
         if (option->count())
             return Tr("バッチは処理内容を各エントリから取ります: フォルダ、--from、--to、--prefix、--suffix、"
-                      "--size、--basis、--convert-only は指定しないでください");
+                      "--size、--basis、--convert-only、--recursive は指定しないでください");
     return nullptr;
 }
 
@@ -163,7 +163,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     std::string src_dir, dst_dir, from, to, prefix, suffix, basis, filter, overwrite, error_list, settings,
         batch_file;
     std::int32_t size = 0, quality = 0;
-    bool auto_orient = false;
+    bool auto_orient = false, keep_dates = false;
     const ThumbJob defaults = JobOfForm(FormSettings{});
     const OverwriteMode default_overwrite = OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
 
@@ -189,10 +189,17 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     auto* basis_opt =
         AddChoice(app, "--basis", basis, Tr("サイズを合わせる辺"), kBasisNames, defaults.conversion.basis);
     auto* convert_only_opt = app.add_flag("--convert-only", options.convert_only, Tr("サイズを変更しない"));
+    auto* recursive_opt = app.add_flag(
+        "-r,--recursive", options.recursive,
+        Tr("下のフォルダの画像も読み込み、DEST_DIR の同じ場所に書き込む（隠しフォルダ、フォルダへのリンク、SOURCE_DIR の中の "
+           "DEST_DIR は読まない）"));
     auto* auto_orient_opt = app.add_flag(
         "--auto-orient,!--no-auto-orient", auto_orient,
         Tr("縮小する前に、各 JPEG を EXIF の Orientation に従って正しい向きに回転する") +
             Default(defaults.conversion.photo.auto_orient ? "on" : "off"));
+    auto* keep_dates_opt = app.add_flag(
+        "--keep-dates,!--no-keep-dates", keep_dates,
+        Tr("各サムネイルの更新日時を元のファイルと同じにする") + Default(defaults.conversion.photo.keep_dates ? "on" : "off"));
     auto* quality_opt = AddNumber(app, "--quality", quality, Tr("サムネイルの JPEG 画質、{} から {} まで"),
                                   keys::kQualityMin, keys::kQualityMax, defaults.conversion.photo.quality);
     auto* filter_opt =
@@ -235,7 +242,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     }
     if (const char* problem = BatchConflict(*batch_opt, *batch_file_opt,
                                             {src_opt, dst_opt, from_opt, to_opt, prefix_opt, suffix_opt,
-                                             size_opt, basis_opt, convert_only_opt})) {
+                                             size_opt, basis_opt, convert_only_opt, recursive_opt})) {
         ShowUsageError(problem);
         return CliExit{kExitUsage};
     }
@@ -255,6 +262,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     if (size_opt->count()) options.size = size;
     if (basis_opt->count()) options.basis = ValueOfName(kBasisNames, basis);
     if (auto_orient_opt->count()) options.auto_orient = auto_orient;
+    if (keep_dates_opt->count()) options.keep_dates = keep_dates;
     if (quality_opt->count()) options.quality = quality;
     if (filter_opt->count()) options.filter = ValueOfName(kFilterNames, filter);
     if (overwrite_opt->count()) options.overwrite_mode = ValueOfName(kOverwriteNames, overwrite);

@@ -18,7 +18,9 @@ struct CliOptions {
     std::optional<std::int32_t> size;
     std::optional<Basis> basis;
     bool convert_only = false;
+    bool recursive = false;                      // --recursive: the folders below SOURCE_DIR too
     std::optional<bool> auto_orient;             // --auto-orient, or false for --no-auto-orient
+    std::optional<bool> keep_dates;              // --keep-dates, or false for --no-keep-dates
     std::optional<std::int32_t> quality;
     std::optional<ScaleFilter> filter;
     std::optional<OverwriteMode> overwrite_mode;

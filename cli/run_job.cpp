@@ -25,11 +25,11 @@ namespace {
 // photo would become its own thumbnail. That needs the user's word: --overwrite
 // always (or never, which replaces nothing). The job mode and the batch keep what
 // the user chose in the window.
-bool MayReplaceSources(const CliOptions& options, const ThumbJob& job, CliHost& host) {
+bool MayReplaceSources(const CliOptions& options, const RunFiles& files) {
     if (!options.src_dir || options.overwrite_mode == OverwriteMode::kAlways ||
         options.overwrite_mode == OverwriteMode::kNever)
         return true;
-    const std::vector<std::string> own = SourcesThatAreTheirOwnTargets(ListRunFiles(job, host));
+    const std::vector<std::string> own = SourcesThatAreTheirOwnTargets(files);
     if (own.empty()) return true;
     const std::string first = ForStderr(NameForMessage(own.front())) + (own.size() > 1 ? ", ..." : "");
     std::cerr << "nuthumb-cli: "
@@ -45,7 +45,8 @@ bool MayReplaceSources(const CliOptions& options, const ThumbJob& job, CliHost& 
 
 int ExitStatusOf(int result, std::size_t failed_files) {
     if (result == kRunCancelled) return kExitCancelled;
-    if (result == kRunNoSourceFile) return kExitNoSourceFile;
+    // A tree whose only images lay in folders that could not be read is no empty one.
+    if (result == kRunNoSourceFile) return failed_files == 0 ? kExitNoSourceFile : kExitFailedFiles;
     return failed_files == 0 ? kExitFinished : kExitFailedFiles;
 }
 
@@ -71,8 +72,10 @@ int RunJob(const CliOptions& options) {
     const std::string& src_dir = job.src_dir;
     int result = 0;
     try {
-        if (!MayReplaceSources(options, job, host)) return kExitUsage;
-        result = RunFolder(host, job);
+        // One listing for the check and the run: a tree is read once.
+        const RunFiles files = ListRunFiles(job, host);
+        if (!MayReplaceSources(options, files)) return kExitUsage;
+        result = RunFolder(host, job, files);
     } catch (const IoError& error) {
         // Nothing was converted because nothing could be listed, not because the
         // folder holds no file of the format.
@@ -84,7 +87,7 @@ int RunJob(const CliOptions& options) {
     // why a write to stdout failed.
     const std::string passed_over =
         result == kRunCancelled ? std::string()
-                                : PassedOverNote(src_dir, job.src_format,
+                                : PassedOverNote(job,
                                                  job.src_format == ImageFormat::kBmp ? "--from jpg" : "--from bmp", host);
     const std::size_t failed = host.ErrorList().size();
     int status = ExitStatusOf(result, failed);

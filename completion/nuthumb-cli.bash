@@ -34,9 +34,10 @@ _nuthumb_cli() {
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "--from --to --prefix --suffix --size --basis
-            --convert-only --auto-orient --no-auto-orient --quality --filter
+            --convert-only --recursive --auto-orient --no-auto-orient
+            --keep-dates --no-keep-dates --quality --filter
             --overwrite --report-load-errors --error-list --settings --quiet
-            --jobs --memory-limit --batch --batch-file --help --version -s -q -j -h" -- "$cur")
+            --jobs --memory-limit --batch --batch-file --help --version -r -s -q -j -h" -- "$cur")
         return
     fi
     compopt -o filenames 2>/dev/null

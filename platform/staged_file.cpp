@@ -177,6 +177,18 @@ void StagedFile::Discard() noexcept {
     placeholder_ = false;
 }
 
+void StagedFile::SetModificationTime(std::int64_t modified_ns) {
+    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+    // Floor division: a time before 1970 keeps its nanoseconds in 0..999999999.
+    std::int64_t seconds = modified_ns / kNsPerSecond, nanoseconds = modified_ns % kNsPerSecond;
+    if (nanoseconds < 0) {
+        nanoseconds += kNsPerSecond;
+        --seconds;
+    }
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), static_cast<long>(nanoseconds)}};
+    if (::futimens(fd_.get(), times) != 0) ThrowErrno(kCannotWrite, path_, errno);
+}
+
 void StagedFile::Sync() {
     if (::fsync(fd_.get()) != 0) ThrowErrno(kCannotWrite, path_, errno);
 }

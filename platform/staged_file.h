@@ -55,6 +55,9 @@ public:
     FileNode node() const { return node_; }
     bool unnamed() const { return temp_name_.empty() && !published_; }
 
+    // Gives the staged file this modification time (nanoseconds since the epoch),
+    // before it is synced and published, so the target never shows another one.
+    void SetModificationTime(std::int64_t modified_ns);
     // Flushes this file's data to the disk (fsync).
     void Sync();
     // Flushes everything written to this file's file system (syncfs), so that every

@@ -22,6 +22,8 @@ public:
 
     int get() const noexcept { return fd_; }
     explicit operator bool() const noexcept { return fd_ >= 0; }
+    // Gives the descriptor up to another owner (a folder stream).
+    int release() noexcept { return std::exchange(fd_, -1); }
     // Closes now and returns close()'s result, which can report a late write error.
     int close() noexcept { return fd_ >= 0 ? ::close(std::exchange(fd_, -1)) : 0; }
 

@@ -16,28 +16,42 @@
 namespace nuthumb {
 namespace {
 
-std::vector<std::string> NamesOf(const std::vector<std::string>& paths) {
-    std::vector<std::string> names;
-    names.reserve(paths.size());
-    for (const std::string& path : paths) names.push_back(FileNamePart(path));
-    return names;
+// Where each path lies: its folder by device and inode, and its name. Paths in
+// list order share folders, so each folder is looked up once per run of them;
+// nullopt for a path whose folder is not there (a target folder still to make).
+std::vector<std::optional<LandingPlace>> PlacesOf(const std::vector<std::string>& paths) {
+    std::vector<std::optional<LandingPlace>> places;
+    places.reserve(paths.size());
+    std::string folder;
+    std::optional<FileIdentity> identity;
+    for (const std::string& path : paths) {
+        std::string next = FolderOf(path);
+        if (places.empty() || next != folder) {
+            identity = IdentityOf(next);
+            folder = std::move(next);
+        }
+        if (identity) places.push_back(LandingPlace{identity->device, identity->inode, FileNamePart(path)});
+        else places.emplace_back();
+    }
+    return places;
 }
 
-// Sources that an earlier file's target of the same run replaces: in one folder a
-// target can be a later file's source (a.jpg → t_a.jpg while t_a.jpg waits its turn),
-// and that source must be read as the earlier file left it.
-std::vector<bool> WrittenBeforeRead(const std::optional<FileIdentity>& src_folder, const std::string& dst_dir,
-                                    const std::vector<std::string>& names,
+std::string PlaceKey(const LandingPlace& place) {
+    return std::to_string(place.folder_device) + ':' + std::to_string(place.folder_inode) + '/' + place.name;
+}
+
+// Sources that an earlier file's target of the same run replaces: where a target
+// folder is a source folder, a target can be a later file's source (a.jpg →
+// t_a.jpg while t_a.jpg waits its turn), and that source must be read as the
+// earlier file left it.
+std::vector<bool> WrittenBeforeRead(const std::vector<std::optional<LandingPlace>>& sources,
                                     const std::vector<std::string>& final_targets) {
-    std::vector<bool> written_before_read(names.size(), false);
-    const std::optional<FileIdentity> dst_folder = IdentityOf(dst_dir);
-    if (!src_folder || !dst_folder || src_folder->device != dst_folder->device ||
-        src_folder->inode != dst_folder->inode)
-        return written_before_read;
+    std::vector<bool> written_before_read(sources.size(), false);
+    const std::vector<std::optional<LandingPlace>> targets = PlacesOf(final_targets);
     std::unordered_set<std::string> targets_so_far;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        written_before_read[i] = targets_so_far.contains(names[i]);
-        targets_so_far.insert(FileNamePart(final_targets[i]));
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        written_before_read[i] = sources[i] && targets_so_far.contains(PlaceKey(*sources[i]));
+        if (targets[i]) targets_so_far.insert(PlaceKey(*targets[i]));
     }
     return written_before_read;
 }
@@ -81,17 +95,15 @@ bool IsLink(const std::string& path) {
 
 }  // namespace
 
-ConversionPipeline::ConversionPipeline(RunHost& host, const std::string& src_dir, const std::string& dst_dir,
-                                       std::vector<std::string> sources,
+ConversionPipeline::ConversionPipeline(RunHost& host, std::vector<std::string> sources,
                                        const std::vector<std::string>& final_targets,
                                        const Conversion& conversion, int workers)
     : host_(host),
       sources_(std::move(sources)),
-      names_(NamesOf(sources_)),
+      source_places_(PlacesOf(sources_)),
       conversion_(conversion),
       options_{[&host] { return host.StopRequested(); }},
-      src_folder_(IdentityOf(src_dir)),
-      written_before_read_(WrittenBeforeRead(src_folder_, dst_dir, names_, final_targets)),
+      written_before_read_(WrittenBeforeRead(source_places_, final_targets)),
       final_targets_(final_targets),
       overwrite_mode_(host.LiveOverwriteMode()),
       budget_(BudgetOf(host)),
@@ -121,7 +133,7 @@ bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
     if (!publisher_ || !publisher_->AnyWaiting()) return false;
     // A link can name any file, a waiting target among them.
     if (IsLink(sources_[i])) return true;
-    return src_folder_ && publisher_->IsWaiting(LandingPlace{src_folder_->device, src_folder_->inode, names_[i]});
+    return source_places_[i] && publisher_->IsWaiting(*source_places_[i]);
 }
 
 PreparedThumbnail ConversionPipeline::Take(std::size_t i) {

@@ -24,8 +24,7 @@ class ConversionPipeline {
 public:
     // `sources` and `final_targets` (FinalTargetName of each composed target) are
     // the run's files in list order; `workers` may be 0.
-    ConversionPipeline(RunHost& host, const std::string& src_dir, const std::string& dst_dir,
-                       std::vector<std::string> sources, const std::vector<std::string>& final_targets,
+    ConversionPipeline(RunHost& host, std::vector<std::string> sources, const std::vector<std::string>& final_targets,
                        const Conversion& conversion, int workers);
     ConversionPipeline(const ConversionPipeline&) = delete;
     ConversionPipeline& operator=(const ConversionPipeline&) = delete;
@@ -36,6 +35,7 @@ public:
     // target of the run that could replace it is in place.
     PreparedThumbnail Take(std::size_t i);
     void Skip(std::size_t i);
+    const Conversion& conversion() const { return conversion_; }
     // Where a written target is handed over; nullptr when it is written at once.
     FilePublisher* publisher() { return publisher_ ? &*publisher_ : nullptr; }
     // Called at file i's turn before anything is decided about it: when a target
@@ -60,10 +60,10 @@ private:
     // Set once before the workers start; the workers read them (WorthEarly, the
     // sources), nobody writes them.
     const std::vector<std::string> sources_;
-    const std::vector<std::string> names_;  // each source's file name
+    // Where each source lies when the run starts; nothing for one whose folder is gone.
+    const std::vector<std::optional<LandingPlace>> source_places_;
     const Conversion conversion_;
     const DecodeOptions options_;  // asks the host: used on the run's thread only
-    const std::optional<FileIdentity> src_folder_;
     // Sources that an earlier file's target of the same run replaces; they are
     // read only at their turn.
     const std::vector<bool> written_before_read_;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <exception>
+#include <stdexcept>
 #include <optional>
 #include <string_view>
 
@@ -10,11 +11,22 @@
 #include "run/conversion_messages.h"
 #include "run/conversion_pipeline.h"
 #include "platform/file_io.h"
+#include "platform/make_folders.h"
 #include "platform/message_name.h"
 #include "platform/path_util.h"
 
 namespace nuthumb {
 namespace {
+
+// One file's turn: its paths, how message boxes name them, and what the write
+// does besides the bytes.
+struct Turn {
+    const std::string& source_path;
+    const std::string& final_path;
+    std::string shown_source, shown_target;
+    std::string_view folders_root;  // missing target folders are made below it; empty: none
+    bool keep_dates = false;
+};
 
 // `box` is the message box's text; `reason` says in a few words what went wrong
 // with `source_path`.
@@ -28,28 +40,28 @@ void ReportFailedFile(RunHost& host, const std::string& source_path, const std::
 // A source that decoded only in part: its target is made as far as the data
 // goes, but the file is named with the reason, like a load failure, and counts
 // as failed. Each box text is followed by the file's name.
-void ReportDamagedSource(RunHost& host, const std::string& source_path, SourceDamage damage) {
+void ReportDamagedSource(RunHost& host, const Turn& turn, SourceDamage damage) {
     if (damage == SourceDamage::kNone) return;
     static constexpr char kTruncatedMessage[] =
         N_("ファイルが途中で切れています。読めた所までで作成しました。\r\nFilename : ");
     static constexpr char kCorruptDataMessage[] =
         N_("ファイルの一部が壊れています。読めた部分から作成しました。\r\nFilename : ");
     const bool truncated = damage == SourceDamage::kTruncated;
-    ReportFailedFile(host, source_path,
-                     MessageWithName(Tr(truncated ? kTruncatedMessage : kCorruptDataMessage), FileNamePart(source_path)),
+    ReportFailedFile(host, turn.source_path,
+                     MessageWithName(Tr(truncated ? kTruncatedMessage : kCorruptDataMessage), turn.shown_source),
                      truncated ? Tr("途中で切れています: 読めた所までで作成しました")
                                : Tr("データの一部が壊れています: 読めた部分から作成しました"));
 }
 
 // True when no file of that name exists (a folder does not count), or the host's
 // live OverwriteMode allows replacing it (asking names the file).
-bool MayReplace(RunHost& host, const std::string& final_path) {
-    if (!FileExists(final_path)) return true;
+bool MayReplace(RunHost& host, const Turn& turn) {
+    if (!FileExists(turn.final_path)) return true;
     switch (host.LiveOverwriteMode()) {
         case OverwriteMode::kAlways:
             return true;
         case OverwriteMode::kAsk:
-            return host.AskOkCancel(MessageWithName(Tr(kOverwriteQuestion), FileNamePart(final_path)));
+            return host.AskOkCancel(MessageWithName(Tr(kOverwriteQuestion), turn.shown_target));
         case OverwriteMode::kNever:
             break;
     }
@@ -58,15 +70,35 @@ bool MayReplace(RunHost& host, const std::string& final_path) {
 
 // Before anything is loaded: the target must not be one this run wrote, and an
 // existing one must be allowed to go.
-bool MayLoad(RunHost& host, const std::string& source_path, const std::string& final_path,
-             const WrittenTargets& written) {
-    if (written.Contains(final_path)) {
-        ReportFailedFile(host, source_path, MessageWithName(Tr(kTargetTakenMessage), FileNamePart(final_path)),
+bool MayLoad(RunHost& host, const Turn& turn, const WrittenTargets& written) {
+    if (written.Contains(turn.final_path)) {
+        ReportFailedFile(host, turn.source_path, MessageWithName(Tr(kTargetTakenMessage), turn.shown_target),
                          Fill(Tr("サムネイル {} はこの実行の前のファイルのために書き込まれました"),
-                              {NameForMessage(final_path)}));
+                              {NameForMessage(turn.final_path)}));
         return false;
     }
-    return MayReplace(host, final_path);
+    return MayReplace(host, turn);
+}
+
+void ReportWriteFailure(RunHost& host, const Turn& turn, const std::string& reason) {
+    ReportFailedFile(host, turn.source_path,
+                     MessageWithName(Tr(kWriteFailureMessage), turn.shown_target) + "\r\n" + reason,
+                     Fill(Tr("{} に書き込めません: {}"), {NameForMessage(turn.final_path), reason}));
+}
+
+// The staged target: its folders made when the run mirrors a tree, its source's
+// modification time when the dates are kept.
+StagedFile StageTarget(const Turn& turn, const PreparedThumbnail& prepared) {
+    try {
+        if (!turn.folders_root.empty())
+            MakeFoldersBelow(std::string(turn.folders_root), DirectoryPart(turn.final_path));
+    } catch (const IoError& error) {
+        // The whole text, not the system's words alone: they would not say which folder.
+        throw std::runtime_error(error.what());
+    }
+    StagedFile staged(turn.final_path, prepared.target_bytes);
+    if (turn.keep_dates && prepared.source) staged.SetModificationTime(prepared.source->modified_ns);
+    return staged;
 }
 
 // The turn from the load's outcome on: a failed load is shown and recorded;
@@ -74,8 +106,9 @@ bool MayLoad(RunHost& host, const std::string& source_path, const std::string& f
 // `publisher` the target is written and synced at once; with one it is staged and
 // handed over, and a failure there arrives later through the publisher. The file
 // the target becomes when it was written (or handed over).
-std::optional<FileNode> SaveThumbnail(RunHost& host, const std::string& source_path, const std::string& final_path,
-                                      PreparedThumbnail prepared, FilePublisher* publisher) {
+std::optional<FileNode> SaveThumbnail(RunHost& host, const Turn& turn, PreparedThumbnail prepared,
+                                      FilePublisher* publisher) {
+    const std::string& source_path = turn.source_path;
     using Outcome = PreparedThumbnail::Outcome;
     switch (prepared.outcome) {
         case Outcome::kCancelled:
@@ -84,12 +117,12 @@ std::optional<FileNode> SaveThumbnail(RunHost& host, const std::string& source_p
             return std::nullopt;
         case Outcome::kCannotRead:
             ReportFailedFile(host, source_path,
-                             MessageWithName(Tr(kReadFailureMessage), FileNamePart(source_path)) + "\r\n" +
+                             MessageWithName(Tr(kReadFailureMessage), turn.shown_source) + "\r\n" +
                                  prepared.reason,
                              Fill(Tr("読み込めません: {}"), {prepared.reason}));
             return std::nullopt;
         case Outcome::kDamaged:
-            ReportFailedFile(host, source_path, MessageWithName(Tr(kLoadFailureMessage), FileNamePart(source_path)),
+            ReportFailedFile(host, source_path, MessageWithName(Tr(kLoadFailureMessage), turn.shown_source),
                              Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
             return std::nullopt;
         case Outcome::kReady:
@@ -97,17 +130,17 @@ std::optional<FileNode> SaveThumbnail(RunHost& host, const std::string& source_p
             break;
     }
 
-    if (!MayReplace(host, final_path)) {
-        ReportDamagedSource(host, source_path, prepared.damage);
+    if (!MayReplace(host, turn)) {
+        ReportDamagedSource(host, turn, prepared.damage);
         return std::nullopt;
     }
     if (prepared.outcome == Outcome::kCannotEncode) {
-        ReportWriteFailure(host, source_path, final_path, prepared.reason);
+        ReportWriteFailure(host, turn, prepared.reason);
         return std::nullopt;
     }
     std::optional<FileNode> node;
     try {
-        StagedFile staged(final_path, prepared.target_bytes);
+        StagedFile staged = StageTarget(turn, prepared);
         node = staged.node();
         if (publisher) {
             publisher->Publish(std::move(staged), source_path, [&host] { host.WhileWaitingForWorkers(); });
@@ -116,11 +149,11 @@ std::optional<FileNode> SaveThumbnail(RunHost& host, const std::string& source_p
             staged.Publish();
         }
     } catch (const std::exception& e) {
-        ReportWriteFailure(host, source_path, final_path, ReasonOf(e));
+        ReportWriteFailure(host, turn, ReasonOf(e));
         return std::nullopt;
     }
     // After the write, so that a file whose write also fails is named once.
-    ReportDamagedSource(host, source_path, prepared.damage);
+    ReportDamagedSource(host, turn, prepared.damage);
     return node;
 }
 
@@ -134,30 +167,29 @@ bool WrittenTargets::Contains(const std::string& final_path) const {
 
 void TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i, ConversionPipeline& pipeline,
                   WrittenTargets& written) {
-    const std::string& source_path = files.sources[i];
-    const std::string& final_path = files.final_targets[i];
-    if (!MayLoad(host, source_path, final_path, written)) {
+    const Turn turn{files.sources[i], files.final_targets[i], files.ShownSource(i), files.ShownTarget(i),
+                    files.made_folders_root, pipeline.conversion().photo.keep_dates};
+    if (!MayLoad(host, turn, written)) {
         pipeline.Skip(i);
         return;
     }
-    if (const std::optional<FileNode> node =
-            SaveThumbnail(host, source_path, final_path, pipeline.Take(i), pipeline.publisher()))
+    if (const std::optional<FileNode> node = SaveThumbnail(host, turn, pipeline.Take(i), pipeline.publisher()))
         written.Add(*node);
 }
 
 bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
                    const Conversion& conversion) {
     const DecodeOptions options{[&host] { return host.StopRequested(); }};
-    return SaveThumbnail(host, source_path, FinalTargetName(target_path, conversion.target_format),
-                         PrepareThumbnail(source_path, conversion, options), nullptr)
-        .has_value();
+    const std::string final_path = FinalTargetName(target_path, conversion.target_format);
+    const Turn turn{source_path, final_path, FileNamePart(source_path), FileNamePart(final_path), {},
+                    conversion.photo.keep_dates};
+    return SaveThumbnail(host, turn, PrepareThumbnail(source_path, conversion, options), nullptr).has_value();
 }
 
 void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
                         const std::string& reason) {
-    ReportFailedFile(host, source_path,
-                     MessageWithName(Tr(kWriteFailureMessage), FileNamePart(final_path)) + "\r\n" + reason,
-                     Fill(Tr("{} に書き込めません: {}"), {NameForMessage(final_path), reason}));
+    const Turn turn{source_path, final_path, FileNamePart(source_path), FileNamePart(final_path), {}, false};
+    ReportWriteFailure(host, turn, reason);
 }
 
 }  // namespace nuthumb

@@ -40,6 +40,9 @@ private:
 // is a failure of this source, shown naming the target. `pipeline` gives the
 // prepared file (or is told that it is skipped) and takes the staged target when
 // it has a publisher; a target written or handed over goes into `written`.
+// Before a write, the target's missing folders below files.made_folders_root are
+// made; with the photo option keep_dates the target gets its source's
+// modification time. Messages name files as files.ShownSource/ShownTarget do.
 void TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i, ConversionPipeline& pipeline,
                   WrittenTargets& written);
 

@@ -13,6 +13,7 @@
 #include "platform/file_io.h"
 #include "platform/io_failure.h"
 #include "platform/path_util.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 namespace {
@@ -25,16 +26,27 @@ std::string AsciiUpperText(std::string_view text) {
     return out;
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 // Regular file, following a link; d_type spares the stat for the common case.
 bool IsListableFile(DIR* dir, const dirent& entry) {
     if (entry.d_type == DT_REG) return true;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
     struct stat st {};
     return ::fstatat(::dirfd(dir), entry.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+
+// A folder itself, never a link to one: a tree walk must not follow links.
+bool IsRealFolder(DIR* dir, const dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_DIR;
+    struct stat st {};
+    return ::fstatat(::dirfd(dir), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> SortedNames(std::vector<std::pair<std::string, std::string>>& keyed) {
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::string> names;
+    names.reserve(keyed.size());
+    for (auto& [key, name] : keyed) names.push_back(std::move(name));
+    return names;
 }
 
 }  // namespace
@@ -64,6 +76,12 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
 
 namespace {
 
+std::unique_ptr<DIR, DirCloser> OpenFolderOrThrow(const std::string& folder) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) ThrowErrno(kCannotReadFolder, folder, errno);
+    return dir;
+}
+
 // The listing itself: every regular file of `folder` whose name `matches`.
 template <class Matches>
 bool ListMatching(std::vector<std::string>& list, const std::string& folder, Matches matches, bool with_extension,
@@ -71,34 +89,41 @@ bool ListMatching(std::vector<std::string>& list, const std::string& folder, Mat
     list.clear();
     // A folder that cannot be read is not an empty one: the caller must be able to
     // tell the user why nothing was converted.
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-    if (!dir) ThrowErrno(N_("フォルダ {} を読み込めません: {}"), folder, errno);
-
-    // (sort key, name): the upper-cased key is made once per name, not per comparison.
-    std::vector<std::pair<std::string, std::string>> found;
-    for (;;) {
-        errno = 0;  // readdir tells its end from its failure only by errno
-        const dirent* entry = ::readdir(dir.get());
-        if (!entry) {
-            if (errno != 0) ThrowErrno(N_("フォルダ {} を読み込めません: {}"), folder, errno);
-            break;
-        }
-        const std::string_view name(entry->d_name);
-        if (!matches(name)) continue;
-        host.ProcessPendingMessages();
-        if (!IsListableFile(dir.get(), *entry)) continue;
-        found.emplace_back(AsciiUpperText(name), std::string(name));
-    }
-    dir.reset();
-
-    std::sort(found.begin(), found.end());
-    list.reserve(found.size());
-    for (auto& [key, name] : found)
+    FolderEntries entries = ReadFolderEntries(OpenFolderOrThrow(folder).get(), folder, matches, false, host);
+    list.reserve(entries.files.size());
+    for (std::string& name : entries.files)
         list.push_back(with_extension ? std::move(name) : ReplaceExtension(name, ""));
     return !list.empty();
 }
 
 }  // namespace
+
+FolderEntries ReadFolderEntries(DIR* dir, const std::string& folder, const std::function<bool(std::string_view)>& matches,
+                                bool with_subfolders, RunHost& host) {
+    // (sort key, name): the upper-cased key is made once per name, not per comparison.
+    std::vector<std::pair<std::string, std::string>> files, subfolders;
+    for (;;) {
+        errno = 0;  // readdir tells its end from its failure only by errno
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            if (errno != 0) ThrowErrno(kCannotReadFolder, folder, errno);
+            break;
+        }
+        const std::string_view name(entry->d_name);
+        if (with_subfolders && name.front() != '.' && IsRealFolder(dir, *entry)) {
+            subfolders.emplace_back(AsciiUpperText(name), std::string(name));
+            continue;
+        }
+        if (!matches(name)) continue;
+        host.ProcessPendingMessages();
+        if (!IsListableFile(dir, *entry)) continue;
+        files.emplace_back(AsciiUpperText(name), std::string(name));
+    }
+    FolderEntries entries;
+    entries.files = SortedNames(files);
+    entries.subfolders = SortedNames(subfolders);
+    return entries;
+}
 
 bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool with_extension,
                RunHost& host) {
@@ -121,29 +146,38 @@ bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder
         [format](std::string_view name) { return NamesFormat(ExtensionOf(name), format); }, true, host);
 }
 
-PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat chosen, RunHost& host) {
+bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, ImageFormat chosen) {
     static constexpr std::string_view kUnreadExtensions[] = {".png", ".webp", ".heic", ".heif", ".hif",
                                                               ".avif", ".gif", ".tif", ".tiff"};
     const ImageFormat other = chosen == ImageFormat::kBmp ? ImageFormat::kJpeg : ImageFormat::kBmp;
-    const auto unread = [](const std::string& extension) {
-        return std::find(std::begin(kUnreadExtensions), std::end(kUnreadExtensions), AsciiLower(extension)) !=
-               std::end(kUnreadExtensions);
-    };
+    const std::string extension = ExtensionOf(name);
+    if (NamesFormat(extension, other)) {
+        ++counts.other_format;
+        return true;
+    }
+    if (std::find(std::begin(kUnreadExtensions), std::end(kUnreadExtensions), AsciiLower(extension)) ==
+        std::end(kUnreadExtensions))
+        return false;
+    ++counts.unread_format;
+    return true;
+}
+
+bool IsPassedOverImage(std::string_view name, ImageFormat chosen) {
+    PassedOverImages ignored;
+    return CountIfPassedOver(ignored, name, chosen);
+}
+
+PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat chosen, RunHost& host) {
     PassedOverImages counts;
     std::vector<std::string> names;
     try {
         ListMatching(
             names, folder.empty() ? std::string("/") : folder,
-            [&](std::string_view name) {
-                const std::string extension = ExtensionOf(name);
-                return NamesFormat(extension, other) || unread(extension);
-            },
-            true, host);
+            [chosen](std::string_view name) { return IsPassedOverImage(name, chosen); }, true, host);
     } catch (const IoError&) {
         return counts;  // the run has said why the folder cannot be read
     }
-    for (const std::string& name : names)
-        ++(NamesFormat(ExtensionOf(name), other) ? counts.other_format : counts.unread_format);
+    for (const std::string& name : names) CountIfPassedOver(counts, name, chosen);
     return counts;
 }
 

@@ -1,10 +1,16 @@
 #pragma once
 // The wildcard listing of a folder ("folder/*.jpg").
+#include <dirent.h>
+
+#include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/conversion.h"
 #include "run/run_host.h"
+#include "platform/translate.h"
 
 namespace nuthumb {
 
@@ -37,6 +43,30 @@ struct PassedOverImages {
     std::size_t unread_format = 0;
 };
 PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat chosen, RunHost& host);
+
+// Counts `name` (by its extension alone) when it is an image a run of `chosen`
+// passes over; false for one that run reads or that is no image.
+bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, ImageFormat chosen);
+bool IsPassedOverImage(std::string_view name, ImageFormat chosen);
+
+inline constexpr char kCannotReadFolder[] = N_("フォルダ {} を読み込めません: {}");
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// What one folder holds for a listing, each part in the listing's order.
+struct FolderEntries {
+    std::vector<std::string> files;       // regular files (links followed) whose names match
+    std::vector<std::string> subfolders;  // folders themselves, not links, not hidden ('.')
+};
+
+// Reads the open folder `dir` (named `folder` in failures) once. Subfolders are
+// gathered only when `with_subfolders`. Throws IoError (kCannotReadFolder) when
+// reading fails part way.
+FolderEntries ReadFolderEntries(DIR* dir, const std::string& folder,
+                                const std::function<bool(std::string_view)>& matches, bool with_subfolders,
+                                RunHost& host);
 
 // The pattern test on its own: true when `name` matches `pattern` as above.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);

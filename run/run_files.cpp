@@ -12,16 +12,46 @@ std::string FinalTargetName(std::string_view target_path, ImageFormat target_for
     return ReplaceExtension(target_path, ExtensionOfFormat(target_format));
 }
 
+std::string RunFiles::ShownTarget(std::size_t i) const {
+    const std::size_t slash = names[i].rfind('/');
+    const std::string name = FileNamePart(final_targets[i]);
+    return slash == std::string::npos ? name : JoinPath(std::string_view(names[i]).substr(0, slash), name);
+}
+
+namespace {
+
+// `relative` is the file's folder below the source folder ("" for the top).
+void AddFile(RunFiles& files, const ThumbJob& job, const std::string& relative, const std::string& name) {
+    const std::string extension = ExtensionOf(name);
+    const std::string base = name.substr(0, name.size() - extension.size());
+    const std::string target_name = job.prefix + base + job.suffix + extension;
+    std::string listed = relative.empty() ? name : JoinPath(relative, name);
+    files.sources.push_back(JoinPath(job.src_dir, listed));
+    files.final_targets.push_back(FinalTargetName(
+        JoinPath(job.dst_dir, relative.empty() ? target_name : JoinPath(relative, target_name)),
+        job.conversion.target_format));
+    files.names.push_back(std::move(listed));
+}
+
+}  // namespace
+
 RunFiles ListRunFiles(const ThumbJob& job, RunHost& host) {
     RunFiles files;
-    ListFilesOfFormat(files.names, job.src_dir, job.src_format, host);
-    for (const std::string& name : files.names) {
-        const std::string extension = ExtensionOf(name);
-        const std::string base = name.substr(0, name.size() - extension.size());
-        files.sources.push_back(JoinPath(job.src_dir, name));
-        files.final_targets.push_back(FinalTargetName(JoinPath(job.dst_dir, job.prefix + base + job.suffix + extension),
-                                                      job.conversion.target_format));
+    if (!job.recursive) {
+        std::vector<std::string> names;
+        ListFilesOfFormat(names, job.src_dir, job.src_format, host);
+        for (const std::string& name : names) AddFile(files, job, "", name);
+        return files;
     }
+    files.made_folders_root = job.dst_dir;
+    const ImageFormat format = job.src_format;
+    WalkTree(
+        job.src_dir, IdentityOf(job.dst_dir),
+        [format](std::string_view name) { return NamesFormat(ExtensionOf(name), format); }, host,
+        [&](const std::string& relative, std::vector<std::string>& names) {
+            for (const std::string& name : names) AddFile(files, job, relative, name);
+        },
+        files.unreadable_folders);
     return files;
 }
 
@@ -36,10 +66,14 @@ std::vector<std::string> SourcesThatAreTheirOwnTargets(const RunFiles& files) {
     return own;
 }
 
-std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host) {
+std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host,
+                                                  std::optional<RunFiles>* listing) {
     if (host.LiveOverwriteMode() == OverwriteMode::kNever) return 0;
     try {
-        return SourcesThatAreTheirOwnTargets(ListRunFiles(job, host)).size();
+        RunFiles files = ListRunFiles(job, host);
+        const std::size_t count = SourcesThatAreTheirOwnTargets(files).size();
+        if (listing) *listing = std::move(files);
+        return count;
     } catch (const IoError&) {
         return 0;
     }

@@ -7,6 +7,9 @@
 #include "run/file_turn.h"
 #include "run/list_files.h"
 #include "run/run_files.h"
+#include "run/tree_walk.h"
+#include "platform/file_identity.h"
+#include "platform/path_util.h"
 #include "platform/staged_file.h"
 #include "platform/translate.h"
 
@@ -20,6 +23,44 @@ int ProgressValue(std::size_t count) {
     return static_cast<int>(count < kMax ? count : kMax);
 }
 
+// A folder of the tree that cannot be read fails alone: it is named with its
+// reason wherever a failed file would be (the box, the ErrorList or batch log,
+// the host's list of failures), and the rest of the tree is made.
+void ReportUnreadableFolder(RunHost& host, const UnreadableFolder& folder) {
+    if (host.ReportLoadErrors()) host.ShowError(folder.error.what());
+    host.AppendLogLine(folder.error.source_text(), folder.error.what());
+    host.NoteFailedFile(folder.path, folder.error.reason());
+}
+
+// Over the folders the run read: the destination and what cannot be read aside.
+PassedOverImages CountPassedOverImagesInTree(const ThumbJob& job, RunHost& host) {
+    PassedOverImages counts;
+    std::vector<UnreadableFolder> unreadable;  // the run has named them
+    try {
+        WalkTree(
+            job.src_dir, IdentityOf(job.dst_dir),
+            [&job](std::string_view name) { return IsPassedOverImage(name, job.src_format); }, host,
+            [&](const std::string&, std::vector<std::string>& names) {
+                for (const std::string& name : names) CountIfPassedOver(counts, name, job.src_format);
+            },
+            unreadable);
+    } catch (const IoError&) {
+    }
+    return counts;
+}
+
+// The same in each target folder of a tree that exists (targets come folder by
+// folder, so each folder is looked at once).
+void RemoveStaleTempFilesBelow(const RunFiles& files) {
+    std::string last = files.made_folders_root;
+    for (const std::string& target : files.final_targets) {
+        std::string folder = DirectoryPart(target);
+        if (folder == last) continue;
+        RemoveStaleTempFiles(folder);
+        last = std::move(folder);
+    }
+}
+
 }  // namespace
 
 const char* RunResultMessage(int result) {
@@ -31,9 +72,10 @@ const char* RunResultMessage(int result) {
     }
 }
 
-std::string PassedOverNote(const std::string& src_dir, ImageFormat chosen, std::string_view other_format_option,
-                           RunHost& host) {
-    const PassedOverImages images = CountPassedOverImages(src_dir, chosen, host);
+std::string PassedOverNote(const ThumbJob& job, std::string_view other_format_option, RunHost& host) {
+    const ImageFormat chosen = job.src_format;
+    const PassedOverImages images = job.recursive ? CountPassedOverImagesInTree(job, host)
+                                                  : CountPassedOverImages(job.src_dir, chosen, host);
     std::string note;
     if (images.other_format > 0)
         note = Fill(Tr("読込みファイルとは別の形式の画像が {} 個あります（{} で読み込めます）。"),
@@ -46,12 +88,15 @@ std::string PassedOverNote(const std::string& src_dir, ImageFormat chosen, std::
     return note;
 }
 
-int RunFolder(RunHost& host, const ThumbJob& job) {
-    const RunFiles files = ListRunFiles(job, host);
+int RunFolder(RunHost& host, const ThumbJob& job) { return RunFolder(host, job, ListRunFiles(job, host)); }
+
+int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files) {
     const std::vector<std::string>& names = files.names;
+    for (const UnreadableFolder& folder : files.unreadable_folders) ReportUnreadableFolder(host, folder);
     if (names.empty()) return kRunNoSourceFile;
     // What runs killed before left here; a live run's files are left alone.
     RemoveStaleTempFiles(job.dst_dir);
+    if (!files.made_folders_root.empty()) RemoveStaleTempFilesBelow(files);
 
     // A cancel that arrived during the listing belongs to no file of this run.
     host.SetCancelFlag(false);
@@ -59,7 +104,7 @@ int RunFolder(RunHost& host, const ThumbJob& job) {
 
     // One file gains nothing from a worker.
     const int workers = host.ParallelJobs() > 1 && names.size() > 1 ? host.ParallelJobs() : 0;
-    ConversionPipeline pipeline(host, job.src_dir, job.dst_dir, files.sources, files.final_targets, job.conversion,
+    ConversionPipeline pipeline(host, files.sources, files.final_targets, job.conversion,
                                 workers);
 
     WrittenTargets written;

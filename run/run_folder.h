@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "run/run_host.h"
+#include "run/run_files.h"
 #include "run/thumb_job.h"
 
 namespace nuthumb {
@@ -25,15 +26,21 @@ enum RunResult : int {
 const char* RunResultMessage(int result);
 
 // What a front end says after a run's result about the images of the source
-// folder that the run passed over (empty when there are none), so that a folder
-// of the other format, or of one no run reads, is not just "no file".
-// `other_format_option` names the front end's way of reading the other format.
-std::string PassedOverNote(const std::string& src_dir, ImageFormat chosen, std::string_view other_format_option,
-                           RunHost& host);
+// folder that the run of `job` passed over (empty when there are none), so that
+// a folder of the other format, or of one no run reads, is not just "no file".
+// A tree run counts over every folder it read. `other_format_option` names the
+// front end's way of reading the other format.
+std::string PassedOverNote(const ThumbJob& job, std::string_view other_format_option, RunHost& host);
 
 // Converts every file of the job's source format (its extension in any letter
 // case) in its source folder into its destination folder as prefix + base name +
-// suffix, as the job's conversion says. The folders are used as given (the
+// suffix, as the job's conversion says. A recursive job also takes the folders
+// below (WalkTree: the destination, hidden folders and links to folders passed
+// over), each target at the same relative place under the destination, whose
+// missing folders are made when a target is written there; a folder that cannot
+// be read is named with its reason (a box when load errors are reported, the
+// host's AppendLogLine in Japanese, NoteFailedFile) before the first file, and
+// the rest is made. The folders are used as given (the
 // drive-root rule is the caller's). Files are taken in the listing's order; the
 // listing is complete before the first conversion, so targets written into the
 // source folder are not picked up. A source whose final target is a file that an
@@ -55,7 +62,11 @@ std::string PassedOverNote(const std::string& src_dir, ImageFormat chosen, std::
 // start of a later file's turn or at the end, after the messages of the files
 // between, where the one-thread run shows it before them. Every target is in
 // place when the run returns. Temporary files that killed runs left in the
-// destination folder are removed first.
+// destination folder (in a tree, in each target folder there is) are removed
+// first.
 int RunFolder(RunHost& host, const ThumbJob& job);
+// The same run over `files`, the job's listing (ListRunFiles) made just before,
+// for a caller that looked at it first: a tree is then read only once.
+int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files);
 
 }  // namespace nuthumb

@@ -76,10 +76,16 @@ void MainWindow::OnStartClicked() {
     job.conversion.photo = RunPhotoOptions();
     job.src_dir = ApplyDriveRootRule(src_text);
     job.dst_dir = ApplyDriveRootRule(dst_text);
-    if (const std::size_t originals = CountSourcesReplacedByTheirThumbnails(job, engine_host_);
-        originals > 0 && !AskOkCancelBox(this, BoxText(Fill(Tr(kOriginalsReplacedQuestion), {std::to_string(originals)})),
-                                         DefaultAnswer::kCancel))
-        return;
+    // The check's listing serves the run (a tree is read once), unless the user
+    // was asked: the folder may have changed while the question waited.
+    std::optional<RunFiles> listing;
+    if (const std::size_t originals = CountSourcesReplacedByTheirThumbnails(job, engine_host_, &listing);
+        originals > 0) {
+        if (!AskOkCancelBox(this, BoxText(Fill(Tr(kOriginalsReplacedQuestion), {std::to_string(originals)})),
+                            DefaultAnswer::kCancel))
+            return;
+        listing.reset();
+    }
 
     SetSingleRunState();
     // Whatever happens from here on, even an error nobody expected, the window
@@ -92,7 +98,7 @@ void MainWindow::OnStartClicked() {
     error_list_.clear();
     int result = 0;
     try {
-        result = RunFolder(job);
+        result = listing ? nuthumb::RunFolder(engine_host_, job, *listing) : RunFolder(job);
     } catch (const IoError& e) {
         // The source folder exists but cannot be listed: not "no file found".
         if (EndRunForClose()) return;
@@ -108,7 +114,7 @@ void MainWindow::OnStartClicked() {
         const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(job.src_format == ImageFormat::kBmp ? "jpeg" : "bitmap")});
         const std::string note = result == kRunCancelled
                                      ? std::string()
-                                     : PassedOverNote(job.src_dir, job.src_format, other_item, engine_host_);
+                                     : PassedOverNote(job, other_item, engine_host_);
         engine_host_.ShowInformation(note.empty() ? std::string(message) : message + std::string("\r\n\r\n") + note);
     }
     ResetProgress();

@@ -93,6 +93,32 @@ TEST(JobOfFields, ReadsFormatsNumbersAndTheResizeFlagsLowByte) {
     EXPECT_FALSE(JobOfFields({"in", "1", "out", "1", "", "", "9", "0"}));
 }
 
+TEST(JobOfFields, TenthFieldOneAloneAddsTheSubfolders) {
+    const std::vector<std::string> nine = {"in", "1", "out", "0", "t_", "", "9", "0", "1"};
+    const std::optional<ThumbJob> flat = JobOfFields(nine);
+    ASSERT_TRUE(flat);
+    EXPECT_FALSE(flat->recursive);
+    const struct {
+        const char* tenth;
+        std::optional<bool> recursive;  // nullopt: refused as a bad entry
+    } rows[] = {{"1", true}, {"0", false}, {"", std::nullopt}, {" 1", std::nullopt}, {"01", std::nullopt},
+                {"2", std::nullopt}, {"yes", std::nullopt}};
+    for (const auto& row : rows) {
+        std::vector<std::string> fields = nine;
+        fields.push_back(row.tenth);
+        const std::optional<ThumbJob> job = JobOfFields(fields);
+        ASSERT_EQ(job.has_value(), row.recursive.has_value()) << row.tenth;
+        if (!job) continue;
+        EXPECT_EQ(job->recursive, *row.recursive) << row.tenth;
+        ThumbJob rest = *job;  // every other field reads as in the nine-field entry
+        rest.recursive = false;
+        EXPECT_EQ(rest, *flat) << row.tenth;
+    }
+    std::vector<std::string> eleven = nine;
+    eleven.insert(eleven.end(), {"1", "1"});
+    EXPECT_FALSE(JobOfFields(eleven));
+}
+
 TEST(ParseDecimalField, TakesBlanksSignAndDigitsOnly) {
     const struct {
         const char* text;

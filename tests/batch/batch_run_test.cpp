@@ -16,6 +16,7 @@
 #include "tests/support/recording_host.h"
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
 
 namespace nuthumb {
 namespace {
@@ -211,6 +212,30 @@ TEST_F(BatchRunTest, UnreadableSourceFolderIsLoggedWithItsReasonAndTheRunGoesOn)
     EXPECT_EQ(outcome.failed_entries, 1u);
     EXPECT_EQ(outcome.failed_files, 0u) << "the reason line names no file";
     EXPECT_EQ(controls_.events, (V{"batch", "select 0", "reset", "select 1", "reset", "idle"}));
+}
+
+TEST_F(BatchRunTest, TenthFieldOneRunsTheTreeAndLogsTheFolderThatCannotBeRead) {
+    const std::string in = Folder("in", {"a.bmp"});
+    Folder("in/sub", {"b.bmp"});
+    const std::string locked = Folder("in/locked", {"c.bmp"});
+    const V outs = {Folder("tree"), Folder("nine"), Folder("zero")};
+    fs::permissions(dir_.path(), fs::perms(0755));
+    for (const std::string& out : outs) fs::permissions(out, fs::perms(0777));
+    fs::permissions(locked, fs::perms::none);
+    const std::optional<std::string> outcome = test::RunUnprivileged([&] {
+        const BatchOutcome result = Run({Job(in, outs[0]) + ",\"1\"", Job(in, outs[1]), Job(in, outs[2]) + ",\"0\""});
+        std::string text = std::to_string(result.failed_files) + " " + std::to_string(result.failed_entries);
+        for (const std::string& line : host_.errors) text += "\n" + line;
+        return text;
+    });
+    if (!outcome) GTEST_SKIP() << "cannot run as an ordinary user here";
+    EXPECT_EQ(*outcome, "1 0\n" + Line(0, kBatchLogStarted) + "\nフォルダ " + locked +
+                            " を読み込めません: Permission denied\n" + Line(0, kBatchLogFinished) + "\n" +
+                            Line(1, kBatchLogStarted) + "\n" + Line(1, kBatchLogFinished) + "\n" +
+                            Line(2, kBatchLogStarted) + "\n" + Line(2, kBatchLogFinished));
+    EXPECT_EQ(NamesIn(outs[0]), (std::set<std::string>{"t_a.jpg", "sub"}));
+    EXPECT_EQ(NamesIn(outs[0] + "/sub"), std::set<std::string>{"t_b.jpg"});
+    for (const std::string& flat : {outs[1], outs[2]}) EXPECT_EQ(NamesIn(flat), std::set<std::string>{"t_a.jpg"});
 }
 
 TEST_F(BatchRunTest, AnyOtherFailureStillEndsIdle) {

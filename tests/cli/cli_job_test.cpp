@@ -63,6 +63,7 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         {{"--batch", "--batch-file", "f"}, "--batch と --batch-file は一緒に指定できません"},
         {{"--batch", "--prefix", "p"}, "バッチは処理内容を各エントリから取ります"},
         {{"in", "out", "--batch-file", "f"}, "バッチは処理内容を各エントリから取ります"},
+        {{"--batch", "-r"}, "--convert-only、--recursive は指定しないでください"},
     };
     for (const auto& row : rows) {
         testing::internal::CaptureStderr();
@@ -135,6 +136,10 @@ TEST_F(ResolveJobTest, PhotoOptionsComeFromTheCommandLineThenTheFileThenTheDefau
               (PhotoOptions{false, 100, ScaleFilter::kNearest}));
     EXPECT_EQ(ResolveJob(Options({"in", "out", "--auto-orient", "--filter", "area"}), "").job.conversion.photo,
               (PhotoOptions{true, 90, ScaleFilter::kArea}));
+    const CliRun tree = ResolveJob(Options({"in", "out", "-r", "--keep-dates"}), "");
+    EXPECT_TRUE(tree.job.recursive);
+    EXPECT_EQ(tree.job.conversion.photo, (PhotoOptions{false, 90, ScaleFilter::kNearest, true}));
+    EXPECT_FALSE(ResolveJob(Options({"in", "out", "--no-keep-dates"}), "").job.recursive);
 }
 
 // Every key the job takes comes from one read of the file.

@@ -38,6 +38,9 @@ expect "width" --basis = w
 expect "always ask never" --overwrite =
 expect "area" --filter a
 expect "--auto-orient" --auto
+expect "--recursive --report-load-errors" --re
+expect "--keep-dates" --ke
+expect "photos prints" -r ""
 expect "" --quality ""
 expect "bmp jpg" --quiet --to ""
 expect "photos prints" --from bmp photos ""

@@ -72,6 +72,7 @@ struct Job {
     ImageFormat from = test::kJpg, to = test::kJpg;
     std::string prefix, suffix;
     bool same_folder = false;
+    bool recursive = false;
 };
 
 struct Scenario {
@@ -101,8 +102,10 @@ Outcome RunScenario(const Scenario& scenario, int jobs) {
     host.overwrite_mode = OverwriteMode::kAlways;
     if (scenario.options) scenario.options(host);
     Outcome outcome;
-    outcome.result = RunFolder(host, test::FolderJob(in, scenario.job.from, out, scenario.job.to, 24,
-                                                     scenario.job.prefix, scenario.job.suffix));
+    ThumbJob job = test::FolderJob(in, scenario.job.from, out, scenario.job.to, 24, scenario.job.prefix,
+                                   scenario.job.suffix);
+    job.recursive = scenario.job.recursive;
+    outcome.result = RunFolder(host, job);
     outcome.trace = host.trace;
     for (const auto& entry : fs::recursive_directory_iterator(dir.root())) {
         if (!entry.is_regular_file() && !entry.is_symlink()) continue;
@@ -134,6 +137,18 @@ void MixedSources(const std::string& in) {
     const std::vector<std::uint8_t> whole = test::MakeTestJpeg(64, 64, "");
     WriteFileAtomic(in + "/g.jpg", std::vector<std::uint8_t>(whole.begin(), whole.begin() + whole.size() / 2));
     for (int i = 0; i < 6; ++i) Jpeg(in + "/h" + std::to_string(i) + ".jpg", 30 + 7 * i, 40, "-sample 2x2");
+}
+
+// The mixed sources spread over a tree: in the top folder, in a folder and in
+// the folder below it, with a hidden folder and a link loop beside them.
+void MixedTree(const std::string& in) {
+    MixedSources(in);
+    fs::create_directories(in + "/2024/05");
+    fs::create_directories(in + "/.cache");
+    for (const char* name : {"b.jpg", "d.jpg", "g.jpg"}) fs::rename(in + "/" + name, in + "/2024/" + name);
+    for (const char* name : {"h1.jpg", "h4.jpg"}) fs::rename(in + "/" + name, in + "/2024/05/" + name);
+    fs::rename(in + "/h5.jpg", in + "/.cache/h5.jpg");
+    fs::create_directory_symlink("..", in + "/2024/up");
 }
 
 const std::vector<Scenario> kScenarios = {
@@ -177,6 +192,27 @@ const std::vector<Scenario> kScenarios = {
          Jpeg(in + "/t_a.jpg", 50, 90, "-progressive");
          Jpeg(in + "/t_t_a.jpg", 33, 44, "-sample 1x1");
          Jpeg(in + "/z.jpg", 90, 90, "");
+     },
+     nullptr},
+    {"TreeWithQuestionsIntoFoldersStillToMake", Job{test::kJpg, test::kBmp, "", "", false, true},
+     [](const std::string& in, const std::string& out) {
+         MixedTree(in);
+         fs::create_directory(out + "/2024");
+         for (const char* name : {"a.bmp", "2024/b.bmp", "2024/g.bmp"}) test::WriteText(out + "/" + name, "old");
+     },
+     [](TracingHost& host) {
+         host.overwrite_mode = OverwriteMode::kAsk;
+         host.answers = {true, false, true};
+     }},
+    // Thumbnails land beside their sources in every folder of the tree, where a
+    // later file of the same folder may be an earlier file's target.
+    {"TreeIntoItselfReplacesLaterSourcesInEachFolder", Job{test::kJpg, test::kJpg, "t_", "", true, true},
+     [](const std::string& in, const std::string&) {
+         MixedTree(in);
+         for (const char* folder : {"", "/2024", "/2024/05"}) {
+             Jpeg(in + folder + "/m.jpg", 120, 80, "-sample 2x2");
+             Jpeg(in + folder + "/t_m.jpg", 50, 90, "-progressive");
+         }
      },
      nullptr},
     {"EverySourceReplacedByItsOwnThumbnail", Job{test::kJpg, test::kJpg, "", "", true},

@@ -1,0 +1,149 @@
+// Runs over a folder tree: which folders are read, where each thumbnail lands,
+// what a folder that cannot be read or made costs, and the sources' dates.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+
+#include "run/run_folder.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/sample_images.h"
+#include "tests/support/thumb_jobs.h"
+#include "tests/support/unprivileged.h"
+
+namespace nuthumb {
+namespace {
+
+namespace fs = std::filesystem;
+using V = std::vector<std::string>;
+
+// Also keeps every status line and every failure as a host lists it.
+class TreeHost : public RecordingHost {
+public:
+    int jobs = 1;
+    V statuses, failures;
+    int ParallelJobs() const override { return jobs; }
+    void SetStatusText(const std::string& text) override { statuses.push_back(text); }
+    void NoteFailedFile(const std::string& path, std::string_view reason) override {
+        failures.push_back(path + ": " + std::string(reason));
+    }
+};
+
+// Every regular file below `root`, by relative path; folders and links aside.
+std::set<std::string> FilesBelow(const std::string& root) {
+    std::set<std::string> files;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it)
+        if (it->is_regular_file() && !it->is_symlink()) files.insert(fs::relative(it->path(), root).string());
+    return files;
+}
+
+class TreeRunTest : public ::testing::Test, protected test::RunFolders {
+protected:
+    void Bitmaps(const V& paths) {
+        for (const std::string& path : paths) {
+            fs::create_directories(fs::path(in() + "/" + path).parent_path());
+            test::WriteSampleBitmap(in() + "/" + path);
+        }
+    }
+    ThumbJob Tree(const std::string& dst, const std::string& prefix = "t_") {
+        ThumbJob job = test::FolderJob(in(), test::kBmp, dst, test::kBmp, 4, prefix);
+        job.recursive = true;
+        return job;
+    }
+};
+
+TEST_F(TreeRunTest, EachFolderIsReadOnceAndMirroredIntoTheDestinationInsideIt) {
+    Bitmaps({"a.bmp", "2024/e.bmp", "2024/05/d.BMP", "My Photos/b c.bmp", "写真/夏.bmp", ".thumbnails/x.bmp",
+             ".git/y.bmp", "skip/f.bmp"});
+    test::WriteText(in() + "/2024/p.png", "");
+    fs::create_directory_symlink(".", in() + "/loop");         // a link loop
+    fs::create_directory_symlink("..", in() + "/2024/up");
+    fs::create_directory_symlink(root(), in() + "/elsewhere");  // links to folders are never followed
+    const std::string dst = in() + "/thumbs";
+    fs::create_directory(dst);
+    test::WriteText(dst + "/skip", "a file where a folder is needed");
+    test::WriteText(dst + "/q.png", "");  // the destination's files are nobody's sources
+    const mode_t old_umask = ::umask(027);
+
+    const std::set<std::string> sources = FilesBelow(in());
+    const V order = {"a.bmp", "2024/e.bmp", "2024/05/d.BMP", "My Photos/b c.bmp", "skip/f.bmp", "写真/夏.bmp"};
+    const std::set<std::string> made = {"thumbs/t_a.bmp", "thumbs/2024/t_e.bmp", "thumbs/2024/05/t_d.BMP",
+                                        "thumbs/My Photos/t_b c.bmp", "thumbs/写真/t_夏.bmp"};
+    for (const OverwriteMode overwrite : {OverwriteMode::kNever, OverwriteMode::kAlways}) {
+        SCOPED_TRACE(overwrite == OverwriteMode::kNever ? "first run" : "second run, replacing");
+        TreeHost host;
+        host.overwrite_mode = overwrite;
+        host.report_load_errors = true;
+        EXPECT_EQ(RunFolder(host, Tree(dst)), kRunFinished);
+        EXPECT_EQ(host.progress_max, 6);
+        V shown;
+        for (const std::string& status : host.statuses) shown.push_back(status.substr(status.find(": ") + 2));
+        EXPECT_EQ(shown, order);
+        // The same the second time: the first run's thumbnails were not read.
+        std::set<std::string> expected = sources;
+        expected.insert(made.begin(), made.end());
+        EXPECT_EQ(FilesBelow(in()), expected);
+        // The folder that could not be made fails its file alone, named below the destination.
+        EXPECT_EQ(host.errors, V{in() + "/skip/f.bmp"});
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text.rfind("ファイルを書き込めません。\r\nFilename : skip/t_f.bmp\r\nフォルダ " + dst +
+                                                  "/skip を作成できません: ",
+                                              0),
+                  0u)
+            << host.messages[0].text;
+        EXPECT_EQ(PassedOverNote(Tree(dst), "--from jpg", host),
+                  "読み込めない形式の画像（PNG、WebP、HEIC など）が 1 個あります。");
+    }
+    ::umask(old_umask);
+    EXPECT_EQ(fs::status(dst + "/2024/05").permissions(), fs::perms(0750));
+}
+
+TEST_F(TreeRunTest, UnreadableFolderFailsAloneWithItsReason) {
+    Bitmaps({"a.bmp", "locked/b.bmp", "m/c.bmp"});
+    fs::permissions(root(), fs::perms(0755));
+    fs::permissions(out(), fs::perms(0777));
+    fs::permissions(in() + "/locked", fs::perms::none);
+    const std::optional<std::string> outcome = test::RunUnprivileged([&] {
+        TreeHost host;
+        std::string text = std::to_string(RunFolder(host, Tree(out(), "")));
+        for (const std::string& line : host.errors) text += "\n" + line;
+        for (const std::string& line : host.failures) text += "\n" + line;
+        for (const std::string& file : FilesBelow(out())) text += "\n" + file;
+        return text;
+    });
+    if (!outcome) GTEST_SKIP() << "cannot run as an ordinary user here";
+    const std::string locked = in() + "/locked";
+    EXPECT_EQ(*outcome, std::to_string(kRunFinished) + "\nフォルダ " + locked + " を読み込めません: Permission denied\n" +
+                            locked + ": Permission denied\na.bmp\nm/c.bmp");
+}
+
+TEST_F(TreeRunTest, KeptDatesAreTheSourcesToTheNanosecond) {
+    Bitmaps({"a.bmp", "sub/b.bmp"});
+    const timespec when[2] = {{0, UTIME_OMIT}, {981173106, 123456789}};  // 2001-02-03
+    for (const char* source : {"/a.bmp", "/sub/b.bmp"})
+        ASSERT_EQ(::utimensat(AT_FDCWD, (in() + source).c_str(), when, 0), 0);
+    for (const int jobs : {1, 2}) {
+        for (const bool keep : {false, true}) {
+            const std::string dst = out() + "/" + std::to_string(jobs) + (keep ? "keep" : "now");
+            fs::create_directory(dst);
+            TreeHost host;
+            host.jobs = jobs;
+            ThumbJob job = Tree(dst);
+            job.conversion.photo.keep_dates = keep;
+            ASSERT_EQ(RunFolder(host, job), kRunFinished);
+            for (const char* target : {"/t_a.bmp", "/sub/t_b.bmp"}) {
+                struct stat st {};
+                ASSERT_EQ(::stat((dst + target).c_str(), &st), 0) << dst << target;
+                EXPECT_EQ(st.st_mtim.tv_sec == when[1].tv_sec && st.st_mtim.tv_nsec == when[1].tv_nsec, keep)
+                    << dst << target;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace nuthumb
