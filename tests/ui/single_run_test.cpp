@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <cstring>
+#include <filesystem>
 
 #include "tests/support/sample_images.h"
 #include "image/prepare_thumbnail.h"
@@ -152,6 +153,19 @@ TEST_F(SingleRunTest, ConvertOnlyKeepsTheSourceSize) {
     Click("startButton");
     EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
     EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 6);
+}
+
+// The subfolder box reaches the run: the tree is listed and mirrored, the box's
+// job is the one the run makes, not the top folder alone.
+TEST_F(SingleRunTest, SubfolderBoxMirrorsTheTree) {
+    std::filesystem::create_directories(In() + "/2024/05 旅行");
+    WriteSampleBitmap(In() + "/2024/05 旅行/b.bmp", 8, 6);
+    Start();
+    PointAtFolders(0);
+    Click("recursiveCheck");
+    Click("startButton");
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
+    EXPECT_TRUE(std::filesystem::is_regular_file(Out() + "/2024/05 旅行/b.bmp"));
 }
 
 // The run takes the settings dialog's photo group as it stands when it starts.
