@@ -7,13 +7,13 @@
 
 #include <jpeglib.h>
 
-#include "image/box_filter.h"
+#include "pixels/box_filter.h"
 #include "image/jpeg_error_trap.h"
 #include "image/jpeg_source.h"
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "image/jpeg_scan_list.h"
-#include "image/nearest_map.h"
-#include "image/scaler.h"
+#include "pixels/nearest_map.h"
+#include "pixels/scaler.h"
 #include "image/scan_choice.h"
 #include "image/scan_progression.h"
 #include "platform/file_io.h"

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "image/conversion.h"
-#include "image/decode_options.h"
+#include "pixels/decode_options.h"
 #include "image/exif_orientation.h"
-#include "image/image.h"
+#include "pixels/image.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {
