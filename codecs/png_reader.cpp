@@ -128,12 +128,16 @@ bool ReadRow(PngDecoder& d, png_bytep row) {
 }
 
 // Rows of a file that is not interlaced go straight into the sink; returns the
-// damage where the data ended early.
-SourceDamage ReadRows(PngDecoder& d, RowSink& sink, std::int32_t height) {
+// damage where the data ended early. The library may fail after it has written
+// the row (a checksum read behind the last one), or before (leaving a scratch
+// row's old content): the failed row is made black, so that a thumbnail never
+// differs from the whole image's.
+SourceDamage ReadRows(PngDecoder& d, RowSink& sink, std::int32_t width, std::int32_t height, std::size_t bytes) {
     for (std::int32_t y = 0; y < height; ++y) {
         d.options.ThrowIfStopRequested();
         if (!ReadRow(d, sink.RowBuffer(y))) {
             if (d.read_failure || d.stopped) d.ThrowFailure();
+            std::memset(sink.RowBuffer(y), 0, static_cast<std::size_t>(width) * bytes);
             return d.Damage();
         }
         sink.Add(y);
@@ -190,7 +194,7 @@ Image LoadPng(const ByteSource& source, const PlanOf& plan_of, const DecodeOptio
         return ApplyPlan(std::move(image), plan);
     }
     RowSink sink(width, height, alpha, plan);
-    const SourceDamage damage = ReadRows(d, sink, height);
+    const SourceDamage damage = ReadRows(d, sink, width, height, bytes);
     Image image = sink.Finish();
     image.damage = damage;
     return image;

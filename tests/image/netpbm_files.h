@@ -71,7 +71,7 @@ inline Picture ReadPam(const std::string& path) {
 
 // Runs a shell command line; throws when it fails.
 inline void RunTool(const std::string& command) {
-    if (std::system(("(" + command + ") 2>/dev/null").c_str()) != 0) throw std::runtime_error("failed: " + command);
+    if (std::system(("(" + command + ") >/dev/null 2>&1").c_str()) != 0) throw std::runtime_error("failed: " + command);
 }
 
 // The image's pixels as 8-bit RGBA, top row first (alpha 255 without alpha),

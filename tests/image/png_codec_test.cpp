@@ -148,13 +148,17 @@ TEST(PngCodec, DamagedFilesFailAlone) {
     cut.resize(idat + 4 + 64 * 3 * 30);
     Bytes flipped = good;
     flipped[idat + 4 + 64 * 3 * 40] ^= 0x55;  // the chunk's checksum fails
+    Bytes last_row = good;  // the last chunk's checksum, read after the last row is made
+    last_row[good.size() - 13] ^= 0x02;
     for (const Row& row : {Row{"CutInsideItsData", cut, SourceDamage::kTruncated},
-                           Row{"ChecksumWrong", flipped, SourceDamage::kCorruptData}}) {
+                           Row{"ChecksumWrong", flipped, SourceDamage::kCorruptData},
+                           Row{"LastChecksumWrong", last_row, SourceDamage::kCorruptData}}) {
         SCOPED_TRACE(row.name);
-        for (const bool resize : {false, true}) {
-            const Image image = Load(row.file, {ImageFormat::kBmp, 16, Basis::kHeight, resize});
-            EXPECT_EQ(image.damage, row.damage);
-        }
+        const Image whole = Load(row.file, kWhole);
+        const Image thumb = Load(row.file, {ImageFormat::kBmp, 64, Basis::kHeight, true});
+        EXPECT_EQ(whole.damage, row.damage);
+        EXPECT_EQ(thumb.damage, row.damage);
+        EXPECT_EQ(thumb.pixels, StretchToThumbnail(whole, 64, 64).pixels) << "the failed row differs";
     }
     const Image cut_whole = Load(cut, kWhole);
     EXPECT_EQ(RgbaOf(cut_whole).samples[4 * 64 * 20], 1u * (Noise(0, 20, 0) & 255)) << "rows before the cut are kept";
