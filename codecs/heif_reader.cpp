@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "codecs/codec_failure.h"
 #include "codecs/row_sink.h"
@@ -67,6 +68,17 @@ void Check(const heif_error& error, const HeifInput& in, const char* format) {
     throw DamagedData(format, error.message ? error.message : "");
 }
 
+// The colr box's ICC profile, when one is asked for and the file has one.
+std::optional<SrgbConversion> ColourOf(const heif_image_handle* handle, const DecodePlan& plan) {
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (!plan.to_srgb || (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC))
+        return std::nullopt;
+    std::vector<std::uint8_t> profile(heif_image_handle_get_raw_color_profile_size(handle));
+    if (profile.empty() || heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok)
+        return std::nullopt;
+    return SrgbConversion::FromProfile(profile);
+}
+
 }  // namespace
 
 Image LoadHeif(const ByteSource& source, const char* name, const PlanOf& plan_of, const DecodeOptions& options) {
@@ -114,7 +126,7 @@ Image LoadHeif(const ByteSource& source, const char* name, const PlanOf& plan_of
         heif_image_get_bits_per_pixel_range(decoded.get(), heif_channel_interleaved) != 8)
         throw DamagedData(name, "decoded image");
 
-    RowSink sink(width, height, alpha, plan);
+    RowSink sink(width, height, alpha, plan, ColourOf(handle.get(), plan));
     const std::size_t bytes = alpha ? 4 : 3;
     for (std::int32_t y = 0; y < height; ++y) {
         const std::uint8_t* in_row = plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);

@@ -160,6 +160,17 @@ SourceDamage ReadPasses(PngDecoder& d, Image& image, int passes) {
     return SourceDamage::kNone;
 }
 
+// The iCCP chunk's conversion, when one is asked for and the file has one.
+std::optional<SrgbConversion> ColourOf(const PngDecoder& d, const DecodePlan& plan) {
+    png_charp name = nullptr;
+    int method = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 length = 0;
+    if (!plan.to_srgb || png_get_iCCP(d.png, d.info, &name, &method, &profile, &length) != PNG_INFO_iCCP)
+        return std::nullopt;
+    return SrgbConversion::FromProfile({profile, length});
+}
+
 }  // namespace
 
 Image LoadPng(const ByteSource& source, const PlanOf& plan_of, const DecodeOptions& options) {
@@ -188,12 +199,13 @@ Image LoadPng(const ByteSource& source, const PlanOf& plan_of, const DecodeOptio
     if (png_get_rowbytes(d.png, d.info) != static_cast<std::size_t>(width) * bytes)
         throw DamagedData("PNG", "row size");
 
+    std::optional<SrgbConversion> colour = ColourOf(d, plan);
     if (interlaced) {
         Image image = DecodedImage(width, height, alpha);
         image.damage = ReadPasses(d, image, passes);
-        return ApplyPlan(std::move(image), plan);
+        return ApplyPlan(std::move(image), plan, colour);
     }
-    RowSink sink(width, height, alpha, plan);
+    RowSink sink(width, height, alpha, plan, std::move(colour));
     const SourceDamage damage = ReadRows(d, sink, width, height, bytes);
     Image image = sink.Finish();
     image.damage = damage;

@@ -42,8 +42,9 @@ Image DecodedImage(std::int32_t width, std::int32_t height, bool alpha) {
     return image;
 }
 
-RowSink::RowSink(std::int32_t width, std::int32_t height, bool alpha, const DecodePlan& plan)
-    : width_(width), bytes_per_pixel_(alpha ? 4 : 3), whole_(plan.whole) {
+RowSink::RowSink(std::int32_t width, std::int32_t height, bool alpha, const DecodePlan& plan,
+                 std::optional<SrgbConversion> colour)
+    : width_(width), bytes_per_pixel_(alpha ? 4 : 3), whole_(plan.whole), colour_(std::move(colour)) {
     if (whole_) {
         image_ = DecodedImage(width, height, alpha);
         return;
@@ -62,8 +63,12 @@ RowSink::RowSink(std::int32_t width, std::int32_t height, bool alpha, const Deco
 std::uint8_t* RowSink::RowBuffer(std::int32_t y) { return whole_ ? image_.row_from_top(y) : scratch_.data(); }
 
 void RowSink::Add(std::int32_t y) {
-    if (whole_) return;
+    if (whole_) {
+        if (colour_) colour_->Convert(image_.row_from_top(y), static_cast<std::size_t>(width_), bytes_per_pixel_);
+        return;
+    }
     if (area_) {
+        if (colour_) colour_->Convert(scratch_.data(), static_cast<std::size_t>(width_), bytes_per_pixel_);
         area_->AddRow(y, scratch_.data(), bytes_per_pixel_);
         return;
     }
@@ -81,10 +86,12 @@ void RowSink::Add(std::int32_t y) {
 
 Image RowSink::Finish() {
     if (area_) area_->Finish();
+    if (!whole_ && !area_ && colour_) colour_->Convert(image_);
     return std::move(image_);
 }
 
-Image ApplyPlan(Image&& decoded, const DecodePlan& plan) {
+Image ApplyPlan(Image&& decoded, const DecodePlan& plan, const std::optional<SrgbConversion>& colour) {
+    if (colour) colour->Convert(decoded);
     if (plan.whole) return std::move(decoded);
     Image thumbnail;
     if (!plan.area) {

@@ -7,17 +7,20 @@
 #include <optional>
 #include <vector>
 
+#include "codecs/srgb_conversion.h"
 #include "pixels/box_filter.h"
 #include "pixels/image.h"
 
 namespace nuthumb {
 
 // What one decode makes of its source: the whole image, or a thumbnail of
-// width x height, by the area filter or the nearest picks.
+// width x height, by the area filter or the nearest picks; with `to_srgb`, the
+// colours of a source with an RGB ICC profile converted into sRGB first.
 struct DecodePlan {
     bool whole = false;
     std::int32_t width = 0, height = 0;
     bool area = false;
+    bool to_srgb = false;
 };
 
 // Asked by a decoder once it knows the size of the image it will give (after
@@ -44,8 +47,11 @@ Image DecodedImage(std::int32_t width, std::int32_t height, bool alpha);
 class RowSink {
 public:
     // Rows of a width x height source, 3 bytes a pixel (B,G,R) or 4 with alpha
-    // (B,G,R,A), arrive from the top. Throws LoadError over the pixel limit.
-    RowSink(std::int32_t width, std::int32_t height, bool alpha, const DecodePlan& plan);
+    // (B,G,R,A), arrive from the top; `colour`, when given, converts them as
+    // though before anything else (the nearest picks convert only the picked
+    // pixels, which is the same). Throws LoadError over the pixel limit.
+    RowSink(std::int32_t width, std::int32_t height, bool alpha, const DecodePlan& plan,
+            std::optional<SrgbConversion> colour = std::nullopt);
     RowSink(const RowSink&) = delete;
     RowSink& operator=(const RowSink&) = delete;
 
@@ -67,10 +73,12 @@ private:
     std::int32_t next_row_ = 0;                 // the first thumbnail row not yet filled
     std::optional<BoxFilter> area_;
     std::vector<std::uint8_t> scratch_;
+    std::optional<SrgbConversion> colour_;
 };
 
 // The plan applied to an image decoded whole (24-bit B,G,R or 32-bit with
-// alpha): the image itself, or its thumbnail, exactly as RowSink makes it.
-Image ApplyPlan(Image&& decoded, const DecodePlan& plan);
+// alpha): the image itself, or its thumbnail, exactly as RowSink makes it,
+// converted by `colour` first when given.
+Image ApplyPlan(Image&& decoded, const DecodePlan& plan, const std::optional<SrgbConversion>& colour = std::nullopt);
 
 }  // namespace nuthumb

@@ -103,6 +103,21 @@ Image DecodeFirstFrame(const std::vector<std::uint8_t>& file, std::int32_t width
     return image;
 }
 
+// Whether the extended header says the file carries an ICC profile.
+bool HasProfile(std::span<const std::uint8_t> header) {
+    return header.size() > 20 && std::memcmp(header.data() + 12, "VP8X", 4) == 0 && (header[20] & ICCP_FLAG) != 0;
+}
+
+std::optional<SrgbConversion> ColourOf(const std::vector<std::uint8_t>& file) {
+    const WebPData data{file.data(), file.size()};
+    const std::unique_ptr<WebPDemuxer, decltype(&WebPDemuxDelete)> demux(WebPDemux(&data), WebPDemuxDelete);
+    WebPChunkIterator chunk;
+    if (!demux || !WebPDemuxGetChunk(demux.get(), "ICCP", 1, &chunk)) return std::nullopt;
+    std::optional<SrgbConversion> colour = SrgbConversion::FromProfile({chunk.chunk.bytes, chunk.chunk.size});
+    WebPDemuxReleaseChunkIterator(&chunk);
+    return colour;
+}
+
 }  // namespace
 
 Image LoadWebp(const ByteSource& source, const PlanOf& plan_of, const DecodeOptions& options) {
@@ -116,7 +131,9 @@ Image LoadWebp(const ByteSource& source, const PlanOf& plan_of, const DecodeOpti
     CheckSourcePixels(features.width, features.height);
     const DecodePlan plan = plan_of(features.width, features.height);
     const bool alpha = features.has_alpha != 0;
-    const bool scaled = !plan.whole && plan.area && !features.has_animation;
+    // Colours are converted before scaling, so libwebp cannot scale then.
+    const bool profiled = plan.to_srgb && HasProfile({header.data(), head});
+    const bool scaled = !plan.whole && plan.area && !features.has_animation && !profiled;
 
     // The file, and what libwebp keeps besides the output: a lossless image's
     // every pixel, an animation's two canvases, a lossy one's rows (and its
@@ -129,11 +146,12 @@ Image LoadWebp(const ByteSource& source, const PlanOf& plan_of, const DecodeOpti
 
     const std::vector<std::uint8_t> file = ReadFile(source, {header.data(), head}, options);
     options.ThrowIfStopRequested();
+    const std::optional<SrgbConversion> colour = profiled ? ColourOf(file) : std::nullopt;
     if (features.has_animation)
-        return ApplyPlan(DecodeFirstFrame(file, features.width, features.height), plan);
+        return ApplyPlan(DecodeFirstFrame(file, features.width, features.height), plan, colour);
     if (!scaled) {
         Image whole = DecodeStill(file, config, DecodedImage(features.width, features.height, alpha));
-        return ApplyPlan(std::move(whole), plan);
+        return ApplyPlan(std::move(whole), plan, colour);
     }
     config.options.use_scaling = 1;
     config.options.scaled_width = plan.width;

@@ -62,6 +62,9 @@ struct PhotoOptions {
     std::int32_t quality = kDefaultJpegQuality;  // of a JPEG or WebP target, 1..100
     ScaleFilter filter = ScaleFilter::kNearest;
     bool keep_dates = false;   // the run gives each target its source's modification time
+    // Colours of a source with an embedded RGB ICC profile are converted into
+    // sRGB before scaling; off, pixels are taken as stored.
+    bool to_srgb = false;
     bool operator==(const PhotoOptions&) const = default;
 };
 

@@ -43,8 +43,11 @@ Image JpegThumbnail(JpegCodec& codec, const Conversion& conversion, const Decode
         } else {
             thumbnail = codec.DecodeSampled(PickMap(codec.width(), width, steps.flip_x),
                                             PickMap(codec.height(), height, steps.flip_y));
+            // Converting the picked pixels is converting before picking.
+            if (codec.colour()) codec.colour()->Convert(thumbnail);
         }
     }
+    if (effective == EffectiveBasis::kCopy && codec.colour()) codec.colour()->Convert(thumbnail);
     return orientation == 1 ? std::move(thumbnail) : OrientImage(thumbnail, orientation);
 }
 
@@ -53,7 +56,7 @@ Image LoadJpeg(JpegCodec& codec, const ByteSource& source, const Conversion& con
     // The decoder reads from `source`, which the caller owns: it must not outlive
     // this call, whatever happens.
     try {
-        codec.ReadHeader(source, options, conversion.photo.auto_orient);
+        codec.ReadHeader(source, options, conversion.photo.auto_orient, conversion.photo.to_srgb);
         Image thumbnail = JpegThumbnail(codec, conversion, options);
         codec.ReleaseSource();
         return thumbnail;
