@@ -96,5 +96,25 @@ TEST(FormatTargets, AlphaIsKeptOrLaidOverWhite) {
     }
 }
 
+// A stop request ends each decoder with DecodeCancelled, never as damage.
+TEST(FormatTargets, StopRequestEndsEveryDecoder) {
+    TempDir dir;
+    const std::string d = dir.path();
+    WritePam(MakePicture(32, 16, 3, 255, Smooth), d + "/in.pam");
+    RunTool("pamtopng " + d + "/in.pam > " + d + "/a.png");
+    RunTool("cwebp -quiet " + d + "/in.pam -o " + d + "/a.webp");
+    RunTool("heif-enc " + d + "/a.png -o " + d + "/a.heic");
+    const DecodeOptions stop([] { return true; });
+    for (const auto& [name, format] : {std::pair{"a.png", ImageFormat::kPng}, std::pair{"a.webp", ImageFormat::kWebp},
+                                       std::pair{"a.heic", ImageFormat::kHeic}}) {
+        const Bytes file = ReadWholeFile(d + "/" + name);
+        const MemoryBytes source(file);
+        JpegCodec codec;
+        EXPECT_THROW(LoadThumbnail(codec, source, format, {ImageFormat::kPng, 8, Basis::kHeight, true}, stop),
+                     DecodeCancelled)
+            << name;
+    }
+}
+
 }  // namespace
 }  // namespace nuthumb::test
