@@ -52,6 +52,9 @@ heif_reader_grow_status WaitForSize(std::int64_t size, void* self) {
 
 const heif_reader kReader{1, Position, Read, Seek, WaitForSize};
 
+constexpr int kMaxSide = 16384;
+static_assert(std::uint64_t{kMaxSide} * kMaxSide <= kMaxPixels);
+
 template <auto Free>
 struct Freer {
     template <class T>
@@ -87,6 +90,10 @@ Image LoadHeif(const ByteSource& source, const char* name, const PlanOf& plan_of
     if (!context) throw std::bad_alloc();
     // The run decodes several files at once; one file's tiles on one thread.
     heif_context_set_max_decoding_threads(context.get(), 0);
+    // libheif allocates a grid image by the size its grid descriptor gives,
+    // which need not be the size the handle reports: its own limit on each side
+    // must keep that within the pixel limit too (16384 x 16384 = 2^28).
+    heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
     Check(heif_context_read_from_reader(context.get(), &kReader, &in, nullptr), in, name);
     heif_image_handle* raw_handle = nullptr;
     Check(heif_context_get_primary_image_handle(context.get(), &raw_handle), in, name);

