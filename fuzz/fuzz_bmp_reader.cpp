@@ -12,9 +12,9 @@
 #include "image/bitmap_writer.h"
 #include "image/bmp_reader.h"
 #include "image/bmp_thumbnail.h"
-#include "image/load_error.h"
-#include "image/pixel_format.h"
-#include "image/scaler.h"
+#include "pixels/load_error.h"
+#include "pixels/pixel_format.h"
+#include "pixels/scaler.h"
 
 namespace {
 

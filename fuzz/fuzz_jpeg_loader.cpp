@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "image/jpeg_codec.h"
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "image/orientation.h"
-#include "image/scaler.h"
+#include "pixels/scaler.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "image/jpeg_codec.h"
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "platform/translate.h"
 
 namespace nuthumb {

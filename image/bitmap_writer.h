@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/image.h"
+#include "pixels/image.h"
 
 namespace nuthumb {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "image/byte_reader.h"
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 
 namespace nuthumb {
 namespace {

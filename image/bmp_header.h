@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/image.h"
-#include "image/load_error.h"
-#include "image/source_damage.h"
+#include "pixels/image.h"
+#include "pixels/load_error.h"
+#include "pixels/source_damage.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {

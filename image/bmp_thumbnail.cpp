@@ -4,12 +4,12 @@
 #include <cstring>
 #include <vector>
 
-#include "image/box_filter.h"
+#include "pixels/box_filter.h"
 #include "image/chunk_reader.h"
-#include "image/nearest_map.h"
-#include "image/pixel_format.h"
+#include "pixels/nearest_map.h"
+#include "pixels/pixel_format.h"
 #include "image/rle_decoder.h"
-#include "image/scaler.h"
+#include "pixels/scaler.h"
 
 namespace nuthumb {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "image/bmp_header.h"
-#include "image/decode_options.h"
-#include "image/image.h"
+#include "pixels/decode_options.h"
+#include "pixels/image.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {

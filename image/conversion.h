@@ -9,21 +9,37 @@
 
 namespace nuthumb {
 
-enum class ImageFormat { kBmp, kJpeg };
+// Every format is read; BMP, JPEG, PNG and WebP are also written. HEIC stands
+// for every HEVC-coded HEIF file, AVIF for the AV1-coded ones.
+enum class ImageFormat { kBmp, kJpeg, kPng, kWebp, kHeic, kAvif };
 
-// The extension a file of the format is written under.
-inline constexpr std::string_view ExtensionOfFormat(ImageFormat format) {
-    return format == ImageFormat::kBmp ? ".bmp" : ".jpg";
+inline constexpr bool IsWritableFormat(ImageFormat format) {
+    return format != ImageFormat::kHeic && format != ImageFormat::kAvif;
 }
 
 // Every extension (lower case) a source of the format is listed by; the first is
-// the one it is written under. Cameras and phones name JPEGs in all four ways.
+// the one it is written under. Cameras and phones name JPEGs in all four ways,
+// and HEIF files in three.
 inline constexpr std::array<std::string_view, 1> kBmpExtensions{".bmp"};
 inline constexpr std::array<std::string_view, 4> kJpegExtensions{".jpg", ".jpeg", ".jpe", ".jfif"};
+inline constexpr std::array<std::string_view, 1> kPngExtensions{".png"};
+inline constexpr std::array<std::string_view, 1> kWebpExtensions{".webp"};
+inline constexpr std::array<std::string_view, 3> kHeicExtensions{".heic", ".heif", ".hif"};
+inline constexpr std::array<std::string_view, 1> kAvifExtensions{".avif"};
 inline constexpr std::span<const std::string_view> ExtensionsOfFormat(ImageFormat format) {
-    if (format == ImageFormat::kBmp) return kBmpExtensions;
+    switch (format) {
+        case ImageFormat::kBmp: return kBmpExtensions;
+        case ImageFormat::kJpeg: return kJpegExtensions;
+        case ImageFormat::kPng: return kPngExtensions;
+        case ImageFormat::kWebp: return kWebpExtensions;
+        case ImageFormat::kHeic: return kHeicExtensions;
+        case ImageFormat::kAvif: return kAvifExtensions;
+    }
     return kJpegExtensions;
 }
+
+// The extension a file of the format is written under.
+inline constexpr std::string_view ExtensionOfFormat(ImageFormat format) { return ExtensionsOfFormat(format)[0]; }
 
 // Whether `extension` (with its dot, in any letter case) is one of the format's.
 bool NamesFormat(std::string_view extension, ImageFormat format);
@@ -43,9 +59,12 @@ inline constexpr std::int32_t kDefaultJpegQuality = 90;
 // before they existed.
 struct PhotoOptions {
     bool auto_orient = false;  // turn a JPEG upright as its EXIF Orientation says
-    std::int32_t quality = kDefaultJpegQuality;  // of a JPEG target, 1..100
+    std::int32_t quality = kDefaultJpegQuality;  // of a JPEG or WebP target, 1..100
     ScaleFilter filter = ScaleFilter::kNearest;
     bool keep_dates = false;   // the run gives each target its source's modification time
+    // Colours of a source with an embedded RGB ICC profile are converted into
+    // sRGB before scaling; off, pixels are taken as stored.
+    bool to_srgb = false;
     bool operator==(const PhotoOptions&) const = default;
 };
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "image/image.h"
+#include "pixels/image.h"
 
 namespace nuthumb {
 namespace {

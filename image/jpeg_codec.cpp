@@ -2,18 +2,19 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include <jpeglib.h>
 
-#include "image/box_filter.h"
+#include "pixels/box_filter.h"
 #include "image/jpeg_error_trap.h"
 #include "image/jpeg_source.h"
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "image/jpeg_scan_list.h"
-#include "image/nearest_map.h"
-#include "image/scaler.h"
+#include "pixels/nearest_map.h"
+#include "pixels/scaler.h"
 #include "image/scan_choice.h"
 #include "image/scan_progression.h"
 #include "platform/file_io.h"
@@ -266,7 +267,7 @@ boolean ReadApp1(j_decompress_ptr info) {
 
 // Creates the library object over `source` and reads the headers; returns whether
 // the file has more than one scan. Like StartDecompress, owns nothing.
-bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source, bool read_orientation) {
+bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source, bool read_orientation, bool read_profile) {
     d.trap.InstallInto(reinterpret_cast<j_common_ptr>(&d.info));
     if (setjmp(d.trap.jump)) d.ThrowFailure();
     jpeg_create_decompress(&d.info);
@@ -281,11 +282,19 @@ bool OpenDecoder(JpegCodec::Decoder& d, const ByteSource& source, bool read_orie
         d.info.client_data = &d;
         jpeg_set_marker_processor(&d.info, JPEG_APP0 + 1, ReadApp1);
     }
+    if (read_profile) jpeg_save_markers(&d.info, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&d.info, TRUE);
     if (std::uint64_t{d.info.image_width} * d.info.image_height > kMaxPixels)
         throw LoadError(std::string("JPEG: ") + Tr("画像の画素数が上限を超えています"));
     Configure(d.info);
     return jpeg_has_multiple_scans(&d.info) != FALSE;
+}
+
+// The ICC profile the APP2 segments hold, put together by the library (which
+// allocates it with malloc); false when there is none. Owns nothing.
+bool ReadProfile(JpegCodec::Decoder& d, JOCTET** profile, unsigned* length) {
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
+    return jpeg_read_icc_profile(&d.info, profile, length) != FALSE;
 }
 
 // The smallest of the scales M/8 at which the output is still at least
@@ -359,22 +368,30 @@ void JpegCodec::ReadHeader(std::vector<std::uint8_t> file) {
     auto owned = std::make_unique<Decoder>();
     owned->owned = std::move(file);
     const ByteSource& source = owned->memory.emplace(owned->owned);
-    Start(std::move(owned), source, {}, false);
+    Start(std::move(owned), source, {}, false, false);
 }
 
-void JpegCodec::ReadHeader(const ByteSource& source, DecodeOptions options, bool read_orientation) {
-    Start(std::make_unique<Decoder>(), source, std::move(options), read_orientation);
+void JpegCodec::ReadHeader(const ByteSource& source, DecodeOptions options, bool read_orientation,
+                           bool read_profile) {
+    Start(std::make_unique<Decoder>(), source, std::move(options), read_orientation, read_profile);
 }
 
 void JpegCodec::Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options,
-                      bool read_orientation) {
+                      bool read_orientation, bool read_profile) {
     decoder_ = std::move(decoder);
     decoder_->options = std::move(options);
     orientation_ = 1;
     // The largest APP1 payload; allocated before the library runs.
     if (read_orientation) decoder_->exif.reserve(0xFFFF - 2);
-    progressive_ = OpenDecoder(*decoder_, source, read_orientation);
+    colour_.reset();
+    progressive_ = OpenDecoder(*decoder_, source, read_orientation, read_profile);
     if (decoder_->exif_found) orientation_ = ExifOrientation(decoder_->exif);
+    JOCTET* profile = nullptr;
+    unsigned length = 0;
+    if (read_profile && ReadProfile(*decoder_, &profile, &length)) {
+        const std::unique_ptr<JOCTET, decltype(&std::free)> owned(profile, &std::free);
+        colour_ = SrgbConversion::FromProfile({owned.get(), length});
+    }
 }
 
 std::int32_t JpegCodec::width() const {
@@ -524,6 +541,9 @@ Image JpegCodec::DecodeArea(std::int32_t width, std::int32_t height) {
                 for (std::size_t x = 0; x < bgr.size() / 3; ++x) CmykToBgr(row + 4 * x, bgr.data() + 3 * x);
                 filter.AddRow(y, bgr.data(), 3);
             } else {
+                // Averaging mixes colours: they must be in sRGB first.
+                if (colour_ && output == Output::kBgr)
+                    colour_->Convert(row, static_cast<std::size_t>(source_width), 3);
                 filter.AddRow(y, row, output == Output::kGray ? 1 : 3);
             }
         },

@@ -4,13 +4,15 @@
 // encoded, so a progressive source gives a progressive target.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
+#include "codecs/srgb_conversion.h"
 #include "image/conversion.h"
-#include "image/decode_options.h"
+#include "pixels/decode_options.h"
 #include "image/exif_orientation.h"
-#include "image/image.h"
+#include "pixels/image.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {
@@ -36,14 +38,20 @@ public:
     // the decode from then on. Throws LoadError for a file the library rejects or
     // one over the pixel limit, IoError when the source cannot be read, and
     // DecodeCancelled; so do the decodes below, and they refuse a file of more
-    // than 100 scans. With `read_orientation` the EXIF Orientation is read too.
-    void ReadHeader(const ByteSource& source, DecodeOptions options = {}, bool read_orientation = false);
+    // than 100 scans. With `read_orientation` the EXIF Orientation is read too,
+    // with `read_profile` the ICC profile (APP2), whose conversion into sRGB
+    // then applies to every decode below (before the area filter averages).
+    void ReadHeader(const ByteSource& source, DecodeOptions options = {}, bool read_orientation = false,
+                    bool read_profile = false);
     // The same over a file's bytes, which the codec keeps until ReleaseSource.
     void ReadHeader(std::vector<std::uint8_t> file);
     std::int32_t width() const;
     std::int32_t height() const;
     // The EXIF Orientation when ReadHeader was asked for it, else 1.
     Orientation orientation() const { return orientation_; }
+    // The conversion of the file's RGB ICC profile into sRGB when ReadHeader was
+    // asked for it and the file has one.
+    const std::optional<SrgbConversion>& colour() const { return colour_; }
 
     // After ReadHeader: the whole image, 24-bit B,G,R, or for a one-component source
     // 8-bit with 236 gray levels (Floyd-Steinberg dithered) as its colour table.
@@ -90,11 +98,12 @@ public:
 
 private:
     void Start(std::unique_ptr<Decoder> decoder, const ByteSource& source, DecodeOptions options,
-               bool read_orientation);
+               bool read_orientation, bool read_profile);
 
     std::unique_ptr<Decoder> decoder_;
     bool progressive_ = false;
     Orientation orientation_ = 1;
+    std::optional<SrgbConversion> colour_;
 };
 
 }  // namespace nuthumb

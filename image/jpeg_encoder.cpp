@@ -7,7 +7,7 @@
 #include "image/jpeg_codec.h"
 #include "image/jpeg_destination.h"
 #include "image/jpeg_error_trap.h"
-#include "image/pixel_format.h"
+#include "pixels/pixel_format.h"
 #include "platform/translate.h"
 
 namespace nuthumb {

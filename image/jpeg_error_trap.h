@@ -9,7 +9,7 @@
 
 #include <jpeglib.h>
 
-#include "image/source_damage.h"
+#include "pixels/source_damage.h"
 
 namespace nuthumb {
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "image/decode_options.h"
+#include "pixels/decode_options.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {

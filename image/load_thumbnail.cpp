@@ -3,9 +3,13 @@
 #include "image/bmp_header.h"
 #include "image/bmp_reader.h"
 #include "image/bmp_thumbnail.h"
+#include "image/decode_plan.h"
 #include "image/geometry.h"
-#include "image/load_error.h"
+#include "codecs/heif_reader.h"
+#include "pixels/load_error.h"
 #include "image/orientation.h"
+#include "codecs/png_reader.h"
+#include "codecs/webp_reader.h"
 
 namespace nuthumb {
 namespace {
@@ -39,8 +43,11 @@ Image JpegThumbnail(JpegCodec& codec, const Conversion& conversion, const Decode
         } else {
             thumbnail = codec.DecodeSampled(PickMap(codec.width(), width, steps.flip_x),
                                             PickMap(codec.height(), height, steps.flip_y));
+            // Converting the picked pixels is converting before picking.
+            if (codec.colour()) codec.colour()->Convert(thumbnail);
         }
     }
+    if (effective == EffectiveBasis::kCopy && codec.colour()) codec.colour()->Convert(thumbnail);
     return orientation == 1 ? std::move(thumbnail) : OrientImage(thumbnail, orientation);
 }
 
@@ -49,7 +56,7 @@ Image LoadJpeg(JpegCodec& codec, const ByteSource& source, const Conversion& con
     // The decoder reads from `source`, which the caller owns: it must not outlive
     // this call, whatever happens.
     try {
-        codec.ReadHeader(source, options, conversion.photo.auto_orient);
+        codec.ReadHeader(source, options, conversion.photo.auto_orient, conversion.photo.to_srgb);
         Image thumbnail = JpegThumbnail(codec, conversion, options);
         codec.ReleaseSource();
         return thumbnail;
@@ -98,7 +105,14 @@ Image LoadBitmapSource(const ByteSource& source, const Conversion& conversion, c
 
 Image LoadThumbnail(JpegCodec& codec, const ByteSource& source, ImageFormat source_format,
                     const Conversion& conversion, const DecodeOptions& options) {
-    if (source_format == ImageFormat::kJpeg) return LoadJpeg(codec, source, conversion, options);
+    switch (source_format) {
+        case ImageFormat::kJpeg: return LoadJpeg(codec, source, conversion, options);
+        case ImageFormat::kPng: return LoadPng(source, PlanOfConversion(conversion), options);
+        case ImageFormat::kWebp: return LoadWebp(source, PlanOfConversion(conversion), options);
+        case ImageFormat::kHeic: return LoadHeif(source, "HEIC", PlanOfConversion(conversion), options);
+        case ImageFormat::kAvif: return LoadHeif(source, "AVIF", PlanOfConversion(conversion), options);
+        case ImageFormat::kBmp: break;
+    }
     return LoadBitmapSource(source, conversion, options);
 }
 

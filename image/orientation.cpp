@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "image/load_error.h"
-#include "image/nearest_map.h"
+#include "pixels/load_error.h"
+#include "pixels/nearest_map.h"
 
 namespace nuthumb {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "image/exif_orientation.h"
-#include "image/image.h"
+#include "pixels/image.h"
 
 namespace nuthumb {
 

@@ -1,6 +1,7 @@
 #pragma once
-// image/ turns one image file into another: BMP and JPEG decoding (scaled while
-// it decodes), the stretch, BMP and JPEG encoding. It knows nothing of folders,
+// image/ turns one image file into another: BMP, JPEG, PNG, WebP and HEIF
+// decoding (scaled while it decodes), the stretch, BMP, JPEG, PNG and WebP
+// encoding. It knows nothing of folders,
 // runs or hosts; the run layer reaches it only through this header.
 //
 // The half of a conversion that needs no decision and shows nothing: from the
@@ -13,8 +14,8 @@
 #include <vector>
 
 #include "image/conversion.h"
-#include "image/decode_options.h"
-#include "image/source_damage.h"
+#include "pixels/decode_options.h"
+#include "pixels/source_damage.h"
 #include "platform/file_identity.h"
 
 namespace nuthumb {
@@ -37,12 +38,13 @@ struct PreparedThumbnail {
     std::optional<FileIdentity> source;
 };
 
-// The format a source is read as: JPEG when its extension is one of a JPEG's
-// (NamesFormat), BMP otherwise.
+// The format a source's extension names (NamesFormat), BMP when none does.
 ImageFormat SourceFormatOf(const std::string& source_path);
 
-// Reads `source_path` (as SourceFormatOf says), scales it as `conversion` says and
-// encodes the target file. Never throws.
+// Reads `source_path` as the format its first bytes show (DecodedFormatOf; by
+// SourceFormatOf when they show none), scales it as `conversion` says and
+// encodes the target file: alpha is kept in a PNG or WebP target and laid over
+// white for a BMP or JPEG one. Never throws.
 PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Conversion& conversion,
                                    const DecodeOptions& options);
 

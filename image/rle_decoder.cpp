@@ -1,7 +1,7 @@
 #include "image/rle_decoder.h"
 
 #include "image/bmp_header.h"
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 
 namespace nuthumb {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "image/chunk_reader.h"
-#include "image/image.h"
-#include "image/source_damage.h"
+#include "pixels/image.h"
+#include "pixels/source_damage.h"
 
 namespace nuthumb {
 

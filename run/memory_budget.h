@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "image/decode_options.h"
+#include "pixels/decode_options.h"
 #include "platform/mutex.h"
 
 namespace nuthumb {

@@ -6,6 +6,10 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libjpeg62-turbo-dev        # JPEG decoding and encoding
+  libpng-dev                 # PNG decoding and encoding (the reference library)
+  libwebp-dev                # WebP decoding (also animated: demux) and encoding
+  libheif-dev                # HEIC and AVIF decoding (libde265, dav1d/aom inside)
+  liblcms2-dev               # ICC profiles converted to sRGB
   libgtest-dev               # unit tests
   libcli11-dev               # command-line options of nuthumb-cli
   qt6-base-dev               # the window program and its tests (Qt Widgets, Qt Test)
@@ -14,6 +18,10 @@ packages=(
   xvfb xauth                 # scripts/screenshots.sh: a display without a screen
   libjpeg-turbo-progs        # djpeg: reference decoder for conformance tests
   python3-pil                # reference BMP decoder for conformance tests
+  netpbm                     # pnmtopng, pamtopng: independent PNG encoder for the tests
+  webp                       # cwebp, dwebp, img2webp: WebP encoder and reference decoder
+  libheif-examples           # heif-enc, heif-convert: HEIC encoder and reference decoder
+  libavif-bin                # avifenc, avifdec: AVIF encoder and reference decoder
   clang libclang-rt-14-dev   # fuzz targets
   desktop-file-utils         # desktop-file-validate: the menu entry's test
   dpkg-dev file              # scripts/package.sh: dpkg-shlibdeps finds the package's dependencies

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "image/bmp_reader.h"
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "tests/support/bmp_builder.h"
 #include "tests/image/image_rows.h"
 

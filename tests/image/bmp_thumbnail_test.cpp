@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "image/bmp_reader.h"
-#include "image/load_error.h"
-#include "image/scaler.h"
+#include "pixels/load_error.h"
+#include "pixels/scaler.h"
 #include "platform/file_io.h"
 #include "tests/support/bmp_builder.h"
 

@@ -9,8 +9,8 @@
 
 #include "image/bitmap_writer.h"
 #include "image/bmp_reader.h"
-#include "image/load_error.h"
-#include "image/scaler.h"
+#include "pixels/load_error.h"
+#include "pixels/scaler.h"
 #include "platform/file_io.h"
 #include "tests/image/image_rows.h"
 #include "tests/support/temp_dir.h"

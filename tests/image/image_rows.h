@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/image.h"
-#include "image/pixel_format.h"
+#include "pixels/image.h"
+#include "pixels/pixel_format.h"
 
 namespace nuthumb::test {
 

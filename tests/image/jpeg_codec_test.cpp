@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "platform/file_io.h"
 #include "tests/image/jpeg_fixtures.h"  // also brings jpeglib.h
 

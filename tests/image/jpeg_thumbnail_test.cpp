@@ -5,7 +5,7 @@
 #include <string>
 
 #include "image/jpeg_codec.h"
-#include "image/scaler.h"
+#include "pixels/scaler.h"
 #include "tests/image/jpeg_fixtures.h"
 
 namespace nuthumb {

@@ -1,8 +1,8 @@
-#include "image/scaler.h"
+#include "pixels/scaler.h"
 
 #include <gtest/gtest.h>
 
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "tests/image/image_rows.h"
 
 namespace nuthumb {

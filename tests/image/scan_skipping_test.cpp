@@ -8,7 +8,7 @@
 
 #include "image/jpeg_codec.h"
 #include "image/jpeg_scan_list.h"
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "image/scan_choice.h"
 #include "tests/image/jpeg_fixtures.h"
 #include "tests/support/temp_dir.h"

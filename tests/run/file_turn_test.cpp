@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "image/bmp_reader.h"
-#include "image/image.h"
+#include "pixels/image.h"
 #include "image/jpeg_codec.h"
 #include "platform/file_io.h"
 #include "tests/support/bmp_builder.h"

@@ -14,7 +14,7 @@
 
 #include "image/bmp_reader.h"
 #include "image/jpeg_codec.h"
-#include "image/load_error.h"
+#include "pixels/load_error.h"
 #include "image/load_thumbnail.h"
 #include "image/prepare_thumbnail.h"
 #include "run/file_turn.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/source_damage.h"
+#include "pixels/source_damage.h"
 
 namespace nuthumb {
 
@@ -20,6 +20,10 @@ struct Image {
     bool top_down = false;
     std::uint16_t bits_per_pixel = 0;  // 1, 4, 8, 16, 24 or 32
     std::uint32_t compression = 0;     // 0 plain, 3 bit fields (masks valid)
+    // Plain 32-bit pixels are B,G,R,A (straight, not premultiplied) instead of
+    // B,G,R,x. Only the PNG, WebP and HEIF decoders set it; a BMP's fourth byte
+    // is never taken as alpha.
+    bool alpha = false;
     std::array<std::uint32_t, 3> masks{};  // red, green, blue for compression 3
     std::uint32_t colors_important = 0;    // kept for an unscaled BMP copy
     std::vector<PaletteEntry> palette;     // for 8 bits per pixel or fewer

@@ -7,7 +7,7 @@
 #include <deque>
 #include <vector>
 
-#include "image/image.h"
+#include "pixels/image.h"
 
 namespace nuthumb {
 
@@ -21,7 +21,9 @@ public:
 
     // Source row `index` (counted in the order rows are given, rising from call
     // to call): `bytes_per_pixel` bytes a pixel holding B, G, R first, or one gray
-    // byte when bytes_per_pixel is 1. A row never given counts as black.
+    // byte when bytes_per_pixel is 1. A row never given counts as black. When the
+    // target has alpha, rows are B, G, R, A: colours are weighted by their alpha,
+    // so a transparent pixel's colour does not bleed into its neighbours.
     void AddRow(std::int32_t index, const std::uint8_t* row, int bytes_per_pixel);
 
     // Writes the thumbnail rows still open.
@@ -47,8 +49,9 @@ private:
     std::int32_t source_height_;
     std::uint64_t total_;  // the weight of every target pixel: source width x height
     Axis columns_;
-    std::vector<std::uint64_t> row_sums_;  // one source row through the column taps, 3 per pixel
-    // Open target rows from open_first_ on, 3 sums per pixel each.
+    std::size_t channels_;  // sums per pixel: 3, or 4 with alpha
+    std::vector<std::uint64_t> row_sums_;  // one source row through the column taps
+    // Open target rows from open_first_ on, channels_ sums per pixel each.
     std::deque<std::vector<std::uint64_t>> open_;
     std::int32_t open_first_ = 0;
 };

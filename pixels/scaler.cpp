@@ -1,4 +1,4 @@
-#include "image/scaler.h"
+#include "pixels/scaler.h"
 
 #include <algorithm>
 #include <array>
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "image/load_error.h"
-#include "image/nearest_map.h"
-#include "image/pixel_format.h"
+#include "pixels/load_error.h"
+#include "pixels/nearest_map.h"
+#include "pixels/pixel_format.h"
 
 namespace nuthumb {
 namespace {
@@ -47,7 +47,7 @@ void StretchNearest(const Image& source, const SourceRows& source_row, Image& ta
             continue;
         }
         if (direct) {
-            SampleBgrColumns(source_row(sy), direct_bytes, columns, out);
+            SampleBgrColumns(source_row(sy), direct_bytes, columns, out, target.alpha);
         } else {
             expander.ExpandRow(source_row(sy), expanded.data());
             SampleBgrColumns(expanded.data(), 4, columns, out);
@@ -130,6 +130,7 @@ Image StretchRowsToThumbnail(const Image& format, const SourceRows& source_row, 
                              std::int32_t height) {
     if (format.empty()) throw LoadError("the source image is empty");
     Image target = BlankThumbnail(width, height);
+    target.alpha = format.alpha && format.bits_per_pixel == 32 && format.compression == 0;
     if (format.bits_per_pixel == 1) {
         StretchOneBit(format, source_row, target);
     } else {

@@ -1,4 +1,4 @@
-#include "image/box_filter.h"
+#include "pixels/box_filter.h"
 
 #include <algorithm>
 
@@ -30,22 +30,28 @@ BoxFilter::BoxFilter(std::int32_t source_width, std::int32_t source_height, Imag
       source_height_(source_height),
       total_(static_cast<std::uint64_t>(source_width) * static_cast<std::uint64_t>(source_height)),
       columns_(AxisTaps(source_width, target.width)),
-      row_sums_(static_cast<std::size_t>(target.width) * 3) {}
+      channels_(target.alpha ? 4 : 3),
+      row_sums_(static_cast<std::size_t>(target.width) * channels_) {}
 
 void BoxFilter::AddRow(std::int32_t index, const std::uint8_t* row, int bytes_per_pixel) {
     const std::size_t width = static_cast<std::size_t>(target_.width);
     const std::size_t step = static_cast<std::size_t>(bytes_per_pixel);
     const std::size_t gray = bytes_per_pixel == 1 ? 0 : 1;  // 0: every channel reads byte 0
+    const bool alpha = channels_ == 4;
     for (std::size_t t = 0; t < width; ++t) {
-        std::uint64_t b = 0, g = 0, r = 0;
+        std::uint64_t b = 0, g = 0, r = 0, a = 0;
         for (std::size_t k = columns_.first[t]; k < columns_.first[t + 1]; ++k) {
             const Tap tap = columns_.taps[k];
             const std::uint8_t* p = row + static_cast<std::size_t>(tap.index) * step;
-            b += std::uint64_t{tap.weight} * p[0];
-            g += std::uint64_t{tap.weight} * p[gray];
-            r += std::uint64_t{tap.weight} * p[2 * gray];
+            const std::uint64_t w = alpha ? std::uint64_t{tap.weight} * p[3] : tap.weight;
+            b += w * p[0];
+            g += w * p[gray];
+            r += w * p[2 * gray];
+            a += w;
         }
-        row_sums_[3 * t] = b, row_sums_[3 * t + 1] = g, row_sums_[3 * t + 2] = r;
+        std::uint64_t* sums = row_sums_.data() + channels_ * t;
+        sums[0] = b, sums[1] = g, sums[2] = r;
+        if (alpha) sums[3] = a;
     }
     // The target rows this source row reaches, and its weight in each.
     const std::int64_t s = source_height_, h = target_.height;
@@ -80,8 +86,17 @@ void BoxFilter::WriteRow(std::int32_t target_row, const std::vector<std::uint64_
     std::uint8_t* out = target_.row_from_top(y);
     const std::uint64_t half = total_ / 2;
     for (std::size_t t = 0; t < static_cast<std::size_t>(target_.width); ++t, out += 4) {
-        for (std::size_t c = 0; c < 3; ++c) out[c] = static_cast<std::uint8_t>((sums[3 * t + c] + half) / total_);
-        out[3] = 0;
+        const std::uint64_t* pixel = sums.data() + channels_ * t;
+        if (channels_ == 3) {
+            for (std::size_t c = 0; c < 3; ++c) out[c] = static_cast<std::uint8_t>((pixel[c] + half) / total_);
+            out[3] = 0;
+            continue;
+        }
+        // Colours were summed weighted by alpha: divide by the alpha they carry.
+        const std::uint64_t weight = pixel[3];
+        for (std::size_t c = 0; c < 3; ++c)
+            out[c] = weight == 0 ? 0 : static_cast<std::uint8_t>((pixel[c] + weight / 2) / weight);
+        out[3] = static_cast<std::uint8_t>((weight + half) / total_);
     }
 }
 

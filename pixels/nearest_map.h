@@ -19,15 +19,16 @@ inline std::vector<std::int32_t> NearestMap(std::int32_t source, std::int32_t ta
 }
 
 // Copies the picked pixels of one source row whose pixels hold B, G, R in their
-// first three of `bytes_per_pixel` bytes, as B, G, R, 0.
+// first three of `bytes_per_pixel` bytes, as B, G, R, 0; with `alpha`, the row's
+// pixels are B, G, R, A and keep their A.
 inline void SampleBgrColumns(const std::uint8_t* row, std::size_t bytes_per_pixel,
-                             const std::vector<std::int32_t>& columns, std::uint8_t* out) {
+                             const std::vector<std::int32_t>& columns, std::uint8_t* out, bool alpha = false) {
     for (const std::int32_t sx : columns) {
         const std::uint8_t* p = row + static_cast<std::size_t>(sx) * bytes_per_pixel;
         out[0] = p[0];
         out[1] = p[1];
         out[2] = p[2];
-        out[3] = 0;
+        out[3] = alpha ? p[3] : 0;
         out += 4;
     }
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "image/image.h"
+#include "pixels/image.h"
 
 namespace nuthumb {
 
@@ -11,7 +11,8 @@ namespace nuthumb {
 // stretched over its whole area. Destination pixel (dx, dy), counted from the top,
 // takes source pixel ((2dx + 1) sw / 2dw, (2dy + 1) sh / 2dh). A 1-bit source
 // shrunk along an axis ANDs the palette indices of the whole span of source
-// pixels along it, so thin black lines on white survive.
+// pixels along it, so thin black lines on white survive. A source with alpha
+// gives a thumbnail with alpha (B, G, R, A).
 // Throws LoadError for an empty source or target, or a target over the pixel
 // limit: the caller treats a conversion without a sound result like a load
 // failure.

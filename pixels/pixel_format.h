@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/image.h"
+#include "pixels/image.h"
 
 namespace nuthumb {
 

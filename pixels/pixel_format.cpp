@@ -1,4 +1,4 @@
-#include "image/pixel_format.h"
+#include "pixels/pixel_format.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,0 +1,150 @@
+#include "codecs/heif_reader.h"
+
+#include <libheif/heif.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "codecs/codec_failure.h"
+#include "codecs/row_sink.h"
+
+namespace nuthumb {
+namespace {
+
+// libheif reads the boxes and the coded data it needs through these calls, so
+// the file is never read whole. No exception may cross the library: a read
+// failure is kept and thrown once it returns.
+struct HeifInput {
+    const ByteSource& source;
+    std::int64_t position = 0;
+    std::exception_ptr failure;
+};
+
+std::int64_t Position(void* self) { return static_cast<HeifInput*>(self)->position; }
+
+int Read(void* data, std::size_t size, void* self) {
+    auto& in = *static_cast<HeifInput*>(self);
+    try {
+        const std::size_t got =
+            in.source.ReadAt(static_cast<std::uint64_t>(in.position), {static_cast<std::uint8_t*>(data), size});
+        in.position += static_cast<std::int64_t>(got);
+        return got == size ? 0 : 1;
+    } catch (...) {
+        in.failure = std::current_exception();
+        return 1;
+    }
+}
+
+int Seek(std::int64_t position, void* self) {
+    auto& in = *static_cast<HeifInput*>(self);
+    if (position < 0 || static_cast<std::uint64_t>(position) > in.source.size()) return 1;
+    in.position = position;
+    return 0;
+}
+
+heif_reader_grow_status WaitForSize(std::int64_t size, void* self) {
+    const auto& in = *static_cast<HeifInput*>(self);
+    return size >= 0 && static_cast<std::uint64_t>(size) <= in.source.size() ? heif_reader_grow_status_size_reached
+                                                                             : heif_reader_grow_status_size_beyond_eof;
+}
+
+const heif_reader kReader{1, Position, Read, Seek, WaitForSize};
+
+constexpr int kMaxSide = 16384;
+static_assert(std::uint64_t{kMaxSide} * kMaxSide <= kMaxPixels);
+
+template <auto Free>
+struct Freer {
+    template <class T>
+    void operator()(T* p) const { Free(p); }
+};
+template <class T, auto Free>
+using Owned = std::unique_ptr<T, Freer<Free>>;
+
+// A failed call's reason; a read failure of the source is thrown as it is.
+void Check(const heif_error& error, const HeifInput& in, const char* format) {
+    if (error.code == heif_error_Ok) return;
+    if (in.failure) std::rethrow_exception(in.failure);
+    if (error.code == heif_error_Invalid_input && error.subcode == heif_suberror_End_of_data) throw CutShort(format);
+    throw DamagedData(format, error.message ? error.message : "");
+}
+
+// The colr box's ICC profile, when one is asked for and the file has one.
+std::optional<SrgbConversion> ColourOf(const heif_image_handle* handle, const DecodePlan& plan) {
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (!plan.to_srgb || (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC))
+        return std::nullopt;
+    std::vector<std::uint8_t> profile(heif_image_handle_get_raw_color_profile_size(handle));
+    if (profile.empty() || heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok)
+        return std::nullopt;
+    return SrgbConversion::FromProfile(profile);
+}
+
+}  // namespace
+
+Image LoadHeif(const ByteSource& source, const char* name, const PlanOf& plan_of, const DecodeOptions& options) {
+    HeifInput in{source, 0, nullptr};
+    const Owned<heif_context, heif_context_free> context(heif_context_alloc());
+    if (!context) throw std::bad_alloc();
+    // The run decodes several files at once; one file's tiles on one thread.
+    heif_context_set_max_decoding_threads(context.get(), 0);
+    // libheif allocates a grid image by the size its grid descriptor gives,
+    // which need not be the size the handle reports: its own limit on each side
+    // must keep that within the pixel limit too (16384 x 16384 = 2^28).
+    heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
+    Check(heif_context_read_from_reader(context.get(), &kReader, &in, nullptr), in, name);
+    heif_image_handle* raw_handle = nullptr;
+    Check(heif_context_get_primary_image_handle(context.get(), &raw_handle), in, name);
+    const Owned<heif_image_handle, heif_image_handle_release> handle(raw_handle);
+
+    // The stored size is decoded before it is turned or cropped: both must be
+    // within the limit before anything is allocated.
+    const std::int32_t stored_width = heif_image_handle_get_ispe_width(handle.get());
+    const std::int32_t stored_height = heif_image_handle_get_ispe_height(handle.get());
+    CheckSourcePixels(stored_width, stored_height);
+    const std::int32_t width = heif_image_handle_get_width(handle.get());
+    const std::int32_t height = heif_image_handle_get_height(handle.get());
+    CheckSourcePixels(width, height);
+    const DecodePlan plan = plan_of(width, height);
+    const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+
+    // The coded data, the decoder's planes (up to 16 bits, 4:4:4, with alpha)
+    // and libheif's interleaved copy.
+    const std::uint64_t stored = static_cast<std::uint64_t>(stored_width) * static_cast<std::uint64_t>(stored_height);
+    options.ReserveMemory(source.size() + stored * (8 + 4) + PlanMemory(width, height, alpha, plan, false));
+    options.ThrowIfStopRequested();
+
+    const Owned<heif_decoding_options, heif_decoding_options_free> settings(heif_decoding_options_alloc());
+    if (!settings) throw std::bad_alloc();
+    settings->convert_hdr_to_8bit = 1;
+    heif_image* raw_image = nullptr;
+    Check(heif_decode_image(handle.get(), &raw_image, heif_colorspace_RGB,
+                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, settings.get()),
+          in, name);
+    const Owned<heif_image, heif_image_release> decoded(raw_image);
+    options.ThrowIfStopRequested();
+
+    int stride = 0;
+    const std::uint8_t* plane = heif_image_get_plane_readonly(decoded.get(), heif_channel_interleaved, &stride);
+    if (!plane || heif_image_get_width(decoded.get(), heif_channel_interleaved) != width ||
+        heif_image_get_height(decoded.get(), heif_channel_interleaved) != height ||
+        heif_image_get_bits_per_pixel_range(decoded.get(), heif_channel_interleaved) != 8)
+        throw DamagedData(name, "decoded image");
+
+    RowSink sink(width, height, alpha, plan, ColourOf(handle.get(), plan));
+    const std::size_t bytes = alpha ? 4 : 3;
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::uint8_t* in_row = plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
+        std::uint8_t* out = sink.RowBuffer(y);
+        for (std::int32_t x = 0; x < width; ++x, in_row += bytes, out += bytes) {
+            out[0] = in_row[2], out[1] = in_row[1], out[2] = in_row[0];
+            if (alpha) out[3] = in_row[3];
+        }
+        sink.Add(y);
+    }
+    return sink.Finish();
+}
+
+}  // namespace nuthumb

@@ -1,0 +1,111 @@
+#include "codecs/row_sink.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "pixels/load_error.h"
+#include "pixels/nearest_map.h"
+#include "pixels/scaler.h"
+#include "platform/translate.h"
+
+namespace nuthumb {
+
+void CheckSourcePixels(std::int32_t width, std::int32_t height) {
+    if (width < 1 || height < 1) throw LoadError("empty image");
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPixels)
+        throw LoadError(Tr("画像の画素数が上限を超えています"));
+}
+
+std::uint64_t PlanMemory(std::int32_t width, std::int32_t height, bool alpha, const DecodePlan& plan,
+                         bool decodes_whole) {
+    // Within the pixel limit none of these products comes near 2^64.
+    const std::uint64_t w = static_cast<std::uint64_t>(width), h = static_cast<std::uint64_t>(height);
+    const std::uint64_t decoded = w * h * (alpha ? 4 : 3);
+    if (plan.whole) return decoded + w * h * 4;
+    const std::uint64_t tw = static_cast<std::uint64_t>(plan.width);
+    const std::uint64_t thumbnail = tw * static_cast<std::uint64_t>(plan.height) * 4;
+    const std::uint64_t rows = w * 4 + tw * 4 * sizeof(std::uint64_t) * 3;
+    return thumbnail + rows + (decodes_whole ? decoded : 0);
+}
+
+Image DecodedImage(std::int32_t width, std::int32_t height, bool alpha) {
+    CheckSourcePixels(width, height);
+    Image image;
+    image.width = width;
+    image.height = height;
+    image.top_down = false;  // bottom-up, as a decoded JPEG and every BMP target
+    image.bits_per_pixel = alpha ? 32 : 24;
+    image.alpha = alpha;
+    image.pixels.resize(image.stride() * static_cast<std::size_t>(height));
+    return image;
+}
+
+RowSink::RowSink(std::int32_t width, std::int32_t height, bool alpha, const DecodePlan& plan,
+                 std::optional<SrgbConversion> colour)
+    : width_(width), bytes_per_pixel_(alpha ? 4 : 3), whole_(plan.whole), colour_(std::move(colour)) {
+    if (whole_) {
+        image_ = DecodedImage(width, height, alpha);
+        return;
+    }
+    image_ = BlankThumbnail(plan.width, plan.height);
+    image_.alpha = alpha;
+    scratch_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(bytes_per_pixel_));
+    if (plan.area) {
+        area_.emplace(width, height, image_);
+    } else {
+        columns_ = NearestMap(width, plan.width);
+        rows_ = NearestMap(height, plan.height);
+    }
+}
+
+std::uint8_t* RowSink::RowBuffer(std::int32_t y) { return whole_ ? image_.row_from_top(y) : scratch_.data(); }
+
+void RowSink::Add(std::int32_t y) {
+    if (whole_) {
+        if (colour_) colour_->Convert(image_.row_from_top(y), static_cast<std::size_t>(width_), bytes_per_pixel_);
+        return;
+    }
+    if (area_) {
+        if (colour_) colour_->Convert(scratch_.data(), static_cast<std::size_t>(width_), bytes_per_pixel_);
+        area_->AddRow(y, scratch_.data(), bytes_per_pixel_);
+        return;
+    }
+    const auto height = static_cast<std::int32_t>(rows_.size());
+    while (next_row_ < height && rows_[static_cast<std::size_t>(next_row_)] == y) {
+        std::uint8_t* out = image_.row_from_top(next_row_);
+        // An enlarged row is picked by several thumbnail rows.
+        if (next_row_ > 0 && rows_[static_cast<std::size_t>(next_row_) - 1] == y)
+            std::memcpy(out, image_.row_from_top(next_row_ - 1), image_.stride());
+        else
+            SampleBgrColumns(scratch_.data(), static_cast<std::size_t>(bytes_per_pixel_), columns_, out, image_.alpha);
+        ++next_row_;
+    }
+}
+
+Image RowSink::Finish() {
+    if (area_) area_->Finish();
+    if (!whole_ && !area_ && colour_) colour_->Convert(image_);
+    return std::move(image_);
+}
+
+Image ApplyPlan(Image&& decoded, const DecodePlan& plan, const std::optional<SrgbConversion>& colour) {
+    if (colour) colour->Convert(decoded);
+    if (plan.whole) return std::move(decoded);
+    Image thumbnail;
+    if (!plan.area) {
+        thumbnail = StretchToThumbnail(decoded, plan.width, plan.height);
+    } else {
+        thumbnail = BlankThumbnail(plan.width, plan.height);
+        thumbnail.alpha = decoded.alpha;
+        BoxFilter area(decoded.width, decoded.height, thumbnail);
+        const int bytes = decoded.alpha ? 4 : 3;
+        for (std::int32_t y = 0; y < decoded.height; ++y) area.AddRow(y, decoded.row_from_top(y), bytes);
+        area.Finish();
+    }
+    thumbnail.damage = decoded.damage;
+    return thumbnail;
+}
+
+}  // namespace nuthumb

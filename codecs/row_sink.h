@@ -1,0 +1,84 @@
+#pragma once
+// Where the rows of a PNG, WebP or HEIF decode go: into the whole image for an
+// unscaled copy, or straight into the thumbnail (the nearest picks, or the area
+// filter), so that a thumbnail never needs the whole source in memory.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "codecs/srgb_conversion.h"
+#include "pixels/box_filter.h"
+#include "pixels/image.h"
+
+namespace nuthumb {
+
+// What one decode makes of its source: the whole image, or a thumbnail of
+// width x height, by the area filter or the nearest picks; with `to_srgb`, the
+// colours of a source with an RGB ICC profile converted into sRGB first.
+struct DecodePlan {
+    bool whole = false;
+    std::int32_t width = 0, height = 0;
+    bool area = false;
+    bool to_srgb = false;
+};
+
+// Asked by a decoder once it knows the size of the image it will give (after
+// any turn the format applies): the plan for it. Throws LoadError when the
+// conversion has no sound result for that size.
+using PlanOf = std::function<DecodePlan(std::int32_t width, std::int32_t height)>;
+
+// Throws LoadError unless width x height is a non-empty size within the pixel
+// limit; decoders call it before anything of that size is allocated.
+void CheckSourcePixels(std::int32_t width, std::int32_t height);
+
+// About how many bytes a decode by `plan` holds besides the decoder's own
+// buffers: a whole image held decoded and once more in its target's form (at
+// most 4 bytes a pixel), or the thumbnail with a source row and the area
+// filter's open rows, beside the whole decoded source when the decoder can only
+// give it whole (`decodes_whole`).
+std::uint64_t PlanMemory(std::int32_t width, std::int32_t height, bool alpha, const DecodePlan& plan,
+                         bool decodes_whole);
+
+// An image of width x height: 24-bit B,G,R, or 32-bit B,G,R,A with
+// `alpha`. Throws LoadError over the pixel limit.
+Image DecodedImage(std::int32_t width, std::int32_t height, bool alpha);
+
+class RowSink {
+public:
+    // Rows of a width x height source, 3 bytes a pixel (B,G,R) or 4 with alpha
+    // (B,G,R,A), arrive from the top; `colour`, when given, converts them as
+    // though before anything else (the nearest picks convert only the picked
+    // pixels, which is the same). Throws LoadError over the pixel limit.
+    RowSink(std::int32_t width, std::int32_t height, bool alpha, const DecodePlan& plan,
+            std::optional<SrgbConversion> colour = std::nullopt);
+    RowSink(const RowSink&) = delete;
+    RowSink& operator=(const RowSink&) = delete;
+
+    // Where row y is to be decoded (the image's own row for a whole image, else a
+    // scratch row), then Add(y) takes it. Rows come in rising order; rows never
+    // added stay zero.
+    std::uint8_t* RowBuffer(std::int32_t y);
+    void Add(std::int32_t y);
+
+    // The image or thumbnail; the sink is spent afterwards.
+    Image Finish();
+
+private:
+    std::int32_t width_;
+    int bytes_per_pixel_;
+    Image image_;  // the whole image, or the thumbnail
+    bool whole_;
+    std::vector<std::int32_t> columns_, rows_;  // the nearest picks
+    std::int32_t next_row_ = 0;                 // the first thumbnail row not yet filled
+    std::optional<BoxFilter> area_;
+    std::vector<std::uint8_t> scratch_;
+    std::optional<SrgbConversion> colour_;
+};
+
+// The plan applied to an image decoded whole (24-bit B,G,R or 32-bit with
+// alpha): the image itself, or its thumbnail, exactly as RowSink makes it,
+// converted by `colour` first when given.
+Image ApplyPlan(Image&& decoded, const DecodePlan& plan, const std::optional<SrgbConversion>& colour = std::nullopt);
+
+}  // namespace nuthumb
