@@ -62,6 +62,7 @@ struct PhotoOptions {
     std::int32_t quality = kDefaultJpegQuality;  // of a JPEG or WebP target, 1..100
     ScaleFilter filter = ScaleFilter::kNearest;
     bool keep_dates = false;   // the run gives each target its source's modification time
+    bool to_srgb = false;  // convert a source's embedded ICC profile to sRGB before scaling
     bool operator==(const PhotoOptions&) const = default;
 };
 

@@ -88,20 +88,42 @@ TEST(ListFilesTest, HandlesPendingMessagesOncePerMatchingEntry) {
     EXPECT_EQ(host.pending_calls, 3);  // the matching folder too, as an enumeration would
 }
 
-// The count behind the note after a run: the other format we read, formats no
-// run reads, any letter case; folders, the chosen format and other files are not
+// The count behind the note after a run: other formats we read, formats no run
+// reads, any letter case; folders, the chosen format and other files are not
 // images passed over, and an unreadable folder holds none.
 TEST(ListFilesTest, CountsTheImagesARunOfTheChosenFormatPassesOver) {
     TempDir dir;
-    for (const char* name : {"a.jpg", "b.JPEG", "c.bmp", "d.PNG", "e.webp", "f.heic", "g.txt", "h.avif"})
+    for (const char* name : {"a.jpg", "b.JPEG", "c.bmp", "d.PNG", "e.webp", "f.heic", "g.txt", "h.avif", "i.GIF",
+                             "j.tiff"})
         Touch(dir.path() + "/" + name);
-    fs::create_directory(dir.path() + "/i.png");
+    fs::create_directory(dir.path() + "/k.png");
     RecordingHost host;
-    const PassedOverImages for_jpeg = CountPassedOverImages(dir.path(), ImageFormat::kJpeg, host);
-    EXPECT_EQ(for_jpeg.other_format, 1u);
-    EXPECT_EQ(for_jpeg.unread_format, 4u);
-    EXPECT_EQ(CountPassedOverImages(dir.path(), ImageFormat::kBmp, host).other_format, 2u);
+    const struct {
+        SourceChoice chosen;
+        std::size_t other, unread;
+    } rows[] = {{ImageFormat::kJpeg, 5, 2}, {ImageFormat::kBmp, 6, 2}, {ImageFormat::kHeic, 6, 2},
+                {kEveryReadableFormat, 0, 2}};
+    for (const auto& row : rows) {
+        const PassedOverImages counts = CountPassedOverImages(dir.path(), row.chosen, host);
+        EXPECT_EQ(counts.other_format, row.other);
+        EXPECT_EQ(counts.unread_format, row.unread);
+    }
     EXPECT_EQ(CountPassedOverImages(dir.path() + "/missing", ImageFormat::kBmp, host).unread_format, 0u);
+}
+
+// Every readable extension in any case for all; a format's own otherwise.
+TEST(ListFilesTest, ListsTheChosenFormatsFiles) {
+    TempDir dir;
+    for (const char* name : {"a.JPG", "b.jpeg", "c.bmp", "d.Png", "e.WEBP", "f.heic", "g.HIF", "h.avif", "i.gif",
+                             "j.txt", "k.heif"})
+        Touch(dir.path() + "/" + name);
+    RecordingHost host;
+    std::vector<std::string> list;
+    ListFilesOfFormat(list, dir.path(), kEveryReadableFormat, host);
+    EXPECT_EQ(list, (std::vector<std::string>{"a.JPG", "b.jpeg", "c.bmp", "d.Png", "e.WEBP", "f.heic", "g.HIF",
+                                              "h.avif", "k.heif"}));
+    ListFilesOfFormat(list, dir.path(), ImageFormat::kHeic, host);
+    EXPECT_EQ(list, (std::vector<std::string>{"f.heic", "g.HIF", "k.heif"}));
 }
 
 struct WildcardRow {
