@@ -18,8 +18,11 @@ std::string Quoted(std::string_view value) {
     return field;
 }
 
-// Only the text "0" names the bitmap item; " 0" or "00" count as no item.
-ImageFormat FormatOfField(const std::string& field) { return ImageFormatOfItem(field == "0" ? 0 : -1); }
+// Only a single digit names an item ("2" png); " 0", "00" or "" count as no
+// item, which reads as JPEG.
+std::int32_t ItemOfField(const std::string& field) {
+    return field.size() == 1 && field[0] >= '0' && field[0] <= '9' ? field[0] - '0' : -1;
+}
 
 }  // namespace
 
@@ -69,12 +72,12 @@ std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields) {
     if (!size || !basis || !resize) return std::nullopt;
     ThumbJob job;
     job.src_dir = ApplyDriveRootRule(fields[0]);
-    job.src_format = FormatOfField(fields[1]);
+    job.src_format = SourceOfItem(ItemOfField(fields[1]));
     job.dst_dir = ApplyDriveRootRule(fields[2]);
     job.prefix = fields[4];
     job.suffix = fields[5];
     job.recursive = recursive;
-    job.conversion = {FormatOfField(fields[3]), *size, BasisOfItem(*basis),
+    job.conversion = {TargetFormatOfItem(ItemOfField(fields[3])), *size, BasisOfItem(*basis),
                       (static_cast<std::uint32_t>(*resize) & 0xFF) != 0};
     return job;
 }

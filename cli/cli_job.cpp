@@ -50,6 +50,7 @@ CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.recursive) job.recursive = true;
     if (options.auto_orient) job.conversion.photo.auto_orient = *options.auto_orient;
     if (options.keep_dates) job.conversion.photo.keep_dates = *options.keep_dates;
+    if (options.to_srgb) job.conversion.photo.to_srgb = *options.to_srgb;
     if (options.quality) job.conversion.photo.quality = *options.quality;
     if (options.filter) job.conversion.photo.filter = *options.filter;
     if (options.overwrite_mode) run.overwrite_mode = *options.overwrite_mode;

@@ -163,11 +163,11 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     std::string src_dir, dst_dir, from, to, prefix, suffix, basis, filter, overwrite, error_list, settings,
         batch_file;
     std::int32_t size = 0, quality = 0;
-    bool auto_orient = false, keep_dates = false;
+    bool auto_orient = false, keep_dates = false, to_srgb = false;
     const ThumbJob defaults = JobOfForm(FormSettings{});
     const OverwriteMode default_overwrite = OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
 
-    CLI::App app{Tr("SOURCE_DIR のすべての BMP または JPEG 画像のサムネイルを DEST_DIR に作成します。"),
+    CLI::App app{Tr("SOURCE_DIR のすべての BMP、JPEG、PNG、WebP、HEIC または AVIF 画像のサムネイルを DEST_DIR に作成します。"),
                  "nuthumb-cli"};
     app.formatter(std::make_shared<HelpFormatter>());
     app.footer(Tr(kFooter));
@@ -179,9 +179,9 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     app.set_version_flag("--version", "nuthumb-cli " + std::string(kVersion), Tr("バージョンを表示して終了します"));
     auto* src_opt = app.add_option("SOURCE_DIR", src_dir, Tr("元の画像のあるフォルダ"))->type_name("");
     auto* dst_opt = app.add_option("DEST_DIR", dst_dir, Tr("サムネイルを書き込むフォルダ"))->type_name("");
-    auto* from_opt = AddChoice(app, "--from", from, Tr("読込みファイル形式"), kFormatNames, defaults.src_format);
+    auto* from_opt = AddChoice(app, "--from", from, Tr("読込みファイル形式"), kSourceNames, defaults.src_format);
     auto* to_opt =
-        AddChoice(app, "--to", to, Tr("保存ファイル形式"), kFormatNames, defaults.conversion.target_format);
+        AddChoice(app, "--to", to, Tr("保存ファイル形式"), kTargetNames, defaults.conversion.target_format);
     auto* prefix_opt = app.add_option("--prefix", prefix, Tr("ファイル名の前に付ける文字列（既定値: なし）"));
     auto* suffix_opt = app.add_option("--suffix", suffix, Tr("ファイル名の後に付ける文字列（既定値: なし）"));
     auto* size_opt = AddNumber(app, "-s,--size", size, Tr("基準の辺の長さ、{} から {} まで"), keys::kSizeMin,
@@ -200,7 +200,11 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     auto* keep_dates_opt = app.add_flag(
         "--keep-dates,!--no-keep-dates", keep_dates,
         Tr("各サムネイルの更新日時を元のファイルと同じにする") + Default(defaults.conversion.photo.keep_dates ? "on" : "off"));
-    auto* quality_opt = AddNumber(app, "--quality", quality, Tr("サムネイルの JPEG 画質、{} から {} まで"),
+    auto* to_srgb_opt = app.add_flag(
+        "--srgb,!--no-srgb", to_srgb,
+        Tr("縮小する前に、ICC プロファイルを埋め込んだ画像の色を sRGB に変換する") +
+            Default(defaults.conversion.photo.to_srgb ? "on" : "off"));
+    auto* quality_opt = AddNumber(app, "--quality", quality, Tr("サムネイルの JPEG と WebP の画質、{} から {} まで"),
                                   keys::kQualityMin, keys::kQualityMax, defaults.conversion.photo.quality);
     auto* filter_opt =
         AddChoice(app, "--filter", filter, Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)"),
@@ -255,14 +259,15 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         options.src_dir = src_dir;
         options.dst_dir = dst_dir;
     }
-    if (from_opt->count()) options.src_format = ValueOfName(kFormatNames, from);
-    if (to_opt->count()) options.dst_format = ValueOfName(kFormatNames, to);
+    if (from_opt->count()) options.src_format = ValueOfName(kSourceNames, from);
+    if (to_opt->count()) options.dst_format = ValueOfName(kTargetNames, to);
     if (prefix_opt->count()) options.prefix = prefix;
     if (suffix_opt->count()) options.suffix = suffix;
     if (size_opt->count()) options.size = size;
     if (basis_opt->count()) options.basis = ValueOfName(kBasisNames, basis);
     if (auto_orient_opt->count()) options.auto_orient = auto_orient;
     if (keep_dates_opt->count()) options.keep_dates = keep_dates;
+    if (to_srgb_opt->count()) options.to_srgb = to_srgb;
     if (quality_opt->count()) options.quality = quality;
     if (filter_opt->count()) options.filter = ValueOfName(kFilterNames, filter);
     if (overwrite_opt->count()) options.overwrite_mode = ValueOfName(kOverwriteNames, overwrite);

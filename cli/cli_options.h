@@ -8,12 +8,14 @@
 
 #include "image/conversion.h"
 #include "run/overwrite_mode.h"
+#include "run/source_choice.h"
 
 namespace nuthumb {
 
 struct CliOptions {
     std::optional<std::string> src_dir, dst_dir;
-    std::optional<ImageFormat> src_format, dst_format;
+    std::optional<SourceChoice> src_format;
+    std::optional<ImageFormat> dst_format;
     std::optional<std::string> prefix, suffix;
     std::optional<std::int32_t> size;
     std::optional<Basis> basis;
@@ -21,6 +23,7 @@ struct CliOptions {
     bool recursive = false;                      // --recursive: the folders below SOURCE_DIR too
     std::optional<bool> auto_orient;             // --auto-orient, or false for --no-auto-orient
     std::optional<bool> keep_dates;              // --keep-dates, or false for --no-keep-dates
+    std::optional<bool> to_srgb;                 // --srgb, or false for --no-srgb
     std::optional<std::int32_t> quality;
     std::optional<ScaleFilter> filter;
     std::optional<OverwriteMode> overwrite_mode;

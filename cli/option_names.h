@@ -9,13 +9,20 @@
 
 #include "image/conversion.h"
 #include "run/overwrite_mode.h"
+#include "run/source_choice.h"
 
 namespace nuthumb {
 
 template <typename T>
 using OptionNames = std::vector<std::pair<std::string, T>>;
 
-inline const OptionNames<ImageFormat> kFormatNames{{"bmp", ImageFormat::kBmp}, {"jpg", ImageFormat::kJpeg}};
+// Targets are the first four of the sources; "all" reads every format at once.
+inline const OptionNames<ImageFormat> kTargetNames{
+    {"bmp", ImageFormat::kBmp}, {"jpg", ImageFormat::kJpeg}, {"png", ImageFormat::kPng}, {"webp", ImageFormat::kWebp}};
+inline const OptionNames<SourceChoice> kSourceNames{
+    {"bmp", ImageFormat::kBmp},   {"jpg", ImageFormat::kJpeg}, {"png", ImageFormat::kPng},
+    {"webp", ImageFormat::kWebp}, {"heic", ImageFormat::kHeic}, {"avif", ImageFormat::kAvif},
+    {"all", kEveryReadableFormat}};
 inline const OptionNames<Basis> kBasisNames{
     {"height", Basis::kHeight}, {"width", Basis::kWidth}, {"larger", Basis::kLarger}};
 inline const OptionNames<ScaleFilter> kFilterNames{{"nearest", ScaleFilter::kNearest}, {"area", ScaleFilter::kArea}};

@@ -87,8 +87,7 @@ int RunJob(const CliOptions& options) {
     // why a write to stdout failed.
     const std::string passed_over =
         result == kRunCancelled ? std::string()
-                                : PassedOverNote(job,
-                                                 job.src_format == ImageFormat::kBmp ? "--from jpg" : "--from bmp", host);
+                                : PassedOverNote(job, "--from all", host);
     const std::size_t failed = host.ErrorList().size();
     int status = ExitStatusOf(result, failed);
 

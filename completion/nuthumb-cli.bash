@@ -15,7 +15,8 @@ _nuthumb_cli() {
 
     local values=
     case $prev in
-        --from | --to) values="bmp jpg" ;;
+        --from) values="bmp jpg png webp heic avif all" ;;
+        --to) values="bmp jpg png webp" ;;
         --basis) values="height width larger" ;;
         --overwrite) values="never always ask" ;;
         --filter) values="nearest area" ;;
@@ -35,7 +36,7 @@ _nuthumb_cli() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "--from --to --prefix --suffix --size --basis
             --convert-only --recursive --auto-orient --no-auto-orient
-            --keep-dates --no-keep-dates --quality --filter
+            --keep-dates --no-keep-dates --srgb --no-srgb --quality --filter
             --overwrite --report-load-errors --error-list --settings --quiet
             --jobs --memory-limit --batch --batch-file --help --version -r -s -q -j -h" -- "$cur")
         return

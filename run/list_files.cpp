@@ -138,20 +138,19 @@ bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool 
         with_extension, host);
 }
 
-bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder, ImageFormat format,
+bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder, SourceChoice choice,
                        RunHost& host) {
     // An empty folder text names the root, as the pattern "" + "/*.jpg" always has.
     return ListMatching(
         list, folder.empty() ? std::string("/") : folder,
-        [format](std::string_view name) { return NamesFormat(ExtensionOf(name), format); }, true, host);
+        [choice](std::string_view name) { return ListsExtension(choice, ExtensionOf(name)); }, true, host);
 }
 
-bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, ImageFormat chosen) {
-    static constexpr std::string_view kUnreadExtensions[] = {".png", ".webp", ".heic", ".heif", ".hif",
-                                                              ".avif", ".gif", ".tif", ".tiff"};
-    const ImageFormat other = chosen == ImageFormat::kBmp ? ImageFormat::kJpeg : ImageFormat::kBmp;
+bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, SourceChoice chosen) {
+    static constexpr std::string_view kUnreadExtensions[] = {".gif", ".tif", ".tiff"};
     const std::string extension = ExtensionOf(name);
-    if (NamesFormat(extension, other)) {
+    if (IsReadableExtension(extension)) {
+        if (ListsExtension(chosen, extension)) return false;
         ++counts.other_format;
         return true;
     }
@@ -162,12 +161,12 @@ bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, ImageFor
     return true;
 }
 
-bool IsPassedOverImage(std::string_view name, ImageFormat chosen) {
+bool IsPassedOverImage(std::string_view name, SourceChoice chosen) {
     PassedOverImages ignored;
     return CountIfPassedOver(ignored, name, chosen);
 }
 
-PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat chosen, RunHost& host) {
+PassedOverImages CountPassedOverImages(const std::string& folder, SourceChoice chosen, RunHost& host) {
     PassedOverImages counts;
     std::vector<std::string> names;
     try {

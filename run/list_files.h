@@ -10,6 +10,7 @@
 
 #include "image/conversion.h"
 #include "run/run_host.h"
+#include "run/source_choice.h"
 #include "platform/translate.h"
 
 namespace nuthumb {
@@ -29,25 +30,25 @@ bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool 
                RunHost& host);
 
 // The same listing, whole names, of the files in `folder` whose extension (from
-// the last '.') names `format` (NamesFormat: .jpg, .jpeg, .jpe and .jfif for a
-// JPEG) in any letter case.
-bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder, ImageFormat format,
+// the last '.') a run of `choice` lists (ListsExtension: .jpg, .jpeg, .jpe and
+// .jfif for a JPEG; every readable one for all) in any letter case.
+bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder, SourceChoice choice,
                        RunHost& host);
 
 // The images of `folder` that a run of `chosen` passes over, counted for the
-// note after the run: files of the other format we read, and files of formats no
-// run reads (PNG, WebP, HEIC, HEIF, AVIF, GIF, TIFF). A folder that cannot be read
-// holds none.
+// note after the run: files of another format we read (none when every format
+// is chosen), and files of formats no run reads (GIF, TIFF). A folder that
+// cannot be read holds none.
 struct PassedOverImages {
     std::size_t other_format = 0;
     std::size_t unread_format = 0;
 };
-PassedOverImages CountPassedOverImages(const std::string& folder, ImageFormat chosen, RunHost& host);
+PassedOverImages CountPassedOverImages(const std::string& folder, SourceChoice chosen, RunHost& host);
 
 // Counts `name` (by its extension alone) when it is an image a run of `chosen`
 // passes over; false for one that run reads or that is no image.
-bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, ImageFormat chosen);
-bool IsPassedOverImage(std::string_view name, ImageFormat chosen);
+bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, SourceChoice chosen);
+bool IsPassedOverImage(std::string_view name, SourceChoice chosen);
 
 inline constexpr char kCannotReadFolder[] = N_("フォルダ {} を読み込めません: {}");
 

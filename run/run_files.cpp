@@ -44,10 +44,10 @@ RunFiles ListRunFiles(const ThumbJob& job, RunHost& host) {
         return files;
     }
     files.made_folders_root = job.dst_dir;
-    const ImageFormat format = job.src_format;
+    const SourceChoice choice = job.src_format;
     WalkTree(
         job.src_dir, IdentityOf(job.dst_dir),
-        [format](std::string_view name) { return NamesFormat(ExtensionOf(name), format); }, host,
+        [choice](std::string_view name) { return ListsExtension(choice, ExtensionOf(name)); }, host,
         [&](const std::string& relative, std::vector<std::string>& names) {
             for (const std::string& name : names) AddFile(files, job, relative, name);
         },

@@ -73,7 +73,7 @@ const char* RunResultMessage(int result) {
 }
 
 std::string PassedOverNote(const ThumbJob& job, std::string_view other_format_option, RunHost& host) {
-    const ImageFormat chosen = job.src_format;
+    const SourceChoice chosen = job.src_format;
     const PassedOverImages images = job.recursive ? CountPassedOverImagesInTree(job, host)
                                                   : CountPassedOverImages(job.src_dir, chosen, host);
     std::string note;
@@ -82,7 +82,7 @@ std::string PassedOverNote(const ThumbJob& job, std::string_view other_format_op
                     {std::to_string(images.other_format), other_format_option});
     if (images.unread_format > 0) {
         if (!note.empty()) note += "\r\n";
-        note += Fill(Tr("読み込めない形式の画像（PNG、WebP、HEIC など）が {} 個あります。"),
+        note += Fill(Tr("読み込めない形式の画像（GIF、TIFF など）が {} 個あります。"),
                      {std::to_string(images.unread_format)});
     }
     return note;

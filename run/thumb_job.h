@@ -4,12 +4,13 @@
 #include <string>
 
 #include "image/conversion.h"
+#include "run/source_choice.h"
 
 namespace nuthumb {
 
 struct ThumbJob {
     std::string src_dir, dst_dir;  // used as given: the drive-root rule is applied before
-    ImageFormat src_format = ImageFormat::kJpeg;
+    SourceChoice src_format = ImageFormat::kJpeg;  // nothing: every readable format
     std::string prefix, suffix;    // target name: prefix + base name + suffix + extension
     Conversion conversion;         // target format, size, basis, resize
     // Also every folder below src_dir (hidden ones and links to folders aside),

@@ -17,10 +17,10 @@ ThumbJob JobOfForm(const FormSettings& s) {
     ThumbJob job;
     job.src_dir = s.src_dir;
     job.dst_dir = s.dst_dir;
-    job.src_format = ImageFormatOfItem(s.read_file_mode);
+    job.src_format = SourceOfItem(s.read_file_mode);
     job.prefix = s.file_head;
     job.suffix = s.file_end;
-    job.conversion = {ImageFormatOfItem(s.save_file_mode), s.size, BasisOfItem(s.option), !s.no_thumb};
+    job.conversion = {TargetFormatOfItem(s.save_file_mode), s.size, BasisOfItem(s.option), !s.no_thumb};
     job.recursive = s.recursive;
     return job;
 }

@@ -14,8 +14,8 @@ struct FormSettings {
     std::string src_dir, dst_dir, file_head, file_end;
     std::int32_t size = keys::kSize.fallback;                      // 30..640 after loading
     std::int32_t option = keys::kOption.fallback;                  // scaling basis item, -1..2
-    std::int32_t read_file_mode = keys::kReadFileMode.fallback;    // source format item, -1..1
-    std::int32_t save_file_mode = keys::kSaveFileMode.fallback;    // target format item, -1..1
+    std::int32_t read_file_mode = keys::kReadFileMode.fallback;    // source format item, -1..6
+    std::int32_t save_file_mode = keys::kSaveFileMode.fallback;    // target format item, -1..3
     bool no_thumb = keys::kNoThumb.fallback;
     bool batch = keys::kBatch.fallback;
     bool recursive = keys::kRecursive.fallback;  // subfolders too

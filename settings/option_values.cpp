@@ -2,7 +2,25 @@
 
 namespace nuthumb {
 
-ImageFormat ImageFormatOfItem(std::int32_t item) { return item == 0 ? ImageFormat::kBmp : ImageFormat::kJpeg; }
+namespace {
+
+// In item order: the window's groups, the settings file and batch entries all
+// number the formats so.
+constexpr ImageFormat kFormatOfItem[] = {ImageFormat::kBmp,  ImageFormat::kJpeg, ImageFormat::kPng,
+                                         ImageFormat::kWebp, ImageFormat::kHeic, ImageFormat::kAvif};
+
+}  // namespace
+
+SourceChoice SourceOfItem(std::int32_t item) {
+    if (item == keys::kLastSourceItem) return kEveryReadableFormat;
+    if (item < 0 || item > keys::kLastSourceItem) return ImageFormat::kJpeg;
+    return kFormatOfItem[item];
+}
+
+ImageFormat TargetFormatOfItem(std::int32_t item) {
+    if (item < 0 || item > keys::kLastTargetItem) return ImageFormat::kJpeg;
+    return kFormatOfItem[item];
+}
 
 Basis BasisOfItem(std::int32_t item) {
     switch (item) {

@@ -5,12 +5,18 @@
 
 #include "image/conversion.h"
 #include "run/overwrite_mode.h"
+#include "run/source_choice.h"
 #include "settings/settings_table.h"
 
 namespace nuthumb {
 
-// Item 0 is the bitmap; anything else, no item selected too, is JPEG.
-ImageFormat ImageFormatOfItem(std::int32_t item);
+// Source items 0 bitmap, 1 jpeg, 2 png, 3 webp, 4 heic, 5 avif, 6 every
+// readable format; anything else, no item selected too, is JPEG.
+SourceChoice SourceOfItem(std::int32_t item);
+
+// Target items 0 bitmap, 1 jpeg, 2 png, 3 webp; anything else, no item selected
+// too, is JPEG.
+ImageFormat TargetFormatOfItem(std::int32_t item);
 
 // Items 0 height, 1 width, 2 larger side; anything else is no basis.
 Basis BasisOfItem(std::int32_t item);

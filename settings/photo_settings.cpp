@@ -6,7 +6,7 @@ namespace nuthumb {
 
 PhotoOptions LoadPhotoSettings(const SettingsFile& file) {
     return {file.Read(keys::kAutoOrient), file.Read(keys::kQuality), FilterOfItem(file.Read(keys::kFilter)),
-            file.Read(keys::kKeepDates)};
+            file.Read(keys::kKeepDates), file.Read(keys::kToSrgb)};
 }
 
 void SavePhotoSettings(const std::string& ini_path, const PhotoOptions& options) {
@@ -18,6 +18,14 @@ void SavePhotoSettings(const std::string& ini_path, const PhotoOptions& options)
         file.Write(keys::kKeepDates, options.keep_dates);
     } catch (const SettingsWriteError&) {
         // Saved at exit with nobody to tell, like the dialog's other keys.
+    }
+}
+
+void SaveColourChoice(const std::string& ini_path, const PhotoOptions& options) {
+    try {
+        SettingsFile(ini_path).Write(keys::kToSrgb, options.to_srgb);
+    } catch (const SettingsWriteError&) {
+        // As for the group's other keys: nobody to tell at exit.
     }
 }
 

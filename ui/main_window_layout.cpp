@@ -20,6 +20,7 @@
 #include "ui/folder_drop.h"
 #include "ui/radio_group.h"
 #include "ui/up_down.h"
+#include "ui/window_messages.h"
 #include "ui/window_font.h"
 #include "platform/translate.h"
 
@@ -82,8 +83,8 @@ QFrame* MakeBevel(QWidget* parent, const char* name, QFrame::Shape shape, int x,
 
 RadioGroup* MakeRadioGroup(QWidget* parent, const char* name, const QString& caption, const QString& spoken,
                            const QStringList& items, int columns, int selected, int x, int y, int width,
-                           int height) {
-    auto* group = Place(new RadioGroup(caption, items, columns, parent), name, x, y, width, height);
+                           int height, RadioGroup::Fill fill = RadioGroup::Fill::kColumnByColumn) {
+    auto* group = Place(new RadioGroup(caption, items, columns, parent, fill), name, x, y, width, height);
     group->setAccessibleName(spoken);
     group->SetItemIndex(selected);
     return group;
@@ -99,8 +100,10 @@ public:
     }
 };
 
-// The format items' Japanese captions are the plain names of the formats.
-QStringList FormatItems() { return {Tr("bitmap"), Tr("jpeg")}; }
+// The format items' Japanese captions are the plain names of the formats, in
+// item order; targets are the first four.
+QStringList TargetFormatItems() { return {Tr("bitmap"), Tr("jpeg"), Tr("png"), Tr("webp")}; }
+QStringList SourceFormatItems() { return TargetFormatItems() << Tr("heic") << Tr("avif") << Tr(kEveryFormatItem); }
 
 }  // namespace
 
@@ -163,11 +166,12 @@ void MainWindow::BuildIndividualTab() {
     MakeLabel(tab, "sourceFolderLabel", Tr("読込み先フォルダ"), 8, 8, 91, 12);
     source_folder_edit_ = MakeEdit(tab, "sourceFolderEdit", Tr("読込み先フォルダ"), 8, 24, 377, 20);
     source_folder_button_ = MakeButton(tab, "sourceFolderButton", "...", 384, 24, 17, 20);
-    // In the free room left of the format group, on the row of the source folder
-    // it widens.
-    recursive_check_ = Place(new QCheckBox(Tr("サブフォルダも処理する"), tab), "recursiveCheck", 8, 64, 240, 17);
+    // Beside the label of the source folder it widens: the format group below
+    // takes the whole row.
+    recursive_check_ = Place(new QCheckBox(Tr("サブフォルダも処理する"), tab), "recursiveCheck", 241, 5, 160, 17);
+    // Two lines of four: bitmap and jpeg stay first on the top line.
     source_format_group_ = MakeRadioGroup(tab, "sourceFormatGroup", Tr("ファイル形式"), Tr("読込みファイル形式"),
-                                           FormatItems(), 2, 1, 256, 56, 145, 33);
+                                           SourceFormatItems(), 4, 1, 8, 48, 393, 46, RadioGroup::Fill::kRowByRow);
     MakeBevel(tab, "sourceDivider", QFrame::HLine, 8, 96, 393, 2);
 
     MakeLabel(tab, "targetFolderLabel", Tr("保存先フォルダ"), 8, 104, 79, 12);
@@ -179,7 +183,7 @@ void MainWindow::BuildIndividualTab() {
     suffix_edit_ = MakeEdit(tab, "suffixEdit", Tr("保存ファイル名（後）"), 160, 168, 65, 20);
     MakeBevel(tab, "nameDivider", QFrame::VLine, 240, 160, 2, 33);
     target_format_group_ = MakeRadioGroup(tab, "targetFormatGroup", Tr("ファイル形式"), Tr("保存ファイル形式"),
-                                           FormatItems(), 2, 1, 256, 159, 145, 33);
+                                           TargetFormatItems(), 2, 1, 256, 152, 145, 46, RadioGroup::Fill::kRowByRow);
     MakeBevel(tab, "targetDivider", QFrame::HLine, 8, 200, 393, 2);
 
     size_label_ = MakeLabel(tab, "sizeLabel", Tr("サイズ指定"), 8, 208, 58, 12);

@@ -110,8 +110,8 @@ void MainWindow::OnStartClicked() {
 
     // The progress display still shows the run's last state while the box is open.
     if (const char* message = RunResultMessage(result)) {
-        // The item of the source format group that reads the other format.
-        const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(job.src_format == ImageFormat::kBmp ? "jpeg" : "bitmap")});
+        // The item of the source format group that reads every other format too.
+        const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(kEveryFormatItem)});
         const std::string note = result == kRunCancelled
                                      ? std::string()
                                      : PassedOverNote(job, other_item, engine_host_);

@@ -8,8 +8,8 @@
 
 namespace nuthumb {
 
-RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
-    : QGroupBox(caption, parent), buttons_(new QButtonGroup(this)), columns_(columns) {
+RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent, Fill fill)
+    : QGroupBox(caption, parent), buttons_(new QButtonGroup(this)), columns_(columns), fill_(fill) {
     setAccessibleName(caption);
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], this);
@@ -77,8 +77,9 @@ void RadioGroup::PlaceButtons() {
     const int cell_width = (inside.width() - 4) / columns_;
     const int cell_height = inside.height() / rows;
     for (int i = 0; i < list.size(); ++i) {
-        const int column = i / rows;
-        const int row = i % rows;
+        const bool by_rows = fill_ == Fill::kRowByRow;
+        const int column = by_rows ? i % columns_ : i / rows;
+        const int row = by_rows ? i / columns_ : i % rows;
         list[i]->setGeometry(inside.left() + 4 + column * cell_width, inside.top() + row * cell_height,
                              cell_width, cell_height);
     }

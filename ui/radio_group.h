@@ -11,7 +11,11 @@ namespace nuthumb {
 class RadioGroup : public QGroupBox {
     Q_OBJECT
 public:
-    RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent);
+    // Column by column is the classic form's order; row by row keeps the first
+    // items on the top line when a group grows a second one.
+    enum class Fill { kColumnByColumn, kRowByRow };
+    RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent,
+               Fill fill = Fill::kColumnByColumn);
 
     int ItemIndex() const;
     // An index outside the items clears every button (only -1 is ever asked for).
@@ -32,6 +36,7 @@ private:
 
     QButtonGroup* buttons_;
     int columns_;
+    Fill fill_;
 };
 
 }  // namespace nuthumb

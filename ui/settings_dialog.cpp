@@ -26,11 +26,12 @@ const char* const kFilterCaption = N_("縮小方法");
 const char* const kFilterNearest = N_("最近傍（従来）");
 const char* const kFilterArea = N_("面積平均");
 const char* const kKeepDatesText = N_("元画像の更新日時を引き継ぐ");
+const char* const kToSrgbText = N_("ICCプロファイルをsRGBに変換する");
 
 // The two controls of the original dialog end at y = 137; the photo group sits
 // below them and the dialog grows by its height.
 constexpr int kPhotoTop = 146;
-constexpr int kPhotoHeight = 130;
+constexpr int kPhotoHeight = 154;
 
 }  // namespace
 
@@ -87,11 +88,16 @@ void SettingsDialog::BuildPhotoGroup() {
     keep_dates_check_->setObjectName("keepDatesCheck");
     keep_dates_check_->setGeometry(8, 106, 249, 17);
 
+    to_srgb_check_ = new QCheckBox(Tr(kToSrgbText), photo_group_);
+    to_srgb_check_->setObjectName("toSrgbCheck");
+    to_srgb_check_->setGeometry(8, 130, 249, 17);
+
     // Tab runs through the original two controls first, then the group in order.
     setTabOrder(overwrite_group_, auto_orient_check_);
     setTabOrder(auto_orient_check_, quality_spin_);
     setTabOrder(quality_spin_, filter_group_);
     setTabOrder(filter_group_, keep_dates_check_);
+    setTabOrder(keep_dates_check_, to_srgb_check_);
 }
 
 SettingsDialog::~SettingsDialog() {
@@ -111,6 +117,7 @@ PhotoOptions SettingsDialog::PhotoOptionsOfControls() const {
     options.quality = SoundQuality(quality_spin_->value());
     options.filter = FilterOfItem(filter_group_->ItemIndex());
     options.keep_dates = keep_dates_check_->isChecked();
+    options.to_srgb = to_srgb_check_->isChecked();
     return options;
 }
 
@@ -124,6 +131,7 @@ void SettingsDialog::LoadDialogSettings() {
     quality_spin_->setValue(photo.quality);
     filter_group_->SetItemIndex(ItemOfFilter(photo.filter));
     keep_dates_check_->setChecked(photo.keep_dates);
+    to_srgb_check_->setChecked(photo.to_srgb);
 }
 
 void SettingsDialog::SaveDialogSettings() {

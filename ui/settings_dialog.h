@@ -51,6 +51,7 @@ private:
     QSpinBox* quality_spin_;
     RadioGroup* filter_group_;
     QCheckBox* keep_dates_check_;
+    QCheckBox* to_srgb_check_;
 };
 
 }  // namespace nuthumb

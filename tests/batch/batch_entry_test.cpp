@@ -74,9 +74,32 @@ TEST(JobOfFields, ReadsFormatsNumbersAndTheResizeFlagsLowByte) {
     const auto job_of = [](std::string src_item, std::string size, std::string basis, std::string resize) {
         return JobOfFields({"in", src_item, "out", "0", "", "", size, basis, resize});
     };
-    for (const char* jpg : {"1", "2", "00", " 0", "", "bmp"}) EXPECT_EQ(job_of(jpg, "9", "0", "1")->src_format, kJpg) << jpg;
-    EXPECT_EQ(job_of("0", "9", "0", "1")->src_format, kBmp);
-    EXPECT_EQ(job_of("0", "9", "0", "1")->conversion.target_format, kBmp);
+    // A single digit names an item; any other text, like a number past the
+    // items, reads as JPEG as it always has.
+    const struct {
+        const char* field;
+        SourceChoice source;
+        ImageFormat target;
+    } items[] = {{"0", kBmp, kBmp},
+                 {"1", kJpg, kJpg},
+                 {"2", ImageFormat::kPng, ImageFormat::kPng},
+                 {"3", ImageFormat::kWebp, ImageFormat::kWebp},
+                 {"4", ImageFormat::kHeic, kJpg},
+                 {"5", ImageFormat::kAvif, kJpg},
+                 {"6", kEveryReadableFormat, kJpg},
+                 {"7", kJpg, kJpg},
+                 {"00", kJpg, kJpg},
+                 {" 0", kJpg, kJpg},
+                 {"02", kJpg, kJpg},
+                 {"", kJpg, kJpg},
+                 {"bmp", kJpg, kJpg}};
+    for (const auto& row : items) {
+        const std::optional<ThumbJob> job =
+            JobOfFields({"in", row.field, "out", row.field, "", "", "9", "0", "1"});
+        ASSERT_TRUE(job) << row.field;
+        EXPECT_EQ(job->src_format, row.source) << row.field;
+        EXPECT_EQ(job->conversion.target_format, row.target) << row.field;
+    }
 
     const struct {
         const char* resize;

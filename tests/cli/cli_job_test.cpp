@@ -32,8 +32,24 @@ TEST(ParseCommandLine, NamesBecomeTypedValues) {
                                   "ask", "--size", "640", "--convert-only", "--prefix", "", "--jobs", "3"});
     EXPECT_EQ(o.src_dir, "in");
     EXPECT_EQ(o.dst_dir, "out");
-    EXPECT_EQ(o.src_format, ImageFormat::kBmp);
+    EXPECT_EQ(o.src_format, SourceChoice{ImageFormat::kBmp});
     EXPECT_EQ(o.dst_format, ImageFormat::kJpeg);
+    // Every source word and every target word; heic is no target.
+    const struct {
+        const char* from;
+        SourceChoice source;
+        const char* to;
+        ImageFormat target;
+    } words[] = {{"png", ImageFormat::kPng, "png", ImageFormat::kPng},
+                 {"webp", ImageFormat::kWebp, "webp", ImageFormat::kWebp},
+                 {"heic", ImageFormat::kHeic, "bmp", ImageFormat::kBmp},
+                 {"avif", ImageFormat::kAvif, "jpg", ImageFormat::kJpeg},
+                 {"all", kEveryReadableFormat, "jpg", ImageFormat::kJpeg}};
+    for (const auto& w : words) {
+        const CliOptions named = Options({"in", "out", "--from", w.from, "--to", w.to});
+        EXPECT_EQ(named.src_format, std::optional<SourceChoice>(w.source)) << w.from;
+        EXPECT_EQ(named.dst_format, w.target) << w.to;
+    }
     EXPECT_EQ(o.basis, Basis::kLarger);
     EXPECT_EQ(o.overwrite_mode, OverwriteMode::kAsk);
     EXPECT_EQ(o.size, 640);
@@ -49,7 +65,8 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         const char* said;
     } rows[] = {
         {{"in"}, "SOURCE_DIR と DEST_DIR は両方とも指定"},
-        {{"in", "out", "--from", "png"}, "--from"},
+        {{"in", "out", "--from", "gif"}, "--from"},
+        {{"in", "out", "--to", "heic"}, "--to"},
         {{"in", "out", "--size", "big"}, "--size"},
         // The window's range; anything else is refused before a file is touched.
         {{"in", "out", "--size", "0"}, "30-640 の範囲の整数ではありません"},
@@ -127,13 +144,14 @@ TEST_F(ResolveJobTest, SettingsFileFillsWhatTheCommandLineLeavesOut) {
 
 // The photo group's keys go with a batch too: each entry's job takes them.
 TEST_F(ResolveJobTest, PhotoOptionsComeFromTheCommandLineThenTheFileThenTheDefaults) {
-    const std::string ini = Ini("AutoOrient=1\r\nQuality=55\r\nFilter=1\r\n");
+    const std::string ini = Ini("AutoOrient=1\r\nQuality=55\r\nFilter=1\r\nToSRGB=1\r\n");
     EXPECT_EQ(ResolveJob(Options({"in", "out"}), "").job.conversion.photo, PhotoOptions{});
     EXPECT_EQ(ResolveJob(Options({"--batch", "--settings", ini.c_str()}), ini).job.conversion.photo,
-              (PhotoOptions{true, 55, ScaleFilter::kArea}));
+              (PhotoOptions{true, 55, ScaleFilter::kArea, false, true}));
     EXPECT_EQ(ResolveJob(Options({"--settings", ini.c_str(), "--no-auto-orient", "--quality", "100", "--filter",
-                                  "nearest"}), ini).job.conversion.photo,
+                                  "nearest", "--no-srgb"}), ini).job.conversion.photo,
               (PhotoOptions{false, 100, ScaleFilter::kNearest}));
+    EXPECT_TRUE(ResolveJob(Options({"in", "out", "--srgb"}), "").job.conversion.photo.to_srgb);
     EXPECT_EQ(ResolveJob(Options({"in", "out", "--auto-orient", "--filter", "area"}), "").job.conversion.photo,
               (PhotoOptions{true, 90, ScaleFilter::kArea}));
     const CliRun tree = ResolveJob(Options({"in", "out", "-r", "--keep-dates"}), "");

@@ -166,16 +166,15 @@ TEST_F(CliTest, SourcesAreNeverTheirOwnTargetsUnlessTheCommandLineSaysSo) {
 // A folder of another format is not "no file": the result says what is there
 // and how to read it, once, also beside a run that made thumbnails.
 TEST_F(CliTest, ImagesOfOtherFormatsAreNamedOnceAfterTheResult) {
-    for (const char* name : {"a.png", "b.png", "c.webp"}) WriteText(in() + "/" + name, "x");
+    for (const char* name : {"a.png", "b.png", "c.webp", "e.gif"}) WriteText(in() + "/" + name, "x");
     test::WriteSampleBitmap(in() + "/d.bmp");
     const CliOutcome jpegs = Run({in(), out()});
     EXPECT_EQ(jpegs.status, 3);
-    EXPECT_EQ(Count(jpegs.out, "（--from bmp で読み込めます）"), 1u) << jpegs.out;
-    EXPECT_EQ(Count(jpegs.out, "読み込めない形式の画像（PNG、WebP、HEIC など）が 3 個あります。"), 1u) << jpegs.out;
-    const CliOutcome bitmaps = Run({in(), out(), "--from", "bmp"});
-    EXPECT_EQ(bitmaps.status, 0);
-    EXPECT_EQ(bitmaps.out.find("--from jpg"), std::string::npos) << bitmaps.out;
-    EXPECT_EQ(Count(bitmaps.out, "が 3 個あります。"), 1u) << bitmaps.out;
+    EXPECT_EQ(Count(jpegs.out, "が 4 個あります（--from all で読み込めます）"), 1u) << jpegs.out;
+    EXPECT_EQ(Count(jpegs.out, "読み込めない形式の画像（GIF、TIFF など）が 1 個あります。"), 1u) << jpegs.out;
+    const CliOutcome every = Run({in(), out(), "--from", "all", "--to", "bmp"});
+    EXPECT_EQ(every.out.find("--from all"), std::string::npos) << every.out;
+    EXPECT_EQ(Count(every.out, "が 1 個あります。"), 1u) << every.out;
 }
 
 TEST_F(CliTest, AskWithoutTerminalSaysSoOnce) {

@@ -42,7 +42,9 @@ expect "--recursive --report-load-errors" --re
 expect "--keep-dates" --ke
 expect "photos prints" -r ""
 expect "" --quality ""
-expect "bmp jpg" --quiet --to ""
+expect "bmp jpg png webp" --quiet --to ""
+expect "all avif" --from a
+expect "--srgb" --sr
 expect "photos prints" --from bmp photos ""
 expect "photos prints" p
 expect "photos" --size 80 pho

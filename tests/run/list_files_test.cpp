@@ -88,19 +88,26 @@ TEST(ListFilesTest, HandlesPendingMessagesOncePerMatchingEntry) {
     EXPECT_EQ(host.pending_calls, 3);  // the matching folder too, as an enumeration would
 }
 
-// The count behind the note after a run: the other format we read, formats no
-// run reads, any letter case; folders, the chosen format and other files are not
+// The count behind the note after a run: other formats we read, formats no run
+// reads, any letter case; folders, the chosen format and other files are not
 // images passed over, and an unreadable folder holds none.
 TEST(ListFilesTest, CountsTheImagesARunOfTheChosenFormatPassesOver) {
     TempDir dir;
-    for (const char* name : {"a.jpg", "b.JPEG", "c.bmp", "d.PNG", "e.webp", "f.heic", "g.txt", "h.avif"})
+    for (const char* name : {"a.jpg", "b.JPEG", "c.bmp", "d.PNG", "e.webp", "f.heic", "g.txt", "h.avif", "i.GIF",
+                             "j.tiff"})
         Touch(dir.path() + "/" + name);
-    fs::create_directory(dir.path() + "/i.png");
+    fs::create_directory(dir.path() + "/k.png");
     RecordingHost host;
-    const PassedOverImages for_jpeg = CountPassedOverImages(dir.path(), ImageFormat::kJpeg, host);
-    EXPECT_EQ(for_jpeg.other_format, 1u);
-    EXPECT_EQ(for_jpeg.unread_format, 4u);
-    EXPECT_EQ(CountPassedOverImages(dir.path(), ImageFormat::kBmp, host).other_format, 2u);
+    const struct {
+        SourceChoice chosen;
+        std::size_t other, unread;
+    } rows[] = {{ImageFormat::kJpeg, 5, 2}, {ImageFormat::kBmp, 6, 2}, {ImageFormat::kHeic, 6, 2},
+                {kEveryReadableFormat, 0, 2}};
+    for (const auto& row : rows) {
+        const PassedOverImages counts = CountPassedOverImages(dir.path(), row.chosen, host);
+        EXPECT_EQ(counts.other_format, row.other);
+        EXPECT_EQ(counts.unread_format, row.unread);
+    }
     EXPECT_EQ(CountPassedOverImages(dir.path() + "/missing", ImageFormat::kBmp, host).unread_format, 0u);
 }
 

@@ -95,8 +95,8 @@ TEST_F(TreeRunTest, EachFolderIsReadOnceAndMirroredIntoTheDestinationInsideIt) {
                                               0),
                   0u)
             << host.messages[0].text;
-        EXPECT_EQ(PassedOverNote(Tree(dst), "--from jpg", host),
-                  "読み込めない形式の画像（PNG、WebP、HEIC など）が 1 個あります。");
+        EXPECT_EQ(PassedOverNote(Tree(dst), "--from all", host),
+                  "読込みファイルとは別の形式の画像が 1 個あります（--from all で読み込めます）。");
     }
     ::umask(old_umask);
     EXPECT_EQ(fs::status(dst + "/2024/05").permissions(), fs::perms(0750));

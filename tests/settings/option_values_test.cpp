@@ -9,8 +9,21 @@ namespace {
 
 // The one place where stored items outside the controls' range get their meaning.
 TEST(OptionValues, ItemsOutsideTheControlsFallToTheSafeMeaning) {
-    EXPECT_EQ(ImageFormatOfItem(0), ImageFormat::kBmp);
-    for (const int item : {1, -1, 2, 99}) EXPECT_EQ(ImageFormatOfItem(item), ImageFormat::kJpeg) << item;
+    // The first version's two items keep their meaning; numbers past each group's
+    // items, and no item, read as JPEG as they always have.
+    using F = ImageFormat;
+    const struct {
+        int item;
+        SourceChoice source;
+        ImageFormat target;
+    } kFormatRows[] = {{0, F::kBmp, F::kBmp},   {1, F::kJpeg, F::kJpeg}, {2, F::kPng, F::kPng},
+                       {3, F::kWebp, F::kWebp}, {4, F::kHeic, F::kJpeg}, {5, F::kAvif, F::kJpeg},
+                       {6, kEveryReadableFormat, F::kJpeg}, {7, F::kJpeg, F::kJpeg},
+                       {-1, F::kJpeg, F::kJpeg},  {99, F::kJpeg, F::kJpeg}};
+    for (const auto& row : kFormatRows) {
+        EXPECT_EQ(SourceOfItem(row.item), row.source) << row.item;
+        EXPECT_EQ(TargetFormatOfItem(row.item), row.target) << row.item;
+    }
 
     EXPECT_EQ(BasisOfItem(0), Basis::kHeight);
     EXPECT_EQ(BasisOfItem(1), Basis::kWidth);

@@ -70,14 +70,16 @@ TEST(FirstStart, DefaultsAndAFileInTheExitOrder) {
     EXPECT_TRUE(list.empty());
 
     SaveAtExit(path, dialog, window, form, list);
-    // The photo group's keys follow every older one, the subfolder box them.
+    // The photo group's keys follow every older one, the subfolder box them, the
+    // colour box last.
     SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
     SaveSubfolderChoice(path, form);
+    SaveColourChoice(path, LoadPhotoSettings(SettingsFile(path)));
     EXPECT_EQ(FileBytes(path),
               "[SYSTEM]\r\nErrorOpt=0\r\nRadioGroupSaveMode=1\r\nLEFT=297\r\nTOP=159\r\n"
               "SrcDir=\r\nDstDir=\r\nFileHead=\r\nFileEnd=\r\nSize=50\r\nOption=0\r\n"
               "ReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=0\r\nScript1=\r\n"
-              "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\nKeepDates=0\r\nRecursive=0\r\n");
+              "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\nKeepDates=0\r\nRecursive=0\r\nToSRGB=0\r\n");
 }
 
 TEST(FirstStart, SecondExitRewritesInPlace) {
@@ -113,6 +115,7 @@ TEST_P(ControlRule, LoadClampsAndSaveWritesTheShownValue) {
     SaveFormSettings(path, LoadFormSettings(SettingsFile(path)));
     SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
     SaveSubfolderChoice(path, LoadFormSettings(SettingsFile(path)));
+    SaveColourChoice(path, LoadPhotoSettings(SettingsFile(path)));
     EXPECT_EQ(SettingsFile(path).Read(test::TextKey(GetParam().key, "<missing>")), GetParam().written_back);
 }
 
@@ -127,7 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
         ClampRow{"SizeLow16BitsAbove", "Size", "-65000", "536"},
         ClampRow{"OptionAbove", "Option", "5", "2"}, ClampRow{"OptionBelow", "Option", "-3", "-1"},
         ClampRow{"OptionNone", "Option", "-1", "-1"},
-        ClampRow{"ReadFileModeAbove", "ReadFileMode", "2", "1"},
+        ClampRow{"ReadFileModeAll", "ReadFileMode", "6", "6"},
+        ClampRow{"ReadFileModeAbove", "ReadFileMode", "7", "1"},
+        ClampRow{"SaveFileModeWebp", "SaveFileMode", "3", "3"},
+        ClampRow{"SaveFileModeSourceOnly", "SaveFileMode", "4", "1"},
         ClampRow{"SaveFileModeBelow", "SaveFileMode", "-9", "-1"},
         ClampRow{"NoThumbTwo", "NOThumb", "2", "1"}, ClampRow{"NoThumbYes", "NOThumb", "yes", "0"},
         ClampRow{"BatchSeven", "Batch", "7", "1"}, ClampRow{"BatchNegative", "Batch", "-1", "1"},
@@ -144,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
         ClampRow{"FilterArea", "Filter", "1", "1"}, ClampRow{"FilterAbove", "Filter", "2", "0"},
         ClampRow{"FilterNone", "Filter", "-1", "0"},
         ClampRow{"KeepDatesTwo", "KeepDates", "2", "1"}, ClampRow{"KeepDatesLetters", "KeepDates", "on", "0"},
-        ClampRow{"RecursiveTwo", "Recursive", "2", "1"}, ClampRow{"RecursiveLetters", "Recursive", "on", "0"}),
+        ClampRow{"RecursiveTwo", "Recursive", "2", "1"}, ClampRow{"RecursiveLetters", "Recursive", "on", "0"},
+        ClampRow{"ToSrgbTwo", "ToSRGB", "2", "1"}, ClampRow{"ToSrgbLetters", "ToSRGB", "on", "0"}),
     [](const testing::TestParamInfo<ClampRow>& info) { return std::string(info.param.name); });
 
 TEST(FormSettings, TextsComeBackVerbatim) {

@@ -51,23 +51,25 @@ INSTANTIATE_TEST_SUITE_P(
 // The photo group: the stored keys shown, the runs given its values, the keys
 // stored after every other key at exit.
 TEST_F(WindowTest, SettingsDialogPhotoGroup) {
-    PlantFile(Ini(), "[SYSTEM]\r\nQuality=0\r\nFilter=1\r\nAutoOrient=1\r\nKeepDates=1\r\n");
+    PlantFile(Ini(), "[SYSTEM]\r\nQuality=0\r\nFilter=1\r\nAutoOrient=1\r\nKeepDates=1\r\nToSRGB=1\r\n");
     Start();
     auto* orient = dialog_->findChild<QCheckBox*>("autoOrientCheck");
     auto* quality = dialog_->findChild<QSpinBox*>("qualitySpin");
     auto* filter = dialog_->findChild<RadioGroup*>("filterGroup");
     auto* keep_dates = dialog_->findChild<QCheckBox*>("keepDatesCheck");
-    ASSERT_TRUE(orient && quality && filter && keep_dates);
+    auto* to_srgb = dialog_->findChild<QCheckBox*>("toSrgbCheck");
+    ASSERT_TRUE(orient && quality && filter && keep_dates && to_srgb);
     EXPECT_TRUE(orient->isChecked());
     EXPECT_EQ(quality->value(), 90);  // 0 is no quality: the default
     EXPECT_EQ(filter->ItemIndex(), 1);
-    EXPECT_EQ(dialog_->PhotoOptionsOfControls(), (PhotoOptions{true, 90, ScaleFilter::kArea, true}));
+    EXPECT_EQ(dialog_->PhotoOptionsOfControls(), (PhotoOptions{true, 90, ScaleFilter::kArea, true, true}));
     quality->setValue(35);
     filter->SetItemIndex(0);
     keep_dates->setChecked(false);
+    to_srgb->setChecked(false);
     Stop();
     const std::string bytes = FileBytes(Ini());
-    for (const char* line : {"AutoOrient=1\r\n", "Quality=35\r\n", "Filter=0\r\n", "KeepDates=0\r\n"})
+    for (const char* line : {"AutoOrient=1\r\n", "Quality=35\r\n", "Filter=0\r\n", "KeepDates=0\r\n", "ToSRGB=0\r\n"})
         EXPECT_NE(bytes.find(line), std::string::npos) << bytes;
 }
 

@@ -1,6 +1,7 @@
 // The single run over real folders, driven through the window's own buttons and
 // menu, with every message box answered and recorded.
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -135,14 +136,14 @@ TEST_F(SingleRunTest, AsksBeforeOriginalsBecomeTheirOwnThumbnails) {
 
 // Images the chosen format passes over are named once, after the result.
 TEST_F(SingleRunTest, TheResultNamesImagesOfOtherFormats) {
-    for (const char* name : {"a.png", "b.jpg"}) WriteText(In() + "/" + name, "x");
+    for (const char* name : {"a.png", "b.jpg", "c.gif"}) WriteText(In() + "/" + name, "x");
     Start();
     PointAtFolders();
     Click("startButton");
     EXPECT_EQ(answerer_.boxes,
-              std::vector<SeenBox>{Info(kNoFile + "\n\n読込みファイルとは別の形式の画像が 1 個あります"
-                                                  "（ファイル形式「jpeg」 で読み込めます）。\n"
-                                                  "読み込めない形式の画像（PNG、WebP、HEIC など）が 1 個あります。")});
+              std::vector<SeenBox>{Info(kNoFile + "\n\n読込みファイルとは別の形式の画像が 2 個あります"
+                                                  "（ファイル形式「すべて」 で読み込めます）。\n"
+                                                  "読み込めない形式の画像（GIF、TIFF など）が 1 個あります。")});
 }
 
 TEST_F(SingleRunTest, ConvertOnlyKeepsTheSourceSize) {
@@ -175,9 +176,10 @@ TEST_F(SingleRunTest, TakesThePhotoGroupOfTheSettingsDialog) {
     PointAtFolders(1);
     dialog_->findChild<QSpinBox*>("qualitySpin")->setValue(10);
     dialog_->findChild<RadioGroup*>("filterGroup")->SetItemIndex(1);
+    dialog_->findChild<QCheckBox*>("toSrgbCheck")->setChecked(true);
     Click("startButton");
     Conversion conversion{ImageFormat::kJpeg, 50, Basis::kHeight, true};
-    conversion.photo = {false, 10, ScaleFilter::kArea};
+    conversion.photo = {false, 10, ScaleFilter::kArea, false, true};
     const std::string written = ReadText(Out() + "/b.jpg");
     const std::vector<std::uint8_t> expected = PrepareThumbnail(In() + "/b.bmp", conversion, {}).target_bytes;
     EXPECT_EQ(written, std::string(expected.begin(), expected.end()));

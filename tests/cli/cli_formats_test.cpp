@@ -1,0 +1,108 @@
+// Runs over folders of today's formats, made by the encoders Debian ships.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "platform/file_io.h"
+#include "tests/cli/cli_process.h"
+#include "tests/image/netpbm_files.h"
+#include "tests/support/folder_files.h"
+#include "tests/support/sample_images.h"
+
+namespace nuthumb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CliOutcome;
+using test::NamesIn;
+using test::RunTool;
+
+class CliFormatsTest : public ::testing::Test, protected test::RunFolders {
+protected:
+    CliOutcome Run(std::vector<std::string> args) { return test::RunCli(args, root()); }
+
+    // A photo-like picture in `root()/in.pam`, for the encoders to read.
+    std::string WriteSourcePicture(int depth = 3) {
+        const std::string pam = root() + "/in.pam";
+        test::WritePam(test::MakePicture(64, 48, depth, 255, [](int x, int y, int c) { return (x * 7 + y * 3 + c * 60) & 255; }),
+                       pam);
+        return pam;
+    }
+
+    static std::string Head(const std::string& path, std::size_t bytes) {
+        const std::vector<std::uint8_t> all = ReadWholeFile(path);
+        return std::string(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(bytes, all.size())));
+    }
+};
+
+// Every readable extension in any case, each file decoded by what its bytes
+// are (a HEIC saved as .jpg too); what no run reads is left alone. Two sources
+// of one target name: the first in the listing's order is made, the second
+// fails and is named. IMG_1.JPG keeps its own extension, so it and IMG_1.HEIC's
+// IMG_1.jpg are two files here (one file, and the same failure, on a folder
+// that ignores letter case).
+TEST_F(CliFormatsTest, FromAllMakesEveryReadableImageOfAMixedFolder) {
+    const std::string pam = WriteSourcePicture();
+    const std::string d = in();
+    RunTool("pamtopng " + pam + " > " + d + "/a.PNG");
+    RunTool("cwebp -quiet -lossless " + pam + " -o " + d + "/b.webp");
+    RunTool("pamtopng " + pam + " > " + root() + "/in.png");
+    RunTool("heif-enc -q 60 " + root() + "/in.png -o " + d + "/IMG_1.HEIC");
+    RunTool("heif-enc -A -q 60 " + root() + "/in.png -o " + d + "/c.avif");
+    RunTool("pamtopnm " + pam + " | cjpeg > " + d + "/IMG_1.JPG");
+    fs::copy_file(d + "/IMG_1.HEIC", d + "/IMG_2.HEIC");
+    fs::copy_file(d + "/IMG_1.JPG", d + "/IMG_2.jpg");
+    fs::copy_file(d + "/IMG_1.HEIC", d + "/chat.jpg");
+    test::WriteSampleBitmap(d + "/e.bmp");
+    test::WriteText(d + "/f.gif", "GIF89a");
+
+    const CliOutcome run = Run({in(), out(), "--from", "all", "--to", "jpg"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(NamesIn(out()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg", "chat.jpg", "e.jpg", "IMG_1.jpg",
+                                                     "IMG_1.JPG", "IMG_2.jpg"}));
+    for (const std::string& name : NamesIn(out())) EXPECT_EQ(Head(out() + "/" + name, 2), "\xFF\xD8") << name;
+    EXPECT_NE(run.err.find("IMG_2.jpg"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("IMG_2.HEIC"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("が 1 個あります。"), std::string::npos) << run.out;  // the GIF
+}
+
+// --quality reaches the WebP encoder as it does the JPEG one; PNG targets come
+// out as PNG, so a convert-only round trip keeps every pixel.
+TEST_F(CliFormatsTest, TargetsOfNewFormatsTakeTheirOptions) {
+    const std::string pam = WriteSourcePicture();
+    RunTool("pamtopng " + pam + " > " + in() + "/a.png");
+    std::uintmax_t sizes[2] = {};
+    for (const int i : {0, 1}) {
+        const std::string quality = i == 0 ? "20" : "95";
+        ASSERT_EQ(Run({in(), out(), "--from", "png", "--to", "webp", "--quality", quality, "--overwrite", "always",
+                       "--size", "640"})
+                      .status,
+                  0);
+        EXPECT_EQ(Head(out() + "/a.webp", 4), "RIFF");
+        sizes[i] = fs::file_size(out() + "/a.webp");
+    }
+    EXPECT_LT(sizes[0], sizes[1]);
+
+    ASSERT_EQ(Run({in(), out(), "--from", "png", "--to", "png", "--convert-only", "--prefix", "t_"}).status, 0);
+    RunTool("pngtopam " + out() + "/t_a.png | pamtopam > " + root() + "/back.pam");
+    EXPECT_EQ(test::MaxDifference(test::ReadPam(root() + "/back.pam"), test::ReadPam(pam)), 0);
+}
+
+// A batch entry's item 2 is PNG on both sides; the old items keep their meaning.
+TEST_F(CliFormatsTest, BatchEntryItemsNameTheNewFormats) {
+    const std::string pam = WriteSourcePicture();
+    RunTool("pamtopng " + pam + " > " + in() + "/a.png");
+    RunTool("pamtopnm " + pam + " | cjpeg > " + in() + "/b.jpg");
+    const std::string entries = root() + "/entries.txt";
+    test::WriteText(entries, "\"" + in() + "\",\"2\",\"" + out() + "\",\"2\",\"p_\",\"\",\"50\",\"0\",\"1\"\n\"" + in() +
+                                 "\",\"1\",\"" + out() + "\",\"0\",\"j_\",\"\",\"50\",\"0\",\"1\"\n");
+    const CliOutcome run = Run({"--batch-file", entries});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(NamesIn(out()), (std::set<std::string>{"p_a.png", "j_b.bmp"}));
+    EXPECT_EQ(Head(out() + "/p_a.png", 4), "\x89PNG");
+    EXPECT_EQ(Head(out() + "/j_b.bmp", 2), "BM");
+}
+
+}  // namespace
+}  // namespace nuthumb
