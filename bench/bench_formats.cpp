@@ -35,12 +35,7 @@ using nuthumb::bench::Silenced;
 using nuthumb::test::ChildEnd;
 using nuthumb::test::ChildProcess;
 using nuthumb::test::RunChild;
-
-struct Measure {
-    double seconds = 1e30;
-    long peak_kib = 0;
-    bool ok = true;
-};
+using nuthumb::bench::Measure;
 
 struct Phase {
     std::string name;

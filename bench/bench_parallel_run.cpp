@@ -30,12 +30,7 @@ namespace fs = std::filesystem;
 using nuthumb::test::ChildEnd;
 using nuthumb::bench::Silenced;
 using nuthumb::test::RunChild;
-
-struct Measure {
-    double seconds = 1e30;
-    long peak_kib = 0;
-    bool ok = true;
-};
+using nuthumb::bench::Measure;
 
 // One contender: runs once, in a child of its own, writing into `out`.
 struct Phase {

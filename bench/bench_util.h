@@ -83,6 +83,14 @@ inline std::string BuiltCli() { return JoinPath(DirectoryPart(DirectoryPart(Exec
 // For a measured program: its output would only slow it down on a terminal.
 inline bool Silenced() { return std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr); }
 
+// A contender's best round: its least wall time, its largest peak memory, and
+// whether every round succeeded.
+struct Measure {
+    double seconds = 1e30;
+    long peak_kib = 0;
+    bool ok = true;
+};
+
 template <typename F>
 double BestSeconds(int repeats, F&& run) {
     using Clock = std::chrono::steady_clock;
