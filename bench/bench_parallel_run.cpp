@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -31,16 +30,7 @@ namespace fs = std::filesystem;
 using nuthumb::test::ChildEnd;
 using nuthumb::bench::Silenced;
 using nuthumb::test::RunChild;
-
-struct Measure {
-    double seconds = 1e30;
-    long peak_kib = 0;
-    bool ok = true;
-};
-
-bool Installed(const char* program) {
-    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
+using nuthumb::bench::Measure;
 
 // One contender: runs once, in a child of its own, writing into `out`.
 struct Phase {
@@ -74,7 +64,7 @@ void BenchFolder(const std::string& folder, const std::string& cli) {
             return RunChild({.prepare = Silenced}, args);
         });
     }
-    if (Installed("gm"))
+    if (nuthumb::bench::Installed("gm"))
         phases.emplace_back("gm mogrify -sample", [&](const std::string& out) {
             // mogrify puts each file under the output folder by its path as given.
             std::vector<std::string> args{"gm", "mogrify", "-output-directory", out, "-sample", "x160",
@@ -82,7 +72,7 @@ void BenchFolder(const std::string& folder, const std::string& cli) {
             for (const std::string& path : files) args.push_back(fs::path(path).filename().string());
             return RunChild({.prepare = [&] { return Silenced() && ::chdir(folder.c_str()) == 0; }}, args);
         });
-    if (Installed("vipsthumbnail"))
+    if (nuthumb::bench::Installed("vipsthumbnail"))
         phases.emplace_back("vipsthumbnail", [&](const std::string& out) {
             std::vector<std::string> args{"vipsthumbnail", "--size", "x160", "-o", out + "/%s.jpg[Q=90]"};
             args.insert(args.end(), files.begin(), files.end());

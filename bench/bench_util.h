@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/executable_path.h"
 #include "platform/path_util.h"
@@ -44,6 +46,18 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
     if (!ok) throw std::runtime_error("cannot write " + path);
 }
 
+// The files of a folder whose extension is `extension` (lower case, with its dot)
+// in any letter case, sorted; empty when there are none.
+inline std::vector<std::string> FilesIn(const std::string& folder, const std::string& extension) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.is_regular_file() && AsciiLower(entry.path().extension().string()) == extension)
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 inline std::string Numbered(int i) {
     char name[32];
     std::snprintf(name, sizeof name, "img%06d", i);
@@ -58,11 +72,24 @@ inline std::string TinyBitmap() {
     return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
+// Whether `program` is found on PATH (a comparison's tool is optional).
+inline bool Installed(const char* program) {
+    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
 // nuthumb-cli of the build tree the benchmark runs from.
 inline std::string BuiltCli() { return JoinPath(DirectoryPart(DirectoryPart(ExecutablePath())), "cli/nuthumb-cli"); }
 
 // For a measured program: its output would only slow it down on a terminal.
 inline bool Silenced() { return std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr); }
+
+// A contender's best round: its least wall time, its largest peak memory, and
+// whether every round succeeded.
+struct Measure {
+    double seconds = 1e30;
+    long peak_kib = 0;
+    bool ok = true;
+};
 
 template <typename F>
 double BestSeconds(int repeats, F&& run) {

@@ -12,6 +12,7 @@
 
 #include <jpeglib.h>
 
+#include "bench/bench_util.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
 
@@ -39,14 +40,6 @@ inline void DecodeFull(const std::string& path) {
 }
 
 // The .jpg files of a folder (any letter case), sorted; empty when there are none.
-inline std::vector<std::string> JpegFilesIn(const std::string& folder) {
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        if (entry.is_regular_file() && AsciiLower(entry.path().extension().string()) == ".jpg")
-            files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
+inline std::vector<std::string> JpegFilesIn(const std::string& folder) { return FilesIn(folder, ".jpg"); }
 
 }  // namespace nuthumb::bench
