@@ -63,9 +63,14 @@ void SettingsDialog::BuildPhotoGroup() {
     photo_group_->setObjectName("photoGroup");
     photo_group_->setGeometry(8, kPhotoTop, 265, kPhotoHeight);
 
-    auto_orient_check_ = new QCheckBox(Tr(kAutoOrientText), photo_group_);
-    auto_orient_check_->setObjectName("autoOrientCheck");
-    auto_orient_check_->setGeometry(8, 18, 249, 17);
+    // The group's check boxes share their column and width.
+    const auto check_box = [this](const char* text, const char* name, int top) {
+        auto* box = new QCheckBox(Tr(text), photo_group_);
+        box->setObjectName(name);
+        box->setGeometry(8, top, 249, 17);
+        return box;
+    };
+    auto_orient_check_ = check_box(kAutoOrientText, "autoOrientCheck", 18);
 
     quality_label_ = new QLabel(Tr(kQualityText), photo_group_);
     quality_label_->setObjectName("qualityLabel");
@@ -84,13 +89,8 @@ void SettingsDialog::BuildPhotoGroup() {
     filter_group_->setAccessibleName(Tr(kFilterCaption));
     filter_group_->SetItemIndex(keys::kFilter.fallback);
 
-    keep_dates_check_ = new QCheckBox(Tr(kKeepDatesText), photo_group_);
-    keep_dates_check_->setObjectName("keepDatesCheck");
-    keep_dates_check_->setGeometry(8, 106, 249, 17);
-
-    to_srgb_check_ = new QCheckBox(Tr(kToSrgbText), photo_group_);
-    to_srgb_check_->setObjectName("toSrgbCheck");
-    to_srgb_check_->setGeometry(8, 130, 249, 17);
+    keep_dates_check_ = check_box(kKeepDatesText, "keepDatesCheck", 106);
+    to_srgb_check_ = check_box(kToSrgbText, "toSrgbCheck", 130);
 
     // Tab runs through the original two controls first, then the group in order.
     setTabOrder(overwrite_group_, auto_orient_check_);
