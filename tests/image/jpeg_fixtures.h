@@ -43,11 +43,9 @@ inline std::vector<std::uint8_t> MakeTestJpeg(int width, int height, const std::
     return ReadWholeFile(out);
 }
 
-// Encodes straight through libjpeg: `fill(y, row)` writes input row y, with
-// `components` bytes per pixel in colour space `space`.
-inline std::vector<std::uint8_t> EncodeDirect(int width, int height, int components,
-                                              J_COLOR_SPACE space, int quality, bool float_dct,
-                                              const std::function<void(int, std::uint8_t*)>& fill) {
+// A JPEG made in memory by libjpeg: `write(info)` sets the image up and writes
+// its data between the compressor's creation and jpeg_finish_compress.
+inline std::vector<std::uint8_t> CompressInMemory(const std::function<void(jpeg_compress_struct&)>& write) {
     jpeg_compress_struct info{};
     jpeg_error_mgr err{};
     info.err = jpeg_std_error(&err);
@@ -55,25 +53,35 @@ inline std::vector<std::uint8_t> EncodeDirect(int width, int height, int compone
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = components;
-    info.in_color_space = space;
-    jpeg_set_defaults(&info);
-    if (float_dct) info.dct_method = JDCT_FLOAT;
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * components);
-    for (int y = 0; y < height; ++y) {
-        fill(y, row.data());
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&info, &p, 1);
-    }
+    write(info);
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
     std::vector<std::uint8_t> out(buffer, buffer + size);
     std::free(buffer);
     return out;
+}
+
+// Encodes straight through libjpeg: `fill(y, row)` writes input row y, with
+// `components` bytes per pixel in colour space `space`.
+inline std::vector<std::uint8_t> EncodeDirect(int width, int height, int components,
+                                              J_COLOR_SPACE space, int quality, bool float_dct,
+                                              const std::function<void(int, std::uint8_t*)>& fill) {
+    return CompressInMemory([&](jpeg_compress_struct& info) {
+        info.image_width = static_cast<JDIMENSION>(width);
+        info.image_height = static_cast<JDIMENSION>(height);
+        info.input_components = components;
+        info.in_color_space = space;
+        jpeg_set_defaults(&info);
+        if (float_dct) info.dct_method = JDCT_FLOAT;
+        jpeg_set_quality(&info, quality, TRUE);
+        jpeg_start_compress(&info, TRUE);
+        std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * components);
+        for (int y = 0; y < height; ++y) {
+            fill(y, row.data());
+            JSAMPROW p = row.data();
+            jpeg_write_scanlines(&info, &p, 1);
+        }
+    });
 }
 
 // A CMYK JPEG as Adobe writes it (inverted: 255 means no ink); cjpeg cannot make

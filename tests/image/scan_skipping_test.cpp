@@ -86,33 +86,25 @@ INSTANTIATE_TEST_SUITE_P(
 // One 8 x 8 gray block whose only coefficient is zigzag position `k` (none for
 // -1), quantisation tables all 1.
 Bytes OneCoefficient(int k) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr err{};
-    info.err = jpeg_std_error(&err);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = info.image_height = 8;
-    info.input_components = 1;
-    info.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    auto* common = reinterpret_cast<j_common_ptr>(&info);
-    jvirt_barray_ptr blocks = info.mem->request_virt_barray(common, JPOOL_IMAGE, TRUE, 1, 1, 1);
-    jpeg_write_coefficients(&info, &blocks);
-    JBLOCKARRAY row = info.mem->access_virt_barray(common, blocks, 0, 1, TRUE);
-    constexpr int kNatural[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
-                                  12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
-                                  35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
-                                  58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
-    for (JCOEF& c : row[0][0]) c = 0;
-    if (k >= 0) row[0][0][kNatural[k]] = 40;
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    Bytes out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
+    // libjpeg keeps a pointer to the block array until the compression ends.
+    jvirt_barray_ptr blocks = nullptr;
+    return test::CompressInMemory([k, &blocks](jpeg_compress_struct& info) {
+        info.image_width = info.image_height = 8;
+        info.input_components = 1;
+        info.in_color_space = JCS_GRAYSCALE;
+        jpeg_set_defaults(&info);
+        jpeg_set_quality(&info, 100, TRUE);
+        auto* common = reinterpret_cast<j_common_ptr>(&info);
+        blocks = info.mem->request_virt_barray(common, JPOOL_IMAGE, TRUE, 1, 1, 1);
+        jpeg_write_coefficients(&info, &blocks);
+        JBLOCKARRAY row = info.mem->access_virt_barray(common, blocks, 0, 1, TRUE);
+        constexpr int kNatural[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+                                      12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+                                      35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+                                      58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+        for (JCOEF& c : row[0][0]) c = 0;
+        if (k >= 0) row[0][0][kNatural[k]] = 40;
+    });
 }
 
 // The table of what each inverse DCT reads is what leaving scans out rests on:
