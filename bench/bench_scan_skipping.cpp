@@ -15,7 +15,8 @@
 #include <vector>
 
 #include "bench/floor_decode.h"
-#include "image/jpeg_codec.h"
+#include "codecs/jpeg_decoder.h"
+#include "codecs/jpeg_encoder.h"
 #include "image/load_thumbnail.h"
 #include "platform/source_file.h"
 #include "tests/support/child_process.h"
@@ -40,14 +41,15 @@ struct Result {
 void Thumbnails(const Files& files, nuthumb::ScaleFilter filter, bool every_scan) {
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        nuthumb::JpegCodec codec;
         nuthumb::Conversion conversion{nuthumb::ImageFormat::kJpeg, 160, nuthumb::Basis::kHeight, true};
         conversion.photo.filter = filter;
         nuthumb::DecodeOptions options;
         options.read_every_scan = every_scan;
         for (std::size_t i; (i = next++) < files.size();) {
             const nuthumb::SourceFile source(files[i], std::uint64_t{1} << 31);
-            codec.Encode(nuthumb::LoadThumbnail(codec, source, nuthumb::ImageFormat::kJpeg, conversion, options));
+            const nuthumb::Decoded decoded =
+                nuthumb::LoadThumbnail(source, nuthumb::ImageFormat::kJpeg, conversion, options);
+            nuthumb::EncodeJpeg(decoded.image, 90, decoded.progressive);
         }
     };
     std::thread other(work);
@@ -57,9 +59,7 @@ void Thumbnails(const Files& files, nuthumb::ScaleFilter filter, bool every_scan
 
 bool IsProgressive(const std::string& path) {
     const nuthumb::SourceFile source(path, std::uint64_t{1} << 31);
-    nuthumb::JpegCodec codec;
-    codec.ReadHeader(source);
-    return codec.progressive();
+    return nuthumb::JpegDecoder(source).progressive();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "cli/exit_status.h"
 #include "cli/option_names.h"
+#include "codecs/codec_table.h"
 #include "cli/terminal_text.h"
 #include "platform/translate.h"
 #include "platform/version.h"
@@ -167,7 +168,8 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     const ThumbJob defaults = JobOfForm(FormSettings{});
     const OverwriteMode default_overwrite = OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
 
-    CLI::App app{Tr("SOURCE_DIR のすべての BMP、JPEG、PNG、WebP、HEIC または AVIF 画像のサムネイルを DEST_DIR に作成します。"),
+    CLI::App app{Fill(Tr("SOURCE_DIR のすべての {} 画像のサムネイルを DEST_DIR に作成します。"),
+                      {FormatList(Tr("、"), Tr(" または "))}),
                  "nuthumb-cli"};
     app.formatter(std::make_shared<HelpFormatter>());
     app.footer(Tr(kFooter));

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "codecs/codec_table.h"
 #include "image/conversion.h"
 #include "run/overwrite_mode.h"
 #include "run/source_choice.h"
@@ -16,13 +17,22 @@ namespace nuthumb {
 template <typename T>
 using OptionNames = std::vector<std::pair<std::string, T>>;
 
-// Targets are the first four of the sources; "all" reads every format at once.
-inline const OptionNames<ImageFormat> kTargetNames{
-    {"bmp", ImageFormat::kBmp}, {"jpg", ImageFormat::kJpeg}, {"png", ImageFormat::kPng}, {"webp", ImageFormat::kWebp}};
-inline const OptionNames<SourceChoice> kSourceNames{
-    {"bmp", ImageFormat::kBmp},   {"jpg", ImageFormat::kJpeg}, {"png", ImageFormat::kPng},
-    {"webp", ImageFormat::kWebp}, {"heic", ImageFormat::kHeic}, {"avif", ImageFormat::kAvif},
-    {"all", kEveryReadableFormat}};
+// The codec table's words: targets are the formats written; "all" reads every
+// format at once.
+inline OptionNames<ImageFormat> TargetNames() {
+    OptionNames<ImageFormat> names;
+    for (const Codec& codec : Codecs())
+        if (codec.writable()) names.emplace_back(std::string(codec.name), codec.format);
+    return names;
+}
+inline OptionNames<SourceChoice> SourceNames() {
+    OptionNames<SourceChoice> names;
+    for (const Codec& codec : Codecs()) names.emplace_back(std::string(codec.name), codec.format);
+    names.emplace_back("all", kEveryReadableFormat);
+    return names;
+}
+inline const OptionNames<ImageFormat> kTargetNames = TargetNames();
+inline const OptionNames<SourceChoice> kSourceNames = SourceNames();
 inline const OptionNames<Basis> kBasisNames{
     {"height", Basis::kHeight}, {"width", Basis::kWidth}, {"larger", Basis::kLarger}};
 inline const OptionNames<ScaleFilter> kFilterNames{{"nearest", ScaleFilter::kNearest}, {"area", ScaleFilter::kArea}};

@@ -7,7 +7,7 @@ function(nuthumb_warnings target)
 endfunction()
 
 # A layer library: every .cpp of its folder, headers found from the project root
-# (#include "image/bmp_reader.h").
+# (#include "codecs/bmp_reader.h").
 function(nuthumb_layer target)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)

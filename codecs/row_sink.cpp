@@ -55,8 +55,8 @@ RowSink::RowSink(std::int32_t width, std::int32_t height, bool alpha, const Deco
     if (plan.area) {
         area_.emplace(width, height, image_);
     } else {
-        columns_ = NearestMap(width, plan.width);
-        rows_ = NearestMap(height, plan.height);
+        columns_ = PickMap(width, plan.width, plan.flip_x);
+        rows_ = NearestRows(PickMap(height, plan.height, plan.flip_y));
     }
 }
 
@@ -72,16 +72,9 @@ void RowSink::Add(std::int32_t y) {
         area_->AddRow(y, scratch_.data(), bytes_per_pixel_);
         return;
     }
-    const auto height = static_cast<std::int32_t>(rows_.size());
-    while (next_row_ < height && rows_[static_cast<std::size_t>(next_row_)] == y) {
-        std::uint8_t* out = image_.row_from_top(next_row_);
-        // An enlarged row is picked by several thumbnail rows.
-        if (next_row_ > 0 && rows_[static_cast<std::size_t>(next_row_) - 1] == y)
-            std::memcpy(out, image_.row_from_top(next_row_ - 1), image_.stride());
-        else
-            SampleBgrColumns(scratch_.data(), static_cast<std::size_t>(bytes_per_pixel_), columns_, out, image_.alpha);
-        ++next_row_;
-    }
+    rows_.Fill(image_, y, [&](std::uint8_t* out) {
+        SampleBgrColumns(scratch_.data(), static_cast<std::size_t>(bytes_per_pixel_), columns_, out, image_.alpha);
+    });
 }
 
 Image RowSink::Finish() {

@@ -7,26 +7,13 @@
 #include <optional>
 #include <vector>
 
+#include "codecs/codec.h"
 #include "codecs/srgb_conversion.h"
+#include "pixels/nearest_map.h"
 #include "pixels/box_filter.h"
 #include "pixels/image.h"
 
 namespace nuthumb {
-
-// What one decode makes of its source: the whole image, or a thumbnail of
-// width x height, by the area filter or the nearest picks; with `to_srgb`, the
-// colours of a source with an RGB ICC profile converted into sRGB first.
-struct DecodePlan {
-    bool whole = false;
-    std::int32_t width = 0, height = 0;
-    bool area = false;
-    bool to_srgb = false;
-};
-
-// Asked by a decoder once it knows the size of the image it will give (after
-// any turn the format applies): the plan for it. Throws LoadError when the
-// conversion has no sound result for that size.
-using PlanOf = std::function<DecodePlan(std::int32_t width, std::int32_t height)>;
 
 // Throws LoadError unless width x height is a non-empty size within the pixel
 // limit; decoders call it before anything of that size is allocated.
@@ -69,8 +56,8 @@ private:
     int bytes_per_pixel_;
     Image image_;  // the whole image, or the thumbnail
     bool whole_;
-    std::vector<std::int32_t> columns_, rows_;  // the nearest picks
-    std::int32_t next_row_ = 0;                 // the first thumbnail row not yet filled
+    std::vector<std::int32_t> columns_;  // the nearest picks
+    NearestRows rows_{{}};
     std::optional<BoxFilter> area_;
     std::vector<std::uint8_t> scratch_;
     std::optional<SrgbConversion> colour_;

@@ -3,16 +3,20 @@
 // of an animation. Without alpha the image is 24-bit B,G,R, with it 32-bit
 // B,G,R,A. The area filter is libwebp's own scaling, straight to the
 // thumbnail's size; the nearest thumbnail picks from the full decode.
-#include "codecs/row_sink.h"
-#include "pixels/decode_options.h"
-#include "pixels/image.h"
-#include "platform/byte_source.h"
+#include <cstdint>
+#include <span>
+
+#include "codecs/codec.h"
 
 namespace nuthumb {
 
-// Decodes `source` and makes of it what `plan_of` plans for its size. Throws LoadError for
-// a damaged or cut file, or one over the pixel limit, IoError when the source
-// cannot be read, DecodeCancelled.
-Image LoadWebp(const ByteSource& source, const PlanOf& plan_of, const DecodeOptions& options);
+// Whether a file starts with a RIFF header of WebP data.
+bool IsWebp(std::span<const std::uint8_t> head);
+
+// Decodes `source` and makes of it what the request plans for its size. Throws
+// LoadError for a damaged or cut file, or one over the pixel limit, IoError when
+// the source cannot be read, DecodeCancelled.
+Decoded DecodeWebp(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options);
+std::uint64_t EstimateWebp(const ByteSource& source, const DecodeRequest& request);
 
 }  // namespace nuthumb

@@ -3,6 +3,12 @@
 # Needs nothing from the bash-completion package, so that it also works when
 # sourced by hand.
 
+# The formats the program itself offers after OPTION (--from or --to), as its
+# help lists them ("--from bmp|jpg|...|all"), so a new format needs no change here.
+_nuthumb_cli_formats() {
+    "$1" --help 2>/dev/null | sed -n "s/^ *$2 \([a-z|]*\).*/\1/p" | tr '|' ' '
+}
+
 _nuthumb_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
     # bash splits "--basis=wi" into "--basis" "=" "wi": complete the value as
@@ -15,8 +21,7 @@ _nuthumb_cli() {
 
     local values=
     case $prev in
-        --from) values="bmp jpg png webp heic avif all" ;;
-        --to) values="bmp jpg png webp" ;;
+        --from | --to) values=$(_nuthumb_cli_formats "${COMP_WORDS[0]}" "$prev") ;;
         --basis) values="height width larger" ;;
         --overwrite) values="never always ask" ;;
         --filter) values="nearest area" ;;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "image/exif_orientation.h"
+#include "codecs/exif_orientation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using nuthumb::ExifOrientation;

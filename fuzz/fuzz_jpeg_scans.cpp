@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "image/jpeg_codec.h"
+#include "codecs/jpeg_decoder.h"
 #include "pixels/load_error.h"
 
 namespace {
@@ -23,8 +23,7 @@ Outcome Area(const std::uint8_t* data, std::size_t size, std::int32_t width, std
         const MemoryBytes bytes({data, size});
         DecodeOptions options;
         options.read_every_scan = every_scan;
-        JpegCodec codec;
-        codec.ReadHeader(bytes, options);
+        JpegDecoder codec(bytes, options);
         if (std::uint64_t(codec.width()) * std::uint64_t(codec.height()) > kFuzzMaxPixels) return outcome;
         const std::int32_t w = std::max<std::int32_t>(1, codec.width() * width / 8);
         const std::int32_t h = std::max<std::int32_t>(1, codec.height() * height / 8);

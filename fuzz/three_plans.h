@@ -1,14 +1,16 @@
 #pragma once
-// What every fuzz target of the PNG, WebP and HEIF decoders does with an input:
-// decode it whole, as a nearest thumbnail and as an area thumbnail. The nearest
-// thumbnail must equal the stretch of the whole image and be refused exactly
-// when the whole is; a refusal (LoadError) is a correct answer.
+// What the fuzz target of every codec row does with an input: estimate it, and
+// decode it whole, as a nearest thumbnail and as an area thumbnail, each turned
+// as its format (or, when the input says so, its EXIF) asks. The nearest
+// thumbnail must equal the stretch of the whole picture as shown and be refused
+// exactly when the whole is; a refusal (LoadError) is a correct answer.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 
-#include "codecs/row_sink.h"
+#include "codecs/codec_table.h"
 #include "pixels/load_error.h"
+#include "pixels/orientation.h"
 #include "pixels/scaler.h"
 
 namespace nuthumb::fuzzing {
@@ -16,18 +18,22 @@ namespace nuthumb::fuzzing {
 // Small enough that one input cannot take the fuzzer's memory or time.
 constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 20;
 
-// `load(plan_of)` decodes the input; returns the whole image when it loads.
-template <class Load>
-std::optional<Image> DecodeThreeWays(Load load, std::size_t input_size) {
+// Returns the whole picture, upright, when it loads.
+inline std::optional<Image> DecodeThreeWays(ImageFormat format, const ByteSource& bytes, std::size_t input_size) {
+    const Codec& codec = CodecOf(format);
     const std::int32_t side = 1 + static_cast<std::int32_t>(input_size % 37);
     const auto decode = [&](bool whole, bool area) -> std::optional<Image> {
-        const PlanOf plan = [&](std::int32_t width, std::int32_t height) {
+        DecodeRequest request;
+        request.auto_orient = input_size % 2 == 0;
+        request.plan = [&](std::int32_t width, std::int32_t height) {
             if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPixels)
                 throw LoadError("too large for fuzzing");
-            return whole ? DecodePlan{true, width, height, false} : DecodePlan{false, side, 1 + height % 29, area};
+            return whole ? DecodePlan{true, width, height} : DecodePlan{false, side, 1 + height % 29, area};
         };
         try {
-            return load(plan);
+            codec.estimate(bytes, request);
+            Decoded decoded = codec.decode(bytes, request, {});
+            return decoded.turn == 1 ? std::move(decoded.image) : OrientImage(decoded.image, decoded.turn);
         } catch (const LoadError&) {
             return std::nullopt;
         }

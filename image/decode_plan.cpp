@@ -5,15 +5,18 @@
 
 namespace nuthumb {
 
-PlanOf PlanOfConversion(const Conversion& conversion) {
-    return [conversion](std::int32_t width, std::int32_t height) {
+DecodeRequest RequestOfConversion(const Conversion& conversion) {
+    DecodeRequest request;
+    request.plan = [conversion](std::int32_t width, std::int32_t height) {
         const EffectiveBasis effective = EffectiveBasisOf(conversion.resize, conversion.basis, width, height);
-        const bool to_srgb = conversion.photo.to_srgb;
-        if (effective == EffectiveBasis::kCopy) return DecodePlan{true, width, height, false, to_srgb};
+        if (effective == EffectiveBasis::kCopy) return DecodePlan{true, width, height};
         const auto size = ScaledSize(width, height, conversion.size, effective);
         if (!size) throw LoadError("no sound thumbnail size");
-        return DecodePlan{false, size->width, size->height, conversion.photo.filter == ScaleFilter::kArea, to_srgb};
+        return DecodePlan{false, size->width, size->height, conversion.photo.filter == ScaleFilter::kArea};
     };
+    request.auto_orient = conversion.photo.auto_orient;
+    request.to_srgb = conversion.photo.to_srgb;
+    return request;
 }
 
 }  // namespace nuthumb

@@ -1,13 +1,14 @@
 #pragma once
-// What a conversion asks of a decoder that learns its image's size only from
-// the file (PNG, WebP, HEIF): the whole image, or the thumbnail by its filter.
-#include "codecs/row_sink.h"
+// What a conversion asks of a decoder: the whole image, or the thumbnail of the
+// picture as shown by its filter.
+#include "codecs/codec.h"
 #include "image/conversion.h"
 
 namespace nuthumb {
 
-// The plan for each size as `conversion` says: an unscaled copy, or its
-// thumbnail size; throws LoadError where it has no sound result.
-PlanOf PlanOfConversion(const Conversion& conversion);
+// The request of `conversion`: its plan for each size (an unscaled copy, or its
+// thumbnail size; throws LoadError where it has no sound result), its turn and
+// its colours.
+DecodeRequest RequestOfConversion(const Conversion& conversion);
 
 }  // namespace nuthumb

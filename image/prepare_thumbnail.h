@@ -1,8 +1,8 @@
 #pragma once
-// image/ turns one image file into another: BMP, JPEG, PNG, WebP and HEIF
-// decoding (scaled while it decodes), the stretch, BMP, JPEG, PNG and WebP
-// encoding. It knows nothing of folders,
-// runs or hosts; the run layer reaches it only through this header.
+// image/ turns one image file into another: it chooses the codecs (codecs/),
+// plans the decode from the conversion's size rules, turns the picture upright
+// and encodes the target. It knows nothing of folders, runs or hosts; the run
+// layer reaches it only through this header.
 //
 // The half of a conversion that needs no decision and shows nothing: from the
 // source file to the bytes of its target file. It depends only on the file, the
@@ -38,7 +38,7 @@ struct PreparedThumbnail {
     std::optional<FileIdentity> source;
 };
 
-// The format a source's extension names (NamesFormat), BMP when none does.
+// The format a source's extension names, BMP when none does.
 ImageFormat SourceFormatOf(const std::string& source_path);
 
 // Reads `source_path` as the format its first bytes show (DecodedFormatOf; by

@@ -1,9 +1,14 @@
 #pragma once
 // The nearest-neighbour mapping of the stretch: destination index d of dn takes the
 // source index at the centre of its span, ((2d + 1) * n) / (2 * dn), in 64 bits.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 #include <vector>
+
+#include "pixels/image.h"
 
 namespace nuthumb {
 
@@ -15,6 +20,20 @@ inline std::int32_t NearestSourceIndex(std::int32_t d, std::int32_t n, std::int3
 inline std::vector<std::int32_t> NearestMap(std::int32_t source, std::int32_t target) {
     std::vector<std::int32_t> map(static_cast<std::size_t>(target));
     for (std::int32_t d = 0; d < target; ++d) map[static_cast<std::size_t>(d)] = NearestSourceIndex(d, source, target);
+    return map;
+}
+
+// For each of `target` indices along a stored axis of `source` pixels: the
+// nearest pick, or when `flipped` the pick seen from the other end (source - 1 -
+// pick of target - 1 - i). Rising either way, so a decoder can take the rows in
+// file order; a thumbnail sampled with these picks and then turned is the
+// nearest-neighbour thumbnail of the image as shown.
+inline std::vector<std::int32_t> PickMap(std::int32_t source, std::int32_t target, bool flipped) {
+    std::vector<std::int32_t> map = NearestMap(source, target);
+    if (flipped) {
+        std::reverse(map.begin(), map.end());
+        for (std::int32_t& pick : map) pick = source - 1 - pick;
+    }
     return map;
 }
 
@@ -32,5 +51,37 @@ inline void SampleBgrColumns(const std::uint8_t* row, std::size_t bytes_per_pixe
         out += 4;
     }
 }
+
+// The nearest-row picker every decoder shares: which thumbnail rows take a source
+// row, so that a decoder keeps only the rows it must and each picked row is
+// sampled once, its repeats (an enlarged row) copied.
+class NearestRows {
+public:
+    // Thumbnail row dy of `picks` (rising) takes source row picks[dy].
+    explicit NearestRows(std::vector<std::int32_t> picks) : picks_(std::move(picks)) {}
+
+    // Whether some thumbnail row takes source row y.
+    bool Takes(std::int32_t y) const { return std::binary_search(picks_.begin(), picks_.end(), y); }
+    // The first source row from y on that some thumbnail row takes, or -1.
+    std::int32_t NextTaken(std::int32_t y) const {
+        const auto next = std::lower_bound(picks_.begin(), picks_.end(), y);
+        return next == picks_.end() ? -1 : *next;
+    }
+    // Every row of `thumb` that takes source row y (rows counted from the top, in
+    // any order): `sample(out)` fills the first, the others are copies of it.
+    template <class Sample>
+    void Fill(Image& thumb, std::int32_t y, Sample&& sample) const {
+        const auto [first, last] = std::equal_range(picks_.begin(), picks_.end(), y);
+        if (first == last) return;
+        const auto top = static_cast<std::int32_t>(first - picks_.begin());
+        sample(thumb.row_from_top(top));
+        for (auto dy = top + 1; dy < static_cast<std::int32_t>(last - picks_.begin()); ++dy)
+            std::memcpy(thumb.row_from_top(dy), thumb.row_from_top(top), thumb.stride());
+    }
+    const std::vector<std::int32_t>& picks() const { return picks_; }
+
+private:
+    std::vector<std::int32_t> picks_;
+};
 
 }  // namespace nuthumb

@@ -32,26 +32,23 @@ void PutColor(std::uint8_t* out, const PaletteEntry& c) {
 
 void StretchNearest(const Image& source, const SourceRows& source_row, Image& target) {
     const auto columns = NearestMap(source.width, target.width);
-    const auto rows = NearestMap(source.height, target.height);
+    const NearestRows rows(NearestMap(source.height, target.height));
     const bool direct = source.bits_per_pixel == 24 || (source.bits_per_pixel == 32 && source.compression != 3);
     const std::size_t direct_bytes = source.bits_per_pixel / 8u;
     BgrxRowExpander expander(source);
     std::vector<std::uint8_t> expanded(direct ? 0 : static_cast<std::size_t>(source.width) * 4);
-    const std::size_t out_bytes = static_cast<std::size_t>(target.width) * 4;
-
-    for (std::int32_t dy = 0; dy < target.height; ++dy) {
-        std::uint8_t* out = target.row_from_top(dy);
-        const std::int32_t sy = rows[static_cast<std::size_t>(dy)];
-        if (dy > 0 && rows[static_cast<std::size_t>(dy) - 1] == sy) {  // enlarging: repeat the row
-            std::memcpy(out, target.row_from_top(dy - 1), out_bytes);
-            continue;
-        }
-        if (direct) {
-            SampleBgrColumns(source_row(sy), direct_bytes, columns, out, target.alpha);
-        } else {
-            expander.ExpandRow(source_row(sy), expanded.data());
-            SampleBgrColumns(expanded.data(), 4, columns, out);
-        }
+    std::int32_t last = -1;
+    for (const std::int32_t sy : rows.picks()) {
+        if (sy == last) continue;  // an enlarged row, copied by Fill
+        last = sy;
+        rows.Fill(target, sy, [&](std::uint8_t* out) {
+            if (direct) {
+                SampleBgrColumns(source_row(sy), direct_bytes, columns, out, target.alpha);
+            } else {
+                expander.ExpandRow(source_row(sy), expanded.data());
+                SampleBgrColumns(expanded.data(), 4, columns, out);
+            }
+        });
     }
 }
 

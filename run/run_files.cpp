@@ -1,5 +1,6 @@
 #include "run/run_files.h"
 
+#include "codecs/codec_table.h"
 #include "platform/file_identity.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"

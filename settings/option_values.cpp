@@ -1,25 +1,33 @@
 #include "settings/option_values.h"
 
+#include <optional>
+
+#include "codecs/codec_table.h"
+
 namespace nuthumb {
 
-namespace {
+namespace keys {
 
-// In item order: the window's groups, the settings file and batch entries all
-// number the formats so.
-constexpr ImageFormat kFormatOfItem[] = {ImageFormat::kBmp,  ImageFormat::kJpeg, ImageFormat::kPng,
-                                         ImageFormat::kWebp, ImageFormat::kHeic, ImageFormat::kAvif};
+std::int32_t SourceFormatItem(std::int32_t v) {
+    if (v < 0) return -1;
+    return v == kEveryFormatItem || FormatOfItem(v) ? v : kJpegItem;
+}
 
-}  // namespace
+std::int32_t TargetFormatItem(std::int32_t v) {
+    if (v < 0) return -1;
+    const std::optional<ImageFormat> format = FormatOfItem(v);
+    return format && CodecOf(*format).writable() ? v : kJpegItem;
+}
+
+}  // namespace keys
 
 SourceChoice SourceOfItem(std::int32_t item) {
-    if (item == keys::kLastSourceItem) return kEveryReadableFormat;
-    if (item < 0 || item > keys::kLastSourceItem) return ImageFormat::kJpeg;
-    return kFormatOfItem[item];
+    if (item == kEveryFormatItem) return kEveryReadableFormat;
+    return FormatOfItem(item).value_or(ImageFormat::kJpeg);
 }
 
 ImageFormat TargetFormatOfItem(std::int32_t item) {
-    if (item < 0 || item > keys::kLastTargetItem) return ImageFormat::kJpeg;
-    return kFormatOfItem[item];
+    return FormatOfItem(keys::TargetFormatItem(item)).value_or(ImageFormat::kJpeg);
 }
 
 Basis BasisOfItem(std::int32_t item) {

@@ -10,11 +10,11 @@
 
 namespace nuthumb {
 
-// Source items 0 bitmap, 1 jpeg, 2 png, 3 webp, 4 heic, 5 avif, 6 every
+// Source items: each format's own number (the codec table's), and 6 every
 // readable format; anything else, no item selected too, is JPEG.
 SourceChoice SourceOfItem(std::int32_t item);
 
-// Target items 0 bitmap, 1 jpeg, 2 png, 3 webp; anything else, no item selected
+// Target items: each written format's number; anything else, no item selected
 // too, is JPEG.
 ImageFormat TargetFormatOfItem(std::int32_t item);
 

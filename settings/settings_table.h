@@ -31,14 +31,14 @@ struct IntegerKey {
 template <std::int32_t kLastItem>
 constexpr std::int32_t RadioItem(std::int32_t v) { return std::clamp(v, -1, kLastItem); }
 
-// A format group's item: -1 (nothing selected) below its items, and beyond its
-// last item the JPEG one, which is what a number above the two items of the
-// first version showed, so a file written by a newer version reads sanely.
+// A format group's item: -1 (nothing selected) below its items, and for a number
+// that names none of them (a format only read, in the target group) the JPEG
+// one, which is what a number above the two items of the first version showed,
+// so a file written by a newer version reads sanely. Defined beside the items
+// (option_values.cpp), which come from the codec table.
 inline constexpr std::int32_t kJpegItem = 1;
-inline constexpr std::int32_t kLastSourceItem = 6;  // 0 bitmap .. 5 avif, 6 every readable format
-inline constexpr std::int32_t kLastTargetItem = 3;  // 0 bitmap .. 3 webp
-template <std::int32_t kLastItem>
-constexpr std::int32_t FormatItem(std::int32_t v) { return v < 0 ? -1 : v > kLastItem ? kJpegItem : v; }
+std::int32_t SourceFormatItem(std::int32_t v);
+std::int32_t TargetFormatItem(std::int32_t v);
 
 // The sizes the window's spin box holds; it keeps a 16-bit signed position.
 inline constexpr std::int32_t kSizeMin = 30;
@@ -68,8 +68,8 @@ inline constexpr TextKey kFileHead{kSystem, "FileHead"};
 inline constexpr TextKey kFileEnd{kSystem, "FileEnd"};
 inline constexpr IntegerKey kSize{kSystem, "Size", 50, &SpinSize};
 inline constexpr IntegerKey kOption{kSystem, "Option", 0, &RadioItem<2>};              // basis item: height
-inline constexpr IntegerKey kReadFileMode{kSystem, "ReadFileMode", 1, &FormatItem<kLastSourceItem>};  // format item: JPEG
-inline constexpr IntegerKey kSaveFileMode{kSystem, "SaveFileMode", 1, &FormatItem<kLastTargetItem>};  // format item: JPEG
+inline constexpr IntegerKey kReadFileMode{kSystem, "ReadFileMode", 1, &SourceFormatItem};  // format item: JPEG
+inline constexpr IntegerKey kSaveFileMode{kSystem, "SaveFileMode", 1, &TargetFormatItem};  // format item: JPEG
 inline constexpr FlagKey kNoThumb{kSystem, "NOThumb", false};                          // scaling on
 inline constexpr FlagKey kBatch{kSystem, "Batch", false};                              // batch feature off
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "ui/main_window.h"
+#include "codecs/codec_table.h"
 #include "ui/button_keys.h"
 #include "ui/empty_click_filter.h"
 #include "ui/first_line_only.h"
@@ -83,8 +84,9 @@ QFrame* MakeBevel(QWidget* parent, const char* name, QFrame::Shape shape, int x,
 
 RadioGroup* MakeRadioGroup(QWidget* parent, const char* name, const QString& caption, const QString& spoken,
                            const QStringList& items, int columns, int selected, int x, int y, int width,
-                           int height, RadioGroup::Fill fill = RadioGroup::Fill::kColumnByColumn) {
-    auto* group = Place(new RadioGroup(caption, items, columns, parent, fill), name, x, y, width, height);
+                           int height, RadioGroup::Fill fill = RadioGroup::Fill::kColumnByColumn,
+                           const QList<int>& ids = {}) {
+    auto* group = Place(new RadioGroup(caption, items, columns, parent, fill, ids), name, x, y, width, height);
     group->setAccessibleName(spoken);
     group->SetItemIndex(selected);
     return group;
@@ -100,10 +102,26 @@ public:
     }
 };
 
-// The format items' Japanese captions are the plain names of the formats, in
-// item order; targets are the first four.
-QStringList TargetFormatItems() { return {Tr("bitmap"), Tr("jpeg"), Tr("png"), Tr("webp")}; }
-QStringList SourceFormatItems() { return TargetFormatItems() << Tr("heic") << Tr("avif") << Tr(kEveryFormatItem); }
+// The format items: the codec table's captions (the plain names of the
+// formats) in item order, each with its stored number; targets are the formats
+// written, sources every format and then all of them at once.
+struct FormatItems {
+    QStringList captions;
+    QList<int> ids;
+};
+FormatItems FormatItemsOf(bool written_only) {
+    FormatItems items;
+    for (const Codec& codec : Codecs()) {
+        if (written_only && !codec.writable()) continue;
+        items.captions << Tr(codec.caption);
+        items.ids << ItemOf(codec.format);
+    }
+    if (!written_only) {
+        items.captions << Tr(kEveryFormatCaption);
+        items.ids << kEveryFormatItem;
+    }
+    return items;
+}
 
 }  // namespace
 
@@ -170,8 +188,10 @@ void MainWindow::BuildIndividualTab() {
     // takes the whole row.
     recursive_check_ = Place(new QCheckBox(Tr("サブフォルダも処理する"), tab), "recursiveCheck", 241, 5, 160, 17);
     // Two lines of four: bitmap and jpeg stay first on the top line.
+    const FormatItems sources = FormatItemsOf(false);
     source_format_group_ = MakeRadioGroup(tab, "sourceFormatGroup", Tr("ファイル形式"), Tr("読込みファイル形式"),
-                                           SourceFormatItems(), 4, 1, 8, 48, 393, 46, RadioGroup::Fill::kRowByRow);
+                                           sources.captions, 4, 1, 8, 48, 393, 46, RadioGroup::Fill::kRowByRow,
+                                           sources.ids);
     MakeBevel(tab, "sourceDivider", QFrame::HLine, 8, 96, 393, 2);
 
     MakeLabel(tab, "targetFolderLabel", Tr("保存先フォルダ"), 8, 104, 79, 12);
@@ -182,8 +202,10 @@ void MainWindow::BuildIndividualTab() {
     MakeLabel(tab, "nameBetweenLabel", Tr("＋ファイル名＋"), 80, 172, 77, 12);
     suffix_edit_ = MakeEdit(tab, "suffixEdit", Tr("保存ファイル名（後）"), 160, 168, 65, 20);
     MakeBevel(tab, "nameDivider", QFrame::VLine, 240, 160, 2, 33);
+    const FormatItems targets = FormatItemsOf(true);
     target_format_group_ = MakeRadioGroup(tab, "targetFormatGroup", Tr("ファイル形式"), Tr("保存ファイル形式"),
-                                           TargetFormatItems(), 2, 1, 256, 152, 145, 46, RadioGroup::Fill::kRowByRow);
+                                           targets.captions, 2, 1, 256, 152, 145, 46, RadioGroup::Fill::kRowByRow,
+                                           targets.ids);
     MakeBevel(tab, "targetDivider", QFrame::HLine, 8, 200, 393, 2);
 
     size_label_ = MakeLabel(tab, "sizeLabel", Tr("サイズ指定"), 8, 208, 58, 12);

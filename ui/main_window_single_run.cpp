@@ -61,7 +61,6 @@ void MainWindow::ChooseFolderFor(QLineEdit* edit) {
     if (!chosen.isEmpty()) edit->setText(chosen);
 }
 
-
 void MainWindow::OnStartClicked() {
     const std::string src_text = Text(source_folder_edit_);
     const std::string dst_text = Text(target_folder_edit_);
@@ -111,7 +110,7 @@ void MainWindow::OnStartClicked() {
     // The progress display still shows the run's last state while the box is open.
     if (const char* message = RunResultMessage(result)) {
         // The item of the source format group that reads every other format too.
-        const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(kEveryFormatItem)});
+        const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(kEveryFormatCaption)});
         const std::string note = result == kRunCancelled
                                      ? std::string()
                                      : PassedOverNote(job, other_item, engine_host_);

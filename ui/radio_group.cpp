@@ -8,18 +8,18 @@
 
 namespace nuthumb {
 
-RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent, Fill fill)
+RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent, Fill fill,
+                       const QList<int>& ids)
     : QGroupBox(caption, parent), buttons_(new QButtonGroup(this)), columns_(columns), fill_(fill) {
     setAccessibleName(caption);
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], this);
-        buttons_->addButton(button, i);
+        buttons_->addButton(button, i < ids.size() ? ids[i] : i);
         button->installEventFilter(this);
     }
 }
 
 int RadioGroup::ItemIndex() const { return buttons_->checkedId(); }
-
 
 void RadioGroup::SetItemIndex(int index) {
     if (QAbstractButton* button = buttons_->button(index)) {

@@ -1,6 +1,7 @@
 #pragma once
 // A captioned group of radio buttons laid out in columns, addressed by item index
-// like the settings file stores it: 0, 1, ... or -1 for "nothing selected".
+// like the settings file stores it: 0, 1, ... (or the numbers `ids` gives the
+// items, in their order) or -1 for "nothing selected".
 #include <QGroupBox>
 #include <QStringList>
 
@@ -15,7 +16,7 @@ public:
     // items on the top line when a group grows a second one.
     enum class Fill { kColumnByColumn, kRowByRow };
     RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent,
-               Fill fill = Fill::kColumnByColumn);
+               Fill fill = Fill::kColumnByColumn, const QList<int>& ids = {});
 
     int ItemIndex() const;
     // An index outside the items clears every button (only -1 is ever asked for).

@@ -20,8 +20,7 @@ inline constexpr char kBatchOriginalsReplacedQuestion[] =
     N_("次のバッチ登録では読込み元と出力先が同じため、元の画像がそれぞれ自身のサムネイルで置き換えられます。"
        "元の画像は元に戻せません。\r\n{}\r\nバッチ処理を実行しますか?");
 
-
 // The source format group's last item: every format the program reads.
-inline constexpr char kEveryFormatItem[] = N_("すべて");
+inline constexpr char kEveryFormatCaption[] = N_("すべて");
 
 }  // namespace nuthumb

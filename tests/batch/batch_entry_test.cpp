@@ -87,7 +87,7 @@ TEST(JobOfFields, ReadsFormatsNumbersAndTheResizeFlagsLowByte) {
                  {"4", ImageFormat::kHeic, kJpg},
                  {"5", ImageFormat::kAvif, kJpg},
                  {"6", kEveryReadableFormat, kJpg},
-                 {"7", kJpg, kJpg},
+                 {"9", kJpg, kJpg},
                  {"00", kJpg, kJpg},
                  {" 0", kJpg, kJpg},
                  {"02", kJpg, kJpg},

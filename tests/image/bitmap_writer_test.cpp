@@ -1,9 +1,9 @@
-#include "image/bitmap_writer.h"
+#include "codecs/bmp_writer.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "image/bmp_reader.h"
+#include "codecs/bmp_reader.h"
 #include "pixels/load_error.h"
 #include "tests/support/bmp_builder.h"
 #include "tests/image/image_rows.h"

@@ -1,4 +1,4 @@
-#include "image/bmp_reader.h"
+#include "codecs/bmp_reader.h"
 
 #include <functional>
 #include <gtest/gtest.h>

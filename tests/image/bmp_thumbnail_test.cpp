@@ -2,7 +2,7 @@
 // decoded image gives, and refuse exactly the files the whole load refuses, for
 // every file of the public suite and for every bit depth, row order, cut and
 // colour-table length of our own.
-#include "image/bmp_thumbnail.h"
+#include "codecs/bmp_thumbnail.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "image/bmp_reader.h"
+#include "codecs/bmp_reader.h"
 #include "pixels/load_error.h"
 #include "pixels/scaler.h"
 #include "platform/file_io.h"

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "image/bitmap_writer.h"
-#include "image/bmp_reader.h"
+#include "codecs/bmp_writer.h"
+#include "codecs/bmp_reader.h"
 #include "pixels/load_error.h"
 #include "pixels/scaler.h"
 #include "platform/file_io.h"

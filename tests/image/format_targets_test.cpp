@@ -5,59 +5,24 @@
 #include <filesystem>
 #include <string>
 
-#include "image/bmp_reader.h"
-#include "image/format_sniffing.h"
-#include "image/jpeg_codec.h"
+#include "codecs/bmp_reader.h"
+#include "codecs/codec_table.h"
 #include "image/load_thumbnail.h"
 #include "image/prepare_thumbnail.h"
 #include "tests/image/netpbm_files.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-TEST(FormatSniffing, NamesTheFormatOfTheFirstBytes) {
-    struct Row {
-        std::string head;
-        std::optional<ImageFormat> format;
-    };
-    const std::string ftyp = std::string("\0\0\0\x18", 4) + "ftyp";
-    const Row rows[] = {
-        {"\x89PNG\r\n\x1a\n", ImageFormat::kPng},
-        {std::string("RIFF\x10\0\0\0WEBPVP8 ", 16), ImageFormat::kWebp},
-        {std::string("RIFF\x10\0\0\0WAVEfmt ", 16), std::nullopt},
-        {ftyp + "heic" + std::string(4, '\0') + "mif1heic", ImageFormat::kHeic},
-        {ftyp + "mif1" + std::string(4, '\0') + "mif1msf1", ImageFormat::kHeic},
-        {ftyp + "mif1" + std::string(4, '\0') + "mif1avif", ImageFormat::kAvif},
-        {ftyp + "isom" + std::string(4, '\0') + "isomavc1", std::nullopt},  // a video
-        // A brand past the box's own length does not count.
-        {std::string("\0\0\0\x10", 4) + "ftypisom" + std::string(4, '\0') + "avif", std::nullopt},
-        {"\xff\xd8\xff\xe0", ImageFormat::kJpeg},
-        {"BM", ImageFormat::kBmp},
-        {"GIF89a", std::nullopt},
-    };
-    for (const Row& row : rows) EXPECT_EQ(SniffFormat(Text(row.head)), row.format) << row.head;
-
-    // Between BMP and JPEG the name still decides.
-    const Bytes bmp = Text("BM    ");
-    EXPECT_EQ(DecodedFormatOf(MemoryBytes(bmp), ImageFormat::kJpeg), ImageFormat::kJpeg);
-    const Bytes png = Text("\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(DecodedFormatOf(MemoryBytes(png), ImageFormat::kJpeg), ImageFormat::kPng);
-    for (const char* name : {".HEIC", ".heif", ".Hif"}) EXPECT_TRUE(NamesFormat(name, ImageFormat::kHeic)) << name;
-    EXPECT_TRUE(NamesFormat(".AVIF", ImageFormat::kAvif));
-    EXPECT_TRUE(NamesFormat(".WebP", ImageFormat::kWebp));
-}
-
 // Gentle enough for lossy coding to stay close; alpha from 14 to 255.
 int Smooth(int x, int y, int c) { return c < 3 ? x * 4 + c * 30 + y : 255 - x * 5 - y * 2; }
 
 Image Decode(const Bytes& file, ImageFormat format) {
-    JpegCodec codec;
     const MemoryBytes source(file);
-    return LoadThumbnail(codec, source, format, {ImageFormat::kPng, 0, Basis::kHeight, false}, {});
+    return test::LoadImage(source, format, {ImageFormat::kPng, 0, Basis::kHeight, false}, {});
 }
 
 // An RGBA PNG copied into each target: PNG keeps it exactly, WebP keeps alpha
@@ -109,8 +74,7 @@ TEST(FormatTargets, StopRequestEndsEveryDecoder) {
                                        std::pair{"a.heic", ImageFormat::kHeic}}) {
         const Bytes file = ReadWholeFile(d + "/" + name);
         const MemoryBytes source(file);
-        JpegCodec codec;
-        EXPECT_THROW(LoadThumbnail(codec, source, format, {ImageFormat::kPng, 8, Basis::kHeight, true}, stop),
+        EXPECT_THROW(test::LoadImage(source, format, {ImageFormat::kPng, 8, Basis::kHeight, true}, stop),
                      DecodeCancelled)
             << name;
     }

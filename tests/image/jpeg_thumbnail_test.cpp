@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "image/jpeg_codec.h"
 #include "pixels/scaler.h"
 #include "tests/image/jpeg_fixtures.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb {
 namespace {
@@ -25,11 +25,11 @@ TEST_P(JpegThumbnail, EqualsStretchOfFullDecode) {
     const std::vector<std::uint8_t> file =
         test::MakeTestJpeg(row.source_width, row.source_height, row.cjpeg_options, row.gray);
 
-    JpegCodec full;
+    test::JpegFile full;
     full.ReadHeader(file);
-    const Image expected = StretchToThumbnail(full.DecodeImage(), row.width, row.height);
+    const Image expected = StretchToThumbnail(full->DecodeImage(), row.width, row.height);
 
-    JpegCodec streamed;
+    test::JpegFile streamed;
     streamed.ReadHeader(file);
     const Image thumb = streamed.DecodeThumbnail(row.width, row.height);
 
@@ -48,10 +48,10 @@ TEST(JpegThumbnailCmyk, EqualsStretchOfFullDecode) {
             cmyk[2] = static_cast<std::uint8_t>((x ^ y) * 5);
             cmyk[3] = static_cast<std::uint8_t>(255 - (x + y) / 2);
         });
-    JpegCodec full;
+    test::JpegFile full;
     full.ReadHeader(file);
-    const Image expected = StretchToThumbnail(full.DecodeImage(), 50, 37);
-    JpegCodec streamed;
+    const Image expected = StretchToThumbnail(full->DecodeImage(), 50, 37);
+    test::JpegFile streamed;
     streamed.ReadHeader(file);
     EXPECT_TRUE(streamed.DecodeThumbnail(50, 37).pixels == expected.pixels);
 }
@@ -71,13 +71,13 @@ TEST(JpegThumbnailSweep, EveryHeightEqualsStretchOfFullDecode) {
             for (const std::string& coding : codings) {
                 const std::string options = coding + " -sample " + sampling;
                 const std::vector<std::uint8_t> file = test::MakeTestJpeg(width, height, options);
-                JpegCodec full;
+                test::JpegFile full;
                 full.ReadHeader(file);
-                const Image source = full.DecodeImage();
+                const Image source = full->DecodeImage();
                 int wrong = 0;
                 for (int th = 1; th <= height && wrong < 3; ++th) {
                     const int tw = 1 + (th * 13) % width;
-                    JpegCodec streamed;
+                    test::JpegFile streamed;
                     streamed.ReadHeader(file);
                     const bool same = streamed.DecodeThumbnail(tw, th).pixels ==
                                       StretchToThumbnail(source, tw, th).pixels;

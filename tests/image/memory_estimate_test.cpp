@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "image/jpeg_codec.h"
-#include "image/jpeg_destination.h"
+#include "codecs/jpeg_destination.h"
 #include "image/prepare_thumbnail.h"
 #include "platform/file_io.h"
 #include "tests/support/bmp_builder.h"
 #include "tests/support/temp_dir.h"
+#include "codecs/jpeg_encoder.h"
 
 namespace nuthumb {
 namespace {
@@ -64,8 +64,7 @@ TEST(MemoryEstimate, EncodedDataNeverOutgrowsItsReservation) {
         image.width = width, image.height = height, image.bits_per_pixel = 24;
         image.pixels.resize(image.stride() * static_cast<std::size_t>(height));
         for (auto& b : image.pixels) b = static_cast<std::uint8_t>(noise());
-        JpegCodec codec;
-        const Bytes encoded = codec.Encode(image, 100);
+        const Bytes encoded = EncodeJpeg(image, 100);
         EXPECT_EQ(encoded.capacity(), MaxEncodedBytes(width, height)) << width << " x " << height;
         EXPECT_GT(encoded.size(), 0u);
     }

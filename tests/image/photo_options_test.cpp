@@ -8,13 +8,14 @@
 
 #include <jpeglib.h>
 
-#include "image/exif_orientation.h"
+#include "codecs/exif_orientation.h"
 #include "image/geometry.h"
-#include "image/jpeg_codec.h"
 #include "image/load_thumbnail.h"
 #include "tests/image/image_rows.h"
 #include "tests/image/jpeg_fixtures.h"
 #include "tests/support/bmp_builder.h"
+#include "tests/support/jpeg_file.h"
+#include "codecs/jpeg_encoder.h"
 
 namespace nuthumb {
 namespace {
@@ -109,17 +110,16 @@ TEST(ExifOrientation, TheExifBlockDecidesWhateverApp1BlockComesFirstAndOnlyWhenA
     const Bytes xmp(xmp_text.begin(), xmp_text.end());
     const Bytes file = WithApp1(WithApp1(test::MakeTestJpeg(16, 8, ""), OrientationPayload(6, true)), xmp);
     const MemoryBytes bytes(file);
-    JpegCodec asked, not_asked;
+    test::JpegFile asked, not_asked;
     asked.ReadHeader(bytes, {}, true);
     not_asked.ReadHeader(bytes, {}, false);
-    EXPECT_EQ(asked.orientation(), 6);
-    EXPECT_EQ(not_asked.orientation(), 1);
+    EXPECT_EQ(asked->orientation(), 6);
+    EXPECT_EQ(not_asked->orientation(), 1);
 }
 
 Image Load(const Bytes& file, ImageFormat format, const Conversion& conversion) {
-    JpegCodec codec;
     const MemoryBytes bytes(file);
-    return LoadThumbnail(codec, bytes, format, conversion, {});
+    return test::LoadImage(bytes, format, conversion, {});
 }
 
 Conversion Photo(std::int32_t size, Basis basis, bool resize, PhotoOptions photo) {
@@ -165,9 +165,9 @@ TEST_P(Orientations, ThumbnailIsTheScaledImageAsShown) {
     for (const char* sampling : {"-sample 2x2", "-sample 1x1 -progressive"}) {
         const Bytes plain = test::MakeTestJpeg(45, 29, sampling);
         const Bytes file = WithApp1(plain, OrientationPayload(orientation, orientation % 2 == 0));
-        JpegCodec full;
+        test::JpegFile full;
         full.ReadHeader(plain);
-        const std::vector<std::uint32_t> shown = Shown(test::RgbFromTop(full.DecodeImage()), 45, 29, orientation);
+        const std::vector<std::uint32_t> shown = Shown(test::RgbFromTop(full->DecodeImage()), 45, 29, orientation);
         const std::int32_t sw = orientation >= 5 ? 29 : 45, sh = orientation >= 5 ? 45 : 29;
 
         const Image copy = Load(file, ImageFormat::kJpeg, Photo(50, Basis::kHeight, false, {true}));
@@ -326,8 +326,7 @@ TEST(JpegQuality, TablesAreTheStandardOnesScaledForTheQuality) {
     image.width = 16, image.height = 16, image.bits_per_pixel = 32;
     image.pixels.assign(image.stride() * 16, 128);
     for (const int quality : {1, 10, 49, 50, 75, 90, 100}) {
-        JpegCodec codec;
-        const Bytes encoded = codec.Encode(image, quality);
+        const Bytes encoded = EncodeJpeg(image, quality);
         jpeg_decompress_struct info{};
         jpeg_error_mgr err{};
         info.err = jpeg_std_error(&err);

@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "image/jpeg_codec.h"
 #include "pixels/load_error.h"
 #include "image/load_thumbnail.h"
 #include "pixels/scaler.h"
 #include "tests/image/netpbm_files.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb::test {
 namespace {
@@ -15,9 +15,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Image Load(const Bytes& file, const Conversion& conversion, const DecodeOptions& options = {}) {
-    JpegCodec codec;
     const MemoryBytes source(file);
-    return LoadThumbnail(codec, source, ImageFormat::kPng, conversion, options);
+    return test::LoadImage(source, ImageFormat::kPng, conversion, options);
 }
 const Conversion kWhole{ImageFormat::kPng, 0, Basis::kHeight, false};
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "image/jpeg_codec.h"
-#include "image/jpeg_scan_list.h"
+#include "codecs/jpeg_scan_list.h"
 #include "pixels/load_error.h"
-#include "image/scan_choice.h"
+#include "codecs/jpeg_scan_choice.h"
 #include "tests/image/jpeg_fixtures.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb {
 namespace {
@@ -29,9 +29,9 @@ Image Area(const Bytes& file, Size size, bool every_scan) {
     const MemoryBytes bytes(file);
     DecodeOptions options;
     options.read_every_scan = every_scan;
-    JpegCodec codec;
+    test::JpegFile codec;
     codec.ReadHeader(bytes, options);
-    return codec.DecodeArea(size.width, size.height);
+    return codec->DecodeArea(size.width, size.height);
 }
 
 Bytes Progressive(const std::string& options, const std::string& script, bool gray) {

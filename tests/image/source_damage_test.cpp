@@ -10,6 +10,7 @@
 #include "image/load_thumbnail.h"
 #include "tests/image/jpeg_fixtures.h"
 #include "tests/support/bmp_builder.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb {
 namespace {
@@ -91,9 +92,8 @@ TEST(SourceDamage, EveryDecodeNamesWhatTheFileLacked) {
                                                   std::tuple{"area", true, ScaleFilter::kArea}}) {
             Conversion conversion{ImageFormat::kBmp, 2, Basis::kHeight, resize};
             conversion.photo.filter = filter;
-            JpegCodec codec;
             const MemoryBytes bytes(file);
-            const Image image = LoadThumbnail(codec, bytes, row.format, conversion, {});
+            const Image image = test::LoadImage(bytes, row.format, conversion, {});
             EXPECT_EQ(image.damage, row.expected) << row.name << " " << way;
         }
     }

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "image/jpeg_codec.h"
 #include "image/load_thumbnail.h"
 #include "pixels/box_filter.h"
 #include "pixels/scaler.h"
 #include "tests/image/netpbm_files.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb::test {
 namespace {
@@ -66,12 +66,11 @@ void AddPngProfile(const std::string& path, const Bytes& icc) {
 
 Image Load(const Bytes& file, ImageFormat format, bool to_srgb, std::int32_t size = 0,
            ScaleFilter filter = ScaleFilter::kNearest) {
-    JpegCodec codec;
     const MemoryBytes source(file);
     PhotoOptions photo;
     photo.to_srgb = to_srgb;
     photo.filter = filter;
-    return LoadThumbnail(codec, source, format, {ImageFormat::kPng, size, Basis::kHeight, size > 0, photo}, {});
+    return test::LoadImage(source, format, {ImageFormat::kPng, size, Basis::kHeight, size > 0, photo}, {});
 }
 
 // Each format's profile is found and applied before scaling: the converted

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "image/jpeg_codec.h"
 #include "image/load_thumbnail.h"
 #include "pixels/load_error.h"
 #include "pixels/scaler.h"
 #include "tests/image/netpbm_files.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb::test {
 namespace {
@@ -16,9 +16,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Image Load(const Bytes& file, const Conversion& conversion) {
-    JpegCodec codec;
     const MemoryBytes source(file);
-    return LoadThumbnail(codec, source, ImageFormat::kWebp, conversion, {});
+    return test::LoadImage(source, ImageFormat::kWebp, conversion, {});
 }
 
 int Wave(int x, int y, int c) { return (x * 9 + y * 5 + c * 80 + (x * y) % 23) & 255; }

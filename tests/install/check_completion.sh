@@ -1,9 +1,11 @@
 #!/bin/bash
 # The bash completion of nuthumb-cli loads without a word and completes options,
 # choice values (also after "="), folders and files; the zsh one parses.
-# Usage: check_completion.sh BASH_SCRIPT ZSH_SCRIPT
+# The format values come from the program's own help.
+# Usage: check_completion.sh BASH_SCRIPT ZSH_SCRIPT NUTHUMB_CLI
 set -u
 status=0
+cli=$3
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/photos" "$scratch/prints"
@@ -18,7 +20,7 @@ source "$1"
 expect() {
   local wanted=$1
   shift
-  COMP_WORDS=(nuthumb-cli "$@")
+  COMP_WORDS=("$cli" "$@")
   COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
   COMPREPLY=()
   _nuthumb_cli 2>"$scratch/err"
@@ -43,6 +45,7 @@ expect "--keep-dates" --ke
 expect "photos prints" -r ""
 expect "" --quality ""
 expect "bmp jpg png webp" --quiet --to ""
+expect "bmp" --to = b
 expect "all avif" --from a
 expect "--srgb" --sr
 expect "photos prints" --from bmp photos ""

@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "image/bmp_reader.h"
+#include "codecs/bmp_reader.h"
 #include "pixels/image.h"
-#include "image/jpeg_codec.h"
 #include "platform/file_io.h"
 #include "tests/support/bmp_builder.h"
 #include "tests/image/jpeg_fixtures.h"
@@ -18,6 +17,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/write_limit.h"
 #include "tests/support/thumb_jobs.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb {
 namespace {
@@ -98,12 +98,12 @@ TEST_P(Converts, WritesTheExpectedTarget) {
             EXPECT_EQ(image.palette.size(), 236u);
         }
     } else {
-        JpegCodec codec;
+        test::JpegFile codec;
         codec.ReadHeader(written);
-        EXPECT_EQ(codec.width(), row.width);
-        EXPECT_EQ(codec.height(), row.height);
-        EXPECT_EQ(codec.progressive(), row.progressive);
-        EXPECT_EQ(codec.DecodeImage().bits_per_pixel, 24);  // three components, also from gray
+        EXPECT_EQ(codec->width(), row.width);
+        EXPECT_EQ(codec->height(), row.height);
+        EXPECT_EQ(codec->progressive(), row.progressive);
+        EXPECT_EQ(codec->DecodeImage().bits_per_pixel, 24);  // three components, also from gray
     }
 }
 

@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "image/bmp_reader.h"
-#include "image/jpeg_codec.h"
+#include "codecs/bmp_reader.h"
 #include "pixels/load_error.h"
 #include "image/load_thumbnail.h"
 #include "image/prepare_thumbnail.h"
@@ -29,6 +28,7 @@
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/thumb_jobs.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb {
 namespace {
@@ -154,9 +154,8 @@ TEST(HostileSource, ReadErrorsMidFileAreReadErrorsInEveryDecoder) {
                 {bmp, false, 30}};
     for (const auto& row : rows) {
         for (const bool resize : {false, true}) {
-            JpegCodec codec;
             const FailingBytes source(row.file, row.fail_from);
-            EXPECT_THROW(LoadThumbnail(codec, source, row.jpeg ? ImageFormat::kJpeg : ImageFormat::kBmp,
+            EXPECT_THROW(test::LoadImage(source, row.jpeg ? ImageFormat::kJpeg : ImageFormat::kBmp,
                                        Conversion{ImageFormat::kJpeg, 30, Basis::kHeight, resize}, {}), IoError)
                 << row.jpeg << " " << row.fail_from << " " << resize;
         }
@@ -181,11 +180,11 @@ TEST(HostileSource, ScansPastTheLimitOrRepeatedAreRefused) {
             const Bytes file = test::RepeatedScanJpeg(64, 48, row.scans, false, row.repeat_last);
             const MemoryBytes bytes(file);
             int polls = 0;
-            JpegCodec codec;
+            test::JpegFile codec;
             codec.ReadHeader(bytes, DecodeOptions([&polls] { return ++polls < 0; }));
             const std::string what = std::to_string(row.scans) + (row.repeat_last ? " repeated" : "") + (area ? " area" : "");
             try {
-                const Image thumb = area ? codec.DecodeArea(16, 12) : codec.DecodeThumbnail(16, 12);
+                const Image thumb = area ? codec->DecodeArea(16, 12) : codec.DecodeThumbnail(16, 12);
                 EXPECT_EQ(row.refusal, nullptr) << what;
                 EXPECT_EQ(thumb.width, 16) << what;
             } catch (const LoadError& e) {
@@ -196,9 +195,9 @@ TEST(HostileSource, ScansPastTheLimitOrRepeatedAreRefused) {
                 int lawful_polls = 0;
                 const Bytes lawful_file = test::RepeatedScanJpeg(64, 48, row.scans);
                 const MemoryBytes lawful_bytes(lawful_file);
-                JpegCodec lawful;
+                test::JpegFile lawful;
                 lawful.ReadHeader(lawful_bytes, DecodeOptions([&] { return ++lawful_polls < 0; }));
-                (void)(area ? lawful.DecodeArea(16, 12) : lawful.DecodeThumbnail(16, 12));
+                (void)(area ? lawful->DecodeArea(16, 12) : lawful.DecodeThumbnail(16, 12));
                 EXPECT_LE(polls, lawful_polls) << what;
             }
         }
@@ -301,10 +300,9 @@ TEST(HostileSource, PaddingIsNeverHeldWhole) {
     }
     const auto outcome = test::InChild(within_64_mib, [&] {
         const App1PaddedJpeg source(rest, 16000);
-        JpegCodec codec;
         Conversion conversion = test::Scale(16, test::kJpg);
         conversion.photo.auto_orient = true;
-        const Image thumb = LoadThumbnail(codec, source, ImageFormat::kJpeg, conversion, {});
+        const Image thumb = test::LoadImage(source, ImageFormat::kJpeg, conversion, {});
         return std::to_string(thumb.width) + " x " + std::to_string(thumb.height);
     });
     ASSERT_TRUE(outcome.has_value());

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "image/bmp_reader.h"
+#include "codecs/bmp_reader.h"
 #include "run/file_turn.h"
 #include "platform/file_io.h"
 #include "tests/image/image_rows.h"

@@ -2,13 +2,13 @@
 // named so that a target keeps an extension that already names its format.
 #include <gtest/gtest.h>
 
-#include "image/jpeg_codec.h"
 #include "platform/file_io.h"
 #include "run/run_files.h"
 #include "run/run_folder.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/thumb_jobs.h"
+#include "codecs/jpeg_encoder.h"
 
 namespace nuthumb {
 namespace {
@@ -17,8 +17,7 @@ void WriteJpeg(const std::string& path) {
     Image image;
     image.width = 40, image.height = 30, image.bits_per_pixel = 32;
     image.pixels.assign(image.stride() * 30, 0x60);
-    JpegCodec codec;
-    WriteFileAtomic(path, codec.Encode(image));
+    WriteFileAtomic(path, EncodeJpeg(image));
 }
 
 TEST(JpegNames, AllFourExtensionsAreListedInAnyCaseAndKeepTheirNameForAJpegTarget) {

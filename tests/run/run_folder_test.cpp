@@ -4,8 +4,7 @@
 #include <fstream>
 #include <set>
 
-#include "image/bmp_reader.h"
-#include "image/jpeg_codec.h"
+#include "codecs/bmp_reader.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
 #include "tests/support/recording_host.h"
@@ -13,6 +12,7 @@
 #include "tests/support/sample_images.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/thumb_jobs.h"
+#include "tests/support/jpeg_file.h"
 
 namespace nuthumb {
 namespace {
@@ -205,9 +205,9 @@ TEST_P(RunFolderTakenTest, ALaterSourceNeverReplacesWhatTheRunWrote) {
     if (row.written_width == 0) {
         EXPECT_EQ(ReadText(dst() + "/a.jpg"), "old");
     } else {
-        JpegCodec codec;
+        test::JpegFile codec;
         codec.ReadHeader(ReadWholeFile(dst() + "/a.jpg"));
-        EXPECT_EQ(codec.width(), row.written_width);
+        EXPECT_EQ(codec->width(), row.written_width);
     }
 }
 
@@ -280,9 +280,9 @@ TEST_P(RunFolderAskTest, AsksBeforeLoadingAndAgainBeforeSaving) {
     }
     EXPECT_EQ(ReadWholeFile(target) != before, row.replaced);
     if (row.replaced) {
-        JpegCodec codec;
+        test::JpegFile codec;
         codec.ReadHeader(ReadWholeFile(target));
-        EXPECT_EQ(codec.height(), 30);
+        EXPECT_EQ(codec->height(), 30);
     }
     EXPECT_TRUE(host_.errors.empty());
 }

@@ -18,7 +18,7 @@ TEST(OptionValues, ItemsOutsideTheControlsFallToTheSafeMeaning) {
         ImageFormat target;
     } kFormatRows[] = {{0, F::kBmp, F::kBmp},   {1, F::kJpeg, F::kJpeg}, {2, F::kPng, F::kPng},
                        {3, F::kWebp, F::kWebp}, {4, F::kHeic, F::kJpeg}, {5, F::kAvif, F::kJpeg},
-                       {6, kEveryReadableFormat, F::kJpeg}, {7, F::kJpeg, F::kJpeg},
+                       {6, kEveryReadableFormat, F::kJpeg},
                        {-1, F::kJpeg, F::kJpeg},  {99, F::kJpeg, F::kJpeg}};
     for (const auto& row : kFormatRows) {
         EXPECT_EQ(SourceOfItem(row.item), row.source) << row.item;

@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
         ClampRow{"OptionAbove", "Option", "5", "2"}, ClampRow{"OptionBelow", "Option", "-3", "-1"},
         ClampRow{"OptionNone", "Option", "-1", "-1"},
         ClampRow{"ReadFileModeAll", "ReadFileMode", "6", "6"},
-        ClampRow{"ReadFileModeAbove", "ReadFileMode", "7", "1"},
+        ClampRow{"ReadFileModeAbove", "ReadFileMode", "99", "1"},
         ClampRow{"SaveFileModeWebp", "SaveFileMode", "3", "3"},
         ClampRow{"SaveFileModeSourceOnly", "SaveFileMode", "4", "1"},
         ClampRow{"SaveFileModeBelow", "SaveFileMode", "-9", "-1"},

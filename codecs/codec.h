@@ -1,0 +1,97 @@
+#pragma once
+// codecs/ reads and writes every image format. Each format is one codec: a file
+// pair of its own (split by job where the format is large) and one row of the
+// codec table (codec_table.h), which is all the rest of the program knows of it.
+//
+// What every codec offers: a test of a file's first bytes, a decode from a
+// source to an image by a plan, the decode's peak memory from the headers, and
+// an encode where the format is written.
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "codecs/image_format.h"
+#include "pixels/decode_options.h"
+#include "pixels/image.h"
+#include "pixels/orientation.h"
+#include "platform/byte_source.h"
+
+namespace nuthumb {
+
+// What one decode makes of its source, in the source's stored orientation: the
+// whole image, or a thumbnail of width x height by the area filter or the
+// nearest picks. The picks along a flipped axis are seen from its other end, so
+// that the thumbnail, once turned upright, is the nearest-neighbour thumbnail
+// of the picture as shown.
+struct DecodePlan {
+    bool whole = false;
+    std::int32_t width = 0, height = 0;
+    bool area = false;
+    bool flip_x = false, flip_y = false;
+};
+
+// The plan for a picture shown as width x height (after its turn). Throws
+// LoadError when the conversion has no sound result for that size.
+using PlanOf = std::function<DecodePlan(std::int32_t width, std::int32_t height)>;
+
+// What a conversion asks of a decoder.
+struct DecodeRequest {
+    PlanOf plan;
+    // Turn the picture upright as its EXIF Orientation says (formats whose turn is
+    // metadata a viewer may ignore; a format whose turn is part of the picture
+    // always applies it).
+    bool auto_orient = false;
+    // Convert a source with an embedded RGB ICC profile into sRGB before scaling.
+    bool to_srgb = false;
+
+    // The plan for a picture stored as width x height that `turn` shows upright,
+    // in stored orientation: the sides swapped back for a quarter turn, the
+    // picks flipped along the axes the turn mirrors.
+    DecodePlan PlanFor(std::int32_t width, std::int32_t height, Orientation turn = 1) const;
+};
+
+struct Decoded {
+    Image image;           // in the stored orientation
+    Orientation turn = 1;  // what still turns it upright; the caller applies it
+    bool progressive = false;  // a progressive JPEG: its JPEG target is progressive too
+};
+
+struct EncodeRequest {
+    int quality = 90;  // of a lossy format, 1..100
+    bool progressive = false;
+};
+
+struct Codec {
+    ImageFormat format;
+    std::string_view name;   // the command line's word ("jpg")
+    std::string_view label;  // how messages and help name it ("JPEG")
+    const char* caption;     // the window's item, marked for translation
+    // Lower case, with the dot; a source is listed by any of them in any letter
+    // case, and the first is the one a target is written under.
+    std::span<const std::string_view> extensions;
+    // Whether a file's first bytes (kSniffBytes of them, fewer for a short
+    // file) are of this format.
+    bool (*sniff)(std::span<const std::uint8_t> head);
+    // Between two formats that both say so the extension decides, not the bytes:
+    // a BMP named .jpg fails in the JPEG reader, as it always has.
+    bool name_decides;
+    // Decoded by a large parser of a complex container: untrusted code that runs
+    // where its crash or runaway costs only that file.
+    bool complex;
+    // Throws LoadError for a damaged file or one without a sound result, IoError
+    // when the source cannot be read, DecodeCancelled when the options stop it.
+    // Asks the options for the memory `estimate` gives before it allocates.
+    Decoded (*decode)(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options);
+    // About how many bytes the decode holds at its peak, from the headers alone;
+    // throws what the decode throws for headers it refuses.
+    std::uint64_t (*estimate)(const ByteSource& source, const DecodeRequest& request);
+    // The whole file of `image` (any form the decoders give); null for a format
+    // that is only read. Throws EncodeError.
+    std::vector<std::uint8_t> (*encode)(Image&& image, const EncodeRequest& request);
+
+    bool writable() const { return encode != nullptr; }
+};
+
+}  // namespace nuthumb

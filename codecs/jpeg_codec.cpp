@@ -1,0 +1,36 @@
+#include "codecs/jpeg_codec.h"
+
+#include "codecs/jpeg_decoder.h"
+#include "pixels/nearest_map.h"
+
+namespace nuthumb {
+
+bool IsJpeg(std::span<const std::uint8_t> head) {
+    return head.size() >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+}
+
+std::uint64_t EstimateJpeg(const ByteSource& source, const DecodeRequest& request) {
+    const JpegDecoder decoder(source, {}, request.auto_orient, false);
+    return decoder.WorkingMemory(request.PlanFor(decoder.width(), decoder.height(), decoder.orientation()).whole);
+}
+
+// Only the picks are converted into sRGB, which is converting before picking;
+// the area filter converts its rows before it averages them.
+Decoded DecodeJpeg(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
+    JpegDecoder decoder(source, options, request.auto_orient, request.to_srgb);
+    const DecodePlan plan = request.PlanFor(decoder.width(), decoder.height(), decoder.orientation());
+    options.ReserveMemory(decoder.WorkingMemory(plan.whole));
+    Decoded decoded{{}, decoder.orientation(), decoder.progressive()};
+    if (plan.whole) {
+        decoded.image = decoder.DecodeImage();
+    } else if (plan.area) {
+        return {decoder.DecodeArea(plan.width, plan.height), decoded.turn, decoded.progressive};
+    } else {
+        decoded.image = decoder.DecodeSampled(PickMap(decoder.width(), plan.width, plan.flip_x),
+                                              PickMap(decoder.height(), plan.height, plan.flip_y));
+    }
+    if (decoder.colour()) decoder.colour()->Convert(decoded.image);
+    return decoded;
+}
+
+}  // namespace nuthumb

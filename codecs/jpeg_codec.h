@@ -1,0 +1,18 @@
+#pragma once
+// The JPEG row of the codec table: what a conversion asks of a JPEG source.
+#include <cstdint>
+#include <span>
+
+#include "codecs/codec.h"
+
+namespace nuthumb {
+
+// Whether a file starts with a JPEG's start-of-image marker.
+bool IsJpeg(std::span<const std::uint8_t> head);
+
+// The picture as the request plans it, in its stored orientation, with the EXIF
+// turn when asked for, and whether the file was progressive.
+Decoded DecodeJpeg(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options);
+std::uint64_t EstimateJpeg(const ByteSource& source, const DecodeRequest& request);
+
+}  // namespace nuthumb
