@@ -37,11 +37,6 @@ std::uint64_t Memory(const BmpHeader& h, std::uint64_t file_size, const DecodePl
 
 bool IsBmp(std::span<const std::uint8_t> head) { return head.size() >= 2 && head[0] == 'B' && head[1] == 'M'; }
 
-std::uint64_t EstimateBmp(const ByteSource& source, const DecodeRequest& request) {
-    const BmpHeader header = ReadHeader(source);
-    return Memory(header, source.size(), request.PlanFor(header.width, header.height));
-}
-
 Decoded DecodeBmp(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
     const BmpHeader header = ReadHeader(source);
     const DecodePlan plan = request.PlanFor(header.width, header.height);

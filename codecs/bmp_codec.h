@@ -16,6 +16,5 @@ bool IsBmp(std::span<const std::uint8_t> head);
 // which a BMP target writes back. A zero-byte file is an empty image, which has
 // no form to write.
 Decoded DecodeBmp(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options);
-std::uint64_t EstimateBmp(const ByteSource& source, const DecodeRequest& request);
 
 }  // namespace nuthumb

@@ -4,8 +4,8 @@
 // codec table (codec_table.h), which is all the rest of the program knows of it.
 //
 // What every codec offers: a test of a file's first bytes, a decode from a
-// source to an image by a plan, the decode's peak memory from the headers, and
-// an encode where the format is written.
+// source to an image by a plan, which tells its peak memory from the headers
+// first, and an encode where the format is written.
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -82,11 +82,10 @@ struct Codec {
     bool complex;
     // Throws LoadError for a damaged file or one without a sound result, IoError
     // when the source cannot be read, DecodeCancelled when the options stop it.
-    // Asks the options for the memory `estimate` gives before it allocates.
+    // Once its headers are read, and before it allocates anything of the
+    // picture's size, asks the options once for the memory it will hold at its
+    // peak (EstimateMemory asks that alone).
     Decoded (*decode)(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options);
-    // About how many bytes the decode holds at its peak, from the headers alone;
-    // throws what the decode throws for headers it refuses.
-    std::uint64_t (*estimate)(const ByteSource& source, const DecodeRequest& request);
     // The whole file of `image` (any form the decoders give); null for a format
     // that is only read. Throws EncodeError.
     std::vector<std::uint8_t> (*encode)(Image&& image, const EncodeRequest& request);

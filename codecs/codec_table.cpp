@@ -47,27 +47,23 @@ template <const char* kName>
 Decoded DecodeHeifNamed(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
     return DecodeHeif(source, kName, request, options);
 }
-template <const char* kName>
-std::uint64_t EstimateHeifNamed(const ByteSource& source, const DecodeRequest& request) {
-    return EstimateHeif(source, kName, request);
-}
 constexpr char kHeic[] = "HEIC";
 constexpr char kAvif[] = "AVIF";
 
 // In item order. Captions are the window's items, the plain names of the formats.
 constexpr Codec kTable[] = {
     {ImageFormat::kBmp, "bmp", "BMP", N_("bitmap"), kBmpExtensions, IsBmp, true, false,  //
-     DecodeBmp, EstimateBmp, WriteBmp},
+     DecodeBmp, WriteBmp},
     {ImageFormat::kJpeg, "jpg", "JPEG", N_("jpeg"), kJpegExtensions, IsJpeg, true, false,  //
-     DecodeJpeg, EstimateJpeg, WriteJpeg},
+     DecodeJpeg, WriteJpeg},
     {ImageFormat::kPng, "png", "PNG", N_("png"), kPngExtensions, IsPng, false, false,  //
-     DecodePng, EstimatePng, WritePng},
+     DecodePng, WritePng},
     {ImageFormat::kWebp, "webp", "WebP", N_("webp"), kWebpExtensions, IsWebp, false, false,  //
-     DecodeWebp, EstimateWebp, WriteWebp},
+     DecodeWebp, WriteWebp},
     {ImageFormat::kHeic, "heic", "HEIC", N_("heic"), kHeicExtensions, IsHeic, false, true,  //
-     DecodeHeifNamed<kHeic>, EstimateHeifNamed<kHeic>, nullptr},
+     DecodeHeifNamed<kHeic>, nullptr},
     {ImageFormat::kAvif, "avif", "AVIF", N_("avif"), kAvifExtensions, IsAvif, false, true,  //
-     DecodeHeifNamed<kAvif>, EstimateHeifNamed<kAvif>, nullptr},
+     DecodeHeifNamed<kAvif>, nullptr},
 };
 
 }  // namespace
@@ -114,6 +110,20 @@ std::optional<ImageFormat> FormatOfExtension(std::string_view extension) {
         if (std::find(codec.extensions.begin(), codec.extensions.end(), lower) != codec.extensions.end())
             return codec.format;
     return std::nullopt;
+}
+
+std::uint64_t EstimateMemory(ImageFormat format, const ByteSource& source, const DecodeRequest& request) {
+    struct Asked {
+        std::uint64_t bytes;
+    };
+    DecodeOptions options;
+    options.reserve_memory = [](std::uint64_t bytes, const DecodeOptions&) { throw Asked{bytes}; };
+    try {
+        CodecOf(format).decode(source, request, options);
+    } catch (const Asked& asked) {
+        return asked.bytes;
+    }
+    return 0;
 }
 
 std::optional<ImageFormat> SniffFormat(std::span<const std::uint8_t> head) {

@@ -45,6 +45,12 @@ std::optional<ImageFormat> FormatOfExtension(std::string_view extension);
 // The extension a file of the format is written under.
 inline std::string_view ExtensionOfFormat(ImageFormat format) { return CodecOf(format).extensions[0]; }
 
+// About how many bytes the decode of `source` holds at its peak, from its
+// headers alone: what the decode asks the memory budget for before it
+// allocates, found by running it up to that question. Throws what the decode
+// throws for headers it refuses.
+std::uint64_t EstimateMemory(ImageFormat format, const ByteSource& source, const DecodeRequest& request);
+
 // How many leading bytes SniffFormat looks at (an ISO-BMFF file type box lists
 // its compatible brands there).
 inline constexpr std::size_t kSniffBytes = 64;

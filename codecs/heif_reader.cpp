@@ -86,47 +86,6 @@ std::optional<SrgbConversion> ColourOf(const heif_image_handle* handle, bool to_
     return SrgbConversion::FromProfile(profile);
 }
 
-// The container read and its primary image found: what the headers say.
-struct HeifHeader {
-    explicit HeifHeader(const ByteSource& source) : in{source, 0, nullptr} {}
-    HeifInput in;
-    Owned<heif_context, heif_context_free> context{heif_context_alloc()};
-    Owned<heif_image_handle, heif_image_handle_release> handle;
-    std::int32_t stored_width = 0, stored_height = 0;  // before the turn and crop
-    std::int32_t width = 0, height = 0;                // as shown
-    bool alpha = false;
-};
-
-void ReadHeader(HeifHeader& h, const char* name) {
-    if (!h.context) throw std::bad_alloc();
-    // The run decodes several files at once; one file's tiles on one thread.
-    heif_context_set_max_decoding_threads(h.context.get(), 0);
-    // libheif allocates a grid image by the size its grid descriptor gives,
-    // which need not be the size the handle reports: its own limit on each side
-    // must keep that within the pixel limit too (16384 x 16384 = 2^28).
-    heif_context_set_maximum_image_size_limit(h.context.get(), kMaxSide);
-    Check(heif_context_read_from_reader(h.context.get(), &kReader, &h.in, nullptr), h.in, name);
-    heif_image_handle* raw_handle = nullptr;
-    Check(heif_context_get_primary_image_handle(h.context.get(), &raw_handle), h.in, name);
-    h.handle.reset(raw_handle);
-    // The stored size is decoded before it is turned or cropped: both must be
-    // within the limit before anything is allocated.
-    h.stored_width = heif_image_handle_get_ispe_width(raw_handle);
-    h.stored_height = heif_image_handle_get_ispe_height(raw_handle);
-    CheckSourcePixels(h.stored_width, h.stored_height);
-    h.width = heif_image_handle_get_width(raw_handle);
-    h.height = heif_image_handle_get_height(raw_handle);
-    CheckSourcePixels(h.width, h.height);
-    h.alpha = heif_image_handle_has_alpha_channel(raw_handle) != 0;
-}
-
-// The coded data, the decoder's planes (up to 16 bits, 4:4:4, with alpha)
-// and libheif's interleaved copy, besides the plan's.
-std::uint64_t Memory(const HeifHeader& h, std::uint64_t file_size, const DecodePlan& plan) {
-    const std::uint64_t stored = static_cast<std::uint64_t>(h.stored_width) * static_cast<std::uint64_t>(h.stored_height);
-    return file_size + stored * (8 + 4) + PlanMemory(h.width, h.height, h.alpha, plan, false);
-}
-
 // The brands of a HEIF file type box: AV1-coded images first, since an AVIF
 // file usually also lists the generic image brand "mif1".
 enum class Brand { kNone, kHeic, kAvif };
@@ -155,45 +114,64 @@ Brand BrandOf(std::span<const std::uint8_t> head) {
 bool IsHeic(std::span<const std::uint8_t> head) { return BrandOf(head) == Brand::kHeic; }
 bool IsAvif(std::span<const std::uint8_t> head) { return BrandOf(head) == Brand::kAvif; }
 
-std::uint64_t EstimateHeif(const ByteSource& source, const char* name, const DecodeRequest& request) {
-    HeifHeader h(source);
-    ReadHeader(h, name);
-    return Memory(h, source.size(), request.PlanFor(h.width, h.height));
-}
-
 Decoded DecodeHeif(const ByteSource& source, const char* name, const DecodeRequest& request,
                    const DecodeOptions& options) {
-    HeifHeader h(source);
-    ReadHeader(h, name);
-    const DecodePlan plan = request.PlanFor(h.width, h.height);
-    options.ReserveMemory(Memory(h, source.size(), plan));
+    HeifInput in{source, 0, nullptr};
+    const Owned<heif_context, heif_context_free> context(heif_context_alloc());
+    if (!context) throw std::bad_alloc();
+    // The run decodes several files at once; one file's tiles on one thread.
+    heif_context_set_max_decoding_threads(context.get(), 0);
+    // libheif allocates a grid image by the size its grid descriptor gives,
+    // which need not be the size the handle reports: its own limit on each side
+    // must keep that within the pixel limit too (16384 x 16384 = 2^28).
+    heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
+    Check(heif_context_read_from_reader(context.get(), &kReader, &in, nullptr), in, name);
+    heif_image_handle* raw_handle = nullptr;
+    Check(heif_context_get_primary_image_handle(context.get(), &raw_handle), in, name);
+    const Owned<heif_image_handle, heif_image_handle_release> handle(raw_handle);
+
+    // The stored size is decoded before it is turned or cropped: both must be
+    // within the limit before anything is allocated.
+    const std::int32_t stored_width = heif_image_handle_get_ispe_width(handle.get());
+    const std::int32_t stored_height = heif_image_handle_get_ispe_height(handle.get());
+    CheckSourcePixels(stored_width, stored_height);
+    const std::int32_t width = heif_image_handle_get_width(handle.get());
+    const std::int32_t height = heif_image_handle_get_height(handle.get());
+    CheckSourcePixels(width, height);
+    const DecodePlan plan = request.PlanFor(width, height);
+    const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+
+    // The coded data, the decoder's planes (up to 16 bits, 4:4:4, with alpha)
+    // and libheif's interleaved copy.
+    const std::uint64_t stored = static_cast<std::uint64_t>(stored_width) * static_cast<std::uint64_t>(stored_height);
+    options.ReserveMemory(source.size() + stored * (8 + 4) + PlanMemory(width, height, alpha, plan, false));
     options.ThrowIfStopRequested();
 
     const Owned<heif_decoding_options, heif_decoding_options_free> settings(heif_decoding_options_alloc());
     if (!settings) throw std::bad_alloc();
     settings->convert_hdr_to_8bit = 1;
     heif_image* raw_image = nullptr;
-    Check(heif_decode_image(h.handle.get(), &raw_image, heif_colorspace_RGB,
-                            h.alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, settings.get()),
-          h.in, name);
+    Check(heif_decode_image(handle.get(), &raw_image, heif_colorspace_RGB,
+                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, settings.get()),
+          in, name);
     const Owned<heif_image, heif_image_release> decoded(raw_image);
     options.ThrowIfStopRequested();
 
     int stride = 0;
     const std::uint8_t* plane = heif_image_get_plane_readonly(decoded.get(), heif_channel_interleaved, &stride);
-    if (!plane || heif_image_get_width(decoded.get(), heif_channel_interleaved) != h.width ||
-        heif_image_get_height(decoded.get(), heif_channel_interleaved) != h.height ||
+    if (!plane || heif_image_get_width(decoded.get(), heif_channel_interleaved) != width ||
+        heif_image_get_height(decoded.get(), heif_channel_interleaved) != height ||
         heif_image_get_bits_per_pixel_range(decoded.get(), heif_channel_interleaved) != 8)
         throw DamagedData(name, "decoded image");
 
-    RowSink sink(h.width, h.height, h.alpha, plan, ColourOf(h.handle.get(), request.to_srgb));
-    const std::size_t bytes = h.alpha ? 4 : 3;
-    for (std::int32_t y = 0; y < h.height; ++y) {
+    RowSink sink(width, height, alpha, plan, ColourOf(handle.get(), request.to_srgb));
+    const std::size_t bytes = alpha ? 4 : 3;
+    for (std::int32_t y = 0; y < height; ++y) {
         const std::uint8_t* in_row = plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
         std::uint8_t* out = sink.RowBuffer(y);
-        for (std::int32_t x = 0; x < h.width; ++x, in_row += bytes, out += bytes) {
+        for (std::int32_t x = 0; x < width; ++x, in_row += bytes, out += bytes) {
             out[0] = in_row[2], out[1] = in_row[1], out[2] = in_row[0];
-            if (h.alpha) out[3] = in_row[3];
+            if (alpha) out[3] = in_row[3];
         }
         sink.Add(y);
     }

@@ -22,6 +22,5 @@ bool IsAvif(std::span<const std::uint8_t> head);
 // decode, which cannot be stopped inside).
 Decoded DecodeHeif(const ByteSource& source, const char* name, const DecodeRequest& request,
                    const DecodeOptions& options);
-std::uint64_t EstimateHeif(const ByteSource& source, const char* name, const DecodeRequest& request);
 
 }  // namespace nuthumb

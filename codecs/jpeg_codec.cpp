@@ -9,11 +9,6 @@ bool IsJpeg(std::span<const std::uint8_t> head) {
     return head.size() >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
 }
 
-std::uint64_t EstimateJpeg(const ByteSource& source, const DecodeRequest& request) {
-    const JpegDecoder decoder(source, {}, request.auto_orient, false);
-    return decoder.WorkingMemory(request.PlanFor(decoder.width(), decoder.height(), decoder.orientation()).whole);
-}
-
 // Only the picks are converted into sRGB, which is converting before picking;
 // the area filter converts its rows before it averages them.
 Decoded DecodeJpeg(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {

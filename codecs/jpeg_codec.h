@@ -13,6 +13,5 @@ bool IsJpeg(std::span<const std::uint8_t> head);
 // The picture as the request plans it, in its stored orientation, with the EXIF
 // turn when asked for, and whether the file was progressive.
 Decoded DecodeJpeg(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options);
-std::uint64_t EstimateJpeg(const ByteSource& source, const DecodeRequest& request);
 
 }  // namespace nuthumb

@@ -96,7 +96,7 @@ void ReadData(png_structp png, png_bytep out, std::size_t length) {
 }
 
 // The calls into the library, each its own frame for the jump to land in.
-bool ReadInfo(PngDecoder& d) {
+bool Open(PngDecoder& d) {
     if (setjmp(png_jmpbuf(d.png))) return false;
     png_set_read_fn(d.png, &d, ReadData);
     // Text chunks are never shown: not even decompressed.
@@ -171,34 +171,6 @@ std::optional<SrgbConversion> ColourOf(const PngDecoder& d, bool to_srgb) {
     return SrgbConversion::FromProfile({profile, length});
 }
 
-// What the headers say, read up to the first image data.
-struct PngHeader {
-    std::int32_t width = 0, height = 0;
-    bool alpha = false, interlaced = false;
-};
-
-PngHeader Open(PngDecoder& d) {
-    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, OnError, OnWarning);
-    if (d.png) d.info = png_create_info_struct(d.png);
-    if (!d.info) throw std::bad_alloc();
-    if (!ReadInfo(d)) d.ThrowFailure();
-    PngHeader h;
-    h.width = static_cast<std::int32_t>(std::min<png_uint_32>(png_get_image_width(d.png, d.info), INT32_MAX));
-    h.height = static_cast<std::int32_t>(std::min<png_uint_32>(png_get_image_height(d.png, d.info), INT32_MAX));
-    const int color_type = png_get_color_type(d.png, d.info);
-    h.alpha = (color_type & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(d.png, d.info, PNG_INFO_tRNS) != 0;
-    h.interlaced = png_get_interlace_type(d.png, d.info) != PNG_INTERLACE_NONE;
-    CheckSourcePixels(h.width, h.height);
-    return h;
-}
-
-// The library's rows at their widest (16-bit RGBA: 8 bytes a pixel), the
-// current and the previous one, and the inflater's window, besides the plan's.
-std::uint64_t Memory(const PngHeader& h, const DecodePlan& plan) {
-    const std::uint64_t library = static_cast<std::uint64_t>(h.width) * 8 * 2 + (64u << 10);
-    return library + PlanMemory(h.width, h.height, h.alpha, plan, h.interlaced);
-}
-
 }  // namespace
 
 bool IsPng(std::span<const std::uint8_t> head) {
@@ -206,33 +178,40 @@ bool IsPng(std::span<const std::uint8_t> head) {
     return head.size() >= sizeof kSignature && std::equal(std::begin(kSignature), std::end(kSignature), head.begin());
 }
 
-std::uint64_t EstimatePng(const ByteSource& source, const DecodeRequest& request) {
-    const DecodeOptions none;
-    PngDecoder d(source, none);
-    const PngHeader h = Open(d);
-    return Memory(h, request.PlanFor(h.width, h.height));
-}
-
 Decoded DecodePng(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
     PngDecoder d(source, options);
-    const PngHeader h = Open(d);
-    const DecodePlan plan = request.PlanFor(h.width, h.height);
-    options.ReserveMemory(Memory(h, plan));
+    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, OnError, OnWarning);
+    if (d.png) d.info = png_create_info_struct(d.png);
+    if (!d.info) throw std::bad_alloc();
+    if (!Open(d)) d.ThrowFailure();
 
-    const int passes = Configure(d, h.alpha);
+    const auto width = static_cast<std::int32_t>(std::min<png_uint_32>(png_get_image_width(d.png, d.info), INT32_MAX));
+    const auto height = static_cast<std::int32_t>(std::min<png_uint_32>(png_get_image_height(d.png, d.info), INT32_MAX));
+    const int color_type = png_get_color_type(d.png, d.info);
+    const bool alpha = (color_type & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(d.png, d.info, PNG_INFO_tRNS) != 0;
+    const bool interlaced = png_get_interlace_type(d.png, d.info) != PNG_INTERLACE_NONE;
+    CheckSourcePixels(width, height);
+    const DecodePlan plan = request.PlanFor(width, height);
+
+    // The library's rows at their widest (16-bit RGBA: 8 bytes a pixel), the
+    // current and the previous one, and the inflater's window.
+    const std::uint64_t library = static_cast<std::uint64_t>(width) * 8 * 2 + (64u << 10);
+    options.ReserveMemory(library + PlanMemory(width, height, alpha, plan, interlaced));
+
+    const int passes = Configure(d, alpha);
     if (passes == 0) d.ThrowFailure();
-    const std::size_t bytes = h.alpha ? 4 : 3;
-    if (png_get_rowbytes(d.png, d.info) != static_cast<std::size_t>(h.width) * bytes)
+    const std::size_t bytes = alpha ? 4 : 3;
+    if (png_get_rowbytes(d.png, d.info) != static_cast<std::size_t>(width) * bytes)
         throw DamagedData("PNG", "row size");
 
     std::optional<SrgbConversion> colour = ColourOf(d, request.to_srgb);
-    if (h.interlaced) {
-        Image image = DecodedImage(h.width, h.height, h.alpha);
+    if (interlaced) {
+        Image image = DecodedImage(width, height, alpha);
         image.damage = ReadPasses(d, image, passes);
         return {ApplyPlan(std::move(image), plan, colour)};
     }
-    RowSink sink(h.width, h.height, h.alpha, plan, std::move(colour));
-    const SourceDamage damage = ReadRows(d, sink, h.width, h.height, bytes);
+    RowSink sink(width, height, alpha, plan, std::move(colour));
+    const SourceDamage damage = ReadRows(d, sink, width, height, bytes);
     Image image = sink.Finish();
     image.damage = damage;
     return {std::move(image)};

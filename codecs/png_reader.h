@@ -22,6 +22,5 @@ bool IsPng(std::span<const std::uint8_t> head);
 // for a file refused in its headers or over the pixel limit, IoError when the
 // source cannot be read, DecodeCancelled.
 Decoded DecodePng(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options);
-std::uint64_t EstimatePng(const ByteSource& source, const DecodeRequest& request);
 
 }  // namespace nuthumb

@@ -118,77 +118,50 @@ std::optional<SrgbConversion> ColourOf(const std::vector<std::uint8_t>& file) {
     return colour;
 }
 
-// The headers: the RIFF header and the first chunk's, what WebPGetFeatures needs.
-struct WebpHeader {
-    std::array<std::uint8_t, kHeaderBytes> bytes{};
-    std::size_t size = 0;
-    WebPDecoderConfig config;
-};
-
-void ReadHeader(const ByteSource& source, WebpHeader& h) {
-    h.size = source.ReadAt(0, h.bytes);
-    if (!WebPInitDecoderConfig(&h.config)) throw DamagedData("WebP", "version");
-    const VP8StatusCode status = WebPGetFeatures(h.bytes.data(), h.size, &h.config.input);
-    if (status != VP8_STATUS_OK) throw StatusFailure(status);
-    CheckSourcePixels(h.config.input.width, h.config.input.height);
-}
-
-// Colours are converted before scaling, so libwebp cannot scale then.
-bool ScalesItself(const WebpHeader& h, const DecodePlan& plan, bool to_srgb) {
-    const bool profiled = to_srgb && HasProfile({h.bytes.data(), h.size});
-    return !plan.whole && plan.area && !h.config.input.has_animation && !profiled;
-}
-
-// The file, and what libwebp keeps besides the output: a lossless image's
-// every pixel, an animation's two canvases, a lossy one's rows (and its alpha
-// plane).
-std::uint64_t Memory(const WebpHeader& h, std::uint64_t file_size, const DecodePlan& plan, bool to_srgb) {
-    const WebPBitstreamFeatures& features = h.config.input;
-    const bool alpha = features.has_alpha != 0;
-    const std::uint64_t pixels = static_cast<std::uint64_t>(features.width) * static_cast<std::uint64_t>(features.height);
-    std::uint64_t library = static_cast<std::uint64_t>(features.width) * 4 * 32 + (alpha ? pixels : 0);
-    if (features.format == 2) library = pixels * 4;
-    if (features.has_animation) library = pixels * 8;
-    return file_size + library +
-           PlanMemory(features.width, features.height, alpha, plan, !ScalesItself(h, plan, to_srgb));
-}
-
 }  // namespace
 
 bool IsWebp(std::span<const std::uint8_t> head) {
     return head.size() >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 && std::memcmp(head.data() + 8, "WEBP", 4) == 0;
 }
 
-std::uint64_t EstimateWebp(const ByteSource& source, const DecodeRequest& request) {
-    WebpHeader h;
-    ReadHeader(source, h);
-    const DecodePlan plan = request.PlanFor(h.config.input.width, h.config.input.height);
-    return Memory(h, source.size(), plan, request.to_srgb);
-}
-
 Decoded DecodeWebp(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
-    WebpHeader h;
-    ReadHeader(source, h);
-    const WebPBitstreamFeatures& features = h.config.input;
+    std::array<std::uint8_t, kHeaderBytes> header{};
+    const std::size_t head = source.ReadAt(0, header);
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config)) throw DamagedData("WebP", "version");
+    const VP8StatusCode status = WebPGetFeatures(header.data(), head, &config.input);
+    if (status != VP8_STATUS_OK) throw StatusFailure(status);
+    const WebPBitstreamFeatures& features = config.input;
+    CheckSourcePixels(features.width, features.height);
     const DecodePlan plan = request.PlanFor(features.width, features.height);
     const bool alpha = features.has_alpha != 0;
-    const bool profiled = request.to_srgb && HasProfile({h.bytes.data(), h.size});
-    options.ReserveMemory(Memory(h, source.size(), plan, request.to_srgb));
+    // Colours are converted before scaling, so libwebp cannot scale then.
+    const bool profiled = request.to_srgb && HasProfile({header.data(), head});
+    const bool scaled = !plan.whole && plan.area && !features.has_animation && !profiled;
 
-    const std::vector<std::uint8_t> file = ReadFile(source, {h.bytes.data(), h.size}, options);
+    // The file, and what libwebp keeps besides the output: a lossless image's
+    // every pixel, an animation's two canvases, a lossy one's rows (and its
+    // alpha plane).
+    const std::uint64_t pixels = static_cast<std::uint64_t>(features.width) * static_cast<std::uint64_t>(features.height);
+    std::uint64_t library = static_cast<std::uint64_t>(features.width) * 4 * 32 + (alpha ? pixels : 0);
+    if (features.format == 2) library = pixels * 4;
+    if (features.has_animation) library = pixels * 8;
+    options.ReserveMemory(source.size() + library + PlanMemory(features.width, features.height, alpha, plan, !scaled));
+
+    const std::vector<std::uint8_t> file = ReadFile(source, {header.data(), head}, options);
     options.ThrowIfStopRequested();
     const std::optional<SrgbConversion> colour = profiled ? ColourOf(file) : std::nullopt;
     if (features.has_animation)
         return {ApplyPlan(DecodeFirstFrame(file, features.width, features.height), plan, colour)};
-    if (!ScalesItself(h, plan, request.to_srgb)) {
-        Image whole = DecodeStill(file, h.config, DecodedImage(features.width, features.height, alpha));
+    if (!scaled) {
+        Image whole = DecodeStill(file, config, DecodedImage(features.width, features.height, alpha));
         return {ApplyPlan(std::move(whole), plan, colour)};
     }
-    h.config.options.use_scaling = 1;
-    h.config.options.scaled_width = plan.width;
-    h.config.options.scaled_height = plan.height;
+    config.options.use_scaling = 1;
+    config.options.scaled_width = plan.width;
+    config.options.scaled_height = plan.height;
     Image thumbnail = BlankThumbnail(plan.width, plan.height);
-    thumbnail = DecodeStill(file, h.config, std::move(thumbnail));
+    thumbnail = DecodeStill(file, config, std::move(thumbnail));
     thumbnail.alpha = alpha;
     if (!alpha)  // libwebp writes 255 where a thumbnail without alpha holds 0
         for (std::size_t i = 3; i < thumbnail.pixels.size(); i += 4) thumbnail.pixels[i] = 0;

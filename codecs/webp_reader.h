@@ -17,6 +17,5 @@ bool IsWebp(std::span<const std::uint8_t> head);
 // LoadError for a damaged or cut file, or one over the pixel limit, IoError when
 // the source cannot be read, DecodeCancelled.
 Decoded DecodeWebp(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options);
-std::uint64_t EstimateWebp(const ByteSource& source, const DecodeRequest& request);
 
 }  // namespace nuthumb

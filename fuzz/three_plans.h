@@ -31,7 +31,7 @@ inline std::optional<Image> DecodeThreeWays(ImageFormat format, const ByteSource
             return whole ? DecodePlan{true, width, height} : DecodePlan{false, side, 1 + height % 29, area};
         };
         try {
-            codec.estimate(bytes, request);
+            EstimateMemory(format, bytes, request);
             Decoded decoded = codec.decode(bytes, request, {});
             return decoded.turn == 1 ? std::move(decoded.image) : OrientImage(decoded.image, decoded.turn);
         } catch (const LoadError&) {

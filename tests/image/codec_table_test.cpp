@@ -85,7 +85,7 @@ TEST(CodecTable, EveryRowSniffsListsDecodesEstimatesAndIsFuzzed) {
         const Bytes file = ReadWholeFile(dir.path() + "/out");
         EXPECT_EQ(SniffFormat({file.data(), std::min(file.size(), kSniffBytes)}), codec.format);
         const MemoryBytes source(file);
-        const std::uint64_t estimate = codec.estimate(source, WholeRequest());
+        const std::uint64_t estimate = EstimateMemory(codec.format, source, WholeRequest());
         Decoded decoded = codec.decode(source, WholeRequest(), {});
         ASSERT_EQ(decoded.image.width, 48);
         ASSERT_EQ(decoded.image.height, 32);
