@@ -10,6 +10,7 @@
 #include "codecs/heif_reader.h"
 #include "codecs/jpeg_codec.h"
 #include "codecs/jpeg_encoder.h"
+#include "codecs/jxl_reader.h"
 #include "codecs/png_reader.h"
 #include "codecs/png_writer.h"
 #include "codecs/webp_reader.h"
@@ -28,6 +29,7 @@ constexpr std::string_view kPngExtensions[] = {".png"};
 constexpr std::string_view kWebpExtensions[] = {".webp"};
 constexpr std::string_view kHeicExtensions[] = {".heic", ".heif", ".hif"};
 constexpr std::string_view kAvifExtensions[] = {".avif"};
+constexpr std::string_view kJxlExtensions[] = {".jxl"};
 
 // BMP and JPEG targets have no alpha: the picture is laid over white.
 std::vector<std::uint8_t> WriteBmp(Image&& image, const EncodeRequest&) {
@@ -64,6 +66,8 @@ constexpr Codec kTable[] = {
      DecodeHeifNamed<kHeic>, nullptr},
     {ImageFormat::kAvif, "avif", "AVIF", N_("avif"), kAvifExtensions, IsAvif, false, true,  //
      DecodeHeifNamed<kAvif>, nullptr},
+    {ImageFormat::kJxl, "jxl", "JPEG XL", N_("jxl"), kJxlExtensions, IsJxl, false, true,  //
+     DecodeJxl, nullptr},
 };
 
 }  // namespace

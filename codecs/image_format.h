@@ -16,6 +16,7 @@ enum class ImageFormat : std::int8_t {
     kWebp = 3,
     kHeic = 4,  // every HEVC-coded HEIF file
     kAvif = 5,  // the AV1-coded ones
+    kJxl = 7,
 };
 
 }  // namespace nuthumb

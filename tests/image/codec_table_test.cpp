@@ -36,6 +36,7 @@ const std::map<ImageFormat, SampleMaker> kSamples = {
     {ImageFormat::kWebp, {"cwebp -quiet -lossless in.png -o out", 0}},
     {ImageFormat::kHeic, {"heif-enc -q 90 in.png -o out.heic && mv out.heic out", 40}},
     {ImageFormat::kAvif, {"avifenc -s 8 --min 0 --max 10 in.png out.avif && mv out.avif out", 40}},
+    {ImageFormat::kJxl, {"cjxl -d 0 in.png out.jxl && mv out.jxl out", 0}},
 };
 
 // The numbers stored files give the formats; they never change meaning.

@@ -102,6 +102,7 @@ TEST(SrgbConversion, EachFormatsProfileIsAppliedBeforeScaling) {
          true},
         {"Heic", ImageFormat::kHeic, "heif-enc -q 80 " + d + "/in.png -o OUT", true},
         {"Avif", ImageFormat::kAvif, "avifenc -s 10 " + d + "/in.png OUT", true},
+        {"JxlLossless", ImageFormat::kJxl, "cjxl -d 0 " + d + "/in.png OUT", true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
