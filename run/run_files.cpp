@@ -59,9 +59,12 @@ RunFiles ListRunFiles(const ThumbJob& job, RunHost& host) {
 std::vector<std::string> SourcesThatAreTheirOwnTargets(const RunFiles& files) {
     std::vector<std::string> own;
     for (std::size_t i = 0; i < files.sources.size(); ++i) {
-        const std::optional<FileIdentity> source = IdentityOf(files.sources[i]);
+        // The target first: in a new destination none exists, and the source
+        // then costs no look.
         const std::optional<FileIdentity> target = IdentityOf(files.final_targets[i]);
-        if (source && target && source->device == target->device && source->inode == target->inode)
+        if (!target) continue;
+        const std::optional<FileIdentity> source = IdentityOf(files.sources[i]);
+        if (source && source->device == target->device && source->inode == target->inode)
             own.push_back(files.sources[i]);
     }
     return own;
