@@ -178,10 +178,11 @@ void ConversionPipeline::ReportLateFailures(WrittenTargets& written) {
 }
 
 void ConversionPipeline::Finish(WrittenTargets& written) {
+    const auto while_waiting = [this] { host_.WhileWaitingForWorkers(); };
     in_hand_.Release();
-    prefetcher_.Stop();
+    prefetcher_.Stop(while_waiting);
     budget_.ReturnFreedMemoryIfDue();  // the last huge decode's memory, too
-    if (publisher_) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
+    if (publisher_) publisher_->Drain(while_waiting);
     ReportLateFailures(written);
 }
 

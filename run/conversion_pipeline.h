@@ -47,7 +47,8 @@ public:
     void Settle(std::size_t i, WrittenTargets& written);
     // Refreshes what the workers know of the live options; called at every file.
     void NoteOverwriteMode(OverwriteMode mode) { overwrite_mode_ = mode; }
-    // Stops the workers, waits for every handed-in target and reports failures.
+    // Stops the workers, waits for every handed-in target and reports failures,
+    // handing the host its turn while it waits.
     void Finish(WrittenTargets& written);
 
 private:

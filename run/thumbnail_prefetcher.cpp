@@ -27,15 +27,18 @@ ThumbnailPrefetcher::ThumbnailPrefetcher(std::vector<std::string> sources, std::
 
 ThumbnailPrefetcher::~ThumbnailPrefetcher() { Stop(); }
 
-void ThumbnailPrefetcher::Stop() {
+void ThumbnailPrefetcher::Stop(const std::function<void()>& while_waiting) {
     {
         MutexLock lock(mutex_);
         workers_quit_ = true;
+        cancel_decodes_ = true;
+        claimable_.NotifyAll();
+        // A worker may be in a decode that does not look at the cancel: the run's
+        // thread waits for it like for anything else, never in a bare join.
+        SlicedWait wait(finished_, while_waiting);
+        while (workers_ended_ < workers_.size()) wait.Step(mutex_);
     }
-    cancel_decodes_ = true;
-    claimable_.NotifyAll();
-    finished_.NotifyAll();
-    for (std::thread& worker : workers_) worker.join();
+    for (std::thread& worker : workers_) worker.join();  // each has left Work
     workers_.clear();
 }
 
@@ -55,7 +58,11 @@ void ThumbnailPrefetcher::Work() {
             MutexLock lock(mutex_);
             std::optional<std::size_t> claim;
             while (!workers_quit_ && !(claim = NextClaim())) claimable_.Wait(mutex_);
-            if (workers_quit_) return;
+            if (workers_quit_) {
+                ++workers_ended_;
+                finished_.NotifyOne();  // Stop waits for this
+                return;
+            }
             i = *claim;
             claimed_[i] = true;
             slots_[i];  // kWorking
@@ -81,7 +88,7 @@ void ThumbnailPrefetcher::Work() {
                 slot->second.memory = std::move(memory);
             }
         }
-        finished_.NotifyOne();  // only the run waits for a result
+        finished_.NotifyOne();  // only the run waits, for a result or in Stop
     }
 }
 
@@ -99,23 +106,26 @@ std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, c
     std::optional<PreparedThumbnail> prepared;
     {
         MutexLock lock(mutex_);
-        auto slot = slots_.find(i);
-        if (slot != slots_.end()) {
-            // A long decode must not outlast a stop request (Ctrl-C) because a
-            // worker, not this thread, runs it; nor keep a waiting window from its
-            // events. Only this thread removes slots, so `slot` stays valid while
-            // unlocked.
-            WaitInSlices(
-                mutex_, finished_, [&]() REQUIRES(mutex_) { return slot->second.state != SlotState::kWorking; },
-                [&] {
-                    if (options.StopRequested()) cancel_decodes_ = true;
-                    if (while_waiting) while_waiting();
-                });
-            if (slot->second.state == SlotState::kReady) {
-                prepared = std::move(slot->second.prepared);
-                memory = std::move(slot->second.memory);
-                memory.TakeBackIntoUse();
-            }
+        // Only this thread removes slots, yet each look is made afresh under the
+        // lock: nothing found before an unlock is used after it.
+        const auto slot_state = [&]() REQUIRES(mutex_) -> std::optional<SlotState> {
+            const auto slot = slots_.find(i);
+            if (slot == slots_.end()) return std::nullopt;
+            return slot->second.state;
+        };
+        // A long decode must not outlast a stop request (Ctrl-C) because a
+        // worker, not this thread, runs it; nor keep a waiting window from its
+        // events.
+        SlicedWait wait(finished_, [&] {
+            if (options.StopRequested()) cancel_decodes_ = true;
+            if (while_waiting) while_waiting();
+        });
+        while (slot_state() == SlotState::kWorking) wait.Step(mutex_);
+        if (slot_state() == SlotState::kReady) {
+            Slot& slot = slots_.at(i);
+            prepared = std::move(slot.prepared);
+            memory = std::move(slot.memory);
+            memory.TakeBackIntoUse();
         }
         MovePast(i);
     }

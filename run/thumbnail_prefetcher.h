@@ -49,8 +49,10 @@ public:
     // File i is not needed: an early result is dropped.
     void Skip(std::size_t i) EXCLUDES(mutex_);
     // Ends every decode in progress (as cancelled) and the threads; TakeEarly then
-    // gives nothing more.
-    void Stop() EXCLUDES(mutex_);
+    // gives nothing more. A decode that cannot be interrupted (HEIF) may take a
+    // while to end: the wait for it is in slices, with `while_waiting` called
+    // (without the lock) between them, as in every wait of the run's thread.
+    void Stop(const std::function<void()>& while_waiting = {}) EXCLUDES(mutex_);
     // How many threads started.
     std::size_t threads() const { return workers_.size(); }
 
@@ -83,7 +85,7 @@ private:
 
     Mutex mutex_;
     CondVar claimable_;  // workers wait here for the window to move
-    CondVar finished_;   // the run waits here for its file
+    CondVar finished_;   // the run waits here for its file, and in Stop for the workers
     std::vector<bool> claimed_ GUARDED_BY(mutex_);  // taken up by a worker or by the run
     // The first file the run has not yet taken or skipped; written under the lock,
     // read without it by a decode waiting for memory.
@@ -93,6 +95,7 @@ private:
     std::map<std::size_t, Slot> slots_ GUARDED_BY(mutex_);
     // The workers take up no more files and end.
     bool workers_quit_ GUARDED_BY(mutex_) = false;
+    std::size_t workers_ended_ GUARDED_BY(mutex_) = 0;  // have left Work: Stop joins them
     // Started in the constructor and joined by Stop, both on the run's thread.
     std::vector<std::thread> workers_;  // last: started once everything above exists
 };
