@@ -83,8 +83,7 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files) {
 
     // One file gains nothing from a worker.
     const int workers = host.ParallelJobs() > 1 && names.size() > 1 ? host.ParallelJobs() : 0;
-    ConversionPipeline pipeline(host, files.sources, files.final_targets, job.conversion,
-                                workers);
+    ConversionPipeline pipeline(host, files, job.conversion, workers);
 
     WrittenTargets written;
     for (std::size_t i = 0; i < names.size(); ++i) {

@@ -8,16 +8,24 @@
 
 namespace nuthumb {
 
-ThumbnailPrefetcher::ThumbnailPrefetcher(std::vector<std::string> sources, std::vector<std::uint64_t> sizes,
-                                         Conversion conversion, int threads, std::size_t lookahead,
+ThumbnailPrefetcher::ThumbnailPrefetcher(const std::vector<std::string>& sources,
+                                         std::function<std::uint64_t(std::size_t)> size_of, Conversion conversion,
+                                         int threads, std::size_t lookahead,
                                          std::function<bool(std::size_t)> worth_early, MemoryBudget& budget)
-    : sources_(std::move(sources)),
-      sizes_(std::move(sizes)),
+    : sources_(sources),
+      size_of_(std::move(size_of)),
       conversion_(conversion),
       lookahead_(lookahead),
       worth_early_(std::move(worth_early)),
       budget_(budget),
-      claimed_(sources_.size(), false) {
+      claimed_(sources_.size(), false),
+      window_sizes_(lookahead) {
+    if (threads <= 0) return;
+    {
+        const std::vector<std::uint64_t> first = SizesEntering(0);
+        MutexLock lock(mutex_);  // no worker runs yet; the lock is for the analysis
+        std::copy(first.begin(), first.end(), window_sizes_.begin());
+    }
     try {
         for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
     } catch (const std::system_error&) {
@@ -42,12 +50,24 @@ void ThumbnailPrefetcher::Stop(const std::function<void()>& while_waiting) {
     workers_.clear();
 }
 
+std::vector<std::uint64_t> ThumbnailPrefetcher::SizesEntering(std::size_t run_at) {
+    std::vector<std::uint64_t> sizes;
+    // Without workers (none started, or stopped) nobody looks at sizes; the first
+    // window's are asked for before the workers start.
+    if (workers_.empty() && run_at > 0) return sizes;
+    const std::size_t end = std::min(sources_.size(), run_at + lookahead_);
+    for (std::size_t i = std::max(sized_end_, run_at); i < end; ++i) sizes.push_back(size_of_(i));
+    sized_end_ = std::max(sized_end_, end);
+    return sizes;
+}
+
 std::optional<std::size_t> ThumbnailPrefetcher::NextClaim() const {
     std::optional<std::size_t> best;
     const std::size_t run_at = run_at_;
     const std::size_t end = std::min(sources_.size(), run_at + lookahead_);
+    const auto size = [this](std::size_t i) REQUIRES(mutex_) { return window_sizes_[i % lookahead_]; };
     for (std::size_t i = run_at; i < end; ++i)
-        if (!claimed_[i] && (!best || sizes_[i] > sizes_[*best])) best = i;
+        if (!claimed_[i] && (!best || size(i) > size(*best))) best = i;
     return best;
 }
 
@@ -92,9 +112,12 @@ void ThumbnailPrefetcher::Work() {
     }
 }
 
-void ThumbnailPrefetcher::MovePast(std::size_t i) {
+void ThumbnailPrefetcher::MovePast(std::size_t i, const std::vector<std::uint64_t>& entering) {
     slots_.erase(i);
     claimed_[i] = true;
+    // The sizes come in where the files that left the window were.
+    std::size_t file = sized_end_ - entering.size();
+    for (const std::uint64_t size : entering) window_sizes_[file++ % lookahead_] = size;
     run_at_ = i + 1;
     // A decode waiting for memory may now be the one the run waits for.
     budget_.Nudge();
@@ -103,6 +126,7 @@ void ThumbnailPrefetcher::MovePast(std::size_t i) {
 std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, const DecodeOptions& options,
                                                                 MemoryBudget::Lease& memory,
                                                                 const std::function<void()>& while_waiting) {
+    const std::vector<std::uint64_t> entering = SizesEntering(i + 1);
     std::optional<PreparedThumbnail> prepared;
     {
         MutexLock lock(mutex_);
@@ -127,16 +151,17 @@ std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, c
             memory = std::move(slot.memory);
             memory.TakeBackIntoUse();
         }
-        MovePast(i);
+        MovePast(i, entering);
     }
     claimable_.NotifyOne();  // the window moved by one file
     return prepared;
 }
 
 void ThumbnailPrefetcher::Skip(std::size_t i) {
+    const std::vector<std::uint64_t> entering = SizesEntering(i + 1);
     {
         MutexLock lock(mutex_);
-        MovePast(i);
+        MovePast(i, entering);
     }
     claimable_.NotifyOne();
 }
