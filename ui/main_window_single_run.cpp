@@ -40,7 +40,9 @@ bool MainWindow::CheckFolders(const std::string& src_text, const std::string& ds
     return nuthumb::CheckFolders(engine_host_, src_text, dst_text, message_flag);
 }
 
-int MainWindow::RunFolder(const ThumbJob& job) { return nuthumb::RunFolder(engine_host_, job); }
+int MainWindow::RunFolder(const ThumbJob& job, const RunFiles& files) {
+    return nuthumb::RunFolder(engine_host_, job, files);
+}
 
 void MainWindow::ApplyConvertOnlyRule() {
     for (QWidget* size_control : {static_cast<QWidget*>(size_label_), static_cast<QWidget*>(size_edit_),
@@ -99,16 +101,10 @@ void MainWindow::OnStartClicked() {
         ResetProgress();
         return;
     }
-    if (EndRunForClose()) return;
-    if (const std::size_t originals =
-            CountSourcesReplacedByTheirThumbnails(*listing, engine_host_.LiveOverwriteMode());
-        originals > 0 &&
-        !AskOkCancelBox(this, BoxText(Fill(Tr(kOriginalsReplacedQuestion), {std::to_string(originals)})),
-                        DefaultAnswer::kCancel))
-        return;
+    if (EndRunForClose() || !MayReplaceOriginals(*listing)) return;
 
     error_list_.clear();
-    const int result = nuthumb::RunFolder(engine_host_, job, *listing);
+    const int result = RunFolder(job, *listing);
     if (EndRunForClose()) return;
 
     // The progress display still shows the run's last state while the box is open.
@@ -122,6 +118,13 @@ void MainWindow::OnStartClicked() {
     }
     ResetProgress();
     OfferErrorListExport(Tr(kSingleRunExportQuestion));
+}
+
+bool MainWindow::MayReplaceOriginals(const RunFiles& listing) {
+    const std::size_t originals = CountSourcesReplacedByTheirThumbnails(listing, engine_host_.LiveOverwriteMode());
+    return originals == 0 ||
+           AskOkCancelBox(this, BoxText(Fill(Tr(kOriginalsReplacedQuestion), {std::to_string(originals)})),
+                          DefaultAnswer::kCancel);
 }
 
 void MainWindow::OnStopClicked() { cancel_flag_ = true; }
