@@ -71,11 +71,13 @@ int RunJob(const CliOptions& options) {
     job.dst_dir = ApplyDriveRootRule(job.dst_dir);
     const std::string& src_dir = job.src_dir;
     int result = 0;
+    std::string passed_over;
     try {
-        // One listing for the check and the run: a tree is read once.
+        // One listing for the check, the run and the note after it: a tree is read once.
         const RunFiles files = ListRunFiles(job, host);
         if (!MayReplaceSources(options, files)) return kExitUsage;
         result = RunFolder(host, job, files);
+        if (result != kRunCancelled) passed_over = PassedOverNote(files, "--from all");
     } catch (const IoError& error) {
         // Nothing was converted because nothing could be listed, not because the
         // folder holds no file of the format.
@@ -83,11 +85,6 @@ int RunJob(const CliOptions& options) {
         return kExitUsage;
     }
     host.ClearProgress();
-    // Counted before anything is written: the listing resets errno, which tells
-    // why a write to stdout failed.
-    const std::string passed_over =
-        result == kRunCancelled ? std::string()
-                                : PassedOverNote(job, "--from all", host);
     const std::size_t failed = host.ErrorList().size();
     int status = ExitStatusOf(result, failed);
 

@@ -56,15 +56,10 @@ std::vector<bool> WrittenBeforeRead(const std::vector<std::optional<LandingPlace
     return written_before_read;
 }
 
-// Source sizes, for taking up the largest files first; 0 for one that is gone.
-std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& paths) {
-    std::vector<std::uint64_t> sizes;
-    sizes.reserve(paths.size());
-    for (const std::string& path : paths) {
-        const std::optional<FileIdentity> identity = IdentityOf(path);
-        sizes.push_back(identity && identity->size > 0 ? static_cast<std::uint64_t>(identity->size) : 0);
-    }
-    return sizes;
+// A source's size, for taking up the largest files first; 0 for one that is gone.
+std::uint64_t SizeOf(const std::string& path) {
+    const std::optional<FileIdentity> identity = IdentityOf(path);
+    return identity && identity->size > 0 ? static_cast<std::uint64_t>(identity->size) : 0;
 }
 
 // How many files may be prepared ahead: thumbnails are small, so many may wait;
@@ -95,20 +90,19 @@ bool IsLink(const std::string& path) {
 
 }  // namespace
 
-ConversionPipeline::ConversionPipeline(RunHost& host, std::vector<std::string> sources,
-                                       const std::vector<std::string>& final_targets,
-                                       const Conversion& conversion, int workers)
+ConversionPipeline::ConversionPipeline(RunHost& host, const RunFiles& files, const Conversion& conversion,
+                                       int workers)
     : host_(host),
-      sources_(std::move(sources)),
-      source_places_(PlacesOf(sources_)),
+      files_(files),
+      source_places_(PlacesOf(files.sources)),
       conversion_(conversion),
       options_{[&host] { return host.StopRequested(); }},
-      written_before_read_(WrittenBeforeRead(source_places_, final_targets)),
-      final_targets_(final_targets),
+      written_before_read_(WrittenBeforeRead(source_places_, files.final_targets)),
       overwrite_mode_(host.LiveOverwriteMode()),
       budget_(BudgetOf(host)),
-      prefetcher_(sources_, workers > 0 ? SizesOf(sources_) : std::vector<std::uint64_t>{}, conversion_, workers,
-                  LookaheadFor(conversion_, workers), [this](std::size_t i) { return WorthEarly(i); }, budget_) {
+      prefetcher_(
+          files.sources, [&files](std::size_t i) { return SizeOf(files.sources[i]); }, conversion_, workers,
+          LookaheadFor(conversion_, workers), [this](std::size_t i) { return WorthEarly(i); }, budget_) {
     // Made after the workers start: they never touch the publisher.
     if (workers == 0) return;
     try {
@@ -126,13 +120,13 @@ bool ConversionPipeline::WorthEarly(std::size_t i) const {
     // pre-check; the mode can still change before the file's turn, which then
     // prepares it itself.
     return overwrite_mode_.load(std::memory_order_relaxed) != OverwriteMode::kNever ||
-           !FileExists(final_targets_[i]);
+           !FileExists(files_.final_targets[i]);
 }
 
 bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
     if (!publisher_ || !publisher_->AnyWaiting()) return false;
     // A link can name any file, a waiting target among them.
-    if (IsLink(sources_[i])) return true;
+    if (IsLink(files_.sources[i])) return true;
     return source_places_[i] && publisher_->IsWaiting(*source_places_[i]);
 }
 
@@ -143,16 +137,16 @@ PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
     if (early && early->outcome == PreparedThumbnail::Outcome::kCancelled) return std::move(*early);
     // Read early, the file may have been replaced since (by this run or anyone):
     // then it is read again, as the one-thread run would read it now.
-    if (early && early->source && early->source == IdentityOf(sources_[i])) return std::move(*early);
+    if (early && early->source && early->source == IdentityOf(files_.sources[i])) return std::move(*early);
     // With workers, the run's thread decodes nothing itself: it stays free for
     // the host's events while another thread prepares the file at its turn.
-    if (!publisher_) return PrepareThumbnail(sources_[i], conversion_, options_);
+    if (!publisher_) return PrepareThumbnail(files_.sources[i], conversion_, options_);
     // It waits for the workers' memory like any decode, but goes first.
     DecodeOptions options = options_;
     options.reserve_memory = [this](std::uint64_t bytes, const DecodeOptions& self) {
         budget_.Acquire(in_hand_, bytes, [] { return true; }, self);
     };
-    return PrepareAside(sources_[i], conversion_, options, while_waiting);
+    return PrepareAside(files_.sources[i], conversion_, options, while_waiting);
 }
 
 void ConversionPipeline::Skip(std::size_t i) {
@@ -163,7 +157,7 @@ void ConversionPipeline::Skip(std::size_t i) {
 void ConversionPipeline::Settle(std::size_t i, WrittenTargets& written) {
     in_hand_.Release();  // the last file's target is staged by now
     if (publisher_ && publisher_->AnyWaiting()) {
-        const std::optional<LandingPlace> place = PlaceOfWriteTarget(final_targets_[i]);
+        const std::optional<LandingPlace> place = PlaceOfWriteTarget(files_.final_targets[i]);
         if (!place || publisher_->IsWaiting(*place)) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
     }
     ReportLateFailures(written);
@@ -178,10 +172,11 @@ void ConversionPipeline::ReportLateFailures(WrittenTargets& written) {
 }
 
 void ConversionPipeline::Finish(WrittenTargets& written) {
+    const auto while_waiting = [this] { host_.WhileWaitingForWorkers(); };
     in_hand_.Release();
-    prefetcher_.Stop();
+    prefetcher_.Stop(while_waiting);
     budget_.ReturnFreedMemoryIfDue();  // the last huge decode's memory, too
-    if (publisher_) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
+    if (publisher_) publisher_->Drain(while_waiting);
     ReportLateFailures(written);
 }
 

@@ -22,10 +22,9 @@ namespace nuthumb {
 
 class ConversionPipeline {
 public:
-    // `sources` and `final_targets` (FinalTargetName of each composed target) are
-    // the run's files in list order; `workers` may be 0.
-    ConversionPipeline(RunHost& host, std::vector<std::string> sources, const std::vector<std::string>& final_targets,
-                       const Conversion& conversion, int workers);
+    // `files` is the run's listing, used by reference by the run's thread and the
+    // workers: it must outlive the pipeline. `workers` may be 0.
+    ConversionPipeline(RunHost& host, const RunFiles& files, const Conversion& conversion, int workers);
     ConversionPipeline(const ConversionPipeline&) = delete;
     ConversionPipeline& operator=(const ConversionPipeline&) = delete;
     ~ConversionPipeline();
@@ -47,7 +46,8 @@ public:
     void Settle(std::size_t i, WrittenTargets& written);
     // Refreshes what the workers know of the live options; called at every file.
     void NoteOverwriteMode(OverwriteMode mode) { overwrite_mode_ = mode; }
-    // Stops the workers, waits for every handed-in target and reports failures.
+    // Stops the workers, waits for every handed-in target and reports failures,
+    // handing the host its turn while it waits.
     void Finish(WrittenTargets& written);
 
 private:
@@ -59,7 +59,7 @@ private:
     RunHost& host_;
     // Set once before the workers start; the workers read them (WorthEarly, the
     // sources), nobody writes them.
-    const std::vector<std::string> sources_;
+    const RunFiles& files_;
     // Where each source lies when the run starts; nothing for one whose folder is gone.
     const std::vector<std::optional<LandingPlace>> source_places_;
     const Conversion conversion_;
@@ -67,7 +67,6 @@ private:
     // Sources that an earlier file's target of the same run replaces; they are
     // read only at their turn.
     const std::vector<bool> written_before_read_;
-    const std::vector<std::string> final_targets_;
     // Written by the run's thread at every file, read by the workers.
     std::atomic<OverwriteMode> overwrite_mode_;
     std::optional<FilePublisher> publisher_;  // synchronised by itself

@@ -26,8 +26,8 @@ void FilePublisher::Publish(StagedFile file, std::string source_path, const std:
     LandingPlace place = file.place();
     {
         MutexLock lock(mutex_);
-        WaitInSlices(
-            mutex_, changed_, [this]() REQUIRES(mutex_) { return waiting_.size() < max_waiting_; }, while_waiting);
+        SlicedWait wait(changed_, while_waiting);
+        while (waiting_.size() >= max_waiting_) wait.Step(mutex_);
         waiting_.push_back(std::move(place));
         queue_.push_back(Item{std::move(file), std::move(source_path)});
     }
@@ -43,7 +43,8 @@ void FilePublisher::Drain(const std::function<void()>& while_waiting) {
         int& draining;
         ~Drainer() { --draining; }
     } drainer{draining_};
-    WaitInSlices(mutex_, changed_, [this]() REQUIRES(mutex_) { return waiting_.empty(); }, while_waiting);
+    SlicedWait wait(changed_, while_waiting);
+    while (!waiting_.empty()) wait.Step(mutex_);
 }
 
 bool FilePublisher::IsWaiting(const LandingPlace& place) const {

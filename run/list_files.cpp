@@ -82,26 +82,13 @@ std::unique_ptr<DIR, DirCloser> OpenFolderOrThrow(const std::string& folder) {
     return dir;
 }
 
-// The listing itself: every regular file of `folder` whose name `matches`.
-template <class Matches>
-bool ListMatching(std::vector<std::string>& list, const std::string& folder, Matches matches, bool with_extension,
-                  RunHost& host) {
-    list.clear();
-    // A folder that cannot be read is not an empty one: the caller must be able to
-    // tell the user why nothing was converted.
-    FolderEntries entries = ReadFolderEntries(OpenFolderOrThrow(folder).get(), folder, matches, false, host);
-    list.reserve(entries.files.size());
-    for (std::string& name : entries.files)
-        list.push_back(with_extension ? std::move(name) : ReplaceExtension(name, ""));
-    return !list.empty();
-}
-
 }  // namespace
 
-FolderEntries ReadFolderEntries(DIR* dir, const std::string& folder, const std::function<bool(std::string_view)>& matches,
-                                bool with_subfolders, RunHost& host) {
+FolderEntries ReadFolderEntries(DIR* dir, const std::string& folder, const NameFilter& filter, bool with_subfolders,
+                                RunHost& host) {
     // (sort key, name): the upper-cased key is made once per name, not per comparison.
     std::vector<std::pair<std::string, std::string>> files, subfolders;
+    FolderEntries entries;
     for (;;) {
         errno = 0;  // readdir tells its end from its failure only by errno
         const dirent* entry = ::readdir(dir);
@@ -114,70 +101,57 @@ FolderEntries ReadFolderEntries(DIR* dir, const std::string& folder, const std::
             subfolders.emplace_back(AsciiUpperText(name), std::string(name));
             continue;
         }
-        if (!matches(name)) continue;
+        const NameKind kind = filter(name);
+        if (kind == NameKind::kIgnored) continue;
         host.ProcessPendingMessages();
         if (!IsListableFile(dir, *entry)) continue;
-        files.emplace_back(AsciiUpperText(name), std::string(name));
+        if (kind == NameKind::kListed) files.emplace_back(AsciiUpperText(name), std::string(name));
+        else if (kind == NameKind::kOtherFormat) ++entries.passed_over.other_format;
+        else ++entries.passed_over.unread_format;
     }
-    FolderEntries entries;
     entries.files = SortedNames(files);
     entries.subfolders = SortedNames(subfolders);
     return entries;
 }
 
+FolderEntries ListFolder(const std::string& folder, const NameFilter& filter, RunHost& host) {
+    // An empty folder text names the root, as the pattern "" + "/*.jpg" always has.
+    const std::string path = folder.empty() ? std::string("/") : folder;
+    // A folder that cannot be read is not an empty one: the caller must be able to
+    // tell the user why nothing was converted.
+    return ReadFolderEntries(OpenFolderOrThrow(path).get(), path, filter, false, host);
+}
+
 bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool with_extension,
                RunHost& host) {
+    list.clear();
     const std::size_t slash = pattern.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".")
                                : slash == 0               ? std::string("/")
                                                           : pattern.substr(0, slash);
     const std::string_view name_pattern =
         std::string_view(pattern).substr(slash == std::string::npos ? 0 : slash + 1);
-    return ListMatching(
-        list, folder, [name_pattern](std::string_view name) { return MatchesWildcard(name_pattern, name); },
-        with_extension, host);
+    FolderEntries entries = ListFolder(
+        folder,
+        [name_pattern](std::string_view name) {
+            return MatchesWildcard(name_pattern, name) ? NameKind::kListed : NameKind::kIgnored;
+        },
+        host);
+    list.reserve(entries.files.size());
+    for (std::string& name : entries.files)
+        list.push_back(with_extension ? std::move(name) : ReplaceExtension(name, ""));
+    return !list.empty();
 }
 
-bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder, SourceChoice choice,
-                       RunHost& host) {
-    // An empty folder text names the root, as the pattern "" + "/*.jpg" always has.
-    return ListMatching(
-        list, folder.empty() ? std::string("/") : folder,
-        [choice](std::string_view name) { return ListsExtension(choice, ExtensionOf(name)); }, true, host);
-}
-
-bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, SourceChoice chosen) {
+NameKind RunNameKind(std::string_view name, SourceChoice chosen) {
     static constexpr std::string_view kUnreadExtensions[] = {".gif", ".tif", ".tiff"};
     const std::string extension = ExtensionOf(name);
-    if (IsReadableExtension(extension)) {
-        if (ListsExtension(chosen, extension)) return false;
-        ++counts.other_format;
-        return true;
-    }
-    if (std::find(std::begin(kUnreadExtensions), std::end(kUnreadExtensions), AsciiLower(extension)) ==
-        std::end(kUnreadExtensions))
-        return false;
-    ++counts.unread_format;
-    return true;
-}
-
-bool IsPassedOverImage(std::string_view name, SourceChoice chosen) {
-    PassedOverImages ignored;
-    return CountIfPassedOver(ignored, name, chosen);
-}
-
-PassedOverImages CountPassedOverImages(const std::string& folder, SourceChoice chosen, RunHost& host) {
-    PassedOverImages counts;
-    std::vector<std::string> names;
-    try {
-        ListMatching(
-            names, folder.empty() ? std::string("/") : folder,
-            [chosen](std::string_view name) { return IsPassedOverImage(name, chosen); }, true, host);
-    } catch (const IoError&) {
-        return counts;  // the run has said why the folder cannot be read
-    }
-    for (const std::string& name : names) CountIfPassedOver(counts, name, chosen);
-    return counts;
+    if (ListsExtension(chosen, extension)) return NameKind::kListed;
+    if (IsReadableExtension(extension)) return NameKind::kOtherFormat;
+    return std::find(std::begin(kUnreadExtensions), std::end(kUnreadExtensions), AsciiLower(extension)) ==
+                   std::end(kUnreadExtensions)
+               ? NameKind::kIgnored
+               : NameKind::kUnreadFormat;
 }
 
 }  // namespace nuthumb

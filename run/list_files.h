@@ -29,26 +29,30 @@ namespace nuthumb {
 bool ListFiles(std::vector<std::string>& list, const std::string& pattern, bool with_extension,
                RunHost& host);
 
-// The same listing, whole names, of the files in `folder` whose extension (from
-// the last '.') a run of `choice` lists (ListsExtension: .jpg, .jpeg, .jpe and
-// .jfif for a JPEG; every readable one for all) in any letter case.
-bool ListFilesOfFormat(std::vector<std::string>& list, const std::string& folder, SourceChoice choice,
-                       RunHost& host);
-
-// The images of `folder` that a run of `chosen` passes over, counted for the
-// note after the run: files of another format we read (none when every format
-// is chosen), and files of formats no run reads (GIF, TIFF). A folder that
-// cannot be read holds none.
+// The images of a folder that a run passes over, counted while it is listed
+// for the note after the run: files of another format we read (none when every
+// format is chosen), and files of formats no run reads (GIF, TIFF).
 struct PassedOverImages {
     std::size_t other_format = 0;
     std::size_t unread_format = 0;
-};
-PassedOverImages CountPassedOverImages(const std::string& folder, SourceChoice chosen, RunHost& host);
 
-// Counts `name` (by its extension alone) when it is an image a run of `chosen`
-// passes over; false for one that run reads or that is no image.
-bool CountIfPassedOver(PassedOverImages& counts, std::string_view name, SourceChoice chosen);
-bool IsPassedOverImage(std::string_view name, SourceChoice chosen);
+    PassedOverImages& operator+=(const PassedOverImages& more) {
+        other_format += more.other_format;
+        unread_format += more.unread_format;
+        return *this;
+    }
+};
+
+// What a listing makes of a name it reads. Only regular files (links followed)
+// are listed or counted.
+enum class NameKind { kIgnored, kListed, kOtherFormat, kUnreadFormat };
+using NameFilter = std::function<NameKind(std::string_view name)>;
+
+// What a run of `chosen` makes of `name`, by its extension alone (any letter
+// case): listed when the run reads it (ListsExtension: .jpg, .jpeg, .jpe and
+// .jfif for a JPEG; every readable one for all), otherwise counted when it is an
+// image the run passes over, otherwise ignored.
+NameKind RunNameKind(std::string_view name, SourceChoice chosen);
 
 inline constexpr char kCannotReadFolder[] = N_("フォルダ {} を読み込めません: {}");
 
@@ -58,16 +62,22 @@ struct DirCloser {
 
 // What one folder holds for a listing, each part in the listing's order.
 struct FolderEntries {
-    std::vector<std::string> files;       // regular files (links followed) whose names match
+    std::vector<std::string> files;       // regular files (links followed) that the filter lists
     std::vector<std::string> subfolders;  // folders themselves, not links, not hidden ('.')
+    PassedOverImages passed_over;         // regular files that the filter counts instead
 };
 
-// Reads the open folder `dir` (named `folder` in failures) once. Subfolders are
-// gathered only when `with_subfolders`. Throws IoError (kCannotReadFolder) when
-// reading fails part way.
-FolderEntries ReadFolderEntries(DIR* dir, const std::string& folder,
-                                const std::function<bool(std::string_view)>& matches, bool with_subfolders,
+// Reads the open folder `dir` (named `folder` in failures) once, each name
+// through `filter`; the host's pending messages are handled once per name listed
+// or counted. Subfolders are gathered only when `with_subfolders`. Throws IoError
+// (kCannotReadFolder) when reading fails part way.
+FolderEntries ReadFolderEntries(DIR* dir, const std::string& folder, const NameFilter& filter, bool with_subfolders,
                                 RunHost& host);
+
+// Opens `folder` (an empty text names the root) and reads it as above, without
+// its subfolders. Throws IoError naming the folder and the system's reason when
+// it cannot be opened or read.
+FolderEntries ListFolder(const std::string& folder, const NameFilter& filter, RunHost& host);
 
 // The pattern test on its own: true when `name` matches `pattern` as above.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);

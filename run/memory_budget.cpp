@@ -24,7 +24,7 @@ MemoryBudget::Lease& MemoryBudget::Lease::operator=(Lease&& other) noexcept {
 }
 
 void MemoryBudget::Lease::KeepForResult(std::uint64_t bytes) {
-    if (budget_) budget_->Shrink(*this, bytes);
+    if (budget_) budget_->Shrink(*this, bytes, /*end_lease=*/false);
 }
 
 void MemoryBudget::Lease::TakeBackIntoUse() {
@@ -32,8 +32,7 @@ void MemoryBudget::Lease::TakeBackIntoUse() {
 }
 
 void MemoryBudget::Lease::Release() {
-    if (budget_) budget_->Shrink(*this, 0);
-    budget_ = nullptr;
+    if (budget_) budget_->Shrink(*this, 0, /*end_lease=*/true);
 }
 
 bool MemoryBudget::Admits(std::uint64_t bytes, bool urgent) const {
@@ -54,7 +53,7 @@ void MemoryBudget::Give(Lease& lease, std::uint64_t bytes) {
     ++decoding_;
 }
 
-void MemoryBudget::Shrink(Lease& lease, std::uint64_t bytes) {
+void MemoryBudget::Shrink(Lease& lease, std::uint64_t bytes, bool end_lease) {
     std::uint64_t given_back = 0;
     {
         MutexLock lock(mutex_);
@@ -62,6 +61,7 @@ void MemoryBudget::Shrink(Lease& lease, std::uint64_t bytes) {
         held_ -= given_back;
         lease.bytes_ = std::min(bytes, lease.bytes_);
         if (std::exchange(lease.decoding_, false)) --decoding_;
+        if (end_lease) lease.budget_ = nullptr;
     }
     // Small releases are not worth the system calls.
     constexpr std::uint64_t kWorthReturning = std::uint64_t{64} << 20;
@@ -89,17 +89,14 @@ void MemoryBudget::Acquire(Lease& lease, std::uint64_t bytes, const std::functio
     bool counted_urgent = false;
     {
         MutexLock lock(mutex_);
-        WaitInSlices(
-            mutex_, changed_,
-            [&]() REQUIRES(mutex_) {
-                if (stop || Admits(bytes, is_urgent)) return true;
-                CountUrgent(counted_urgent, is_urgent);
-                return false;
-            },
-            [&] {
-                stop = options.StopRequested();
-                is_urgent = urgent && urgent();
-            });
+        SlicedWait wait(changed_, [&] {
+            stop = options.StopRequested();
+            is_urgent = urgent && urgent();
+        });
+        while (!stop && !Admits(bytes, is_urgent)) {
+            CountUrgent(counted_urgent, is_urgent);
+            wait.Step(mutex_);
+        }
         CountUrgent(counted_urgent, false);
         if (!stop) Give(lease, bytes);
     }

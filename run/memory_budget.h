@@ -64,7 +64,9 @@ private:
     bool Admits(std::uint64_t bytes, bool urgent) const REQUIRES(mutex_);
     void Give(Lease& lease, std::uint64_t bytes) REQUIRES(mutex_);
     void CountUrgent(bool& counted, bool urgent) REQUIRES(mutex_);
-    void Shrink(Lease& lease, std::uint64_t bytes) EXCLUDES(mutex_);
+    // Leaves `lease` holding at most `bytes`, no longer decoding; `end_lease`
+    // also detaches it, under the lock like every change of a counted lease.
+    void Shrink(Lease& lease, std::uint64_t bytes, bool end_lease) EXCLUDES(mutex_);
     void Activate(Lease& lease) EXCLUDES(mutex_);
 
     const std::uint64_t limit_;

@@ -59,12 +59,11 @@ PreparedThumbnail PrepareAside(const std::string& source, const Conversion& conv
 
     {
         MutexLock lock(finished.mutex);
-        WaitInSlices(
-            finished.mutex, finished.changed, [&]() REQUIRES(finished.mutex) { return finished.done; },
-            [&] {
-                if (options.StopRequested()) stop = true;
-                if (while_waiting) while_waiting();
-            });
+        SlicedWait wait(finished.changed, [&] {
+            if (options.StopRequested()) stop = true;
+            if (while_waiting) while_waiting();
+        });
+        while (!finished.done) wait.Step(finished.mutex);
     }
     helper.join();
     if (error) std::rethrow_exception(error);

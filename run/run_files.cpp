@@ -38,19 +38,20 @@ void AddFile(RunFiles& files, const ThumbJob& job, const std::string& relative, 
 
 RunFiles ListRunFiles(const ThumbJob& job, RunHost& host) {
     RunFiles files;
+    const SourceChoice choice = job.src_format;
+    const NameFilter filter = [choice](std::string_view name) { return RunNameKind(name, choice); };
     if (!job.recursive) {
-        std::vector<std::string> names;
-        ListFilesOfFormat(names, job.src_dir, job.src_format, host);
-        for (const std::string& name : names) AddFile(files, job, "", name);
+        FolderEntries entries = ListFolder(job.src_dir, filter, host);
+        for (const std::string& name : entries.files) AddFile(files, job, "", name);
+        files.passed_over = entries.passed_over;
         return files;
     }
     files.made_folders_root = job.dst_dir;
-    const SourceChoice choice = job.src_format;
     WalkTree(
-        job.src_dir, IdentityOf(job.dst_dir),
-        [choice](std::string_view name) { return ListsExtension(choice, ExtensionOf(name)); }, host,
-        [&](const std::string& relative, std::vector<std::string>& names) {
-            for (const std::string& name : names) AddFile(files, job, relative, name);
+        job.src_dir, IdentityOf(job.dst_dir), filter, host,
+        [&](const std::string& relative, FolderEntries& entries) {
+            for (const std::string& name : entries.files) AddFile(files, job, relative, name);
+            files.passed_over += entries.passed_over;
         },
         files.unreadable_folders);
     return files;
@@ -59,22 +60,25 @@ RunFiles ListRunFiles(const ThumbJob& job, RunHost& host) {
 std::vector<std::string> SourcesThatAreTheirOwnTargets(const RunFiles& files) {
     std::vector<std::string> own;
     for (std::size_t i = 0; i < files.sources.size(); ++i) {
-        const std::optional<FileIdentity> source = IdentityOf(files.sources[i]);
+        // The target first: in a new destination none exists, and the source
+        // then costs no look.
         const std::optional<FileIdentity> target = IdentityOf(files.final_targets[i]);
-        if (source && target && source->device == target->device && source->inode == target->inode)
+        if (!target) continue;
+        const std::optional<FileIdentity> source = IdentityOf(files.sources[i]);
+        if (source && source->device == target->device && source->inode == target->inode)
             own.push_back(files.sources[i]);
     }
     return own;
 }
 
-std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host,
-                                                  std::optional<RunFiles>* listing) {
+std::size_t CountSourcesReplacedByTheirThumbnails(const RunFiles& files, OverwriteMode mode) {
+    return mode == OverwriteMode::kNever ? 0 : SourcesThatAreTheirOwnTargets(files).size();
+}
+
+std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host) {
     if (host.LiveOverwriteMode() == OverwriteMode::kNever) return 0;
     try {
-        RunFiles files = ListRunFiles(job, host);
-        const std::size_t count = SourcesThatAreTheirOwnTargets(files).size();
-        if (listing) *listing = std::move(files);
-        return count;
+        return SourcesThatAreTheirOwnTargets(ListRunFiles(job, host)).size();
     } catch (const IoError&) {
         return 0;
     }

@@ -1,17 +1,21 @@
 #pragma once
 // The files of one folder run, listed and named before the first conversion.
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "image/conversion.h"
+#include "run/list_files.h"
+#include "run/overwrite_mode.h"
 #include "run/run_host.h"
 #include "run/thumb_job.h"
 #include "run/tree_walk.h"
 
 namespace nuthumb {
 
+// A run's one listing: made once, before anything is written, and shared by
+// every stage of the run (the check before it, the run, its workers, the note
+// after it) by reference; whoever lists owns it for as long as those use it.
 struct RunFiles {
     // As listed, in list order: file names, or in a tree the path below the
     // source folder ("2024/05/a.jpg"), which is what a user needs to find one.
@@ -26,6 +30,9 @@ struct RunFiles {
     // The folder below which a tree run makes the target folders it needs; empty
     // for a run of one folder, which makes none.
     std::string made_folders_root;
+    // The images of the folders listed that the run passes over, counted while
+    // listing, so the run's own thumbnails are never among them.
+    PassedOverImages passed_over;
 
     // How messages name file i and its target: in a tree, with its folders below
     // the source or destination folder.
@@ -39,9 +46,10 @@ struct RunFiles {
 // one source two files, or make one source's thumbnail replace another source.
 std::string FinalTargetName(std::string_view target_path, ImageFormat target_format);
 
-// Lists the job's source files (ListFiles, with the host's pending messages
-// handled; WalkTree for a recursive job, the destination folder passed over) and
-// names their targets. Throws IoError when the source folder cannot be read.
+// Lists the job's source files (RunNameKind, with the host's pending messages
+// handled; WalkTree for a recursive job, the destination folder passed over),
+// names their targets and counts the images passed over, reading each folder
+// once. Throws IoError when the source folder cannot be read.
 RunFiles ListRunFiles(const ThumbJob& job, RunHost& host);
 
 // The sources whose final target is the very file they are (the same folder and
@@ -49,12 +57,13 @@ RunFiles ListRunFiles(const ThumbJob& job, RunHost& host);
 // their own thumbnails.
 std::vector<std::string> SourcesThatAreTheirOwnTargets(const RunFiles& files);
 
-// How many sources the job would replace with their own thumbnails under the
-// host's overwrite mode: none when it never replaces, or when the source folder
-// cannot be listed (the run itself then says why). The listing it made goes
-// into `listing` when given, for a run that follows at once (a tree is then
-// read once).
-std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host,
-                                                  std::optional<RunFiles>* listing = nullptr);
+// How many sources of `files` the run would replace with their own thumbnails
+// under `mode`: none when it never replaces.
+std::size_t CountSourcesReplacedByTheirThumbnails(const RunFiles& files, OverwriteMode mode);
+// The same for a job listed only for this count (a batch asks before its first
+// entry, and an entry may write into a later entry's source folder, so each is
+// listed again at its turn): none also when the source folder cannot be listed
+// (the run itself then says why).
+std::size_t CountSourcesReplacedByTheirThumbnails(const ThumbJob& job, RunHost& host);
 
 }  // namespace nuthumb

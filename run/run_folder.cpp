@@ -5,10 +5,8 @@
 
 #include "run/conversion_pipeline.h"
 #include "run/file_turn.h"
-#include "run/list_files.h"
 #include "run/run_files.h"
 #include "run/tree_walk.h"
-#include "platform/file_identity.h"
 #include "platform/path_util.h"
 #include "platform/staged_file.h"
 #include "platform/translate.h"
@@ -30,23 +28,6 @@ void ReportUnreadableFolder(RunHost& host, const UnreadableFolder& folder) {
     if (host.ReportLoadErrors()) host.ShowError(folder.error.what());
     host.AppendLogLine(folder.error.source_text(), folder.error.what());
     host.NoteFailedFile(folder.path, folder.error.reason());
-}
-
-// Over the folders the run read: the destination and what cannot be read aside.
-PassedOverImages CountPassedOverImagesInTree(const ThumbJob& job, RunHost& host) {
-    PassedOverImages counts;
-    std::vector<UnreadableFolder> unreadable;  // the run has named them
-    try {
-        WalkTree(
-            job.src_dir, IdentityOf(job.dst_dir),
-            [&job](std::string_view name) { return IsPassedOverImage(name, job.src_format); }, host,
-            [&](const std::string&, std::vector<std::string>& names) {
-                for (const std::string& name : names) CountIfPassedOver(counts, name, job.src_format);
-            },
-            unreadable);
-    } catch (const IoError&) {
-    }
-    return counts;
 }
 
 // The same in each target folder of a tree that exists (targets come folder by
@@ -72,10 +53,8 @@ const char* RunResultMessage(int result) {
     }
 }
 
-std::string PassedOverNote(const ThumbJob& job, std::string_view other_format_option, RunHost& host) {
-    const SourceChoice chosen = job.src_format;
-    const PassedOverImages images = job.recursive ? CountPassedOverImagesInTree(job, host)
-                                                  : CountPassedOverImages(job.src_dir, chosen, host);
+std::string PassedOverNote(const RunFiles& files, std::string_view other_format_option) {
+    const PassedOverImages& images = files.passed_over;
     std::string note;
     if (images.other_format > 0)
         note = Fill(Tr("読込みファイルとは別の形式の画像が {} 個あります（{} で読み込めます）。"),
@@ -104,8 +83,7 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files) {
 
     // One file gains nothing from a worker.
     const int workers = host.ParallelJobs() > 1 && names.size() > 1 ? host.ParallelJobs() : 0;
-    ConversionPipeline pipeline(host, files.sources, files.final_targets, job.conversion,
-                                workers);
+    ConversionPipeline pipeline(host, files, job.conversion, workers);
 
     WrittenTargets written;
     for (std::size_t i = 0; i < names.size(); ++i) {

@@ -25,12 +25,12 @@ enum RunResult : int {
 // nullptr for a value that has none.
 const char* RunResultMessage(int result);
 
-// What a front end says after a run's result about the images of the source
-// folder that the run of `job` passed over (empty when there are none), so that
-// a folder of the other format, or of one no run reads, is not just "no file".
-// A tree run counts over every folder it read. `other_format_option` names the
-// front end's way of reading the other format.
-std::string PassedOverNote(const ThumbJob& job, std::string_view other_format_option, RunHost& host);
+// What a front end says after a run's result about the images its listing
+// `files` passed over (empty when there are none), so that a folder of the other
+// format, or of one no run reads, is not just "no file". A tree run counts over
+// every folder it read. `other_format_option` names the front end's way of
+// reading the other format.
+std::string PassedOverNote(const RunFiles& files, std::string_view other_format_option);
 
 // Converts every file of the job's source format (its extension in any letter
 // case) in its source folder into its destination folder as prefix + base name +
@@ -65,8 +65,10 @@ std::string PassedOverNote(const ThumbJob& job, std::string_view other_format_op
 // destination folder (in a tree, in each target folder there is) are removed
 // first.
 int RunFolder(RunHost& host, const ThumbJob& job);
-// The same run over `files`, the job's listing (ListRunFiles) made just before,
-// for a caller that looked at it first: a tree is then read only once.
+// The same run over `files`, the job's listing (ListRunFiles), for a caller that
+// looks at it before or after the run (the question about originals, the note
+// on images passed over): the folders are then read once. The run and its
+// workers use `files` by reference until it returns.
 int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files);
 
 }  // namespace nuthumb

@@ -35,8 +35,8 @@ std::unique_ptr<DIR, DirCloser> OpenSubfolder(const std::string& path, FolderKey
 }  // namespace
 
 void WalkTree(const std::string& top, const std::optional<FileIdentity>& skip,
-              const std::function<bool(std::string_view)>& matches, RunHost& host,
-              const std::function<void(const std::string& relative, std::vector<std::string>& files)>& on_folder,
+              const NameFilter& matches, RunHost& host,
+              const std::function<void(const std::string& relative, FolderEntries& entries)>& on_folder,
               std::vector<UnreadableFolder>& unreadable) {
     const std::string top_path = top.empty() ? std::string("/") : top;
     std::set<FolderKey> seen;
@@ -66,7 +66,7 @@ void WalkTree(const std::string& top, const std::optional<FileIdentity>& skip,
                 continue;
             }
         }
-        on_folder(relative, entries.files);
+        on_folder(relative, entries);
         for (auto it = entries.subfolders.rbegin(); it != entries.subfolders.rend(); ++it)
             pending.push_back(relative.empty() ? *it : JoinPath(relative, *it));
     }

@@ -4,20 +4,21 @@
 
 namespace nuthumb {
 
-void WaitInSlices(Mutex& mutex, CondVar& changed, const std::function<bool()>& done,
-                  const std::function<void()>& between) {
-    while (!done()) {
-        changed.WaitFor(mutex, std::chrono::milliseconds(kWaitSliceMilliseconds));
-        if (!between || done()) continue;
-        mutex.unlock();
-        try {
-            between();
-        } catch (...) {
-            mutex.lock();
-            throw;
-        }
-        mutex.lock();
+void SlicedWait::Step(Mutex& mutex) {
+    sliced_ = !sliced_;
+    if (sliced_) {
+        changed_.WaitFor(mutex, std::chrono::milliseconds(kWaitSliceMilliseconds));
+        return;
     }
+    if (!between_) return;
+    mutex.unlock();
+    try {
+        between_();
+    } catch (...) {
+        mutex.lock();
+        throw;
+    }
+    mutex.lock();
 }
 
 }  // namespace nuthumb

@@ -13,6 +13,7 @@
 
 #include "batch/batch_list.h"
 #include "batch/batch_run.h"
+#include "run/run_files.h"
 #include "run/run_host.h"
 #include "run/thumb_job.h"
 #include "settings/form_settings.h"
@@ -117,11 +118,13 @@ private:
 
     // The engine's routines with this window as their host.
     bool CheckFolders(const std::string& src_text, const std::string& dst_text, std::uint8_t message_flag);
-    int RunFolder(const ThumbJob& job);
+    int RunFolder(const ThumbJob& job, const RunFiles& files);
 
     // Asks once before a batch run in which some entries would replace their
     // sources with their own thumbnails; true when the batch may start.
     bool MayReplaceOriginalsInBatch();
+    // The same before a single run over `listing`; true when it may start.
+    bool MayReplaceOriginals(const RunFiles& listing);
 
     // Pieces shared by the single and the batch run.
     void ResetProgress();

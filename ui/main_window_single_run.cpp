@@ -40,7 +40,9 @@ bool MainWindow::CheckFolders(const std::string& src_text, const std::string& ds
     return nuthumb::CheckFolders(engine_host_, src_text, dst_text, message_flag);
 }
 
-int MainWindow::RunFolder(const ThumbJob& job) { return nuthumb::RunFolder(engine_host_, job); }
+int MainWindow::RunFolder(const ThumbJob& job, const RunFiles& files) {
+    return nuthumb::RunFolder(engine_host_, job, files);
+}
 
 void MainWindow::ApplyConvertOnlyRule() {
     for (QWidget* size_control : {static_cast<QWidget*>(size_label_), static_cast<QWidget*>(size_edit_),
@@ -75,17 +77,6 @@ void MainWindow::OnStartClicked() {
     job.conversion.photo = RunPhotoOptions();
     job.src_dir = ApplyDriveRootRule(src_text);
     job.dst_dir = ApplyDriveRootRule(dst_text);
-    // The check's listing serves the run (a tree is read once), unless the user
-    // was asked: the folder may have changed while the question waited.
-    std::optional<RunFiles> listing;
-    if (const std::size_t originals = CountSourcesReplacedByTheirThumbnails(job, engine_host_, &listing);
-        originals > 0) {
-        if (!AskOkCancelBox(this, BoxText(Fill(Tr(kOriginalsReplacedQuestion), {std::to_string(originals)})),
-                            DefaultAnswer::kCancel))
-            return;
-        listing.reset();
-    }
-
     SetSingleRunState();
     // Whatever happens from here on, even an error nobody expected, the window
     // ends in its idle state rather than stuck with every button disabled.
@@ -94,17 +85,25 @@ void MainWindow::OnStartClicked() {
         ~IdleAtEnd() { form->SetIdleState(); }
     } idle_at_end{this};
 
-    error_list_.clear();
-    int result = 0;
+    // One listing serves the question, the run and the note after it, so the
+    // folders are read once. It is made in the run's state: it handles the
+    // window's events, and nothing may start a second run meanwhile.
+    std::optional<RunFiles> listing;
     try {
-        result = listing ? nuthumb::RunFolder(engine_host_, job, *listing) : RunFolder(job);
+        listing.emplace(ListRunFiles(job, engine_host_));
     } catch (const IoError& e) {
-        // The source folder exists but cannot be listed: not "no file found".
+        // The source folder exists but cannot be listed: not "no file found". A
+        // run that started, so the last run's list goes.
+        error_list_.clear();
         if (EndRunForClose()) return;
         engine_host_.ShowError(MessageWithName(Tr(kFolderReadFailureMessage), job.src_dir) + "\r\n" + e.what());
         ResetProgress();
         return;
     }
+    if (EndRunForClose() || !MayReplaceOriginals(*listing)) return;
+
+    error_list_.clear();
+    const int result = RunFolder(job, *listing);
     if (EndRunForClose()) return;
 
     // The progress display still shows the run's last state while the box is open.
@@ -113,11 +112,18 @@ void MainWindow::OnStartClicked() {
         const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(kEveryFormatCaption)});
         const std::string note = result == kRunCancelled
                                      ? std::string()
-                                     : PassedOverNote(job, other_item, engine_host_);
+                                     : PassedOverNote(*listing, other_item);
         engine_host_.ShowInformation(note.empty() ? std::string(message) : message + std::string("\r\n\r\n") + note);
     }
     ResetProgress();
     OfferErrorListExport(Tr(kSingleRunExportQuestion));
+}
+
+bool MainWindow::MayReplaceOriginals(const RunFiles& listing) {
+    const std::size_t originals = CountSourcesReplacedByTheirThumbnails(listing, engine_host_.LiveOverwriteMode());
+    return originals == 0 ||
+           AskOkCancelBox(this, BoxText(Fill(Tr(kOriginalsReplacedQuestion), {std::to_string(originals)})),
+                          DefaultAnswer::kCancel);
 }
 
 void MainWindow::OnStopClicked() { cancel_flag_ = true; }

@@ -88,9 +88,9 @@ TEST(ListFilesTest, HandlesPendingMessagesOncePerMatchingEntry) {
     EXPECT_EQ(host.pending_calls, 3);  // the matching folder too, as an enumeration would
 }
 
-// The count behind the note after a run: other formats we read, formats no run
-// reads, any letter case; folders, the chosen format and other files are not
-// images passed over, and an unreadable folder holds none.
+// A run's listing and the count behind the note after it, in one pass: other
+// formats we read, formats no run reads, any letter case; folders, the chosen
+// format and other files are not images passed over.
 TEST(ListFilesTest, CountsTheImagesARunOfTheChosenFormatPassesOver) {
     TempDir dir;
     for (const char* name : {"a.jpg", "b.JPEG", "c.bmp", "d.PNG", "e.webp", "f.heic", "g.txt", "h.avif", "i.GIF",
@@ -100,15 +100,16 @@ TEST(ListFilesTest, CountsTheImagesARunOfTheChosenFormatPassesOver) {
     RecordingHost host;
     const struct {
         SourceChoice chosen;
-        std::size_t other, unread;
-    } rows[] = {{ImageFormat::kJpeg, 5, 2}, {ImageFormat::kBmp, 6, 2}, {ImageFormat::kHeic, 6, 2},
-                {kEveryReadableFormat, 0, 2}};
+        std::size_t listed, other, unread;
+    } rows[] = {{ImageFormat::kJpeg, 2, 5, 2}, {ImageFormat::kBmp, 1, 6, 2}, {ImageFormat::kHeic, 1, 6, 2},
+                {kEveryReadableFormat, 7, 0, 2}};
     for (const auto& row : rows) {
-        const PassedOverImages counts = CountPassedOverImages(dir.path(), row.chosen, host);
-        EXPECT_EQ(counts.other_format, row.other);
-        EXPECT_EQ(counts.unread_format, row.unread);
+        const FolderEntries entries =
+            ListFolder(dir.path(), [&](std::string_view name) { return RunNameKind(name, row.chosen); }, host);
+        EXPECT_EQ(entries.files.size(), row.listed);
+        EXPECT_EQ(entries.passed_over.other_format, row.other);
+        EXPECT_EQ(entries.passed_over.unread_format, row.unread);
     }
-    EXPECT_EQ(CountPassedOverImages(dir.path() + "/missing", ImageFormat::kBmp, host).unread_format, 0u);
 }
 
 struct WildcardRow {

@@ -158,6 +158,20 @@ TEST_F(RunFolderTest, SameFolderDoesNotPickUpNewTargets) {
     EXPECT_EQ(NamesIn(src()), (std::set<std::string>{"a.bmp", "a_s.bmp", "b.bmp", "b_s.bmp"}));
 }
 
+// The note after the run counts what the listing passed over before anything
+// was written: thumbnails of another format made beside their sources are not
+// among the images passed over.
+TEST_F(RunFolderTest, TheNoteCountsNoneOfTheRunsOwnThumbnails) {
+    Bitmaps({"a.bmp", "b.bmp"});
+    WriteText(src() + "/c.png", "");
+    const ThumbJob job = test::FolderJob(src(), test::kBmp, src(), test::kJpg, 4, "t_");
+    const RunFiles files = ListRunFiles(job, host_);
+    EXPECT_EQ(RunFolder(host_, job, files), kRunFinished);
+    EXPECT_EQ(NamesIn(src()), (std::set<std::string>{"a.bmp", "b.bmp", "c.png", "t_a.jpg", "t_b.jpg"}));
+    EXPECT_EQ(PassedOverNote(files, "--from all"),
+              "読込みファイルとは別の形式の画像が 1 個あります（--from all で読み込めます）。");
+}
+
 // ---- One target per source, whatever the letter case ----
 
 TEST_F(RunFolderTest, NamesThatDifferInCaseKeepTheirOwnPictures) {

@@ -78,7 +78,8 @@ TEST_F(TreeRunTest, EachFolderIsReadOnceAndMirroredIntoTheDestinationInsideIt) {
         TreeHost host;
         host.overwrite_mode = overwrite;
         host.report_load_errors = true;
-        EXPECT_EQ(RunFolder(host, Tree(dst)), kRunFinished);
+        const RunFiles files = ListRunFiles(Tree(dst), host);
+        EXPECT_EQ(RunFolder(host, Tree(dst), files), kRunFinished);
         EXPECT_EQ(host.progress_max, 6);
         V shown;
         for (const std::string& status : host.statuses) shown.push_back(status.substr(status.find(": ") + 2));
@@ -95,7 +96,7 @@ TEST_F(TreeRunTest, EachFolderIsReadOnceAndMirroredIntoTheDestinationInsideIt) {
                                               0),
                   0u)
             << host.messages[0].text;
-        EXPECT_EQ(PassedOverNote(Tree(dst), "--from all", host),
+        EXPECT_EQ(PassedOverNote(files, "--from all"),
                   "読込みファイルとは別の形式の画像が 1 個あります（--from all で読み込めます）。");
     }
     ::umask(old_umask);

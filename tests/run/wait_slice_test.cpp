@@ -14,18 +14,17 @@ struct Shared {
 // The host's turn comes between slices with the lock released (it may take the
 // lock itself, as a worker would), and the wait ends as soon as the condition
 // holds.
-TEST(WaitInSlices, HandsTurnsOutWithoutTheLock) {
+TEST(SlicedWait, HandsTurnsOutWithoutTheLock) {
     Shared shared;
     int calls = 0;
     {
         MutexLock lock(shared.mutex);
-        WaitInSlices(
-            shared.mutex, shared.changed, [&]() REQUIRES(shared.mutex) { return shared.turns == 3; },
-            [&] {
-                ++calls;
-                MutexLock inner(shared.mutex);
-                ++shared.turns;
-            });
+        SlicedWait wait(shared.changed, [&] {
+            ++calls;
+            MutexLock inner(shared.mutex);
+            ++shared.turns;
+        });
+        while (shared.turns != 3) wait.Step(shared.mutex);
         EXPECT_EQ(shared.turns, 3);
     }
     EXPECT_EQ(calls, 3);
