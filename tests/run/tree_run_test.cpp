@@ -9,6 +9,7 @@
 #include <map>
 
 #include "run/run_folder.h"
+#include "run/tree_walk.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/sample_images.h"
@@ -119,6 +120,42 @@ TEST_F(TreeRunTest, UnreadableFolderFailsAloneWithItsReason) {
     const std::string locked = in() + "/locked";
     EXPECT_EQ(*outcome, std::to_string(kRunFinished) + "\nフォルダ " + locked + " を読み込めません: Permission denied\n" +
                             locked + ": Permission denied\na.bmp\nm/c.bmp");
+}
+
+// A folder swapped for a link to a folder outside the tree while the walk is
+// under way: after its parent was listed (the link is passed over like any link
+// to a folder), or after it was read itself, before its subfolder is opened (the
+// subfolder is the one inside the folder read, not one reached through the
+// link). The walk's own callback swaps, so the moment is exact.
+TEST_F(TreeRunTest, FolderSwappedForALinkDuringTheWalkLeadsNowhereOutside) {
+    Bitmaps({"a.bmp", "x/b.bmp", "x/y/c.bmp"});
+    const std::string outside = root() + "/outside";
+    fs::create_directories(outside + "/y");
+    test::WriteSampleBitmap(outside + "/evil.bmp");
+    test::WriteSampleBitmap(outside + "/y/evil.bmp");
+    const struct {
+        const char* swapped_after;  // the folder whose files, once handed over, trigger the swap
+        V listed;
+    } rows[] = {{"", {"a.bmp"}}, {"x", {"a.bmp", "x/b.bmp", "x/y/c.bmp"}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.swapped_after);
+        RecordingHost host;
+        V listed;
+        std::vector<UnreadableFolder> unreadable;
+        WalkTree(
+            in(), std::nullopt, [](std::string_view) { return true; }, host,
+            [&](const std::string& relative, std::vector<std::string>& files) {
+                for (const std::string& name : files) listed.push_back(relative.empty() ? name : relative + "/" + name);
+                if (relative != row.swapped_after) return;
+                fs::rename(in() + "/x", in() + "/x.real");
+                fs::create_directory_symlink(outside, in() + "/x");
+            },
+            unreadable);
+        EXPECT_EQ(listed, row.listed);
+        EXPECT_TRUE(unreadable.empty()) << unreadable.front().error.what();
+        fs::remove(in() + "/x");
+        fs::rename(in() + "/x.real", in() + "/x");
+    }
 }
 
 // Gives `path` this modification time; false when its file system cannot hold it.
