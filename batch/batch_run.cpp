@@ -2,7 +2,6 @@
 
 #include "batch/batch_entry.h"
 #include "batch/batch_log.h"
-#include "batch/comma_text.h"
 #include "run/check_folders.h"
 #include "run/conversion_messages.h"
 #include "run/error_list_file.h"
@@ -36,11 +35,9 @@ public:
             return false;
         }
 
-        const std::vector<std::string> fields = SplitCommaText(entry);
-        // An entry is one line: one with a line break inside came from a file
-        // whose lines end in a lone CR, where two entries would run as one.
-        if (!IsBatchEntryFieldCount(fields.size()) || entry.find_first_of("\r\n") != std::string::npos)
-            return DataError(index);
+        const std::optional<std::vector<std::string>> split = EntryFields(entry);
+        if (!split) return DataError(index);
+        const std::vector<std::string>& fields = *split;
         if (!CheckFolders(host_, fields[0], fields[2], 0)) {
             ++outcome_.failed_entries;
             return true;
@@ -106,9 +103,9 @@ private:
 std::vector<std::size_t> EntriesReplacingTheirSources(const std::vector<std::string>& entries, RunHost& host) {
     std::vector<std::size_t> replacing;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::vector<std::string> fields = SplitCommaText(entries[i]);
-        if (!IsBatchEntryFieldCount(fields.size())) continue;
-        const std::optional<ThumbJob> job = JobOfFields(fields);
+        const std::optional<std::vector<std::string>> fields = EntryFields(entries[i]);
+        if (!fields) continue;
+        const std::optional<ThumbJob> job = JobOfFields(*fields);
         if (job && FolderExists(job->src_dir) && CountSourcesReplacedByTheirThumbnails(*job, host) > 0)
             replacing.push_back(i);
     }

@@ -59,14 +59,15 @@ struct BatchOutcome {
 // list only shows its message. Otherwise: the batch-run state, the ErrorList
 // cleared, and for each entry its start line, its selection, the split, the
 // silent folder check on fields 1 and 3 as stored, the folder run and its result
-// line; an entry that does not split into nine fields, holds a line break (CR or
-// LF) or whose size, basis or resize field is not a number gets the data-error
-// line, and one whose source folder cannot be read a line with the reason; the
-// run goes on after each of them and stops after a cancelled entry. Then, with an `export_path` and no
-// stop requested, the question to export the log there (written on OK; a failed
-// write shows an error box with the reason). The controls end in the idle state,
-// also when an exception passes through. Every entry's conversion takes `photo`:
-// an entry has no field for it.
+// line. An entry that is none by EntryFields (nine or ten fields on one line, a
+// ten-field line with its quotes paired) or whose size, basis or resize field
+// is not a number gets the data-error line, and one whose source folder cannot
+// be read a line with the reason; the run goes on after each of them and stops
+// after a cancelled entry.
+// Then, with an `export_path` and no stop requested, the question to export the
+// log there (written on OK; a failed write shows an error box with the reason).
+// The controls end in the idle state, also when an exception passes through.
+// Every entry's conversion takes `photo`: an entry has no field for it.
 BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,
                       const std::optional<std::string>& export_path, const PhotoOptions& photo = {});
 
