@@ -63,6 +63,8 @@ void MainWindow::ChooseFolderFor(QLineEdit* edit) {
 
 
 void MainWindow::OnStartClicked() {
+    const RunScope run(*this, RunState::kSingleRun);
+    if (!run) return;
     const std::string src_text = Text(source_folder_edit_);
     const std::string dst_text = Text(target_folder_edit_);
     if (!CheckFolders(src_text, dst_text, 1)) return;
@@ -79,21 +81,14 @@ void MainWindow::OnStartClicked() {
     // The check's listing serves the run (a tree is read once), unless the user
     // was asked: the folder may have changed while the question waited.
     std::optional<RunFiles> listing;
-    if (const std::size_t originals = CountSourcesReplacedByTheirThumbnails(job, engine_host_, &listing);
-        originals > 0) {
+    const std::size_t originals = CountSourcesReplacedByTheirThumbnails(job, engine_host_, &listing);
+    if (close_requested_) return;  // closed during the listing: nothing more is asked
+    if (originals > 0) {
         if (!AskOkCancelBox(this, BoxText(Fill(Tr(kOriginalsReplacedQuestion), {std::to_string(originals)})),
                             DefaultAnswer::kCancel))
             return;
         listing.reset();
     }
-
-    SetSingleRunState();
-    // Whatever happens from here on, even an error nobody expected, the window
-    // ends in its idle state rather than stuck with every button disabled.
-    struct IdleAtEnd {
-        MainWindow* form;
-        ~IdleAtEnd() { form->SetIdleState(); }
-    } idle_at_end{this};
 
     error_list_.clear();
     int result = 0;
