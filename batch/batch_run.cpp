@@ -44,6 +44,7 @@ public:
         }
         std::optional<ThumbJob> job = JobOfFields(fields);
         if (!job) return DataError(index);
+        if (controls_.RefusesEntry(index)) return Failed(index, kBatchLogOriginalsKept);
         job->conversion.photo = photo_;
 
         const std::size_t lines_before = controls_.ErrorLineCount();
@@ -86,8 +87,10 @@ private:
         host_.AppendLogLine(BatchLogLine(index, ending), ShownLogLine(index, shown_ending));
     }
 
-    bool DataError(std::size_t index) {
-        Log(index, kBatchLogDataError);
+    bool DataError(std::size_t index) { return Failed(index, kBatchLogDataError); }
+    // An entry that ends before its folder run; the batch goes on.
+    bool Failed(std::size_t index, std::string_view ending) {
+        Log(index, ending);
         ++outcome_.failed_entries;
         return true;
     }
@@ -110,6 +113,19 @@ std::vector<std::size_t> EntriesReplacingTheirSources(const std::vector<std::str
             replacing.push_back(i);
     }
     return replacing;
+}
+
+std::string OriginalsReplacedQuestion(const std::vector<std::string>& entries,
+                                      const std::vector<std::size_t>& replacing) {
+    // A question of reasonable height: the first entries, then how many more.
+    constexpr std::size_t kNamedEntries = 10;
+    std::string named;
+    for (std::size_t i = 0; i < replacing.size() && i < kNamedEntries; ++i) {
+        if (!named.empty()) named += "\r\n";
+        named += "NO " + std::to_string(replacing[i]) + " : " + NameForMessage(entries[replacing[i]]);
+    }
+    if (replacing.size() > kNamedEntries) named += "\r\n... (+" + std::to_string(replacing.size() - kNamedEntries) + ")";
+    return Fill(Tr(kBatchOriginalsReplacedQuestion), {named});
 }
 
 BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,

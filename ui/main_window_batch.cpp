@@ -5,10 +5,8 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
-#include "platform/message_name.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
-#include "ui/window_messages.h"
 
 namespace nuthumb {
 
@@ -66,15 +64,8 @@ bool MainWindow::MayReplaceOriginalsInBatch() {
     const std::vector<std::size_t> replacing = EntriesReplacingTheirSources(batch_list_.entries, engine_host_);
     if (close_requested_) return false;  // closed during the listing: nothing runs, nothing is asked
     if (replacing.empty()) return true;
-    // A box of reasonable height: the first entries, then how many more.
-    constexpr std::size_t kNamedEntries = 10;
-    std::string named;
-    for (std::size_t i = 0; i < replacing.size() && i < kNamedEntries; ++i) {
-        if (!named.empty()) named += "\r\n";
-        named += "NO " + std::to_string(replacing[i]) + " : " + NameForMessage(batch_list_.entries[replacing[i]]);
-    }
-    if (replacing.size() > kNamedEntries) named += "\r\n... (+" + std::to_string(replacing.size() - kNamedEntries) + ")";
-    return AskOkCancelBox(this, BoxText(Fill(Tr(kBatchOriginalsReplacedQuestion), {named})), DefaultAnswer::kCancel);
+    return AskOkCancelBox(this, BoxText(OriginalsReplacedQuestion(batch_list_.entries, replacing)),
+                          DefaultAnswer::kCancel);
 }
 
 void MainWindow::BatchView::SelectBatchEntry(std::size_t index) {
