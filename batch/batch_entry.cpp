@@ -1,7 +1,9 @@
 #include "batch/batch_entry.h"
 
 #include <limits>
+#include <utility>
 
+#include "batch/comma_text.h"
 #include "run/drive_root.h"
 #include "settings/option_values.h"
 
@@ -25,6 +27,14 @@ std::int32_t ItemOfField(const std::string& field) {
 }
 
 }  // namespace
+
+std::optional<std::vector<std::string>> EntryFields(std::string_view entry) {
+    CommaFields split = SplitCommaTextChecked(entry);
+    if (!IsBatchEntryFieldCount(split.fields.size()) || entry.find_first_of("\r\n") != std::string_view::npos)
+        return std::nullopt;
+    if (split.fields.size() == kBatchEntryFieldsWithSubfolders && !split.quotes_paired) return std::nullopt;
+    return std::move(split.fields);
+}
 
 std::string ComposeBatchEntry(const FormSettings& tab) {
     const std::string values[kBatchEntryFields] = {

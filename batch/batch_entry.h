@@ -23,6 +23,13 @@ inline bool IsBatchEntryFieldCount(std::size_t count) {
     return count == kBatchEntryFields || count == kBatchEntryFieldsWithSubfolders;
 }
 
+// The fields of one entry line, or nullopt for a data error: nine or ten fields
+// on one line (a line break inside came from a file whose lines end in a lone
+// CR, where two entries would run as one), and in a ten-field line every quote
+// paired (SplitCommaTextChecked): a tenth field that an undoubled quote split
+// off a value is no request to run a tree.
+std::optional<std::vector<std::string>> EntryFields(std::string_view entry);
+
 // The entry for the individual tab's values: the folder texts through the
 // drive-root rule, the three radio items in decimal as the groups report them
 // (-1 for none), the spin box's position, and 1 for scaling or 0 for convert

@@ -2,7 +2,6 @@
 
 #include "batch/batch_entry.h"
 #include "batch/batch_log.h"
-#include "batch/comma_text.h"
 #include "run/check_folders.h"
 #include "run/conversion_messages.h"
 #include "run/error_list_file.h"
@@ -36,17 +35,16 @@ public:
             return false;
         }
 
-        const std::vector<std::string> fields = SplitCommaText(entry);
-        // An entry is one line: one with a line break inside came from a file
-        // whose lines end in a lone CR, where two entries would run as one.
-        if (!IsBatchEntryFieldCount(fields.size()) || entry.find_first_of("\r\n") != std::string::npos)
-            return DataError(index);
+        const std::optional<std::vector<std::string>> split = EntryFields(entry);
+        if (!split) return DataError(index);
+        const std::vector<std::string>& fields = *split;
         if (!CheckFolders(host_, fields[0], fields[2], 0)) {
             ++outcome_.failed_entries;
             return true;
         }
         std::optional<ThumbJob> job = JobOfFields(fields);
         if (!job) return DataError(index);
+        if (controls_.RefusesEntry(index)) return Failed(index, kBatchLogOriginalsKept);
         job->conversion.photo = photo_;
 
         const std::size_t lines_before = controls_.ErrorLineCount();
@@ -89,8 +87,10 @@ private:
         host_.AppendLogLine(BatchLogLine(index, ending), ShownLogLine(index, shown_ending));
     }
 
-    bool DataError(std::size_t index) {
-        Log(index, kBatchLogDataError);
+    bool DataError(std::size_t index) { return Failed(index, kBatchLogDataError); }
+    // An entry that ends before its folder run; the batch goes on.
+    bool Failed(std::size_t index, std::string_view ending) {
+        Log(index, ending);
         ++outcome_.failed_entries;
         return true;
     }
@@ -106,13 +106,26 @@ private:
 std::vector<std::size_t> EntriesReplacingTheirSources(const std::vector<std::string>& entries, RunHost& host) {
     std::vector<std::size_t> replacing;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::vector<std::string> fields = SplitCommaText(entries[i]);
-        if (!IsBatchEntryFieldCount(fields.size())) continue;
-        const std::optional<ThumbJob> job = JobOfFields(fields);
+        const std::optional<std::vector<std::string>> fields = EntryFields(entries[i]);
+        if (!fields) continue;
+        const std::optional<ThumbJob> job = JobOfFields(*fields);
         if (job && FolderExists(job->src_dir) && CountSourcesReplacedByTheirThumbnails(*job, host) > 0)
             replacing.push_back(i);
     }
     return replacing;
+}
+
+std::string OriginalsReplacedQuestion(const std::vector<std::string>& entries,
+                                      const std::vector<std::size_t>& replacing) {
+    // A question of reasonable height: the first entries, then how many more.
+    constexpr std::size_t kNamedEntries = 10;
+    std::string named;
+    for (std::size_t i = 0; i < replacing.size() && i < kNamedEntries; ++i) {
+        if (!named.empty()) named += "\r\n";
+        named += "NO " + std::to_string(replacing[i]) + " : " + NameForMessage(entries[replacing[i]]);
+    }
+    if (replacing.size() > kNamedEntries) named += "\r\n... (+" + std::to_string(replacing.size() - kNamedEntries) + ")";
+    return Fill(Tr(kBatchOriginalsReplacedQuestion), {named});
 }
 
 BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,

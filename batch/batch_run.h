@@ -38,6 +38,11 @@ public:
     // closed during the run. It also skips the export question. The window's
     // cancel button goes through the CancelFlag alone.
     virtual bool BatchStopRequested() const { return false; }
+    // An entry not to run because it would replace its sources with their own
+    // thumbnails and the user has not said so (the command line without
+    // --overwrite always or never, and no yes on a terminal): logged with that
+    // reason and counted as failed, and the batch goes on.
+    virtual bool RefusesEntry(std::size_t /*index*/) const { return false; }
 };
 
 // The indexes (as the log numbers them) of the entries whose folder run would
@@ -45,6 +50,10 @@ public:
 // that a front end can ask once before the batch starts. Entries that would fail
 // before their run (data error, missing folder) are not among them.
 std::vector<std::size_t> EntriesReplacingTheirSources(const std::vector<std::string>& entries, RunHost& host);
+// The question to ask before such a batch, naming those entries (the first ten,
+// then how many more), in the user's language.
+std::string OriginalsReplacedQuestion(const std::vector<std::string>& entries,
+                                      const std::vector<std::size_t>& replacing);
 
 struct BatchOutcome {
     std::size_t entries_taken = 0;
@@ -59,14 +68,15 @@ struct BatchOutcome {
 // list only shows its message. Otherwise: the batch-run state, the ErrorList
 // cleared, and for each entry its start line, its selection, the split, the
 // silent folder check on fields 1 and 3 as stored, the folder run and its result
-// line; an entry that does not split into nine fields, holds a line break (CR or
-// LF) or whose size, basis or resize field is not a number gets the data-error
-// line, and one whose source folder cannot be read a line with the reason; the
-// run goes on after each of them and stops after a cancelled entry. Then, with an `export_path` and no
-// stop requested, the question to export the log there (written on OK; a failed
-// write shows an error box with the reason). The controls end in the idle state,
-// also when an exception passes through. Every entry's conversion takes `photo`:
-// an entry has no field for it.
+// line, or the refusal for an entry the controls refuse. An entry that is none
+// by EntryFields (nine or ten fields on one line, a ten-field line with its
+// quotes paired) or whose size, basis or resize field is not a number gets the
+// data-error line, and one whose source folder cannot be read a line with the
+// reason; the run goes on after each of them and stops after a cancelled entry.
+// Then, with an `export_path` and no stop requested, the question to export the
+// log there (written on OK; a failed write shows an error box with the reason).
+// The controls end in the idle state, also when an exception passes through.
+// Every entry's conversion takes `photo`: an entry has no field for it.
 BatchOutcome RunBatch(RunHost& host, BatchControls& controls, std::vector<std::string> entries,
                       const std::optional<std::string>& export_path, const PhotoOptions& photo = {});
 

@@ -30,9 +30,10 @@ std::string Unquote(std::string_view text) {
 
 }  // namespace
 
-std::vector<std::string> SplitCommaText(std::string_view line) {
+CommaFields SplitCommaTextChecked(std::string_view line) {
     line = line.substr(0, line.find('\0'));
-    std::vector<std::string> fields;
+    CommaFields split;
+    std::vector<std::string>& fields = split.fields;
     std::size_t at = 0;
     const auto skip_blanks = [&] {
         while (at < line.size() && IsBlank(line[at])) ++at;
@@ -48,16 +49,20 @@ std::vector<std::string> SplitCommaText(std::string_view line) {
             if (close < line.size()) {
                 fields.push_back(Unquote(line.substr(at + 1, close - at - 1)));
                 at = close + 1;
+                // Text right after the closing quote: the quote was inside the value.
+                if (at < line.size() && line[at] != ',' && !IsBlank(line[at])) split.quotes_paired = false;
             } else {
                 // Unclosed: the line's last character is dropped as if it were the quote.
                 const std::size_t end = std::max(at + 1, LastCharacterStart(line));
                 fields.push_back(Unquote(line.substr(at + 1, end - at - 1)));
                 at = line.size();
+                split.quotes_paired = false;
             }
         } else {
             const std::size_t start = at;
             while (at < line.size() && !IsBlank(line[at]) && line[at] != ',') ++at;
             fields.emplace_back(line.substr(start, at - start));
+            if (fields.back().find('"') != std::string::npos) split.quotes_paired = false;
         }
         skip_blanks();
         if (at < line.size() && line[at] == ',') {
@@ -66,7 +71,9 @@ std::vector<std::string> SplitCommaText(std::string_view line) {
             skip_blanks();
         }
     }
-    return fields;
+    return split;
 }
+
+std::vector<std::string> SplitCommaText(std::string_view line) { return SplitCommaTextChecked(line).fields; }
 
 }  // namespace nuthumb

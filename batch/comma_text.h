@@ -22,4 +22,14 @@ namespace nuthumb {
 // character" is a whole UTF-8 character.
 std::vector<std::string> SplitCommaText(std::string_view line);
 
+// The same split, also telling whether every quote pairs up: each quoted value
+// closed, by a quote that a comma, a blank or the line's end follows, and no
+// quote in a plain value. A value written with an undoubled quote inside (a"b,
+// as the old program wrote a prefix) does not, and has been split apart.
+struct CommaFields {
+    std::vector<std::string> fields;
+    bool quotes_paired = true;
+};
+CommaFields SplitCommaTextChecked(std::string_view line);
+
 }  // namespace nuthumb

@@ -35,6 +35,8 @@ public:
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;
+    // Whether a question can be asked: there is a terminal to ask it on.
+    bool CanAsk() { return QuestionFd() >= 0; }
 
     const std::vector<std::string>& ErrorList() const { return error_list_; }
     // Removes the bar so that whatever follows starts on a clean line.

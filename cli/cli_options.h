@@ -37,6 +37,13 @@ struct CliOptions {
     std::optional<std::string> batch_file;       // run the entries of this file
 };
 
+// The user's word, given on the command line, on sources that a run would
+// replace with their own thumbnails: --overwrite always replaces them, never
+// keeps them. Without it such a run is asked about on a terminal, else refused.
+inline bool OverwriteChosen(const CliOptions& options) {
+    return options.overwrite_mode == OverwriteMode::kAlways || options.overwrite_mode == OverwriteMode::kNever;
+}
+
 // The program should stop at once with this status (help shown, or a usage error
 // already explained on stderr).
 struct CliExit {

@@ -21,11 +21,13 @@ bool IsStream(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode));
 }
 
-// On a terminal a name's control bytes show escaped, so a line feed in one shows
-// as \n instead of splitting it.
+// A name with a line break or bytes that are no UTF-8 is a file URI here too, as
+// in the file: a reader taking a line at a time must get the one path it names.
+// On a terminal the other control bytes of a name show escaped.
 std::string StreamText(const std::vector<std::string>& lines, bool terminal) {
     std::string text;
-    for (const std::string& line : lines) text.append(TerminalText(EncodeUtf8(line), terminal)).append("\n");
+    for (const std::string& line : lines)
+        text.append(TerminalText(EncodeUtf8(ErrorListLine(line)), terminal)).append("\n");
     return text;
 }
 

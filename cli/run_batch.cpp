@@ -1,6 +1,7 @@
 #include "cli/run_batch.h"
 
 #include <iostream>
+#include <set>
 
 #include "batch/batch_run.h"
 #include "batch/batch_log.h"
@@ -47,11 +48,14 @@ public:
     std::size_t ErrorLineCount() const override { return log_lines_; }
     // A Ctrl-C that came while no folder run was converting files.
     bool BatchStopRequested() const override { return InterruptRequested(); }
+    bool RefusesEntry(std::size_t index) const override { return refused_.contains(index); }
+    void Refuse(const std::vector<std::size_t>& entries) { refused_.insert(entries.begin(), entries.end()); }
 
 private:
     bool keep_log_;
     std::vector<std::string> log_;
     std::size_t log_lines_ = 0;
+    std::set<std::size_t> refused_;
 };
 
 // The entries to run, or nullopt after a message on stderr.
@@ -64,6 +68,19 @@ std::optional<std::vector<std::string>> BatchEntries(const CliOptions& options, 
         std::cerr << "nuthumb-cli: " << ForStderr(error.what()) << "\n";
         return std::nullopt;
     }
+}
+
+// Entries that would replace their sources with their own thumbnails run on the
+// user's word, as a single run does: --overwrite always or never, or a yes to
+// one question on the terminal. Without it they are refused, each with the
+// reason in the log, and the rest of the batch runs.
+std::vector<std::size_t> EntriesToRefuse(const CliOptions& options, const std::vector<std::string>& entries,
+                                         CliHost& host) {
+    if (OverwriteChosen(options)) return {};
+    std::vector<std::size_t> replacing = EntriesReplacingTheirSources(entries, host);
+    if (!replacing.empty() && host.CanAsk() && host.AskOkCancel(OriginalsReplacedQuestion(entries, replacing)))
+        replacing.clear();
+    return replacing;
 }
 
 int ExitStatusOf(const BatchOutcome& outcome) {
@@ -81,6 +98,7 @@ int RunBatchCommand(const CliOptions& options) {
 
     CliBatchHost host(*job, options);
     host.SetMemoryLimitMib(options.memory_limit_mib);
+    host.Refuse(EntriesToRefuse(options, *entries, host));
     const BatchOutcome outcome = RunBatch(host, host, std::move(*entries), std::nullopt, job->job.conversion.photo);
     host.ClearProgress();
 

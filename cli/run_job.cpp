@@ -23,14 +23,13 @@ namespace {
 
 // Folders named on the command line may be one folder: with the defaults every
 // photo would become its own thumbnail. That needs the user's word: --overwrite
-// always (or never, which replaces nothing). The job mode and the batch keep what
-// the user chose in the window.
-bool MayReplaceSources(const CliOptions& options, const RunFiles& files) {
-    if (!options.src_dir || options.overwrite_mode == OverwriteMode::kAlways ||
-        options.overwrite_mode == OverwriteMode::kNever)
-        return true;
+// always (or never, which replaces nothing), or a yes on the terminal. The job
+// mode keeps what the user chose in the window.
+bool MayReplaceSources(const CliOptions& options, const RunFiles& files, CliHost& host) {
+    if (!options.src_dir || OverwriteChosen(options)) return true;
     const std::vector<std::string> own = SourcesThatAreTheirOwnTargets(files);
     if (own.empty()) return true;
+    if (host.CanAsk()) return host.AskOkCancel(Fill(Tr(kOriginalsReplacedQuestion), {std::to_string(own.size())}));
     const std::string first = ForStderr(NameForMessage(own.front())) + (own.size() > 1 ? ", ..." : "");
     std::cerr << "nuthumb-cli: "
               << Fill(own.size() == 1 ? Tr("開始しません: 元のファイル {} 個が自身のサムネイルで置き換えられます（{}）。")
@@ -75,7 +74,7 @@ int RunJob(const CliOptions& options) {
     try {
         // One listing for the check, the run and the note after it: a tree is read once.
         const RunFiles files = ListRunFiles(job, host);
-        if (!MayReplaceSources(options, files)) return kExitUsage;
+        if (!MayReplaceSources(options, files, host)) return kExitUsage;
         result = RunFolder(host, job, files);
         if (result != kRunCancelled) passed_over = PassedOverNote(files, "--from all");
     } catch (const IoError& error) {

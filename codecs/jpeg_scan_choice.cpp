@@ -12,6 +12,9 @@ constexpr int kZigzagOf[64] = {0,  1,  5,  6,  14, 15, 27, 28, 2,  4,  7,  13, 1
                                21, 34, 37, 47, 50, 56, 59, 61, 35, 36, 48, 49, 57, 58, 62, 63};
 
 std::uint64_t Band(int ss, int se) {
+    // A damaged header's Ss past the last coefficient: the scan is kept whole, and
+    // the decoder refuses it.
+    if (ss < 0 || ss > 63) return ~std::uint64_t{0};
     const std::uint64_t upto = se >= 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (se + 1)) - 1;
     return upto & ~((std::uint64_t{1} << ss) - 1);
 }

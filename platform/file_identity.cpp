@@ -5,15 +5,15 @@
 namespace nuthumb {
 namespace {
 
-std::int64_t Nanoseconds(const timespec& time) {
-    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+FileTime TimeOf(const timespec& time) {
+    return {static_cast<std::int64_t>(time.tv_sec), static_cast<std::int64_t>(time.tv_nsec)};
 }
 
 }  // namespace
 
 FileIdentity IdentityOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-            static_cast<std::int64_t>(st.st_size), Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
+            static_cast<std::int64_t>(st.st_size), TimeOf(st.st_mtim), TimeOf(st.st_ctim)};
 }
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {

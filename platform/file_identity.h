@@ -9,12 +9,22 @@ struct stat;
 
 namespace nuthumb {
 
+// A file time as the system gives it: seconds since the epoch and nanoseconds
+// (0 to 999999999). Kept apart, not as one count of nanoseconds, which a signed
+// 64-bit number holds only up to 2262-04-11.
+struct FileTime {
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+
+    bool operator==(const FileTime&) const = default;
+};
+
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t size = 0;
-    std::int64_t modified_ns = 0;
-    std::int64_t changed_ns = 0;
+    FileTime modified;
+    FileTime changed;
 
     bool operator==(const FileIdentity&) const = default;
 };

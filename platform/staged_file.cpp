@@ -102,6 +102,26 @@ UniqueFd CreateLockedNamed(int folder, mode_t mode, std::string& name, const std
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
+// Within the coarsest step in which a Linux file system keeps times (vfat: two
+// seconds): further off, it took its limit instead.
+bool HoldsTime(const timespec& held, const FileTime& wanted) {
+    constexpr std::uint64_t kCoarsestStep = 2;
+    const auto a = static_cast<std::uint64_t>(held.tv_sec), b = static_cast<std::uint64_t>(wanted.seconds);
+    // Unsigned, so that the distance between any two times is exact.
+    return (static_cast<std::int64_t>(held.tv_sec) >= wanted.seconds ? a - b : b - a) <= kCoarsestStep;
+}
+
+// "2300-01-01 00:00:00 UTC", or the seconds when the year does not fit a calendar.
+std::string TimeText(const FileTime& time) {
+    const auto seconds = static_cast<time_t>(time.seconds);
+    std::tm parts{};
+    char text[64];
+    if (static_cast<std::int64_t>(seconds) != time.seconds || !::gmtime_r(&seconds, &parts) ||
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts) == 0)
+        return "@" + std::to_string(time.seconds);
+    return text;
+}
+
 }  // namespace
 
 StagedFile::StagedFile(const std::string& path, std::span<const std::uint8_t> bytes, Naming naming) : path_(path) {
@@ -177,16 +197,17 @@ void StagedFile::Discard() noexcept {
     placeholder_ = false;
 }
 
-void StagedFile::SetModificationTime(std::int64_t modified_ns) {
-    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
-    // Floor division: a time before 1970 keeps its nanoseconds in 0..999999999.
-    std::int64_t seconds = modified_ns / kNsPerSecond, nanoseconds = modified_ns % kNsPerSecond;
-    if (nanoseconds < 0) {
-        nanoseconds += kNsPerSecond;
-        --seconds;
-    }
-    const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), static_cast<long>(nanoseconds)}};
+void StagedFile::SetModificationTime(const FileTime& modified) {
+    const struct timespec times[2] = {{0, UTIME_OMIT},
+                                      {static_cast<time_t>(modified.seconds), static_cast<long>(modified.nanoseconds)}};
     if (::futimens(fd_.get(), times) != 0) ThrowErrno(kCannotWrite, path_, errno);
+    // Past its range a file system takes its limit instead, without a word (ext4:
+    // 2446, vfat: 2107): read back what it holds.
+    struct stat st {};
+    if (::fstat(fd_.get(), &st) != 0) ThrowErrno(kCannotWrite, path_, errno);
+    if (!HoldsTime(st.st_mtim, modified))
+        ThrowIoError(kCannotWrite, path_,
+                     Fill(Tr("このファイルシステムは更新日時 {} を保てません"), {TimeText(modified)}));
 }
 
 void StagedFile::Sync() {

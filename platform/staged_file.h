@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 
+#include "platform/file_identity.h"
 #include "platform/unique_fd.h"
 #include "platform/write_target.h"
 
@@ -55,9 +56,11 @@ public:
     FileNode node() const { return node_; }
     bool unnamed() const { return temp_name_.empty() && !published_; }
 
-    // Gives the staged file this modification time (nanoseconds since the epoch),
-    // before it is synced and published, so the target never shows another one.
-    void SetModificationTime(std::int64_t modified_ns);
+    // Gives the staged file this modification time, before it is synced and
+    // published, so the target never shows another one. A time the file system
+    // cannot hold (the kernel would bring it to the file system's limit) throws
+    // IoError naming the time.
+    void SetModificationTime(const FileTime& modified);
     // Flushes this file's data to the disk (fsync).
     void Sync();
     // Flushes everything written to this file's file system (syncfs), so that every

@@ -20,5 +20,10 @@ inline constexpr char kTargetTakenMessage[] =
 // A source folder that exists but cannot be listed; followed by the folder, CR LF
 // and the system's reason. Front ends show it instead of the no-file result.
 inline constexpr char kFolderReadFailureMessage[] = N_("読込み元フォルダを読み込めません。\r\nFilename : ");
+// Asked before a run whose targets are its own sources (one folder, no prefix or
+// suffix, one format) would replace them: the number of such originals.
+inline constexpr char kOriginalsReplacedQuestion[] =
+    N_("読込み元と出力先が同じため、元の画像 {} 個がそれぞれ自身のサムネイルで置き換えられます。"
+       "元の画像は元に戻せません。\r\n作成しますか?");
 
 }  // namespace nuthumb

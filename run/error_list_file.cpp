@@ -65,14 +65,13 @@ std::string FileUri(std::string_view path) {
     return uri;
 }
 
+std::string ErrorListLine(std::string_view line) { return NeedsFileUri(line) ? FileUri(line) : std::string(line); }
+
 std::string ErrorListFilePath() { return JoinPath(ProgramFolder(), "NuThumb.Err"); }
 
 std::string ComposeErrorListFile(const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : lines) {
-        if (NeedsFileUri(line)) text.append(FileUri(line)).append("\r\n");
-        else text.append(line).append("\r\n");
-    }
+    for (const std::string& line : lines) text.append(ErrorListLine(line)).append("\r\n");
     if (std::optional<std::string> cp932 = EncodeCp932(text)) return std::move(*cp932);
     return "\xEF\xBB\xBF" + EncodeUtf8(text);
 }

@@ -21,6 +21,9 @@ bool NeedsFileUri(std::string_view line);
 // ASCII, so it fits a file of either encoding, and percent-decoding gives the
 // path's exact bytes back.
 std::string FileUri(std::string_view path);
+// The line as every form of the list gives it (the file, and the list on a pipe or
+// a terminal): its FileUri when it NeedsFileUri, otherwise the line itself.
+std::string ErrorListLine(std::string_view line);
 
 // The file's bytes: every line followed by CR LF (the last one too), in CP932;
 // when CP932 cannot give the text back exactly (a character it lacks or maps one

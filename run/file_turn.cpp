@@ -97,7 +97,7 @@ StagedFile StageTarget(const Turn& turn, const PreparedThumbnail& prepared) {
         throw std::runtime_error(error.what());
     }
     StagedFile staged(turn.final_path, prepared.target_bytes);
-    if (turn.keep_dates && prepared.source) staged.SetModificationTime(prepared.source->modified_ns);
+    if (turn.keep_dates && prepared.source) staged.SetModificationTime(prepared.source->modified);
     return staged;
 }
 

@@ -116,6 +116,29 @@ private:
     void OnMoveDownClicked();
     void OnBatchStartClicked();
 
+    // The run state from a start button's click to the end of its handler,
+    // entered before anything can hand the window its events (a box, the listing
+    // behind the question about originals): a double click, a key repeat or a
+    // click during the listing then finds every start button disabled. Idle again
+    // at the end, or closed when a close came meanwhile. False, changing nothing,
+    // while a run is on.
+    class RunScope {
+    public:
+        RunScope(MainWindow& window, RunState state) : window_(window), entered_(!window.RunActive()) {
+            if (entered_) window_.EnterRunState(state);
+        }
+        ~RunScope() {
+            if (entered_ && !window_.EndRunForClose()) window_.SetIdleState();
+        }
+        RunScope(const RunScope&) = delete;
+        RunScope& operator=(const RunScope&) = delete;
+        explicit operator bool() const { return entered_; }
+
+    private:
+        MainWindow& window_;
+        bool entered_;
+    };
+
     // The engine's routines with this window as their host.
     bool CheckFolders(const std::string& src_text, const std::string& dst_text, std::uint8_t message_flag);
     int RunFolder(const ThumbJob& job, const RunFiles& files);

@@ -5,10 +5,8 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
-#include "platform/message_name.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
-#include "ui/window_messages.h"
 
 namespace nuthumb {
 
@@ -54,28 +52,20 @@ void MainWindow::OnMoveDownClicked() {
 }
 
 void MainWindow::OnBatchStartClicked() {
-    // A close that came during the run ends the program once the run has unwound,
-    // even when an unexpected error unwinds it.
-    struct EndAfterRun {
-        MainWindow& form;
-        ~EndAfterRun() { form.EndRunForClose(); }
-    } end_after_run{*this};
-    if (!MayReplaceOriginalsInBatch()) return;
+    // Also while the entries are checked and listed, the list cannot be edited
+    // under them. A close that came during the run ends the program once the run
+    // has unwound, even when an unexpected error unwinds it.
+    const RunScope run(*this, RunState::kBatchRun);
+    if (!run || !MayReplaceOriginalsInBatch()) return;
     RunBatch(engine_host_, batch_view_, batch_list_.entries, ErrorListPath(), RunPhotoOptions());
 }
 
 bool MainWindow::MayReplaceOriginalsInBatch() {
     const std::vector<std::size_t> replacing = EntriesReplacingTheirSources(batch_list_.entries, engine_host_);
+    if (close_requested_) return false;  // closed during the listing: nothing runs, nothing is asked
     if (replacing.empty()) return true;
-    // A box of reasonable height: the first entries, then how many more.
-    constexpr std::size_t kNamedEntries = 10;
-    std::string named;
-    for (std::size_t i = 0; i < replacing.size() && i < kNamedEntries; ++i) {
-        if (!named.empty()) named += "\r\n";
-        named += "NO " + std::to_string(replacing[i]) + " : " + NameForMessage(batch_list_.entries[replacing[i]]);
-    }
-    if (replacing.size() > kNamedEntries) named += "\r\n... (+" + std::to_string(replacing.size() - kNamedEntries) + ")";
-    return AskOkCancelBox(this, BoxText(Fill(Tr(kBatchOriginalsReplacedQuestion), {named})), DefaultAnswer::kCancel);
+    return AskOkCancelBox(this, BoxText(OriginalsReplacedQuestion(batch_list_.entries, replacing)),
+                          DefaultAnswer::kCancel);
 }
 
 void MainWindow::BatchView::SelectBatchEntry(std::size_t index) {

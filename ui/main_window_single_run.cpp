@@ -64,6 +64,8 @@ void MainWindow::ChooseFolderFor(QLineEdit* edit) {
 }
 
 void MainWindow::OnStartClicked() {
+    const RunScope run(*this, RunState::kSingleRun);
+    if (!run) return;
     const std::string src_text = Text(source_folder_edit_);
     const std::string dst_text = Text(target_folder_edit_);
     if (!CheckFolders(src_text, dst_text, 1)) return;
@@ -77,14 +79,6 @@ void MainWindow::OnStartClicked() {
     job.conversion.photo = RunPhotoOptions();
     job.src_dir = ApplyDriveRootRule(src_text);
     job.dst_dir = ApplyDriveRootRule(dst_text);
-    SetSingleRunState();
-    // Whatever happens from here on, even an error nobody expected, the window
-    // ends in its idle state rather than stuck with every button disabled.
-    struct IdleAtEnd {
-        MainWindow* form;
-        ~IdleAtEnd() { form->SetIdleState(); }
-    } idle_at_end{this};
-
     // One listing serves the question, the run and the note after it, so the
     // folders are read once. It is made in the run's state: it handles the
     // window's events, and nothing may start a second run meanwhile.

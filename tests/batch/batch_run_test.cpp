@@ -96,7 +96,9 @@ TEST_F(BatchRunTest, LogsEveryEntryInOrderAndExportsTheLog) {
         {Job(in0, out), Entry({in0, "0", out, "1", "", "", "4", "0"}), Job(empty, out),
          Job(dir_.path() + "/missing", out), Job(in0, out, "abc"), Job(in0, out, "4", ""),
          // A line break inside (a lone CR) is no entry, even where nine fields result.
-         Job(in0, out) + "\r", Job(in0, "\r" + out)},
+         Job(in0, out) + "\r", Job(in0, "\r" + out),
+         // An undoubled quote in the prefix splits off a tenth field "1": no tree.
+         "\"" + in0 + "\",\"0\",\"" + out + "\",\"1\",\"t_\"x\",\"4\",\"0\",\"1\",\"1\""},
         export_path);
 
     const V log{Line(0, kBatchLogStarted), in0 + "/z.bmp", Line(0, kBatchLogFinished),
@@ -106,16 +108,17 @@ TEST_F(BatchRunTest, LogsEveryEntryInOrderAndExportsTheLog) {
                 Line(4, kBatchLogStarted), Line(4, kBatchLogDataError),
                 Line(5, kBatchLogStarted), Line(5, kBatchLogDataError),
                 Line(6, kBatchLogStarted), Line(6, kBatchLogDataError),
-                Line(7, kBatchLogStarted), Line(7, kBatchLogDataError)};
+                Line(7, kBatchLogStarted), Line(7, kBatchLogDataError),
+                Line(8, kBatchLogStarted), Line(8, kBatchLogDataError)};
     EXPECT_EQ(host_.errors, log);
     // Only entries that reached a folder run reset the progress display.
     EXPECT_EQ(controls_.events, (V{"batch", "select 0", "reset", "select 1", "select 2", "reset", "select 3",
-                                   "select 4", "select 5", "select 6", "select 7", "idle"}));
+                                   "select 4", "select 5", "select 6", "select 7", "select 8", "idle"}));
     EXPECT_EQ(NamesIn(out), std::set<std::string>{"t_a.jpg"});
     EXPECT_EQ(host_.messages, (std::vector<RecordedMessage>{
                                   {Kind::kQuestion, kBatchExportQuestion + export_path}}));
-    EXPECT_EQ(outcome.entries_taken, 8u);
-    EXPECT_EQ(outcome.failed_entries, 7u);
+    EXPECT_EQ(outcome.entries_taken, 9u);
+    EXPECT_EQ(outcome.failed_entries, 8u);
     EXPECT_EQ(outcome.failed_files, 1u);
     EXPECT_FALSE(outcome.cancelled);
 

@@ -105,6 +105,39 @@ TEST_F(CliBatchTest, RunsABatchFileLineByLine) {
     EXPECT_EQ(piped.out, "NO 0" + kStarted + "\nNO 0" + kFinished + "\n失敗したエントリ: 0\n失敗したファイル: 0\n");
 }
 
+// The batch line: a tree whose targets are its sources. As for a single
+// run, only the command line's word lets it replace them; otherwise the entry is
+// refused with the reason and the rest of the batch runs. No terminal here to ask on.
+TEST_F(CliBatchTest, EntriesReplacingTheirSourcesNeedTheCommandLinesWord) {
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    fs::create_directory(in() + "/sub");
+    test::WriteSampleBitmap(in() + "/sub/b.bmp");
+    const std::string original = ReadText(in() + "/sub/b.bmp");
+    const std::string file = root() + "/batch.txt";
+    WriteText(file, "\"" + in() + "\",\"0\",\"" + in() + "\",\"0\",\"\",\"\",\"4\",\"0\",\"1\",\"1\"\n" +
+                        Entry(in(), out()) + "\n");
+    const std::string refused = " : 元の画像がそれぞれ自身のサムネイルで置き換えられるため、実行しません（置き換えるには "
+                                "--overwrite always）。";
+    const struct {
+        std::vector<std::string> options;
+        int status;
+        std::string entry_0;
+        bool replaced;
+    } rows[] = {{{}, 1, refused, false},
+                {{"--overwrite", "ask"}, 1, refused, false},
+                {{"--overwrite", "never"}, 0, kFinished, false},
+                {{"--overwrite", "always"}, 0, kFinished, true}};
+    for (const auto& row : rows) {
+        std::vector<std::string> args{"--batch-file", file};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const CliOutcome outcome = Run(args);
+        EXPECT_EQ(outcome.status, row.status) << outcome.err;
+        EXPECT_EQ(outcome.out.substr(0, outcome.out.find("NO 1")), "NO 0" + kStarted + "\nNO 0" + row.entry_0 + "\n");
+        EXPECT_NE(outcome.out.find("NO 1" + kFinished), std::string::npos) << outcome.out;
+        EXPECT_EQ(ReadText(in() + "/sub/b.bmp") != original, row.replaced) << outcome.out;
+    }
+}
+
 TEST_F(CliBatchTest, EmptyListOnlySaysSo) {
     const std::string ini = root() + "/nuthumb.ini";
     WriteText(ini, "[SYSTEM]\r\nScript1=\r\nScript2=" + Entry(in(), out()) + "\r\n");

@@ -108,6 +108,36 @@ TEST(CliTerminalTest, AsksOnTheTerminalAndShowsProgress) {
     EXPECT_EQ(ReadText(folders.out() + "/b.jpg"), "old");
 }
 
+// Sources that would become their own thumbnails: on a terminal the run asks
+// (n keeps them, exit 2), and so does a batch, once for its entries (y runs them).
+TEST(CliTerminalTest, AsksBeforeOriginalsBecomeTheirOwnThumbnails) {
+    test::RunFolders folders;
+    test::WriteSampleBitmap(folders.in() + "/a.bmp");
+    const std::string original = ReadText(folders.in() + "/a.bmp");
+    const std::string prompt = "[y=はい/N=いいえ] ";
+
+    TerminalSession single({folders.in(), folders.in(), "--from", "bmp", "--to", "bmp"});
+    ASSERT_TRUE(single.started());
+    ASSERT_TRUE(single.WaitFor(prompt, 1)) << single.output();
+    single.Type("n\n");
+    EXPECT_EQ(single.Finish(), 2) << single.output();
+    EXPECT_NE(single.output().find("元の画像 1 個がそれぞれ自身のサムネイルで置き換えられます。"), std::string::npos)
+        << single.output();
+    EXPECT_EQ(ReadText(folders.in() + "/a.bmp"), original);
+
+    const std::string file = folders.root() + "/batch.txt";
+    const std::string entry = "\"" + folders.in() + "\",\"0\",\"" + folders.in() + "\",\"0\",\"\",\"\",\"4\",\"0\",\"1\"";
+    WriteText(file, entry + "\n");
+    TerminalSession batch({"--batch-file", file});
+    ASSERT_TRUE(batch.started());
+    ASSERT_TRUE(batch.WaitFor(prompt, 1)) << batch.output();
+    batch.Type("y\n");
+    EXPECT_EQ(batch.Finish(), 0) << batch.output();
+    EXPECT_NE(batch.output().find("NO 0 : " + entry + "\r\nバッチ処理を実行しますか?"), std::string::npos)
+        << batch.output();
+    EXPECT_NE(ReadText(folders.in() + "/a.bmp"), original);
+}
+
 // A file name full of terminal controls shows escaped on the terminal (its
 // failure line and the progress bar), and reaches a pipe byte for byte.
 TEST(CliTerminalTest, ControlBytesInNamesShowEscapedOnATerminalOnly) {

@@ -165,5 +165,19 @@ TEST(ScanSkipping, DamageCountsOnlyWhereTheScaleReads) {
     }
 }
 
+// A damaged header's Ss can be any byte: such a scan is kept for the decoder to
+// refuse, and choosing it shifts nothing out of range (UBSan).
+TEST(ScanSkipping, BogusSpectralStartIsKept) {
+    ScanHeader first, bogus;
+    first.count = bogus.count = 1;
+    bogus.ss = 143;
+    bogus.se = 200;
+    bogus.begin = 10;
+    bogus.end = 20;
+    const ScanHeader scans[] = {first, bogus};
+    const std::uint64_t dc_only[] = {1};
+    EXPECT_TRUE(SkippableScans(scans, dc_only).empty());
+}
+
 }  // namespace
 }  // namespace nuthumb

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "run/run_folder.h"
+#include "run/tree_walk.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/sample_images.h"
@@ -122,28 +123,108 @@ TEST_F(TreeRunTest, UnreadableFolderFailsAloneWithItsReason) {
                             locked + ": Permission denied\na.bmp\nm/c.bmp");
 }
 
+// A folder swapped for a link to a folder outside the tree while the walk is
+// under way: after its parent was listed (the link is passed over like any link
+// to a folder), or after it was read itself, before its subfolder is opened (the
+// subfolder is the one inside the folder read, not one reached through the
+// link). The walk's own callback swaps, so the moment is exact.
+TEST_F(TreeRunTest, FolderSwappedForALinkDuringTheWalkLeadsNowhereOutside) {
+    Bitmaps({"a.bmp", "x/b.bmp", "x/y/c.bmp"});
+    const std::string outside = root() + "/outside";
+    fs::create_directories(outside + "/y");
+    test::WriteSampleBitmap(outside + "/evil.bmp");
+    test::WriteSampleBitmap(outside + "/y/evil.bmp");
+    const struct {
+        const char* swapped_after;  // the folder whose files, once handed over, trigger the swap
+        V listed;
+    } rows[] = {{"", {"a.bmp"}}, {"x", {"a.bmp", "x/b.bmp", "x/y/c.bmp"}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.swapped_after);
+        RecordingHost host;
+        V listed;
+        std::vector<UnreadableFolder> unreadable;
+        WalkTree(
+            in(), std::nullopt, [](std::string_view) { return true; }, host,
+            [&](const std::string& relative, std::vector<std::string>& files) {
+                for (const std::string& name : files) listed.push_back(relative.empty() ? name : relative + "/" + name);
+                if (relative != row.swapped_after) return;
+                fs::rename(in() + "/x", in() + "/x.real");
+                fs::create_directory_symlink(outside, in() + "/x");
+            },
+            unreadable);
+        EXPECT_EQ(listed, row.listed);
+        EXPECT_TRUE(unreadable.empty()) << unreadable.front().error.what();
+        fs::remove(in() + "/x");
+        fs::rename(in() + "/x.real", in() + "/x");
+    }
+}
+
+// Gives `path` this modification time; false when its file system cannot hold it.
+bool SetModified(const std::string& path, const timespec& when) {
+    const timespec times[2] = {{0, UTIME_OMIT}, when};
+    struct stat st {};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 && ::stat(path.c_str(), &st) == 0 &&
+           st.st_mtim.tv_sec == when.tv_sec && st.st_mtim.tv_nsec == when.tv_nsec;
+}
+
+// Also past 2262-04-11, where nanoseconds since 1970 no longer fit 64 bits, and
+// before 1970.
 TEST_F(TreeRunTest, KeptDatesAreTheSourcesToTheNanosecond) {
     Bitmaps({"a.bmp", "sub/b.bmp"});
-    const timespec when[2] = {{0, UTIME_OMIT}, {981173106, 123456789}};  // 2001-02-03
-    for (const char* source : {"/a.bmp", "/sub/b.bmp"})
-        ASSERT_EQ(::utimensat(AT_FDCWD, (in() + source).c_str(), when, 0), 0);
-    for (const int jobs : {1, 2}) {
-        for (const bool keep : {false, true}) {
-            const std::string dst = out() + "/" + std::to_string(jobs) + (keep ? "keep" : "now");
-            fs::create_directory(dst);
-            TreeHost host;
-            host.jobs = jobs;
-            ThumbJob job = Tree(dst);
-            job.conversion.photo.keep_dates = keep;
-            ASSERT_EQ(RunFolder(host, job), kRunFinished);
-            for (const char* target : {"/t_a.bmp", "/sub/t_b.bmp"}) {
-                struct stat st {};
-                ASSERT_EQ(::stat((dst + target).c_str(), &st), 0) << dst << target;
-                EXPECT_EQ(st.st_mtim.tv_sec == when[1].tv_sec && st.st_mtim.tv_nsec == when[1].tv_nsec, keep)
-                    << dst << target;
+    const timespec dates[] = {{981173106, 123456789}, {10413792000, 5}, {-302486400, 7}};  // 2001, 2300, 1960
+    for (const timespec& when : dates) {
+        SCOPED_TRACE(when.tv_sec);
+        bool held = true;
+        for (const char* source : {"/a.bmp", "/sub/b.bmp"}) held = held && SetModified(in() + source, when);
+        if (!held) continue;  // a file system of a narrower range
+        for (const int jobs : {1, 2}) {
+            for (const bool keep : {false, true}) {
+                const std::string dst = out() + "/" + std::to_string(when.tv_sec) + "-" + std::to_string(jobs) +
+                                        (keep ? "keep" : "now");
+                fs::create_directory(dst);
+                TreeHost host;
+                host.jobs = jobs;
+                ThumbJob job = Tree(dst);
+                job.conversion.photo.keep_dates = keep;
+                ASSERT_EQ(RunFolder(host, job), kRunFinished);
+                EXPECT_EQ(host.errors, V{});
+                for (const char* target : {"/t_a.bmp", "/sub/t_b.bmp"}) {
+                    struct stat st {};
+                    ASSERT_EQ(::stat((dst + target).c_str(), &st), 0) << dst << target;
+                    EXPECT_EQ(st.st_mtim.tv_sec == when.tv_sec && st.st_mtim.tv_nsec == when.tv_nsec, keep)
+                        << dst << target;
+                }
             }
         }
     }
+}
+
+// A date the destination cannot hold is not brought to its limit unseen: the
+// file fails with the date named. Needs a source on a wider file system (tmpfs)
+// than the destination (ext4 ends in 2446).
+TEST_F(TreeRunTest, KeptDateTheDestinationCannotHoldFailsTheFile) {
+    std::string wide = "/dev/shm/nuthumb-test-XXXXXX";
+    if (!::mkdtemp(wide.data())) GTEST_SKIP() << "no /dev/shm";
+    struct Remove {
+        std::string path;
+        ~Remove() { fs::remove_all(path); }
+    } remove{wide};
+    const timespec year_3000{32503680000, 0};
+    test::WriteSampleBitmap(wide + "/a.bmp");
+    test::WriteText(out() + "/probe", "");
+    if (!SetModified(wide + "/a.bmp", year_3000) || SetModified(out() + "/probe", year_3000))
+        GTEST_SKIP() << "needs a source that holds the year 3000 and a destination that does not";
+    TreeHost host;
+    host.report_load_errors = true;
+    ThumbJob job = test::FolderJob(wide, test::kBmp, out(), test::kBmp, 4, "t_");
+    job.conversion.photo.keep_dates = true;
+    EXPECT_EQ(RunFolder(host, job), kRunFinished);
+    EXPECT_EQ(host.errors, V{wide + "/a.bmp"});
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].text.find("このファイルシステムは更新日時 3000-01-01 00:00:00 UTC を保てません"),
+              std::string::npos)
+        << host.messages[0].text;
+    EXPECT_FALSE(fs::exists(out() + "/t_a.bmp"));
 }
 
 }  // namespace

@@ -212,6 +212,29 @@ TEST_F(BatchTabTest, AsksOnceBeforeEntriesReplaceTheirOriginals) {
     EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"t_a.jpg"});
 }
 
+// A double click on either 作成: the second click is queued before the first is
+// handled and arrives while the first lists the folders. One run, one question.
+TEST_F(BatchTabTest, DoubleClickOnEitherStartButtonStartsOneRun) {
+    const std::string in0 = Folder("in0", {"a.bmp", "b.bmp"});
+    StartWithBatchTab({Job(in0, "t_")});
+    answerer_.answers = {"キャンセル"};
+    QueueClicks("batchStartButton", 2);
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{{"情報", ExportQuestion(ErrFile()), QMessageBox::Information,
+                                                     {"OK", "キャンセル"}}}));
+    EXPECT_EQ(form_->ErrorList(), (V{Started(0), Finished(0)}));
+
+    answerer_.boxes.clear();
+    Find<QTabWidget>("pages")->setCurrentIndex(0);
+    SetText("sourceFolderEdit", in0);
+    SetText("targetFolderEdit", Out());
+    Find<RadioGroup>("sourceFormatGroup")->SetItemIndex(0);
+    QueueClicks("startButton", 2);
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{{"情報", "サムネイル作成が終了しました。",
+                                                     QMessageBox::Information, {"OK"}}}));
+    EXPECT_TRUE(Find("startButton")->isEnabled());
+    EXPECT_TRUE(Find("batchStartButton")->isEnabled());
+}
+
 TEST_F(BatchTabTest, CancelDuringAnEntryThenAFailedExportAndAnEmptyList) {
     const std::string in0 = Folder("in0", {"a.bmp"}), in1 = Folder("in1", {"a.bmp", "b.bmp", "c.bmp"});
     const std::string err = folders_.root() + "/no such folder/NuThumb.Err";
@@ -244,7 +267,9 @@ TEST_F(BatchTabTest, ClosingDuringAListingEndsTheBatchLikeAnExit) {
     const std::string in0 = Folder("in0", {"a.bmp", "b.bmp", "c.bmp"});
     StartWithBatchTab({Job(in0, "0_"), Job(in0, "1_")});
     int progress_at_close = -1;
-    answerer_.Once([this] { return Find("batchStopButton")->isEnabled(); }, [&] {
+    // While entry 0's folder is listed: the run state starts before the entries
+    // are checked, the log with entry 0.
+    answerer_.Once([this] { return Find("batchStopButton")->isEnabled() && !form_->ErrorList().empty(); }, [&] {
         progress_at_close = Progress();
         form_->close();
         form_->close();  // a second close while the run unwinds changes nothing

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTest>
@@ -57,6 +58,22 @@ protected:
         return widget;
     }
     void Click(const char* name) const { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
+    // `count` clicks on the button, all queued before the first is handled, as a
+    // double click or a key repeat reaches the window; then handled.
+    void QueueClicks(const char* name, int count) const {
+        QAbstractButton* button = Find<QAbstractButton>(name);
+        const QPointF at = QRectF(button->rect()).center();
+        for (int i = 0; i < count; ++i) {
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+                // The queue owns a posted event.
+                QCoreApplication::postEvent(button, std::make_unique<QMouseEvent>(type, at, button->mapToGlobal(at),
+                                                                                  Qt::LeftButton, held, Qt::NoModifier)
+                                                        .release());
+            }
+        }
+        QCoreApplication::processEvents();
+    }
     void SetText(const char* edit, const std::string& text) const {
         Find<QLineEdit>(edit)->setText(QString::fromStdString(text));
     }
