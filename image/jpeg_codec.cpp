@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 
 #include "pixels/box_filter.h"
+#include "image/dct_scale_choice.h"
 #include "image/jpeg_error_trap.h"
 #include "image/jpeg_source.h"
 #include "pixels/load_error.h"
@@ -297,15 +298,15 @@ bool ReadProfile(JpegCodec::Decoder& d, JOCTET** profile, unsigned* length) {
     return jpeg_read_icc_profile(&d.info, profile, length) != FALSE;
 }
 
-// The smallest of the scales M/8 at which the output is still at least
-// width x height; the full size when none is.
+// The smallest of the scales M/8 tried whose output leaves the area filter enough
+// to average for a width x height thumbnail (dct_scale_choice.h); the full size
+// when none does.
 void ChooseScale(jpeg_decompress_struct& info, std::int32_t width, std::int32_t height) {
     info.scale_denom = 8;
-    for (unsigned m = 1; m <= 8; ++m) {
+    for (const unsigned m : kAreaDctScaleNumerators) {
         info.scale_num = m;
         jpeg_calc_output_dimensions(&info);
-        if (info.output_width >= static_cast<JDIMENSION>(width) && info.output_height >= static_cast<JDIMENSION>(height))
-            return;
+        if (LeavesEnoughToAverage(info.output_width, info.output_height, width, height)) return;
     }
 }
 
