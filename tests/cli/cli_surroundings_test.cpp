@@ -124,7 +124,8 @@ TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
                               " を読み込めません: Permission denied\n失敗したエントリ: 1\n失敗したファイル: 0\n");
 }
 
-const std::string kReport = "サムネイル作成が終了しました。\n失敗したファイル: 1\n";
+const std::string kReport =
+    "サムネイル作成が終了しました。\n作成: 1 個、既にあったため残した: 0 個、失敗: 1 個\n失敗したファイル: 1\n";
 
 TEST_F(CliSurroundingsTest, ErrorListToStandardOutputComesBeforeTheReportInUtf8AndLf) {
     // "-", /dev/stdout's target, and the very file stdout is redirected to.
