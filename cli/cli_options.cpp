@@ -30,6 +30,7 @@ const char* const kFooter = N_(
     "元のファイルが自身のサムネイルで置き換えられるとき（DEST_DIR が SOURCE_DIR と同じか、\n"
     "同じファイルを指すとき）は、--overwrite always（または never）を指定しない限り\n"
     "開始しません。失敗したファイルは理由とともに標準エラー出力に示します。\n"
+    "DEST_DIR がないときは、ない親フォルダとともに作成します。\n"
     "\n"
     "終了ステータス: 0 失敗したファイルなしで終了、1 失敗したファイルありで終了（または\n"
     "--error-list のファイルか標準出力に書き込めなかった）、2 使い方の誤り、フォルダの\n"
@@ -115,7 +116,7 @@ const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_fil
     for (const CLI::Option* option : job_options)
         if (option->count())
             return Tr("バッチは処理内容を各エントリから取ります: フォルダ、--from、--to、--prefix、--suffix、"
-                      "--size、--basis、--convert-only、--recursive は指定しないでください");
+                      "--size、--basis、--convert-only、--recursive、--photos は指定しないでください");
     return nullptr;
 }
 
@@ -179,6 +180,12 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     app.set_version_flag("--version", "nuthumb-cli " + std::string(kVersion), Tr("バージョンを表示して終了します"));
     auto* src_opt = app.add_option("SOURCE_DIR", src_dir, Tr("元の画像のあるフォルダ"))->type_name("");
     auto* dst_opt = app.add_option("DEST_DIR", dst_dir, Tr("サムネイルを書き込むフォルダ"))->type_name("");
+    // First among the options, where a new user looks.
+    bool photos = false;
+    auto* photos_opt = app.add_flag(
+        "-p,--photos", photos,
+        Tr("写真向けの設定をまとめて指定する: --from all --auto-orient --filter area --srgb --basis larger "
+           "--keep-dates と同じ。個別に指定したオプションが、前後どちらにあっても優先する"));
     auto* from_opt = AddChoice(app, "--from", from, Tr("読込みファイル形式"), kSourceNames, defaults.src_format);
     auto* to_opt =
         AddChoice(app, "--to", to, Tr("保存ファイル形式"), kTargetNames, defaults.conversion.target_format);
@@ -246,7 +253,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     }
     if (const char* problem = BatchConflict(*batch_opt, *batch_file_opt,
                                             {src_opt, dst_opt, from_opt, to_opt, prefix_opt, suffix_opt,
-                                             size_opt, basis_opt, convert_only_opt, recursive_opt})) {
+                                             size_opt, basis_opt, convert_only_opt, recursive_opt, photos_opt})) {
         ShowUsageError(problem);
         return CliExit{kExitUsage};
     }
@@ -274,7 +281,17 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     if (error_list_opt->count()) options.error_list_path = error_list;
     if (settings_opt->count()) options.settings_path = settings;
     if (batch_file_opt->count()) options.batch_file = batch_file;
+    if (photos) ApplyPhotoPreset(options);
     return options;
+}
+
+void ApplyPhotoPreset(CliOptions& options) {
+    if (!options.src_format) options.src_format.emplace(kPhotoPreset.source);
+    if (!options.basis) options.basis = kPhotoPreset.basis;
+    if (!options.auto_orient) options.auto_orient = kPhotoPreset.auto_orient;
+    if (!options.filter) options.filter = kPhotoPreset.filter;
+    if (!options.to_srgb) options.to_srgb = kPhotoPreset.to_srgb;
+    if (!options.keep_dates) options.keep_dates = kPhotoPreset.keep_dates;
 }
 
 }  // namespace nuthumb

@@ -1,5 +1,8 @@
 #include "settings/option_values.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace nuthumb {
 
 namespace {
@@ -22,6 +25,12 @@ ImageFormat TargetFormatOfItem(std::int32_t item) {
     return kFormatOfItem[item];
 }
 
+std::int32_t ItemOfSource(SourceChoice choice) {
+    if (!choice) return keys::kLastSourceItem;
+    const auto found = std::find(std::begin(kFormatOfItem), std::end(kFormatOfItem), *choice);
+    return found == std::end(kFormatOfItem) ? keys::kJpegItem : static_cast<std::int32_t>(found - kFormatOfItem);
+}
+
 Basis BasisOfItem(std::int32_t item) {
     switch (item) {
         case 0: return Basis::kHeight;
@@ -29,6 +38,16 @@ Basis BasisOfItem(std::int32_t item) {
         case 2: return Basis::kLarger;
         default: return Basis::kNone;
     }
+}
+
+std::int32_t ItemOfBasis(Basis basis) {
+    switch (basis) {
+        case Basis::kHeight: return 0;
+        case Basis::kWidth: return 1;
+        case Basis::kLarger: return 2;
+        case Basis::kNone: break;
+    }
+    return -1;
 }
 
 OverwriteMode OverwriteModeOfItem(std::int32_t item) {
