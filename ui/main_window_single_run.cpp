@@ -40,7 +40,9 @@ bool MainWindow::CheckFolders(const std::string& src_text, const std::string& ds
     return nuthumb::CheckFolders(engine_host_, src_text, dst_text, message_flag);
 }
 
-int MainWindow::RunFolder(const ThumbJob& job) { return nuthumb::RunFolder(engine_host_, job); }
+int MainWindow::RunFolder(const ThumbJob& job, RunCounts* counts) {
+    return nuthumb::RunFolder(engine_host_, job, counts);
+}
 
 void MainWindow::ApplyConvertOnlyRule() {
     for (QWidget* size_control : {static_cast<QWidget*>(size_label_), static_cast<QWidget*>(size_edit_),
@@ -72,6 +74,8 @@ void MainWindow::OnStartClicked() {
         engine_host_.ShowError(Tr(kSizeErrorMessage));
         return;
     }
+    // A typed 1024 or 10 shows as the 640 or 30 the run will take.
+    size_spin_->ShowPositionForTypedNumber();
     ThumbJob job = JobOfForm(FormSettingsOfControls());
     job.conversion.photo = RunPhotoOptions();
     job.src_dir = ApplyDriveRootRule(src_text);
@@ -97,8 +101,9 @@ void MainWindow::OnStartClicked() {
 
     error_list_.clear();
     int result = 0;
+    RunCounts counts;
     try {
-        result = listing ? nuthumb::RunFolder(engine_host_, job, *listing) : RunFolder(job);
+        result = listing ? nuthumb::RunFolder(engine_host_, job, *listing, &counts) : RunFolder(job, &counts);
     } catch (const IoError& e) {
         // The source folder exists but cannot be listed: not "no file found".
         if (EndRunForClose()) return;
@@ -110,12 +115,14 @@ void MainWindow::OnStartClicked() {
 
     // The progress display still shows the run's last state while the box is open.
     if (const char* message = RunResultMessage(result)) {
+        // The result's own words first, then what became of the files.
+        std::string text = message;
+        if (result != kRunNoSourceFile) text += "\r\n\r\n" + RunCountsText(counts);
         // The item of the source format group that reads every other format too.
         const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(kEveryFormatItem)});
-        const std::string note = result == kRunCancelled
-                                     ? std::string()
-                                     : PassedOverNote(job, other_item, engine_host_);
-        engine_host_.ShowInformation(note.empty() ? std::string(message) : message + std::string("\r\n\r\n") + note);
+        const std::string note = result == kRunCancelled ? std::string() : PassedOverNote(job, other_item, engine_host_);
+        if (!note.empty()) text += "\r\n\r\n" + note;
+        engine_host_.ShowInformation(text);
     }
     ResetProgress();
     OfferErrorListExport(Tr(kSingleRunExportQuestion));
