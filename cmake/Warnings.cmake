@@ -15,8 +15,10 @@ if(NUTHUMB_WERROR)
 else()
   file(CONFIGURE OUTPUT ${NUTHUMB_WERROR_FILE} CONTENT "0\n")
 endif()
+# Quoted: the launcher is pasted into each compile's shell command as it is, and
+# a clone may lie in a folder whose name has a blank.
 set_property(GLOBAL PROPERTY RULE_LAUNCH_COMPILE
-             "sh ${CMAKE_CURRENT_LIST_DIR}/keep-warnings.sh ${NUTHUMB_WERROR_FILE}")
+             "sh \"${CMAKE_CURRENT_LIST_DIR}/keep-warnings.sh\" \"${NUTHUMB_WERROR_FILE}\"")
 
 function(nuthumb_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
