@@ -26,7 +26,7 @@ double NowMs() {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
-    const std::string cli = argc > 2 ? argv[2] : (self.parent_path().parent_path() / "cli/nuthumb-cli").string();
+    const std::string cli = argc > 2 ? argv[2] : (self.parent_path().parent_path() / "app/nuthumb-cli").string();
     const std::vector<std::string> languages = {"ja_JP.UTF-8", "en_US.UTF-8", "C.UTF-8"};
     std::vector<double> best(languages.size(), 1e9);
     std::vector<std::size_t> bytes(languages.size());

@@ -78,7 +78,7 @@ inline bool Installed(const char* program) {
 }
 
 // nuthumb-cli of the build tree the benchmark runs from.
-inline std::string BuiltCli() { return JoinPath(DirectoryPart(DirectoryPart(ExecutablePath())), "cli/nuthumb-cli"); }
+inline std::string BuiltCli() { return JoinPath(DirectoryPart(DirectoryPart(ExecutablePath())), "app/nuthumb-cli"); }
 
 // For a measured program: its output would only slow it down on a terminal.
 inline bool Silenced() { return std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr); }

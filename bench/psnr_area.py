@@ -8,7 +8,7 @@ the thumbnail's size. Prints the PSNR of each photo and of all pixels together;
 the target is at least 35 dB.
 
 Usage: bench/psnr_area.py [CLI [FOLDER [SIZE]]]
-  defaults: build-release/cli/nuthumb-cli bench-data/photos 160
+  defaults: build-release/app/nuthumb-cli bench-data/photos 160
 Needs python3-pil.
 """
 import math
@@ -32,7 +32,7 @@ def psnr(error, count):
 
 
 def main():
-    cli = sys.argv[1] if len(sys.argv) > 1 else "build-release/cli/nuthumb-cli"
+    cli = sys.argv[1] if len(sys.argv) > 1 else "build-release/app/nuthumb-cli"
     folder = sys.argv[2] if len(sys.argv) > 2 else "bench-data/photos"
     size = sys.argv[3] if len(sys.argv) > 3 else "160"
     photos = sorted(f for f in os.listdir(folder) if f.lower().endswith(".jpg"))

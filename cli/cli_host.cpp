@@ -56,7 +56,11 @@ void CliHost::DrawProgress(const std::string& status) {
     const int filled = static_cast<int>(kBarWidth * done / total);
     std::string line = "\r\x1b[K[" + std::string(static_cast<std::size_t>(filled), '#') +
                        std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] " +
-                       std::to_string(progress_position_) + "/" + std::to_string(progress_max_) + " ";
+                       clock_.CountText(progress_position_) + " ";
+    // The pace, once there is one: "3.4 個/秒 残り 1:42".
+    const auto now = ProgressClock::Clock::now();
+    if (const std::string rate = clock_.RateText(progress_position_, now); !rate.empty())
+        line += rate + " " + clock_.TimeLeftText(progress_position_, now) + " ";
     // Bytes are at least as many as columns, so cutting by bytes never wraps the line.
     const long room = static_cast<long>(TerminalColumns()) - static_cast<long>(line.size() - 4) - 1;
     // The bar is drawn only on a terminal, where a name's control bytes show escaped.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "run/progress_clock.h"
 #include "run/run_host.h"
 #include "platform/unique_fd.h"
 
@@ -23,7 +24,11 @@ public:
     void AppendError(const std::string& line) override { error_list_.push_back(line); }
     // "nuthumb-cli: FILE: REASON" on stderr, unless quiet or the boxes' texts say it.
     void NoteFailedFile(const std::string& source_path, std::string_view reason) override;
-    void SetProgressMax(int maximum) override { progress_max_ = maximum; }
+    // A run sets its maximum when it starts: the pace is counted from then.
+    void SetProgressMax(int maximum) override {
+        progress_max_ = maximum;
+        clock_.Start(maximum);
+    }
     void SetProgressPosition(int position) override { progress_position_ = position; }
     void SetStatusText(const std::string& text) override;
     void ProcessPendingMessages() override;
@@ -51,6 +56,7 @@ private:
     std::vector<std::string> error_list_;
     int progress_max_ = 0;
     int progress_position_ = 0;
+    ProgressClock clock_;
     OverwriteMode overwrite_mode_;
     bool report_load_errors_;
     bool quiet_;

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <functional>
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "cli/exit_status.h"
 #include "cli/option_names.h"
@@ -32,6 +34,7 @@ const char* const kFooter = N_(
     "同じファイルを指すとき）は、--overwrite always（または never）を指定しない限り\n"
     "開始しません。端末では確認し、バッチではそのエントリを実行しません。\n"
     "失敗したファイルは理由とともに標準エラー出力に示します。\n"
+    "DEST_DIR がないときは、ない親フォルダとともに作成します。\n"
     "\n"
     "終了ステータス: 0 失敗したファイルなしで終了、1 失敗したファイルありで終了（または\n"
     "--error-list のファイルか標準出力に書き込めなかった）、2 使い方の誤り、フォルダの\n"
@@ -117,7 +120,7 @@ const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_fil
     for (const CLI::Option* option : job_options)
         if (option->count())
             return Tr("バッチは処理内容を各エントリから取ります: フォルダ、--from、--to、--prefix、--suffix、"
-                      "--size、--basis、--convert-only、--recursive は指定しないでください");
+                      "--size、--basis、--convert-only、--recursive、--photos は指定しないでください");
     return nullptr;
 }
 
@@ -160,18 +163,25 @@ void ShowUsageError(const std::string& problem) {
 
 }  // namespace
 
-std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* argv) {
-    CliOptions options;
+namespace {
+
+// The words and numbers the parser fills, and the options that fill them, so
+// that what was given can be told from a default.
+struct Parsed {
     std::string src_dir, dst_dir, from, to, prefix, suffix, basis, filter, overwrite, error_list, settings,
         batch_file;
     std::int32_t size = 0, quality = 0;
-    bool auto_orient = false, keep_dates = false, to_srgb = false;
-    const ThumbJob defaults = JobOfForm(FormSettings{});
-    const OverwriteMode default_overwrite = OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
+    bool auto_orient = false, keep_dates = false, to_srgb = false, photos = false;
+    CLI::Option *src_opt = nullptr, *dst_opt = nullptr, *photos_opt = nullptr, *from_opt = nullptr,
+                *to_opt = nullptr, *prefix_opt = nullptr, *suffix_opt = nullptr, *size_opt = nullptr,
+                *basis_opt = nullptr, *convert_only_opt = nullptr, *recursive_opt = nullptr,
+                *auto_orient_opt = nullptr, *keep_dates_opt = nullptr, *to_srgb_opt = nullptr,
+                *quality_opt = nullptr, *filter_opt = nullptr, *overwrite_opt = nullptr,
+                *error_list_opt = nullptr, *settings_opt = nullptr, *batch_opt = nullptr,
+                *batch_file_opt = nullptr;
+};
 
-    CLI::App app{Fill(Tr("SOURCE_DIR のすべての {} 画像のサムネイルを DEST_DIR に作成します。"),
-                      {FormatList(Tr("、"), Tr(" または "))}),
-                 "nuthumb-cli"};
+void SetUpHelp(CLI::App& app) {
     app.formatter(std::make_shared<HelpFormatter>());
     app.footer(Tr(kFooter));
     app.get_formatter()->label("Usage", Tr("使い方"));
@@ -180,48 +190,65 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     app.option_defaults()->group(Tr("オプション"));
     app.set_help_flag("-h,--help", Tr("このヘルプを表示して終了します"));
     app.set_version_flag("--version", "nuthumb-cli " + std::string(kVersion), Tr("バージョンを表示して終了します"));
-    auto* src_opt = app.add_option("SOURCE_DIR", src_dir, Tr("元の画像のあるフォルダ"))->type_name("");
-    auto* dst_opt = app.add_option("DEST_DIR", dst_dir, Tr("サムネイルを書き込むフォルダ"))->type_name("");
-    auto* from_opt = AddChoice(app, "--from", from, Tr("読込みファイル形式"), kSourceNames, defaults.src_format);
-    auto* to_opt =
-        AddChoice(app, "--to", to, Tr("保存ファイル形式"), kTargetNames, defaults.conversion.target_format);
-    auto* prefix_opt = app.add_option("--prefix", prefix, Tr("ファイル名の前に付ける文字列（既定値: なし）"));
-    auto* suffix_opt = app.add_option("--suffix", suffix, Tr("ファイル名の後に付ける文字列（既定値: なし）"));
-    auto* size_opt = AddNumber(app, "-s,--size", size, Tr("基準の辺の長さ、{} から {} まで"), keys::kSizeMin,
-                               keys::kSizeMax, defaults.conversion.size);
-    auto* basis_opt =
-        AddChoice(app, "--basis", basis, Tr("サイズを合わせる辺"), kBasisNames, defaults.conversion.basis);
-    auto* convert_only_opt = app.add_flag("--convert-only", options.convert_only, Tr("サイズを変更しない"));
-    auto* recursive_opt = app.add_flag(
+}
+
+// What one run makes: the folders, the formats, the names and the size.
+void AddJobOptions(CLI::App& app, Parsed& p, CliOptions& options, const ThumbJob& defaults) {
+    p.src_opt = app.add_option("SOURCE_DIR", p.src_dir, Tr("元の画像のあるフォルダ"))->type_name("");
+    p.dst_opt = app.add_option("DEST_DIR", p.dst_dir, Tr("サムネイルを書き込むフォルダ"))->type_name("");
+    // First among the options, where a new user looks.
+    p.photos_opt = app.add_flag(
+        "-p,--photos", p.photos,
+        Tr("写真向けの設定をまとめて指定する: --from all --auto-orient --filter area --srgb --basis larger "
+           "--keep-dates と同じ。個別に指定したオプションが、前後どちらにあっても優先する"));
+    p.from_opt = AddChoice(app, "--from", p.from, Tr("読込みファイル形式"), kSourceNames, defaults.src_format);
+    p.to_opt =
+        AddChoice(app, "--to", p.to, Tr("保存ファイル形式"), kTargetNames, defaults.conversion.target_format);
+    p.prefix_opt = app.add_option("--prefix", p.prefix, Tr("ファイル名の前に付ける文字列（既定値: なし）"));
+    p.suffix_opt = app.add_option("--suffix", p.suffix, Tr("ファイル名の後に付ける文字列（既定値: なし）"));
+    p.size_opt = AddNumber(app, "-s,--size", p.size, Tr("基準の辺の長さ、{} から {} まで"), keys::kSizeMin,
+                           keys::kSizeMax, defaults.conversion.size);
+    p.basis_opt =
+        AddChoice(app, "--basis", p.basis, Tr("サイズを合わせる辺"), kBasisNames, defaults.conversion.basis);
+    p.convert_only_opt = app.add_flag("--convert-only", options.convert_only, Tr("サイズを変更しない"));
+    p.recursive_opt = app.add_flag(
         "-r,--recursive", options.recursive,
         Tr("下のフォルダの画像も読み込み、DEST_DIR の同じ場所に書き込む（隠しフォルダ、フォルダへのリンク、SOURCE_DIR の中の "
            "DEST_DIR は読まない）"));
-    auto* auto_orient_opt = app.add_flag(
-        "--auto-orient,!--no-auto-orient", auto_orient,
-        Tr("縮小する前に、各 JPEG を EXIF の Orientation に従って正しい向きに回転する") +
-            Default(defaults.conversion.photo.auto_orient ? "on" : "off"));
-    auto* keep_dates_opt = app.add_flag(
-        "--keep-dates,!--no-keep-dates", keep_dates,
-        Tr("各サムネイルの更新日時を元のファイルと同じにする") + Default(defaults.conversion.photo.keep_dates ? "on" : "off"));
-    auto* to_srgb_opt = app.add_flag(
-        "--srgb,!--no-srgb", to_srgb,
-        Tr("縮小する前に、ICC プロファイルを埋め込んだ画像の色を sRGB に変換する") +
-            Default(defaults.conversion.photo.to_srgb ? "on" : "off"));
-    auto* quality_opt = AddNumber(app, "--quality", quality, Tr("サムネイルの JPEG と WebP の画質、{} から {} まで"),
-                                  keys::kQualityMin, keys::kQualityMax, defaults.conversion.photo.quality);
-    auto* filter_opt =
-        AddChoice(app, "--filter", filter, Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)"),
-                  kFilterNames, defaults.conversion.photo.filter);
-    auto* overwrite_opt =
-        AddChoice(app, "--overwrite", overwrite, Tr("既存の保存先ファイル"), kOverwriteNames, default_overwrite);
+}
+
+// How photos are turned, coloured, dated and scaled.
+void AddPhotoOptions(CLI::App& app, Parsed& p, const ThumbJob& defaults) {
+    const PhotoOptions& photo = defaults.conversion.photo;
+    p.auto_orient_opt = app.add_flag("--auto-orient,!--no-auto-orient", p.auto_orient,
+                                     Tr("縮小する前に、各 JPEG を EXIF の Orientation に従って正しい向きに回転する") +
+                                         Default(photo.auto_orient ? "on" : "off"));
+    p.keep_dates_opt = app.add_flag(
+        "--keep-dates,!--no-keep-dates", p.keep_dates,
+        Tr("各サムネイルの更新日時を元のファイルと同じにする") + Default(photo.keep_dates ? "on" : "off"));
+    p.to_srgb_opt = app.add_flag("--srgb,!--no-srgb", p.to_srgb,
+                                 Tr("縮小する前に、ICC プロファイルを埋め込んだ画像の色を sRGB に変換する") +
+                                     Default(photo.to_srgb ? "on" : "off"));
+    p.quality_opt = AddNumber(app, "--quality", p.quality, Tr("サムネイルの JPEG と WebP の画質、{} から {} まで"),
+                              keys::kQualityMin, keys::kQualityMax, photo.quality);
+    p.filter_opt = AddChoice(app, "--filter", p.filter,
+                             Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)"),
+                             kFilterNames, photo.filter);
+}
+
+// How the run goes: existing targets, reports, threads, memory, batches.
+void AddRunOptions(CLI::App& app, Parsed& p, CliOptions& options) {
+    const OverwriteMode default_overwrite = OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
+    p.overwrite_opt =
+        AddChoice(app, "--overwrite", p.overwrite, Tr("既存の保存先ファイル"), kOverwriteNames, default_overwrite);
     app.add_flag("--report-load-errors", options.report_load_errors,
                  Tr("読み込めなかったファイルをその場で知らせる"));
-    auto* error_list_opt = app.add_option(
-        "--error-list", error_list,
+    p.error_list_opt = app.add_option(
+        "--error-list", p.error_list,
         Tr("失敗したファイルの一覧をエラーリストファイルの形式でそこに書き込む。'-'（標準出力）、"
            "パイプ、端末には UTF-8 の行で書く"))->type_name("FILE");
-    auto* settings_opt = app.add_option(
-        "--settings", settings,
+    p.settings_opt = app.add_option(
+        "--settings", p.settings,
         Tr("コマンドラインで指定しない値をすべてこの設定ファイルから取る"))->type_name("FILE");
     app.add_flag("-q,--quiet", options.quiet, Tr("進捗表示と失敗したファイルごとの行を出さない"));
     app.add_option("-j,--jobs", options.jobs,
@@ -234,10 +261,60 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
                       "（既定値: マシンのメモリの 4 分の 1、最大 1024）"))
         ->check(WholeNumberIn(1, 1 << 20))
         ->type_name("MIB");
-    auto* batch_opt = app.add_flag("--batch", options.batch, Tr("設定ファイルに保存されたバッチリストを実行する"));
-    auto* batch_file_opt = app.add_option("--batch-file", batch_file,
-                                          Tr("FILE のバッチエントリ（1 行に 1 つ）を実行する"))->type_name("FILE");
+    p.batch_opt = app.add_flag("--batch", options.batch, Tr("設定ファイルに保存されたバッチリストを実行する"));
+    p.batch_file_opt = app.add_option("--batch-file", p.batch_file,
+                                      Tr("FILE のバッチエントリ（1 行に 1 つ）を実行する"))->type_name("FILE");
+}
 
+// The usage error of a parse whose options do not go together, if any.
+std::optional<std::string> ConflictOf(const Parsed& p) {
+    if (const char* problem = BatchConflict(*p.batch_opt, *p.batch_file_opt,
+                                            {p.src_opt, p.dst_opt, p.from_opt, p.to_opt, p.prefix_opt, p.suffix_opt,
+                                             p.size_opt, p.basis_opt, p.convert_only_opt, p.recursive_opt,
+                                             p.photos_opt}))
+        return problem;
+    if (p.src_opt->count() != p.dst_opt->count())
+        return Tr("SOURCE_DIR と DEST_DIR は両方とも指定するか、どちらも指定しないでください");
+    return std::nullopt;
+}
+
+// Only what was given: everything else comes from the settings file or the defaults.
+void Collect(const Parsed& p, CliOptions& options) {
+    if (p.src_opt->count()) {
+        options.src_dir = p.src_dir;
+        options.dst_dir = p.dst_dir;
+    }
+    if (p.from_opt->count()) options.src_format = ValueOfName(kSourceNames, p.from);
+    if (p.to_opt->count()) options.dst_format = ValueOfName(kTargetNames, p.to);
+    if (p.prefix_opt->count()) options.prefix = p.prefix;
+    if (p.suffix_opt->count()) options.suffix = p.suffix;
+    if (p.size_opt->count()) options.size = p.size;
+    if (p.basis_opt->count()) options.basis = ValueOfName(kBasisNames, p.basis);
+    if (p.auto_orient_opt->count()) options.auto_orient = p.auto_orient;
+    if (p.keep_dates_opt->count()) options.keep_dates = p.keep_dates;
+    if (p.to_srgb_opt->count()) options.to_srgb = p.to_srgb;
+    if (p.quality_opt->count()) options.quality = p.quality;
+    if (p.filter_opt->count()) options.filter = ValueOfName(kFilterNames, p.filter);
+    if (p.overwrite_opt->count()) options.overwrite_mode = ValueOfName(kOverwriteNames, p.overwrite);
+    if (p.error_list_opt->count()) options.error_list_path = p.error_list;
+    if (p.settings_opt->count()) options.settings_path = p.settings;
+    if (p.batch_file_opt->count()) options.batch_file = p.batch_file;
+    if (p.photos) ApplyPhotoPreset(options);
+}
+
+}  // namespace
+
+std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* argv) {
+    CliOptions options;
+    Parsed parsed;
+    const ThumbJob defaults = JobOfForm(FormSettings{});
+    CLI::App app{Fill(Tr("SOURCE_DIR のすべての {} 画像のサムネイルを DEST_DIR に作成します。"),
+                      {FormatList(Tr("、"), Tr(" または "))}),
+                 "nuthumb-cli"};
+    SetUpHelp(app);
+    AddJobOptions(app, parsed, options, defaults);
+    AddPhotoOptions(app, parsed, defaults);
+    AddRunOptions(app, parsed, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& help_or_version) {
@@ -247,37 +324,21 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         ShowUsageError(UsageErrorText(error, app));
         return CliExit{kExitUsage};
     }
-    if (const char* problem = BatchConflict(*batch_opt, *batch_file_opt,
-                                            {src_opt, dst_opt, from_opt, to_opt, prefix_opt, suffix_opt,
-                                             size_opt, basis_opt, convert_only_opt, recursive_opt})) {
-        ShowUsageError(problem);
+    if (const std::optional<std::string> problem = ConflictOf(parsed)) {
+        ShowUsageError(*problem);
         return CliExit{kExitUsage};
     }
-    if (src_opt->count() != dst_opt->count()) {
-        ShowUsageError(Tr("SOURCE_DIR と DEST_DIR は両方とも指定するか、どちらも指定しないでください"));
-        return CliExit{kExitUsage};
-    }
-
-    if (src_opt->count()) {
-        options.src_dir = src_dir;
-        options.dst_dir = dst_dir;
-    }
-    if (from_opt->count()) options.src_format = ValueOfName(kSourceNames, from);
-    if (to_opt->count()) options.dst_format = ValueOfName(kTargetNames, to);
-    if (prefix_opt->count()) options.prefix = prefix;
-    if (suffix_opt->count()) options.suffix = suffix;
-    if (size_opt->count()) options.size = size;
-    if (basis_opt->count()) options.basis = ValueOfName(kBasisNames, basis);
-    if (auto_orient_opt->count()) options.auto_orient = auto_orient;
-    if (keep_dates_opt->count()) options.keep_dates = keep_dates;
-    if (to_srgb_opt->count()) options.to_srgb = to_srgb;
-    if (quality_opt->count()) options.quality = quality;
-    if (filter_opt->count()) options.filter = ValueOfName(kFilterNames, filter);
-    if (overwrite_opt->count()) options.overwrite_mode = ValueOfName(kOverwriteNames, overwrite);
-    if (error_list_opt->count()) options.error_list_path = error_list;
-    if (settings_opt->count()) options.settings_path = settings;
-    if (batch_file_opt->count()) options.batch_file = batch_file;
+    Collect(parsed, options);
     return options;
+}
+
+void ApplyPhotoPreset(CliOptions& options) {
+    if (!options.src_format) options.src_format.emplace(kPhotoPreset.source);
+    if (!options.basis) options.basis = kPhotoPreset.basis;
+    if (!options.auto_orient) options.auto_orient = kPhotoPreset.auto_orient;
+    if (!options.filter) options.filter = kPhotoPreset.filter;
+    if (!options.to_srgb) options.to_srgb = kPhotoPreset.to_srgb;
+    if (!options.keep_dates) options.keep_dates = kPhotoPreset.keep_dates;
 }
 
 }  // namespace nuthumb

@@ -52,4 +52,10 @@ struct CliExit {
 
 std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* argv);
 
+// --photos: every value a photo library wants that the command line did not give
+// itself (an option given wins wherever it stands): every readable format, turned
+// upright, the area filter, colours into sRGB, the size on the longer side, the
+// photos' dates kept. The job is then exactly the one of those options spelled out.
+void ApplyPhotoPreset(CliOptions& options);
+
 }  // namespace nuthumb

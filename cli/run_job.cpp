@@ -15,6 +15,7 @@
 #include "run/run_files.h"
 #include "run/run_folder.h"
 #include "platform/file_io.h"
+#include "platform/make_folders.h"
 #include "platform/message_name.h"
 #include "platform/translate.h"
 
@@ -42,6 +43,37 @@ bool MayReplaceSources(const CliOptions& options, const RunFiles& files, CliHost
     return false;
 }
 
+// A destination that is not there yet is made with every missing parent, as
+// mkdir -p makes it, once the source folder is known to exist (so a mistyped
+// source makes nothing); the window keeps asking for an existing folder. False,
+// after the reason on stderr, when it cannot be made.
+bool MakeMissingDestination(const ThumbJob& job, bool quiet) {
+    if (job.src_dir.empty() || job.dst_dir.empty() || !FolderExists(job.src_dir) || FolderExists(job.dst_dir))
+        return true;
+    try {
+        MakeFoldersBelow("", job.dst_dir);
+    } catch (const IoError& error) {
+        // It names the folder that could not be made (perhaps a parent) and why.
+        std::cerr << "nuthumb-cli: " << ForStderr(error.what()) << "\n";
+        return false;
+    }
+    if (!quiet)
+        std::cerr << "nuthumb-cli: " << ForStderr(Fill(Tr("保存先フォルダ {} を作成しました"), {job.dst_dir})) << "\n";
+    return true;
+}
+
+// After a failed folder check of a job read from a settings file: which file that
+// was, since its folders are what the check looked at.
+void NameSettingsFile(const CliRun& run, const CliOptions& options) {
+    if (run.settings_path.empty() || options.src_dir) return;
+    const std::string text = FileExists(run.settings_path)
+                                 ? Fill(Tr("処理内容は設定ファイル {} から読みました。"), {run.settings_path})
+                                 : Fill(Tr("設定ファイル {} はありません。フォルダをコマンドラインで指定するか、"
+                                           "ウィンドウで設定してください。"),
+                                        {run.settings_path});
+    std::cerr << "nuthumb-cli: " << ForStderr(text) << "\n";
+}
+
 int ExitStatusOf(int result, std::size_t failed_files) {
     if (result == kRunCancelled) return kExitCancelled;
     // A tree whose only images lay in folders that could not be read is no empty one.
@@ -64,18 +96,23 @@ int RunJob(const CliOptions& options) {
 
     CliHost host(loaded->overwrite_mode, loaded->report_load_errors, options.quiet, options.jobs);
     host.SetMemoryLimitMib(options.memory_limit_mib);
-    if (!CheckFolders(host, job.src_dir, job.dst_dir, 1)) return kExitUsage;
+    if (!MakeMissingDestination(job, options.quiet)) return kExitUsage;
+    if (!CheckFolders(host, job.src_dir, job.dst_dir, 1)) {
+        NameSettingsFile(*loaded, options);
+        return kExitUsage;
+    }
 
     job.src_dir = ApplyDriveRootRule(job.src_dir);
     job.dst_dir = ApplyDriveRootRule(job.dst_dir);
     const std::string& src_dir = job.src_dir;
     int result = 0;
     std::string passed_over;
+    RunCounts counts;
     try {
         // One listing for the check, the run and the note after it: a tree is read once.
         const RunFiles files = ListRunFiles(job, host);
         if (!MayReplaceSources(options, files, host)) return kExitUsage;
-        result = RunFolder(host, job, files);
+        result = RunFolder(host, job, files, &counts);
         if (result != kRunCancelled) passed_over = PassedOverNote(files, "--from all");
     } catch (const IoError& error) {
         // Nothing was converted because nothing could be listed, not because the
@@ -93,6 +130,7 @@ int RunJob(const CliOptions& options) {
             Fail(status, Fill(Tr("エラーリストを書き込めません: {}"), {*reason}));
     }
     if (const char* text = RunResultMessage(result)) host.ShowInformation(text);
+    if (result != kRunNoSourceFile) host.ShowInformation(RunCountsText(counts));
     if (!passed_over.empty()) host.ShowInformation(passed_over);
     std::cout << Fill(Tr("失敗したファイル: {}"), {std::to_string(failed)}) << std::endl;
     if (!std::cout) {

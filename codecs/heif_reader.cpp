@@ -165,17 +165,7 @@ Decoded DecodeHeif(const ByteSource& source, const char* name, const DecodeReque
         throw DamagedData(name, "decoded image");
 
     RowSink sink(width, height, alpha, plan, ColourOf(handle.get(), request.to_srgb));
-    const std::size_t bytes = alpha ? 4 : 3;
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::uint8_t* in_row = plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
-        std::uint8_t* out = sink.RowBuffer(y);
-        for (std::int32_t x = 0; x < width; ++x, in_row += bytes, out += bytes) {
-            out[0] = in_row[2], out[1] = in_row[1], out[2] = in_row[0];
-            if (alpha) out[3] = in_row[3];
-        }
-        sink.Add(y);
-    }
-    return {sink.Finish()};
+    return {FromInterleavedRgb(sink, plane, static_cast<std::size_t>(stride))};
 }
 
 }  // namespace nuthumb

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "codecs/jpeg_markers.h"
+#include "codecs/jpeg_scale_choice.h"
 #include "codecs/jpeg_scans.h"
 #include "codecs/jpeg_state.h"
 #include "pixels/box_filter.h"
@@ -177,15 +178,15 @@ bool OpenDecoder(JpegDecodeState& d, const ByteSource& source, bool read_orienta
     return jpeg_has_multiple_scans(&d.info) != FALSE;
 }
 
-// The smallest of the scales M/8 at which the output is still at least
-// width x height; the full size when none is.
+// The smallest of the scales M/8 tried whose output leaves the area filter enough
+// to average for a width x height thumbnail (jpeg_scale_choice.h); the full size
+// when none does.
 void ChooseScale(jpeg_decompress_struct& info, std::int32_t width, std::int32_t height) {
     info.scale_denom = 8;
-    for (unsigned m = 1; m <= 8; ++m) {
+    for (const unsigned m : kAreaDctScaleNumerators) {
         info.scale_num = m;
         jpeg_calc_output_dimensions(&info);
-        if (info.output_width >= static_cast<JDIMENSION>(width) && info.output_height >= static_cast<JDIMENSION>(height))
-            return;
+        if (LeavesEnoughToAverage(info.output_width, info.output_height, width, height)) return;
     }
 }
 

@@ -149,16 +149,7 @@ Decoded DecodeJxl(const ByteSource& source, const DecodeRequest& request, const 
     d.decoder.reset();
 
     RowSink sink(width, height, alpha, plan, std::move(colour));
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::uint8_t* in = pixels.data() + static_cast<std::size_t>(y) * row_bytes;
-        std::uint8_t* out = sink.RowBuffer(y);
-        for (std::int32_t x = 0; x < width; ++x, in += format.num_channels, out += format.num_channels) {
-            out[0] = in[2], out[1] = in[1], out[2] = in[0];
-            if (alpha) out[3] = in[3];
-        }
-        sink.Add(y);
-    }
-    return {sink.Finish(), turn};
+    return {FromInterleavedRgb(sink, pixels.data(), row_bytes), turn};
 }
 
 }  // namespace nuthumb

@@ -44,7 +44,7 @@ Image DecodedImage(std::int32_t width, std::int32_t height, bool alpha) {
 
 RowSink::RowSink(std::int32_t width, std::int32_t height, bool alpha, const DecodePlan& plan,
                  std::optional<SrgbConversion> colour)
-    : width_(width), bytes_per_pixel_(alpha ? 4 : 3), whole_(plan.whole), colour_(std::move(colour)) {
+    : width_(width), height_(height), bytes_per_pixel_(alpha ? 4 : 3), whole_(plan.whole), colour_(std::move(colour)) {
     if (whole_) {
         image_ = DecodedImage(width, height, alpha);
         return;
@@ -81,6 +81,20 @@ Image RowSink::Finish() {
     if (area_) area_->Finish();
     if (!whole_ && !area_ && colour_) colour_->Convert(image_);
     return std::move(image_);
+}
+
+Image FromInterleavedRgb(RowSink& sink, const std::uint8_t* pixels, std::size_t stride) {
+    const auto bytes = static_cast<std::size_t>(sink.bytes_per_pixel());
+    for (std::int32_t y = 0; y < sink.height(); ++y) {
+        const std::uint8_t* in = pixels + static_cast<std::size_t>(y) * stride;
+        std::uint8_t* out = sink.RowBuffer(y);
+        for (std::int32_t x = 0; x < sink.width(); ++x, in += bytes, out += bytes) {
+            out[0] = in[2], out[1] = in[1], out[2] = in[0];
+            if (bytes == 4) out[3] = in[3];
+        }
+        sink.Add(y);
+    }
+    return sink.Finish();
 }
 
 Image ApplyPlan(Image&& decoded, const DecodePlan& plan, const std::optional<SrgbConversion>& colour) {

@@ -51,8 +51,12 @@ public:
     // The image or thumbnail; the sink is spent afterwards.
     Image Finish();
 
+    std::int32_t width() const { return width_; }
+    std::int32_t height() const { return height_; }
+    int bytes_per_pixel() const { return bytes_per_pixel_; }
+
 private:
-    std::int32_t width_;
+    std::int32_t width_, height_;
     int bytes_per_pixel_;
     Image image_;  // the whole image, or the thumbnail
     bool whole_;
@@ -62,6 +66,10 @@ private:
     std::vector<std::uint8_t> scratch_;
     std::optional<SrgbConversion> colour_;
 };
+
+// Feeds `sink` the rows of an R,G,B image (R,G,B,A with alpha) of its size
+// whose rows lie `stride` bytes apart from `pixels`, and finishes it.
+Image FromInterleavedRgb(RowSink& sink, const std::uint8_t* pixels, std::size_t stride);
 
 // The plan applied to an image decoded whole (24-bit B,G,R or 32-bit with
 // alpha): the image itself, or its thumbnail, exactly as RowSink makes it,

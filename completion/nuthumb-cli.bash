@@ -39,11 +39,11 @@ _nuthumb_cli() {
     fi
 
     if [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "--from --to --prefix --suffix --size --basis
+        mapfile -t COMPREPLY < <(compgen -W "--photos --from --to --prefix --suffix --size --basis
             --convert-only --recursive --auto-orient --no-auto-orient
             --keep-dates --no-keep-dates --srgb --no-srgb --quality --filter
             --overwrite --report-load-errors --error-list --settings --quiet
-            --jobs --memory-limit --batch --batch-file --help --version -r -s -q -j -h" -- "$cur")
+            --jobs --memory-limit --batch --batch-file --help --version -p -r -s -q -j -h" -- "$cur")
         return
     fi
     compopt -o filenames 2>/dev/null

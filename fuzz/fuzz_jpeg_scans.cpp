@@ -16,7 +16,9 @@ struct Outcome {
     nuthumb::Image image;
 };
 
-Outcome Area(const std::uint8_t* data, std::size_t size, std::int32_t width, std::int32_t height, bool every_scan) {
+// A thumbnail of `sixteenths`/16 of the source both ways, which the area decode
+// reads at `sixteenths`/8: it keeps twice the thumbnail's size to average.
+Outcome Area(const std::uint8_t* data, std::size_t size, std::int32_t sixteenths, bool every_scan) {
     using namespace nuthumb;
     Outcome outcome;
     try {
@@ -25,8 +27,8 @@ Outcome Area(const std::uint8_t* data, std::size_t size, std::int32_t width, std
         options.read_every_scan = every_scan;
         JpegDecoder codec(bytes, options);
         if (std::uint64_t(codec.width()) * std::uint64_t(codec.height()) > kFuzzMaxPixels) return outcome;
-        const std::int32_t w = std::max<std::int32_t>(1, codec.width() * width / 8);
-        const std::int32_t h = std::max<std::int32_t>(1, codec.height() * height / 8);
+        const std::int32_t w = std::max<std::int32_t>(1, codec.width() * sixteenths / 16);
+        const std::int32_t h = std::max<std::int32_t>(1, codec.height() * sixteenths / 16);
         outcome.image = codec.DecodeArea(w, h);
         outcome.loaded = true;
     } catch (const LoadError&) {
@@ -37,10 +39,10 @@ Outcome Area(const std::uint8_t* data, std::size_t size, std::int32_t width, std
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // Thumbnail sizes in eighths of the source, so that each scale gets its turn.
-    const std::int32_t eighths = 1 + static_cast<std::int32_t>(size % 4 == 3 ? 3 : size % 4);
-    const Outcome every = Area(data, size, eighths, eighths, true);
-    const Outcome chosen = Area(data, size, eighths, eighths, false);
+    // The reduced scales the area decode uses, 1/8, 1/4 and 1/2, each in turn.
+    const std::int32_t sixteenths = std::int32_t{1} << (size % 3);
+    const Outcome every = Area(data, size, sixteenths, true);
+    const Outcome chosen = Area(data, size, sixteenths, false);
     if (every.loaded && every.image.damage == nuthumb::SourceDamage::kNone &&
         (!chosen.loaded || chosen.image.pixels != every.image.pixels))
         std::abort();

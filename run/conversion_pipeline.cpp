@@ -154,30 +154,32 @@ void ConversionPipeline::Skip(std::size_t i) {
     prefetcher_.Skip(i);
 }
 
-void ConversionPipeline::Settle(std::size_t i, WrittenTargets& written) {
+std::size_t ConversionPipeline::Settle(std::size_t i, WrittenTargets& written) {
     in_hand_.Release();  // the last file's target is staged by now
     if (publisher_ && publisher_->AnyWaiting()) {
         const std::optional<LandingPlace> place = PlaceOfWriteTarget(files_.final_targets[i]);
         if (!place || publisher_->IsWaiting(*place)) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
     }
-    ReportLateFailures(written);
+    return ReportLateFailures(written);
 }
 
-void ConversionPipeline::ReportLateFailures(WrittenTargets& written) {
-    if (!publisher_) return;
+std::size_t ConversionPipeline::ReportLateFailures(WrittenTargets& written) {
+    if (!publisher_) return 0;
+    std::size_t made = 0;
     for (const PublishFailure& failure : publisher_->TakeFailures()) {
-        written.Remove(failure.node);
+        if (written.Remove(failure.node)) ++made;
         ReportWriteFailure(host_, failure.source_path, failure.target_path, failure.reason);
     }
+    return made;
 }
 
-void ConversionPipeline::Finish(WrittenTargets& written) {
+std::size_t ConversionPipeline::Finish(WrittenTargets& written) {
     const auto while_waiting = [this] { host_.WhileWaitingForWorkers(); };
     in_hand_.Release();
     prefetcher_.Stop(while_waiting);
     budget_.ReturnFreedMemoryIfDue();  // the last huge decode's memory, too
     if (publisher_) publisher_->Drain(while_waiting);
-    ReportLateFailures(written);
+    return ReportLateFailures(written);
 }
 
 }  // namespace nuthumb

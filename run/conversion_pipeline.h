@@ -42,16 +42,17 @@ public:
     // place, so file i's checks see what the one-thread run would see. Then shows
     // and records the targets that could not be put in place since the last call
     // (a sync or rename that failed after its file's turn) and takes them out of
-    // `written`.
-    void Settle(std::size_t i, WrittenTargets& written);
+    // `written`. Returns how many of them had counted as made.
+    std::size_t Settle(std::size_t i, WrittenTargets& written);
     // Refreshes what the workers know of the live options; called at every file.
     void NoteOverwriteMode(OverwriteMode mode) { overwrite_mode_ = mode; }
     // Stops the workers, waits for every handed-in target and reports failures,
-    // handing the host its turn while it waits.
-    void Finish(WrittenTargets& written);
+    // handing the host its turn while it waits, and returns how many of them
+    // had counted as made.
+    std::size_t Finish(WrittenTargets& written);
 
 private:
-    void ReportLateFailures(WrittenTargets& written);
+    std::size_t ReportLateFailures(WrittenTargets& written);
     bool WorthEarly(std::size_t i) const;
     bool MayBeReplacedByWaitingTarget(std::size_t i) const;
 

@@ -40,8 +40,9 @@ void ReportFailedFile(RunHost& host, const std::string& source_path, const std::
 // A source that decoded only in part: its target is made as far as the data
 // goes, but the file is named with the reason, like a load failure, and counts
 // as failed. Each box text is followed by the file's name.
-void ReportDamagedSource(RunHost& host, const Turn& turn, SourceDamage damage) {
-    if (damage == SourceDamage::kNone) return;
+// True when it was reported.
+bool ReportDamagedSource(RunHost& host, const Turn& turn, SourceDamage damage) {
+    if (damage == SourceDamage::kNone) return false;
     static constexpr char kTruncatedMessage[] =
         N_("ファイルが途中で切れています。読めた所までで作成しました。\r\nFilename : ");
     static constexpr char kCorruptDataMessage[] =
@@ -51,6 +52,7 @@ void ReportDamagedSource(RunHost& host, const Turn& turn, SourceDamage damage) {
                      MessageWithName(Tr(truncated ? kTruncatedMessage : kCorruptDataMessage), turn.shown_source),
                      truncated ? Tr("途中で切れています: 読めた所までで作成しました")
                                : Tr("データの一部が壊れています: 読めた部分から作成しました"));
+    return true;
 }
 
 // True when no file of that name exists (a folder does not count), or the host's
@@ -69,15 +71,17 @@ bool MayReplace(RunHost& host, const Turn& turn) {
 }
 
 // Before anything is loaded: the target must not be one this run wrote, and an
-// existing one must be allowed to go.
-bool MayLoad(RunHost& host, const Turn& turn, const WrittenTargets& written) {
+// existing one must be allowed to go. What became of the file when it is not
+// loaded; nothing when it is.
+std::optional<TurnOutcome> RefusedBeforeLoad(RunHost& host, const Turn& turn, const WrittenTargets& written) {
     if (written.Contains(turn.final_path)) {
         ReportFailedFile(host, turn.source_path, MessageWithName(Tr(kTargetTakenMessage), turn.shown_target),
                          Fill(Tr("サムネイル {} はこの実行の前のファイルのために書き込まれました"),
                               {NameForMessage(turn.final_path)}));
-        return false;
+        return TurnOutcome::kFailed;
     }
-    return MayReplace(host, turn);
+    if (!MayReplace(host, turn)) return TurnOutcome::kKept;
+    return std::nullopt;
 }
 
 void ReportWriteFailure(RunHost& host, const Turn& turn, const std::string& reason) {
@@ -101,42 +105,47 @@ StagedFile StageTarget(const Turn& turn, const PreparedThumbnail& prepared) {
     return staged;
 }
 
+// What a turn that got as far as the load came to; `node` is the file the target
+// becomes when it was written (or handed over).
+struct Saved {
+    TurnOutcome outcome;
+    std::optional<FileNode> node;
+};
+
 // The turn from the load's outcome on: a failed load is shown and recorded;
 // otherwise the save-time overwrite decision, then the write. Without a
 // `publisher` the target is written and synced at once; with one it is staged and
-// handed over, and a failure there arrives later through the publisher. The file
-// the target becomes when it was written (or handed over).
-std::optional<FileNode> SaveThumbnail(RunHost& host, const Turn& turn, PreparedThumbnail prepared,
-                                      FilePublisher* publisher) {
+// handed over, and a failure there arrives later through the publisher.
+Saved SaveThumbnail(RunHost& host, const Turn& turn, PreparedThumbnail prepared, FilePublisher* publisher) {
     const std::string& source_path = turn.source_path;
     using Outcome = PreparedThumbnail::Outcome;
     switch (prepared.outcome) {
         case Outcome::kCancelled:
             // Not the file's fault, so not recorded; the run stops after this file.
             host.SetCancelFlag(true);
-            return std::nullopt;
+            return {TurnOutcome::kCancelled, std::nullopt};
         case Outcome::kCannotRead:
             ReportFailedFile(host, source_path,
                              MessageWithName(Tr(kReadFailureMessage), turn.shown_source) + "\r\n" +
                                  prepared.reason,
                              Fill(Tr("読み込めません: {}"), {prepared.reason}));
-            return std::nullopt;
+            return {TurnOutcome::kFailed, std::nullopt};
         case Outcome::kDamaged:
             ReportFailedFile(host, source_path, MessageWithName(Tr(kLoadFailureMessage), turn.shown_source),
                              Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
-            return std::nullopt;
+            return {TurnOutcome::kFailed, std::nullopt};
         case Outcome::kReady:
         case Outcome::kCannotEncode:
             break;
     }
 
     if (!MayReplace(host, turn)) {
-        ReportDamagedSource(host, turn, prepared.damage);
-        return std::nullopt;
+        const bool damaged = ReportDamagedSource(host, turn, prepared.damage);
+        return {damaged ? TurnOutcome::kFailed : TurnOutcome::kKept, std::nullopt};
     }
     if (prepared.outcome == Outcome::kCannotEncode) {
         ReportWriteFailure(host, turn, prepared.reason);
-        return std::nullopt;
+        return {TurnOutcome::kFailed, std::nullopt};
     }
     std::optional<FileNode> node;
     try {
@@ -150,11 +159,11 @@ std::optional<FileNode> SaveThumbnail(RunHost& host, const Turn& turn, PreparedT
         }
     } catch (const std::exception& e) {
         ReportWriteFailure(host, turn, ReasonOf(e));
-        return std::nullopt;
+        return {TurnOutcome::kFailed, std::nullopt};
     }
     // After the write, so that a file whose write also fails is named once.
-    ReportDamagedSource(host, turn, prepared.damage);
-    return node;
+    const bool damaged = ReportDamagedSource(host, turn, prepared.damage);
+    return {damaged ? TurnOutcome::kFailed : TurnOutcome::kMade, node};
 }
 
 }  // namespace
@@ -165,16 +174,17 @@ bool WrittenTargets::Contains(const std::string& final_path) const {
     return nodes_.contains({static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
 }
 
-void TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i, ConversionPipeline& pipeline,
-                  WrittenTargets& written) {
+TurnOutcome TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i, ConversionPipeline& pipeline,
+                         WrittenTargets& written) {
     const Turn turn{files.sources[i], files.final_targets[i], files.ShownSource(i), files.ShownTarget(i),
                     files.made_folders_root, pipeline.conversion().photo.keep_dates};
-    if (!MayLoad(host, turn, written)) {
+    if (const std::optional<TurnOutcome> refused = RefusedBeforeLoad(host, turn, written)) {
         pipeline.Skip(i);
-        return;
+        return *refused;
     }
-    if (const std::optional<FileNode> node = SaveThumbnail(host, turn, pipeline.Take(i), pipeline.publisher()))
-        written.Add(*node);
+    const Saved saved = SaveThumbnail(host, turn, pipeline.Take(i), pipeline.publisher());
+    if (saved.node) written.Add(*saved.node, saved.outcome == TurnOutcome::kMade);
+    return saved.outcome;
 }
 
 bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,
@@ -183,7 +193,7 @@ bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::str
     const std::string final_path = FinalTargetName(target_path, conversion.target_format);
     const Turn turn{source_path, final_path, FileNamePart(source_path), FileNamePart(final_path), {},
                     conversion.photo.keep_dates};
-    return SaveThumbnail(host, turn, PrepareThumbnail(source_path, conversion, options), nullptr).has_value();
+    return SaveThumbnail(host, turn, PrepareThumbnail(source_path, conversion, options), nullptr).node.has_value();
 }
 
 void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,

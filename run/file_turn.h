@@ -7,11 +7,12 @@
 // in the ErrorList, and a one-line reason for hosts that list failures as they
 // come.
 #include <cstddef>
-#include <set>
+#include <map>
 #include <string>
 
 #include "image/conversion.h"
 #include "platform/staged_file.h"
+#include "run/run_counts.h"
 #include "run/run_files.h"
 #include "run/run_host.h"
 
@@ -28,12 +29,21 @@ class WrittenTargets {
 public:
     // Whether `final_path` names (links followed) a file this run wrote.
     bool Contains(const std::string& final_path) const;
-    void Add(FileNode node) { nodes_.insert(node); }
-    // A file whose publishing failed: it was never written.
-    void Remove(FileNode node) { nodes_.erase(node); }
+    // `made`: the file counts as made (false for a damaged source's partial
+    // thumbnail, which counts as failed).
+    void Add(FileNode node, bool made) { nodes_.emplace(node, made); }
+    // A file whose publishing failed: it was never written. True when it had
+    // counted as made.
+    bool Remove(FileNode node) {
+        const auto found = nodes_.find(node);
+        if (found == nodes_.end()) return false;
+        const bool made = found->second;
+        nodes_.erase(found);
+        return made;
+    }
 
 private:
-    std::set<FileNode> nodes_;
+    std::map<FileNode, bool> nodes_;
 };
 
 // File `i` of a folder run at its turn. A final target that the run already wrote
@@ -43,7 +53,8 @@ private:
 // Before a write, the target's missing folders below files.made_folders_root are
 // made; with the photo option keep_dates the target gets its source's
 // modification time. Messages name files as files.ShownSource/ShownTarget do.
-void TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i, ConversionPipeline& pipeline,
+// Returns what became of the file.
+TurnOutcome TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i, ConversionPipeline& pipeline,
                   WrittenTargets& written);
 
 // The turn of one file outside a folder run: decodes `source_path` (as

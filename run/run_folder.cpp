@@ -67,11 +67,17 @@ std::string PassedOverNote(const RunFiles& files, std::string_view other_format_
     return note;
 }
 
-int RunFolder(RunHost& host, const ThumbJob& job) { return RunFolder(host, job, ListRunFiles(job, host)); }
+int RunFolder(RunHost& host, const ThumbJob& job, RunCounts* counts) {
+    return RunFolder(host, job, ListRunFiles(job, host), counts);
+}
 
-int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files) {
+int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCounts* counts) {
+    RunCounts unused;
+    RunCounts& tally = counts ? *counts : unused;
+    tally = RunCounts{};
     const std::vector<std::string>& names = files.names;
     for (const UnreadableFolder& folder : files.unreadable_folders) ReportUnreadableFolder(host, folder);
+    tally.failed = files.unreadable_folders.size();
     if (names.empty()) return kRunNoSourceFile;
     // What runs killed before left here; a live run's files are left alone.
     RemoveStaleTempFiles(job.dst_dir);
@@ -86,18 +92,24 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files) {
     ConversionPipeline pipeline(host, files, job.conversion, workers);
 
     WrittenTargets written;
+    std::size_t taken = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         pipeline.NoteOverwriteMode(host.LiveOverwriteMode());
-        pipeline.Settle(i, written);
-        TakeFileTurn(host, files, i, pipeline, written);
+        tally.MadeTurnedFailed(pipeline.Settle(i, written));
+        const TurnOutcome outcome = TakeFileTurn(host, files, i, pipeline, written);
+        tally.Add(outcome);
+        taken = i + 1;
 
         host.SetProgressPosition(ProgressValue(i + 1));
-        host.SetStatusText(Tr("サムネイル作成中 : ") + names[i]);
+        // A kept file was looked at, not made.
+        host.SetStatusText((outcome == TurnOutcome::kKept ? Tr("既にあるため残しました : ") : Tr("サムネイル作成中 : ")) +
+                           names[i]);
         host.ProcessPendingMessages();
         if (host.CancelFlag()) break;
     }
+    tally.not_reached += names.size() - taken;
     // Every target handed over is in place (or reported) before the run returns.
-    pipeline.Finish(written);
+    tally.MadeTurnedFailed(pipeline.Finish(written));
     return host.CancelFlag() ? kRunCancelled : kRunFinished;
 }
 

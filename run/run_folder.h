@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "run/run_counts.h"
 #include "run/run_host.h"
 #include "run/run_files.h"
 #include "run/thumb_job.h"
@@ -48,8 +49,10 @@ std::string PassedOverNote(const RunFiles& files, std::string_view other_format_
 // in case on a case-blind file system) fails (ErrorList) instead of replacing that
 // thumbnail.
 // After each file, handled or skipped, the progress position becomes its 1-based
-// index, the status line names it, pending messages are handled and the
-// CancelFlag is polled. A source folder that cannot be read throws ListFiles'
+// index, the status line names it (saying that the file was kept when an
+// existing target stayed), pending messages are handled and the CancelFlag is
+// polled. `counts`, when given, gets how many files were made, kept and failed
+// (all zero when no file was found). A source folder that cannot be read throws ListFiles'
 // IoError before anything (CancelFlag, progress, status, files) is touched. With
 // host.ParallelJobs() above 1, files are read and decoded ahead on that many
 // worker threads, within one memory budget (host.MemoryLimit()), and written
@@ -64,11 +67,11 @@ std::string PassedOverNote(const RunFiles& files, std::string_view other_format_
 // place when the run returns. Temporary files that killed runs left in the
 // destination folder (in a tree, in each target folder there is) are removed
 // first.
-int RunFolder(RunHost& host, const ThumbJob& job);
+int RunFolder(RunHost& host, const ThumbJob& job, RunCounts* counts = nullptr);
 // The same run over `files`, the job's listing (ListRunFiles), for a caller that
 // looks at it before or after the run (the question about originals, the note
 // on images passed over): the folders are then read once. The run and its
 // workers use `files` by reference until it returns.
-int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files);
+int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCounts* counts = nullptr);
 
 }  // namespace nuthumb

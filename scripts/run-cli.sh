@@ -8,9 +8,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUTHUMB_WERROR=OFF >/dev/null
 cmake --build build -j2 --target nuthumb-cli
-cli=build/cli/nuthumb-cli
+cli=build/app/nuthumb-cli
 
 if [ $# -gt 0 ]; then
   exec "$cli" "$@"

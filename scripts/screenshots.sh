@@ -14,7 +14,7 @@ case "${1:-ja}" in
 esac
 
 scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2 --target nuthumb-screenshots
 mkdir -p docs
 # A private, empty /home (a user and mount namespace, no privileges needed) holds

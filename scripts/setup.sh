@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
+  ccache                     # builds of the same sources share their objects (scripts/configure.sh)
   libjpeg62-turbo-dev        # JPEG decoding and encoding
   libpng-dev                 # PNG decoding and encoding (the reference library)
   libwebp-dev                # WebP decoding (also animated: demux) and encoding

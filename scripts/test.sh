@@ -2,7 +2,10 @@
 # Sets up, builds and runs every test. With --sanitize the build uses
 # AddressSanitizer and UndefinedBehaviorSanitizer, with --threads ThreadSanitizer
 # (without the window layers, whose Qt libraries are not instrumented); each in a
-# build folder of its own.
+# build folder of its own. Warnings are errors here (NUTHUMB_WERROR), which
+# changes no compiler flag: the plain build shares build/ with scripts/run.sh and
+# compiles nothing run.sh compiled, and the test no_compiler_warnings refuses the
+# warnings of those objects.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +26,9 @@ case "${1:-}" in
 esac
 
 scripts/setup.sh
-cmake -S . -B "$build" -G Ninja -DNUTHUMB_WERROR=ON "${flags[@]}"
+# ccache keys on paths below the clone and not on the build folder, so a fresh
+# clone of the same sources (scripts/lone-clone-test.sh) takes these objects.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+scripts/configure.sh "$build" -DNUTHUMB_WERROR=ON "${flags[@]}"
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j2

@@ -7,11 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build-thread-safety
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-fi
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DNUTHUMB_WINDOW=OFF -DNUTHUMB_TESTS=OFF -DNUTHUMB_BENCH=OFF "${launcher[@]}" \
+CC=clang CXX=clang++ scripts/configure.sh "$build" -DCMAKE_BUILD_TYPE=Debug \
+  -DNUTHUMB_WINDOW=OFF -DNUTHUMB_TESTS=OFF -DNUTHUMB_BENCH=OFF \
   -DCMAKE_CXX_FLAGS="-Wthread-safety -Werror=thread-safety"
 cmake --build "$build"

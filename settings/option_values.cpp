@@ -30,6 +30,8 @@ ImageFormat TargetFormatOfItem(std::int32_t item) {
     return FormatOfItem(keys::TargetFormatItem(item)).value_or(ImageFormat::kJpeg);
 }
 
+std::int32_t ItemOfSource(SourceChoice choice) { return choice ? ItemOf(*choice) : kEveryFormatItem; }
+
 Basis BasisOfItem(std::int32_t item) {
     switch (item) {
         case 0: return Basis::kHeight;
@@ -37,6 +39,16 @@ Basis BasisOfItem(std::int32_t item) {
         case 2: return Basis::kLarger;
         default: return Basis::kNone;
     }
+}
+
+std::int32_t ItemOfBasis(Basis basis) {
+    switch (basis) {
+        case Basis::kHeight: return 0;
+        case Basis::kWidth: return 1;
+        case Basis::kLarger: return 2;
+        case Basis::kNone: break;
+    }
+    return -1;
 }
 
 OverwriteMode OverwriteModeOfItem(std::int32_t item) {

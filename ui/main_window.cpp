@@ -12,6 +12,7 @@
 
 #include "batch/batch_store.h"
 #include "settings/form_settings.h"
+#include "settings/option_values.h"
 #include "settings/photo_settings.h"
 #include "settings/settings_file.h"
 #include "ui/folder_picker.h"
@@ -48,6 +49,12 @@ void MainWindow::SetSettingsDialog(SettingsDialog* dialog) {
     settings_dialog_ = dialog;
     connect(dialog, &SettingsDialog::PhotoOptionsAtExit, this,
             [this](const PhotoOptions& options) { photo_at_exit_ = options; });
+    // The preset's part that lives on the individual tab; like any change made
+    // during a run, it counts from the next run on.
+    connect(dialog, &SettingsDialog::PhotoPresetChosen, this, [this] {
+        source_format_group_->SetItemIndex(ItemOfSource(kPhotoPreset.source));
+        basis_group_->SetItemIndex(ItemOfBasis(kPhotoPreset.basis));
+    });
 }
 
 PhotoOptions MainWindow::RunPhotoOptions() const {

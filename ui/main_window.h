@@ -13,6 +13,8 @@
 
 #include "batch/batch_list.h"
 #include "batch/batch_run.h"
+#include "run/progress_clock.h"
+#include "run/run_counts.h"
 #include "run/run_files.h"
 #include "run/run_host.h"
 #include "run/thumb_job.h"
@@ -141,7 +143,7 @@ private:
 
     // The engine's routines with this window as their host.
     bool CheckFolders(const std::string& src_text, const std::string& dst_text, std::uint8_t message_flag);
-    int RunFolder(const ThumbJob& job, const RunFiles& files);
+    int RunFolder(const ThumbJob& job, const RunFiles& files, RunCounts* counts = nullptr);
 
     // Asks once before a batch run in which some entries would replace their
     // sources with their own thumbnails; true when the batch may start.
@@ -193,6 +195,8 @@ private:
 
     private:
         MainWindow& window_;
+        // The run's pace for the status line, from the maximum the run sets.
+        ProgressClock clock_;
     };
 
     // The batch run's view of this window.

@@ -7,12 +7,16 @@
 
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/up_down.h"
+#include "ui/window_messages.h"
 
 namespace nuthumb {
 
 void MainWindow::OnBatchStopClicked() { cancel_flag_ = true; }
 
 void MainWindow::OnRegisterBatchClicked() {
+    // The entry takes the spin position: the box shows it, as 作成 does.
+    size_spin_->ShowPositionForTypedNumber();
     RegisterBatchEntry(batch_list_, FormSettingsOfControls());
     ShowBatchList();
 }

@@ -12,12 +12,20 @@
 
 namespace nuthumb {
 
-void MainWindow::EngineHost::SetProgressMax(int maximum) { window_.progress_bar_->setMaximum(maximum); }
+void MainWindow::EngineHost::SetProgressMax(int maximum) {
+    window_.progress_bar_->setMaximum(maximum);
+    clock_.Start(maximum);
+}
 
 void MainWindow::EngineHost::SetProgressPosition(int position) { window_.progress_bar_->setValue(position); }
 
+// The run's text after how far it is ("12/345  残り 1:42  "), ahead of the file's
+// name, which a long name may cut off at the line's end.
 void MainWindow::EngineHost::SetStatusText(const std::string& text) {
-    window_.status_label_->setText(QString::fromStdString(text));
+    const int done = window_.progress_bar_->value();
+    std::string shown = clock_.CountText(done) + "  ";
+    if (const std::string left = clock_.TimeLeftText(done); !left.empty()) shown += left + "  ";
+    window_.status_label_->setText(QString::fromStdString(shown + text));
 }
 
 void MainWindow::EngineHost::ProcessPendingMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -40,8 +40,8 @@ bool MainWindow::CheckFolders(const std::string& src_text, const std::string& ds
     return nuthumb::CheckFolders(engine_host_, src_text, dst_text, message_flag);
 }
 
-int MainWindow::RunFolder(const ThumbJob& job, const RunFiles& files) {
-    return nuthumb::RunFolder(engine_host_, job, files);
+int MainWindow::RunFolder(const ThumbJob& job, const RunFiles& files, RunCounts* counts) {
+    return nuthumb::RunFolder(engine_host_, job, files, counts);
 }
 
 void MainWindow::ApplyConvertOnlyRule() {
@@ -75,6 +75,8 @@ void MainWindow::OnStartClicked() {
         engine_host_.ShowError(Tr(kSizeErrorMessage));
         return;
     }
+    // A typed 1024 or 10 shows as the 640 or 30 the run will take.
+    size_spin_->ShowPositionForTypedNumber();
     ThumbJob job = JobOfForm(FormSettingsOfControls());
     job.conversion.photo = RunPhotoOptions();
     job.src_dir = ApplyDriveRootRule(src_text);
@@ -97,17 +99,20 @@ void MainWindow::OnStartClicked() {
     if (EndRunForClose() || !MayReplaceOriginals(*listing)) return;
 
     error_list_.clear();
-    const int result = RunFolder(job, *listing);
+    RunCounts counts;
+    const int result = RunFolder(job, *listing, &counts);
     if (EndRunForClose()) return;
 
     // The progress display still shows the run's last state while the box is open.
     if (const char* message = RunResultMessage(result)) {
+        // The result's own words first, then what became of the files.
+        std::string text = message;
+        if (result != kRunNoSourceFile) text += "\r\n\r\n" + RunCountsText(counts);
         // The item of the source format group that reads every other format too.
         const std::string other_item = Fill(Tr("ファイル形式「{}」"), {Tr(kEveryFormatCaption)});
-        const std::string note = result == kRunCancelled
-                                     ? std::string()
-                                     : PassedOverNote(*listing, other_item);
-        engine_host_.ShowInformation(note.empty() ? std::string(message) : message + std::string("\r\n\r\n") + note);
+        const std::string note = result == kRunCancelled ? std::string() : PassedOverNote(*listing, other_item);
+        if (!note.empty()) text += "\r\n\r\n" + note;
+        engine_host_.ShowInformation(text);
     }
     ResetProgress();
     OfferErrorListExport(Tr(kSingleRunExportQuestion));

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 
 #include "settings/dialog_settings.h"
@@ -27,11 +29,15 @@ const char* const kFilterNearest = N_("最近傍（従来）");
 const char* const kFilterArea = N_("面積平均");
 const char* const kKeepDatesText = N_("元画像の更新日時を引き継ぐ");
 const char* const kToSrgbText = N_("ICCプロファイルをsRGBに変換する");
+const char* const kPresetText = N_("写真向けにまとめて設定(&P)");
+const char* const kPresetTip =
+    N_("読込みファイル形式「すべて」、基準「大きい方」、EXIFの向きで回転、面積平均、更新日時の引き継ぎ、"
+       "sRGBへの変換をまとめて設定します（コマンドラインの --photos と同じ）。");
 
 // The two controls of the original dialog end at y = 137; the photo group sits
 // below them and the dialog grows by its height.
 constexpr int kPhotoTop = 146;
-constexpr int kPhotoHeight = 154;
+constexpr int kPhotoHeight = 184;
 
 }  // namespace
 
@@ -92,12 +98,34 @@ void SettingsDialog::BuildPhotoGroup() {
     keep_dates_check_ = check_box(kKeepDatesText, "keepDatesCheck", 106);
     to_srgb_check_ = check_box(kToSrgbText, "toSrgbCheck", 130);
 
+    // Everything a photo library wants in one step, also by Alt+P. Never the
+    // dialog's default button: Enter must not change settings.
+    photo_preset_button_ = new QPushButton(Tr(kPresetText), photo_group_);
+    photo_preset_button_->setObjectName("photoPresetButton");
+    photo_preset_button_->setGeometry(8, 154, 249, 23);
+    photo_preset_button_->setAutoDefault(false);
+    photo_preset_button_->setToolTip(Tr(kPresetTip));
+    // Spoken without its access key: "写真向けにまとめて設定", "Set Everything for Photos".
+    photo_preset_button_->setAccessibleName(
+        QString(Tr(kPresetText)).remove(QRegularExpression("\\(&.\\)$")).remove('&'));
+    photo_preset_button_->setAccessibleDescription(Tr(kPresetTip));
+    connect(photo_preset_button_, &QPushButton::clicked, this, &SettingsDialog::OnPhotoPresetClicked);
+
     // Tab runs through the original two controls first, then the group in order.
     setTabOrder(overwrite_group_, auto_orient_check_);
     setTabOrder(auto_orient_check_, quality_spin_);
     setTabOrder(quality_spin_, filter_group_);
     setTabOrder(filter_group_, keep_dates_check_);
     setTabOrder(keep_dates_check_, to_srgb_check_);
+    setTabOrder(to_srgb_check_, photo_preset_button_);
+}
+
+void SettingsDialog::OnPhotoPresetClicked() {
+    auto_orient_check_->setChecked(kPhotoPreset.auto_orient);
+    filter_group_->SetItemIndex(ItemOfFilter(kPhotoPreset.filter));
+    keep_dates_check_->setChecked(kPhotoPreset.keep_dates);
+    to_srgb_check_->setChecked(kPhotoPreset.to_srgb);
+    emit PhotoPresetChosen();
 }
 
 SettingsDialog::~SettingsDialog() {

@@ -12,6 +12,7 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QPushButton;
 class QSpinBox;
 
 namespace nuthumb {
@@ -36,9 +37,13 @@ signals:
     // Sent while the dialog is destroyed at exit: the main window stores these
     // after its older keys, so they follow every older key in the file.
     void PhotoOptionsAtExit(nuthumb::PhotoOptions options);
+    // The preset button was pressed: the group's controls show the photo preset
+    // (kPhotoPreset), and the main window sets its own part (format and basis).
+    void PhotoPresetChosen();
 
 private:
     void BuildPhotoGroup();
+    void OnPhotoPresetClicked();
     void LoadDialogSettings();
     void SaveDialogSettings();
 
@@ -52,6 +57,7 @@ private:
     RadioGroup* filter_group_;
     QCheckBox* keep_dates_check_;
     QCheckBox* to_srgb_check_;
+    QPushButton* photo_preset_button_;
 };
 
 }  // namespace nuthumb

@@ -39,7 +39,15 @@ void UpDown::Associate(QLineEdit* edit) {
     edit->installEventFilter(this);
     // Only what the user types: the text the arrows write must not move them back.
     connect(edit, &QLineEdit::textEdited, this, &UpDown::FollowTypedText);
+    // Return, or the focus gone elsewhere, after a change.
+    connect(edit, &QLineEdit::editingFinished, this, &UpDown::ShowPositionForTypedNumber);
     SetPosition(position_);
+}
+
+void UpDown::ShowPositionForTypedNumber() {
+    if (!edit_ || !ParseInteger(edit_->text().toStdString())) return;
+    const QString shown = QString::number(position_);
+    if (edit_->text() != shown) edit_->setText(shown);
 }
 
 void UpDown::SetPosition(int position) {

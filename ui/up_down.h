@@ -3,7 +3,10 @@
 // arrows or by the Up and Down keys in the edit, and written into the edit when
 // it steps. The arrows never take the focus: the keyboard steps them from the
 // edit. The edit itself accepts any text; a typed number moves the position
-// to it, brought to the nearer bound when it lies outside the range.
+// to it, brought to the nearer bound when it lies outside the range, and the
+// edit shows the position in its place as soon as the user leaves it (as a spin
+// box does), so what is shown is what a run takes. Text that is no number stays
+// for the run to refuse.
 #include <QWidget>
 
 class QLineEdit;
@@ -23,6 +26,9 @@ public:
     // Brought into the range, then shown in the edit.
     void SetPosition(int position);
     void Step(int delta);
+    // When the edit holds a number that is not the position's text (outside the
+    // range, or written another way: "0x1E", "+50"), shows the position instead.
+    void ShowPositionForTypedNumber();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -202,7 +202,7 @@ const std::vector<Control> kMainWindow = {
     {"updateEntryButton", "更新", {88, 256, 73, 25}, -1, "更新 / Ctrl+R", "Update"},
 };
 const std::vector<Control> kSettingsDialog = {
-    {"SettingsDialog", "設定", {0, 0, 280, 308}, -1, "設定", "Settings"},
+    {"SettingsDialog", "設定", {0, 0, 280, 338}, -1, "設定", "Settings"},
     {"autoOrientCheck", "EXIFの向き情報に従って回転する", {8, 18, 249, 17}, 2,
      "EXIFの向き情報に従って回転する", "Rotate upright as EXIF orientation says"},
     {"filterGroup", "縮小方法: 最近傍（従来）|面積平均", {8, 66, 249, 33}, 4, "縮小方法", "Scaling Method: Nearest (classic)|Area average"},
@@ -210,7 +210,11 @@ const std::vector<Control> kSettingsDialog = {
      "Keep the source's modification date"},
     {"overwriteGroup", "同一ファイル名が見つかった場合の動作: 上書きしない|上書きする|確認メッセージを表示", {8, 48, 265, 89}, 1,
      "同一ファイル名が見つかった場合の動作", "When a Thumbnail Already Exists: Keep the existing file|Replace it|Ask each time"},
-    {"photoGroup", "写真", {8, 146, 265, 154}, -1, "写真", "Photos"},
+    {"photoGroup", "写真", {8, 146, 265, 184}, -1, "写真", "Photos"},
+    {"photoPresetButton", "写真向けにまとめて設定(&P)", {8, 154, 249, 23}, 7,
+     "写真向けにまとめて設定 / 読込みファイル形式「すべて」、基準「大きい方」、EXIFの向きで回転、面積平均、"
+     "更新日時の引き継ぎ、sRGBへの変換をまとめて設定します（コマンドラインの --photos と同じ）。",
+     "Set Everything for &Photos"},
     {"qualityLabel", "JPEG画質（1～100）", {8, 42, 120, 17}, -1, "JPEG画質（1～100）", "JPEG quality (1-100)"},
     {"qualitySpin", "", {136, 40, 64, 21}, 3, "JPEG画質（1～100）", ""},
     {"reportErrorsCheck", "サムネイル作成エラー時にメッセージを表示", {8, 16, 257, 17}, 0,

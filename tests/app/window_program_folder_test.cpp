@@ -77,8 +77,8 @@ TEST_P(WindowProgramFolderTest, SettingsAndErrorListLieWhereTheRuleSaysAndSurviv
     const std::optional<std::string> first =
         Run(std::string(Writable() ? "--remove-self " : "") + in() + " " + out() + " 123");
     if (!first) GTEST_SKIP() << "cannot run as that user here";
-    EXPECT_EQ(*first, std::string("size 50\nbox ") + RunResultMessage(1) + "\nbox " + kSingleRunExportQuestion +
-                          "|Filename : " + Files() + "/NuThumb.Err\n");
+    EXPECT_EQ(*first, std::string("size 50\nbox ") + RunResultMessage(1) + "||" + RunCountsText({1, 0, 1}) +
+                          "\nbox " + kSingleRunExportQuestion + "|Filename : " + Files() + "/NuThumb.Err\n");
     EXPECT_EQ(NamesIn(out()), std::set<std::string>{"a.jpg"});
     EXPECT_EQ(ReadText(Files() + "/NuThumb.Err"), in() + "/broken.bmp\r\n");
     EXPECT_NE(ReadText(Files() + "/nuthumb.ini").find("\r\nSize=123\r\n"), std::string::npos);

@@ -1,6 +1,7 @@
 // Runs over folders of today's formats, made by the encoders Debian ships.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <set>
 
@@ -87,6 +88,34 @@ TEST_F(CliFormatsTest, TargetsOfNewFormatsTakeTheirOptions) {
     ASSERT_EQ(Run({in(), out(), "--from", "png", "--to", "png", "--convert-only", "--prefix", "t_"}).status, 0);
     RunTool("pngtopam " + out() + "/t_a.png | pamtopam > " + root() + "/back.pam");
     EXPECT_EQ(test::MaxDifference(test::ReadPam(root() + "/back.pam"), test::ReadPam(pam)), 0);
+}
+
+// --photos is its six options spelled out, to the byte and the date; an option
+// given beside it wins, before or after it.
+TEST_F(CliFormatsTest, PhotosIsItsOptionsSpelledOut) {
+    const std::string pam = WriteSourcePicture();
+    RunTool("pamtopng " + pam + " > " + in() + "/a.png");
+    RunTool("pamtopnm " + pam + " | cjpeg > " + in() + "/b.jpg");
+    test::WriteSampleBitmap(in() + "/c.bmp", 8, 6);
+    for (const std::string& name : NamesIn(in()))
+        fs::last_write_time(in() + "/" + name, fs::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+    const std::string photos = root() + "/photos", spelled = root() + "/spelled", own = root() + "/own";
+    ASSERT_EQ(Run({in(), photos, "--photos", "--size", "30"}).status, 0);
+    ASSERT_EQ(Run({in(), spelled, "--from", "all", "--auto-orient", "--filter", "area", "--srgb", "--basis", "larger",
+                   "--keep-dates", "--size", "30"})
+                  .status,
+              0);
+    EXPECT_EQ(NamesIn(photos), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+    EXPECT_EQ(NamesIn(spelled), NamesIn(photos));
+    for (const std::string& name : NamesIn(photos)) {
+        EXPECT_EQ(ReadWholeFile(spelled + "/" + name), ReadWholeFile(photos + "/" + name)) << name;
+        const std::string source = in() + "/" + (name == "a.jpg" ? "a.png" : name == "c.jpg" ? "c.bmp" : name);
+        EXPECT_EQ(fs::last_write_time(photos + "/" + name), fs::last_write_time(source)) << name;
+    }
+
+    ASSERT_EQ(Run({"--from", "bmp", in(), own, "--photos", "--no-keep-dates", "--size", "30"}).status, 0);
+    EXPECT_EQ(NamesIn(own), std::set<std::string>{"c.jpg"});
+    EXPECT_NE(fs::last_write_time(own + "/c.jpg"), fs::last_write_time(in() + "/c.bmp"));
 }
 
 // A batch entry's item 2 is PNG on both sides; the old items keep their meaning.

@@ -80,7 +80,8 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         {{"--batch", "--batch-file", "f"}, "--batch と --batch-file は一緒に指定できません"},
         {{"--batch", "--prefix", "p"}, "バッチは処理内容を各エントリから取ります"},
         {{"in", "out", "--batch-file", "f"}, "バッチは処理内容を各エントリから取ります"},
-        {{"--batch", "-r"}, "--convert-only、--recursive は指定しないでください"},
+        {{"--batch", "-r"}, "--convert-only、--recursive、--photos は指定しないでください"},
+        {{"--batch", "--photos"}, "バッチは処理内容を各エントリから取ります"},
     };
     for (const auto& row : rows) {
         testing::internal::CaptureStderr();
@@ -158,6 +159,26 @@ TEST_F(ResolveJobTest, PhotoOptionsComeFromTheCommandLineThenTheFileThenTheDefau
     EXPECT_TRUE(tree.job.recursive);
     EXPECT_EQ(tree.job.conversion.photo, (PhotoOptions{false, 90, ScaleFilter::kNearest, true}));
     EXPECT_FALSE(ResolveJob(Options({"in", "out", "--no-keep-dates"}), "").job.recursive);
+}
+
+// --photos stands for its options given on the command line: it wins over the
+// settings file, and any of its options given beside it (before or after) wins
+// over it. Size, names and quality stay the file's.
+TEST_F(ResolveJobTest, PhotosWinsOverTheFileAndLosesToItsOwnOptionsGivenBesideIt) {
+    const std::string ini = Ini("SrcDir=/s\r\nDstDir=/d\r\nSize=120\r\nOption=1\r\nReadFileMode=0\r\nQuality=55\r\n"
+                                "AutoOrient=0\r\nFilter=0\r\nKeepDates=0\r\nToSRGB=0\r\n");
+    const ThumbJob photos = ResolveJob(Options({"--settings", ini.c_str(), "--photos"}), ini).job;
+    EXPECT_EQ(photos, (ThumbJob{"/s", "/d", kEveryReadableFormat, "", "",
+                                {ImageFormat::kJpeg, 120, Basis::kLarger, true, {true, 55, ScaleFilter::kArea, true, true}}}));
+    for (const auto& args : {std::vector<const char*>{"--basis", "width", "--photos", "--from", "png", "--no-srgb"},
+                             std::vector<const char*>{"--photos", "--no-srgb", "--from", "png", "--basis", "width"}}) {
+        std::vector<const char*> all{"--settings", ini.c_str()};
+        all.insert(all.end(), args.begin(), args.end());
+        const ThumbJob own = ResolveJob(Options(all), ini).job;
+        EXPECT_EQ(own.src_format, SourceChoice{ImageFormat::kPng});
+        EXPECT_EQ(own.conversion.basis, Basis::kWidth);
+        EXPECT_EQ(own.conversion.photo, (PhotoOptions{true, 55, ScaleFilter::kArea, true, false}));
+    }
 }
 
 // Every key the job takes comes from one read of the file.

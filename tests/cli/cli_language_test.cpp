@@ -40,11 +40,16 @@ protected:
     }
 };
 
+// The result, then what became of the files: one made, one kept, one failed.
 TEST_P(CliLanguageTest, RunReportsAndMessages) {
-    const CliOutcome outcome = Run({in(), out(), "--from", "bmp", "--report-load-errors", "--quiet"});
+    test::WriteSampleBitmap(in() + "/b.bmp");
+    test::WriteText(out() + "/b.jpg", "old");
+    const CliOutcome outcome =
+        Run({in(), out(), "--from", "bmp", "--report-load-errors", "--quiet", "--overwrite", "never"});
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.out, Text("サムネイル作成が終了しました。\n失敗したファイル: 1\n",
-                                "Finished making thumbnails.\nFailed files: 1\n"));
+    EXPECT_EQ(outcome.out,
+              Text("サムネイル作成が終了しました。\n作成: 1 個、既にあったため残した: 1 個、失敗: 1 個\n失敗したファイル: 1\n",
+                   "Finished making thumbnails.\nMade: 1, kept (already there): 1, failed: 1\nFailed files: 1\n"));
     EXPECT_EQ(outcome.err, Text("ファイルが壊れている可能性があります。\nFilename : z.bmp\n",
                                 "The file may be damaged.\nFile: z.bmp\n"));
     ExpectOneLanguage(outcome);

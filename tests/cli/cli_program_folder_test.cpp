@@ -61,6 +61,14 @@ protected:
     }
 };
 
+#ifdef NUTHUMB_WINDOW_PATH
+// The build tree's two programs lie in one folder, so the command line without
+// folders runs the job the window stored there.
+TEST(CliBuildTree, LiesBesideTheWindowProgram) {
+    EXPECT_EQ(fs::path(NUTHUMB_CLI_PATH).parent_path(), fs::path(NUTHUMB_WINDOW_PATH).parent_path());
+}
+#endif
+
 TEST_F(CliProgramFolderTest, ReadOnlyProgramFolderReadsTheUsersSettings) {
     test::WriteSampleBitmap(in() + "/a.bmp");
     WriteSettings(root() + "/cfg/nuthumb/nuthumb.ini", "");

@@ -129,7 +129,8 @@ TEST_F(CliSurroundingsTest, UnreadableSourceFolderIsNotAnEmptyOne) {
 TEST_F(CliSurroundingsTest, ErrorListToStandardOutputComesBeforeTheReportInUtf8AndLf) {
     WriteText(in() + "/x\xE9.bmp", "damaged");
     WriteText(in() + "/y\n.bmp", "damaged");
-    const std::string report = "サムネイル作成が終了しました。\n失敗したファイル: 3\n";
+    const std::string report =
+        "サムネイル作成が終了しました。\n作成: 1 個、既にあったため残した: 0 個、失敗: 3 個\n失敗したファイル: 3\n";
     // "-", /dev/stdout's target, and the very file stdout is redirected to.
     for (const std::string& list : {std::string("-"), std::string("/proc/self/fd/1"), root() + "/cli.out"}) {
         test::CliLaunch launch;

@@ -102,8 +102,12 @@ TEST(CliTerminalTest, AsksOnTheTerminalAndShowsProgress) {
 
     EXPECT_NE(cli.output().find("同一ファイルが存在します。上書きしますか?\r\nFilename : a.jpg"), std::string::npos)
         << cli.output();
-    EXPECT_NE(cli.output().find("] 1/2 サムネイル作成中 : a.bmp"), std::string::npos) << cli.output();
-    EXPECT_NE(cli.output().find("] 2/2 サムネイル作成中 : b.bmp"), std::string::npos) << cli.output();
+    // Count/total, the pace once a second has passed, then the file: made or kept.
+    const std::string& bar = cli.output();
+    const std::size_t first = bar.find("] 1/2 ");
+    EXPECT_LT(first, bar.find("サムネイル作成中 : a.bmp", first)) << bar;
+    const std::size_t second = bar.find("] 2/2 ");
+    EXPECT_LT(second, bar.find("既にあるため残しました : b.bmp", second)) << bar;
     EXPECT_NE(ReadText(folders.out() + "/a.jpg"), "old");
     EXPECT_EQ(ReadText(folders.out() + "/b.jpg"), "old");
 }

@@ -82,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CliRow{"FinishedExitsZero", {"a.bmp", "B.BMP"}, {}, {},
                {"{in}", "{out}", "--from", "bmp", "--prefix", "t_", "--suffix", "_s", "--size", "30"},
-               0, kFinished + "\n失敗したファイル: 0\n", "", {"t_a_s.jpg", "t_B_s.jpg"}},
+               0, kFinished + "\n作成: 2 個、既にあったため残した: 0 個、失敗: 0 個\n失敗したファイル: 0\n", "",
+               {"t_a_s.jpg", "t_B_s.jpg"}},
         CliRow{"FailedFileIsNamedOnStderrWithItsReason", {"a.bmp"}, {"z.bmp"}, {},
                {"{in}", "{out}", "--from", "bmp"},
                1, "失敗したファイル: 1", "z.bmp: 読み込めません: 壊れているか", {"a.jpg"}},
@@ -92,13 +93,32 @@ INSTANTIATE_TEST_SUITE_P(
         CliRow{"NoSourceExitsThree", {"a.bmp"}, {}, {},
                {"{in}", "{out}"},
                3, "読込み元フォルダにファイルが存在しません。", "", {}},
-        CliRow{"MissingDestinationExitsTwo", {"a.bmp"}, {}, {},
-               {"{in}", "/nonexistent/folder", "--from", "bmp"},
-               2, "", "保存先フォルダが存在しません。", {}},
         CliRow{"AskWithoutTerminalAnswersNo", {"a.bmp", "b.bmp", "c.bmp"}, {}, {"a.jpg", "b.jpg"},
                {"{in}", "{out}", "--from", "bmp", "--overwrite", "ask"},
                0, kFinished, "すべての確認に「いいえ」と答えます", {"a.jpg", "b.jpg", "c.jpg"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A destination that is not there is made with its missing parents, as mkdir -p
+// makes it, and named; one that cannot be made is refused with the reason. A
+// source folder that is not there makes nothing.
+TEST_F(CliTest, MissingDestinationIsMadeOrRefusedWithTheReason) {
+    test::WriteSampleBitmap(in() + "/a.bmp");
+    const std::string made = out() + "/2024/thumbs";
+    const CliOutcome making = Run({in(), made, "--from", "bmp"});
+    EXPECT_EQ(making.status, 0) << making.err;
+    EXPECT_EQ(making.err, "nuthumb-cli: 保存先フォルダ " + made + " を作成しました\n");
+    EXPECT_EQ(NamesIn(made), std::set<std::string>{"a.jpg"});
+
+    // The folder in the way is named, a file here.
+    const CliOutcome refused = Run({in(), in() + "/a.bmp/thumbs", "--from", "bmp"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "nuthumb-cli: フォルダ " + in() + "/a.bmp を作成できません: File exists\n");
+
+    const CliOutcome no_source = Run({root() + "/missing", root() + "/never", "--from", "bmp"});
+    EXPECT_EQ(no_source.status, 2);
+    EXPECT_EQ(no_source.err, "読み込み先フォルダ、保存先フォルダともに存在しません。\n");
+    EXPECT_FALSE(fs::exists(root() + "/never"));
+}
 
 TEST_F(CliTest, QuietNamesNoFailedFile) {
     WriteText(in() + "/z.bmp", "damaged");
@@ -227,7 +247,9 @@ TEST_F(CliSettingsTest, UnsetFoldersInTheFileFailTheCheck) {
     WriteText(path, "[SYSTEM]\r\n");
     const CliOutcome outcome = Run({"--settings", path});
     EXPECT_EQ(outcome.status, 2);
-    EXPECT_NE(outcome.err.find("読込み先フォルダ、保存先フォルダともに未設定です。"), std::string::npos);
+    // The check's words, then the file whose folders it checked.
+    EXPECT_EQ(outcome.err, "読込み先フォルダ、保存先フォルダともに未設定です。\n"
+                           "nuthumb-cli: 処理内容は設定ファイル " + path + " から読みました。\n");
 }
 
 // A scan bomb takes seconds before it is refused; Ctrl-C ends its decode at once,

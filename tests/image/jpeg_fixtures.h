@@ -93,4 +93,32 @@ inline std::vector<std::uint8_t> MakeCmykJpeg(
     });
 }
 
+// The file decoded by libjpeg at scale eighths/8 with the codec's DCT and
+// smoothing settings: every sample from the top, in `space`; `width` and `height`
+// get the output's size.
+inline std::vector<std::uint8_t> DecodeAtScale(const std::vector<std::uint8_t>& file, unsigned eighths,
+                                               J_COLOR_SPACE space, int& width, int& height) {
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr err{};
+    info.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), file.size());
+    jpeg_read_header(&info, TRUE);
+    info.scale_num = eighths, info.scale_denom = 8;
+    info.dct_method = JDCT_FLOAT;
+    info.do_block_smoothing = TRUE;
+    info.out_color_space = space;
+    jpeg_start_decompress(&info);
+    width = static_cast<int>(info.output_width), height = static_cast<int>(info.output_height);
+    const std::size_t stride = std::size_t{info.output_width} * static_cast<std::size_t>(info.output_components);
+    std::vector<std::uint8_t> samples(stride * info.output_height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = samples.data() + stride * info.output_scanline;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return samples;
+}
+
 }  // namespace nuthumb::test

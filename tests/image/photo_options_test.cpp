@@ -271,36 +271,22 @@ INSTANTIATE_TEST_SUITE_P(
 // The decode the area filter starts from: libjpeg at scale m/8 with the codec's
 // settings, B,G,R from the top.
 std::vector<std::uint32_t> DecodeAtScale(const Bytes& file, unsigned m, int& width, int& height) {
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr err{};
-    info.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, file.data(), file.size());
-    jpeg_read_header(&info, TRUE);
-    info.scale_num = m, info.scale_denom = 8;
-    info.dct_method = JDCT_FLOAT;
-    info.do_block_smoothing = TRUE;
-    info.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&info);
-    width = static_cast<int>(info.output_width), height = static_cast<int>(info.output_height);
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
+    const std::vector<std::uint8_t> bgr = test::DecodeAtScale(file, m, JCS_EXT_BGR, width, height);
     std::vector<std::uint32_t> rgb;
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW p = row.data();
-        jpeg_read_scanlines(&info, &p, 1);
-        for (int x = 0; x < width; ++x) rgb.push_back(row[3 * x + 2] << 16 | row[3 * x + 1] << 8 | row[3 * x]);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
+    for (std::size_t i = 0; i + 2 < bgr.size(); i += 3) rgb.push_back(bgr[i + 2] << 16 | bgr[i + 1] << 8 | bgr[i]);
     return rgb;
 }
 
-TEST(AreaOfJpegs, BoxFilterOfTheSmallestScaleThatStillCoversTheThumbnail) {
+// The decode is at the smallest of 1/8, 2/8 and 4/8 that is at least twice the
+// thumbnail both ways (of 160 x 120: 20 x 15, 40 x 30, 80 x 60), else whole: the
+// filter always has two by two pixels or more to average, and 3/8, 5/8 ... are
+// never taken.
+TEST(AreaOfJpegs, BoxFilterOfTheSmallestScaleThatLeavesTwiceTheThumbnail) {
     const Bytes file = test::MakeTestJpeg(160, 120, "-sample 2x2");
     struct Row {
         std::int32_t size;
         unsigned scale;  // in eighths
-    } const rows[] = {{30, 2}, {31, 3}, {15, 1}, {90, 6}, {120, 8}, {200, 8}};
+    } const rows[] = {{7, 1}, {8, 2}, {15, 2}, {16, 4}, {30, 4}, {31, 8}, {90, 8}, {200, 8}};
     for (const Row& row : rows) {
         int w = 0, h = 0;
         const std::vector<std::uint32_t> decoded = DecodeAtScale(file, row.scale, w, h);

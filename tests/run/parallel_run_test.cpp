@@ -85,6 +85,7 @@ struct Scenario {
 
 struct Outcome {
     int result = 0;
+    RunCounts counts;
     V trace;
     std::map<std::string, std::string> files;  // every file left in the folders, with its bytes
 };
@@ -105,7 +106,7 @@ Outcome RunScenario(const Scenario& scenario, int jobs) {
     ThumbJob job = test::FolderJob(in, scenario.job.from, out, scenario.job.to, 24, scenario.job.prefix,
                                    scenario.job.suffix);
     job.recursive = scenario.job.recursive;
-    outcome.result = RunFolder(host, job);
+    outcome.result = RunFolder(host, job, &outcome.counts);
     outcome.trace = host.trace;
     for (const auto& entry : fs::recursive_directory_iterator(dir.root())) {
         if (!entry.is_regular_file() && !entry.is_symlink()) continue;
@@ -252,6 +253,7 @@ TEST_P(ParallelRunTest, LooksExactlyLikeTheOneThreadRun) {
     for (int jobs : {2, 5}) {
         const Outcome many = RunScenario(GetParam(), jobs);
         EXPECT_EQ(many.result, one.result) << jobs;
+        EXPECT_EQ(many.counts, one.counts) << jobs;
         EXPECT_EQ(many.trace, one.trace) << jobs;
         EXPECT_EQ(many.files, one.files) << jobs;
     }

@@ -31,10 +31,11 @@ protected:
     }
     int Run(ImageFormat from = test::kBmp, ImageFormat to = test::kJpg, const std::string& prefix = "",
             const std::string& suffix = "") {
-        return RunFolder(host_, test::FolderJob(src(), from, dst(), to, 4, prefix, suffix));
+        return RunFolder(host_, test::FolderJob(src(), from, dst(), to, 4, prefix, suffix), &counts_);
     }
 
     RecordingHost host_;
+    RunCounts counts_;
 };
 
 TEST_F(RunFolderTest, NoMatchingFileGivesTwoAndTouchesNothing) {
@@ -78,11 +79,16 @@ TEST_F(RunFolderTest, CancelStopsBeforeTheRemainingFiles) {
         EXPECT_EQ(host_.progress_position, 2);
         EXPECT_EQ(host_.status, "サムネイル作成中 : b.bmp");
         EXPECT_EQ(NamesIn(dst()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+        EXPECT_EQ(counts_, (RunCounts{2, 0, 0, last ? 0u : 2u}));
     }
 }
 
-TEST_F(RunFolderTest, NeverOverwriteSkipsEveryFileButAdvancesProgress) {
-    Bitmaps({"B.bmp", "a.BMP", "c.bmp"});
+// Existing targets kept: every file is passed, the progress reaches its end and
+// the status line says of each that it was kept, not made. The counts tell the
+// made, kept and failed files apart; a file that fails is never "kept".
+TEST_F(RunFolderTest, NeverOverwriteKeepsEveryExistingTargetAndCountsIt) {
+    Bitmaps({"B.bmp", "a.BMP", "c.bmp", "d.bmp"});
+    WriteText(src() + "/e.bmp", "damaged");
     for (const char* name : {"a.jpg", "B.jpg", "c.jpg"}) WriteText(dst() + "/" + name, "old");
     host_.overwrite_mode = OverwriteMode::kNever;
     std::vector<std::pair<int, std::string>> seen;
@@ -90,14 +96,18 @@ TEST_F(RunFolderTest, NeverOverwriteSkipsEveryFileButAdvancesProgress) {
         if (host_.progress_max > 0) seen.emplace_back(host_.progress_position, host_.status);
     };
     EXPECT_EQ(Run(), kRunFinished);
-    EXPECT_EQ(host_.progress_max, 3);
-    const std::vector<std::pair<int, std::string>> expected{{1, "サムネイル作成中 : a.BMP"},
-                                                            {2, "サムネイル作成中 : B.bmp"},
-                                                            {3, "サムネイル作成中 : c.bmp"}};
+    EXPECT_EQ(host_.progress_max, 5);
+    const std::vector<std::pair<int, std::string>> expected{{1, "既にあるため残しました : a.BMP"},
+                                                            {2, "既にあるため残しました : B.bmp"},
+                                                            {3, "既にあるため残しました : c.bmp"},
+                                                            {4, "サムネイル作成中 : d.bmp"},
+                                                            {5, "サムネイル作成中 : e.bmp"}};
     EXPECT_EQ(seen, expected);
     for (const char* name : {"a.jpg", "B.jpg", "c.jpg"}) EXPECT_EQ(ReadText(dst() + "/" + name), "old");
-    EXPECT_TRUE(host_.errors.empty());
+    EXPECT_EQ(host_.errors, std::vector<std::string>{src() + "/e.bmp"});
     EXPECT_TRUE(host_.messages.empty());
+    EXPECT_EQ(counts_, (RunCounts{1, 3, 1, 0}));
+    EXPECT_EQ(RunCountsText(counts_), "作成: 1 個、既にあったため残した: 3 個、失敗: 1 個");
 }
 
 TEST_F(RunFolderTest, ModeIsReadAtEachFile) {

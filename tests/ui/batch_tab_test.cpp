@@ -87,9 +87,16 @@ TEST_F(BatchTabTest, RegisterTakesTheIndividualTabAndLeavesTheListAlone) {
     Click("registerBatchButton");
     Click("recursiveCheck");  // subfolders: a tenth field, and only then
     Click("registerBatchButton");
+    EXPECT_EQ(size->text(), "abc");
+    Click("convertOnlyCheck");  // the size box takes keys again
+    size->selectAll();
+    QTest::keyClicks(size, "1024");  // registered, and shown, as the spin box's 640
+    Click("registerBatchButton");
+    EXPECT_EQ(size->text(), "640");
 
     EXPECT_EQ(Rows(), (V{"\"x\"", Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0"}),
-                         Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0", "1"})}));
+                         Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0", "1"}),
+                         Entry({"D:", "0", "abc", "-1", "縮小_", "", "640", "2", "1", "1"})}));
     EXPECT_EQ(SelectedRow(), 0);
     EXPECT_EQ(EntryText(), "typed");
     EXPECT_TRUE(answerer_.boxes.empty());

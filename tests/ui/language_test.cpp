@@ -56,7 +56,10 @@ TEST_P(WindowLanguageTest, BoxesAndResult) {
                                   "Neither the source folder nor the destination folder is set."),
                              QMessageBox::Critical, {"OK"}}));
     EXPECT_EQ(answerer_.boxes[1], (test::SeenBox{Text("情報", "Information"),
-                                                 Text("サムネイル作成が終了しました。", "Finished making thumbnails."),
+                                                 Text("サムネイル作成が終了しました。\n\n"
+                                                      "作成: 1 個、既にあったため残した: 0 個、失敗: 0 個",
+                                                      "Finished making thumbnails.\n\n"
+                                                      "Made: 1, kept (already there): 0, failed: 0"),
                                                  QMessageBox::Information, {"OK"}}));
 }
 

@@ -55,11 +55,16 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsFile) {
         EXPECT_EQ(enabled, name != "stopButton" && name != "batchStopButton") << name;
 }
 
+// The run's status text after how far it is: count/total, then the time left
+// once the pace is known; screen readers read the line as shown.
 TEST_F(MainWindowTest, ScreenReadersReadTheStatusLineItself) {
     Start();
+    form_->Host().SetProgressMax(4);
+    form_->Host().SetProgressPosition(1);
     form_->Host().SetStatusText("サムネイル作成中 : a.bmp");
+    EXPECT_EQ(Find<QLabel>("statusLabel")->text(), "1/4  サムネイル作成中 : a.bmp");
     QAccessibleInterface* status = QAccessible::queryAccessibleInterface(Find("statusLabel"));
-    EXPECT_EQ(status->text(QAccessible::Name), "サムネイル作成中 : a.bmp");
+    EXPECT_EQ(status->text(QAccessible::Name), "1/4  サムネイル作成中 : a.bmp");
 }
 
 // The three enabling states with the convert-only rule on and off: the table of

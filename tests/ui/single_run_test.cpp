@@ -1,10 +1,13 @@
 // The single run over real folders, driven through the window's own buttons and
 // menu, with every message box answered and recorded.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 
@@ -26,6 +29,13 @@ const std::string kNoFile = "読込み元フォルダにファイルが存在し
 const std::string kSizeError = "サムネイルの指定サイズが間違っています。";
 
 SeenBox Info(const std::string& text) { return {"情報", text, Icon::Information, kOk}; }
+// The result box: the result's own words, then what became of the files.
+SeenBox Result(const std::string& result, int made, int kept, int failed, int not_reached = 0) {
+    std::string counts = "作成: " + std::to_string(made) + " 個、既にあったため残した: " + std::to_string(kept) +
+                         " 個、失敗: " + std::to_string(failed) + " 個";
+    if (not_reached > 0) counts += "、中断のため未処理: " + std::to_string(not_reached) + " 個";
+    return Info(result + "\n\n" + counts);
+}
 SeenBox Question(const std::string& text) { return {"情報", text, Icon::Information, kOkCancel}; }
 SeenBox Error(const std::string& text) { return {"エラー", text, Icon::Critical, kOk}; }
 
@@ -67,8 +77,13 @@ TEST_F(SingleRunTest, CancelAfterTheFirstFileThenExportTheErrorList) {
     const std::map<std::string, bool> idle = Enabled();
     Click("startButton");
 
-    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Info(kCancelled), Question(ExportQuestion())}));
-    EXPECT_EQ(behind_boxes, (std::vector<std::pair<int, std::string>>{{1, "サムネイル作成中 : a_broken.bmp"}, {0, ""}}));
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Result(kCancelled, 0, 0, 1, 3), Question(ExportQuestion())}));
+    ASSERT_EQ(behind_boxes.size(), 2u);
+    // How far the run got (and, on a slow machine, the time left) before the file.
+    EXPECT_EQ(behind_boxes[0].first, 1);
+    EXPECT_EQ(behind_boxes[0].second.rfind("1/4  ", 0), 0u) << behind_boxes[0].second;
+    EXPECT_TRUE(behind_boxes[0].second.ends_with("  サムネイル作成中 : a_broken.bmp")) << behind_boxes[0].second;
+    EXPECT_EQ(behind_boxes[1], (std::pair<int, std::string>{0, ""}));
     EXPECT_EQ(Enabled(), idle);
     // During the run the window was in the single-run state main_window_test pins.
     form_->SetSingleRunState();
@@ -89,7 +104,7 @@ TEST_F(SingleRunTest, ResultsAndTheExportDeclined) {
     QTest::keyClicks(size, "5");
     answerer_.answers = {"OK", "キャンセル"};
     Click("startButton");
-    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Info(kFinished), Question(ExportQuestion())}));
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Result(kFinished, 1, 0, 1), Question(ExportQuestion())}));
     EXPECT_FALSE(FileExists(ErrFile())) << "キャンセル writes nothing";
     EXPECT_EQ(form_->ErrorList().size(), 1u) << "the list stays until the next run";
     EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 30);
@@ -101,6 +116,56 @@ TEST_F(SingleRunTest, ResultsAndTheExportDeclined) {
     Click("startButton");
     EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kNoFile)});
     EXPECT_TRUE(form_->ErrorList().empty());
+}
+
+// The size box shows the size a run takes: a number outside 30..640 becomes the
+// nearer bound as soon as the box is left, or when 作成 is pressed with the
+// focus still in it; the thumbnails have the size shown.
+TEST_F(SingleRunTest, TheSizeBoxShowsTheSizeTheRunTakes) {
+    Sources({"b.bmp"});
+    Start();
+    QApplication::setActiveWindow(form_.get());  // so that Tab moves the focus
+    PointAtFolders(0);
+    auto* size = Find<QLineEdit>("sizeEdit");
+    for (const auto& [typed, shown] : {std::pair{"1024", "640"}, std::pair{"10", "30"}, std::pair{"0x1E", "30"}}) {
+        size->setFocus();
+        size->selectAll();
+        QTest::keyClicks(size, typed);
+        QTest::keyClick(size, Qt::Key_Tab);
+        EXPECT_EQ(size->text().toStdString(), shown) << typed;
+    }
+    size->setFocus();
+    size->selectAll();
+    QTest::keyClicks(size, "1024");
+    Click("startButton");
+    EXPECT_EQ(size->text(), "640");
+    EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 640);
+    size->selectAll();
+    QTest::keyClicks(size, "10");
+    Click("startButton");
+    EXPECT_EQ(size->text(), "30");
+    EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 30);
+}
+
+// The settings dialog's photo preset sets what --photos sets: the photo group in
+// the dialog, every format and the long side on the individual tab; the run then
+// makes what that job makes, dated as its source.
+TEST_F(SingleRunTest, ThePhotoPresetGivesThePhotosJob) {
+    Sources({"b.bmp"});
+    std::filesystem::last_write_time(In() + "/b.bmp", std::filesystem::file_time_type::clock::now() -
+                                                          std::chrono::hours(24 * 30));
+    Start();
+    PointAtFolders(1);
+    Find<RadioGroup>("basisGroup")->SetItemIndex(0);
+    QTest::mouseClick(dialog_->findChild<QPushButton*>("photoPresetButton"), Qt::LeftButton);
+    EXPECT_EQ(Find<RadioGroup>("sourceFormatGroup")->ItemIndex(), 6);
+    EXPECT_EQ(Find<RadioGroup>("basisGroup")->ItemIndex(), 2);
+    Click("startButton");
+    Conversion conversion{ImageFormat::kJpeg, 50, Basis::kLarger, true};
+    conversion.photo = {true, 90, ScaleFilter::kArea, true, true};
+    const std::vector<std::uint8_t> expected = PrepareThumbnail(In() + "/b.bmp", conversion, {}).target_bytes;
+    EXPECT_EQ(ReadText(Out() + "/b.jpg"), std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(std::filesystem::last_write_time(Out() + "/b.jpg"), std::filesystem::last_write_time(In() + "/b.bmp"));
 }
 
 // One folder, one format, no prefix or suffix: each original would become its
@@ -125,13 +190,13 @@ TEST_F(SingleRunTest, AsksBeforeOriginalsBecomeTheirOwnThumbnails) {
 
     answerer_.boxes.clear();
     Click("startButton");
-    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{question, Info(kFinished)}));
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{question, Result(kFinished, 2, 0, 0)}));
     EXPECT_NE(ReadText(In() + "/a.bmp"), original);
 
     answerer_.boxes.clear();
     SetText("prefixEdit", "t_");
     Click("startButton");
-    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Result(kFinished, 2, 0, 0)});
 }
 
 // Images the chosen format passes over are named once, after the result.
@@ -152,7 +217,7 @@ TEST_F(SingleRunTest, ConvertOnlyKeepsTheSourceSize) {
     PointAtFolders(0);
     Click("convertOnlyCheck");
     Click("startButton");
-    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Result(kFinished, 1, 0, 0)});
     EXPECT_EQ(BitmapHeight(Out() + "/b.bmp"), 6);
 }
 
@@ -165,7 +230,7 @@ TEST_F(SingleRunTest, SubfolderBoxMirrorsTheTree) {
     PointAtFolders(0);
     Click("recursiveCheck");
     Click("startButton");
-    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kFinished)});
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Result(kFinished, 1, 0, 0)});
     EXPECT_TRUE(std::filesystem::is_regular_file(Out() + "/2024/05 旅行/b.bmp"));
 }
 
@@ -225,7 +290,8 @@ TEST_F(SingleRunTest, SettingsDialogChangedInTheMiddleOfTheRun) {
     Click("startButton");
     const std::string ask = "同一ファイルが存在します。上書きしますか?\nFilename : ";
     EXPECT_EQ(answerer_.dialogs, std::vector<std::string>{"SettingsDialog"});
-    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Question(ask + "c.jpg"), Question(ask + "d.jpg"), Info(kFinished)}));
+    EXPECT_EQ(answerer_.boxes,
+              (std::vector<SeenBox>{Question(ask + "c.jpg"), Question(ask + "d.jpg"), Result(kFinished, 1, 2, 0)}));
     EXPECT_NE(ReadText(Out() + "/b.jpg"), "old");
     EXPECT_EQ(ReadText(Out() + "/c.jpg"), "old");
     EXPECT_EQ(ReadText(Out() + "/d.jpg"), "old");

@@ -1,0 +1,39 @@
+#pragma once
+// What a folder run did with its files, for the report at its end.
+#include <cstddef>
+#include <string>
+
+namespace nuthumb {
+
+// What became of one listed file at its turn.
+enum class TurnOutcome {
+    kMade,       // its thumbnail was written
+    kKept,       // a file was already at its target, and the overwrite mode kept it
+    kFailed,     // its source path went into the ErrorList (a damaged source's
+                 // partial thumbnail too: it is named like a failure)
+    kCancelled,  // a stop request ended its decode: neither made nor failed
+};
+
+struct RunCounts {
+    std::size_t made = 0;
+    std::size_t kept = 0;
+    // Failed files, and folders of a tree that could not be read: the lines a
+    // single run puts into the ErrorList.
+    std::size_t failed = 0;
+    // Files the run never took up because it was cancelled.
+    std::size_t not_reached = 0;
+
+    void Add(TurnOutcome outcome);
+    // A file counted as made whose target could not be put in place after its turn.
+    void MadeTurnedFailed(std::size_t files) {
+        made -= files;
+        failed += files;
+    }
+    bool operator==(const RunCounts&) const = default;
+};
+
+// "作成: 3 個、既にあったため残した: 1 個、失敗: 1 個" in the user's language, with the
+// files not reached after it when there are any.
+std::string RunCountsText(const RunCounts& counts);
+
+}  // namespace nuthumb
