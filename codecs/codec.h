@@ -16,21 +16,10 @@
 #include "pixels/decode_options.h"
 #include "pixels/image.h"
 #include "pixels/orientation.h"
+#include "pixels/thumbnail_plan.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {
-
-// What one decode makes of its source, in the source's stored orientation: the
-// whole image, or a thumbnail of width x height by the area filter or the
-// nearest picks. The picks along a flipped axis are seen from its other end, so
-// that the thumbnail, once turned upright, is the nearest-neighbour thumbnail
-// of the picture as shown.
-struct DecodePlan {
-    bool whole = false;
-    std::int32_t width = 0, height = 0;
-    bool area = false;
-    bool flip_x = false, flip_y = false;
-};
 
 // The plan for a picture shown as width x height (after its turn). Throws
 // LoadError when the conversion has no sound result for that size.
