@@ -108,6 +108,49 @@ public:
     }
 };
 
+// The photo options, each taken over only when the command line gives it.
+class PhotoWords {
+public:
+    void Add(CLI::App& app, const PhotoOptions& defaults) {
+        auto_orient_opt_ = app.add_flag(
+            "--auto-orient,!--no-auto-orient", auto_orient_,
+            Tr("縮小する前に、各 JPEG を EXIF の Orientation に従って正しい向きに回転する") +
+                Default(defaults.auto_orient ? "on" : "off"));
+        keep_dates_opt_ = app.add_flag(
+            "--keep-dates,!--no-keep-dates", keep_dates_,
+            Tr("各サムネイルの更新日時を元のファイルと同じにする") + Default(defaults.keep_dates ? "on" : "off"));
+        to_srgb_opt_ = app.add_flag(
+            "--srgb,!--no-srgb", to_srgb_,
+            Tr("縮小する前に、ICC プロファイルを埋め込んだ画像の色を sRGB に変換する") +
+                Default(defaults.to_srgb ? "on" : "off"));
+        quality_opt_ = AddNumber(app, "--quality", quality_, Tr("サムネイルの JPEG と WebP の画質、{} から {} まで"),
+                                 keys::kQualityMin, keys::kQualityMax, defaults.quality);
+        filter_opt_ = AddChoice(app, "--filter", filter_,
+                                Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)"),
+                                kFilterNames, defaults.filter);
+        previews_opt_ = AddChoice(app, "--previews", previews_,
+                                  Tr("ファイルに埋め込まれたプレビューが画像の縮小コピーでサムネイル以上の大きさなら"
+                                     "そこからサムネイルを作る (auto)、または常に画像全体から作る (never)"),
+                                  kPreviewNames, defaults.previews);
+    }
+
+    void CopyInto(CliOptions& options) const {
+        if (auto_orient_opt_->count()) options.auto_orient = auto_orient_;
+        if (keep_dates_opt_->count()) options.keep_dates = keep_dates_;
+        if (to_srgb_opt_->count()) options.to_srgb = to_srgb_;
+        if (quality_opt_->count()) options.quality = quality_;
+        if (filter_opt_->count()) options.filter = ValueOfName(kFilterNames, filter_);
+        if (previews_opt_->count()) options.previews = ValueOfName(kPreviewNames, previews_);
+    }
+
+private:
+    bool auto_orient_ = false, keep_dates_ = false, to_srgb_ = false;
+    std::int32_t quality_ = 0;
+    std::string filter_, previews_;
+    const CLI::Option *auto_orient_opt_ = nullptr, *keep_dates_opt_ = nullptr, *to_srgb_opt_ = nullptr,
+                      *quality_opt_ = nullptr, *filter_opt_ = nullptr, *previews_opt_ = nullptr;
+};
+
 // Why the batch options cannot be used as given, or nullptr: a batch entry
 // carries its own job, so no option of a single job goes with it.
 const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_file,
@@ -162,10 +205,9 @@ void ShowUsageError(const std::string& problem) {
 
 std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* argv) {
     CliOptions options;
-    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, filter, overwrite, error_list, settings,
-        batch_file;
-    std::int32_t size = 0, quality = 0;
-    bool auto_orient = false, keep_dates = false, to_srgb = false;
+    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, overwrite, error_list, settings, batch_file;
+    std::int32_t size = 0;
+    PhotoWords photo;
     const ThumbJob defaults = JobOfForm(FormSettings{});
     const OverwriteMode default_overwrite = OverwriteModeOfItem(keys::kRadioGroupSaveMode.fallback);
 
@@ -196,22 +238,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         "-r,--recursive", options.recursive,
         Tr("下のフォルダの画像も読み込み、DEST_DIR の同じ場所に書き込む（隠しフォルダ、フォルダへのリンク、SOURCE_DIR の中の "
            "DEST_DIR は読まない）"));
-    auto* auto_orient_opt = app.add_flag(
-        "--auto-orient,!--no-auto-orient", auto_orient,
-        Tr("縮小する前に、各 JPEG を EXIF の Orientation に従って正しい向きに回転する") +
-            Default(defaults.conversion.photo.auto_orient ? "on" : "off"));
-    auto* keep_dates_opt = app.add_flag(
-        "--keep-dates,!--no-keep-dates", keep_dates,
-        Tr("各サムネイルの更新日時を元のファイルと同じにする") + Default(defaults.conversion.photo.keep_dates ? "on" : "off"));
-    auto* to_srgb_opt = app.add_flag(
-        "--srgb,!--no-srgb", to_srgb,
-        Tr("縮小する前に、ICC プロファイルを埋め込んだ画像の色を sRGB に変換する") +
-            Default(defaults.conversion.photo.to_srgb ? "on" : "off"));
-    auto* quality_opt = AddNumber(app, "--quality", quality, Tr("サムネイルの JPEG と WebP の画質、{} から {} まで"),
-                                  keys::kQualityMin, keys::kQualityMax, defaults.conversion.photo.quality);
-    auto* filter_opt =
-        AddChoice(app, "--filter", filter, Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)"),
-                  kFilterNames, defaults.conversion.photo.filter);
+    photo.Add(app, defaults.conversion.photo);
     auto* overwrite_opt =
         AddChoice(app, "--overwrite", overwrite, Tr("既存の保存先ファイル"), kOverwriteNames, default_overwrite);
     app.add_flag("--report-load-errors", options.report_load_errors,
@@ -268,11 +295,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
     if (suffix_opt->count()) options.suffix = suffix;
     if (size_opt->count()) options.size = size;
     if (basis_opt->count()) options.basis = ValueOfName(kBasisNames, basis);
-    if (auto_orient_opt->count()) options.auto_orient = auto_orient;
-    if (keep_dates_opt->count()) options.keep_dates = keep_dates;
-    if (to_srgb_opt->count()) options.to_srgb = to_srgb;
-    if (quality_opt->count()) options.quality = quality;
-    if (filter_opt->count()) options.filter = ValueOfName(kFilterNames, filter);
+    photo.CopyInto(options);
     if (overwrite_opt->count()) options.overwrite_mode = ValueOfName(kOverwriteNames, overwrite);
     if (error_list_opt->count()) options.error_list_path = error_list;
     if (settings_opt->count()) options.settings_path = settings;

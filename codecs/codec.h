@@ -34,6 +34,10 @@ struct DecodeRequest {
     bool auto_orient = false;
     // Convert a source with an embedded RGB ICC profile into sRGB before scaling.
     bool to_srgb = false;
+    // A decoder may make a thumbnail from a preview the file embeds instead of
+    // the whole picture, where the preview is a scaled copy of it at least the
+    // thumbnail's size; false: always from the whole picture.
+    bool previews = true;
 
     // The plan for a picture stored as width x height that `turn` shows upright,
     // in stored orientation: the sides swapped back for a quarter turn, the

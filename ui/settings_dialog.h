@@ -52,6 +52,9 @@ private:
     RadioGroup* filter_group_;
     QCheckBox* keep_dates_check_;
     QCheckBox* to_srgb_check_;
+    // The photo option without a control: kept as read, given to every run and
+    // stored back at exit.
+    PreviewUse previews_ = PreviewUse::kAuto;
 };
 
 }  // namespace nuthumb
