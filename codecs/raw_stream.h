@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <mutex>
 #include <vector>
 
 #include "pixels/decode_options.h"
@@ -32,6 +33,13 @@ public:
     int scanf_one(const char* format, void* value) override;
     int eof() override { return position_ >= source_.size() ? 1 : 0; }
     void* make_jas_stream() override { return nullptr; }
+    // Decoders that read tiles on several threads hold this around each seek
+    // and read: the stream has one position and one buffer.
+    int lock() override {
+        mutex_.lock();
+        return 1;
+    }
+    void unlock() override { mutex_.unlock(); }
 
     // Rethrows what stopped the library: the source's IoError, or
     // DecodeCancelled when the options asked to stop.
@@ -50,6 +58,7 @@ private:
     std::uint64_t buffer_at_ = 0;  // where the buffered chunk starts in the source
     std::uint64_t position_ = 0;
     std::exception_ptr stopped_;
+    std::mutex mutex_;
 };
 
 }  // namespace nuthumb
