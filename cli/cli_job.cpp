@@ -53,6 +53,7 @@ CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.to_srgb) job.conversion.photo.to_srgb = *options.to_srgb;
     if (options.quality) job.conversion.photo.quality = *options.quality;
     if (options.filter) job.conversion.photo.filter = *options.filter;
+    if (options.previews) job.conversion.photo.previews = *options.previews;
     if (options.overwrite_mode) run.overwrite_mode = *options.overwrite_mode;
     if (options.report_load_errors) run.report_load_errors = true;
     return run;

@@ -168,15 +168,15 @@ namespace {
 // The words and numbers the parser fills, and the options that fill them, so
 // that what was given can be told from a default.
 struct Parsed {
-    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, filter, overwrite, error_list, settings,
-        batch_file;
+    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, filter, previews, overwrite, error_list,
+        settings, batch_file;
     std::int32_t size = 0, quality = 0;
     bool auto_orient = false, keep_dates = false, to_srgb = false, photos = false;
     CLI::Option *src_opt = nullptr, *dst_opt = nullptr, *photos_opt = nullptr, *from_opt = nullptr,
                 *to_opt = nullptr, *prefix_opt = nullptr, *suffix_opt = nullptr, *size_opt = nullptr,
                 *basis_opt = nullptr, *convert_only_opt = nullptr, *recursive_opt = nullptr,
                 *auto_orient_opt = nullptr, *keep_dates_opt = nullptr, *to_srgb_opt = nullptr,
-                *quality_opt = nullptr, *filter_opt = nullptr, *overwrite_opt = nullptr,
+                *quality_opt = nullptr, *filter_opt = nullptr, *previews_opt = nullptr, *overwrite_opt = nullptr,
                 *error_list_opt = nullptr, *settings_opt = nullptr, *batch_opt = nullptr,
                 *batch_file_opt = nullptr;
 };
@@ -234,6 +234,10 @@ void AddPhotoOptions(CLI::App& app, Parsed& p, const ThumbJob& defaults) {
     p.filter_opt = AddChoice(app, "--filter", p.filter,
                              Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)"),
                              kFilterNames, photo.filter);
+    p.previews_opt = AddChoice(app, "--previews", p.previews,
+                               Tr("ファイルに埋め込まれたプレビューが画像の縮小コピーでサムネイル以上の大きさなら"
+                                  "そこからサムネイルを作る (auto)、または常に画像全体から作る (never)"),
+                               kPreviewNames, photo.previews);
 }
 
 // How the run goes: existing targets, reports, threads, memory, batches.
@@ -295,6 +299,7 @@ void Collect(const Parsed& p, CliOptions& options) {
     if (p.to_srgb_opt->count()) options.to_srgb = p.to_srgb;
     if (p.quality_opt->count()) options.quality = p.quality;
     if (p.filter_opt->count()) options.filter = ValueOfName(kFilterNames, p.filter);
+    if (p.previews_opt->count()) options.previews = ValueOfName(kPreviewNames, p.previews);
     if (p.overwrite_opt->count()) options.overwrite_mode = ValueOfName(kOverwriteNames, p.overwrite);
     if (p.error_list_opt->count()) options.error_list_path = p.error_list;
     if (p.settings_opt->count()) options.settings_path = p.settings;

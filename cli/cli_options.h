@@ -26,6 +26,7 @@ struct CliOptions {
     std::optional<bool> to_srgb;                 // --srgb, or false for --no-srgb
     std::optional<std::int32_t> quality;
     std::optional<ScaleFilter> filter;
+    std::optional<PreviewUse> previews;
     std::optional<OverwriteMode> overwrite_mode;
     bool report_load_errors = false;
     std::optional<std::string> error_list_path;

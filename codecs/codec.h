@@ -16,21 +16,10 @@
 #include "pixels/decode_options.h"
 #include "pixels/image.h"
 #include "pixels/orientation.h"
+#include "pixels/thumbnail_plan.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {
-
-// What one decode makes of its source, in the source's stored orientation: the
-// whole image, or a thumbnail of width x height by the area filter or the
-// nearest picks. The picks along a flipped axis are seen from its other end, so
-// that the thumbnail, once turned upright, is the nearest-neighbour thumbnail
-// of the picture as shown.
-struct DecodePlan {
-    bool whole = false;
-    std::int32_t width = 0, height = 0;
-    bool area = false;
-    bool flip_x = false, flip_y = false;
-};
 
 // The plan for a picture shown as width x height (after its turn). Throws
 // LoadError when the conversion has no sound result for that size.
@@ -45,6 +34,10 @@ struct DecodeRequest {
     bool auto_orient = false;
     // Convert a source with an embedded RGB ICC profile into sRGB before scaling.
     bool to_srgb = false;
+    // A decoder may make a thumbnail from a preview the file embeds instead of
+    // the whole picture, where the preview is a scaled copy of it at least the
+    // thumbnail's size; false: always from the whole picture.
+    bool previews = true;
 
     // The plan for a picture stored as width x height that `turn` shows upright,
     // in stored orientation: the sides swapped back for a quarter turn, the

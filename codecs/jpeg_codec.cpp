@@ -1,5 +1,7 @@
 #include "codecs/jpeg_codec.h"
 
+#include <utility>
+
 #include "codecs/jpeg_decoder.h"
 #include "pixels/nearest_map.h"
 
@@ -11,21 +13,21 @@ bool IsJpeg(std::span<const std::uint8_t> head) {
 
 // Only the picks are converted into sRGB, which is converting before picking;
 // the area filter converts its rows before it averages them.
+Image DecodeJpegPlan(JpegDecoder& decoder, const DecodePlan& plan) {
+    if (!plan.whole && plan.area) return decoder.DecodeArea(plan.width, plan.height);
+    Image image = plan.whole ? decoder.DecodeImage()
+                             : decoder.DecodeSampled(PickMap(decoder.width(), plan.width, plan.flip_x),
+                                                     PickMap(decoder.height(), plan.height, plan.flip_y));
+    if (decoder.colour()) decoder.colour()->Convert(image);
+    return image;
+}
+
 Decoded DecodeJpeg(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
     JpegDecoder decoder(source, options, request.auto_orient, request.to_srgb);
     const DecodePlan plan = request.PlanFor(decoder.width(), decoder.height(), decoder.orientation());
     options.ReserveMemory(decoder.WorkingMemory(plan.whole));
-    Decoded decoded{{}, decoder.orientation(), decoder.progressive()};
-    if (plan.whole) {
-        decoded.image = decoder.DecodeImage();
-    } else if (plan.area) {
-        return {decoder.DecodeArea(plan.width, plan.height), decoded.turn, decoded.progressive};
-    } else {
-        decoded.image = decoder.DecodeSampled(PickMap(decoder.width(), plan.width, plan.flip_x),
-                                              PickMap(decoder.height(), plan.height, plan.flip_y));
-    }
-    if (decoder.colour()) decoder.colour()->Convert(decoded.image);
-    return decoded;
+    Image image = DecodeJpegPlan(decoder, plan);
+    return {std::move(image), decoder.orientation(), decoder.progressive()};
 }
 
 }  // namespace nuthumb

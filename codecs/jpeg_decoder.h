@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "codecs/srgb_conversion.h"
+#include "pixels/srgb_conversion.h"
 #include "pixels/decode_options.h"
 #include "pixels/image.h"
 #include "pixels/orientation.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "codecs/codec_failure.h"
-#include "codecs/row_sink.h"
-#include "codecs/srgb_conversion.h"
+#include "pixels/row_sink.h"
+#include "pixels/srgb_conversion.h"
 
 namespace nuthumb {
 namespace {

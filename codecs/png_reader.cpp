@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "codecs/codec_failure.h"
-#include "codecs/row_sink.h"
+#include "pixels/row_sink.h"
 
 namespace nuthumb {
 namespace {

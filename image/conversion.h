@@ -19,6 +19,11 @@ enum class ScaleFilter { kNearest, kArea };
 
 inline constexpr std::int32_t kDefaultJpegQuality = 90;
 
+// Whether a thumbnail may come from the preview a camera or phone embedded in
+// its file (where that preview is a true scaled copy of the picture and large
+// enough), or always from the whole picture.
+enum class PreviewUse { kAuto, kNever };
+
 // The options made for photos. The defaults give exactly the thumbnails made
 // before they existed.
 struct PhotoOptions {
@@ -29,6 +34,7 @@ struct PhotoOptions {
     // Colours of a source with an embedded RGB ICC profile are converted into
     // sRGB before scaling; off, pixels are taken as stored.
     bool to_srgb = false;
+    PreviewUse previews = PreviewUse::kAuto;
     bool operator==(const PhotoOptions&) const = default;
 };
 

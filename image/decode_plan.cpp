@@ -16,6 +16,7 @@ DecodeRequest RequestOfConversion(const Conversion& conversion) {
     };
     request.auto_orient = conversion.photo.auto_orient;
     request.to_srgb = conversion.photo.to_srgb;
+    request.previews = conversion.photo.previews == PreviewUse::kAuto;
     return request;
 }
 

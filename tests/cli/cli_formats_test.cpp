@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "tests/cli/cli_process.h"
 #include "tests/image/netpbm_files.h"
+#include "tests/support/dng_file.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/sample_images.h"
 
@@ -131,6 +132,25 @@ TEST_F(CliFormatsTest, BatchEntryItemsNameTheNewFormats) {
     EXPECT_EQ(NamesIn(out()), (std::set<std::string>{"p_a.png", "j_b.bmp"}));
     EXPECT_EQ(Head(out() + "/p_a.png", 4), "\x89PNG");
     EXPECT_EQ(Head(out() + "/j_b.bmp", 2), "BM");
+}
+
+// Camera RAW files by any maker's name, decoded by content, each thumbnail
+// turned as its file says; damaged ones fail alone, named, and the run goes on.
+TEST_F(CliFormatsTest, RawFilesConvertAndDamagedOnesFailAlone) {
+    const auto light = [](int x, int y, int c) { return static_cast<std::uint16_t>(2000 + x * 300 + y * 200 + c * 9000); };
+    const std::vector<std::uint8_t> dng = test::MakeDng({96, 64, light, true, 6, {}});
+    const std::string d = in();
+    WriteFileAtomic(d + "/IMG_1.DNG", dng);
+    WriteFileAtomic(d + "/IMG_2.nef", dng);
+    WriteFileAtomic(d + "/IMG_3.CR2", std::span(dng).first(dng.size() / 2));
+    test::WriteText(d + "/IMG_4.arw", std::string("II*\0\x08\0\0\0", 8) + "no IFD here");
+    const CliOutcome run = Run({d, out(), "--from", "raw", "--to", "png", "--size", "48"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(NamesIn(out()), (std::set<std::string>{"IMG_1.png", "IMG_2.png"}));
+    EXPECT_NE(run.err.find("IMG_3.CR2"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("IMG_4.arw"), std::string::npos) << run.err;
+    // 96 x 64 as stored, 64 x 96 as shown: 32 x 48.
+    EXPECT_EQ(Head(out() + "/IMG_1.png", 24).substr(16), std::string("\0\0\0\x20\0\0\0\x30", 8));
 }
 
 }  // namespace

@@ -145,14 +145,16 @@ TEST_F(ResolveJobTest, SettingsFileFillsWhatTheCommandLineLeavesOut) {
 
 // The photo group's keys go with a batch too: each entry's job takes them.
 TEST_F(ResolveJobTest, PhotoOptionsComeFromTheCommandLineThenTheFileThenTheDefaults) {
-    const std::string ini = Ini("AutoOrient=1\r\nQuality=55\r\nFilter=1\r\nToSRGB=1\r\n");
+    const std::string ini = Ini("AutoOrient=1\r\nQuality=55\r\nFilter=1\r\nToSRGB=1\r\nPreviews=1\r\n");
     EXPECT_EQ(ResolveJob(Options({"in", "out"}), "").job.conversion.photo, PhotoOptions{});
     EXPECT_EQ(ResolveJob(Options({"--batch", "--settings", ini.c_str()}), ini).job.conversion.photo,
-              (PhotoOptions{true, 55, ScaleFilter::kArea, false, true}));
+              (PhotoOptions{true, 55, ScaleFilter::kArea, false, true, PreviewUse::kNever}));
     EXPECT_EQ(ResolveJob(Options({"--settings", ini.c_str(), "--no-auto-orient", "--quality", "100", "--filter",
-                                  "nearest", "--no-srgb"}), ini).job.conversion.photo,
+                                  "nearest", "--no-srgb", "--previews", "auto"}), ini).job.conversion.photo,
               (PhotoOptions{false, 100, ScaleFilter::kNearest}));
     EXPECT_TRUE(ResolveJob(Options({"in", "out", "--srgb"}), "").job.conversion.photo.to_srgb);
+    EXPECT_EQ(ResolveJob(Options({"in", "out", "--previews", "never"}), "").job.conversion.photo.previews,
+              PreviewUse::kNever);
     EXPECT_EQ(ResolveJob(Options({"in", "out", "--auto-orient", "--filter", "area"}), "").job.conversion.photo,
               (PhotoOptions{true, 90, ScaleFilter::kArea}));
     const CliRun tree = ResolveJob(Options({"in", "out", "-r", "--keep-dates"}), "");

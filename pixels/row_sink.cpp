@@ -1,4 +1,4 @@
-#include "codecs/row_sink.h"
+#include "pixels/row_sink.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,11 +7,11 @@
 #include <optional>
 #include <vector>
 
-#include "codecs/codec.h"
-#include "codecs/srgb_conversion.h"
-#include "pixels/nearest_map.h"
 #include "pixels/box_filter.h"
 #include "pixels/image.h"
+#include "pixels/nearest_map.h"
+#include "pixels/srgb_conversion.h"
+#include "pixels/thumbnail_plan.h"
 
 namespace nuthumb {
 
