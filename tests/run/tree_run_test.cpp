@@ -144,9 +144,10 @@ TEST_F(TreeRunTest, FolderSwappedForALinkDuringTheWalkLeadsNowhereOutside) {
         V listed;
         std::vector<UnreadableFolder> unreadable;
         WalkTree(
-            in(), std::nullopt, [](std::string_view) { return true; }, host,
-            [&](const std::string& relative, std::vector<std::string>& files) {
-                for (const std::string& name : files) listed.push_back(relative.empty() ? name : relative + "/" + name);
+            in(), std::nullopt, [](std::string_view) { return NameKind::kListed; }, host,
+            [&](const std::string& relative, FolderEntries& entries) {
+                for (const std::string& name : entries.files)
+                    listed.push_back(relative.empty() ? name : relative + "/" + name);
                 if (relative != row.swapped_after) return;
                 fs::rename(in() + "/x", in() + "/x.real");
                 fs::create_directory_symlink(outside, in() + "/x");
