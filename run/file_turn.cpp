@@ -53,6 +53,21 @@ void ReportDamagedSource(RunHost& host, const Turn& turn, SourceDamage damage) {
                                : Tr("データの一部が壊れています: 読めた部分から作成しました"));
 }
 
+// A source that gave no image: unreadable, with the system's reason; damaged,
+// with what became of its decoder when it stopped.
+void ReportUnloadedSource(RunHost& host, const Turn& turn, const PreparedThumbnail& prepared) {
+    const bool unreadable = prepared.outcome == PreparedThumbnail::Outcome::kCannotRead;
+    const std::string box =
+        MessageWithName(Tr(unreadable ? kReadFailureMessage : kLoadFailureMessage), turn.shown_source);
+    if (!unreadable && prepared.reason.empty()) {
+        ReportFailedFile(host, turn.source_path, box,
+                         Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
+        return;
+    }
+    ReportFailedFile(host, turn.source_path, box + "\r\n" + prepared.reason,
+                     Fill(Tr("読み込めません: {}"), {prepared.reason}));
+}
+
 // True when no file of that name exists (a folder does not count), or the host's
 // live OverwriteMode allows replacing it (asking names the file).
 bool MayReplace(RunHost& host, const Turn& turn) {
@@ -116,14 +131,8 @@ std::optional<FileNode> SaveThumbnail(RunHost& host, const Turn& turn, PreparedT
             host.SetCancelFlag(true);
             return std::nullopt;
         case Outcome::kCannotRead:
-            ReportFailedFile(host, source_path,
-                             MessageWithName(Tr(kReadFailureMessage), turn.shown_source) + "\r\n" +
-                                 prepared.reason,
-                             Fill(Tr("読み込めません: {}"), {prepared.reason}));
-            return std::nullopt;
         case Outcome::kDamaged:
-            ReportFailedFile(host, source_path, MessageWithName(Tr(kLoadFailureMessage), turn.shown_source),
-                             Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
+            ReportUnloadedSource(host, turn, prepared);
             return std::nullopt;
         case Outcome::kReady:
         case Outcome::kCannotEncode:

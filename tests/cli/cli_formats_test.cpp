@@ -8,6 +8,7 @@
 #include "tests/cli/cli_process.h"
 #include "tests/image/netpbm_files.h"
 #include "tests/support/folder_files.h"
+#include "tests/support/hostile_files.h"
 #include "tests/support/sample_images.h"
 
 namespace nuthumb {
@@ -102,6 +103,38 @@ TEST_F(CliFormatsTest, BatchEntryItemsNameTheNewFormats) {
     EXPECT_EQ(NamesIn(out()), (std::set<std::string>{"p_a.png", "j_b.bmp"}));
     EXPECT_EQ(Head(out() + "/p_a.png", 4), "\x89PNG");
     EXPECT_EQ(Head(out() + "/j_b.bmp", 2), "BM");
+}
+
+// b.jpg is a HEIF file whose primary item heads a chain of 10,000 items, on
+// which Debian's libheif takes gigabytes and then overflows its stack. Its
+// decoder stops in its helper; a.jpg and c.jpg are made, and b.jpg is named
+// with the reason like any damaged file: on standard error, in the message
+// (--report-load-errors) and in the error list, with exit status 1.
+TEST_F(CliFormatsTest, AFileThatStopsItsDecoderFailsAloneAndTheRunGoesOn) {
+    RunTool("pamtopnm " + WriteSourcePicture() + " | cjpeg > " + in() + "/a.jpg");
+    fs::copy_file(in() + "/a.jpg", in() + "/c.jpg");
+    WriteFileAtomic(in() + "/b.jpg", test::ItemChainHeif(10000));
+    const std::string list = root() + "/errors.txt";
+    struct Row {
+        std::vector<std::string> options;
+        std::string err_part;
+    };
+    const Row rows[] = {
+        {{}, "b.jpg: 読み込めません: デコーダが停止しました: "},
+        {{"--report-load-errors", "--error-list", list}, "Filename : b.jpg\nデコーダが停止しました: "},
+    };
+    for (const Row& row : rows) {
+        fs::remove_all(out());
+        fs::create_directory(out());
+        std::vector<std::string> args = {in(), out()};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const CliOutcome run = Run(args);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(NamesIn(out()), (std::set<std::string>{"a.jpg", "c.jpg"}));
+        EXPECT_NE(run.err.find(row.err_part), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find("失敗したファイル: 1"), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(test::ReadText(list), in() + "/b.jpg\r\n");
 }
 
 }  // namespace
