@@ -22,9 +22,11 @@ namespace {
 
 // libheif reads the boxes and the coded data it needs through these calls, so
 // the file is never read whole. No exception may cross the library: a read
-// failure is kept and thrown once it returns.
+// failure is kept and thrown once it returns. A stop request fails the next
+// read, so that a file read in tiny pieces cannot hold a stop up.
 struct HeifInput {
     const ByteSource& source;
+    const DecodeOptions& options;
     std::int64_t position = 0;
     std::exception_ptr failure;
 };
@@ -34,6 +36,7 @@ std::int64_t Position(void* self) { return static_cast<HeifInput*>(self)->positi
 int Read(void* data, std::size_t size, void* self) {
     auto& in = *static_cast<HeifInput*>(self);
     try {
+        in.options.ThrowIfStopRequested();
         const std::size_t got =
             in.source.ReadAt(static_cast<std::uint64_t>(in.position), {static_cast<std::uint8_t*>(data), size});
         in.position += static_cast<std::int64_t>(got);
@@ -224,7 +227,7 @@ bool IsAvif(std::span<const std::uint8_t> head) { return BrandOf(head) == Brand:
 
 Decoded DecodeHeif(const ByteSource& source, const char* name, const DecodeRequest& request,
                    const DecodeOptions& options) {
-    HeifInput in{source, 0, nullptr};
+    HeifInput in{source, options, 0, nullptr};
     const Owned<heif_context, heif_context_free> context(heif_context_alloc());
     if (!context) throw std::bad_alloc();
     // The run decodes several files at once; one file's tiles on one thread.

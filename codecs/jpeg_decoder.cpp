@@ -229,6 +229,9 @@ std::uint64_t JpegDecoder::WorkingMemory(bool whole_image) const {
                      sizeof(JBLOCK);
         }
     }
+    // The ICC profile's segments, held in the library's pool, and the
+    // conversion made of them.
+    bytes += 2 * std::uint64_t{state_->icc.bytes};
     const std::uint64_t pixels = std::uint64_t{info.image_width} * info.image_height;
     // Rows of every component at the largest sampling, twice over for the
     // decoder's context rows.

@@ -6,6 +6,7 @@
 
 #include "codecs/codec_failure.h"
 #include "codecs/codec_table.h"
+#include "image/contained_decode.h"
 #include "image/load_thumbnail.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
@@ -36,6 +37,11 @@ PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Convers
     } catch (const IoError& e) {
         // Unreadable is not damaged: the reason is the system's.
         prepared.outcome = Outcome::kCannotRead;
+        prepared.reason = e.what();
+        return prepared;
+    } catch (const DecoderStopped& e) {
+        // Named like a damaged file, with what became of its decoder.
+        prepared.outcome = Outcome::kDamaged;
         prepared.reason = e.what();
         return prepared;
     } catch (const std::exception&) {

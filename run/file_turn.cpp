@@ -55,6 +55,21 @@ bool ReportDamagedSource(RunHost& host, const Turn& turn, SourceDamage damage) {
     return true;
 }
 
+// A source that gave no image: unreadable, with the system's reason; damaged,
+// with what became of its decoder when it stopped.
+void ReportUnloadedSource(RunHost& host, const Turn& turn, const PreparedThumbnail& prepared) {
+    const bool unreadable = prepared.outcome == PreparedThumbnail::Outcome::kCannotRead;
+    const std::string box =
+        MessageWithName(Tr(unreadable ? kReadFailureMessage : kLoadFailureMessage), turn.shown_source);
+    if (!unreadable && prepared.reason.empty()) {
+        ReportFailedFile(host, turn.source_path, box,
+                         Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
+        return;
+    }
+    ReportFailedFile(host, turn.source_path, box + "\r\n" + prepared.reason,
+                     Fill(Tr("読み込めません: {}"), {prepared.reason}));
+}
+
 // True when no file of that name exists (a folder does not count), or the host's
 // live OverwriteMode allows replacing it (asking names the file).
 bool MayReplace(RunHost& host, const Turn& turn) {
@@ -125,14 +140,8 @@ Saved SaveThumbnail(RunHost& host, const Turn& turn, PreparedThumbnail prepared,
             host.SetCancelFlag(true);
             return {TurnOutcome::kCancelled, std::nullopt};
         case Outcome::kCannotRead:
-            ReportFailedFile(host, source_path,
-                             MessageWithName(Tr(kReadFailureMessage), turn.shown_source) + "\r\n" +
-                                 prepared.reason,
-                             Fill(Tr("読み込めません: {}"), {prepared.reason}));
-            return {TurnOutcome::kFailed, std::nullopt};
         case Outcome::kDamaged:
-            ReportFailedFile(host, source_path, MessageWithName(Tr(kLoadFailureMessage), turn.shown_source),
-                             Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
+            ReportUnloadedSource(host, turn, prepared);
             return {TurnOutcome::kFailed, std::nullopt};
         case Outcome::kReady:
         case Outcome::kCannotEncode:
