@@ -16,6 +16,7 @@
 #include "pixels/decode_options.h"
 #include "pixels/image.h"
 #include "pixels/orientation.h"
+#include "pixels/scale_window.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {
@@ -25,11 +26,14 @@ namespace nuthumb {
 // nearest picks. The picks along a flipped axis are seen from its other end, so
 // that the thumbnail, once turned upright, is the nearest-neighbour thumbnail
 // of the picture as shown.
+// A crop is the window of the picture scaled (ScaleWindow, in the stored
+// orientation like the rest of the plan).
 struct DecodePlan {
     bool whole = false;
     std::int32_t width = 0, height = 0;
     bool area = false;
     bool flip_x = false, flip_y = false;
+    ScaleWindow window{};
 };
 
 // The plan for a picture shown as width x height (after its turn). Throws
@@ -45,17 +49,24 @@ struct DecodeRequest {
     bool auto_orient = false;
     // Convert a source with an embedded RGB ICC profile into sRGB before scaling.
     bool to_srgb = false;
+    // More thumbnails of the same decode (a gallery's sizes), planned as `plan`
+    // is, never whole; their images come back in Decoded::more in this order. A
+    // decoder that leaves `more` short has its caller decode them again.
+    std::vector<PlanOf> more_plans{};
 
     // The plan for a picture stored as width x height that `turn` shows upright,
     // in stored orientation: the sides swapped back for a quarter turn, the
     // picks flipped along the axes the turn mirrors.
     DecodePlan PlanFor(std::int32_t width, std::int32_t height, Orientation turn = 1) const;
+    // PlanFor of `plan`, then of each of `more_plans`.
+    std::vector<DecodePlan> PlansFor(std::int32_t width, std::int32_t height, Orientation turn = 1) const;
 };
 
 struct Decoded {
     Image image;           // in the stored orientation
     Orientation turn = 1;  // what still turns it upright; the caller applies it
     bool progressive = false;  // a progressive JPEG: its JPEG target is progressive too
+    std::vector<Image> more{};  // the thumbnails of the request's more_plans
 };
 
 struct EncodeRequest {

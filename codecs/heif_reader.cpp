@@ -138,13 +138,13 @@ Decoded DecodeHeif(const ByteSource& source, const char* name, const DecodeReque
     const std::int32_t width = heif_image_handle_get_width(handle.get());
     const std::int32_t height = heif_image_handle_get_height(handle.get());
     CheckSourcePixels(width, height);
-    const DecodePlan plan = request.PlanFor(width, height);
+    const std::vector<DecodePlan> plans = request.PlansFor(width, height);
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
 
     // The coded data, the decoder's planes (up to 16 bits, 4:4:4, with alpha)
     // and libheif's interleaved copy.
     const std::uint64_t stored = static_cast<std::uint64_t>(stored_width) * static_cast<std::uint64_t>(stored_height);
-    options.ReserveMemory(source.size() + stored * (8 + 4) + PlanMemory(width, height, alpha, plan, false));
+    options.ReserveMemory(source.size() + stored * (8 + 4) + PlansMemory(width, height, alpha, plans, false));
     options.ThrowIfStopRequested();
 
     const Owned<heif_decoding_options, heif_decoding_options_free> settings(heif_decoding_options_alloc());
@@ -164,8 +164,8 @@ Decoded DecodeHeif(const ByteSource& source, const char* name, const DecodeReque
         heif_image_get_bits_per_pixel_range(decoded.get(), heif_channel_interleaved) != 8)
         throw DamagedData(name, "decoded image");
 
-    RowSink sink(width, height, alpha, plan, ColourOf(handle.get(), request.to_srgb));
-    return {FromInterleavedRgb(sink, plane, static_cast<std::size_t>(stride))};
+    RowSink sink(width, height, alpha, plans, ColourOf(handle.get(), request.to_srgb));
+    return DecodedOf(AllFromInterleavedRgb(sink, plane, static_cast<std::size_t>(stride)));
 }
 
 }  // namespace nuthumb
