@@ -30,7 +30,7 @@ struct ThumbJob {
     // (dst_dir/name/, the tree mirrored below it), all from one decode; the
     // values above are then only what the variants were made from. Empty: the
     // one target above.
-    std::vector<Variant> variants;
+    std::vector<Variant> variants = {};
     bool operator==(const ThumbJob&) const = default;
 };
 
