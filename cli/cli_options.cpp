@@ -226,7 +226,7 @@ void AddGalleryOptions(CLI::App& app, Parsed& p, CliOptions& options) {
                                  Tr("枠より小さい画像も枠に合わせて拡大する（既定値: 元の大きさのまま）"));
     p.variant_opt =
         app.add_option("--variant", options.variants,
-                       Tr("1 回のデコードから作るもう一つの出力。DEST_DIR/NAME/ に書く。SPEC は size=N、"
+                       Tr("各画像を 1 回デコードして作る出力の一つ。DEST_DIR/NAME/ に書く（DEST_DIR 自体には書かない）。SPEC は size=N、"
                           "basis=height|width|larger、fit=WxH、fill=WxH、format=bmp|jpg|png|webp、quality=N、"
                           "prefix=TEXT、suffix=TEXT、enlarge=yes|no のコンマ区切り。指定しない値は実行の値。"
                           "繰り返し指定できる"))
