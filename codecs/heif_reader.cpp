@@ -180,9 +180,9 @@ Handle FittingThumbnail(const ByteSource& source, heif_item_id primary_id, const
 }
 
 // Decodes `handle` (the primary image or a thumbnail standing in for it) into
-// `plan`'s image.
-Decoded DecodeHandle(const heif_image_handle* handle, const HeifInput& in, const char* name, const DecodePlan& plan,
-                     bool to_srgb, const DecodeOptions& options) {
+// the images of `plans`.
+Decoded DecodeHandle(const heif_image_handle* handle, const HeifInput& in, const char* name,
+                     std::span<const DecodePlan> plans, bool to_srgb, const DecodeOptions& options) {
     // The stored size is decoded before it is turned or cropped: both must be
     // within the limit before anything is allocated.
     const std::int32_t stored_width = heif_image_handle_get_ispe_width(handle);
@@ -196,7 +196,7 @@ Decoded DecodeHandle(const heif_image_handle* handle, const HeifInput& in, const
     // The coded data, the decoder's planes (up to 16 bits, 4:4:4, with alpha)
     // and libheif's interleaved copy.
     const std::uint64_t stored = static_cast<std::uint64_t>(stored_width) * static_cast<std::uint64_t>(stored_height);
-    options.ReserveMemory(in.source.size() + stored * (8 + 4) + PlanMemory(width, height, alpha, plan, false));
+    options.ReserveMemory(in.source.size() + stored * (8 + 4) + PlansMemory(width, height, alpha, plans, false));
     options.ThrowIfStopRequested();
 
     const Owned<heif_decoding_options, heif_decoding_options_free> settings(heif_decoding_options_alloc());
@@ -216,8 +216,8 @@ Decoded DecodeHandle(const heif_image_handle* handle, const HeifInput& in, const
         heif_image_get_bits_per_pixel_range(decoded.get(), heif_channel_interleaved) != 8)
         throw DamagedData(name, "decoded image");
 
-    RowSink sink(width, height, alpha, plan, ColourOf(handle, to_srgb));
-    return {FromInterleavedRgb(sink, plane, static_cast<std::size_t>(stride))};
+    RowSink sink(width, height, alpha, plans, ColourOf(handle, to_srgb));
+    return DecodedOf(AllFromInterleavedRgb(sink, plane, static_cast<std::size_t>(stride)));
 }
 
 }  // namespace
@@ -244,15 +244,16 @@ Decoded DecodeHeif(const ByteSource& source, const char* name, const DecodeReque
     const std::int32_t width = heif_image_handle_get_width(handle.get());
     const std::int32_t height = heif_image_handle_get_height(handle.get());
     CheckSourcePixels(width, height);
-    const DecodePlan plan = request.PlanFor(width, height);
-    // An area thumbnail may come from a thumbnail item; a nearest one is the
-    // exact picks of the primary image.
+    const std::vector<DecodePlan> plans = request.PlansFor(width, height);
+    // A lone area thumbnail may come from a thumbnail item; a nearest one is the
+    // exact picks of the primary image, and a gallery's sizes share its decode.
     heif_item_id primary_id = 0;
-    if (request.previews && plan.area &&
+    if (request.previews && plans.size() == 1 && plans.front().area &&
         heif_context_get_primary_image_ID(context.get(), &primary_id).code == heif_error_Ok) {
-        if (Handle thumbnail = FittingThumbnail(source, primary_id, handle.get(), plan)) handle = std::move(thumbnail);
+        if (Handle thumbnail = FittingThumbnail(source, primary_id, handle.get(), plans.front()))
+            handle = std::move(thumbnail);
     }
-    return DecodeHandle(handle.get(), in, name, plan, request.to_srgb, options);
+    return DecodeHandle(handle.get(), in, name, plans, request.to_srgb, options);
 }
 
 }  // namespace nuthumb

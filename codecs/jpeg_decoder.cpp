@@ -1,6 +1,8 @@
 #include "codecs/jpeg_decoder.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 #include <string>
 
 #include "codecs/jpeg_markers.h"
@@ -179,7 +181,7 @@ bool OpenDecoder(JpegDecodeState& d, const ByteSource& source, bool read_orienta
 }
 
 // The smallest of the scales M/8 tried whose output leaves the area filter enough
-// to average for a width x height thumbnail (jpeg_scale_choice.h); the full size
+// to average for a width x height picture (jpeg_scale_choice.h); the full size
 // when none does.
 void ChooseScale(jpeg_decompress_struct& info, std::int32_t width, std::int32_t height) {
     info.scale_denom = 8;
@@ -307,10 +309,22 @@ Image JpegDecoder::DecodeSampled(const std::vector<std::int32_t>& columns, const
     return thumb;
 }
 
-Image JpegDecoder::DecodeArea(std::int32_t width, std::int32_t height) {
-    Image thumb = BlankThumbnail(width, height);
+Image JpegDecoder::DecodeArea(std::int32_t width, std::int32_t height, const ScaleWindow& window) {
+    DecodePlan plan{false, width, height, true};
+    plan.window = window;
+    return std::move(DecodeAreas(std::span<const DecodePlan>(&plan, 1)).front());
+}
+
+std::vector<Image> JpegDecoder::DecodeAreas(std::span<const DecodePlan> plans) {
+    std::vector<Image> thumbs;
+    std::int32_t widest = 0, highest = 0;  // the scaled pictures' largest sides
+    for (const DecodePlan& plan : plans) {
+        thumbs.push_back(BlankThumbnail(plan.width, plan.height));
+        widest = std::max(widest, ColumnsOf(plan.window, plan.width).scaled);
+        highest = std::max(highest, RowsOf(plan.window, plan.height).scaled);
+    }
     JpegDecodeState& d = *state_;
-    ChooseScaledOutput(d, width, height);
+    ChooseScaledOutput(d, widest, highest);
     if (!d.options.read_every_scan) LeaveOutUnreadScans(d);
     StartDecompress(d);
     const Output output = OutputOf(d.info);
@@ -318,24 +332,31 @@ Image JpegDecoder::DecodeArea(std::int32_t width, std::int32_t height) {
     const std::int32_t source_height = static_cast<std::int32_t>(d.info.output_height);
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(source_width) * BytesPerPixel(output));
     std::vector<std::uint8_t> bgr(output == Output::kCmyk ? static_cast<std::size_t>(source_width) * 3 : 0);
-    BoxFilter filter(source_width, source_height, thumb);
+    std::vector<std::unique_ptr<BoxFilter>> filters;
+    for (std::size_t i = 0; i < plans.size(); ++i)
+        filters.push_back(std::make_unique<BoxFilter>(source_width, source_height, thumbs[i], false, plans[i].window));
+    const auto add = [&filters](std::int32_t y, const std::uint8_t* row, int bytes) {
+        for (const auto& filter : filters) filter->AddRow(y, row, bytes);
+    };
     DecodeRows(
         d, [&](std::int32_t) { return scratch.data(); },
         [&](std::int32_t y, JSAMPROW row) {
             if (output == Output::kCmyk) {
                 for (std::size_t x = 0; x < bgr.size() / 3; ++x) CmykToBgr(row + 4 * x, bgr.data() + 3 * x);
-                filter.AddRow(y, bgr.data(), 3);
+                add(y, bgr.data(), 3);
             } else {
                 // Averaging mixes colours: they must be in sRGB first.
                 if (colour_ && output == Output::kBgr)
                     colour_->Convert(row, static_cast<std::size_t>(source_width), 3);
-                filter.AddRow(y, row, output == Output::kGray ? 1 : 3);
+                add(y, row, output == Output::kGray ? 1 : 3);
             }
         },
         [](std::int32_t y) { return y; });
-    filter.Finish();
-    thumb.damage = d.trap.damage;
-    return thumb;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        filters[i]->Finish();
+        thumbs[i].damage = d.trap.damage;
+    }
+    return thumbs;
 }
 
 }  // namespace nuthumb

@@ -21,11 +21,12 @@ inline bool SameProportions(std::int64_t width, std::int64_t height, std::int64_
 // Whether a preview of width x height is a scaled copy of a picture of
 // picture_width x picture_height (its sides in the picture's proportions within
 // `slack` of its own pixels: no bands, no crop to other proportions) and gives
-// `plan`'s thumbnail without enlarging. Both sizes as stored, or both as shown,
-// like the plan.
+// `plan`'s thumbnail without enlarging: the whole scaled picture, of which a
+// crop keeps a window. Both sizes as stored, or both as shown, like the plan.
 inline bool PreviewFits(std::int64_t width, std::int64_t height, std::int64_t picture_width,
                         std::int64_t picture_height, double slack, const DecodePlan& plan) {
-    return !plan.whole && width >= plan.width && height >= plan.height &&
+    return !plan.whole && width >= ColumnsOf(plan.window, plan.width).scaled &&
+           height >= RowsOf(plan.window, plan.height).scaled &&
            SameProportions(width, height, picture_width, picture_height, slack);
 }
 

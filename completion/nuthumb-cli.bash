@@ -30,7 +30,7 @@ _nuthumb_cli() {
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return ;;
-        --prefix | --suffix | --size | -s | --jobs | -j | --memory-limit | --quality)
+        --prefix | --suffix | --size | -s | --fit | --fill | --variant | --jobs | -j | --memory-limit | --quality)
             COMPREPLY=()
             return ;;
     esac
@@ -41,7 +41,7 @@ _nuthumb_cli() {
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "--photos --from --to --prefix --suffix --size --basis
-            --convert-only --recursive --auto-orient --no-auto-orient
+            --fit --fill --enlarge --variant --convert-only --recursive --auto-orient --no-auto-orient
             --keep-dates --no-keep-dates --srgb --no-srgb --quality --filter
             --previews --overwrite --report-load-errors --error-list --settings --quiet
             --jobs --memory-limit --batch --batch-file --help --version -p -r -s -q -j -h" -- "$cur")

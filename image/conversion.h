@@ -38,12 +38,26 @@ struct PhotoOptions {
     bool operator==(const PhotoOptions&) const = default;
 };
 
+// A box that decides the thumbnail's size instead of the size and basis: the
+// whole picture inside it (fit), or the picture covering it, cut to it around
+// its centre (fill).
+enum class BoxFit { kNone, kFit, kFill };
+
+// The largest size and box side the command line takes (the window and the
+// settings file keep 30 to 640).
+inline constexpr std::int32_t kMaxBoxSide = 16384;
+
 struct Conversion {
     ImageFormat target_format = ImageFormat::kJpeg;
     std::int32_t size = 0;  // any value: one below 1 has no sound result
     Basis basis = Basis::kHeight;
     bool resize = true;     // false: an unscaled copy in the target format
     PhotoOptions photo{};
+    BoxFit box = BoxFit::kNone;
+    std::int32_t box_width = 0, box_height = 0;  // 1..kMaxBoxSide
+    // A picture smaller than the box is enlarged to it; without, it is written
+    // at its own size (a fill then only cut to the box where it is larger).
+    bool enlarge = false;
     bool operator==(const Conversion&) const = default;
 };
 

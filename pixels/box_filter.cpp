@@ -4,16 +4,42 @@
 
 namespace nuthumb {
 
-// In units of 1/target of a source pixel, source pixel s spans [s * target,
-// (s + 1) * target) and target pixel t spans [t * source, (t + 1) * source); a
-// tap's weight is their overlap, so the weights of one target pixel add up to
-// `source`.
-BoxFilter::Axis BoxFilter::AxisTaps(std::int32_t source, std::int32_t target) {
+namespace {
+
+// An axis the window enlarges is interpolated when asked to; any other is boxed.
+bool Interpolated(std::int32_t source, AxisWindow axis, bool smooth_enlarge) {
+    return smooth_enlarge && axis.scaled > source;
+}
+
+}  // namespace
+
+// Boxed: in units of 1/scaled of a source pixel, source pixel s spans
+// [s * scaled, (s + 1) * scaled) and target pixel t spans [t * source, (t + 1) *
+// source); a tap's weight is their overlap, so the weights of one target pixel
+// add up to `source`. Interpolated: target pixel t's centre lies at source
+// position ((2t + 1) source - scaled) / (2 scaled), kept within the first and the
+// last pixel's centres; the two pixels around it weigh by nearness, in units of
+// 1/(2 scaled), so they add up to 2 scaled. Both are symmetric, so the mirror of
+// a window is filtered as the mirror of its filter.
+BoxFilter::Axis BoxFilter::AxisTaps(std::int32_t source, AxisWindow window, bool smooth_enlarge) {
     Axis axis;
-    axis.first.reserve(static_cast<std::size_t>(target) + 1);
-    const std::int64_t s = source, t = target;
-    for (std::int64_t d = 0; d < t; ++d) {
+    axis.first.reserve(static_cast<std::size_t>(window.count) + 1);
+    const std::int64_t s = source, t = window.scaled;
+    const bool interpolated = Interpolated(source, window, smooth_enlarge);
+    axis.total = static_cast<std::uint64_t>(interpolated ? 2 * t : s);
+    for (std::int64_t d = window.offset; d < std::int64_t{window.offset} + window.count; ++d) {
         axis.first.push_back(axis.taps.size());
+        if (interpolated) {
+            const std::int64_t at = std::max<std::int64_t>(0, (2 * d + 1) * s - t);
+            const std::int64_t left = std::min(at / (2 * t), s - 1), rest = at - left * 2 * t;
+            if (left == s - 1 || rest == 0) {
+                axis.taps.push_back({static_cast<std::int32_t>(left), static_cast<std::uint32_t>(2 * t)});
+            } else {
+                axis.taps.push_back({static_cast<std::int32_t>(left), static_cast<std::uint32_t>(2 * t - rest)});
+                axis.taps.push_back({static_cast<std::int32_t>(left + 1), static_cast<std::uint32_t>(rest)});
+            }
+            continue;
+        }
         const std::int64_t begin = d * s, end = (d + 1) * s;
         for (std::int64_t i = begin / t; i * t < end; ++i) {
             const std::int64_t overlap = std::min((i + 1) * t, end) - std::max(i * t, begin);
@@ -24,14 +50,43 @@ BoxFilter::Axis BoxFilter::AxisTaps(std::int32_t source, std::int32_t target) {
     return axis;
 }
 
-BoxFilter::BoxFilter(std::int32_t source_width, std::int32_t source_height, Image& target, bool bottom_first)
+BoxFilter::BoxFilter(std::int32_t source_width, std::int32_t source_height, Image& target, bool bottom_first,
+                     const ScaleWindow& window)
     : target_(target),
       bottom_first_(bottom_first),
       source_height_(source_height),
-      total_(static_cast<std::uint64_t>(source_width) * static_cast<std::uint64_t>(source_height)),
-      columns_(AxisTaps(source_width, target.width)),
+      rows_(RowsOf(window, target.height)),
+      columns_(AxisTaps(source_width, ColumnsOf(window, target.width), window.smooth_enlarge)),
       channels_(target.alpha ? 4 : 3),
-      row_sums_(static_cast<std::size_t>(target.width) * channels_) {}
+      row_sums_(static_cast<std::size_t>(target.width) * channels_) {
+    // Rows given from the bottom see the window from the bottom.
+    if (bottom_first_) rows_.offset = rows_.scaled - rows_.offset - rows_.count;
+    std::uint64_t rows_total = static_cast<std::uint64_t>(source_height);
+    if (Interpolated(source_height, rows_, window.smooth_enlarge)) {
+        const Axis rows = AxisTaps(source_height, rows_, true);
+        rows_total = rows.total;
+        InvertRows(rows);
+    }
+    total_ = columns_.total * rows_total;
+}
+
+void BoxFilter::InvertRows(const Axis& rows) {
+    reach_first_ = rows.taps.empty() ? 0 : rows.taps.front().index;
+    for (std::size_t t = 0; t + 1 < rows.first.size(); ++t) {
+        for (std::size_t k = rows.first[t]; k < rows.first[t + 1]; ++k) {
+            const auto at = static_cast<std::size_t>(rows.taps[k].index - reach_first_);
+            if (reach_.size() <= at) reach_.resize(at + 1);
+            reach_[at].push_back({static_cast<std::int32_t>(t), rows.taps[k].weight});
+        }
+    }
+}
+
+void BoxFilter::AddToRow(std::int64_t target_row, std::uint64_t weight) {
+    const std::size_t slot = static_cast<std::size_t>(target_row - open_first_);
+    while (open_.size() <= slot) open_.emplace_back(row_sums_.size(), 0);
+    std::vector<std::uint64_t>& sums = open_[slot];
+    for (std::size_t i = 0; i < sums.size(); ++i) sums[i] += weight * row_sums_[i];
+}
 
 void BoxFilter::AddRow(std::int32_t index, const std::uint8_t* row, int bytes_per_pixel) {
     const std::size_t width = static_cast<std::size_t>(target_.width);
@@ -53,17 +108,25 @@ void BoxFilter::AddRow(std::int32_t index, const std::uint8_t* row, int bytes_pe
         sums[0] = b, sums[1] = g, sums[2] = r;
         if (alpha) sums[3] = a;
     }
-    // The target rows this source row reaches, and its weight in each.
-    const std::int64_t s = source_height_, h = target_.height;
+    if (!reach_.empty()) {
+        // An interpolated axis: the rows this source row is one of the two
+        // nearest pixels of.
+        if (index < reach_first_ || static_cast<std::size_t>(index - reach_first_) >= reach_.size()) return;
+        const std::vector<Tap>& reached = reach_[static_cast<std::size_t>(index - reach_first_)];
+        if (reached.empty()) return;
+        CloseRowsBefore(reached.front().index);
+        for (const Tap& tap : reached) AddToRow(tap.index, tap.weight);
+        return;
+    }
+    // The target rows this source row reaches, and its weight in each (counted in
+    // the scaled picture, then within the window).
+    const std::int64_t s = source_height_, h = rows_.scaled, top = rows_.offset, bottom = top + rows_.count;
     const std::int64_t begin = index * h, end = (index + 1) * h;
-    const auto first_row = static_cast<std::int32_t>(begin / s);
-    CloseRowsBefore(first_row);
-    for (std::int64_t d = first_row; d * s < end && d < h; ++d) {
+    const std::int64_t first_row = begin / s;
+    CloseRowsBefore(static_cast<std::int32_t>(std::clamp<std::int64_t>(first_row - top, 0, rows_.count)));
+    for (std::int64_t d = std::max(first_row, top); d * s < end && d < bottom; ++d) {
         const std::int64_t overlap = std::min((d + 1) * s, end) - std::max(d * s, begin);
-        const std::size_t slot = static_cast<std::size_t>(d - open_first_);
-        while (open_.size() <= slot) open_.emplace_back(row_sums_.size(), 0);
-        std::vector<std::uint64_t>& sums = open_[slot];
-        for (std::size_t i = 0; i < sums.size(); ++i) sums[i] += static_cast<std::uint64_t>(overlap) * row_sums_[i];
+        AddToRow(d - top, static_cast<std::uint64_t>(overlap));
     }
 }
 

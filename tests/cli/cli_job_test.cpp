@@ -68,10 +68,10 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         {{"in", "out", "--from", "gif"}, "--from"},
         {{"in", "out", "--to", "heic"}, "--to"},
         {{"in", "out", "--size", "big"}, "--size"},
-        // The window's range; anything else is refused before a file is touched.
-        {{"in", "out", "--size", "0"}, "30-640 の範囲の整数ではありません"},
-        {{"in", "out", "--size", "-5"}, "30-640 の範囲の整数ではありません"},
-        {{"in", "out", "--size", "641"}, "30-640 の範囲の整数ではありません"},
+        // The command line's range; anything else is refused before a file is touched.
+        {{"in", "out", "--size", "0"}, "30-16384 の範囲の整数ではありません"},
+        {{"in", "out", "--size", "-5"}, "30-16384 の範囲の整数ではありません"},
+        {{"in", "out", "--size", "16385"}, "30-16384 の範囲の整数ではありません"},
         {{"in", "out", "--basis", "diagonal"}, "--basis"},
         {{"in", "out", "--jobs", "0"}, "--jobs"},
         {{"in", "out", "--quality", "0"}, "0 は 1-100 の範囲の整数ではありません"},
@@ -104,7 +104,7 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
     EXPECT_EQ(std::get<CliExit>(help).status, kExitFinished);
     // The defaults shown are the settings table's.
     for (const char* part : {"--overwrite never|always|ask", "（既定値: always）", "（既定値: jpg）",
-                             "30 から 640 まで（既定値: 50）", "（既定値: height）", "--filter nearest|area",
+                             "30 から 16384 まで（既定値: 50）", "（既定値: height）", "--filter nearest|area",
                              "1 から 100 まで（既定値: 90）", "（既定値: off）"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
 }
