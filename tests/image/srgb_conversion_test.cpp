@@ -9,10 +9,10 @@
 
 #include <string>
 
-#include "codecs/srgb_conversion.h"
 #include "image/load_thumbnail.h"
 #include "pixels/box_filter.h"
 #include "pixels/scaler.h"
+#include "pixels/srgb_conversion.h"
 #include "platform/sandbox.h"
 #include "tests/image/netpbm_files.h"
 #include "tests/support/child_process.h"
