@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "codecs/codec_table.h"
+#include "image/contained_decode.h"
 #include "image/decode_plan.h"
+#include "image/decoder_helper.h"
 #include "image/load_thumbnail.h"
 #include "pixels/load_error.h"
 
@@ -36,14 +38,19 @@ PlanOf PlanOrStandIn(const Conversion& conversion, std::shared_ptr<std::vector<b
 
 Image Upright(Image image, Orientation turn) { return turn == 1 ? std::move(image) : OrientImage(image, turn); }
 
-LoadedThumbnails OneByOne(const ByteSource& source, ImageFormat source_format,
-                          std::span<const Conversion> conversions, const DecodeOptions& options) {
+// `Source` is a SourceFile where a complex row's decodes go to a helper.
+template <class Source>
+LoadedThumbnails OneByOne(const Source& source, ImageFormat source_format, std::span<const Conversion> conversions,
+                          const DecodeOptions& options) {
     LoadedThumbnails loaded;
     for (const Conversion& conversion : conversions) {
         try {
             Decoded decoded = LoadThumbnail(source, source_format, conversion, options);
             loaded.progressive = decoded.progressive;
             loaded.images.emplace_back(std::move(decoded.image));
+        } catch (const DecoderStopped&) {
+            // The source stopped its decoder: another size would only do it again.
+            throw;
         } catch (const LoadError&) {
             // Damage fails every conversion alike; a size without a sound result
             // fails its own.
@@ -85,6 +92,15 @@ LoadedThumbnails LoadThumbnails(const ByteSource& source, ImageFormat source_for
     for (std::size_t i = 0; i < made; ++i)
         if ((*failed)[i]) loaded.images[i].reset();
     return AtLeastOne(std::move(loaded));
+}
+
+LoadedThumbnails LoadThumbnails(const SourceFile& source, ImageFormat source_format,
+                                std::span<const Conversion> conversions, const DecodeOptions& options) {
+    // A complex row's decode never runs in this process, even for a gallery:
+    // each size goes to a helper on its own.
+    if (ComplexDecoderHelpers() && CodecOf(source_format).complex)
+        return AtLeastOne(OneByOne(source, source_format, conversions, options));
+    return LoadThumbnails(static_cast<const ByteSource&>(source), source_format, conversions, options);
 }
 
 }  // namespace nuthumb

@@ -9,6 +9,7 @@
 #include "pixels/decode_options.h"
 #include "pixels/image.h"
 #include "platform/byte_source.h"
+#include "platform/source_file.h"
 
 namespace nuthumb {
 
@@ -29,6 +30,10 @@ struct LoadedThumbnails {
 // again for each. Conversions that share no decode (a copy, another filter)
 // are loaded one by one. Throws what LoadThumbnail throws for the source.
 LoadedThumbnails LoadThumbnails(const ByteSource& source, ImageFormat source_format,
+                                std::span<const Conversion> conversions, const DecodeOptions& options);
+// The same for a file, whose complex rows decode in helpers when the program
+// contains them (ContainComplexDecoders), one conversion at a time.
+LoadedThumbnails LoadThumbnails(const SourceFile& source, ImageFormat source_format,
                                 std::span<const Conversion> conversions, const DecodeOptions& options);
 
 }  // namespace nuthumb

@@ -6,6 +6,7 @@
 
 #include "codecs/codec_failure.h"
 #include "codecs/codec_table.h"
+#include "image/decoder_helper.h"
 #include "image/load_thumbnail.h"
 #include "image/load_thumbnails.h"
 #include "platform/file_io.h"
@@ -56,6 +57,10 @@ std::vector<PreparedThumbnail> PrepareThumbnails(const std::string& source_path,
         return AllFailed(conversions.size(), failure);
     } catch (const IoError& e) {
         failure.outcome = Outcome::kCannotRead;
+        failure.reason = e.what();
+        return AllFailed(conversions.size(), failure);
+    } catch (const DecoderStopped& e) {
+        failure.outcome = Outcome::kDamaged;
         failure.reason = e.what();
         return AllFailed(conversions.size(), failure);
     } catch (const std::exception&) {
