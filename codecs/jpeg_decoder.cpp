@@ -9,7 +9,7 @@
 #include "codecs/jpeg_scale_choice.h"
 #include "codecs/jpeg_scans.h"
 #include "codecs/jpeg_state.h"
-#include "pixels/box_filter.h"
+#include "pixels/area_feed.h"
 #include "pixels/load_error.h"
 #include "pixels/nearest_map.h"
 #include "pixels/scaler.h"
@@ -199,6 +199,16 @@ void ChooseScaledOutput(JpegDecodeState& d, std::int32_t width, std::int32_t hei
     ChooseScale(d.info, width, height);
 }
 
+// The scale (numerator over 8) each plan alone would be decoded at.
+void ChoosePlanScales(JpegDecodeState& d, std::span<const DecodePlan> plans, std::vector<unsigned>& numerators) {
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        ChooseScale(d.info, ColumnsOf(plans[i].window, plans[i].width).scaled,
+                    RowsOf(plans[i].window, plans[i].height).scaled);
+        numerators[i] = d.info.scale_num;
+    }
+}
+
 }  // namespace
 
 JpegDecoder::JpegDecoder(const ByteSource& source, DecodeOptions options, bool read_orientation, bool read_profile)
@@ -324,38 +334,39 @@ std::vector<Image> JpegDecoder::DecodeAreas(std::span<const DecodePlan> plans) {
         highest = std::max(highest, RowsOf(plan.window, plan.height).scaled);
     }
     JpegDecodeState& d = *state_;
+    std::vector<unsigned> own(plans.size());
+    ChoosePlanScales(d, plans, own);
     ChooseScaledOutput(d, widest, highest);
     if (!d.options.read_every_scan) LeaveOutUnreadScans(d);
     StartDecompress(d);
     const Output output = OutputOf(d.info);
     const std::int32_t source_width = static_cast<std::int32_t>(d.info.output_width);
     const std::int32_t source_height = static_cast<std::int32_t>(d.info.output_height);
+    const int bytes = output == Output::kGray ? 1 : 3;
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(source_width) * BytesPerPixel(output));
     std::vector<std::uint8_t> bgr(output == Output::kCmyk ? static_cast<std::size_t>(source_width) * 3 : 0);
-    std::vector<std::unique_ptr<BoxFilter>> filters;
-    for (std::size_t i = 0; i < plans.size(); ++i)
-        filters.push_back(std::make_unique<BoxFilter>(source_width, source_height, thumbs[i], false, plans[i].window));
-    const auto add = [&filters](std::int32_t y, const std::uint8_t* row, int bytes) {
-        for (const auto& filter : filters) filter->AddRow(y, row, bytes);
-    };
+    AreaFeed feed(source_width, source_height, bytes);
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        // A thumbnail that alone would be decoded coarser averages blocks of this
+        // decode instead: a quarter or less of the pixels, at that decode's size.
+        const int factor = own[i] < d.info.scale_num ? static_cast<int>(d.info.scale_num / own[i]) : 1;
+        feed.Add(thumbs[i], plans[i].window, factor);
+    }
     DecodeRows(
         d, [&](std::int32_t) { return scratch.data(); },
         [&](std::int32_t y, JSAMPROW row) {
             if (output == Output::kCmyk) {
                 for (std::size_t x = 0; x < bgr.size() / 3; ++x) CmykToBgr(row + 4 * x, bgr.data() + 3 * x);
-                add(y, bgr.data(), 3);
-            } else {
+                row = bgr.data();
+            } else if (colour_ && output == Output::kBgr) {
                 // Averaging mixes colours: they must be in sRGB first.
-                if (colour_ && output == Output::kBgr)
-                    colour_->Convert(row, static_cast<std::size_t>(source_width), 3);
-                add(y, row, output == Output::kGray ? 1 : 3);
+                colour_->Convert(row, static_cast<std::size_t>(source_width), 3);
             }
+            feed.AddRow(y, row);
         },
         [](std::int32_t y) { return y; });
-    for (std::size_t i = 0; i < plans.size(); ++i) {
-        filters[i]->Finish();
-        thumbs[i].damage = d.trap.damage;
-    }
+    feed.Finish();
+    for (Image& thumb : thumbs) thumb.damage = d.trap.damage;
     return thumbs;
 }
 

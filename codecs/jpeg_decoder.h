@@ -75,7 +75,9 @@ public:
     Image DecodeArea(std::int32_t width, std::int32_t height, const ScaleWindow& window = {});
     // The same for several thumbnails of one decode, at the scale the one that
     // needs the finest asks for: each is exactly DecodeArea's for itself when
-    // alone it would be decoded at that scale.
+    // alone it would be decoded at that scale; one that alone would be decoded
+    // coarser is filtered from the block means of this decode at that coarser
+    // size, close to its own decode and cheaper than the full rows.
     std::vector<Image> DecodeAreas(std::span<const DecodePlan> plans);
 
 private:

@@ -49,6 +49,8 @@ private:
     // The rows of an enlarged axis interpolated: the target rows each source row
     // reaches, from source row reach_first_ on.
     void InvertRows(const Axis& rows);
+    template <class Sum, std::size_t Step, bool Alpha>
+    void SumColumns(const std::uint8_t* row);
     void AddToRow(std::int64_t target_row, std::uint64_t weight);
     void WriteRow(std::int32_t target_row, const std::vector<std::uint64_t>& sums);
     void CloseRowsBefore(std::int32_t target_row);
@@ -66,6 +68,7 @@ private:
     // Open target rows from open_first_ on, channels_ sums per pixel each.
     std::deque<std::vector<std::uint64_t>> open_;
     std::int32_t open_first_ = 0;
+    std::vector<std::vector<std::uint64_t>> spare_;  // closed rows' buffers, taken again
 };
 
 }  // namespace nuthumb

@@ -17,6 +17,7 @@
 #include "image/geometry.h"
 #include "image/load_thumbnail.h"
 #include "image/load_thumbnails.h"
+#include "pixels/block_average.h"
 #include "pixels/box_filter.h"
 #include "pixels/load_error.h"
 #include "pixels/scaler.h"
@@ -150,6 +151,40 @@ TEST(ScaleWindow, IsTheCutOfTheWholeScaledPicture) {
     }
 }
 
+// Block means of a picture whose sides are not multiples of the factor: the
+// last column's and row's blocks average only the pixels they hold, and every
+// reduced row comes out once, numbered by the block row it closes.
+TEST(BlockAverage, MeansEveryBlockIncludingTheCutOnesAtTheEdges) {
+    struct Row {
+        std::int32_t width, height;
+        int factor, bytes;
+    };
+    for (const Row& row : {Row{37, 19, 2, 3}, Row{37, 19, 4, 1}, Row{9, 17, 8, 3}, Row{5, 3, 8, 1}, Row{16, 8, 4, 3}}) {
+        const auto value = [&](std::int32_t x, std::int32_t y, int c) { return (x * 37 + y * 101 + c * 59) % 256; };
+        BlockAverage average(row.width, row.height, row.factor, row.bytes);
+        std::vector<std::uint8_t> line(static_cast<std::size_t>(row.width * row.bytes));
+        std::int32_t closed = 0;
+        for (std::int32_t y = 0; y < row.height; ++y) {
+            for (std::int32_t x = 0; x < row.width; ++x)
+                for (int c = 0; c < row.bytes; ++c) line[static_cast<std::size_t>(x * row.bytes + c)] = value(x, y, c);
+            const std::uint8_t* out = average.Add(y, line.data());
+            if (out == nullptr) continue;
+            const std::int32_t by = y / row.factor, y0 = by * row.factor;
+            EXPECT_EQ(by, closed++);
+            for (std::int32_t bx = 0; bx * row.factor < row.width; ++bx) {
+                const std::int32_t x0 = bx * row.factor, x1 = std::min(row.width, x0 + row.factor);
+                for (int c = 0; c < row.bytes; ++c) {
+                    int sum = 0, n = 0;
+                    for (std::int32_t yy = y0; yy <= y; ++yy)
+                        for (std::int32_t xx = x0; xx < x1; ++xx, ++n) sum += value(xx, yy, c);
+                    EXPECT_EQ(out[bx * row.bytes + c], (sum + n / 2) / n) << row.width << "x" << row.height;
+                }
+            }
+        }
+        EXPECT_EQ(closed, (row.height + row.factor - 1) / row.factor);
+    }
+}
+
 // Enlarging by a box smoothly: each pixel from the two source pixels around its
 // centre, by distance, the edges held (as PIL's bilinear enlarges), within one
 // level of the exact value.
@@ -279,7 +314,8 @@ struct SharedRow {
 
 // Several sizes of one decode against each size decoded alone: the same pixels,
 // but for a JPEG's area thumbnail whose own decode would be at a coarser
-// scale, which the finer shared decode may only sharpen (40 dB at least).
+// scale, which the shared decode stands in for by block means of its finer
+// rows (40 dB at least).
 TEST(SharedDecode, EveryThumbnailIsItsOwnDecodes) {
     const SharedRow rows[] = {
         {"JpegBaseline", ImageFormat::kJpeg, MadeBy(".jpg", "-quality 90")},
