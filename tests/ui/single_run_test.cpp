@@ -329,7 +329,7 @@ TEST_F(SingleRunTest, StopEndsTheDecodeInHandAtOnce) {
     Find<RadioGroup>("sourceFormatGroup")->SetItemIndex(kEveryFormatItem);
     answerer_.Once([this] { return Progress() >= 1; }, [this] { Click("stopButton"); });
     Click("startButton");
-    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Info(kCancelled)});
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Result(kCancelled, 1, 0, 0, 1)});
     EXPECT_TRUE(form_->ErrorList().empty());
     EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"a.jpg"});
 }
