@@ -7,6 +7,7 @@
 #include "codecs/codec_failure.h"
 #include "codecs/codec_table.h"
 #include "image/decoder_helper.h"
+#include "image/load_thumbnail.h"
 #include "platform/file_io.h"
 
 namespace nuthumb {
