@@ -1,6 +1,7 @@
 #include "image/decoder_messages.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <type_traits>
 
@@ -14,9 +15,9 @@ public:
     template <class T>
     Writer& Put(T value) {
         static_assert(std::is_integral_v<T>);
-        const auto at = bytes_.size();
-        bytes_.resize(at + sizeof value);
-        std::memcpy(bytes_.data() + at, &value, sizeof value);
+        std::array<std::uint8_t, sizeof value> raw{};
+        std::memcpy(raw.data(), &value, sizeof value);
+        bytes_.insert(bytes_.end(), raw.begin(), raw.end());
         return *this;
     }
     Writer& Text(std::string_view text) {
