@@ -67,8 +67,9 @@ DecoderLimits Limits(int cpu_seconds, int silent_seconds, std::uint64_t memory) 
 }
 
 #if defined(__SANITIZE_ADDRESS__)
-// AddressSanitizer's own allocator meets the limit first and ends the helper.
-constexpr char kMemoryReason[] = "終了コード 1 で終了しました";
+// AddressSanitizer's own allocator meets the limit first and ends the helper:
+// with exit status 1, or SIGABRT when its options say abort_on_error.
+constexpr char kMemoryReason[] = "で終了しました";
 #else
 constexpr char kMemoryReason[] = "メモリの上限 16 MiB に達しました";
 #endif
