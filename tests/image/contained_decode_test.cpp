@@ -73,6 +73,13 @@ constexpr char kMemoryReason[] = "で終了しました";
 #else
 constexpr char kMemoryReason[] = "メモリの上限 16 MiB に達しました";
 #endif
+// ThreadSanitizer's runtime cannot live within 16 MiB of data at all (its
+// allocator fails and can hang the helper), so that build leaves the row out.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kMemoryRow = false;
+#else
+constexpr bool kMemoryRow = true;
+#endif
 
 TEST_F(ContainedDecodeTest, AHelperThatStopsCostsOneFileAndIsReplaced) {
     const std::vector<std::uint8_t> expected = Expected();
@@ -85,6 +92,7 @@ TEST_F(ContainedDecodeTest, AHelperThatStopsCostsOneFileAndIsReplaced) {
         {"Stop", true, {}, Meddle::kNone, true, nullptr},
     };
     for (const StopRow& row : rows) {
+        if (!kMemoryRow && std::string(row.name) == "Memory") continue;
         SCOPED_TRACE(row.name);
         DecoderHelpers helpers(NUTHUMB_DECODER_PATH, row.limits);
         const auto started = std::chrono::steady_clock::now();
