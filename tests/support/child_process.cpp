@@ -129,6 +129,9 @@ ChildEnd ChildProcess::Wait() {
     end.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - forked_).count();
     if (reaped != pid_) return end;
     end.peak_kib = usage.ru_maxrss;
+    const auto seconds_of = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    end.cpu_seconds = seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
+    end.minor_faults = usage.ru_minflt;
     if (WIFEXITED(status))
         end.exit_code = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))

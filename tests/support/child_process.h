@@ -37,6 +37,8 @@ struct ChildEnd {
     std::string out, err;   // what it wrote, when captured
     long peak_kib = 0;      // peak resident memory (ru_maxrss)
     double seconds = 0;     // from just before the fork to the reaping
+    double cpu_seconds = 0;  // user and system time of the child and its threads
+    long minor_faults = 0;   // pages the kernel had to map (ru_minflt)
 
     // As a shell gives it: the exit code, or 128 + the signal.
     int status() const { return signal != 0 ? 128 + signal : exit_code; }
