@@ -183,7 +183,7 @@ std::size_t ConversionPipeline::Finish(WrittenTargets& written) {
     const auto while_waiting = [this] { host_.WhileWaitingForWorkers(); };
     in_hand_.Release();
     prefetcher_.Stop(while_waiting);
-    budget_.ReturnFreedMemoryIfDue();  // the last huge decode's memory, too
+    budget_.ReturnFreedMemoryAtEnd();
     if (publisher_) publisher_->Drain(while_waiting);
     return ReportLateFailures(written);
 }

@@ -8,6 +8,8 @@
 
 namespace nuthumb {
 
+MemoryBudget::MemoryBudget(std::uint64_t limit) : limit_(limit) { KeepFreedMemoryForReuse(); }
+
 MemoryBudget::Lease::Lease(Lease&& other) noexcept
     : budget_(std::exchange(other.budget_, nullptr)),
       bytes_(std::exchange(other.bytes_, 0)),
@@ -63,9 +65,11 @@ void MemoryBudget::Shrink(Lease& lease, std::uint64_t bytes, bool end_lease) {
         if (std::exchange(lease.decoding_, false)) --decoding_;
         if (end_lease) lease.budget_ = nullptr;
     }
-    // Small releases are not worth the system calls.
+    // Small releases are not worth the system calls, and what a small decode
+    // freed serves the next one.
     constexpr std::uint64_t kWorthReturning = std::uint64_t{64} << 20;
     if (given_back >= kWorthReturning) trim_due_ = true;
+    if (given_back >= kReusedAllocationLimit) trim_at_end_ = true;
     changed_.NotifyAll();
 }
 
@@ -110,6 +114,11 @@ void MemoryBudget::Acquire(Lease& lease, std::uint64_t bytes, const std::functio
 
 void MemoryBudget::ReturnFreedMemoryIfDue() {
     if (trim_due_.exchange(false)) ReturnFreedMemory();
+}
+
+void MemoryBudget::ReturnFreedMemoryAtEnd() {
+    // Both flags are cleared, whichever was set.
+    if (trim_due_.exchange(false) | trim_at_end_.exchange(false)) ReturnFreedMemory();
 }
 
 std::uint64_t MemoryBudget::held() const {

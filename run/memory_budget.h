@@ -39,7 +39,9 @@ public:
         bool decoding_ = false;
     };
 
-    explicit MemoryBudget(std::uint64_t limit) : limit_(limit) {}
+    // Also makes the C library keep what a decode freed for the next one, on the
+    // same thread, instead of taking it anew from the system for every file.
+    explicit MemoryBudget(std::uint64_t limit);
     MemoryBudget(const MemoryBudget&) = delete;
     MemoryBudget& operator=(const MemoryBudget&) = delete;
 
@@ -52,9 +54,13 @@ public:
     // to the system here.
     void Acquire(Lease& lease, std::uint64_t bytes, const std::function<bool()>& urgent,
                  const DecodeOptions& options) EXCLUDES(mutex_);
-    // Gives what the leases freed back to the system when that is worth it; the
-    // caller holds no lock. Acquire does it before every decode.
+    // Gives what the leases freed back to the system when that is worth it (a
+    // large decode ended); the caller holds no lock. Acquire does it before every
+    // decode.
     void ReturnFreedMemoryIfDue();
+    // The run is over: gives back also what decodes too small for that, yet large
+    // enough to leave much in the heaps, kept for the files that followed.
+    void ReturnFreedMemoryAtEnd();
     // What `urgent()` answers may have changed.
     void Nudge() { changed_.NotifyAll(); }
 
@@ -82,6 +88,8 @@ private:
     // may happen under a caller's lock (the prefetcher's), and giving memory
     // back is a slow call, so the next Acquire does it, before its decode starts.
     std::atomic<bool> trim_due_{false};
+    // A lease large enough to leave much of itself in the heaps ended.
+    std::atomic<bool> trim_at_end_{false};
 };
 
 // The budget when the user sets none: a quarter of the machine's memory, at most
