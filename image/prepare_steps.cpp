@@ -1,7 +1,8 @@
 #include "image/prepare_steps.h"
 
-#include <array>
+#include <algorithm>
 #include <exception>
+#include <span>
 #include <utility>
 
 #include "codecs/codec_failure.h"
@@ -17,11 +18,11 @@ bool LoadSource(const std::string& source_path, PreparedThumbnail& prepared,
     using Outcome = PreparedThumbnail::Outcome;
     // Every failure of loading and scaling, memory included, is the source's.
     try {
-        const SourceFile source(source_path, kMaxSourceBytes);
+        SourceFile source(source_path, kMaxSourceBytes);
         prepared.source = source.identity();
-        std::array<std::uint8_t, kSniffBytes> head{};
-        const std::size_t n = source.ReadAt(0, head);
-        load(source, DecodedFormatOf({head.data(), n}, SourceFormatOf(source_path)));
+        // One read for the format and the decoder's first chunk.
+        const std::span<const std::uint8_t> head = source.ReadHead();
+        load(source, DecodedFormatOf(head.first(std::min(head.size(), kSniffBytes)), SourceFormatOf(source_path)));
         return true;
     } catch (const DecodeCancelled&) {
         prepared.outcome = Outcome::kCancelled;

@@ -1,10 +1,13 @@
 #include "platform/source_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <memory>
 
 #include "platform/file_io.h"
 #include "platform/io_failure.h"
@@ -39,7 +42,25 @@ SourceFile::SourceFile(const std::string& path, std::uint64_t max_size) : path_(
     }
 }
 
+std::span<const std::uint8_t> SourceFile::ReadHead() {
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kHeadBytes, size_));
+    // Not zeroed: every byte kept is read first.
+    head_ = std::make_unique_for_overwrite<std::uint8_t[]>(count);
+    head_size_ = ReadFromFile(0, {head_.get(), count});
+    return {head_.get(), head_size_};
+}
+
 std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    if (offset >= size_) return 0;
+    if (offset >= head_size_) return ReadFromFile(offset, out);
+    const std::size_t kept = std::min<std::size_t>(out.size(), head_size_ - static_cast<std::size_t>(offset));
+    std::memcpy(out.data(), head_.get() + offset, kept);
+    // A head cut short by a file that shrank ends the file there.
+    if (kept == out.size() || head_size_ < std::min<std::uint64_t>(kHeadBytes, size_)) return kept;
+    return kept + ReadFromFile(offset + kept, out.subspan(kept));
+}
+
+std::size_t SourceFile::ReadFromFile(std::uint64_t offset, std::span<std::uint8_t> out) const {
     if (offset >= size_) return 0;
     // Bytes appended after opening are not part of the image the decoder started on.
     const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), size_ - offset));

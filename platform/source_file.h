@@ -4,6 +4,8 @@
 // the folder was listed) is refused instead of read, and so is a file larger than
 // the caller can ever need.
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "platform/byte_source.h"
@@ -25,14 +27,26 @@ public:
     // The open file, for a helper process to read it by; and its path, for messages.
     int descriptor() const { return fd_.get(); }
     const std::string& path() const { return path_; }
-    // Reads with pread, so reads at any offset share the descriptor safely.
+    // Reads the first kHeadBytes (fewer for a smaller file) and keeps them, so
+    // that what tells the format and the decoder's first chunk come from one
+    // read: a small file is read once. Once, before any ReadAt.
+    std::span<const std::uint8_t> ReadHead();
+    // Reads with pread, so reads at any offset share the descriptor safely; the
+    // bytes of the head come from memory.
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
 
+    // As much as decoders read at a time.
+    static constexpr std::size_t kHeadBytes = 64 * 1024;
+
 private:
+    std::size_t ReadFromFile(std::uint64_t offset, std::span<std::uint8_t> out) const;
+
     std::string path_;
     UniqueFd fd_;
     std::uint64_t size_ = 0;
     FileIdentity identity_;
+    std::unique_ptr<std::uint8_t[]> head_;
+    std::size_t head_size_ = 0;
 };
 
 }  // namespace nuthumb
