@@ -3,11 +3,13 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <ctime>
 #include <memory>
 #include <string_view>
@@ -32,13 +34,6 @@ constexpr std::string_view kUnlockedSuffix = "-new";
 constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr int kNameTries = 100;
 
-mode_t CurrentUmask() {
-    // umask can only be read by setting it; put it straight back.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
 std::string CheckLetters(std::string_view random) {
     std::uint32_t hash = 2166136261u;  // FNV-1a over a salt and the random letters
     for (const char c : std::string_view("nuthumb staged file")) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
@@ -48,18 +43,60 @@ std::string CheckLetters(std::string_view random) {
     return check;
 }
 
+// The system's randomness, taken once per process (and again in a forked
+// child, which would otherwise repeat its parent's names); 0: not yet taken.
+std::atomic<std::uint64_t> random_seed{0};
+std::atomic<std::uint64_t> random_step{0};
+
+std::uint64_t Seed() {
+    std::uint64_t seed = 0;
+    if (::getrandom(&seed, sizeof seed, 0) != static_cast<ssize_t>(sizeof seed)) {
+        // No entropy source: the clock still makes names that are retried on a clash.
+        seed = static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(::clock());
+    }
+    return seed | 1;
+}
+
+// Random bits without a system call per name: the seed mixed with a step
+// (splitmix64).
+std::uint64_t NextRandom() {
+    static const bool reseeds_after_fork = ::pthread_atfork(nullptr, nullptr, [] { random_seed = 0; }) == 0;
+    (void)reseeds_after_fork;
+    std::uint64_t seed = random_seed.load();
+    if (seed == 0) {
+        const std::uint64_t fresh = Seed();
+        seed = random_seed.compare_exchange_strong(seed, fresh) ? fresh : seed;
+    }
+    std::uint64_t z = seed + 0x9E3779B97F4A7C15u * (random_step.fetch_add(1) + 1);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return z ^ (z >> 31);
+}
+
 // A short name of fixed length: a target whose name has the longest length the
 // file system allows still gets its temporary file beside it.
 std::string TempName() {
-    unsigned char random[kRandomLetters] = {};
-    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-        // No entropy source: the clock still makes a name that is retried on a clash.
-        const auto seed = static_cast<unsigned long long>(::getpid()) ^ static_cast<unsigned long long>(::clock());
-        for (std::size_t i = 0; i < kRandomLetters; ++i) random[i] = static_cast<unsigned char>(seed >> (i * 5));
-    }
     std::string letters;
-    for (const unsigned char r : random) letters.push_back(kLetters[r % kLetters.size()]);
+    for (std::uint64_t bits = NextRandom(), taken = 0; letters.size() < kRandomLetters; bits /= kLetters.size()) {
+        if (++taken > 10) bits = NextRandom(), taken = 1;  // 62^10 < 2^64: ten letters a draw
+        letters.push_back(kLetters[bits % kLetters.size()]);
+    }
     return std::string(kTempPrefix) + letters + CheckLetters(letters);
+}
+
+// Gives the unnamed file `fd` the name `name` in `folder`: 0, or -1 with errno
+// set (EEXIST when the name is taken). Without the capability that
+// AT_EMPTY_PATH needs, the descriptor's /proc entry names the file as well;
+// once refused, that way is taken at once.
+int LinkUnnamed(int fd, int folder, const std::string& name) {
+    static std::atomic<bool> empty_path_refused{false};
+    if (!empty_path_refused.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+        if (errno == EEXIST) return -1;
+        if (errno == ENOENT) empty_path_refused = true;
+    }
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, proc.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW);
 }
 
 bool IsTempName(std::string_view name) {
@@ -129,31 +166,56 @@ StagedFile::StagedFile(const std::string& path, std::span<const std::uint8_t> by
     target_ = std::move(resolved.path);
     placeholder_ = resolved.created_for_link;
     try {
-        folder_ = UniqueFd(::open(FolderOf(target_).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        struct stat folder {};
-        if (!folder_ || ::fstat(folder_.get(), &folder) != 0) ThrowErrno(kCannotWrite, path, errno);
-        place_ = {static_cast<std::uint64_t>(folder.st_dev), static_cast<std::uint64_t>(folder.st_ino),
-                  FileNamePart(target_)};
-
-        struct stat old {};
-        const bool replaces = !placeholder_ && ::fstatat(folder_.get(), place_.name.c_str(), &old, 0) == 0 &&
-                              S_ISREG(old.st_mode);
-        const mode_t mode = replaces ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
-
-        if (naming == Naming::kUnnamedWherePossible)
-            fd_ = UniqueFd(::openat(folder_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
-        // Held until the file is in place or gone: a file nobody holds is stale.
-        if (fd_ && ::flock(fd_.get(), LOCK_EX) != 0) ThrowErrno(kCannotWrite, path, errno);
-        if (!fd_) fd_ = CreateLockedNamed(folder_.get(), mode, temp_name_, path);
-        if (::fchmod(fd_.get(), mode) != 0) ThrowErrno(kCannotWrite, path, errno);
-        WriteAll(fd_.get(), bytes, path);
-        struct stat staged {};
-        if (::fstat(fd_.get(), &staged) != 0) ThrowErrno(kCannotWrite, path, errno);
-        node_ = {static_cast<std::uint64_t>(staged.st_dev), static_cast<std::uint64_t>(staged.st_ino)};
+        StageResolved(bytes, naming);
     } catch (...) {
         Discard();
         throw;
     }
+}
+
+StagedFile::StagedFile(std::shared_ptr<const TargetFolder> folder, const std::string& path,
+                       std::span<const std::uint8_t> bytes)
+    : path_(path) {
+    const std::string name = FileNamePart(path);
+    const NameLook look = folder->Look(name);
+    // A link is followed by the kernel, and anything else refused, the long way.
+    if (look.kind == NameLook::Kind::kOther) {
+        *this = StagedFile(path, bytes);
+        return;
+    }
+    target_ = path;
+    folder_ = std::move(folder);
+    place_ = {folder_->device(), folder_->inode(), name};
+    replaces_ = look.kind == NameLook::Kind::kFile;
+    try {
+        Stage(bytes, replaces_ ? look.mode : (0666 & ~ProcessUmask()), Naming::kUnnamedWherePossible);
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
+
+void StagedFile::StageResolved(std::span<const std::uint8_t> bytes, Naming naming) {
+    folder_ = std::make_shared<const TargetFolder>(FolderOf(target_), path_);
+    place_ = {folder_->device(), folder_->inode(), FileNamePart(target_)};
+    struct stat old {};
+    replaces_ = ::fstatat(folder_->fd(), place_.name.c_str(), &old, 0) == 0 && S_ISREG(old.st_mode);
+    Stage(bytes, replaces_ && !placeholder_ ? (old.st_mode & 07777) : (0666 & ~ProcessUmask()), naming);
+}
+
+void StagedFile::Stage(std::span<const std::uint8_t> bytes, mode_t mode, Naming naming) {
+    if (naming == Naming::kUnnamedWherePossible)
+        fd_ = UniqueFd(::openat(folder_->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (!fd_) {
+        fd_ = CreateLockedNamed(folder_->fd(), mode, temp_name_, path_);
+        locked_ = true;
+    }
+    WriteAll(fd_.get(), bytes, path_);
+    struct stat staged {};
+    if (::fstat(fd_.get(), &staged) != 0) ThrowErrno(kCannotWrite, path_, errno);
+    node_ = {static_cast<std::uint64_t>(staged.st_dev), static_cast<std::uint64_t>(staged.st_ino)};
+    // The umask, or the folder's default permissions (an ACL), took bits off.
+    if ((staged.st_mode & 07777) != mode && ::fchmod(fd_.get(), mode) != 0) ThrowErrno(kCannotWrite, path_, errno);
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
@@ -164,6 +226,8 @@ StagedFile::StagedFile(StagedFile&& other) noexcept
       folder_(std::move(other.folder_)),
       fd_(std::move(other.fd_)),
       temp_name_(std::exchange(other.temp_name_, {})),
+      locked_(other.locked_),
+      replaces_(other.replaces_),
       placeholder_(std::exchange(other.placeholder_, false)),
       published_(other.published_) {}
 
@@ -177,6 +241,8 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
         folder_ = std::move(other.folder_);
         fd_ = std::move(other.fd_);
         temp_name_ = std::exchange(other.temp_name_, {});
+        locked_ = other.locked_;
+        replaces_ = other.replaces_;
         placeholder_ = std::exchange(other.placeholder_, false);
         published_ = other.published_;
     }
@@ -187,13 +253,13 @@ StagedFile::~StagedFile() { Discard(); }
 
 void StagedFile::Discard() noexcept {
     if (!folder_ || published_) return;
-    if (!temp_name_.empty()) ::unlinkat(folder_.get(), temp_name_.c_str(), 0);
+    if (!temp_name_.empty()) ::unlinkat(folder_->fd(), temp_name_.c_str(), 0);
     temp_name_.clear();
     // The empty file made for a link goes too, unless someone wrote to it since.
     struct stat st {};
-    if (placeholder_ && ::fstatat(folder_.get(), place_.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+    if (placeholder_ && ::fstatat(folder_->fd(), place_.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISREG(st.st_mode) && st.st_size == 0 && (st.st_mode & 07777) == 0)
-        ::unlinkat(folder_.get(), place_.name.c_str(), 0);
+        ::unlinkat(folder_->fd(), place_.name.c_str(), 0);
     placeholder_ = false;
 }
 
@@ -220,27 +286,35 @@ void StagedFile::SyncFileSystem() {
 
 void StagedFile::Publish() {
     // An unnamed file gets its name only now, so a kill before this point leaves
-    // nothing behind.
-    const std::string proc = "/proc/self/fd/" + std::to_string(fd_.get());
+    // nothing behind; one that replaces nothing gets the target's name at once.
+    if (!(temp_name_.empty() && !replaces_ && LinkAsTarget())) {
+        NameForRename();
+        if (::renameat(folder_->fd(), temp_name_.c_str(), folder_->fd(), place_.name.c_str()) != 0)
+            ThrowErrno(kCannotWrite, path_, errno);
+        temp_name_.clear();
+    }
+    published_ = true;
+    // The data was made durable before; closing releases the lock.
+    fd_.close();
+}
+
+bool StagedFile::LinkAsTarget() {
+    if (LinkUnnamed(fd_.get(), folder_->fd(), place_.name) == 0) return true;
+    if (errno != EEXIST) ThrowErrno(kCannotWrite, path_, errno);
+    return false;  // a file lies there by now: it is replaced like any other
+}
+
+void StagedFile::NameForRename() {
+    if (!temp_name_.empty()) return;
+    // Locked before it has a name, so that no cleaner takes it for stale.
+    if (!locked_ && ::flock(fd_.get(), LOCK_EX) != 0) ThrowErrno(kCannotWrite, path_, errno);
+    locked_ = true;
     for (int tries = 0; temp_name_.empty(); ++tries) {
         if (tries == kNameTries) ThrowErrno(kCannotWrite, path_, EEXIST);
         std::string name = TempName();
-        // Without the capability that AT_EMPTY_PATH needs, the descriptor's
-        // /proc entry names the file as well.
-        if (::linkat(fd_.get(), "", folder_.get(), name.c_str(), AT_EMPTY_PATH) == 0 ||
-            (errno != EEXIST &&
-             ::linkat(AT_FDCWD, proc.c_str(), folder_.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0)) {
-            temp_name_ = std::move(name);
-        } else if (errno != EEXIST) {
-            ThrowErrno(kCannotWrite, path_, errno);
-        }
+        if (LinkUnnamed(fd_.get(), folder_->fd(), name) == 0) temp_name_ = std::move(name);
+        else if (errno != EEXIST) ThrowErrno(kCannotWrite, path_, errno);
     }
-    if (::renameat(folder_.get(), temp_name_.c_str(), folder_.get(), place_.name.c_str()) != 0)
-        ThrowErrno(kCannotWrite, path_, errno);
-    temp_name_.clear();
-    published_ = true;
-    // The data was made durable before the rename; closing releases the lock.
-    fd_.close();
 }
 
 int RemoveStaleTempFiles(const std::string& folder, std::chrono::seconds min_age) {

@@ -10,23 +10,22 @@
 // only just before the rename, or from the start where unnamed files are refused
 // (vfat, network file systems). A file of that name is locked (flock) from before
 // it has the name for as long as its owner lives, so RemoveStaleTempFiles knows
-// it is not stale.
+// it is not stale. An unnamed file that replaces nothing needs no temporary
+// name: it is linked in under the target's name, which fails rather than
+// replace a file that appeared meanwhile (that one is then replaced by a
+// rename, as any target is).
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
 #include "platform/file_identity.h"
+#include "platform/target_folder.h"
 #include "platform/unique_fd.h"
 #include "platform/write_target.h"
 
 namespace nuthumb {
-
-// The file a name stands for: device and inode.
-struct FileNode {
-    std::uint64_t device = 0, inode = 0;
-    auto operator<=>(const FileNode&) const = default;
-};
 
 class StagedFile {
 public:
@@ -39,6 +38,12 @@ public:
     // naming `path`, leaving nothing behind.
     StagedFile(const std::string& path, std::span<const std::uint8_t> bytes,
                Naming naming = Naming::kUnnamedWherePossible);
+    // The same for `path`, whose folder is `folder`, opened earlier and shared
+    // with the other files written there: a file or nothing at that name is
+    // handled relative to the folder, without another look at the path; a link,
+    // or anything else, goes the way above.
+    StagedFile(std::shared_ptr<const TargetFolder> folder, const std::string& path,
+               std::span<const std::uint8_t> bytes);
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;
     StagedFile(const StagedFile&) = delete;
@@ -72,15 +77,21 @@ public:
     void Publish();
 
 private:
+    void StageResolved(std::span<const std::uint8_t> bytes, Naming naming);
+    void Stage(std::span<const std::uint8_t> bytes, mode_t mode, Naming naming);
+    bool LinkAsTarget();
+    void NameForRename();
     void Discard() noexcept;
 
     std::string path_;    // as the caller named it, for messages
     std::string target_;  // the regular file that is replaced
     LandingPlace place_;
     FileNode node_;
-    UniqueFd folder_;     // the target's folder (O_PATH)
-    UniqueFd fd_;         // the staged file, locked
+    std::shared_ptr<const TargetFolder> folder_;  // the target's folder
+    UniqueFd fd_;         // the staged file
     std::string temp_name_;   // its name in folder_, when it has one
+    bool locked_ = false;       // fd_ holds the lock that says it is not stale
+    bool replaces_ = false;     // a file lay at the target when it was staged
     bool placeholder_ = false;  // the target is the empty file made for a link
     bool published_ = false;
 };

@@ -17,6 +17,7 @@
 #include "run/file_turn.h"
 #include "run/thumbnail_prefetcher.h"
 #include "platform/file_identity.h"
+#include "platform/target_folders.h"
 
 namespace nuthumb {
 
@@ -38,6 +39,8 @@ public:
     const Conversion& conversion(std::size_t v = 0) const { return conversions_[v]; }
     // Where a written target is handed over; nullptr when it is written at once.
     FilePublisher* publisher() { return publisher_ ? &*publisher_ : nullptr; }
+    // The folders the run's targets are written into; the run's thread only.
+    TargetFolders& target_folders() { return target_folders_; }
     // Called at file i's turn before anything is decided about it: when a target
     // handed in earlier may land where file i's target lies, waits until it is in
     // place, so file i's checks see what the one-thread run would see. Then shows
@@ -72,6 +75,7 @@ private:
     // Written by the run's thread at every file, read by the workers.
     std::atomic<OverwriteMode> overwrite_mode_;
     std::optional<FilePublisher> publisher_;  // synchronised by itself
+    TargetFolders target_folders_;
     MemoryBudget budget_;                     // synchronised by itself
     // The memory of the file the run is writing. The run's thread owns it; while
     // that thread waits in PrepareAside, the helper thread fills it, and the

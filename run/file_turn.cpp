@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/make_folders.h"
 #include "platform/message_name.h"
 #include "platform/path_util.h"
+#include "platform/target_folders.h"
 
 namespace nuthumb {
 namespace {
@@ -119,16 +121,19 @@ void ReportWriteFailure(RunHost& host, const Turn& turn, const std::string& reas
 }
 
 // The staged target: its folders made when the run mirrors a tree, its source's
-// modification time when the dates are kept.
-StagedFile StageTarget(const Turn& turn, const PreparedThumbnail& prepared) {
+// modification time when the dates are kept. A folder `folders` has open was
+// made and opened for an earlier file.
+StagedFile StageTarget(const Turn& turn, const PreparedThumbnail& prepared, TargetFolders& folders) {
+    std::shared_ptr<const TargetFolder> folder = folders.Known(turn.final_path);
     try {
-        if (!turn.folders_root.empty())
+        if (!folder && !turn.folders_root.empty())
             MakeFoldersBelow(std::string(turn.folders_root), DirectoryPart(turn.final_path));
     } catch (const IoError& error) {
         // The whole text, not the system's words alone: they would not say which folder.
         throw std::runtime_error(error.what());
     }
-    StagedFile staged(turn.final_path, prepared.target_bytes);
+    if (!folder) folder = folders.Open(turn.final_path);
+    StagedFile staged(std::move(folder), turn.final_path, prepared.target_bytes);
     if (turn.keep_dates && prepared.source) staged.SetModificationTime(prepared.source->modified);
     return staged;
 }
@@ -144,7 +149,8 @@ struct Saved {
 // otherwise the save-time overwrite decision, then the write. Without a
 // `publisher` the target is written and synced at once; with one it is staged and
 // handed over, and a failure there arrives later through the publisher.
-Saved SaveThumbnail(RunHost& host, const Turn& turn, PreparedThumbnail prepared, FilePublisher* publisher) {
+Saved SaveThumbnail(RunHost& host, const Turn& turn, PreparedThumbnail prepared, FilePublisher* publisher,
+                    TargetFolders& folders) {
     const std::string& source_path = turn.source_path;
     using Outcome = PreparedThumbnail::Outcome;
     switch (prepared.outcome) {
@@ -171,7 +177,7 @@ Saved SaveThumbnail(RunHost& host, const Turn& turn, PreparedThumbnail prepared,
     }
     std::optional<FileNode> node;
     try {
-        StagedFile staged = StageTarget(turn, prepared);
+        StagedFile staged = StageTarget(turn, prepared, folders);
         node = staged.node();
         if (publisher) {
             publisher->Publish(std::move(staged), source_path, [&host] { host.WhileWaitingForWorkers(); });
@@ -212,7 +218,8 @@ std::vector<TurnOutcome> TakeFileTurn(RunHost& host, const RunFiles& files, std:
         std::vector<PreparedThumbnail> prepared = pipeline.Take(i);
         for (std::size_t v = 0; v < turns.size(); ++v) {
             if (outcomes[v]) continue;
-            const Saved saved = SaveThumbnail(host, turns[v], std::move(prepared[v]), pipeline.publisher());
+            const Saved saved = SaveThumbnail(host, turns[v], std::move(prepared[v]), pipeline.publisher(),
+                                              pipeline.target_folders());
             if (saved.node) written.Add(*saved.node, saved.outcome == TurnOutcome::kMade);
             outcomes[v] = saved.outcome;
         }
@@ -228,7 +235,9 @@ bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::str
     const std::string final_path = FinalTargetName(target_path, conversion.target_format);
     const Turn turn{source_path, final_path, FileNamePart(source_path), FileNamePart(final_path), {},
                     conversion.photo.keep_dates};
-    return SaveThumbnail(host, turn, PrepareThumbnail(source_path, conversion, options), nullptr).node.has_value();
+    TargetFolders folders;
+    return SaveThumbnail(host, turn, PrepareThumbnail(source_path, conversion, options), nullptr, folders)
+        .node.has_value();
 }
 
 void ReportWriteFailure(RunHost& host, const std::string& source_path, const std::string& final_path,
