@@ -35,6 +35,24 @@ TEST(SourceFile, ReadsAtOffsetsWithinTheSizeItWasOpenedWith) {
     EXPECT_EQ(ReadText(file, 3, 4), "34");
 }
 
+// The head read for the format serves the decoder's reads from memory; reads
+// past it, and across its end, come from the file as before.
+TEST(SourceFile, TheHeadIsReadOnceAndReadsAcrossItsEndAreWhole) {
+    TempDir dir;
+    const std::string path = dir.path() + "/a.jpg";
+    std::string bytes(SourceFile::kHeadBytes + 1000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>('a' + i % 26);
+    WriteFileAtomic(path, std::string_view(bytes));
+    SourceFile file(path, bytes.size());
+    EXPECT_EQ(file.ReadHead().size(), SourceFile::kHeadBytes);
+    EXPECT_EQ(ReadText(file, 0, bytes.size()), bytes);
+    EXPECT_EQ(ReadText(file, SourceFile::kHeadBytes - 10, 20), bytes.substr(SourceFile::kHeadBytes - 10, 20));
+    // Cut after the head was read: the head stays as read, the rest reads short.
+    ASSERT_EQ(::truncate(path.c_str(), 5), 0);
+    EXPECT_EQ(ReadText(file, 3, 4), bytes.substr(3, 4));
+    EXPECT_EQ(ReadText(file, SourceFile::kHeadBytes - 2, 4), bytes.substr(SourceFile::kHeadBytes - 2, 2));
+}
+
 TEST(SourceFile, RefusesMoreThanTheLargestSizeAllowed) {
     TempDir dir;
     const std::string path = dir.path() + "/a.jpg";
