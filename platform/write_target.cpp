@@ -84,4 +84,9 @@ std::optional<LandingPlace> PlaceOfWriteTarget(const std::string& path) {
     }
 }
 
+bool FolderOfPathIsMissing(const std::string& path) {
+    struct stat st {};
+    return ::stat(FolderOf(path).c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
 }  // namespace nuthumb

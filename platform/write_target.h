@@ -36,4 +36,8 @@ struct LandingPlace {
 // cannot be looked up).
 std::optional<LandingPlace> PlaceOfWriteTarget(const std::string& path);
 
+// Whether the folder `path` would lie in does not exist (yet): nothing lands at
+// `path` before it is made, whatever other writes do meanwhile.
+bool FolderOfPathIsMissing(const std::string& path);
+
 }  // namespace nuthumb

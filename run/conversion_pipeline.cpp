@@ -163,8 +163,12 @@ void ConversionPipeline::Skip(std::size_t i) {
 std::size_t ConversionPipeline::Settle(std::size_t i, WrittenTargets& written) {
     in_hand_.Release();  // the last file's target is staged by now
     for (std::size_t v = 0; v < files_.targets_per_source && publisher_ && publisher_->AnyWaiting(); ++v) {
-        const std::optional<LandingPlace> place = PlaceOfWriteTarget(files_.FinalTarget(i, v));
-        if (!place || publisher_->IsWaiting(*place)) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
+        const std::string target = files_.FinalTarget(i, v);
+        const std::optional<LandingPlace> place = PlaceOfWriteTarget(target);
+        // A target whose folder is still to be made (the first file of each
+        // folder of a tree) cannot be where a waiting target lands.
+        const bool may_clash = place ? publisher_->IsWaiting(*place) : !FolderOfPathIsMissing(target);
+        if (may_clash) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
     }
     return ReportLateFailures(written);
 }
