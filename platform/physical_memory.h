@@ -7,9 +7,11 @@ namespace nuthumb {
 std::uint64_t PhysicalMemory();
 
 // Allocations up to this size come from the C library's heaps and are reused
-// from one file to the next; larger ones (the coefficients of a huge photo) are
-// mapped apart and go back to the system as soon as they are freed.
-inline constexpr std::uint64_t kReusedAllocationLimit = std::uint64_t{16} << 20;
+// from one file to the next: the coefficients of a progressive photo of up to
+// about 16 megapixels, which the decoder zeroes, then cost no fresh pages. Larger
+// ones are mapped apart and go back to the system as soon as they are freed.
+// The C library takes no larger limit.
+inline constexpr std::uint64_t kReusedAllocationLimit = std::uint64_t{32} << 20;
 
 // Makes the C library keep what a thread freed for its next file instead of
 // handing it back to the system and taking it again (two brk or mprotect calls
