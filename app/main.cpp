@@ -8,12 +8,14 @@
 #include "app/nu_application.h"
 #include "app/program_windows.h"
 #include "app/start_check.h"
+#include "image/contained_decode.h"
 #include "platform/translate.h"
 #include "ui/message_box.h"
 
 int main(int argc, char** argv) {
     using namespace nuthumb;
     InitTranslation();
+    ContainComplexDecoders(DecoderProgram());
     if (const std::optional<int> status = AnswerBeforeWindows(argc, argv, std::cout, std::cerr)) return *status;
     NuApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(":/nuthumb/nuthumb.svg"));

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "batch/comma_text.h"
+#include "batch/variant_spec.h"
 #include "run/drive_root.h"
 #include "settings/option_values.h"
 
@@ -32,7 +33,7 @@ std::optional<std::vector<std::string>> EntryFields(std::string_view entry) {
     CommaFields split = SplitCommaTextChecked(entry);
     if (!IsBatchEntryFieldCount(split.fields.size()) || entry.find_first_of("\r\n") != std::string_view::npos)
         return std::nullopt;
-    if (split.fields.size() == kBatchEntryFieldsWithSubfolders && !split.quotes_paired) return std::nullopt;
+    if (split.fields.size() >= kBatchEntryFieldsWithSubfolders && !split.quotes_paired) return std::nullopt;
     return std::move(split.fields);
 }
 
@@ -72,10 +73,10 @@ std::optional<std::int32_t> ParseDecimalField(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields) {
+std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields, const PhotoOptions& photo) {
     if (!IsBatchEntryFieldCount(fields.size())) return std::nullopt;
-    const bool recursive = fields.size() == kBatchEntryFieldsWithSubfolders && fields[9] == "1";
-    if (fields.size() == kBatchEntryFieldsWithSubfolders && !recursive && fields[9] != "0") return std::nullopt;
+    const bool recursive = fields.size() >= kBatchEntryFieldsWithSubfolders && fields[9] == "1";
+    if (fields.size() >= kBatchEntryFieldsWithSubfolders && !recursive && fields[9] != "0") return std::nullopt;
     const auto size = ParseDecimalField(fields[6]);
     const auto basis = ParseDecimalField(fields[7]);
     const auto resize = ParseDecimalField(fields[8]);
@@ -88,7 +89,11 @@ std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields) {
     job.suffix = fields[5];
     job.recursive = recursive;
     job.conversion = {TargetFormatOfItem(ItemOfField(fields[3])), *size, BasisOfItem(*basis),
-                      (static_cast<std::uint32_t>(*resize) & 0xFF) != 0};
+                      (static_cast<std::uint32_t>(*resize) & 0xFF) != 0, photo};
+    if (fields.size() <= kBatchEntryFieldsWithSubfolders) return job;
+    auto variants = ParseVariants({fields.begin() + kBatchEntryFieldsWithSubfolders, fields.end()}, job);
+    if (!std::holds_alternative<std::vector<Variant>>(variants)) return std::nullopt;
+    job.variants = std::move(std::get<std::vector<Variant>>(variants));
     return job;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The BatchEntry: one folder run as a line of nine double-quoted fields,
 // "src","srcItem","dst","dstItem","prefix","suffix","size","basis","resize", and
-// for a run of the folders below a tenth, "subfolders".
+// for a run of the folders below a tenth, "subfolders"; a gallery run's
+// variants follow from the eleventh field on, one "NAME:SPEC" each
+// (variant_spec.h), after a tenth field of its own.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,15 +21,14 @@ inline constexpr std::size_t kBatchEntryFields = 9;
 inline constexpr std::size_t kBatchEntryFieldsWithSubfolders = 10;
 
 // Whether an entry of `count` fields has the number of fields an entry has.
-inline bool IsBatchEntryFieldCount(std::size_t count) {
-    return count == kBatchEntryFields || count == kBatchEntryFieldsWithSubfolders;
-}
+inline bool IsBatchEntryFieldCount(std::size_t count) { return count >= kBatchEntryFields; }
 
-// The fields of one entry line, or nullopt for a data error: nine or ten fields
-// on one line (a line break inside came from a file whose lines end in a lone
-// CR, where two entries would run as one), and in a ten-field line every quote
-// paired (SplitCommaTextChecked): a tenth field that an undoubled quote split
-// off a value is no request to run a tree.
+// The fields of one entry line, or nullopt for a data error: nine fields or
+// more on one line (a line break inside came from a file whose lines end in a
+// lone CR, where two entries would run as one), and in a line of ten or more
+// every quote paired (SplitCommaTextChecked): a tenth field that an undoubled
+// quote split off a value is no request to run a tree, nor is a later one a
+// variant.
 std::optional<std::vector<std::string>> EntryFields(std::string_view entry);
 
 // The entry for the individual tab's values: the folder texts through the
@@ -42,11 +43,13 @@ std::string ComposeBatchEntry(const FormSettings& tab);
 // rule, the bitmap for a format field of exactly "0" and JPEG for anything else,
 // fields 7 to 9 as decimal numbers (the basis by the window's item rule), scaling
 // when the resize field's lowest 8 bits are not all zero, the folders below for a
-// tenth field of exactly "1". nullopt when a number field is not a number, or a
-// tenth field is neither "1" nor "0": a list that asks for something else was not
-// written by us, and running a whole tree on a guess could write thousands of
-// files.
-std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields);
+// tenth field of exactly "1", the variants of the later fields (their values
+// over the entry's, with `photo` as the run's photo options, which the job
+// takes too). nullopt when a number field is not a number, a tenth field is
+// neither "1" nor "0", or a later field is no variant: a list that asks for
+// something else was not written by us, and running a whole tree on a guess
+// could write thousands of files.
+std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields, const PhotoOptions& photo = {});
 
 // A decimal number of 32 bits: optional blanks (space, tab), an optional sign,
 // then digits only. Not the settings file's rule: no hexadecimal, no "$".

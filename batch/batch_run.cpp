@@ -42,10 +42,9 @@ public:
             ++outcome_.failed_entries;
             return true;
         }
-        std::optional<ThumbJob> job = JobOfFields(fields);
+        std::optional<ThumbJob> job = JobOfFields(fields, photo_);
         if (!job) return DataError(index);
         if (controls_.RefusesEntry(index)) return Failed(index, kBatchLogOriginalsKept);
-        job->conversion.photo = photo_;
 
         const std::size_t lines_before = controls_.ErrorLineCount();
         std::optional<int> result;

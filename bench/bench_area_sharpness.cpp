@@ -16,7 +16,6 @@
 
 #include "bench/bench_util.h"
 #include "bench/floor_decode.h"
-#include "image/jpeg_codec.h"
 #include "image/load_thumbnail.h"
 #include "pixels/box_filter.h"
 #include "platform/byte_source.h"
@@ -27,9 +26,8 @@ namespace {
 using namespace nuthumb;
 
 Image Decode(const std::vector<std::uint8_t>& file, const Conversion& conversion) {
-    JpegCodec codec;
     const MemoryBytes bytes(file);
-    return LoadThumbnail(codec, bytes, ImageFormat::kJpeg, conversion, DecodeOptions{});
+    return LoadThumbnail(bytes, ImageFormat::kJpeg, conversion, DecodeOptions{}).image;
 }
 
 // The reference: every pixel of the full decode averaged by the same area filter.

@@ -23,9 +23,7 @@
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "cli/cli_options.h"
-#include "cli/exit_status.h"
-#include "cli/run_job.h"
+#include "bench/cli_job.h"
 #include "tests/support/child_process.h"
 
 namespace {
@@ -34,7 +32,6 @@ namespace fs = std::filesystem;
 using nuthumb::bench::Silenced;
 using nuthumb::test::ChildEnd;
 using nuthumb::test::ChildProcess;
-using nuthumb::test::RunChild;
 using nuthumb::bench::Measure;
 
 struct Phase {
@@ -69,21 +66,10 @@ std::vector<std::string> Halves(std::vector<std::string> files, std::vector<std:
 
 Measure NuthumbRun(const std::string& folder, nuthumb::ImageFormat format, nuthumb::ScaleFilter filter,
                    const std::string& out) {
-    const ChildEnd end = RunChild({.prepare = Silenced}, [&] {
-        nuthumb::CliOptions options;
-        options.src_dir = folder;
-        options.dst_dir = out;
-        options.src_format = format;
-        options.dst_format = nuthumb::ImageFormat::kJpeg;
-        options.size = 160;
-        options.basis = nuthumb::Basis::kHeight;
-        options.quality = nuthumb::kDefaultJpegQuality;
+    return nuthumb::bench::RunCliJob(folder, format, out, [filter](nuthumb::CliOptions& options) {
         options.filter = filter;
-        options.quiet = true;
         options.jobs = 2;
-        return std::to_string(nuthumb::RunJob(options));
     });
-    return {end.seconds, end.peak_kib, end.exit_code == 0 && end.report == std::to_string(nuthumb::kExitFinished)};
 }
 
 Measure VipsRun(const std::vector<std::string>& first, const std::vector<std::string>& second,

@@ -78,12 +78,8 @@ void Print(const std::vector<Phase>& phases, const Phase& base, const char* base
 
 int main(int argc, char** argv) {
     const std::string cli = nuthumb::bench::BuiltCli();
-    const std::string folder = argc > 1 ? argv[1] : "bench-data/photos";
-    const std::vector<std::string> files = nuthumb::bench::JpegFilesIn(folder);
-    if (files.empty()) {
-        std::printf("%s: no .jpg files (see bench/fetch_photos.sh)\n", folder.c_str());
-        return 1;
-    }
+    const auto [folder, files] = nuthumb::bench::PhotosOfArguments(argc, argv);
+    if (files.empty()) return 1;
     const auto cli_run = [&](std::vector<std::string> options, std::string source) {
         return [cli, options = std::move(options), source = std::move(source)](const std::string& out) {
             std::vector<std::string> args{cli, "--quiet", "--size", "160"};

@@ -42,4 +42,17 @@ inline void DecodeFull(const std::string& path) {
 // The .jpg files of a folder (any letter case), sorted; empty when there are none.
 inline std::vector<std::string> JpegFilesIn(const std::string& folder) { return FilesIn(folder, ".jpg"); }
 
+// The photo folder a benchmark is given (default: bench-data/photos) and its
+// .jpg files; none, after saying where photos come from, when it has none.
+struct PhotoSet {
+    std::string folder;
+    std::vector<std::string> files;
+};
+inline PhotoSet PhotosOfArguments(int argc, char** argv) {
+    PhotoSet set{argc > 1 ? argv[1] : "bench-data/photos", {}};
+    set.files = JpegFilesIn(set.folder);
+    if (set.files.empty()) std::printf("%s: no .jpg files (see bench/fetch_photos.sh)\n", set.folder.c_str());
+    return set;
+}
+
 }  // namespace nuthumb::bench

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "batch/variant_spec.h"
 #include "cli/terminal_text.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
@@ -46,6 +47,12 @@ CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.suffix) job.suffix = *options.suffix;
     if (options.size) job.conversion.size = *options.size;
     if (options.basis) job.conversion.basis = *options.basis;
+    if (options.box != BoxFit::kNone) {
+        job.conversion.box = options.box;
+        job.conversion.box_width = options.box_width;
+        job.conversion.box_height = options.box_height;
+    }
+    if (options.enlarge) job.conversion.enlarge = true;
     if (options.convert_only) job.conversion.resize = false;
     if (options.recursive) job.recursive = true;
     if (options.auto_orient) job.conversion.photo.auto_orient = *options.auto_orient;
@@ -53,8 +60,12 @@ CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.to_srgb) job.conversion.photo.to_srgb = *options.to_srgb;
     if (options.quality) job.conversion.photo.quality = *options.quality;
     if (options.filter) job.conversion.photo.filter = *options.filter;
+    if (options.previews) job.conversion.photo.previews = *options.previews;
     if (options.overwrite_mode) run.overwrite_mode = *options.overwrite_mode;
     if (options.report_load_errors) run.report_load_errors = true;
+    // Checked when parsed: the variants cannot fail here.
+    auto variants = ParseVariants(options.variants, job);
+    if (auto* parsed = std::get_if<std::vector<Variant>>(&variants)) job.variants = std::move(*parsed);
     return run;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "batch/variant_spec.h"
 #include "cli/exit_status.h"
 #include "cli/option_names.h"
 #include "codecs/codec_table.h"
@@ -111,6 +112,23 @@ public:
     }
 };
 
+// A box "WxH" as --fit and --fill take it.
+CLI::Validator BoxCheck() {
+    return Check([](const std::string& value) { return BoxOf(value).has_value(); },
+                 N_("{} は {} の大きさではありません"), "1x1-" + std::to_string(kMaxBoxSide) + "x" + std::to_string(kMaxBoxSide));
+}
+
+// A variant as ParseVariant reads it: its own problem is the refusal.
+CLI::Validator VariantCheck() {
+    return CLI::Validator(
+        [](std::string& value) {
+            const auto parsed = ParseVariant(value, ThumbJob{});
+            const std::string* problem = std::get_if<std::string>(&parsed);
+            return problem ? *problem : std::string();
+        },
+        "");
+}
+
 // Why the batch options cannot be used as given, or nullptr: a batch entry
 // carries its own job, so no option of a single job goes with it.
 const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_file,
@@ -120,7 +138,8 @@ const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_fil
     for (const CLI::Option* option : job_options)
         if (option->count())
             return Tr("バッチは処理内容を各エントリから取ります: フォルダ、--from、--to、--prefix、--suffix、"
-                      "--size、--basis、--convert-only、--recursive、--photos は指定しないでください");
+                      "--size、--basis、--fit、--fill、--enlarge、--variant、--convert-only、--recursive、--photos "
+                      "は指定しないでください");
     return nullptr;
 }
 
@@ -168,15 +187,16 @@ namespace {
 // The words and numbers the parser fills, and the options that fill them, so
 // that what was given can be told from a default.
 struct Parsed {
-    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, filter, overwrite, error_list, settings,
-        batch_file;
+    std::string src_dir, dst_dir, from, to, prefix, suffix, basis, fit, fill, filter, previews, overwrite,
+        error_list, settings, batch_file;
     std::int32_t size = 0, quality = 0;
     bool auto_orient = false, keep_dates = false, to_srgb = false, photos = false;
     CLI::Option *src_opt = nullptr, *dst_opt = nullptr, *photos_opt = nullptr, *from_opt = nullptr,
                 *to_opt = nullptr, *prefix_opt = nullptr, *suffix_opt = nullptr, *size_opt = nullptr,
-                *basis_opt = nullptr, *convert_only_opt = nullptr, *recursive_opt = nullptr,
+                *basis_opt = nullptr, *fit_opt = nullptr, *fill_opt = nullptr, *enlarge_opt = nullptr,
+                *variant_opt = nullptr, *convert_only_opt = nullptr, *recursive_opt = nullptr,
                 *auto_orient_opt = nullptr, *keep_dates_opt = nullptr, *to_srgb_opt = nullptr,
-                *quality_opt = nullptr, *filter_opt = nullptr, *overwrite_opt = nullptr,
+                *quality_opt = nullptr, *filter_opt = nullptr, *previews_opt = nullptr, *overwrite_opt = nullptr,
                 *error_list_opt = nullptr, *settings_opt = nullptr, *batch_opt = nullptr,
                 *batch_file_opt = nullptr;
 };
@@ -190,6 +210,29 @@ void SetUpHelp(CLI::App& app) {
     app.option_defaults()->group(Tr("オプション"));
     app.set_help_flag("-h,--help", Tr("このヘルプを表示して終了します"));
     app.set_version_flag("--version", "nuthumb-cli " + std::string(kVersion), Tr("バージョンを表示して終了します"));
+}
+
+// What a gallery wants: boxes, crops, and several outputs of one decode.
+void AddGalleryOptions(CLI::App& app, Parsed& p, CliOptions& options) {
+    p.fit_opt = app.add_option("--fit", p.fit,
+                               Tr("縦横比を保ったまま画像全体を W x H の枠に収める（--size と --basis の代わり）"))
+                    ->check(BoxCheck())
+                    ->type_name("WxH");
+    p.fill_opt = app.add_option("--fill", p.fill,
+                                Tr("縦横比を保ったまま W x H の枠を覆い、はみ出した部分を中央から切り取る"))
+                     ->check(BoxCheck())
+                     ->type_name("WxH");
+    p.enlarge_opt = app.add_flag("--enlarge", options.enlarge,
+                                 Tr("枠より小さい画像も枠に合わせて拡大する（既定値: 元の大きさのまま）"));
+    p.variant_opt =
+        app.add_option("--variant", options.variants,
+                       Tr("各画像を 1 回デコードして作る出力の一つ。DEST_DIR/NAME/ に書く（DEST_DIR 自体には書かない）。SPEC は size=N、"
+                          "basis=height|width|larger、fit=WxH、fill=WxH、format=bmp|jpg|png|webp、quality=N、"
+                          "prefix=TEXT、suffix=TEXT、enlarge=yes|no のコンマ区切り。指定しない値は実行の値。"
+                          "繰り返し指定できる"))
+            ->allow_extra_args(false)
+            ->check(VariantCheck())
+            ->type_name("NAME:SPEC");
 }
 
 // What one run makes: the folders, the formats, the names and the size.
@@ -207,9 +250,10 @@ void AddJobOptions(CLI::App& app, Parsed& p, CliOptions& options, const ThumbJob
     p.prefix_opt = app.add_option("--prefix", p.prefix, Tr("ファイル名の前に付ける文字列（既定値: なし）"));
     p.suffix_opt = app.add_option("--suffix", p.suffix, Tr("ファイル名の後に付ける文字列（既定値: なし）"));
     p.size_opt = AddNumber(app, "-s,--size", p.size, Tr("基準の辺の長さ、{} から {} まで"), keys::kSizeMin,
-                           keys::kSizeMax, defaults.conversion.size);
+                           kMaxBoxSide, defaults.conversion.size);
     p.basis_opt =
         AddChoice(app, "--basis", p.basis, Tr("サイズを合わせる辺"), kBasisNames, defaults.conversion.basis);
+    AddGalleryOptions(app, p, options);
     p.convert_only_opt = app.add_flag("--convert-only", options.convert_only, Tr("サイズを変更しない"));
     p.recursive_opt = app.add_flag(
         "-r,--recursive", options.recursive,
@@ -234,6 +278,10 @@ void AddPhotoOptions(CLI::App& app, Parsed& p, const ThumbJob& defaults) {
     p.filter_opt = AddChoice(app, "--filter", p.filter,
                              Tr("サムネイルの画素の作り方: 元の 1 画素 (nearest)、または覆う画素の平均 (area)"),
                              kFilterNames, photo.filter);
+    p.previews_opt = AddChoice(app, "--previews", p.previews,
+                               Tr("ファイルに埋め込まれたプレビューが画像の縮小コピーでサムネイル以上の大きさなら"
+                                  "そこからサムネイルを作る (auto)、または常に画像全体から作る (never)"),
+                               kPreviewNames, photo.previews);
 }
 
 // How the run goes: existing targets, reports, threads, memory, batches.
@@ -270,9 +318,14 @@ void AddRunOptions(CLI::App& app, Parsed& p, CliOptions& options) {
 std::optional<std::string> ConflictOf(const Parsed& p) {
     if (const char* problem = BatchConflict(*p.batch_opt, *p.batch_file_opt,
                                             {p.src_opt, p.dst_opt, p.from_opt, p.to_opt, p.prefix_opt, p.suffix_opt,
-                                             p.size_opt, p.basis_opt, p.convert_only_opt, p.recursive_opt,
-                                             p.photos_opt}))
+                                             p.size_opt, p.basis_opt, p.fit_opt, p.fill_opt, p.enlarge_opt,
+                                             p.variant_opt, p.convert_only_opt, p.recursive_opt, p.photos_opt}))
         return problem;
+    if (p.fit_opt->count() + p.fill_opt->count() > 1 ||
+        (p.fit_opt->count() + p.fill_opt->count() > 0 && p.size_opt->count() + p.basis_opt->count() > 0))
+        return Tr("--size と --basis、--fit、--fill はどれか一つにしてください");
+    if (p.variant_opt->count() && p.convert_only_opt->count())
+        return Tr("--variant は大きさを変える出力です: --convert-only とは一緒に指定できません");
     if (p.src_opt->count() != p.dst_opt->count())
         return Tr("SOURCE_DIR と DEST_DIR は両方とも指定するか、どちらも指定しないでください");
     return std::nullopt;
@@ -290,11 +343,18 @@ void Collect(const Parsed& p, CliOptions& options) {
     if (p.suffix_opt->count()) options.suffix = p.suffix;
     if (p.size_opt->count()) options.size = p.size;
     if (p.basis_opt->count()) options.basis = ValueOfName(kBasisNames, p.basis);
+    const auto box = BoxOf(p.fit_opt->count() ? p.fit : p.fill);
+    if (box && (p.fit_opt->count() || p.fill_opt->count())) {
+        options.box = p.fit_opt->count() ? BoxFit::kFit : BoxFit::kFill;
+        options.box_width = box->first;
+        options.box_height = box->second;
+    }
     if (p.auto_orient_opt->count()) options.auto_orient = p.auto_orient;
     if (p.keep_dates_opt->count()) options.keep_dates = p.keep_dates;
     if (p.to_srgb_opt->count()) options.to_srgb = p.to_srgb;
     if (p.quality_opt->count()) options.quality = p.quality;
     if (p.filter_opt->count()) options.filter = ValueOfName(kFilterNames, p.filter);
+    if (p.previews_opt->count()) options.previews = ValueOfName(kPreviewNames, p.previews);
     if (p.overwrite_opt->count()) options.overwrite_mode = ValueOfName(kOverwriteNames, p.overwrite);
     if (p.error_list_opt->count()) options.error_list_path = p.error_list;
     if (p.settings_opt->count()) options.settings_path = p.settings;
@@ -329,6 +389,12 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         return CliExit{kExitUsage};
     }
     Collect(parsed, options);
+    // Each variant was checked alone; two of one name are one too many.
+    const auto variants = ParseVariants(options.variants, ThumbJob{});
+    if (const std::string* problem = std::get_if<std::string>(&variants)) {
+        ShowUsageError(*problem);
+        return CliExit{kExitUsage};
+    }
     return options;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "image/conversion.h"
 #include "run/overwrite_mode.h"
@@ -19,6 +20,11 @@ struct CliOptions {
     std::optional<std::string> prefix, suffix;
     std::optional<std::int32_t> size;
     std::optional<Basis> basis;
+    // --fit or --fill: a box instead of the size and basis.
+    BoxFit box = BoxFit::kNone;
+    std::int32_t box_width = 0, box_height = 0;
+    bool enlarge = false;                        // --enlarge: pictures smaller than the box too
+    std::vector<std::string> variants;           // --variant NAME:SPEC, in their order
     bool convert_only = false;
     bool recursive = false;                      // --recursive: the folders below SOURCE_DIR too
     std::optional<bool> auto_orient;             // --auto-orient, or false for --no-auto-orient
@@ -26,6 +32,7 @@ struct CliOptions {
     std::optional<bool> to_srgb;                 // --srgb, or false for --no-srgb
     std::optional<std::int32_t> quality;
     std::optional<ScaleFilter> filter;
+    std::optional<PreviewUse> previews;
     std::optional<OverwriteMode> overwrite_mode;
     bool report_load_errors = false;
     std::optional<std::string> error_list_path;

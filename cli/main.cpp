@@ -7,11 +7,13 @@
 #include "cli/interrupt.h"
 #include "cli/run_batch.h"
 #include "cli/run_job.h"
+#include "image/contained_decode.h"
 #include "platform/translate.h"
 
 int main(int argc, char** argv) {
     using namespace nuthumb;
     InitTranslation();
+    ContainComplexDecoders(DecoderProgram());
     InstallInterruptHandler();
     // A reader that goes away (| head -1) makes writes fail with EPIPE, which is
     // reported, instead of killing the program before it has written its files.

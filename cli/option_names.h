@@ -36,6 +36,7 @@ inline const OptionNames<SourceChoice> kSourceNames = SourceNames();
 inline const OptionNames<Basis> kBasisNames{
     {"height", Basis::kHeight}, {"width", Basis::kWidth}, {"larger", Basis::kLarger}};
 inline const OptionNames<ScaleFilter> kFilterNames{{"nearest", ScaleFilter::kNearest}, {"area", ScaleFilter::kArea}};
+inline const OptionNames<PreviewUse> kPreviewNames{{"auto", PreviewUse::kAuto}, {"never", PreviewUse::kNever}};
 inline const OptionNames<OverwriteMode> kOverwriteNames{
     {"never", OverwriteMode::kNever}, {"always", OverwriteMode::kAlways}, {"ask", OverwriteMode::kAsk}};
 

@@ -1,7 +1,8 @@
 # Run by CPack on the staged files, before it packs them (CPACK_PRE_BUILD_SCRIPTS):
-# the programs lose their symbols and the compiler's notes (.comment), as Debian's
-# own packaging tools strip them.
-file(GLOB programs "${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}/bin/*")
+# the programs and their decoder helper lose their symbols and the compiler's
+# notes (.comment), as Debian's own packaging tools strip them.
+set(staged "${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
+file(GLOB programs "${staged}/bin/*" "${staged}/libexec/nuthumb/*")
 if(NOT programs)
   message(FATAL_ERROR "no programs staged in ${CPACK_TEMPORARY_INSTALL_DIRECTORY}")
 endif()

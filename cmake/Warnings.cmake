@@ -24,10 +24,14 @@ function(nuthumb_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
 endfunction()
 
-# A layer library: every .cpp of its folder, headers found from the project root
+# A layer library: every .cpp of its folder but the ones named after the target
+# (a program's main), headers found from the project root
 # (#include "codecs/bmp_reader.h").
 function(nuthumb_layer target)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(left_out ${ARGN})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${left_out})
+  endforeach()
   if(NOT sources)
     return()  # a layer still waiting for its first file
   endif()

@@ -42,8 +42,10 @@ Decoded DecodeBmp(const ByteSource& source, const DecodeRequest& request, const 
     const DecodePlan plan = request.PlanFor(header.width, header.height);
     options.ReserveMemory(Memory(header, source.size(), plan));
     if (plan.whole) return {LoadBitmap(source, header, options)};
-    if (plan.area) return {DecodeBitmapArea(source, header, plan.width, plan.height, options)};
-    return {DecodeBitmapThumbnail(source, header, plan.width, plan.height, options)};
+    // Further thumbnails (more_plans) are left to the caller: each reads the
+    // rows it needs itself.
+    if (plan.area) return {DecodeBitmapArea(source, header, plan.width, plan.height, options, plan.window)};
+    return {DecodeBitmapThumbnail(source, header, plan.width, plan.height, options, plan.window)};
 }
 
 }  // namespace nuthumb

@@ -49,7 +49,7 @@ void ReadStoredRow(const ByteSource& file, const BmpHeader& h, std::int32_t y, s
 }
 
 Image UncompressedThumbnail(const ByteSource& file, const BmpHeader& h, std::int32_t width, std::int32_t height,
-                            const DecodeOptions& options) {
+                            const DecodeOptions& options, const ScaleWindow& window) {
     const Image format = ImageFormatOf(h);
     if (format.bits_per_pixel <= 8) CheckIndicesInFile(file, h, format, options);
     const std::size_t stride = format.stride();
@@ -61,7 +61,7 @@ Image UncompressedThumbnail(const ByteSource& file, const BmpHeader& h, std::int
             ReadStoredRow(file, h, y, row);
             return row.data();
         },
-        width, height);
+        width, height, window);
     thumb.damage = UncompressedDamage(h, file.size());
     return thumb;
 }
@@ -71,11 +71,11 @@ Image UncompressedThumbnail(const ByteSource& file, const BmpHeader& h, std::int
 // would.
 class ThumbnailSink final : public RleRowSink {
 public:
-    ThumbnailSink(std::int32_t source_width, std::int32_t source_height, Image& thumb)
+    ThumbnailSink(std::int32_t source_width, std::int32_t source_height, Image& thumb, const ScaleWindow& window)
         : thumb_(thumb),
           source_height_(source_height),
-          columns_(NearestMap(source_width, thumb.width)),
-          picks_(NearestMap(source_height, thumb.height)),
+          columns_(NearestMap(source_width, ColumnsOf(window, thumb.width))),
+          picks_(NearestMap(source_height, RowsOf(window, thumb.height))),
           row_(static_cast<std::size_t>(source_width) * 4) {}
 
     std::uint8_t* Row(std::int32_t y) override {
@@ -109,9 +109,9 @@ private:
 // The stream expanded into `Sink`, which makes the thumbnail from the rows it is given.
 template <class Sink>
 Image RunLengthInto(const ByteSource& file, const BmpHeader& h, std::int32_t width, std::int32_t height,
-                    const DecodeOptions& options) {
+                    const DecodeOptions& options, const ScaleWindow& window) {
     Image thumb = BlankThumbnail(width, height);
-    Sink sink(h.width, h.height, thumb);
+    Sink sink(h.width, h.height, thumb, window);
     ChunkReader stream(file, h.pixel_offset, RunLengthEnd(h, file.size()), options);
     thumb.damage = ExpandRunLength(stream, h.bits_per_pixel, h.palette, h.width, h.height, sink).damage;
     sink.Finish();
@@ -119,11 +119,11 @@ Image RunLengthInto(const ByteSource& file, const BmpHeader& h, std::int32_t wid
 }
 
 Image UncompressedArea(const ByteSource& file, const BmpHeader& h, std::int32_t width, std::int32_t height,
-                       const DecodeOptions& options) {
+                       const DecodeOptions& options, const ScaleWindow& window) {
     const Image format = ImageFormatOf(h);
     if (format.bits_per_pixel <= 8) CheckIndicesInFile(file, h, format, options);
     Image thumb = BlankThumbnail(width, height);
-    BoxFilter filter(h.width, h.height, thumb);
+    BoxFilter filter(h.width, h.height, thumb, false, window);
     const BgrxRowExpander expander(format);
     std::vector<std::uint8_t> row(format.stride());
     std::vector<std::uint8_t> expanded(static_cast<std::size_t>(h.width) * 4);
@@ -141,8 +141,8 @@ Image UncompressedArea(const ByteSource& file, const BmpHeader& h, std::int32_t 
 // Every stored row of the stream goes through the filter, bottom row first.
 class AreaSink final : public RleRowSink {
 public:
-    AreaSink(std::int32_t source_width, std::int32_t source_height, Image& thumb)
-        : filter_(source_width, source_height, thumb, true), row_(static_cast<std::size_t>(source_width) * 4) {}
+    AreaSink(std::int32_t source_width, std::int32_t source_height, Image& thumb, const ScaleWindow& window)
+        : filter_(source_width, source_height, thumb, true, window), row_(static_cast<std::size_t>(source_width) * 4) {}
 
     std::uint8_t* Row(std::int32_t y) override {
         Flush();
@@ -169,19 +169,19 @@ private:
 }  // namespace
 
 Image DecodeBitmapArea(const ByteSource& file, const BmpHeader& header, std::int32_t width, std::int32_t height,
-                       const DecodeOptions& options) {
+                       const DecodeOptions& options, const ScaleWindow& window) {
     if (header.compression == kCompressionRle8 || header.compression == kCompressionRle4) {
-        return RunLengthInto<AreaSink>(file, header, width, height, options);
+        return RunLengthInto<AreaSink>(file, header, width, height, options, window);
     }
-    return UncompressedArea(file, header, width, height, options);
+    return UncompressedArea(file, header, width, height, options, window);
 }
 
 Image DecodeBitmapThumbnail(const ByteSource& file, const BmpHeader& header, std::int32_t width,
-                            std::int32_t height, const DecodeOptions& options) {
+                            std::int32_t height, const DecodeOptions& options, const ScaleWindow& window) {
     if (header.compression == kCompressionRle8 || header.compression == kCompressionRle4) {
-        return RunLengthInto<ThumbnailSink>(file, header, width, height, options);
+        return RunLengthInto<ThumbnailSink>(file, header, width, height, options, window);
     }
-    return UncompressedThumbnail(file, header, width, height, options);
+    return UncompressedThumbnail(file, header, width, height, options, window);
 }
 
 }  // namespace nuthumb

@@ -7,6 +7,7 @@
 #include "codecs/bmp_header.h"
 #include "pixels/decode_options.h"
 #include "pixels/image.h"
+#include "pixels/scale_window.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {
@@ -16,13 +17,14 @@ namespace nuthumb {
 // missing from the file are zero. A run-length stream is still walked to its end
 // (a bad run anywhere refuses the file), but only picked rows are kept.
 // Throws LoadError or DecodeCancelled.
+// With a `window`, that window of the stretch onto its scaled size.
 Image DecodeBitmapThumbnail(const ByteSource& file, const BmpHeader& header, std::int32_t width,
-                            std::int32_t height, const DecodeOptions& options);
+                            std::int32_t height, const DecodeOptions& options, const ScaleWindow& window = {});
 
 // The same with the area filter (BoxFilter) instead of the stretch: every row is
 // read, one at a time, and expanded to B,G,R (a 1-bit source too). Refuses what
 // DecodeBitmapThumbnail refuses.
 Image DecodeBitmapArea(const ByteSource& file, const BmpHeader& header, std::int32_t width, std::int32_t height,
-                       const DecodeOptions& options);
+                       const DecodeOptions& options, const ScaleWindow& window = {});
 
 }  // namespace nuthumb

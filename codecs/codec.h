@@ -16,21 +16,10 @@
 #include "pixels/decode_options.h"
 #include "pixels/image.h"
 #include "pixels/orientation.h"
+#include "pixels/thumbnail_plan.h"
 #include "platform/byte_source.h"
 
 namespace nuthumb {
-
-// What one decode makes of its source, in the source's stored orientation: the
-// whole image, or a thumbnail of width x height by the area filter or the
-// nearest picks. The picks along a flipped axis are seen from its other end, so
-// that the thumbnail, once turned upright, is the nearest-neighbour thumbnail
-// of the picture as shown.
-struct DecodePlan {
-    bool whole = false;
-    std::int32_t width = 0, height = 0;
-    bool area = false;
-    bool flip_x = false, flip_y = false;
-};
 
 // The plan for a picture shown as width x height (after its turn). Throws
 // LoadError when the conversion has no sound result for that size.
@@ -45,18 +34,33 @@ struct DecodeRequest {
     bool auto_orient = false;
     // Convert a source with an embedded RGB ICC profile into sRGB before scaling.
     bool to_srgb = false;
+    // A decoder may make a thumbnail from a preview the file embeds instead of
+    // the whole picture, where the preview is a scaled copy of it at least the
+    // thumbnail's size; false: always from the whole picture.
+    bool previews = true;
+    // More thumbnails of the same decode (a gallery's sizes), planned as `plan`
+    // is, never whole; their images come back in Decoded::more in this order. A
+    // decoder that leaves `more` short has its caller decode them again.
+    std::vector<PlanOf> more_plans{};
 
     // The plan for a picture stored as width x height that `turn` shows upright,
     // in stored orientation: the sides swapped back for a quarter turn, the
     // picks flipped along the axes the turn mirrors.
     DecodePlan PlanFor(std::int32_t width, std::int32_t height, Orientation turn = 1) const;
+    // PlanFor of `plan`, then of each of `more_plans`.
+    std::vector<DecodePlan> PlansFor(std::int32_t width, std::int32_t height, Orientation turn = 1) const;
 };
 
 struct Decoded {
     Image image;           // in the stored orientation
     Orientation turn = 1;  // what still turns it upright; the caller applies it
     bool progressive = false;  // a progressive JPEG: its JPEG target is progressive too
+    std::vector<Image> more{};  // the thumbnails of the request's more_plans
 };
+
+// The decode's images, in the order of its plans, as a Decoded: the first, then
+// the request's more_plans.
+Decoded DecodedOf(std::vector<Image>&& images, Orientation turn = 1);
 
 struct EncodeRequest {
     int quality = 90;  // of a lossy format, 1..100

@@ -13,6 +13,7 @@
 #include "codecs/jxl_reader.h"
 #include "codecs/png_reader.h"
 #include "codecs/png_writer.h"
+#include "codecs/raw_reader.h"
 #include "codecs/webp_reader.h"
 #include "codecs/webp_writer.h"
 #include "pixels/alpha.h"
@@ -22,7 +23,8 @@
 namespace nuthumb {
 namespace {
 
-// Cameras and phones name JPEGs in all four ways, and HEIF files in three.
+// Cameras and phones name JPEGs in all four ways, and HEIF files in three;
+// each camera maker names its RAW files its own way.
 constexpr std::string_view kBmpExtensions[] = {".bmp"};
 constexpr std::string_view kJpegExtensions[] = {".jpg", ".jpeg", ".jpe", ".jfif"};
 constexpr std::string_view kPngExtensions[] = {".png"};
@@ -30,6 +32,7 @@ constexpr std::string_view kWebpExtensions[] = {".webp"};
 constexpr std::string_view kHeicExtensions[] = {".heic", ".heif", ".hif"};
 constexpr std::string_view kAvifExtensions[] = {".avif"};
 constexpr std::string_view kJxlExtensions[] = {".jxl"};
+constexpr std::string_view kRawExtensions[] = {".dng", ".cr2", ".cr3", ".nef", ".arw", ".raf", ".orf", ".rw2"};
 
 // BMP and JPEG targets have no alpha: the picture is laid over white.
 std::vector<std::uint8_t> WriteBmp(Image&& image, const EncodeRequest&) {
@@ -68,6 +71,8 @@ constexpr Codec kTable[] = {
      DecodeHeifNamed<kAvif>, nullptr},
     {ImageFormat::kJxl, "jxl", "JPEG XL", N_("jxl"), kJxlExtensions, IsJxl, false, true,  //
      DecodeJxl, nullptr},
+    {ImageFormat::kRaw, "raw", "RAW", N_("raw"), kRawExtensions, IsRaw, false, true,  //
+     DecodeRaw, nullptr},
 };
 
 }  // namespace

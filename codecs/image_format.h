@@ -17,6 +17,7 @@ enum class ImageFormat : std::int8_t {
     kHeic = 4,  // every HEVC-coded HEIF file
     kAvif = 5,  // the AV1-coded ones
     kJxl = 7,
+    kRaw = 8,   // camera RAW files, read by LibRaw
 };
 
 }  // namespace nuthumb

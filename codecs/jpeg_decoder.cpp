@@ -1,13 +1,15 @@
 #include "codecs/jpeg_decoder.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 #include <string>
 
 #include "codecs/jpeg_markers.h"
 #include "codecs/jpeg_scale_choice.h"
 #include "codecs/jpeg_scans.h"
 #include "codecs/jpeg_state.h"
-#include "pixels/box_filter.h"
+#include "pixels/area_feed.h"
 #include "pixels/load_error.h"
 #include "pixels/nearest_map.h"
 #include "pixels/scaler.h"
@@ -179,7 +181,7 @@ bool OpenDecoder(JpegDecodeState& d, const ByteSource& source, bool read_orienta
 }
 
 // The smallest of the scales M/8 tried whose output leaves the area filter enough
-// to average for a width x height thumbnail (jpeg_scale_choice.h); the full size
+// to average for a width x height picture (jpeg_scale_choice.h); the full size
 // when none does.
 void ChooseScale(jpeg_decompress_struct& info, std::int32_t width, std::int32_t height) {
     info.scale_denom = 8;
@@ -195,6 +197,16 @@ void ChooseScaledOutput(JpegDecodeState& d, std::int32_t width, std::int32_t hei
     // Averaging needs the gray levels themselves, not a dithered palette.
     d.info.quantize_colors = FALSE;
     ChooseScale(d.info, width, height);
+}
+
+// The scale (numerator over 8) each plan alone would be decoded at.
+void ChoosePlanScales(JpegDecodeState& d, std::span<const DecodePlan> plans, std::vector<unsigned>& numerators) {
+    if (setjmp(d.trap.jump)) d.ThrowFailure();
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        ChooseScale(d.info, ColumnsOf(plans[i].window, plans[i].width).scaled,
+                    RowsOf(plans[i].window, plans[i].height).scaled);
+        numerators[i] = d.info.scale_num;
+    }
 }
 
 }  // namespace
@@ -229,6 +241,9 @@ std::uint64_t JpegDecoder::WorkingMemory(bool whole_image) const {
                      sizeof(JBLOCK);
         }
     }
+    // The ICC profile's segments, held in the library's pool, and the
+    // conversion made of them.
+    bytes += 2 * std::uint64_t{state_->icc.bytes};
     const std::uint64_t pixels = std::uint64_t{info.image_width} * info.image_height;
     // Rows of every component at the largest sampling, twice over for the
     // decoder's context rows.
@@ -304,35 +319,55 @@ Image JpegDecoder::DecodeSampled(const std::vector<std::int32_t>& columns, const
     return thumb;
 }
 
-Image JpegDecoder::DecodeArea(std::int32_t width, std::int32_t height) {
-    Image thumb = BlankThumbnail(width, height);
+Image JpegDecoder::DecodeArea(std::int32_t width, std::int32_t height, const ScaleWindow& window) {
+    DecodePlan plan{false, width, height, true};
+    plan.window = window;
+    return std::move(DecodeAreas(std::span<const DecodePlan>(&plan, 1)).front());
+}
+
+std::vector<Image> JpegDecoder::DecodeAreas(std::span<const DecodePlan> plans) {
+    std::vector<Image> thumbs;
+    std::int32_t widest = 0, highest = 0;  // the scaled pictures' largest sides
+    for (const DecodePlan& plan : plans) {
+        thumbs.push_back(BlankThumbnail(plan.width, plan.height));
+        widest = std::max(widest, ColumnsOf(plan.window, plan.width).scaled);
+        highest = std::max(highest, RowsOf(plan.window, plan.height).scaled);
+    }
     JpegDecodeState& d = *state_;
-    ChooseScaledOutput(d, width, height);
+    std::vector<unsigned> own(plans.size());
+    ChoosePlanScales(d, plans, own);
+    ChooseScaledOutput(d, widest, highest);
     if (!d.options.read_every_scan) LeaveOutUnreadScans(d);
     StartDecompress(d);
     const Output output = OutputOf(d.info);
     const std::int32_t source_width = static_cast<std::int32_t>(d.info.output_width);
     const std::int32_t source_height = static_cast<std::int32_t>(d.info.output_height);
+    const int bytes = output == Output::kGray ? 1 : 3;
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(source_width) * BytesPerPixel(output));
     std::vector<std::uint8_t> bgr(output == Output::kCmyk ? static_cast<std::size_t>(source_width) * 3 : 0);
-    BoxFilter filter(source_width, source_height, thumb);
+    AreaFeed feed(source_width, source_height, bytes);
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        // A thumbnail that alone would be decoded coarser averages blocks of this
+        // decode instead: a quarter or less of the pixels, at that decode's size.
+        const int factor = own[i] < d.info.scale_num ? static_cast<int>(d.info.scale_num / own[i]) : 1;
+        feed.Add(thumbs[i], plans[i].window, factor);
+    }
     DecodeRows(
         d, [&](std::int32_t) { return scratch.data(); },
         [&](std::int32_t y, JSAMPROW row) {
             if (output == Output::kCmyk) {
                 for (std::size_t x = 0; x < bgr.size() / 3; ++x) CmykToBgr(row + 4 * x, bgr.data() + 3 * x);
-                filter.AddRow(y, bgr.data(), 3);
-            } else {
+                row = bgr.data();
+            } else if (colour_ && output == Output::kBgr) {
                 // Averaging mixes colours: they must be in sRGB first.
-                if (colour_ && output == Output::kBgr)
-                    colour_->Convert(row, static_cast<std::size_t>(source_width), 3);
-                filter.AddRow(y, row, output == Output::kGray ? 1 : 3);
+                colour_->Convert(row, static_cast<std::size_t>(source_width), 3);
             }
+            feed.AddRow(y, row);
         },
         [](std::int32_t y) { return y; });
-    filter.Finish();
-    thumb.damage = d.trap.damage;
-    return thumb;
+    feed.Finish();
+    for (Image& thumb : thumbs) thumb.damage = d.trap.damage;
+    return thumbs;
 }
 
 }  // namespace nuthumb

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
-#include "codecs/srgb_conversion.h"
+#include "pixels/srgb_conversion.h"
+#include "pixels/thumbnail_plan.h"
 #include "pixels/decode_options.h"
 #include "pixels/image.h"
 #include "pixels/orientation.h"
@@ -66,10 +68,17 @@ public:
     Image DecodeSampled(const std::vector<std::int32_t>& columns, const std::vector<std::int32_t>& rows);
 
     // The area filter (BoxFilter) onto width x height, 32-bit B,G,R,0 bottom-up,
-    // of the image decoded at the smallest of the library's scales 1/8 .. 8/8
-    // whose output still has at least width x height pixels, its colours
-    // converted first. Gray is decoded undithered, all 256 levels.
-    Image DecodeArea(std::int32_t width, std::int32_t height);
+    // of the image decoded at the smallest of the scales tried that leaves the
+    // filter enough to average (jpeg_scale_choice.h), its colours converted
+    // first; with a `window`, that window of the picture scaled. Gray is decoded
+    // undithered, all 256 levels.
+    Image DecodeArea(std::int32_t width, std::int32_t height, const ScaleWindow& window = {});
+    // The same for several thumbnails of one decode, at the scale the one that
+    // needs the finest asks for: each is exactly DecodeArea's for itself when
+    // alone it would be decoded at that scale; one that alone would be decoded
+    // coarser is filtered from the block means of this decode at that coarser
+    // size, close to its own decode and cheaper than the full rows.
+    std::vector<Image> DecodeAreas(std::span<const DecodePlan> plans);
 
 private:
     std::unique_ptr<JpegDecodeState> state_;

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "codecs/jpeg_state.h"
-#include "codecs/srgb_conversion.h"
+#include "pixels/srgb_conversion.h"
 #include "pixels/orientation.h"
 
 namespace nuthumb {

@@ -3,6 +3,7 @@
 // watch over its scans, and the rows it hands out. libjpeg ends a fatal error
 // by a long jump back into the routine that called it, so every routine that
 // calls into the library owns nothing, and this struct owns everything.
+#include <array>
 #include <cstdint>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <vector>
@@ -28,6 +29,22 @@ struct JpegScanWatch {
     int checked_scan = 0;  // the last scan the progression check has seen
 };
 
+// The ICC profile's APP2 segments as they came, when colours are converted.
+struct IccSegments {
+    struct Part {
+        std::uint8_t number = 0, count = 0;  // this one's place and how many the profile has
+        const JOCTET* data = nullptr;        // in the library's pool, freed with it
+        std::size_t length = 0;
+    };
+    std::array<Part, 255> parts{};  // a profile has at most 255 segments
+    std::size_t kept = 0;
+    std::size_t bytes = 0;   // of all parts together, at most kMaxProfileBytes
+    bool dropped = false;    // more than that: the profile is not used
+};
+
+// No camera or screen profile comes near this; a larger one is not used.
+inline constexpr std::size_t kMaxProfileBytes = std::size_t{4} << 20;
+
 struct JpegDecodeState {
     JpegStreamSource source;
     DecodeOptions options;
@@ -37,6 +54,7 @@ struct JpegDecodeState {
     // reserved beforehand, so that filling it inside the library never allocates.
     std::vector<std::uint8_t> exif;
     bool exif_found = false;
+    IccSegments icc;
     jpeg_decompress_struct info{};  // zeroed: destroying an uncreated one is a no-op
 
     JpegDecodeState() = default;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "codecs/codec_failure.h"
-#include "codecs/row_sink.h"
-#include "codecs/srgb_conversion.h"
+#include "pixels/row_sink.h"
+#include "pixels/srgb_conversion.h"
 
 namespace nuthumb {
 namespace {
@@ -94,10 +94,10 @@ Orientation TurnOf(const JxlBasicInfo& info) {
 
 // The library's frame in floats (three colours and alpha, 4 bytes a sample),
 // its 8-bit output, and the plan's, besides the file it reads a chunk at a time.
-std::uint64_t Memory(const JxlBasicInfo& info, const DecodePlan& plan) {
+std::uint64_t Memory(const JxlBasicInfo& info, std::span<const DecodePlan> plans) {
     const std::uint64_t w = info.xsize, h = info.ysize;
-    return w * h * (16 + 4) + PlanMemory(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), info.alpha_bits > 0,
-                                   plan, true) + 2 * kChunk;
+    return w * h * (16 + 4) + PlansMemory(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), info.alpha_bits > 0,
+                                    plans, true) + 2 * kChunk;
 }
 
 // The conversion of the decoded pixels' colour space into sRGB, unless they
@@ -132,8 +132,8 @@ Decoded DecodeJxl(const ByteSource& source, const DecodeRequest& request, const 
     ReadHeader(d, JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
     const auto width = static_cast<std::int32_t>(d.info.xsize), height = static_cast<std::int32_t>(d.info.ysize);
     const Orientation turn = TurnOf(d.info);
-    const DecodePlan plan = request.PlanFor(width, height, turn);
-    options.ReserveMemory(Memory(d.info, plan));
+    const std::vector<DecodePlan> plans = request.PlansFor(width, height, turn);
+    options.ReserveMemory(Memory(d.info, plans));
     if (Next(d) != JXL_DEC_COLOR_ENCODING) throw DamagedData(kName, "colour encoding");
     std::optional<SrgbConversion> colour = request.to_srgb ? ColourOf(d.decoder.get()) : std::nullopt;
 
@@ -148,8 +148,8 @@ Decoded DecodeJxl(const ByteSource& source, const DecodeRequest& request, const 
     options.ThrowIfStopRequested();
     d.decoder.reset();
 
-    RowSink sink(width, height, alpha, plan, std::move(colour));
-    return {FromInterleavedRgb(sink, pixels.data(), row_bytes), turn};
+    RowSink sink(width, height, alpha, plans, std::move(colour));
+    return DecodedOf(AllFromInterleavedRgb(sink, pixels.data(), row_bytes), turn);
 }
 
 }  // namespace nuthumb

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "codecs/codec_failure.h"
-#include "codecs/row_sink.h"
+#include "pixels/row_sink.h"
 
 namespace nuthumb {
 namespace {
@@ -191,12 +191,12 @@ Decoded DecodePng(const ByteSource& source, const DecodeRequest& request, const 
     const bool alpha = (color_type & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(d.png, d.info, PNG_INFO_tRNS) != 0;
     const bool interlaced = png_get_interlace_type(d.png, d.info) != PNG_INTERLACE_NONE;
     CheckSourcePixels(width, height);
-    const DecodePlan plan = request.PlanFor(width, height);
+    const std::vector<DecodePlan> plans = request.PlansFor(width, height);
 
     // The library's rows at their widest (16-bit RGBA: 8 bytes a pixel), the
     // current and the previous one, and the inflater's window.
     const std::uint64_t library = static_cast<std::uint64_t>(width) * 8 * 2 + (64u << 10);
-    options.ReserveMemory(library + PlanMemory(width, height, alpha, plan, interlaced));
+    options.ReserveMemory(library + PlansMemory(width, height, alpha, plans, interlaced));
 
     const int passes = Configure(d, alpha);
     if (passes == 0) d.ThrowFailure();
@@ -208,13 +208,13 @@ Decoded DecodePng(const ByteSource& source, const DecodeRequest& request, const 
     if (interlaced) {
         Image image = DecodedImage(width, height, alpha);
         image.damage = ReadPasses(d, image, passes);
-        return {ApplyPlan(std::move(image), plan, colour)};
+        return DecodedOf(ApplyPlans(std::move(image), plans, colour));
     }
-    RowSink sink(width, height, alpha, plan, std::move(colour));
+    RowSink sink(width, height, alpha, plans, std::move(colour));
     const SourceDamage damage = ReadRows(d, sink, width, height, bytes);
-    Image image = sink.Finish();
-    image.damage = damage;
-    return {std::move(image)};
+    std::vector<Image> images = sink.FinishAll();
+    for (Image& image : images) image.damage = damage;
+    return DecodedOf(std::move(images));
 }
 
 }  // namespace nuthumb

@@ -3,13 +3,14 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "codecs/codec_failure.h"
-#include "codecs/row_sink.h"
+#include "pixels/row_sink.h"
 #include "pixels/scaler.h"
 
 namespace nuthumb {
@@ -103,6 +104,18 @@ Image DecodeFirstFrame(const std::vector<std::uint8_t>& file, std::int32_t width
     return image;
 }
 
+// libwebp's own scaling onto the plan's size.
+Image DecodeScaled(const std::vector<std::uint8_t>& file, WebPDecoderConfig& config, const DecodePlan& plan, bool alpha) {
+    config.options.use_scaling = 1;
+    config.options.scaled_width = plan.width;
+    config.options.scaled_height = plan.height;
+    Image thumbnail = DecodeStill(file, config, BlankThumbnail(plan.width, plan.height));
+    thumbnail.alpha = alpha;
+    if (!alpha)  // libwebp writes 255 where a thumbnail without alpha holds 0
+        for (std::size_t i = 3; i < thumbnail.pixels.size(); i += 4) thumbnail.pixels[i] = 0;
+    return thumbnail;
+}
+
 // Whether the extended header says the file carries an ICC profile.
 bool HasProfile(std::span<const std::uint8_t> header) {
     return header.size() > 20 && std::memcmp(header.data() + 12, "VP8X", 4) == 0 && (header[20] & ICCP_FLAG) != 0;
@@ -133,12 +146,17 @@ Decoded DecodeWebp(const ByteSource& source, const DecodeRequest& request, const
     if (status != VP8_STATUS_OK) throw StatusFailure(status);
     const WebPBitstreamFeatures& features = config.input;
     CheckSourcePixels(features.width, features.height);
-    const DecodePlan plan = request.PlanFor(features.width, features.height);
+    const std::vector<DecodePlan> plans = request.PlansFor(features.width, features.height);
     const bool alpha = features.has_alpha != 0;
-    // Colours are converted before scaling, so libwebp cannot scale then.
+    // Colours are converted before scaling, so libwebp cannot scale then; nor
+    // crop a scaled picture, nor enlarge by our filter.
     const bool profiled = request.to_srgb && HasProfile({header.data(), head});
-    const bool scaled = !plan.whole && plan.area && !features.has_animation && !profiled;
-
+    const auto libwebp_scales = [&](const DecodePlan& plan) {
+        const bool enlarges = plan.width > features.width || plan.height > features.height;
+        return !plan.whole && plan.area && !features.has_animation && !profiled && plan.window.scaled_width == 0 &&
+               plan.window.scaled_height == 0 && !(plan.window.smooth_enlarge && enlarges);
+    };
+    const bool whole_needed = !std::all_of(plans.begin(), plans.end(), libwebp_scales);
     // The file, and what libwebp keeps besides the output: a lossless image's
     // every pixel, an animation's two canvases, a lossy one's rows (and its
     // alpha plane).
@@ -146,26 +164,28 @@ Decoded DecodeWebp(const ByteSource& source, const DecodeRequest& request, const
     std::uint64_t library = static_cast<std::uint64_t>(features.width) * 4 * 32 + (alpha ? pixels : 0);
     if (features.format == 2) library = pixels * 4;
     if (features.has_animation) library = pixels * 8;
-    options.ReserveMemory(source.size() + library + PlanMemory(features.width, features.height, alpha, plan, !scaled));
-
+    options.ReserveMemory(source.size() + library +
+                          PlansMemory(features.width, features.height, alpha, plans, whole_needed));
     const std::vector<std::uint8_t> file = ReadFile(source, {header.data(), head}, options);
     options.ThrowIfStopRequested();
-    const std::optional<SrgbConversion> colour = profiled ? ColourOf(file) : std::nullopt;
-    if (features.has_animation)
-        return {ApplyPlan(DecodeFirstFrame(file, features.width, features.height), plan, colour)};
-    if (!scaled) {
-        Image whole = DecodeStill(file, config, DecodedImage(features.width, features.height, alpha));
-        return {ApplyPlan(std::move(whole), plan, colour)};
+    std::vector<Image> images(plans.size());
+    if (whole_needed) {
+        const std::optional<SrgbConversion> colour = profiled ? ColourOf(file) : std::nullopt;
+        Image whole = features.has_animation ? DecodeFirstFrame(file, features.width, features.height)
+                                             : DecodeStill(file, config, DecodedImage(features.width, features.height, alpha));
+        std::vector<DecodePlan> from_whole;
+        for (const DecodePlan& plan : plans)
+            if (!libwebp_scales(plan)) from_whole.push_back(plan);
+        std::vector<Image> made = ApplyPlans(std::move(whole), from_whole, colour);
+        for (std::size_t i = 0, next = 0; i < plans.size(); ++i)
+            if (!libwebp_scales(plans[i])) images[i] = std::move(made[next++]);
     }
-    config.options.use_scaling = 1;
-    config.options.scaled_width = plan.width;
-    config.options.scaled_height = plan.height;
-    Image thumbnail = BlankThumbnail(plan.width, plan.height);
-    thumbnail = DecodeStill(file, config, std::move(thumbnail));
-    thumbnail.alpha = alpha;
-    if (!alpha)  // libwebp writes 255 where a thumbnail without alpha holds 0
-        for (std::size_t i = 3; i < thumbnail.pixels.size(); i += 4) thumbnail.pixels[i] = 0;
-    return {std::move(thumbnail)};
+    // libwebp scales while it decodes, in its own colour space: a thumbnail of
+    // another size cannot come from that decode, so each decodes the file (read
+    // once) again.
+    for (std::size_t i = 0; i < plans.size(); ++i)
+        if (libwebp_scales(plans[i])) images[i] = DecodeScaled(file, config, plans[i], alpha);
+    return DecodedOf(std::move(images));
 }
 
 }  // namespace nuthumb

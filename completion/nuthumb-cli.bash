@@ -25,11 +25,12 @@ _nuthumb_cli() {
         --basis) values="height width larger" ;;
         --overwrite) values="never always ask" ;;
         --filter) values="nearest area" ;;
+        --previews) values="auto never" ;;
         --settings | --batch-file | --error-list)
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return ;;
-        --prefix | --suffix | --size | -s | --jobs | -j | --memory-limit | --quality)
+        --prefix | --suffix | --size | -s | --fit | --fill | --variant | --jobs | -j | --memory-limit | --quality)
             COMPREPLY=()
             return ;;
     esac
@@ -40,9 +41,9 @@ _nuthumb_cli() {
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "--photos --from --to --prefix --suffix --size --basis
-            --convert-only --recursive --auto-orient --no-auto-orient
+            --fit --fill --enlarge --variant --convert-only --recursive --auto-orient --no-auto-orient
             --keep-dates --no-keep-dates --srgb --no-srgb --quality --filter
-            --overwrite --report-load-errors --error-list --settings --quiet
+            --previews --overwrite --report-load-errors --error-list --settings --quiet
             --jobs --memory-limit --batch --batch-file --help --version -p -r -s -q -j -h" -- "$cur")
         return
     fi

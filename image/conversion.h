@@ -19,6 +19,11 @@ enum class ScaleFilter { kNearest, kArea };
 
 inline constexpr std::int32_t kDefaultJpegQuality = 90;
 
+// Whether a thumbnail may come from the preview a camera or phone embedded in
+// its file (where that preview is a true scaled copy of the picture and large
+// enough), or always from the whole picture.
+enum class PreviewUse { kAuto, kNever };
+
 // The options made for photos. The defaults give exactly the thumbnails made
 // before they existed.
 struct PhotoOptions {
@@ -29,8 +34,18 @@ struct PhotoOptions {
     // Colours of a source with an embedded RGB ICC profile are converted into
     // sRGB before scaling; off, pixels are taken as stored.
     bool to_srgb = false;
+    PreviewUse previews = PreviewUse::kAuto;
     bool operator==(const PhotoOptions&) const = default;
 };
+
+// A box that decides the thumbnail's size instead of the size and basis: the
+// whole picture inside it (fit), or the picture covering it, cut to it around
+// its centre (fill).
+enum class BoxFit { kNone, kFit, kFill };
+
+// The largest size and box side the command line takes (the window and the
+// settings file keep 30 to 640).
+inline constexpr std::int32_t kMaxBoxSide = 16384;
 
 struct Conversion {
     ImageFormat target_format = ImageFormat::kJpeg;
@@ -38,6 +53,11 @@ struct Conversion {
     Basis basis = Basis::kHeight;
     bool resize = true;     // false: an unscaled copy in the target format
     PhotoOptions photo{};
+    BoxFit box = BoxFit::kNone;
+    std::int32_t box_width = 0, box_height = 0;  // 1..kMaxBoxSide
+    // A picture smaller than the box is enlarged to it; without, it is written
+    // at its own size (a fill then only cut to the box where it is larger).
+    bool enlarge = false;
     bool operator==(const Conversion&) const = default;
 };
 

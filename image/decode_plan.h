@@ -11,4 +11,8 @@ namespace nuthumb {
 // its colours.
 DecodeRequest RequestOfConversion(const Conversion& conversion);
 
+// The plan of `conversion` for a picture shown as width x height. Throws
+// LoadError where it has no sound result.
+DecodePlan PlanOfConversion(const Conversion& conversion, std::int32_t width, std::int32_t height);
+
 }  // namespace nuthumb

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "image/conversion.h"
+#include "pixels/scale_window.h"
 
 namespace nuthumb {
 
@@ -26,5 +27,20 @@ struct ThumbnailSize {
 // neither height nor width, or more pixels than the limit.
 std::optional<ThumbnailSize> ScaledSize(std::int32_t source_width, std::int32_t source_height,
                                         std::int32_t size, EffectiveBasis basis);
+
+// The thumbnail of a box (BoxFit): its size, and where it lies in the picture
+// scaled (a fill's crop; the window's smooth_enlarge is set, since a box is
+// enlarged smoothly). The side that decides gets the box's length, the other
+// side is rounded to the nearest pixel (5640 x 3172 into 320 x 320 gives 320 x
+// 180), never below 1; a fill's crop lies around the centre, its odd pixel
+// towards the end. Empty when there is no sound result: an empty source or
+// box, a box side above kMaxBoxSide, or a scaled side beyond 32 bits.
+struct BoxedThumbnail {
+    ThumbnailSize size;
+    ScaleWindow window;
+    bool operator==(const BoxedThumbnail&) const = default;
+};
+std::optional<BoxedThumbnail> BoxedSize(std::int32_t source_width, std::int32_t source_height, BoxFit box,
+                                        std::int32_t box_width, std::int32_t box_height, bool enlarge);
 
 }  // namespace nuthumb

@@ -8,6 +8,7 @@
 #include "pixels/decode_options.h"
 #include "pixels/image.h"
 #include "platform/byte_source.h"
+#include "platform/source_file.h"
 
 namespace nuthumb {
 
@@ -26,6 +27,11 @@ inline constexpr std::uint64_t kMaxSourceBytes = kMaxPixels * 4 + (std::uint64_t
 // result, IoError when the source cannot be read, DecodeCancelled when `options`
 // asks to stop.
 Decoded LoadThumbnail(const ByteSource& source, ImageFormat source_format, const Conversion& conversion,
+                      const DecodeOptions& options);
+// The same for an opened file; a format whose row is complex decodes in a
+// helper process once the program has asked for that (ContainComplexDecoders),
+// and then also throws DecoderStopped when the helper stops.
+Decoded LoadThumbnail(const SourceFile& source, ImageFormat source_format, const Conversion& conversion,
                       const DecodeOptions& options);
 
 }  // namespace nuthumb

@@ -1,15 +1,11 @@
 #include "image/prepare_thumbnail.h"
 
-#include <array>
-#include <exception>
 #include <utility>
 
-#include "codecs/codec_failure.h"
 #include "codecs/codec_table.h"
 #include "image/load_thumbnail.h"
-#include "platform/file_io.h"
+#include "image/prepare_steps.h"
 #include "platform/path_util.h"
-#include "platform/source_file.h"
 
 namespace nuthumb {
 
@@ -19,40 +15,13 @@ ImageFormat SourceFormatOf(const std::string& source_path) {
 
 PreparedThumbnail PrepareThumbnail(const std::string& source_path, const Conversion& conversion,
                                    const DecodeOptions& options) {
-    using Outcome = PreparedThumbnail::Outcome;
     PreparedThumbnail prepared;
     Decoded decoded;
-    // Every failure of loading and scaling, memory included, is the source's.
-    try {
-        const SourceFile source(source_path, kMaxSourceBytes);
-        prepared.source = source.identity();
-        std::array<std::uint8_t, kSniffBytes> head{};
-        const std::size_t n = source.ReadAt(0, head);
-        const ImageFormat format = DecodedFormatOf({head.data(), n}, SourceFormatOf(source_path));
-        decoded = LoadThumbnail(source, format, conversion, options);
-    } catch (const DecodeCancelled&) {
-        prepared.outcome = Outcome::kCancelled;
+    if (!LoadSource(source_path, prepared, [&](const SourceFile& source, ImageFormat format) {
+            decoded = LoadThumbnail(source, format, conversion, options);
+        }))
         return prepared;
-    } catch (const IoError& e) {
-        // Unreadable is not damaged: the reason is the system's.
-        prepared.outcome = Outcome::kCannotRead;
-        prepared.reason = e.what();
-        return prepared;
-    } catch (const std::exception&) {
-        prepared.outcome = Outcome::kDamaged;
-        return prepared;
-    }
-    try {
-        prepared.damage = decoded.image.damage;
-        const Codec& target = CodecOf(conversion.target_format);
-        if (!target.writable()) throw EncodeError("not a target format");
-        // A progressive JPEG source makes a progressive JPEG target.
-        prepared.target_bytes = target.encode(std::move(decoded.image), {conversion.photo.quality, decoded.progressive});
-        prepared.outcome = Outcome::kReady;
-    } catch (const std::exception& e) {
-        prepared.outcome = Outcome::kCannotEncode;
-        prepared.reason = e.what();
-    }
+    EncodeTarget(prepared, std::move(decoded.image), conversion, decoded.progressive);
     return prepared;
 }
 

@@ -24,7 +24,8 @@ struct PreparedThumbnail {
     enum class Outcome {
         kReady,         // target_bytes hold the whole target file
         kCannotRead,    // the source could not be read at all; reason says why
-        kDamaged,       // the source did not decode, or has no sound thumbnail
+        kDamaged,       // the source did not decode, or has no sound thumbnail;
+                        // reason says why when its decoder stopped
         kCannotEncode,  // the image could not be turned into the target's format
         kCancelled,     // the stop check ended the decode
     };

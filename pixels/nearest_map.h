@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pixels/image.h"
+#include "pixels/scale_window.h"
 
 namespace nuthumb {
 
@@ -16,11 +17,17 @@ inline std::int32_t NearestSourceIndex(std::int32_t d, std::int32_t n, std::int3
     return static_cast<std::int32_t>((2 * std::int64_t{d} + 1) * n / (2 * std::int64_t{dn}));
 }
 
+// The source index for each of the window's destination indices along one axis
+// of `source` pixels scaled to `axis.scaled`.
+inline std::vector<std::int32_t> NearestMap(std::int32_t source, AxisWindow axis) {
+    std::vector<std::int32_t> map(static_cast<std::size_t>(axis.count));
+    for (std::int32_t d = 0; d < axis.count; ++d)
+        map[static_cast<std::size_t>(d)] = NearestSourceIndex(axis.offset + d, source, axis.scaled);
+    return map;
+}
 // The source index for each of `target` destination indices along one axis.
 inline std::vector<std::int32_t> NearestMap(std::int32_t source, std::int32_t target) {
-    std::vector<std::int32_t> map(static_cast<std::size_t>(target));
-    for (std::int32_t d = 0; d < target; ++d) map[static_cast<std::size_t>(d)] = NearestSourceIndex(d, source, target);
-    return map;
+    return NearestMap(source, AxisWindow{target, 0, target});
 }
 
 // For each of `target` indices along a stored axis of `source` pixels: the
@@ -28,13 +35,18 @@ inline std::vector<std::int32_t> NearestMap(std::int32_t source, std::int32_t ta
 // pick of target - 1 - i). Rising either way, so a decoder can take the rows in
 // file order; a thumbnail sampled with these picks and then turned is the
 // nearest-neighbour thumbnail of the image as shown.
-inline std::vector<std::int32_t> PickMap(std::int32_t source, std::int32_t target, bool flipped) {
-    std::vector<std::int32_t> map = NearestMap(source, target);
-    if (flipped) {
-        std::reverse(map.begin(), map.end());
-        for (std::int32_t& pick : map) pick = source - 1 - pick;
-    }
+// Within a window (a crop) the stored axis's window is given: index offset + j
+// of the stored axis takes what index offset + j of the whole map takes.
+inline std::vector<std::int32_t> PickMap(std::int32_t source, AxisWindow axis, bool flipped) {
+    if (!flipped) return NearestMap(source, axis);
+    std::vector<std::int32_t> map(static_cast<std::size_t>(axis.count));
+    for (std::int32_t j = 0; j < axis.count; ++j)
+        map[static_cast<std::size_t>(j)] =
+            source - 1 - NearestSourceIndex(axis.scaled - 1 - (axis.offset + j), source, axis.scaled);
     return map;
+}
+inline std::vector<std::int32_t> PickMap(std::int32_t source, std::int32_t target, bool flipped) {
+    return PickMap(source, AxisWindow{target, 0, target}, flipped);
 }
 
 // Copies the picked pixels of one source row whose pixels hold B, G, R in their

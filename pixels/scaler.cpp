@@ -13,12 +13,13 @@
 namespace nuthumb {
 namespace {
 
-// Span boundaries along one axis being shrunk: destination pixel d covers source
-// pixels [bounds[d], bounds[d + 1]), never empty since source > target.
-std::vector<std::int32_t> SpanBounds(std::int32_t source, std::int32_t target) {
-    std::vector<std::int32_t> bounds(static_cast<std::size_t>(target) + 1);
-    for (std::int64_t d = 0; d <= target; ++d) {
-        bounds[static_cast<std::size_t>(d)] = static_cast<std::int32_t>((d * source) / target);
+// Span boundaries along one axis being shrunk: destination pixel d of the window
+// covers source pixels [bounds[d], bounds[d + 1]), never empty since source >
+// scaled.
+std::vector<std::int32_t> SpanBounds(std::int32_t source, AxisWindow axis) {
+    std::vector<std::int32_t> bounds(static_cast<std::size_t>(axis.count) + 1);
+    for (std::int64_t d = 0; d <= axis.count; ++d) {
+        bounds[static_cast<std::size_t>(d)] = static_cast<std::int32_t>(((axis.offset + d) * source) / axis.scaled);
     }
     return bounds;
 }
@@ -30,9 +31,9 @@ void PutColor(std::uint8_t* out, const PaletteEntry& c) {
     out[3] = 0;
 }
 
-void StretchNearest(const Image& source, const SourceRows& source_row, Image& target) {
-    const auto columns = NearestMap(source.width, target.width);
-    const NearestRows rows(NearestMap(source.height, target.height));
+void StretchNearest(const Image& source, const SourceRows& source_row, Image& target, const ScaleWindow& window) {
+    const auto columns = NearestMap(source.width, ColumnsOf(window, target.width));
+    const NearestRows rows(NearestMap(source.height, RowsOf(window, target.height)));
     const bool direct = source.bits_per_pixel == 24 || (source.bits_per_pixel == 32 && source.compression != 3);
     const std::size_t direct_bytes = source.bits_per_pixel / 8u;
     BgrxRowExpander expander(source);
@@ -54,13 +55,14 @@ void StretchNearest(const Image& source, const SourceRows& source_row, Image& ta
 
 // The 1-bit rule: along each axis being shrunk, AND the indices of the span;
 // along an axis being enlarged (or kept), pick the nearest pixel.
-void StretchOneBit(const Image& source, const SourceRows& source_row, Image& target) {
-    const bool shrink_x = target.width < source.width;
-    const bool shrink_y = target.height < source.height;
-    const auto columns = NearestMap(source.width, target.width);
-    const auto rows = NearestMap(source.height, target.height);
-    const auto column_bounds = shrink_x ? SpanBounds(source.width, target.width) : std::vector<std::int32_t>{};
-    const auto row_bounds = shrink_y ? SpanBounds(source.height, target.height) : std::vector<std::int32_t>{};
+void StretchOneBit(const Image& source, const SourceRows& source_row, Image& target, const ScaleWindow& window) {
+    const AxisWindow across = ColumnsOf(window, target.width), down = RowsOf(window, target.height);
+    const bool shrink_x = across.scaled < source.width;
+    const bool shrink_y = down.scaled < source.height;
+    const auto columns = NearestMap(source.width, across);
+    const auto rows = NearestMap(source.height, down);
+    const auto column_bounds = shrink_x ? SpanBounds(source.width, across) : std::vector<std::int32_t>{};
+    const auto row_bounds = shrink_y ? SpanBounds(source.height, down) : std::vector<std::int32_t>{};
     std::array<PaletteEntry, 2> colors{};
     for (std::size_t i = 0; i < std::min<std::size_t>(2, source.palette.size()); ++i) colors[i] = source.palette[i];
 
@@ -95,12 +97,12 @@ void StretchOneBit(const Image& source, const SourceRows& source_row, Image& tar
 
 }  // namespace
 
-Image StretchToThumbnail(const Image& source, std::int32_t width, std::int32_t height) {
+Image StretchToThumbnail(const Image& source, std::int32_t width, std::int32_t height, const ScaleWindow& window) {
     if (!source.empty() && source.pixels.size() < source.stride() * static_cast<std::size_t>(source.height)) {
         throw LoadError("the source image holds fewer pixel bytes than its size needs");
     }
     return StretchRowsToThumbnail(source, [&source](std::int32_t y) { return source.row_from_top(y); }, width,
-                                  height);
+                                  height, window);
 }
 
 void CheckThumbnailSize(std::int32_t width, std::int32_t height) {
@@ -124,14 +126,14 @@ Image BlankThumbnail(std::int32_t width, std::int32_t height) {
 }
 
 Image StretchRowsToThumbnail(const Image& format, const SourceRows& source_row, std::int32_t width,
-                             std::int32_t height) {
+                             std::int32_t height, const ScaleWindow& window) {
     if (format.empty()) throw LoadError("the source image is empty");
     Image target = BlankThumbnail(width, height);
     target.alpha = format.alpha && format.bits_per_pixel == 32 && format.compression == 0;
     if (format.bits_per_pixel == 1) {
-        StretchOneBit(format, source_row, target);
+        StretchOneBit(format, source_row, target, window);
     } else {
-        StretchNearest(format, source_row, target);
+        StretchNearest(format, source_row, target, window);
     }
     return target;
 }

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "pixels/image.h"
+#include "pixels/scale_window.h"
 
 namespace nuthumb {
 
@@ -16,7 +17,10 @@ namespace nuthumb {
 // Throws LoadError for an empty source or target, or a target over the pixel
 // limit: the caller treats a conversion without a sound result like a load
 // failure.
-Image StretchToThumbnail(const Image& source, std::int32_t width, std::int32_t height);
+// With a `window`, the thumbnail is that window of the stretch onto the window's
+// scaled size.
+Image StretchToThumbnail(const Image& source, std::int32_t width, std::int32_t height,
+                         const ScaleWindow& window = {});
 
 // A zeroed 32-bit bottom-up thumbnail of width x height. Throws LoadError for an
 // empty size or one over the pixel limit.
@@ -33,6 +37,6 @@ using SourceRows = std::function<const std::uint8_t*(std::int32_t y)>;
 // depth, palette, masks) and holds no pixels. Rows are asked for from the top
 // down; a 1-bit source shrunk vertically asks for every row.
 Image StretchRowsToThumbnail(const Image& format, const SourceRows& source_row, std::int32_t width,
-                             std::int32_t height);
+                             std::int32_t height, const ScaleWindow& window = {});
 
 }  // namespace nuthumb

@@ -22,6 +22,9 @@ public:
     std::uint64_t size() const override { return size_; }
     // The file that was opened, as it was then.
     const FileIdentity& identity() const { return identity_; }
+    // The open file, for a helper process to read it by; and its path, for messages.
+    int descriptor() const { return fd_.get(); }
+    const std::string& path() const { return path_; }
     // Reads with pread, so reads at any offset share the descriptor safely.
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
 

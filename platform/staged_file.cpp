@@ -118,7 +118,7 @@ std::string TimeText(const FileTime& time) {
     char text[64];
     if (static_cast<std::int64_t>(seconds) != time.seconds || !::gmtime_r(&seconds, &parts) ||
         std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts) == 0)
-        return "@" + std::to_string(time.seconds);
+        return std::string("@").append(std::to_string(time.seconds));
     return text;
 }
 

@@ -44,14 +44,16 @@ std::string PlaceKey(const LandingPlace& place) {
 // folder is a source folder, a target can be a later file's source (a.jpg →
 // t_a.jpg while t_a.jpg waits its turn), and that source must be read as the
 // earlier file left it.
-std::vector<bool> WrittenBeforeRead(const std::vector<std::optional<LandingPlace>>& sources,
-                                    const std::vector<std::string>& final_targets) {
+std::vector<bool> WrittenBeforeRead(const std::vector<std::optional<LandingPlace>>& sources, const RunFiles& files) {
     std::vector<bool> written_before_read(sources.size(), false);
-    const std::vector<std::optional<LandingPlace>> targets = PlacesOf(final_targets);
+    const std::vector<std::optional<LandingPlace>> targets = PlacesOf(files.final_targets);
     std::unordered_set<std::string> targets_so_far;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         written_before_read[i] = sources[i] && targets_so_far.contains(PlaceKey(*sources[i]));
-        if (targets[i]) targets_so_far.insert(PlaceKey(*targets[i]));
+        for (std::size_t v = 0; v < files.targets_per_source; ++v) {
+            const std::optional<LandingPlace>& target = targets[i * files.targets_per_source + v];
+            if (target) targets_so_far.insert(PlaceKey(*target));
+        }
     }
     return written_before_read;
 }
@@ -64,8 +66,8 @@ std::uint64_t SizeOf(const std::string& path) {
 
 // How many files may be prepared ahead: thumbnails are small, so many may wait;
 // an unscaled copy can be as large as its source, so only a few.
-std::size_t LookaheadFor(const Conversion& conversion, int threads) {
-    return static_cast<std::size_t>(threads) * (conversion.resize ? 8 : 1);
+std::size_t LookaheadFor(const std::vector<Conversion>& conversions, int threads) {
+    return static_cast<std::size_t>(threads) * (conversions.front().resize ? 8 : 1);
 }
 
 // Each file waiting for the publisher holds two descriptors (the file and its
@@ -90,19 +92,19 @@ bool IsLink(const std::string& path) {
 
 }  // namespace
 
-ConversionPipeline::ConversionPipeline(RunHost& host, const RunFiles& files, const Conversion& conversion,
+ConversionPipeline::ConversionPipeline(RunHost& host, const RunFiles& files, std::vector<Conversion> conversions,
                                        int workers)
     : host_(host),
       files_(files),
       source_places_(PlacesOf(files.sources)),
-      conversion_(conversion),
+      conversions_(std::move(conversions)),
       options_{[&host] { return host.StopRequested(); }},
-      written_before_read_(WrittenBeforeRead(source_places_, files.final_targets)),
+      written_before_read_(WrittenBeforeRead(source_places_, files)),
       overwrite_mode_(host.LiveOverwriteMode()),
       budget_(BudgetOf(host)),
       prefetcher_(
-          files.sources, [&files](std::size_t i) { return SizeOf(files.sources[i]); }, conversion_, workers,
-          LookaheadFor(conversion_, workers), [this](std::size_t i) { return WorthEarly(i); }, budget_) {
+          files.sources, [&files](std::size_t i) { return SizeOf(files.sources[i]); }, conversions_, workers,
+          LookaheadFor(conversions_, workers), [this](std::size_t i) { return WorthEarly(i); }, budget_) {
     // Made after the workers start: they never touch the publisher.
     if (workers == 0) return;
     try {
@@ -119,8 +121,10 @@ bool ConversionPipeline::WorthEarly(std::size_t i) const {
     // A target that exists while nothing may be replaced will be skipped by the
     // pre-check; the mode can still change before the file's turn, which then
     // prepares it itself.
-    return overwrite_mode_.load(std::memory_order_relaxed) != OverwriteMode::kNever ||
-           !FileExists(files_.final_targets[i]);
+    if (overwrite_mode_.load(std::memory_order_relaxed) != OverwriteMode::kNever) return true;
+    for (std::size_t v = 0; v < files_.targets_per_source; ++v)
+        if (!FileExists(files_.FinalTarget(i, v))) return true;
+    return false;
 }
 
 bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
@@ -130,23 +134,25 @@ bool ConversionPipeline::MayBeReplacedByWaitingTarget(std::size_t i) const {
     return source_places_[i] && publisher_->IsWaiting(*source_places_[i]);
 }
 
-PreparedThumbnail ConversionPipeline::Take(std::size_t i) {
+std::vector<PreparedThumbnail> ConversionPipeline::Take(std::size_t i) {
     const auto while_waiting = [this] { host_.WhileWaitingForWorkers(); };
     if (MayBeReplacedByWaitingTarget(i)) publisher_->Drain(while_waiting);
-    std::optional<PreparedThumbnail> early = prefetcher_.TakeEarly(i, options_, in_hand_, while_waiting);
-    if (early && early->outcome == PreparedThumbnail::Outcome::kCancelled) return std::move(*early);
+    std::optional<std::vector<PreparedThumbnail>> early = prefetcher_.TakeEarly(i, options_, in_hand_, while_waiting);
+    // Every target of a file was made from the one reading of it.
+    const PreparedThumbnail* first = early ? &early->front() : nullptr;
+    if (first && first->outcome == PreparedThumbnail::Outcome::kCancelled) return std::move(*early);
     // Read early, the file may have been replaced since (by this run or anyone):
     // then it is read again, as the one-thread run would read it now.
-    if (early && early->source && early->source == IdentityOf(files_.sources[i])) return std::move(*early);
+    if (first && first->source && first->source == IdentityOf(files_.sources[i])) return std::move(*early);
     // With workers, the run's thread decodes nothing itself: it stays free for
     // the host's events while another thread prepares the file at its turn.
-    if (!publisher_) return PrepareThumbnail(files_.sources[i], conversion_, options_);
+    if (!publisher_) return PrepareThumbnails(files_.sources[i], conversions_, options_);
     // It waits for the workers' memory like any decode, but goes first.
     DecodeOptions options = options_;
     options.reserve_memory = [this](std::uint64_t bytes, const DecodeOptions& self) {
         budget_.Acquire(in_hand_, bytes, [] { return true; }, self);
     };
-    return PrepareAside(files_.sources[i], conversion_, options, while_waiting);
+    return PrepareAside(files_.sources[i], conversions_, options, while_waiting);
 }
 
 void ConversionPipeline::Skip(std::size_t i) {
@@ -156,8 +162,8 @@ void ConversionPipeline::Skip(std::size_t i) {
 
 std::size_t ConversionPipeline::Settle(std::size_t i, WrittenTargets& written) {
     in_hand_.Release();  // the last file's target is staged by now
-    if (publisher_ && publisher_->AnyWaiting()) {
-        const std::optional<LandingPlace> place = PlaceOfWriteTarget(files_.final_targets[i]);
+    for (std::size_t v = 0; v < files_.targets_per_source && publisher_ && publisher_->AnyWaiting(); ++v) {
+        const std::optional<LandingPlace> place = PlaceOfWriteTarget(files_.FinalTarget(i, v));
         if (!place || publisher_->IsWaiting(*place)) publisher_->Drain([this] { host_.WhileWaitingForWorkers(); });
     }
     return ReportLateFailures(written);

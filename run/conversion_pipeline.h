@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "run/file_publisher.h"
-#include "image/prepare_thumbnail.h"
+#include "image/prepare_thumbnails.h"
 #include "run/memory_budget.h"
 #include "run/run_host.h"
 #include "run/file_turn.h"
@@ -24,17 +24,18 @@ class ConversionPipeline {
 public:
     // `files` is the run's listing, used by reference by the run's thread and the
     // workers: it must outlive the pipeline. `workers` may be 0.
-    ConversionPipeline(RunHost& host, const RunFiles& files, const Conversion& conversion, int workers);
+    // `conversions`: what each source becomes, one for each of its targets.
+    ConversionPipeline(RunHost& host, const RunFiles& files, std::vector<Conversion> conversions, int workers);
     ConversionPipeline(const ConversionPipeline&) = delete;
     ConversionPipeline& operator=(const ConversionPipeline&) = delete;
     ~ConversionPipeline();
 
     // File i as the one-thread run would read it now: an early result only when
     // the file it came from is still the one the name gives, after every earlier
-    // target of the run that could replace it is in place.
-    PreparedThumbnail Take(std::size_t i);
+    // target of the run that could replace it is in place. One for each target.
+    std::vector<PreparedThumbnail> Take(std::size_t i);
     void Skip(std::size_t i);
-    const Conversion& conversion() const { return conversion_; }
+    const Conversion& conversion(std::size_t v = 0) const { return conversions_[v]; }
     // Where a written target is handed over; nullptr when it is written at once.
     FilePublisher* publisher() { return publisher_ ? &*publisher_ : nullptr; }
     // Called at file i's turn before anything is decided about it: when a target
@@ -63,7 +64,7 @@ private:
     const RunFiles& files_;
     // Where each source lies when the run starts; nothing for one whose folder is gone.
     const std::vector<std::optional<LandingPlace>> source_places_;
-    const Conversion conversion_;
+    const std::vector<Conversion> conversions_;
     const DecodeOptions options_;  // asks the host: used on the run's thread only
     // Sources that an earlier file's target of the same run replaces; they are
     // read only at their turn.

@@ -2,10 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "image/prepare_thumbnail.h"
 #include "run/conversion_messages.h"
@@ -26,7 +28,17 @@ struct Turn {
     std::string shown_source, shown_target;
     std::string_view folders_root;  // missing target folders are made below it; empty: none
     bool keep_dates = false;
+    // What fails the source itself is shown once, however many targets it has.
+    bool* source_reported = nullptr;
 };
+
+// Whether a failure of the source itself is still to be shown for this turn.
+bool FirstForSource(const Turn& turn) {
+    if (!turn.source_reported) return true;
+    if (*turn.source_reported) return false;
+    *turn.source_reported = true;
+    return true;
+}
 
 // `box` is the message box's text; `reason` says in a few words what went wrong
 // with `source_path`.
@@ -43,6 +55,7 @@ void ReportFailedFile(RunHost& host, const std::string& source_path, const std::
 // True when it was reported.
 bool ReportDamagedSource(RunHost& host, const Turn& turn, SourceDamage damage) {
     if (damage == SourceDamage::kNone) return false;
+    if (!FirstForSource(turn)) return true;
     static constexpr char kTruncatedMessage[] =
         N_("ファイルが途中で切れています。読めた所までで作成しました。\r\nFilename : ");
     static constexpr char kCorruptDataMessage[] =
@@ -53,6 +66,21 @@ bool ReportDamagedSource(RunHost& host, const Turn& turn, SourceDamage damage) {
                      truncated ? Tr("途中で切れています: 読めた所までで作成しました")
                                : Tr("データの一部が壊れています: 読めた部分から作成しました"));
     return true;
+}
+
+// A source that gave no image: unreadable, with the system's reason; damaged,
+// with what became of its decoder when it stopped.
+void ReportUnloadedSource(RunHost& host, const Turn& turn, const PreparedThumbnail& prepared) {
+    const bool unreadable = prepared.outcome == PreparedThumbnail::Outcome::kCannotRead;
+    const std::string box =
+        MessageWithName(Tr(unreadable ? kReadFailureMessage : kLoadFailureMessage), turn.shown_source);
+    if (!unreadable && prepared.reason.empty()) {
+        ReportFailedFile(host, turn.source_path, box,
+                         Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
+        return;
+    }
+    ReportFailedFile(host, turn.source_path, box + "\r\n" + prepared.reason,
+                     Fill(Tr("読み込めません: {}"), {prepared.reason}));
 }
 
 // True when no file of that name exists (a folder does not count), or the host's
@@ -125,14 +153,8 @@ Saved SaveThumbnail(RunHost& host, const Turn& turn, PreparedThumbnail prepared,
             host.SetCancelFlag(true);
             return {TurnOutcome::kCancelled, std::nullopt};
         case Outcome::kCannotRead:
-            ReportFailedFile(host, source_path,
-                             MessageWithName(Tr(kReadFailureMessage), turn.shown_source) + "\r\n" +
-                                 prepared.reason,
-                             Fill(Tr("読み込めません: {}"), {prepared.reason}));
-            return {TurnOutcome::kFailed, std::nullopt};
         case Outcome::kDamaged:
-            ReportFailedFile(host, source_path, MessageWithName(Tr(kLoadFailureMessage), turn.shown_source),
-                             Tr("読み込めません: 壊れているか、正しいサムネイルを作れません"));
+            if (FirstForSource(turn)) ReportUnloadedSource(host, turn, prepared);
             return {TurnOutcome::kFailed, std::nullopt};
         case Outcome::kReady:
         case Outcome::kCannotEncode:
@@ -174,17 +196,30 @@ bool WrittenTargets::Contains(const std::string& final_path) const {
     return nodes_.contains({static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
 }
 
-TurnOutcome TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i, ConversionPipeline& pipeline,
-                         WrittenTargets& written) {
-    const Turn turn{files.sources[i], files.final_targets[i], files.ShownSource(i), files.ShownTarget(i),
-                    files.made_folders_root, pipeline.conversion().photo.keep_dates};
-    if (const std::optional<TurnOutcome> refused = RefusedBeforeLoad(host, turn, written)) {
-        pipeline.Skip(i);
-        return *refused;
+std::vector<TurnOutcome> TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i,
+                                      ConversionPipeline& pipeline, WrittenTargets& written) {
+    bool source_reported = false;
+    std::vector<Turn> turns;
+    std::vector<std::optional<TurnOutcome>> outcomes;
+    for (std::size_t v = 0; v < files.targets_per_source; ++v) {
+        turns.push_back(Turn{files.sources[i], files.FinalTarget(i, v), files.ShownSource(i), files.ShownTarget(i, v),
+                             files.made_folders_root, pipeline.conversion(v).photo.keep_dates, &source_reported});
+        outcomes.push_back(RefusedBeforeLoad(host, turns.back(), written));
     }
-    const Saved saved = SaveThumbnail(host, turn, pipeline.Take(i), pipeline.publisher());
-    if (saved.node) written.Add(*saved.node, saved.outcome == TurnOutcome::kMade);
-    return saved.outcome;
+    if (std::all_of(outcomes.begin(), outcomes.end(), [](const auto& outcome) { return outcome.has_value(); })) {
+        pipeline.Skip(i);
+    } else {
+        std::vector<PreparedThumbnail> prepared = pipeline.Take(i);
+        for (std::size_t v = 0; v < turns.size(); ++v) {
+            if (outcomes[v]) continue;
+            const Saved saved = SaveThumbnail(host, turns[v], std::move(prepared[v]), pipeline.publisher());
+            if (saved.node) written.Add(*saved.node, saved.outcome == TurnOutcome::kMade);
+            outcomes[v] = saved.outcome;
+        }
+    }
+    std::vector<TurnOutcome> result;
+    for (const auto& outcome : outcomes) result.push_back(*outcome);
+    return result;
 }
 
 bool MakeThumbnail(RunHost& host, const std::string& source_path, const std::string& target_path,

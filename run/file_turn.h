@@ -55,9 +55,13 @@ private:
 // Before a write, the target's missing folders below files.made_folders_root are
 // made; with the photo option keep_dates the target gets its source's
 // modification time. Messages name files as files.ShownSource/ShownTarget do.
-// Returns what became of the file.
-TurnOutcome TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i, ConversionPipeline& pipeline,
-                  WrittenTargets& written);
+// A gallery run's file has a target in each variant's folder, each decided,
+// written and counted as a file of a plain run is, in variant order; the file is
+// loaded once, unless every target is refused before, and what fails the
+// source itself (unreadable, damaged) is shown and recorded once, while every
+// target it takes down counts as failed. Returns what became of each target.
+std::vector<TurnOutcome> TakeFileTurn(RunHost& host, const RunFiles& files, std::size_t i,
+                                      ConversionPipeline& pipeline, WrittenTargets& written);
 
 // The turn of one file outside a folder run: decodes `source_path` (as
 // SourceFormatOf says), converts it as `conversion` says and writes it at once

@@ -20,11 +20,12 @@ struct Finished {
 
 }  // namespace
 
-PreparedThumbnail PrepareAside(const std::string& source, const Conversion& conversion,
-                               const DecodeOptions& options, const std::function<void()>& while_waiting) {
+std::vector<PreparedThumbnail> PrepareAside(const std::string& source, const std::vector<Conversion>& conversions,
+                                            const DecodeOptions& options,
+                                            const std::function<void()>& while_waiting) {
     std::atomic<bool> stop{false};
     Finished finished;
-    PreparedThumbnail result;
+    std::vector<PreparedThumbnail> result;
     std::exception_ptr error;
     DecodeOptions helper_options{[&stop] { return stop.load(); }};
     helper_options.reserve_memory = options.reserve_memory;
@@ -32,7 +33,7 @@ PreparedThumbnail PrepareAside(const std::string& source, const Conversion& conv
     try {
         helper = std::thread([&] {
             try {
-                result = PrepareThumbnail(source, conversion, helper_options);
+                result = PrepareThumbnails(source, conversions, helper_options);
             } catch (...) {
                 error = std::current_exception();
             }
@@ -43,7 +44,7 @@ PreparedThumbnail PrepareAside(const std::string& source, const Conversion& conv
     } catch (const std::system_error&) {
         // No thread to spare (a limit on processes): the file is still prepared,
         // only the host's events wait meanwhile.
-        return PrepareThumbnail(source, conversion, options);
+        return PrepareThumbnails(source, conversions, options);
     }
     // Whatever unwinds this thread (an error out of while_waiting), the helper is
     // stopped and joined before the values it writes go away.

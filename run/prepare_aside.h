@@ -4,14 +4,15 @@
 #include <functional>
 #include <string>
 
-#include "image/prepare_thumbnail.h"
+#include "image/prepare_thumbnails.h"
 
 namespace nuthumb {
 
-// PrepareThumbnail(source, conversion, ...) on another thread. The calling thread
-// asks `options` whether to stop and calls `while_waiting` between short waits;
-// a stop request cancels the decode as it would on the calling thread.
-PreparedThumbnail PrepareAside(const std::string& source, const Conversion& conversion,
-                               const DecodeOptions& options, const std::function<void()>& while_waiting);
+// PrepareThumbnails(source, conversions, ...) on another thread. The calling
+// thread asks `options` whether to stop and calls `while_waiting` between short
+// waits; a stop request cancels the decode as it would on the calling thread.
+std::vector<PreparedThumbnail> PrepareAside(const std::string& source, const std::vector<Conversion>& conversions,
+                                            const DecodeOptions& options,
+                                            const std::function<void()>& while_waiting);
 
 }  // namespace nuthumb

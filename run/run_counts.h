@@ -18,7 +18,8 @@ struct RunCounts {
     std::size_t made = 0;
     std::size_t kept = 0;
     // Failed files, and folders of a tree that could not be read: the lines a
-    // single run puts into the ErrorList.
+    // single run puts into the ErrorList. A gallery run counts targets: a source
+    // that fails to load is one line but fails each of its targets.
     std::size_t failed = 0;
     // Files the run never took up because it was cancelled.
     std::size_t not_reached = 0;

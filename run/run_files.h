@@ -23,8 +23,12 @@ struct RunFiles {
     std::vector<std::string> sources;        // source folder + name
     // Destination folder + the name's folders + prefix + base name + suffix + the
     // source's extension, through FinalTargetName: the one place a run names its
-    // targets.
+    // targets. A gallery run has a target in each variant's folder: those of
+    // source i are final_targets[i * targets_per_source + v], in variant order.
     std::vector<std::string> final_targets;
+    std::size_t targets_per_source = 1;
+    // The variants' folders below the destination (empty: the destination itself).
+    std::vector<std::string> target_folders{""};
     // Folders below the source folder that could not be read (tree runs only).
     std::vector<UnreadableFolder> unreadable_folders;
     // The folder below which a tree run makes the target folders it needs; empty
@@ -37,7 +41,10 @@ struct RunFiles {
     // How messages name file i and its target: in a tree, with its folders below
     // the source or destination folder.
     std::string ShownSource(std::size_t i) const { return names[i]; }
-    std::string ShownTarget(std::size_t i) const;
+    std::string ShownTarget(std::size_t i, std::size_t v = 0) const;
+    const std::string& FinalTarget(std::size_t i, std::size_t v = 0) const {
+        return final_targets[i * targets_per_source + v];
+    }
 };
 
 // `target_path` with its extension replaced by the target format's. An extension

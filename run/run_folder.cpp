@@ -1,5 +1,6 @@
 #include "run/run_folder.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -89,25 +90,26 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCoun
 
     // One file gains nothing from a worker.
     const int workers = host.ParallelJobs() > 1 && names.size() > 1 ? host.ParallelJobs() : 0;
-    ConversionPipeline pipeline(host, files, job.conversion, workers);
+    ConversionPipeline pipeline(host, files, ConversionsOf(job), workers);
 
     WrittenTargets written;
     std::size_t taken = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         pipeline.NoteOverwriteMode(host.LiveOverwriteMode());
         tally.MadeTurnedFailed(pipeline.Settle(i, written));
-        const TurnOutcome outcome = TakeFileTurn(host, files, i, pipeline, written);
-        tally.Add(outcome);
+        const std::vector<TurnOutcome> outcomes = TakeFileTurn(host, files, i, pipeline, written);
+        for (const TurnOutcome outcome : outcomes) tally.Add(outcome);
         taken = i + 1;
 
         host.SetProgressPosition(ProgressValue(i + 1));
         // A kept file was looked at, not made.
-        host.SetStatusText((outcome == TurnOutcome::kKept ? Tr("既にあるため残しました : ") : Tr("サムネイル作成中 : ")) +
-                           names[i]);
+        const bool kept = std::all_of(outcomes.begin(), outcomes.end(),
+                                      [](TurnOutcome outcome) { return outcome == TurnOutcome::kKept; });
+        host.SetStatusText((kept ? Tr("既にあるため残しました : ") : Tr("サムネイル作成中 : ")) + names[i]);
         host.ProcessPendingMessages();
         if (host.CancelFlag()) break;
     }
-    tally.not_reached += names.size() - taken;
+    tally.not_reached += (names.size() - taken) * files.targets_per_source;
     // Every target handed over is in place (or reported) before the run returns.
     tally.MadeTurnedFailed(pipeline.Finish(written));
     return host.CancelFlag() ? kRunCancelled : kRunFinished;

@@ -9,12 +9,13 @@
 namespace nuthumb {
 
 ThumbnailPrefetcher::ThumbnailPrefetcher(const std::vector<std::string>& sources,
-                                         std::function<std::uint64_t(std::size_t)> size_of, Conversion conversion,
+                                         std::function<std::uint64_t(std::size_t)> size_of,
+                                         std::vector<Conversion> conversions,
                                          int threads, std::size_t lookahead,
                                          std::function<bool(std::size_t)> worth_early, MemoryBudget& budget)
     : sources_(sources),
       size_of_(std::move(size_of)),
-      conversion_(conversion),
+      conversions_(std::move(conversions)),
       lookahead_(lookahead),
       worth_early_(std::move(worth_early)),
       budget_(budget),
@@ -88,15 +89,17 @@ void ThumbnailPrefetcher::Work() {
             slots_[i];  // kWorking
         }
         const bool early = !worth_early_ || worth_early_(i);
-        PreparedThumbnail prepared;
+        std::vector<PreparedThumbnail> prepared;
         MemoryBudget::Lease memory;
         if (early) {
             DecodeOptions options{[this] { return cancel_decodes_.load(std::memory_order_relaxed); }};
             options.reserve_memory = [this, i, &memory](std::uint64_t bytes, const DecodeOptions& self) {
                 budget_.Acquire(memory, bytes, [this, i] { return run_at_.load() == i; }, self);
             };
-            prepared = PrepareThumbnail(sources_[i], conversion_, options);
-            memory.KeepForResult(prepared.target_bytes.size());
+            prepared = PrepareThumbnails(sources_[i], conversions_, options);
+            std::size_t bytes = 0;
+            for (const PreparedThumbnail& target : prepared) bytes += target.target_bytes.size();
+            memory.KeepForResult(bytes);
         }
         {
             MutexLock lock(mutex_);
@@ -123,11 +126,11 @@ void ThumbnailPrefetcher::MovePast(std::size_t i, const std::vector<std::uint64_
     budget_.Nudge();
 }
 
-std::optional<PreparedThumbnail> ThumbnailPrefetcher::TakeEarly(std::size_t i, const DecodeOptions& options,
+std::optional<std::vector<PreparedThumbnail>> ThumbnailPrefetcher::TakeEarly(std::size_t i, const DecodeOptions& options,
                                                                 MemoryBudget::Lease& memory,
                                                                 const std::function<void()>& while_waiting) {
     const std::vector<std::uint64_t> entering = SizesEntering(i + 1);
-    std::optional<PreparedThumbnail> prepared;
+    std::optional<std::vector<PreparedThumbnail>> prepared;
     {
         MutexLock lock(mutex_);
         // Only this thread removes slots, yet each look is made afresh under the

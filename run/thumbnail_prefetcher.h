@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "image/prepare_thumbnail.h"
+#include "image/prepare_thumbnails.h"
 #include "platform/mutex.h"
 #include "run/memory_budget.h"
 
@@ -34,7 +34,7 @@ public:
     // (a limit on processes) is done without; with none, the run prepares every
     // file itself.
     ThumbnailPrefetcher(const std::vector<std::string>& sources, std::function<std::uint64_t(std::size_t)> size_of,
-                        Conversion conversion, int threads, std::size_t lookahead,
+                        std::vector<Conversion> conversions, int threads, std::size_t lookahead,
                         std::function<bool(std::size_t)> worth_early, MemoryBudget& budget);
     ThumbnailPrefetcher(const ThumbnailPrefetcher&) = delete;
     ThumbnailPrefetcher& operator=(const ThumbnailPrefetcher&) = delete;
@@ -46,7 +46,7 @@ public:
     // it waits for a worker, it asks `options` whether to stop, and stops the
     // workers when told so, and calls `while_waiting` (without the lock) between
     // short waits. `memory` must hold nothing: it is filled under the lock.
-    std::optional<PreparedThumbnail> TakeEarly(std::size_t i, const DecodeOptions& options,
+    std::optional<std::vector<PreparedThumbnail>> TakeEarly(std::size_t i, const DecodeOptions& options,
                                                MemoryBudget::Lease& memory,
                                                const std::function<void()>& while_waiting = {}) EXCLUDES(mutex_);
     // File i is not needed: an early result is dropped.
@@ -63,7 +63,7 @@ private:
     enum class SlotState { kWorking, kReady, kLeftForTheRun };
     struct Slot {
         SlotState state = SlotState::kWorking;
-        PreparedThumbnail prepared;
+        std::vector<PreparedThumbnail> prepared;  // one for each target of the file
         MemoryBudget::Lease memory;  // what the result holds until the run takes it
     };
 
@@ -82,7 +82,7 @@ private:
     // Set once, read by every thread without a lock.
     const std::vector<std::string>& sources_;
     const std::function<std::uint64_t(std::size_t)> size_of_;  // called on the run's thread
-    const Conversion conversion_;
+    const std::vector<Conversion> conversions_;
     const std::size_t lookahead_;
     const std::function<bool(std::size_t)> worth_early_;  // called on the workers
     MemoryBudget& budget_;  // synchronised by itself

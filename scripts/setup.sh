@@ -11,6 +11,7 @@ packages=(
   libwebp-dev                # WebP decoding (also animated: demux) and encoding
   libheif-dev                # HEIC and AVIF decoding (libde265, dav1d/aom inside)
   libjxl-dev                 # JPEG XL decoding (the format's reference library)
+  libraw-dev                 # camera RAW decoding (LibRaw)
   liblcms2-dev               # ICC profiles converted to sRGB
   libgtest-dev               # unit tests
   libcli11-dev               # command-line options of nuthumb-cli
@@ -25,6 +26,7 @@ packages=(
   libheif-examples           # heif-enc, heif-convert: HEIC encoder and reference decoder
   libavif-bin                # avifenc, avifdec: AVIF encoder and reference decoder
   libjxl-tools               # cjxl, djxl: JPEG XL encoder and reference decoder
+  libraw-bin                 # dcraw_emu, raw-identify: the RAW tests' reference develop
   clang libclang-rt-14-dev   # fuzz targets
   desktop-file-utils         # desktop-file-validate: the menu entry's test
   dpkg-dev file              # scripts/package.sh: dpkg-shlibdeps finds the package's dependencies

@@ -63,4 +63,8 @@ ScaleFilter FilterOfItem(std::int32_t item) { return item == 1 ? ScaleFilter::kA
 
 std::int32_t ItemOfFilter(ScaleFilter filter) { return filter == ScaleFilter::kArea ? 1 : 0; }
 
+PreviewUse PreviewsOfItem(std::int32_t item) { return item == 1 ? PreviewUse::kNever : PreviewUse::kAuto; }
+
+std::int32_t ItemOfPreviews(PreviewUse previews) { return previews == PreviewUse::kNever ? 1 : 0; }
+
 }  // namespace nuthumb

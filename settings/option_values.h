@@ -32,6 +32,10 @@ OverwriteMode OverwriteModeOfItem(std::int32_t item);
 ScaleFilter FilterOfItem(std::int32_t item);
 std::int32_t ItemOfFilter(ScaleFilter filter);
 
+// Items 0 auto, 1 never; anything else auto.
+PreviewUse PreviewsOfItem(std::int32_t item);
+std::int32_t ItemOfPreviews(PreviewUse previews);
+
 // A JPEG quality within 1..100 as it is; anything else the default.
 using keys::SoundQuality;
 

@@ -6,7 +6,7 @@ namespace nuthumb {
 
 PhotoOptions LoadPhotoSettings(const SettingsFile& file) {
     return {file.Read(keys::kAutoOrient), file.Read(keys::kQuality), FilterOfItem(file.Read(keys::kFilter)),
-            file.Read(keys::kKeepDates), file.Read(keys::kToSrgb)};
+            file.Read(keys::kKeepDates), file.Read(keys::kToSrgb), PreviewsOfItem(file.Read(keys::kPreviews))};
 }
 
 void SavePhotoSettings(const std::string& ini_path, const PhotoOptions& options) {
@@ -21,9 +21,11 @@ void SavePhotoSettings(const std::string& ini_path, const PhotoOptions& options)
     }
 }
 
-void SaveColourChoice(const std::string& ini_path, const PhotoOptions& options) {
+void SaveNewerPhotoKeys(const std::string& ini_path, const PhotoOptions& options) {
     try {
-        SettingsFile(ini_path).Write(keys::kToSrgb, options.to_srgb);
+        SettingsFile file(ini_path);
+        file.Write(keys::kToSrgb, options.to_srgb);
+        file.Write(keys::kPreviews, ItemOfPreviews(options.previews));
     } catch (const SettingsWriteError&) {
         // As for the group's other keys: nobody to tell at exit.
     }

@@ -95,4 +95,8 @@ inline constexpr FlagKey kRecursive{kSystem, "Recursive", false};
 // every pixel as the source holds it.
 inline constexpr FlagKey kToSrgb{kSystem, "ToSRGB", false};
 
+// Newer still, stored after "ToSRGB": embedded previews, item 0 where they fit
+// (auto), 1 never.
+inline constexpr IntegerKey kPreviews{kSystem, "Previews", 0};
+
 }  // namespace nuthumb::keys

@@ -142,11 +142,11 @@ void MainWindow::StoreState() {
     const std::vector<std::string> refused_entries = SaveBatchList(files_.settings.Path(), batch_list_.entries);
     refused.insert(refused.end(), refused_entries.begin(), refused_entries.end());
     // The photo group's keys come after every older key of the file, the
-    // subfolder box, newer still, after them, and the colour box last.
+    // subfolder box, newer still, after them, and the colour box and previews last.
     if (settings_dialog_) photo_at_exit_ = settings_dialog_->PhotoOptionsOfControls();
     if (photo_at_exit_) SavePhotoSettings(files_.settings.Path(), *photo_at_exit_);
     SaveSubfolderChoice(files_.settings.Path(), FormSettingsOfControls());
-    if (photo_at_exit_) SaveColourChoice(files_.settings.Path(), *photo_at_exit_);
+    if (photo_at_exit_) SaveNewerPhotoKeys(files_.settings.Path(), *photo_at_exit_);
     error_list_.clear();
     if (!refused.empty()) {
         const SettingsWriteError refusal(files_.settings.Path(), refused);

@@ -177,6 +177,10 @@ private:
         explicit EngineHost(MainWindow& window) : window_(window) {}
         bool CancelFlag() const override { return window_.cancel_flag_ || window_.close_requested_; }
         void SetCancelFlag(bool value) override { window_.cancel_flag_ = value; }
+        // 中止 (or a close) ends the decode the run waits for at once, as Ctrl-C
+        // does on the command line, killing a decoder helper in the middle of it:
+        // that file is then neither made nor counted.
+        bool StopRequested() const override { return CancelFlag(); }
         void AppendError(const std::string& line) override { window_.error_list_.push_back(line); }
         void SetProgressMax(int maximum) override;
         void SetProgressPosition(int position) override;

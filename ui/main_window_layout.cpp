@@ -187,10 +187,10 @@ void MainWindow::BuildIndividualTab() {
     // Beside the label of the source folder it widens: the format group below
     // takes the whole row.
     recursive_check_ = Place(new QCheckBox(Tr("サブフォルダも処理する"), tab), "recursiveCheck", 241, 5, 160, 17);
-    // Two lines of four: bitmap and jpeg stay first on the top line.
+    // Two lines of five: bitmap and jpeg stay first on the top line.
     const FormatItems sources = FormatItemsOf(false);
     source_format_group_ = MakeRadioGroup(tab, "sourceFormatGroup", Tr("ファイル形式"), Tr("読込みファイル形式"),
-                                           sources.captions, 4, 1, 8, 48, 393, 46, RadioGroup::Fill::kRowByRow,
+                                           sources.captions, 5, 1, 8, 48, 393, 46, RadioGroup::Fill::kRowByRow,
                                            sources.ids);
     MakeBevel(tab, "sourceDivider", QFrame::HLine, 8, 96, 393, 2);
 

@@ -146,6 +146,7 @@ PhotoOptions SettingsDialog::PhotoOptionsOfControls() const {
     options.filter = FilterOfItem(filter_group_->ItemIndex());
     options.keep_dates = keep_dates_check_->isChecked();
     options.to_srgb = to_srgb_check_->isChecked();
+    options.previews = previews_;
     return options;
 }
 
@@ -160,6 +161,7 @@ void SettingsDialog::LoadDialogSettings() {
     filter_group_->SetItemIndex(ItemOfFilter(photo.filter));
     keep_dates_check_->setChecked(photo.keep_dates);
     to_srgb_check_->setChecked(photo.to_srgb);
+    previews_ = photo.previews;
 }
 
 void SettingsDialog::SaveDialogSettings() {

@@ -58,6 +58,9 @@ private:
     QCheckBox* keep_dates_check_;
     QCheckBox* to_srgb_check_;
     QPushButton* photo_preset_button_;
+    // The photo option without a control: kept as read, given to every run and
+    // stored back at exit.
+    PreviewUse previews_ = PreviewUse::kAuto;
 };
 
 }  // namespace nuthumb

@@ -8,7 +8,9 @@
 #include "platform/file_io.h"
 #include "tests/cli/cli_process.h"
 #include "tests/image/netpbm_files.h"
+#include "tests/support/dng_file.h"
 #include "tests/support/folder_files.h"
+#include "tests/support/hostile_files.h"
 #include "tests/support/sample_images.h"
 
 namespace nuthumb {
@@ -131,6 +133,62 @@ TEST_F(CliFormatsTest, BatchEntryItemsNameTheNewFormats) {
     EXPECT_EQ(NamesIn(out()), (std::set<std::string>{"p_a.png", "j_b.bmp"}));
     EXPECT_EQ(Head(out() + "/p_a.png", 4), "\x89PNG");
     EXPECT_EQ(Head(out() + "/j_b.bmp", 2), "BM");
+}
+
+// Camera RAW files by any maker's name, decoded by content, each thumbnail
+// turned as its file says; damaged ones fail alone, named, and the run goes on.
+TEST_F(CliFormatsTest, RawFilesConvertAndDamagedOnesFailAlone) {
+    const auto light = [](int x, int y, int c) { return static_cast<std::uint16_t>(2000 + x * 300 + y * 200 + c * 9000); };
+    const std::vector<std::uint8_t> dng = test::MakeDng({96, 64, light, true, 6, {}});
+    const std::string d = in();
+    WriteFileAtomic(d + "/IMG_1.DNG", dng);
+    WriteFileAtomic(d + "/IMG_2.nef", dng);
+    WriteFileAtomic(d + "/IMG_3.CR2", std::span(dng).first(dng.size() / 2));
+    test::WriteText(d + "/IMG_4.arw", std::string("II*\0\x08\0\0\0", 8) + "no IFD here");
+    const CliOutcome run = Run({d, out(), "--from", "raw", "--to", "png", "--size", "48"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(NamesIn(out()), (std::set<std::string>{"IMG_1.png", "IMG_2.png"}));
+    EXPECT_NE(run.err.find("IMG_3.CR2"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("IMG_4.arw"), std::string::npos) << run.err;
+    // 96 x 64 as stored, 64 x 96 as shown: 32 x 48.
+    EXPECT_EQ(Head(out() + "/IMG_1.png", 24).substr(16), std::string("\0\0\0\x20\0\0\0\x30", 8));
+}
+
+// b.jpg is a HEIF file whose primary item heads a chain of 10,000 items, on
+// which Debian's libheif takes gigabytes and then overflows its stack. Its
+// decoder stops in its helper; a.jpg and c.jpg are made, and b.jpg is named
+// with the reason like any damaged file: on standard error, in the message
+// (--report-load-errors) and in the error list, with exit status 1.
+TEST_F(CliFormatsTest, AFileThatStopsItsDecoderFailsAloneAndTheRunGoesOn) {
+    RunTool("pamtopnm " + WriteSourcePicture() + " | cjpeg > " + in() + "/a.jpg");
+    fs::copy_file(in() + "/a.jpg", in() + "/c.jpg");
+    WriteFileAtomic(in() + "/b.jpg", test::ItemChainHeif(10000));
+    const std::string list = root() + "/errors.txt";
+    struct Row {
+        std::vector<std::string> options;
+        std::string err_part;
+        std::string made_in = "";
+    };
+    const Row rows[] = {
+        {{}, "b.jpg: 読み込めません: デコーダが停止しました: "},
+        {{"--report-load-errors", "--error-list", list}, "Filename : b.jpg\nデコーダが停止しました: "},
+        // A gallery's sizes of a complex source are decoded in the helper too.
+        {{"--variant", "grid:fill=40x40", "--variant", "screen:size=60"},
+         "b.jpg: 読み込めません: デコーダが停止しました: ",
+         "/grid"},
+    };
+    for (const Row& row : rows) {
+        fs::remove_all(out());
+        fs::create_directory(out());
+        std::vector<std::string> args = {in(), out()};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const CliOutcome run = Run(args);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(NamesIn(out() + row.made_in), (std::set<std::string>{"a.jpg", "c.jpg"}));
+        EXPECT_NE(run.err.find(row.err_part), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find("失敗したファイル: 1"), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(test::ReadText(list), in() + "/b.jpg\r\n");
 }
 
 }  // namespace

@@ -68,10 +68,10 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         {{"in", "out", "--from", "gif"}, "--from"},
         {{"in", "out", "--to", "heic"}, "--to"},
         {{"in", "out", "--size", "big"}, "--size"},
-        // The window's range; anything else is refused before a file is touched.
-        {{"in", "out", "--size", "0"}, "30-640 の範囲の整数ではありません"},
-        {{"in", "out", "--size", "-5"}, "30-640 の範囲の整数ではありません"},
-        {{"in", "out", "--size", "641"}, "30-640 の範囲の整数ではありません"},
+        // The command line's range; anything else is refused before a file is touched.
+        {{"in", "out", "--size", "0"}, "30-16384 の範囲の整数ではありません"},
+        {{"in", "out", "--size", "-5"}, "30-16384 の範囲の整数ではありません"},
+        {{"in", "out", "--size", "16385"}, "30-16384 の範囲の整数ではありません"},
         {{"in", "out", "--basis", "diagonal"}, "--basis"},
         {{"in", "out", "--jobs", "0"}, "--jobs"},
         {{"in", "out", "--quality", "0"}, "0 は 1-100 の範囲の整数ではありません"},
@@ -104,7 +104,7 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
     EXPECT_EQ(std::get<CliExit>(help).status, kExitFinished);
     // The defaults shown are the settings table's.
     for (const char* part : {"--overwrite never|always|ask", "（既定値: always）", "（既定値: jpg）",
-                             "30 から 640 まで（既定値: 50）", "（既定値: height）", "--filter nearest|area",
+                             "30 から 16384 まで（既定値: 50）", "（既定値: height）", "--filter nearest|area",
                              "1 から 100 まで（既定値: 90）", "（既定値: off）"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
 }
@@ -145,14 +145,16 @@ TEST_F(ResolveJobTest, SettingsFileFillsWhatTheCommandLineLeavesOut) {
 
 // The photo group's keys go with a batch too: each entry's job takes them.
 TEST_F(ResolveJobTest, PhotoOptionsComeFromTheCommandLineThenTheFileThenTheDefaults) {
-    const std::string ini = Ini("AutoOrient=1\r\nQuality=55\r\nFilter=1\r\nToSRGB=1\r\n");
+    const std::string ini = Ini("AutoOrient=1\r\nQuality=55\r\nFilter=1\r\nToSRGB=1\r\nPreviews=1\r\n");
     EXPECT_EQ(ResolveJob(Options({"in", "out"}), "").job.conversion.photo, PhotoOptions{});
     EXPECT_EQ(ResolveJob(Options({"--batch", "--settings", ini.c_str()}), ini).job.conversion.photo,
-              (PhotoOptions{true, 55, ScaleFilter::kArea, false, true}));
+              (PhotoOptions{true, 55, ScaleFilter::kArea, false, true, PreviewUse::kNever}));
     EXPECT_EQ(ResolveJob(Options({"--settings", ini.c_str(), "--no-auto-orient", "--quality", "100", "--filter",
-                                  "nearest", "--no-srgb"}), ini).job.conversion.photo,
+                                  "nearest", "--no-srgb", "--previews", "auto"}), ini).job.conversion.photo,
               (PhotoOptions{false, 100, ScaleFilter::kNearest}));
     EXPECT_TRUE(ResolveJob(Options({"in", "out", "--srgb"}), "").job.conversion.photo.to_srgb);
+    EXPECT_EQ(ResolveJob(Options({"in", "out", "--previews", "never"}), "").job.conversion.photo.previews,
+              PreviewUse::kNever);
     EXPECT_EQ(ResolveJob(Options({"in", "out", "--auto-orient", "--filter", "area"}), "").job.conversion.photo,
               (PhotoOptions{true, 90, ScaleFilter::kArea}));
     const CliRun tree = ResolveJob(Options({"in", "out", "-r", "--keep-dates"}), "");

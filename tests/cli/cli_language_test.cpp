@@ -78,8 +78,8 @@ TEST_P(CliLanguageTest, UsageErrorsAndHelp) {
     } rows[] = {
         {{"in"}, "SOURCE_DIR と DEST_DIR は両方とも指定するか、どちらも指定しないでください",
          "give both SOURCE_DIR and DEST_DIR, or neither"},
-        {{"in", "out", "--size", "641"}, "--size: 641 は 30-640 の範囲の整数ではありません",
-         "--size: 641 is not a whole number in the range 30-640"},
+        {{"in", "out", "--size", "16385"}, "--size: 16385 は 30-16384 の範囲の整数ではありません",
+         "--size: 16385 is not a whole number in the range 30-16384"},
         {{"in", "out", "extra"}, "余分な引数があります: extra", "unexpected arguments: extra"},
         {{"in", "out", "--bogus", "-x"}, "不明なオプションです: --bogus -x", "unknown option: --bogus -x"},
         {{"in", "out", "-s", "30", "--size", "40"}, "--size: 2 回以上指定されています", "--size: given more than once"},

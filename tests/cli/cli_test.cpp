@@ -4,13 +4,16 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "platform/file_io.h"
 #include "tests/cli/cli_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/hostile_files.h"
 #include "tests/support/sample_images.h"
@@ -252,16 +255,39 @@ TEST_F(CliSettingsTest, UnsetFoldersInTheFileFailTheCheck) {
                            "nuthumb-cli: 処理内容は設定ファイル " + path + " から読みました。\n");
 }
 
-// A scan bomb takes seconds before it is refused; Ctrl-C ends its decode at once,
-// and the file in hand is neither converted nor counted as failed.
+// A long decode, here (a scan bomb, refused only after seconds) or in a
+// decoder helper (a chain of HEIF items), is ended by Ctrl-C at once: the file
+// in hand is neither converted nor counted as failed, and no helper is left
+// decoding.
 TEST_F(CliTest, CtrlCEndsALongDecode) {
-    WriteFileAtomic(in() + "/bomb.jpg", test::RepeatedScanJpeg(16384, 16384, 1000));
-    test::CliProcess cli({in(), out()}, root());
-    ASSERT_TRUE(test::InterruptWhenCaught(cli.pid()));
-    const CliOutcome outcome = cli.Wait();
-    EXPECT_EQ(outcome.status, 130) << outcome.out << outcome.err;
-    EXPECT_NE(outcome.out.find("失敗したファイル: 0"), std::string::npos) << outcome.out;
-    EXPECT_TRUE(NamesIn(out()).empty());
+    struct Row {
+        const char* name;
+        std::vector<std::uint8_t> file;
+        bool in_helper;
+    };
+    const Row rows[] = {
+        {"ScanBomb", test::RepeatedScanJpeg(16384, 16384, 1000), false},
+        {"ItemChain", test::ItemChainHeif(10000), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(in());
+        fs::create_directory(in());
+        WriteFileAtomic(in() + "/long.jpg", row.file);
+        test::CliProcess cli({in(), out()}, root());
+        std::vector<pid_t> helpers;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (row.in_helper && (helpers = test::ChildrenOf(cli.pid())).empty() &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_EQ(helpers.size(), row.in_helper ? 1u : 0u);
+        ASSERT_TRUE(test::InterruptWhenCaught(cli.pid()));
+        const CliOutcome outcome = cli.Wait();
+        EXPECT_EQ(outcome.status, 130) << outcome.out << outcome.err;
+        EXPECT_NE(outcome.out.find("失敗したファイル: 0"), std::string::npos) << outcome.out;
+        EXPECT_TRUE(NamesIn(out()).empty());
+        for (const pid_t helper : helpers) EXPECT_FALSE(test::ProcessExists(helper));
+    }
 }
 
 TEST_F(CliTest, CtrlCCancelsWith130) {

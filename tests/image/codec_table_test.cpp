@@ -4,6 +4,7 @@
 // new format cannot join the table untested.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "image/decode_plan.h"
 #include "platform/file_io.h"
 #include "tests/image/netpbm_files.h"
+#include "tests/support/dng_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace nuthumb::test {
@@ -24,11 +26,22 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 // How each format's sample is made from in.ppm and in.png (48 x 32, RGB), and how
-// far its pixels may stray (lossy coders).
+// far its pixels may stray (lossy coders, a develop's own brightening).
 struct SampleMaker {
     std::string command;  // writes "out"
     int tolerance;
+    Bytes (*make)(const Picture& picture) = nullptr;  // instead of a command
 };
+
+// A linear DNG of the picture's light: its develop gives the picture back,
+// brightened a little (the develop lifts the brightest percent to white).
+Bytes LinearDng(const Picture& picture) {
+    const auto linear = [&picture](int x, int y, int c) {
+        const double v = picture.at(x, y, c) / 255.0;
+        return static_cast<std::uint16_t>(65535 * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4)));
+    };
+    return MakeDng({picture.width, picture.height, linear, false, 1, {}});
+}
 const std::map<ImageFormat, SampleMaker> kSamples = {
     {ImageFormat::kBmp, {"ppmtobmp in.ppm > out", 0}},
     {ImageFormat::kJpeg, {"cjpeg -quality 95 in.ppm > out", 40}},
@@ -37,6 +50,7 @@ const std::map<ImageFormat, SampleMaker> kSamples = {
     {ImageFormat::kHeic, {"heif-enc -q 90 in.png -o out.heic && mv out.heic out", 40}},
     {ImageFormat::kAvif, {"avifenc -s 8 --min 0 --max 10 in.png out.avif && mv out.avif out", 40}},
     {ImageFormat::kJxl, {"cjxl -d 0 in.png out.jxl && mv out.jxl out", 0}},
+    {ImageFormat::kRaw, {"", 24, LinearDng}},
 };
 
 // The numbers stored files give the formats; they never change meaning.
@@ -82,8 +96,8 @@ TEST(CodecTable, EveryRowSniffsListsDecodesEstimatesAndIsFuzzed) {
                                             std::string(codec.name) + ".cpp"));
 
         const SampleMaker& maker = kSamples.at(codec.format);
-        RunTool("cd " + dir.path() + " && rm -f out && " + maker.command);
-        const Bytes file = ReadWholeFile(dir.path() + "/out");
+        if (!maker.make) RunTool("cd " + dir.path() + " && rm -f out && " + maker.command);
+        const Bytes file = maker.make ? maker.make(picture) : ReadWholeFile(dir.path() + "/out");
         EXPECT_EQ(SniffFormat({file.data(), std::min(file.size(), kSniffBytes)}), codec.format);
         const MemoryBytes source(file);
         const std::uint64_t estimate = EstimateMemory(codec.format, source, WholeRequest());
@@ -111,6 +125,13 @@ TEST(CodecTable, FirstBytesNameTheFormatAndTheNameDecidesBetweenBmpAndJpeg) {
         // A brand past the box's own length does not count.
         {std::string("\0\0\0\x10", 4) + "ftypisom" + std::string(4, '\0') + "avif", std::nullopt},
         {"GIF89a", std::nullopt},
+        // Camera RAW files: TIFF-based ones (DNG, CR2, NEF, ARW), ORF, RW2, RAF, CR3.
+        {std::string("II*\0\x08\0\0\0", 8), ImageFormat::kRaw},
+        {std::string("MM\0*\0\0\0\x08", 8), ImageFormat::kRaw},
+        {"IIRO\x08", ImageFormat::kRaw},
+        {std::string("IIU\0\x08\0", 6), ImageFormat::kRaw},
+        {"FUJIFILMCCD-RAW 0201", ImageFormat::kRaw},
+        {ftyp + "crx " + std::string(4, '\0') + "crx isom", ImageFormat::kRaw},
     };
     for (const auto& [head, format] : rows) EXPECT_EQ(SniffFormat(Text(head)), format) << head;
 

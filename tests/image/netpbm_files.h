@@ -74,6 +74,14 @@ inline void RunTool(const std::string& command) {
     if (std::system(("(" + command + ") >/dev/null 2>&1").c_str()) != 0) throw std::runtime_error("failed: " + command);
 }
 
+// `picture` as a HEIC file at `path`, made by heif-enc at `quality` (by way of
+// path.pam and path.png beside it).
+inline void WriteHeic(const Picture& picture, const std::string& path, int quality = 60) {
+    WritePam(picture, path + ".pam");
+    RunTool("pamtopng " + path + ".pam > " + path + ".png");
+    RunTool("heif-enc -q " + std::to_string(quality) + " " + path + ".png -o " + path);
+}
+
 // The image's pixels as 8-bit RGBA, top row first (alpha 255 without alpha),
 // for comparing with a Picture of depth 4 and maxval 255.
 inline Picture RgbaOf(const Image& image) {

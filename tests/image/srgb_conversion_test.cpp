@@ -4,12 +4,18 @@
 #include <lcms2.h>
 #include <zlib.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+
 #include <string>
 
 #include "image/load_thumbnail.h"
 #include "pixels/box_filter.h"
 #include "pixels/scaler.h"
+#include "pixels/srgb_conversion.h"
+#include "platform/sandbox.h"
 #include "tests/image/netpbm_files.h"
+#include "tests/support/child_process.h"
 #include "tests/support/jpeg_file.h"
 
 namespace nuthumb::test {
@@ -129,6 +135,101 @@ TEST(SrgbConversion, EachFormatsProfileIsAppliedBeforeScaling) {
         filter.Finish();
         EXPECT_EQ(area.pixels, averaged.pixels);
     }
+}
+
+// APP2 segments put in after a JPEG's start: each payload behind its marker.
+Bytes WithApp2(const Bytes& jpeg, const std::vector<Bytes>& payloads) {
+    Bytes out(jpeg.begin(), jpeg.begin() + 2);
+    for (const Bytes& payload : payloads) {
+        const std::size_t length = payload.size() + 2;
+        out.insert(out.end(), {0xFF, 0xE2, std::uint8_t(length >> 8), std::uint8_t(length & 0xFF)});
+        out.insert(out.end(), payload.begin(), payload.end());
+    }
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
+// A profile as ICC_PROFILE segments, numbered from 1, in the order `order` gives.
+std::vector<Bytes> ProfileSegments(const Bytes& icc, std::size_t per_segment, std::vector<std::size_t> order = {}) {
+    const std::size_t count = (icc.size() + per_segment - 1) / per_segment;
+    if (order.empty())
+        for (std::size_t i = 0; i < count; ++i) order.push_back(i);
+    std::vector<Bytes> segments;
+    for (const std::size_t i : order) {
+        Bytes s = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, std::uint8_t(i + 1), std::uint8_t(count)};
+        const auto from = icc.begin() + static_cast<std::ptrdiff_t>(i * per_segment);
+        const std::size_t length = std::min(per_segment, icc.size() - i * per_segment);
+        s.insert(s.end(), from, from + static_cast<std::ptrdiff_t>(length));
+        segments.push_back(std::move(s));
+    }
+    return segments;
+}
+
+// A FlashPix segment, or any other use of APP2: not part of a profile.
+Bytes OtherSegment(std::size_t size) {
+    Bytes s = {'F', 'P', 'X', 'R', 0};
+    s.resize(size, 0x5A);
+    return s;
+}
+
+// A 32 x 24 JPEG without a profile, made in `folder`.
+Bytes PlainJpeg(const std::string& folder) {
+    WritePam(MakePicture(32, 24, 3, 255, [](int x, int y, int c) { return x * 7 + y * 5 + c * 60; }),
+             folder + "/in.pam");
+    RunTool("pamtopnm " + folder + "/in.pam | cjpeg -outfile " + folder + "/plain.jpg");
+    return ReadWholeFile(folder + "/plain.jpg");
+}
+
+// A JPEG's profile is put together from its ICC_PROFILE segments alone, in their
+// numbers' order, whatever else uses APP2; a profile over 4 MiB is not used.
+TEST(SrgbConversion, JpegProfilesComeFromTheirOwnSegments) {
+    TempDir dir;
+    const std::string d = dir.path();
+    const Bytes plain = PlainJpeg(d);
+    const Bytes icc = WideProfile();
+    // The same profile, valid, padded past 4 MiB (its header gives the padded size).
+    Bytes huge = icc;
+    huge.resize((std::size_t{4} << 20) + 4096, 0);
+    for (std::size_t i = 0; i < 4; ++i) huge[i] = static_cast<std::uint8_t>(huge.size() >> (24 - 8 * i));
+    ASSERT_TRUE(SrgbConversion::FromProfile(huge)) << "lcms2 takes the padded profile";
+
+    std::vector<Bytes> amid = {OtherSegment(300)};
+    for (const Bytes& s : ProfileSegments(icc, icc.size() / 3 + 1, {2, 0, 1}))
+        amid.insert(amid.end(), {s, OtherSegment(70)});
+    struct Row {
+        const char* name;
+        std::vector<Bytes> segments;
+        bool converted;
+    };
+    const Row rows[] = {
+        {"OutOfOrderAmidOtherSegments", amid, true},
+        {"OverFourMebibytes", ProfileSegments(huge, 65519), false},
+        {"OneSegmentMissing", ProfileSegments(icc, icc.size() / 3 + 1, {0, 2}), false},
+    };
+    Image expected = Load(plain, ImageFormat::kJpeg, false);
+    ReferenceTransform(icc, expected);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Image image = Load(WithApp2(plain, row.segments), ImageFormat::kJpeg, true);
+        EXPECT_EQ(image.pixels, row.converted ? expected.pixels : Load(plain, ImageFormat::kJpeg, false).pixels);
+    }
+}
+
+// Tens of megabytes of other APP2 segments are stepped over, not kept: the
+// decode fits in fewer megabytes than they hold.
+TEST(SrgbConversion, OtherApp2SegmentsAreNotKept) {
+    TempDir dir;
+    std::vector<Bytes> segments(1000, OtherSegment(65533));  // 65 MB
+    for (Bytes& s : ProfileSegments(WideProfile(), 4000)) segments.push_back(std::move(s));
+    const Bytes file = WithApp2(PlainJpeg(dir.path()), segments);
+    segments.clear();
+    const ChildEnd end = RunChild({}, [&file] {
+        const UniqueFd statm(::open("/proc/self/statm", O_RDONLY | O_CLOEXEC));
+        const rlimit limit{WritableBytes(statm.get()) + (std::uint64_t{48} << 20), RLIM_INFINITY};
+        ::setrlimit(RLIMIT_DATA, &limit);
+        return std::to_string(Load(file, ImageFormat::kJpeg, true).width);
+    });
+    EXPECT_EQ(end.report, "32");
 }
 
 }  // namespace

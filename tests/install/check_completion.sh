@@ -39,6 +39,7 @@ expect "height larger width" --basis ""
 expect "width" --basis = w
 expect "always ask never" --overwrite =
 expect "area" --filter a
+expect "never" --previews = n
 expect "--auto-orient" --auto
 expect "--recursive --report-load-errors" --re
 expect "--keep-dates" --ke

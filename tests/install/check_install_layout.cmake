@@ -1,5 +1,5 @@
-# `cmake --install` into a scratch folder: exactly the two programs, the menu
-# entry, the icon, the English catalogue, the documents, the manual pages and the completion, and no
+# `cmake --install` into a scratch folder: exactly the two programs, their
+# decoder helper, the menu entry, the icon, the English catalogue, the documents, the manual pages and the completion, and no
 # build path left in a program's library search path; the Debian changelog's
 # newest entry is the version being built.
 file(STRINGS "${CHANGELOG}" newest LIMIT_COUNT 1)
@@ -18,6 +18,7 @@ list(SORT installed)
 set(expected
   bin/nuthumb
   bin/nuthumb-cli
+  libexec/nuthumb/nuthumb-decoder
   share/applications/nuthumb.desktop
   share/bash-completion/completions/nuthumb-cli
   share/doc/nuthumb/README.md
@@ -35,8 +36,8 @@ if(NOT installed STREQUAL expected)
 endif()
 
 find_program(READELF readelf REQUIRED)
-foreach(program nuthumb nuthumb-cli)
-  execute_process(COMMAND "${READELF}" -d "${STAGE}/bin/${program}" OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
+foreach(program bin/nuthumb bin/nuthumb-cli libexec/nuthumb/nuthumb-decoder)
+  execute_process(COMMAND "${READELF}" -d "${STAGE}/${program}" OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "readelf failed on ${program}")
   endif()
@@ -44,4 +45,22 @@ foreach(program nuthumb nuthumb-cli)
     message(FATAL_ERROR "${program} keeps a library search path: ${CMAKE_MATCH_0}")
   endif()
 endforeach()
+
+# The installed command line finds its decoder helper where it was installed:
+# a HEIC photo (made by heif-enc from a BMP of the test suite) becomes a thumbnail.
+find_program(HEIF_ENC heif-enc)
+if(HEIF_ENC)
+  set(work "${STAGE}/heic-run")
+  file(MAKE_DIRECTORY "${work}/bmp" "${work}/png" "${work}/out")
+  file(COPY "${BMP}" DESTINATION "${work}/bmp")
+  execute_process(COMMAND "${STAGE}/bin/nuthumb-cli" --quiet --from bmp --to png --convert-only
+                          "${work}/bmp" "${work}/png" RESULT_VARIABLE status)
+  file(GLOB png "${work}/png/*.png")
+  execute_process(COMMAND "${HEIF_ENC}" -q 60 ${png} -o "${work}/photo.heic" OUTPUT_QUIET RESULT_VARIABLE made)
+  execute_process(COMMAND "${STAGE}/bin/nuthumb-cli" --from heic "${work}" "${work}/out"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT made EQUAL 0 OR NOT status EQUAL 0 OR NOT EXISTS "${work}/out/photo.jpg")
+    message(FATAL_ERROR "the installed nuthumb-cli made no thumbnail of a HEIC photo (${status}): ${out}${err}")
+  endif()
+endif()
 file(REMOVE_RECURSE "${STAGE}")

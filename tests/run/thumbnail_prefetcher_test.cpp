@@ -36,7 +36,7 @@ TEST(ThumbnailPrefetcher, AsksForSizesOnlyAsFilesEnterTheWindow) {
             asked.push_back(i);
             return std::uint64_t{i % 7};
         },
-        Conversion{}, 2, 3, [](std::size_t) { return false; }, budget);
+        std::vector<Conversion>{Conversion{}}, 2, 3, [](std::size_t) { return false; }, budget);
     EXPECT_EQ(asked, (std::vector<std::size_t>{0, 1, 2}));
     MemoryBudget::Lease memory;
     for (std::size_t i = 0; i < 10; ++i) {
@@ -59,7 +59,7 @@ TEST(ThumbnailPrefetcher, StopHandsTheHostItsTurnWhileAWorkerIsBusy) {
     std::atomic<bool> busy{false}, released{false};
     MemoryBudget budget(1 << 20);
     ThumbnailPrefetcher prefetcher(
-        sources, [](std::size_t) { return std::uint64_t{0}; }, Conversion{}, 1, 1,
+        sources, [](std::size_t) { return std::uint64_t{0}; }, std::vector<Conversion>{Conversion{}}, 1, 1,
         [&](std::size_t) {
             busy = true;
             const auto deadline = std::chrono::steady_clock::now() + 10s;  // a bare join ends here

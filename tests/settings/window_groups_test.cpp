@@ -71,15 +71,15 @@ TEST(FirstStart, DefaultsAndAFileInTheExitOrder) {
 
     SaveAtExit(path, dialog, window, form, list);
     // The photo group's keys follow every older one, the subfolder box them, the
-    // colour box last.
+    // colour box and the previews last.
     SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
     SaveSubfolderChoice(path, form);
-    SaveColourChoice(path, LoadPhotoSettings(SettingsFile(path)));
+    SaveNewerPhotoKeys(path, LoadPhotoSettings(SettingsFile(path)));
     EXPECT_EQ(FileBytes(path),
               "[SYSTEM]\r\nErrorOpt=0\r\nRadioGroupSaveMode=1\r\nLEFT=297\r\nTOP=159\r\n"
               "SrcDir=\r\nDstDir=\r\nFileHead=\r\nFileEnd=\r\nSize=50\r\nOption=0\r\n"
               "ReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=0\r\nScript1=\r\n"
-              "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\nKeepDates=0\r\nRecursive=0\r\nToSRGB=0\r\n");
+              "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\nKeepDates=0\r\nRecursive=0\r\nToSRGB=0\r\nPreviews=0\r\n");
 }
 
 TEST(FirstStart, SecondExitRewritesInPlace) {
@@ -115,7 +115,7 @@ TEST_P(ControlRule, LoadClampsAndSaveWritesTheShownValue) {
     SaveFormSettings(path, LoadFormSettings(SettingsFile(path)));
     SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
     SaveSubfolderChoice(path, LoadFormSettings(SettingsFile(path)));
-    SaveColourChoice(path, LoadPhotoSettings(SettingsFile(path)));
+    SaveNewerPhotoKeys(path, LoadPhotoSettings(SettingsFile(path)));
     EXPECT_EQ(SettingsFile(path).Read(test::TextKey(GetParam().key, "<missing>")), GetParam().written_back);
 }
 
@@ -151,7 +151,9 @@ INSTANTIATE_TEST_SUITE_P(
         ClampRow{"FilterNone", "Filter", "-1", "0"},
         ClampRow{"KeepDatesTwo", "KeepDates", "2", "1"}, ClampRow{"KeepDatesLetters", "KeepDates", "on", "0"},
         ClampRow{"RecursiveTwo", "Recursive", "2", "1"}, ClampRow{"RecursiveLetters", "Recursive", "on", "0"},
-        ClampRow{"ToSrgbTwo", "ToSRGB", "2", "1"}, ClampRow{"ToSrgbLetters", "ToSRGB", "on", "0"}),
+        ClampRow{"ToSrgbTwo", "ToSRGB", "2", "1"}, ClampRow{"ToSrgbLetters", "ToSRGB", "on", "0"},
+        ClampRow{"PreviewsNever", "Previews", "1", "1"}, ClampRow{"PreviewsAbove", "Previews", "2", "0"},
+        ClampRow{"PreviewsLetters", "Previews", "never", "0"}),
     [](const testing::TestParamInfo<ClampRow>& info) { return std::string(info.param.name); });
 
 TEST(FormSettings, TextsComeBackVerbatim) {

@@ -10,6 +10,9 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <utility>
 
 namespace nuthumb::test {
@@ -153,5 +156,24 @@ void KillAndReap(pid_t pid) {
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
 }
+
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+    std::vector<pid_t> children;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+        // "pid (name) state ppid ...": the name may hold anything but ends at the last ')'.
+        std::istringstream rest(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        pid_t ppid = 0;
+        if (rest >> state >> ppid && ppid == parent) children.push_back(static_cast<pid_t>(std::stol(name)));
+    }
+    return children;
+}
+
+bool ProcessExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
 
 }  // namespace nuthumb::test

@@ -76,4 +76,9 @@ ChildEnd RunChild(const ChildSetup& setup, const Command& command);
 // Ends a child that is still running and reaps it.
 void KillAndReap(pid_t pid);
 
+// The processes whose parent is `parent` now (read from /proc).
+std::vector<pid_t> ChildrenOf(pid_t parent);
+// Whether process `pid` exists (a zombie, not yet reaped, still does).
+bool ProcessExists(pid_t pid);
+
 }  // namespace nuthumb::test

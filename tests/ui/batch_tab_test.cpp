@@ -236,8 +236,9 @@ TEST_F(BatchTabTest, DoubleClickOnEitherStartButtonStartsOneRun) {
     SetText("targetFolderEdit", Out());
     Find<RadioGroup>("sourceFormatGroup")->SetItemIndex(0);
     QueueClicks("startButton", 2);
-    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{{"情報", "サムネイル作成が終了しました。",
-                                                     QMessageBox::Information, {"OK"}}}));
+    EXPECT_EQ(answerer_.boxes,
+              (std::vector<SeenBox>{{"情報", "サムネイル作成が終了しました。\n\n作成: 2 個、既にあったため残した: 0 個、失敗: 0 個",
+                                     QMessageBox::Information, {"OK"}}}));
     EXPECT_TRUE(Find("startButton")->isEnabled());
     EXPECT_TRUE(Find("batchStartButton")->isEnabled());
 }

@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The photo group: the stored keys shown, the runs given its values, the keys
 // stored after every other key at exit.
 TEST_F(WindowTest, SettingsDialogPhotoGroup) {
-    PlantFile(Ini(), "[SYSTEM]\r\nQuality=0\r\nFilter=1\r\nAutoOrient=1\r\nKeepDates=1\r\nToSRGB=1\r\n");
+    PlantFile(Ini(), "[SYSTEM]\r\nQuality=0\r\nFilter=1\r\nAutoOrient=1\r\nKeepDates=1\r\nToSRGB=1\r\nPreviews=1\r\n");
     Start();
     auto* orient = dialog_->findChild<QCheckBox*>("autoOrientCheck");
     auto* quality = dialog_->findChild<QSpinBox*>("qualitySpin");
@@ -62,14 +62,17 @@ TEST_F(WindowTest, SettingsDialogPhotoGroup) {
     EXPECT_TRUE(orient->isChecked());
     EXPECT_EQ(quality->value(), 90);  // 0 is no quality: the default
     EXPECT_EQ(filter->ItemIndex(), 1);
-    EXPECT_EQ(dialog_->PhotoOptionsOfControls(), (PhotoOptions{true, 90, ScaleFilter::kArea, true, true}));
+    // "Previews" has no control: the runs get it as read, and it goes back as read.
+    EXPECT_EQ(dialog_->PhotoOptionsOfControls(),
+              (PhotoOptions{true, 90, ScaleFilter::kArea, true, true, PreviewUse::kNever}));
     quality->setValue(35);
     filter->SetItemIndex(0);
     keep_dates->setChecked(false);
     to_srgb->setChecked(false);
     Stop();
     const std::string bytes = FileBytes(Ini());
-    for (const char* line : {"AutoOrient=1\r\n", "Quality=35\r\n", "Filter=0\r\n", "KeepDates=0\r\n", "ToSRGB=0\r\n"})
+    for (const char* line :
+         {"AutoOrient=1\r\n", "Quality=35\r\n", "Filter=0\r\n", "KeepDates=0\r\n", "ToSRGB=0\r\n", "Previews=1\r\n"})
         EXPECT_NE(bytes.find(line), std::string::npos) << bytes;
 }
 

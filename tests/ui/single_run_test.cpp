@@ -11,8 +11,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include "codecs/codec_table.h"
+#include "tests/support/hostile_files.h"
 #include "tests/support/sample_images.h"
 #include "image/prepare_thumbnail.h"
+#include "platform/file_io.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/radio_group.h"
 
@@ -314,6 +317,21 @@ TEST_F(SingleRunTest, ClosingDuringTheRunEndsItLikeAnExit) {
     const std::string ini = ReadText(Ini());
     for (const char* key : {"RadioGroupSaveMode=", "LEFT=", "SrcDir=", "Script1="})
         EXPECT_NE(ini.find(key), std::string::npos) << key;
+}
+
+// 中止 ends the decode the run waits for at once: a scan bomb that would take
+// seconds to be refused is neither made nor named.
+TEST_F(SingleRunTest, StopEndsTheDecodeInHandAtOnce) {
+    Sources({"a.bmp"});
+    WriteFileAtomic(In() + "/b.jpg", test::RepeatedScanJpeg(16384, 16384, 1000));
+    Start();
+    PointAtFolders();
+    Find<RadioGroup>("sourceFormatGroup")->SetItemIndex(kEveryFormatItem);
+    answerer_.Once([this] { return Progress() >= 1; }, [this] { Click("stopButton"); });
+    Click("startButton");
+    EXPECT_EQ(answerer_.boxes, std::vector<SeenBox>{Result(kCancelled, 1, 0, 0, 1)});
+    EXPECT_TRUE(form_->ErrorList().empty());
+    EXPECT_EQ(NamesIn(Out()), std::set<std::string>{"a.jpg"});
 }
 
 TEST_F(SingleRunTest, ErrorListThatCannotBeWrittenIsReported) {

@@ -1,4 +1,4 @@
-#include "codecs/srgb_conversion.h"
+#include "pixels/srgb_conversion.h"
 
 #include <lcms2.h>
 

@@ -1,0 +1,198 @@
+#include "image/decoder_messages.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <type_traits>
+
+namespace nuthumb {
+namespace {
+
+constexpr std::size_t kMaxFailureText = 1024;
+
+class Writer {
+public:
+    template <class T>
+    Writer& Put(T value) {
+        static_assert(std::is_integral_v<T>);
+        std::array<std::uint8_t, sizeof value> raw{};
+        std::memcpy(raw.data(), &value, sizeof value);
+        bytes_.insert(bytes_.end(), raw.begin(), raw.end());
+        return *this;
+    }
+    Writer& Text(std::string_view text) {
+        bytes_.insert(bytes_.end(), text.begin(), text.end());
+        return *this;
+    }
+    std::vector<std::uint8_t> Done() { return std::move(bytes_); }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+class Reader {
+public:
+    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    template <class T>
+    T Get() {
+        T value;
+        if (bytes_.size() - at_ < sizeof value) throw DecoderProtocolError();
+        std::memcpy(&value, bytes_.data() + at_, sizeof value);
+        at_ += sizeof value;
+        return value;
+    }
+    // An enumeration whose values run from 0 (or `low`) to `high`.
+    template <class E>
+    E Choice(std::uint32_t high, std::uint32_t low = 0) {
+        const auto value = Get<std::uint32_t>();
+        if (value < low || value > high) throw DecoderProtocolError();
+        return static_cast<E>(value);
+    }
+    std::string Rest() {
+        std::string text(bytes_.begin() + static_cast<std::ptrdiff_t>(at_), bytes_.end());
+        at_ = bytes_.size();
+        return text;
+    }
+    void End() const {
+        if (at_ != bytes_.size()) throw DecoderProtocolError();
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t at_ = 0;
+};
+
+std::uint32_t U(bool flag) { return flag ? 1 : 0; }
+
+constexpr bool SoundDepth(std::uint16_t bits) {
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeHead(MessageHead head) {
+    return Writer().Put(static_cast<std::uint32_t>(head.kind)).Put(head.length).Done();
+}
+
+MessageHead ParseHead(std::span<const std::uint8_t> bytes) {
+    Reader in(bytes);
+    MessageHead head;
+    head.kind = in.Choice<DecoderMessage>(static_cast<std::uint32_t>(DecoderMessage::kFailure), 1);
+    head.length = in.Get<std::uint32_t>();
+    in.End();
+    if (head.length > kMaxMessageBody) throw DecoderProtocolError();
+    return head;
+}
+
+std::vector<std::uint8_t> EncodeIdle(const IdleNote& note) {
+    return Writer().Put(note.protocol).Put(note.writable_bytes).Done();
+}
+
+IdleNote ParseIdle(std::span<const std::uint8_t> body) {
+    Reader in(body);
+    IdleNote note{in.Get<std::uint32_t>(), in.Get<std::uint64_t>()};
+    in.End();
+    return note;
+}
+
+std::vector<std::uint8_t> EncodeJob(const DecodeJob& job) {
+    const Conversion& c = job.conversion;
+    return Writer()
+        .Put(static_cast<std::uint32_t>(job.format))
+        .Put(job.source_size)
+        .Put(c.size)
+        .Put(static_cast<std::uint32_t>(c.basis))
+        .Put(U(c.resize))
+        .Put(static_cast<std::uint32_t>(c.photo.filter))
+        .Put(U(c.photo.auto_orient))
+        .Put(U(c.photo.to_srgb))
+        .Put(U(job.read_every_scan))
+        .Done();
+}
+
+DecodeJob ParseJob(std::span<const std::uint8_t> body) {
+    Reader in(body);
+    DecodeJob job;
+    job.format = static_cast<ImageFormat>(static_cast<std::int8_t>(in.Get<std::uint32_t>()));
+    job.source_size = in.Get<std::uint64_t>();
+    Conversion& c = job.conversion;
+    c.size = in.Get<std::int32_t>();
+    c.basis = in.Choice<Basis>(static_cast<std::uint32_t>(Basis::kNone));
+    c.resize = in.Get<std::uint32_t>() != 0;
+    c.photo.filter = in.Choice<ScaleFilter>(static_cast<std::uint32_t>(ScaleFilter::kArea));
+    c.photo.auto_orient = in.Get<std::uint32_t>() != 0;
+    c.photo.to_srgb = in.Get<std::uint32_t>() != 0;
+    job.read_every_scan = in.Get<std::uint32_t>() != 0;
+    in.End();
+    return job;
+}
+
+std::vector<std::uint8_t> EncodeReserve(const ReserveNote& note) {
+    return Writer().Put(note.bytes).Put(note.writable_bytes).Done();
+}
+
+ReserveNote ParseReserve(std::span<const std::uint8_t> body) {
+    Reader in(body);
+    ReserveNote note{in.Get<std::uint64_t>(), in.Get<std::uint64_t>()};
+    in.End();
+    return note;
+}
+
+std::vector<std::uint8_t> EncodeImageHead(const Decoded& decoded) {
+    const Image& image = decoded.image;
+    Writer out;
+    out.Put(image.width).Put(image.height).Put(U(image.top_down)).Put(image.bits_per_pixel).Put(image.compression);
+    out.Put(U(image.alpha)).Put(image.masks[0]).Put(image.masks[1]).Put(image.masks[2]).Put(image.colors_important);
+    out.Put(static_cast<std::uint32_t>(image.damage)).Put(decoded.turn).Put(U(decoded.progressive));
+    out.Put(static_cast<std::uint64_t>(image.pixels.size())).Put(static_cast<std::uint64_t>(image.file_bytes.size()));
+    out.Put(static_cast<std::uint32_t>(image.palette.size()));
+    for (const PaletteEntry& p : image.palette) out.Put(p.blue).Put(p.green).Put(p.red).Put(p.reserved);
+    return out.Done();
+}
+
+ImageHead ParseImageHead(std::span<const std::uint8_t> body) {
+    Reader in(body);
+    ImageHead head;
+    Image& image = head.decoded.image;
+    image.width = in.Get<std::int32_t>();
+    image.height = in.Get<std::int32_t>();
+    image.top_down = in.Get<std::uint32_t>() != 0;
+    image.bits_per_pixel = in.Get<std::uint16_t>();
+    image.compression = in.Get<std::uint32_t>();
+    image.alpha = in.Get<std::uint32_t>() != 0;
+    for (std::uint32_t& mask : image.masks) mask = in.Get<std::uint32_t>();
+    image.colors_important = in.Get<std::uint32_t>();
+    image.damage = in.Choice<SourceDamage>(static_cast<std::uint32_t>(SourceDamage::kCorruptData));
+    head.decoded.turn = in.Get<Orientation>();
+    head.decoded.progressive = in.Get<std::uint32_t>() != 0;
+    head.pixel_bytes = in.Get<std::uint64_t>();
+    head.file_bytes = in.Get<std::uint64_t>();
+    const auto colours = in.Get<std::uint32_t>();
+    if (colours > 256) throw DecoderProtocolError();
+    image.palette.resize(colours);
+    for (PaletteEntry& p : image.palette)
+        p = {in.Get<std::uint8_t>(), in.Get<std::uint8_t>(), in.Get<std::uint8_t>(), in.Get<std::uint8_t>()};
+    in.End();
+    const bool sound = image.width >= 0 && image.height >= 0 &&
+                       std::uint64_t(image.width) * std::uint64_t(image.height) <= kMaxPixels &&
+                       SoundDepth(image.bits_per_pixel) && (image.compression == 0 || image.compression == 3) &&
+                       head.decoded.turn >= 1 && head.decoded.turn <= 8 &&
+                       head.pixel_bytes == image.stride() * std::uint64_t(image.height);
+    if (!sound) throw DecoderProtocolError();
+    return head;
+}
+
+std::vector<std::uint8_t> EncodeFailure(const FailureNote& note) {
+    const std::string_view text(note.text.data(), std::min(note.text.size(), kMaxFailureText));
+    return Writer().Put(static_cast<std::uint32_t>(note.kind)).Text(text).Done();
+}
+
+FailureNote ParseFailure(std::span<const std::uint8_t> body) {
+    Reader in(body);
+    FailureNote note;
+    note.kind = in.Choice<FailureKind>(static_cast<std::uint32_t>(FailureKind::kOutOfMemory), 1);
+    note.text = in.Rest();
+    return note;
+}
+
+}  // namespace nuthumb
