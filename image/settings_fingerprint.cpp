@@ -28,11 +28,19 @@ std::string CanonicalText(const Conversion& c) {
     std::string text = "output=" + std::to_string(kOutputVersion);
     text += ";format=" + std::string(CodecOf(c.target_format).name);
     if (c.resize) {
-        text += ";size=" + std::to_string(c.size) + ";basis=" + BasisWord(c.basis);
+        if (c.box == BoxFit::kNone) {
+            text += ";size=" + std::to_string(c.size) + ";basis=" + BasisWord(c.basis);
+        } else {
+            text += c.box == BoxFit::kFit ? ";fit=" : ";fill=";
+            text += std::to_string(c.box_width) + "x" + std::to_string(c.box_height);
+        }
+        if (c.enlarge) text += ";enlarge";
         text += c.photo.filter == ScaleFilter::kArea ? ";filter=area" : ";filter=nearest";
     } else {
         text += ";copy";
     }
+    // A camera's embedded preview and the whole picture scale to other pixels.
+    if (c.photo.previews == PreviewUse::kNever) text += ";previews=never";
     text += ";orient=" + std::to_string(c.photo.auto_orient ? 1 : 0);
     text += ";quality=" + std::to_string(c.photo.quality);
     text += ";srgb=" + std::to_string(c.photo.to_srgb ? 1 : 0);

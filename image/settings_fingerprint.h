@@ -10,8 +10,9 @@
 namespace nuthumb {
 
 // 16 hexadecimal digits over the values that shape a target of `conversion`: its
-// format, scaling (size, basis and filter only when it scales), turning, quality
-// and colours, and the version of the program's output. The photos' dates are
+// format, scaling (size and basis or the box, enlarging and the filter, only when
+// it scales), where its pixels come from (an embedded preview or not), turning,
+// quality and colours, and the version of the program's output. The photos' dates are
 // not among them: they change a target's time, not its bytes. Stored in the
 // destination's record and compared by later runs, so the result for a given
 // conversion must never change by accident: a value added to the conversion

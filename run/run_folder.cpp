@@ -6,6 +6,8 @@
 
 #include "run/conversion_pipeline.h"
 #include "run/file_turn.h"
+#include "run/library_sync.h"
+#include "run/run_turns.h"
 #include "run/run_files.h"
 #include "run/tree_walk.h"
 #include "platform/path_util.h"
@@ -76,13 +78,21 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCoun
     RunCounts unused;
     RunCounts& tally = counts ? *counts : unused;
     tally = RunCounts{};
-    const std::vector<std::string>& names = files.names;
     for (const UnreadableFolder& folder : files.unreadable_folders) ReportUnreadableFolder(host, folder);
     tally.failed = files.unreadable_folders.size();
-    if (names.empty()) return kRunNoSourceFile;
-    // What runs killed before left here; a live run's files are left alone.
+    if (job.update || job.prune || job.dry_run) return RunInSync(host, job, files, tally);
+    if (files.names.empty()) return kRunNoSourceFile;
+    return RunTurns(host, job, files, tally, nullptr);
+}
+
+void RemoveStaleTempFilesOfRun(const ThumbJob& job, const RunFiles& files) {
     RemoveStaleTempFiles(job.dst_dir);
     if (!files.made_folders_root.empty()) RemoveStaleTempFilesBelow(files);
+}
+
+int RunTurns(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCounts& tally, TurnObserver* observer) {
+    const std::vector<std::string>& names = files.names;
+    RemoveStaleTempFilesOfRun(job, files);
 
     // A cancel that arrived during the listing belongs to no file of this run.
     host.SetCancelFlag(false);
@@ -100,6 +110,7 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCoun
         const std::vector<TurnOutcome> outcomes = TakeFileTurn(host, files, i, pipeline, written);
         for (const TurnOutcome outcome : outcomes) tally.Add(outcome);
         taken = i + 1;
+        if (observer) observer->AfterTurn(i, outcomes, written, host);
 
         host.SetProgressPosition(ProgressValue(i + 1));
         // A kept file was looked at, not made.
@@ -112,6 +123,7 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCoun
     tally.not_reached += (names.size() - taken) * files.targets_per_source;
     // Every target handed over is in place (or reported) before the run returns.
     tally.MadeTurnedFailed(pipeline.Finish(written));
+    if (observer) observer->AfterRun(written);
     return host.CancelFlag() ? kRunCancelled : kRunFinished;
 }
 

@@ -61,6 +61,10 @@ public:
     // what it made while it runs, so that a run killed later keeps it.
     virtual std::chrono::milliseconds SyncSaveInterval() const { return std::chrono::seconds(5); }
 
+    // A dry run's plan, one target at a time: `path` would be made (`remove`
+    // false; `why` says why) or removed. Hosts that show no plan ignore it.
+    virtual void NotePlanned(bool /*remove*/, const std::string& /*path*/, std::string_view /*why*/) {}
+
     // The two live options, read at the moment of each decision.
     virtual OverwriteMode LiveOverwriteMode() const = 0;
     virtual bool ReportLoadErrors() const = 0;
