@@ -63,6 +63,9 @@ CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.previews) job.conversion.photo.previews = *options.previews;
     if (options.overwrite_mode) run.overwrite_mode = *options.overwrite_mode;
     if (options.report_load_errors) run.report_load_errors = true;
+    if (options.update) job.update = true;
+    job.prune = options.prune;
+    job.dry_run = options.dry_run;
     // Checked when parsed: the variants cannot fail here.
     auto variants = ParseVariants(options.variants, job);
     if (auto* parsed = std::get_if<std::vector<Variant>>(&variants)) job.variants = std::move(*parsed);

@@ -198,7 +198,8 @@ struct Parsed {
                 *auto_orient_opt = nullptr, *keep_dates_opt = nullptr, *to_srgb_opt = nullptr,
                 *quality_opt = nullptr, *filter_opt = nullptr, *previews_opt = nullptr, *overwrite_opt = nullptr,
                 *error_list_opt = nullptr, *settings_opt = nullptr, *batch_opt = nullptr,
-                *batch_file_opt = nullptr;
+                *batch_file_opt = nullptr, *dry_run_opt = nullptr;
+    bool update = false, prune = false;
 };
 
 void SetUpHelp(CLI::App& app) {
@@ -309,6 +310,13 @@ void AddRunOptions(CLI::App& app, Parsed& p, CliOptions& options) {
                       "（既定値: マシンのメモリの 4 分の 1、最大 1024）"))
         ->check(WholeNumberIn(1, 1 << 20))
         ->type_name("MIB");
+    app.add_flag("--update", p.update,
+                 Tr("なかったり古くなったりしたサムネイルだけを作る（画像か設定が変わったもの。保存先の記録 "
+                    ".nuthumb-sync で確かめる）"));
+    app.add_flag("--prune", p.prune,
+                 Tr("記録にあるサムネイルのうち、元の画像がなくなったか読込みファイル形式でなくなったものを削除する"));
+    p.dry_run_opt = app.add_flag("--dry-run", options.dry_run,
+                                 Tr("--update と --prune が作るものと削除するものを表示するだけで、何も変えない"));
     p.batch_opt = app.add_flag("--batch", options.batch, Tr("設定ファイルに保存されたバッチリストを実行する"));
     p.batch_file_opt = app.add_option("--batch-file", p.batch_file,
                                       Tr("FILE のバッチエントリ（1 行に 1 つ）を実行する"))->type_name("FILE");
@@ -326,6 +334,11 @@ std::optional<std::string> ConflictOf(const Parsed& p) {
         return Tr("--size と --basis、--fit、--fill はどれか一つにしてください");
     if (p.variant_opt->count() && p.convert_only_opt->count())
         return Tr("--variant は大きさを変える出力です: --convert-only とは一緒に指定できません");
+    if ((p.batch_opt->count() || p.batch_file_opt->count()) && (p.update || p.prune || p.dry_run_opt->count()))
+        return Tr("--update、--prune、--dry-run はバッチには指定できません（エントリの 10 番目のフィールドが "
+                  "--update を指定します）");
+    if (p.dry_run_opt->count() && !p.update && !p.prune)
+        return Tr("--dry-run は --update か --prune と一緒に指定してください");
     if (p.src_opt->count() != p.dst_opt->count())
         return Tr("SOURCE_DIR と DEST_DIR は両方とも指定するか、どちらも指定しないでください");
     return std::nullopt;
@@ -359,6 +372,8 @@ void Collect(const Parsed& p, CliOptions& options) {
     if (p.error_list_opt->count()) options.error_list_path = p.error_list;
     if (p.settings_opt->count()) options.settings_path = p.settings;
     if (p.batch_file_opt->count()) options.batch_file = p.batch_file;
+    options.update = p.update;
+    options.prune = p.prune;
     if (p.photos) ApplyPhotoPreset(options);
 }
 
