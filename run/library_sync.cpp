@@ -9,6 +9,7 @@
 #include "platform/content_sample.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
+#include "platform/staged_file.h"
 #include "platform/translate.h"
 #include "run/run_folder.h"
 
@@ -260,9 +261,10 @@ int RunInSync(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCoun
         sync.ListPlan(host, tally);
         return listed;
     }
-    // What a killed run left goes from every target folder, not only those of
-    // the files to make.
-    RemoveStaleTempFilesOfRun(job, files);
+    // With nothing to make, what a killed run left still goes from the
+    // destination; the target folders are cleared when a run makes something
+    // there (looking into each would cost a re-run as much as its photos).
+    if (sync.FilesToMake().names.empty()) RemoveStaleTempFiles(job.dst_dir);
     const int result = sync.FilesToMake().names.empty() ? listed : RunTurns(host, job, sync.FilesToMake(), tally, &sync);
     sync.Finish(host, result != kRunCancelled, tally);
     return result;

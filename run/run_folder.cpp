@@ -85,14 +85,11 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCoun
     return RunTurns(host, job, files, tally, nullptr);
 }
 
-void RemoveStaleTempFilesOfRun(const ThumbJob& job, const RunFiles& files) {
-    RemoveStaleTempFiles(job.dst_dir);
-    if (!files.made_folders_root.empty()) RemoveStaleTempFilesBelow(files);
-}
-
 int RunTurns(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCounts& tally, TurnObserver* observer) {
     const std::vector<std::string>& names = files.names;
-    RemoveStaleTempFilesOfRun(job, files);
+    // What runs killed before left here; a live run's files are left alone.
+    RemoveStaleTempFiles(job.dst_dir);
+    if (!files.made_folders_root.empty()) RemoveStaleTempFilesBelow(files);
 
     // A cancel that arrived during the listing belongs to no file of this run.
     host.SetCancelFlag(false);

@@ -23,10 +23,6 @@ public:
     virtual void AfterRun(const WrittenTargets& written) = 0;
 };
 
-// What runs killed before left in the destination and the target folders of
-// `files`; a live run's files are left alone.
-void RemoveStaleTempFilesOfRun(const ThumbJob& job, const RunFiles& files);
-
 // RunFolder's work on a listing that holds files: stale temporary files
 // removed, each file's turn with the progress and status after it, the cancel
 // polled, every target in place before it returns. Adds to `tally`.
