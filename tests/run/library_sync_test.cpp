@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <thread>
 #include <tuple>
@@ -66,6 +67,18 @@ std::map<std::string, std::string> BytesBelow(const std::string& root) {
         if (it->is_regular_file() && it->path().filename().string().front() != '.')
             bytes[fs::relative(it->path(), root).string()] = test::ReadText(it->path().string());
     return bytes;
+}
+
+// The names whose bytes differ between two folders (or lie in one only), so a
+// failure names the files rather than printing them.
+std::set<std::string> Differing(const std::map<std::string, std::string>& a,
+                                const std::map<std::string, std::string>& b) {
+    std::set<std::string> names;
+    for (const auto& [name, bytes] : a)
+        if (const auto found = b.find(name); found == b.end() || found->second != bytes) names.insert(name);
+    for (const auto& [name, bytes] : b)
+        if (!a.contains(name)) names.insert(name);
+    return names;
 }
 
 void SetTime(const std::string& path, std::int64_t seconds) {
@@ -175,7 +188,7 @@ TEST_F(LibrarySyncTest, ReRunMakesOnlyWhatAChangeMadeStale) {
         plain.update = false;
         plain.dst_dir = fresh.string();
         Run(plain);
-        EXPECT_EQ(BytesBelow(out()), BytesBelow(fresh.string()));
+        EXPECT_EQ(Differing(BytesBelow(out()), BytesBelow(fresh.string())), std::set<std::string>{});
         fs::remove_all(fresh);
         // The third run finds everything up to date, and opens no photo.
         std::vector<std::unique_ptr<test::FileWatch>> watches;
@@ -318,7 +331,7 @@ TEST_F(LibrarySyncTest, RunKilledAnywhereLosesNothingAndSkipsNothingWrongly) {
         ::waitpid(child, &status, 0);
         const RunCounts again = Run(Job(40));
         EXPECT_EQ(again.made + again.up_to_date, 60u);
-        EXPECT_EQ(BytesBelow(out()), expected);
+        EXPECT_EQ(Differing(BytesBelow(out()), expected), std::set<std::string>{});
         EXPECT_EQ(Run(Job(40)).up_to_date, 60u);
     }
 }
