@@ -199,7 +199,7 @@ const std::vector<Control> kMainWindow = {
     {"targetFolderLabel", "保存先フォルダ", {8, 104, 79, 13}, -1, "保存先フォルダ", "Destination folder"},
     {"updateCheck", "変更分だけ作成する", {241, 101, 160, 17}, 5,
      "変更分だけ作成する / なかったり古くなったりしたサムネイルだけを作ります（保存先の記録 .nuthumb-sync で確かめます）",
-     "Only make what changed"},
+     "Only what changed"},
     {"targetFormatGroup", "ファイル形式: bitmap|jpeg|png|webp", {256, 152, 145, 46}, 8, "保存ファイル形式",
      "File Format: BMP|JPEG|PNG|WebP"},
     {"updateEntryButton", "更新", {88, 256, 73, 25}, -1, "更新 / Ctrl+R", "Update"},
