@@ -268,6 +268,29 @@ TEST_F(LibrarySyncTest, PruneRemovesThumbnailsOfFormatsNoLongerChosen) {
     EXPECT_TRUE(fs::exists(out() + "/sub/t_b.bmp"));
 }
 
+// A gallery: each variant's target is recorded with its own settings; a change
+// to one variant makes its photo's targets again, and a gone photo takes the
+// targets of every variant with it.
+TEST_F(LibrarySyncTest, GalleryVariantsAreRecordedAndPrunedEachOnItsOwn) {
+    Photos({"a.bmp", "b.bmp"});
+    ThumbJob job = Job();
+    job.prune = true;
+    job.variants = {{"small", "", "", test::Scale(4, test::kBmp)}, {"big", "", "", test::Scale(6, test::kJpg)}};
+    EXPECT_EQ(Run(job).made, 4u);
+    EXPECT_EQ(Run(job).up_to_date, 4u);
+    job.variants[1].conversion.size = 7;
+    const RunCounts changed = Run(job);
+    EXPECT_EQ(changed.made, 4u);
+    EXPECT_EQ(changed.up_to_date, 0u);
+    fs::remove(in() + "/b.bmp");
+    const RunCounts pruned = Run(job);
+    EXPECT_EQ(pruned.up_to_date, 2u);
+    EXPECT_EQ(pruned.removed, 2u);
+    std::set<std::string> left;
+    for (const auto& [path, state] : StatesBelow(out())) left.insert(path);
+    EXPECT_EQ(left, (std::set<std::string>{kSyncRecordName, "big/a.jpg", "small/a.bmp"}));
+}
+
 // One worker or several: the same thumbnails, the same record, and each run's
 // record serves the other.
 TEST_F(LibrarySyncTest, OneThreadAndSeveralRecordTheSame) {
