@@ -16,7 +16,7 @@ namespace nuthumb {
 
 // Changes whenever a message changes, so that a program never talks to a
 // helper of another build.
-inline constexpr std::uint32_t kDecoderProtocol = 1;
+inline constexpr std::uint32_t kDecoderProtocol = 2;
 
 // How the helper ends when it cannot go on (besides 0, told to end, and the
 // signals that end it): its memory limit hit where no exception can be caught,
@@ -68,6 +68,7 @@ struct DecodeJob {
     std::uint64_t source_size = 0;
     Conversion conversion;
     bool read_every_scan = false;
+    bool operator==(const DecodeJob&) const = default;
 };
 std::vector<std::uint8_t> EncodeJob(const DecodeJob& job);
 DecodeJob ParseJob(std::span<const std::uint8_t> body);

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "image/contained_decode.h"
+#include "image/decode_plan.h"
+#include "image/decoder_messages.h"
 #include "image/load_thumbnail.h"
 #include "tests/image/netpbm_files.h"
 #include "tests/support/child_process.h"
@@ -146,6 +148,37 @@ TEST_F(ContainedDecodeTest, RefusedFilesKeepTheHelperAndAnIdleOneLostIsReplaced)
     EXPECT_EQ(Decode(helpers, photo_), expected);
     EXPECT_EQ(Helpers().size(), 1u);
     EXPECT_NE(Helpers(), first);
+}
+
+// Every field of a conversion reaches the helper: a box, a crop or an
+// enlargement left behind would size the thumbnail by the run's size instead.
+TEST(ContainedConversionTest, TheHelperDecodesWhatTheWholeConversionAsks) {
+    DecodeJob job{ImageFormat::kAvif, 12345, {}, true};
+    job.conversion = {ImageFormat::kWebp, 77, Basis::kWidth, false,
+                      {true, 55, ScaleFilter::kArea, true, true, PreviewUse::kNever}, BoxFit::kFill, 300, 200, true};
+    EXPECT_EQ(ParseJob(EncodeJob(job)), job);
+
+    TempDir dir;
+    const std::string photo = dir.path() + "/photo.heic";
+    WriteHeic(MakePicture(64, 48, 3, 255, [](int x, int y, int c) { return x * 4 + y * 2 + c * 80; }), photo);
+    const SourceFile source(photo, kMaxSourceBytes);
+    DecoderHelpers helpers(NUTHUMB_DECODER_PATH);
+    for (const BoxFit box : {BoxFit::kFill, BoxFit::kFit}) {
+        for (const bool enlarge : {false, true}) {
+            Conversion conversion = kThumbnail;
+            conversion.box = box;
+            conversion.box_width = 100;
+            conversion.box_height = 20;
+            conversion.enlarge = enlarge;
+            SCOPED_TRACE(testing::Message() << static_cast<int>(box) << enlarge);
+            const Image in_process =
+                CodecOf(ImageFormat::kHeic).decode(source, RequestOfConversion(conversion), {}).image;
+            const Image contained = helpers.Decode(source, ImageFormat::kHeic, conversion, {}).image;
+            EXPECT_EQ(contained.width, in_process.width);
+            EXPECT_EQ(contained.height, in_process.height);
+            EXPECT_EQ(contained.pixels, in_process.pixels);
+        }
+    }
 }
 
 }  // namespace
