@@ -10,6 +10,7 @@
 #include <chrono>
 #include <string>
 
+#include "codecs/codec_table.h"
 #include "image/contained_decode.h"
 #include "image/decode_plan.h"
 #include "image/decoder_messages.h"
