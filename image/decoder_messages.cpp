@@ -5,6 +5,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "platform/helper_channel.h"
+
 namespace nuthumb {
 namespace {
 
@@ -81,6 +83,22 @@ MessageHead ParseHead(std::span<const std::uint8_t> bytes) {
     head.length = in.Get<std::uint32_t>();
     in.End();
     if (head.length > kMaxMessageBody) throw DecoderProtocolError();
+    return head;
+}
+
+void SendMessage(int socket, DecoderMessage kind, std::span<const std::uint8_t> body,
+                 std::span<const std::uint8_t> pixels, std::span<const std::uint8_t> file_bytes, int descriptor) {
+    const std::vector<std::uint8_t> head = EncodeHead({kind, static_cast<std::uint32_t>(body.size())});
+    SendParts(socket, {head, body, pixels, file_bytes}, descriptor);
+}
+
+MessageHead ReceiveMessage(int socket, std::vector<std::uint8_t>& body, const std::function<void()>& between_waits,
+                           UniqueFd* passed) {
+    std::array<std::uint8_t, kMessageHeadBytes> head_bytes{};
+    ReceiveExactly(socket, head_bytes, between_waits, passed);
+    const MessageHead head = ParseHead(head_bytes);
+    body.resize(head.length);
+    ReceiveExactly(socket, body, between_waits);
     return head;
 }
 
