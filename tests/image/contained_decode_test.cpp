@@ -164,21 +164,25 @@ TEST(ContainedConversionTest, TheHelperDecodesWhatTheWholeConversionAsks) {
     WriteHeic(MakePicture(64, 48, 3, 255, [](int x, int y, int c) { return x * 4 + y * 2 + c * 80; }), photo);
     const SourceFile source(photo, kMaxSourceBytes);
     DecoderHelpers helpers(NUTHUMB_DECODER_PATH);
-    for (const BoxFit box : {BoxFit::kFill, BoxFit::kFit}) {
-        for (const bool enlarge : {false, true}) {
-            Conversion conversion = kThumbnail;
-            conversion.box = box;
-            conversion.box_width = 100;
-            conversion.box_height = 20;
-            conversion.enlarge = enlarge;
-            SCOPED_TRACE(testing::Message() << static_cast<int>(box) << enlarge);
-            const Image in_process =
-                CodecOf(ImageFormat::kHeic).decode(source, RequestOfConversion(conversion), {}).image;
-            const Image contained = helpers.Decode(source, ImageFormat::kHeic, conversion, {}).image;
-            EXPECT_EQ(contained.width, in_process.width);
-            EXPECT_EQ(contained.height, in_process.height);
-            EXPECT_EQ(contained.pixels, in_process.pixels);
-        }
+    const struct {
+        BoxFit box;
+        std::int32_t box_width, box_height;
+        bool enlarge;
+        std::int32_t width, height;
+    } rows[] = {
+        {BoxFit::kFill, 100, 20, false, 64, 20},  // only cut: the picture is narrower than the box
+        {BoxFit::kFit, 200, 200, true, 200, 150},
+    };
+    for (const auto& row : rows) {
+        Conversion conversion = kThumbnail;
+        conversion.box = row.box;
+        conversion.box_width = row.box_width;
+        conversion.box_height = row.box_height;
+        conversion.enlarge = row.enlarge;
+        const Image in_process = CodecOf(ImageFormat::kHeic).decode(source, RequestOfConversion(conversion), {}).image;
+        const Image contained = helpers.Decode(source, ImageFormat::kHeic, conversion, {}).image;
+        EXPECT_EQ(std::pair(contained.width, contained.height), std::pair(row.width, row.height));
+        EXPECT_EQ(contained.pixels, in_process.pixels);
     }
 }
 
