@@ -118,17 +118,6 @@ CLI::Validator BoxCheck() {
                  N_("{} は {} の大きさではありません"), "1x1-" + std::to_string(kMaxBoxSide) + "x" + std::to_string(kMaxBoxSide));
 }
 
-// A variant as ParseVariant reads it: its own problem is the refusal.
-CLI::Validator VariantCheck() {
-    return CLI::Validator(
-        [](std::string& value) {
-            const auto parsed = ParseVariant(value, ThumbJob{});
-            const std::string* problem = std::get_if<std::string>(&parsed);
-            return problem ? *problem : std::string();
-        },
-        "");
-}
-
 // Why the batch options cannot be used as given, or nullptr: a batch entry
 // carries its own job, so no option of a single job goes with it.
 const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_file,
@@ -232,7 +221,6 @@ void AddGalleryOptions(CLI::App& app, Parsed& p, CliOptions& options) {
                           "prefix=TEXT、suffix=TEXT、enlarge=yes|no のコンマ区切り。指定しない値は実行の値。"
                           "繰り返し指定できる"))
             ->allow_extra_args(false)
-            ->check(VariantCheck())
             ->type_name("NAME:SPEC");
 }
 
@@ -329,8 +317,7 @@ std::optional<std::string> ConflictOf(const Parsed& p) {
                                              p.size_opt, p.basis_opt, p.fit_opt, p.fill_opt, p.enlarge_opt,
                                              p.variant_opt, p.convert_only_opt, p.recursive_opt, p.photos_opt}))
         return problem;
-    if (p.fit_opt->count() + p.fill_opt->count() > 1 ||
-        (p.fit_opt->count() + p.fill_opt->count() > 0 && p.size_opt->count() + p.basis_opt->count() > 0))
+    if (SizingClash(p.size_opt->count() + p.basis_opt->count() > 0, p.fit_opt->count() > 0, p.fill_opt->count() > 0))
         return Tr("--size と --basis、--fit、--fill はどれか一つにしてください");
     if (p.variant_opt->count() && p.convert_only_opt->count())
         return Tr("--variant は大きさを変える出力です: --convert-only とは一緒に指定できません");
@@ -404,7 +391,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         return CliExit{kExitUsage};
     }
     Collect(parsed, options);
-    // Each variant was checked alone; two of one name are one too many.
+    // Checked here, not as each is parsed, so that two of one name are refused too.
     const auto variants = ParseVariants(options.variants, ThumbJob{});
     if (const std::string* problem = std::get_if<std::string>(&variants)) {
         ShowUsageError(*problem);

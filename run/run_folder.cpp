@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_set>
 #include <vector>
 
 #include "run/conversion_pipeline.h"
@@ -33,15 +34,13 @@ void ReportUnreadableFolder(RunHost& host, const UnreadableFolder& folder) {
     host.NoteFailedFile(folder.path, folder.error.reason());
 }
 
-// The same in each target folder of a tree that exists (targets come folder by
-// folder, so each folder is looked at once).
+// The same in each target folder of a tree that exists, each looked at once:
+// a gallery's targets take turns between its variants' folders.
 void RemoveStaleTempFilesBelow(const RunFiles& files) {
-    std::string last = files.made_folders_root;
+    std::unordered_set<std::string> seen{files.made_folders_root};
     for (const std::string& target : files.final_targets) {
         std::string folder = DirectoryPart(target);
-        if (folder == last) continue;
-        RemoveStaleTempFiles(folder);
-        last = std::move(folder);
+        if (seen.insert(folder).second) RemoveStaleTempFiles(folder);
     }
 }
 
