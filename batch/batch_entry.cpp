@@ -27,6 +27,9 @@ std::int32_t ItemOfField(const std::string& field) {
     return field.size() == 1 && field[0] >= '0' && field[0] <= '9' ? field[0] - '0' : -1;
 }
 
+// The tenth field's bits.
+constexpr std::int32_t kEntryTree = 1, kEntryUpdate = 2, kEntryTreeAndUpdate = 3;
+
 }  // namespace
 
 std::optional<std::vector<std::string>> EntryFields(std::string_view entry) {
@@ -50,8 +53,9 @@ std::string ComposeBatchEntry(const FormSettings& tab) {
         entry += Quoted(value);
     }
     // Only a ticked box adds the tenth field, so lists that earlier versions
-    // read keep their bytes.
-    if (tab.recursive) entry += ",\"1\"";
+    // read keep their bytes; an entry kept in sync is one they refuse.
+    if (tab.update) entry += tab.recursive ? ",\"3\"" : ",\"2\"";
+    else if (tab.recursive) entry += ",\"1\"";
     return entry;
 }
 
@@ -75,8 +79,8 @@ std::optional<std::int32_t> ParseDecimalField(std::string_view text) {
 
 std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields, const PhotoOptions& photo) {
     if (!IsBatchEntryFieldCount(fields.size())) return std::nullopt;
-    const bool recursive = fields.size() >= kBatchEntryFieldsWithSubfolders && fields[9] == "1";
-    if (fields.size() >= kBatchEntryFieldsWithSubfolders && !recursive && fields[9] != "0") return std::nullopt;
+    const std::int32_t mode = fields.size() >= kBatchEntryFieldsWithSubfolders ? ItemOfField(fields[9]) : 0;
+    if (mode < 0 || mode > kEntryTreeAndUpdate) return std::nullopt;
     const auto size = ParseDecimalField(fields[6]);
     const auto basis = ParseDecimalField(fields[7]);
     const auto resize = ParseDecimalField(fields[8]);
@@ -87,7 +91,8 @@ std::optional<ThumbJob> JobOfFields(const std::vector<std::string>& fields, cons
     job.dst_dir = ApplyDriveRootRule(fields[2]);
     job.prefix = fields[4];
     job.suffix = fields[5];
-    job.recursive = recursive;
+    job.recursive = (mode & kEntryTree) != 0;
+    job.update = (mode & kEntryUpdate) != 0;
     job.conversion = {TargetFormatOfItem(ItemOfField(fields[3])), *size, BasisOfItem(*basis),
                       (static_cast<std::uint32_t>(*resize) & 0xFF) != 0, photo};
     if (fields.size() <= kBatchEntryFieldsWithSubfolders) return job;

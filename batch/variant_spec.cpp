@@ -110,9 +110,7 @@ std::variant<Variant, std::string> ParseVariant(std::string_view text, const Thu
         if (!Apply(variant, key, item.substr(equals + 1)))
             return Fill(Tr("{}: {} の値が正しくありません"), {std::string(text), std::string(item)});
     }
-    const bool sized = given.contains("size") || given.contains("basis");
-    const bool boxed = given.contains("fit") || given.contains("fill");
-    if ((sized && boxed) || (given.contains("fit") && given.contains("fill")))
+    if (SizingClash(given.contains("size") || given.contains("basis"), given.contains("fit"), given.contains("fill")))
         return Fill(Tr("{}: size と basis、fit、fill はどれか一つにしてください"), {std::string(text)});
     return variant;
 }

@@ -23,6 +23,10 @@ namespace nuthumb {
 // 100); size or basis together with fit or fill, or fit with fill.
 std::variant<Variant, std::string> ParseVariant(std::string_view text, const ThumbJob& run);
 
+// Whether a size (with its basis), a fit box and a fill box were given more
+// than one way: each decides the thumbnail's size on its own.
+inline bool SizingClash(bool sized, bool fit, bool fill) { return sized + fit + fill > 1; }
+
 // A box "WxH", both sides 1 to 16384.
 std::optional<std::pair<std::int32_t, std::int32_t>> BoxOf(std::string_view text);
 

@@ -82,16 +82,12 @@ Basis BasisNamed(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string folder = argc > 1 ? argv[1] : "bench-data/photos";
     Conversion conversion;
     conversion.size = argc > 2 ? std::atoi(argv[2]) : 240;
     conversion.basis = BasisNamed(argc > 3 ? argv[3] : "larger");
     conversion.photo.filter = ScaleFilter::kArea;
-    const std::vector<std::string> photos = bench::JpegFilesIn(folder);
-    if (photos.empty()) {
-        std::fprintf(stderr, "no .jpg files in %s (bench/fetch_photos.sh fills bench-data/photos)\n", folder.c_str());
-        return 2;
-    }
+    const std::vector<std::string> photos = bench::PhotosOfArguments(argc, argv).files;
+    if (photos.empty()) return 2;
     std::printf("%-28s %11s %9s %8s %9s %9s\n", "photo", "source", "thumb", "PSNR", "area ms", "full ms");
     double lowest = std::numeric_limits<double>::infinity(), sum = 0, all_error = 0, all_samples = 0;
     double area_seconds = 0, full_seconds = 0;

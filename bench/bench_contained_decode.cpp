@@ -53,14 +53,6 @@ void Convert(const Files& files, const Phase& phase) {
     }
 }
 
-// The processor time of the reaped children (and theirs), in seconds.
-double ChildrenCpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_CHILDREN, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 void PrintPair(const char* what, const Phase& in_process, double a, const Phase& in_helper, double b,
                std::size_t files) {
     std::printf("  %-9s %-28s %7.3f s  %-28s %7.3f s  %+6.2f %%  %+7.2f ms a file\n", what, in_process.name, a,
@@ -87,7 +79,7 @@ int main(int argc, char** argv) {
     std::fill(std::begin(best_cpu), std::end(best_cpu), 1e30);
     for (int round = 0; round < 3; ++round)
         for (std::size_t p = 0; p < std::size(phases); ++p) {
-            const double cpu_before = ChildrenCpuSeconds();
+            const double cpu_before = nuthumb::bench::ChildrenCpuSeconds();
             const nuthumb::test::ChildEnd end = nuthumb::test::RunChild({}, [&] {
                 Convert(files, phases[p]);
                 return std::string();
@@ -97,7 +89,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
             best[p] = std::min(best[p], end.seconds);
-            best_cpu[p] = std::min(best_cpu[p], ChildrenCpuSeconds() - cpu_before);
+            best_cpu[p] = std::min(best_cpu[p], nuthumb::bench::ChildrenCpuSeconds() - cpu_before);
         }
     std::printf("%zu HEIC photos from %s, one thread, best of 3 interleaved rounds\n", files.size(), folder.c_str());
     for (std::size_t p = 0; p < std::size(phases); p += 2) {

@@ -44,13 +44,6 @@ struct Contender {
     Cost best;
 };
 
-double ChildrenCpu() {
-    rusage usage{};
-    ::getrusage(RUSAGE_CHILDREN, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 bool Shell(const std::string& command) { return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0; }
 
 // The `count` largest photos of the folder.
@@ -88,9 +81,9 @@ void Measure(const char* title, std::vector<Contender>& contenders, std::size_t 
         for (Contender& c : contenders) {
             const nuthumb::bench::ScratchDir out(parent);
             ::sync();
-            const double cpu_before = ChildrenCpu();
+            const double cpu_before = nuthumb::bench::ChildrenCpuSeconds();
             const double wall = nuthumb::bench::BestSeconds(1, [&] { c.best.ok = c.run(out.path()) && c.best.ok; });
-            c.best.cpu = std::min(c.best.cpu, ChildrenCpu() - cpu_before);
+            c.best.cpu = std::min(c.best.cpu, nuthumb::bench::ChildrenCpuSeconds() - cpu_before);
             c.best.wall = std::min(c.best.wall, wall);
             c.best.ok = c.best.ok && nuthumb::bench::FilesIn(out.path(), ".jpg").size() == files;
         }

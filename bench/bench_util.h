@@ -1,6 +1,7 @@
 #pragma once
 // Scratch folders, files and timing for the benchmark programs.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -17,6 +18,14 @@
 #include "platform/path_util.h"
 
 namespace nuthumb::bench {
+
+// The processor time of the reaped children (and theirs), in seconds.
+inline double ChildrenCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 // A fresh folder that is removed with its content, even when the benchmark fails.
 class ScratchDir {

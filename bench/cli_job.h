@@ -2,6 +2,7 @@
 // The command line's job (RunJob, as nuthumb-cli runs it after reading its
 // options) in a child process of its own, for the benchmarks that measure it
 // in process: 160 px high JPEG thumbnails (quality 90) of one folder's files.
+// As in the programs, the complex formats decode in helper processes.
 #include <functional>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "cli/cli_options.h"
 #include "cli/exit_status.h"
 #include "cli/run_job.h"
+#include "image/contained_decode.h"
 #include "tests/support/child_process.h"
 
 namespace nuthumb::bench {
@@ -18,6 +20,7 @@ namespace nuthumb::bench {
 inline Measure RunCliJob(const std::string& folder, ImageFormat format, const std::string& out,
                          const std::function<void(CliOptions&)>& adjust) {
     const test::ChildEnd end = test::RunChild({.prepare = Silenced}, [&] {
+        ContainComplexDecoders(DecoderProgram());
         CliOptions options;
         options.src_dir = folder;
         options.dst_dir = out;

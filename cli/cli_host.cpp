@@ -81,6 +81,12 @@ void CliHost::ShowError(const std::string& text) {
     std::cerr << ForStderr(text) << std::endl;
 }
 
+void CliHost::NotePlanned(bool remove, const std::string& path, std::string_view why) {
+    std::string line = Fill(remove ? Tr("削除する: {}") : Tr("作成する: {}"), {NameForMessage(path)});
+    if (!why.empty()) line += Fill(Tr("（{}）"), {std::string(why)});
+    std::cout << ForStdout(line) << "\n";
+}
+
 void CliHost::ShowInformation(const std::string& text) {
     ClearProgress();
     std::cout << ForStdout(text) << std::endl;

@@ -37,6 +37,8 @@ public:
     int ParallelJobs() const override { return parallel_jobs_; }
     std::uint64_t MemoryLimit() const override { return memory_limit_; }
     void SetMemoryLimitMib(std::uint64_t mib) { memory_limit_ = mib << 20; }
+    // A dry run's line on stdout: "作成する: PATH（理由）" or "削除する: PATH（理由）".
+    void NotePlanned(bool remove, const std::string& path, std::string_view why) override;
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;

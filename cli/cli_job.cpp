@@ -63,9 +63,11 @@ CliRun ResolveJob(const CliOptions& options, const std::string& settings_path) {
     if (options.previews) job.conversion.photo.previews = *options.previews;
     if (options.overwrite_mode) run.overwrite_mode = *options.overwrite_mode;
     if (options.report_load_errors) run.report_load_errors = true;
-    // Checked when parsed: the variants cannot fail here.
-    auto variants = ParseVariants(options.variants, job);
-    if (auto* parsed = std::get_if<std::vector<Variant>>(&variants)) job.variants = std::move(*parsed);
+    if (options.update) job.update = true;
+    job.prune = options.prune;
+    job.dry_run = options.dry_run;
+    // Checked when parsed against the same rules: a failure here is a fault, not dropped variants.
+    job.variants = std::get<std::vector<Variant>>(ParseVariants(options.variants, job));
     return run;
 }
 

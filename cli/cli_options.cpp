@@ -118,17 +118,6 @@ CLI::Validator BoxCheck() {
                  N_("{} は {} の大きさではありません"), "1x1-" + std::to_string(kMaxBoxSide) + "x" + std::to_string(kMaxBoxSide));
 }
 
-// A variant as ParseVariant reads it: its own problem is the refusal.
-CLI::Validator VariantCheck() {
-    return CLI::Validator(
-        [](std::string& value) {
-            const auto parsed = ParseVariant(value, ThumbJob{});
-            const std::string* problem = std::get_if<std::string>(&parsed);
-            return problem ? *problem : std::string();
-        },
-        "");
-}
-
 // Why the batch options cannot be used as given, or nullptr: a batch entry
 // carries its own job, so no option of a single job goes with it.
 const char* BatchConflict(const CLI::Option& batch, const CLI::Option& batch_file,
@@ -198,7 +187,8 @@ struct Parsed {
                 *auto_orient_opt = nullptr, *keep_dates_opt = nullptr, *to_srgb_opt = nullptr,
                 *quality_opt = nullptr, *filter_opt = nullptr, *previews_opt = nullptr, *overwrite_opt = nullptr,
                 *error_list_opt = nullptr, *settings_opt = nullptr, *batch_opt = nullptr,
-                *batch_file_opt = nullptr;
+                *batch_file_opt = nullptr, *dry_run_opt = nullptr;
+    bool update = false, prune = false;
 };
 
 void SetUpHelp(CLI::App& app) {
@@ -231,7 +221,6 @@ void AddGalleryOptions(CLI::App& app, Parsed& p, CliOptions& options) {
                           "prefix=TEXT、suffix=TEXT、enlarge=yes|no のコンマ区切り。指定しない値は実行の値。"
                           "繰り返し指定できる"))
             ->allow_extra_args(false)
-            ->check(VariantCheck())
             ->type_name("NAME:SPEC");
 }
 
@@ -309,6 +298,13 @@ void AddRunOptions(CLI::App& app, Parsed& p, CliOptions& options) {
                       "（既定値: マシンのメモリの 4 分の 1、最大 1024）"))
         ->check(WholeNumberIn(1, 1 << 20))
         ->type_name("MIB");
+    app.add_flag("--update", p.update,
+                 Tr("なかったり古くなったりしたサムネイルだけを作る（画像か設定が変わったもの。保存先の記録 "
+                    ".nuthumb-sync で確かめる）"));
+    app.add_flag("--prune", p.prune,
+                 Tr("記録にあるサムネイルのうち、元の画像がなくなったか読込みファイル形式でなくなったものを削除する"));
+    p.dry_run_opt = app.add_flag("--dry-run", options.dry_run,
+                                 Tr("--update と --prune が作るものと削除するものを表示するだけで、何も変えない"));
     p.batch_opt = app.add_flag("--batch", options.batch, Tr("設定ファイルに保存されたバッチリストを実行する"));
     p.batch_file_opt = app.add_option("--batch-file", p.batch_file,
                                       Tr("FILE のバッチエントリ（1 行に 1 つ）を実行する"))->type_name("FILE");
@@ -321,11 +317,15 @@ std::optional<std::string> ConflictOf(const Parsed& p) {
                                              p.size_opt, p.basis_opt, p.fit_opt, p.fill_opt, p.enlarge_opt,
                                              p.variant_opt, p.convert_only_opt, p.recursive_opt, p.photos_opt}))
         return problem;
-    if (p.fit_opt->count() + p.fill_opt->count() > 1 ||
-        (p.fit_opt->count() + p.fill_opt->count() > 0 && p.size_opt->count() + p.basis_opt->count() > 0))
+    if (SizingClash(p.size_opt->count() + p.basis_opt->count() > 0, p.fit_opt->count() > 0, p.fill_opt->count() > 0))
         return Tr("--size と --basis、--fit、--fill はどれか一つにしてください");
     if (p.variant_opt->count() && p.convert_only_opt->count())
         return Tr("--variant は大きさを変える出力です: --convert-only とは一緒に指定できません");
+    if ((p.batch_opt->count() || p.batch_file_opt->count()) && (p.update || p.prune || p.dry_run_opt->count()))
+        return Tr("--update、--prune、--dry-run はバッチには指定できません（エントリの 10 番目のフィールドが "
+                  "--update を指定します）");
+    if (p.dry_run_opt->count() && !p.update && !p.prune)
+        return Tr("--dry-run は --update か --prune と一緒に指定してください");
     if (p.src_opt->count() != p.dst_opt->count())
         return Tr("SOURCE_DIR と DEST_DIR は両方とも指定するか、どちらも指定しないでください");
     return std::nullopt;
@@ -359,6 +359,8 @@ void Collect(const Parsed& p, CliOptions& options) {
     if (p.error_list_opt->count()) options.error_list_path = p.error_list;
     if (p.settings_opt->count()) options.settings_path = p.settings;
     if (p.batch_file_opt->count()) options.batch_file = p.batch_file;
+    options.update = p.update;
+    options.prune = p.prune;
     if (p.photos) ApplyPhotoPreset(options);
 }
 
@@ -389,7 +391,7 @@ std::variant<CliOptions, CliExit> ParseCommandLine(int argc, const char* const* 
         return CliExit{kExitUsage};
     }
     Collect(parsed, options);
-    // Each variant was checked alone; two of one name are one too many.
+    // Checked here, not as each is parsed, so that two of one name are refused too.
     const auto variants = ParseVariants(options.variants, ThumbJob{});
     if (const std::string* problem = std::get_if<std::string>(&variants)) {
         ShowUsageError(*problem);

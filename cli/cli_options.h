@@ -40,6 +40,9 @@ struct CliOptions {
     bool quiet = false;
     int jobs = 0;                                // threads of a folder run; 0: the default
     std::uint64_t memory_limit_mib = 0;          // what concurrent decodes may hold; 0: the default
+    bool update = false;                         // --update: only what is missing or stale
+    bool prune = false;                          // --prune: remove what gone photos left
+    bool dry_run = false;                        // --dry-run: list what either would do
     bool batch = false;                          // run the settings file's batch list
     std::optional<std::string> batch_file;       // run the entries of this file
 };

@@ -129,8 +129,9 @@ int RunJob(const CliOptions& options) {
         if (auto reason = WriteErrorListOutput(*options.error_list_path, host.ErrorList()))
             Fail(status, Fill(Tr("エラーリストを書き込めません: {}"), {*reason}));
     }
-    if (const char* text = RunResultMessage(result)) host.ShowInformation(text);
-    if (result != kRunNoSourceFile) host.ShowInformation(RunCountsText(counts));
+    // A dry run made nothing: its plan and counts say all there is.
+    if (const char* text = RunResultMessage(result); text && !job.dry_run) host.ShowInformation(text);
+    if (result != kRunNoSourceFile || counts.removed > 0) host.ShowInformation(RunCountsText(counts));
     if (!passed_over.empty()) host.ShowInformation(passed_over);
     std::cout << Fill(Tr("失敗したファイル: {}"), {std::to_string(failed)}) << std::endl;
     if (!std::cout) {

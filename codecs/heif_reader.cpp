@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codecs/bytes_at.h"
 #include "codecs/codec_failure.h"
 #include "codecs/heif_transforms.h"
 #include "codecs/preview_fit.h"
@@ -102,9 +103,7 @@ std::optional<SrgbConversion> ColourOf(const heif_image_handle* handle, bool to_
 // file usually also lists the generic image brand "mif1".
 enum class Brand { kNone, kHeic, kAvif };
 Brand BrandOf(std::span<const std::uint8_t> head) {
-    const auto at = [&head](std::size_t offset, std::string_view text) {
-        return head.size() >= offset + text.size() && std::memcmp(head.data() + offset, text.data(), text.size()) == 0;
-    };
+    const auto at = [&head](std::size_t offset, std::string_view text) { return HasBytesAt(head, offset, text); };
     if (!at(4, "ftyp")) return Brand::kNone;
     const std::size_t box = std::size_t{head[0]} << 24 | std::size_t{head[1]} << 16 | std::size_t{head[2]} << 8 | head[3];
     // The major brand at 8, the minor version at 12, compatible brands from 16.

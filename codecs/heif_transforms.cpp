@@ -35,22 +35,36 @@ struct Box {
     std::span<const std::uint8_t> body;
 };
 
+// A box's size (its head included) and the length of its head.
+struct BoxHead {
+    std::uint64_t size = 0;
+    std::size_t header = 0;
+};
+
+// The head of the box at c.at, which may take up to `available` bytes (its size
+// 0 means all of them); nothing when it is cut or claims more.
+std::optional<BoxHead> ReadBoxHead(Cursor& c, std::uint64_t available) {
+    const std::size_t start = c.at;
+    std::uint64_t size = c.Read(4);
+    c.Read(4);  // the type
+    if (size == 1) size = c.Read(8);
+    if (size == 0) size = available;
+    const std::size_t header = c.at - start;
+    if (!c.ok || size < header || size > available) return std::nullopt;
+    return BoxHead{size, header};
+}
+
 // The boxes that fill `bytes`, or nothing when one claims more than there is.
 std::optional<std::vector<Box>> Children(std::span<const std::uint8_t> bytes) {
     std::vector<Box> boxes;
     Cursor c{bytes};
     while (c.at < bytes.size()) {
         const std::size_t start = c.at;
-        std::uint64_t size = c.Read(4);
-        const std::size_t type_at = c.at;
-        c.Read(4);
-        if (size == 1) size = c.Read(8);
-        if (size == 0) size = bytes.size() - start;
-        const std::size_t header = c.at - start;
-        if (!c.ok || size < header || size > bytes.size() - start) return std::nullopt;
-        boxes.push_back({{reinterpret_cast<const char*>(bytes.data() + type_at), 4},
-                         bytes.subspan(start + header, static_cast<std::size_t>(size) - header)});
-        c.at = start + static_cast<std::size_t>(size);
+        const std::optional<BoxHead> head = ReadBoxHead(c, bytes.size() - start);
+        if (!head) return std::nullopt;
+        boxes.push_back({{reinterpret_cast<const char*>(bytes.data() + start + 4), 4},
+                         bytes.subspan(start + head->header, static_cast<std::size_t>(head->size) - head->header)});
+        c.at = start + static_cast<std::size_t>(head->size);
     }
     return boxes;
 }
@@ -68,19 +82,15 @@ std::optional<std::vector<std::uint8_t>> ReadMeta(const ByteSource& source) {
         std::uint8_t head[16];
         const std::size_t got = source.ReadAt(at, head);
         Cursor c{{head, got}};
-        std::uint64_t size = c.Read(4);
-        const bool meta = got >= 8 && std::memcmp(head + 4, "meta", 4) == 0;
-        c.Read(4);
-        if (size == 1) size = c.Read(8);
-        if (size == 0) size = source.size() - at;
-        if (!c.ok || size < c.at || size > source.size() - at) return std::nullopt;
-        if (meta) {
-            if (size - c.at > kMaxMetaBytes) return std::nullopt;
-            std::vector<std::uint8_t> body(static_cast<std::size_t>(size - c.at));
-            if (source.ReadAt(at + c.at, body) != body.size()) return std::nullopt;
+        const std::optional<BoxHead> box = ReadBoxHead(c, source.size() - at);
+        if (!box) return std::nullopt;
+        if (std::memcmp(head + 4, "meta", 4) == 0) {
+            if (box->size - box->header > kMaxMetaBytes) return std::nullopt;
+            std::vector<std::uint8_t> body(static_cast<std::size_t>(box->size - box->header));
+            if (source.ReadAt(at + box->header, body) != body.size()) return std::nullopt;
             return body;
         }
-        at += size;
+        at += box->size;
     }
     return std::nullopt;
 }

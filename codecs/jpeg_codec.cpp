@@ -68,8 +68,8 @@ Decoded DecodeThumbnails(JpegDecoder& decoder, const std::vector<DecodePlan>& pl
     options.ReserveMemory(decoder.WorkingMemory(false) + thumbnails * (plans.front().area ? 1 : 2));
     std::vector<Image> images =
         plans.front().area ? decoder.DecodeAreas(plans) : DecodeSampledThumbnails(decoder, plans);
-    Decoded decoded{std::move(images.front()), decoder.orientation(), decoder.progressive()};
-    decoded.more.assign(std::make_move_iterator(images.begin() + 1), std::make_move_iterator(images.end()));
+    Decoded decoded = DecodedOf(std::move(images), decoder.orientation());
+    decoded.progressive = decoder.progressive();
     return decoded;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string_view>
 
+#include "codecs/bytes_at.h"
 #include "codecs/codec_failure.h"
 #include "codecs/jpeg_codec.h"
 #include "codecs/jpeg_decoder.h"
@@ -157,9 +158,7 @@ Image Develop(LibRaw& raw, const RawStream& stream, const DecodeRequest& request
 }  // namespace
 
 bool IsRaw(std::span<const std::uint8_t> head) {
-    const auto at = [&head](std::size_t offset, std::string_view text) {
-        return head.size() >= offset + text.size() && std::memcmp(head.data() + offset, text.data(), text.size()) == 0;
-    };
+    const auto at = [&head](std::size_t offset, std::string_view text) { return HasBytesAt(head, offset, text); };
     using namespace std::string_view_literals;
     return at(0, "II*\0"sv) || at(0, "MM\0*"sv) || at(0, "IIRO"sv) || at(0, "IIRS"sv) || at(0, "MMOR"sv) ||
            at(0, "IIU\0"sv) || at(0, "FUJIFILMCCD-RAW"sv) || at(4, "ftypcrx "sv);

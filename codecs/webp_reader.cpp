@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "codecs/bytes_at.h"
 #include "codecs/codec_failure.h"
 #include "pixels/row_sink.h"
 #include "pixels/scaler.h"
@@ -134,7 +135,7 @@ std::optional<SrgbConversion> ColourOf(const std::vector<std::uint8_t>& file) {
 }  // namespace
 
 bool IsWebp(std::span<const std::uint8_t> head) {
-    return head.size() >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 && std::memcmp(head.data() + 8, "WEBP", 4) == 0;
+    return HasBytesAt(head, 0, "RIFF") && HasBytesAt(head, 8, "WEBP");
 }
 
 Decoded DecodeWebp(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {

@@ -44,7 +44,7 @@ _nuthumb_cli() {
             --fit --fill --enlarge --variant --convert-only --recursive --auto-orient --no-auto-orient
             --keep-dates --no-keep-dates --srgb --no-srgb --quality --filter
             --previews --overwrite --report-load-errors --error-list --settings --quiet
-            --jobs --memory-limit --batch --batch-file --help --version -p -r -s -q -j -h" -- "$cur")
+            --jobs --memory-limit --update --prune --dry-run --batch --batch-file --help --version -p -r -s -q -j -h" -- "$cur")
         return
     fi
     compopt -o filenames 2>/dev/null

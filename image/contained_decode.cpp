@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "codecs/codec_table.h"
 #include "platform/executable_path.h"
 #include "platform/file_io.h"
 #include "platform/path_util.h"
@@ -74,6 +75,6 @@ void ContainComplexDecoders(const std::string& program) {
     contained = &helpers;
 }
 
-DecoderHelpers* ComplexDecoderHelpers() { return contained; }
+DecoderHelpers* HelpersFor(ImageFormat format) { return CodecOf(format).complex ? contained : nullptr; }
 
 }  // namespace nuthumb

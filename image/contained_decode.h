@@ -48,7 +48,8 @@ std::string DecoderProgram();
 // thread starts; the tests and fuzz targets that do not decode in process.
 void ContainComplexDecoders(const std::string& program);
 
-// The helpers, or nothing when decodes run in process.
-DecoderHelpers* ComplexDecoderHelpers();
+// The helpers that decode `format`, or nothing when it decodes in process (a
+// simple row, or no helpers set up).
+DecoderHelpers* HelpersFor(ImageFormat format);
 
 }  // namespace nuthumb

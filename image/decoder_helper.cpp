@@ -60,11 +60,6 @@ int ErrnoOf(const std::string& text) {
     return error;
 }
 
-void Send(int socket, DecoderMessage kind, const std::vector<std::uint8_t>& body, int descriptor = -1) {
-    const std::vector<std::uint8_t> head = EncodeHead({kind, static_cast<std::uint32_t>(body.size())});
-    SendParts(socket, {head, body}, descriptor);
-}
-
 }  // namespace
 
 // Called between the waits for the helper: ends the wait when the caller asks
@@ -150,7 +145,7 @@ Decoded DecoderHelper::Converse(const SourceFile& source, const DecodeJob& job, 
     const auto cpu_used = static_cast<std::uint64_t>(std::ceil(process_.CpuSeconds()));
     process_.SetSoftLimit(RLIMIT_CPU, cpu_used + static_cast<std::uint64_t>(limits_.cpu_seconds));
     try {
-        Send(process_.socket(), DecoderMessage::kDecode, EncodeJob(job), source.descriptor());
+        SendMessage(process_.socket(), DecoderMessage::kDecode, EncodeJob(job), {}, {}, source.descriptor());
     } catch (const ChannelClosed&) {
         ended_while_idle_ = true;
         throw;
@@ -169,7 +164,7 @@ Decoded DecoderHelper::Converse(const SourceFile& source, const DecodeJob& job, 
                 const std::uint64_t held = std::min(note.writable_bytes, SaturatingAdd(idle_bytes_, allowance_));
                 LimitMemory(held, SaturatingAdd(note.bytes, limits_.beyond_reservation));
                 watch.Restart();
-                Send(process_.socket(), DecoderMessage::kGranted, {});
+                SendMessage(process_.socket(), DecoderMessage::kGranted, {});
                 break;
             }
             case DecoderMessage::kImage: {
@@ -191,13 +186,7 @@ Decoded DecoderHelper::Converse(const SourceFile& source, const DecodeJob& job, 
 }
 
 MessageHead DecoderHelper::ReceiveHead(std::vector<std::uint8_t>& body, Watch& watch) {
-    const std::function<void()> between = [&watch] { watch(); };
-    std::array<std::uint8_t, kMessageHeadBytes> head_bytes{};
-    ReceiveExactly(process_.socket(), head_bytes, between);
-    const MessageHead head = ParseHead(head_bytes);
-    body.resize(head.length);
-    ReceiveExactly(process_.socket(), body, between);
-    return head;
+    return ReceiveMessage(process_.socket(), body, [&watch] { watch(); });
 }
 
 void DecoderHelper::ReceiveIdle(Watch& watch) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "platform/helper_channel.h"
+
 namespace nuthumb {
 namespace {
 
@@ -84,6 +86,22 @@ MessageHead ParseHead(std::span<const std::uint8_t> bytes) {
     return head;
 }
 
+void SendMessage(int socket, DecoderMessage kind, std::span<const std::uint8_t> body,
+                 std::span<const std::uint8_t> pixels, std::span<const std::uint8_t> file_bytes, int descriptor) {
+    const std::vector<std::uint8_t> head = EncodeHead({kind, static_cast<std::uint32_t>(body.size())});
+    SendParts(socket, {head, body, pixels, file_bytes}, descriptor);
+}
+
+MessageHead ReceiveMessage(int socket, std::vector<std::uint8_t>& body, const std::function<void()>& between_waits,
+                           UniqueFd* passed) {
+    std::array<std::uint8_t, kMessageHeadBytes> head_bytes{};
+    ReceiveExactly(socket, head_bytes, between_waits, passed);
+    const MessageHead head = ParseHead(head_bytes);
+    body.resize(head.length);
+    ReceiveExactly(socket, body, between_waits);
+    return head;
+}
+
 std::vector<std::uint8_t> EncodeIdle(const IdleNote& note) {
     return Writer().Put(note.protocol).Put(note.writable_bytes).Done();
 }
@@ -95,34 +113,54 @@ IdleNote ParseIdle(std::span<const std::uint8_t> body) {
     return note;
 }
 
+// The whole conversion travels, not only what today's decode reads, so that
+// a field the plan comes to use can never be left at its default in the helper.
 std::vector<std::uint8_t> EncodeJob(const DecodeJob& job) {
     const Conversion& c = job.conversion;
     return Writer()
         .Put(static_cast<std::uint32_t>(job.format))
         .Put(job.source_size)
+        .Put(U(job.read_every_scan))
+        .Put(static_cast<std::uint32_t>(c.target_format))
         .Put(c.size)
         .Put(static_cast<std::uint32_t>(c.basis))
         .Put(U(c.resize))
-        .Put(static_cast<std::uint32_t>(c.photo.filter))
         .Put(U(c.photo.auto_orient))
+        .Put(c.photo.quality)
+        .Put(static_cast<std::uint32_t>(c.photo.filter))
+        .Put(U(c.photo.keep_dates))
         .Put(U(c.photo.to_srgb))
-        .Put(U(job.read_every_scan))
+        .Put(static_cast<std::uint32_t>(c.photo.previews))
+        .Put(static_cast<std::uint32_t>(c.box))
+        .Put(c.box_width)
+        .Put(c.box_height)
+        .Put(U(c.enlarge))
         .Done();
 }
 
 DecodeJob ParseJob(std::span<const std::uint8_t> body) {
     Reader in(body);
     DecodeJob job;
-    job.format = static_cast<ImageFormat>(static_cast<std::int8_t>(in.Get<std::uint32_t>()));
+    const auto format = [&in] { return static_cast<ImageFormat>(static_cast<std::int8_t>(in.Get<std::uint32_t>())); };
+    const auto flag = [&in] { return in.Get<std::uint32_t>() != 0; };
+    job.format = format();
     job.source_size = in.Get<std::uint64_t>();
+    job.read_every_scan = flag();
     Conversion& c = job.conversion;
+    c.target_format = format();
     c.size = in.Get<std::int32_t>();
     c.basis = in.Choice<Basis>(static_cast<std::uint32_t>(Basis::kNone));
-    c.resize = in.Get<std::uint32_t>() != 0;
+    c.resize = flag();
+    c.photo.auto_orient = flag();
+    c.photo.quality = in.Get<std::int32_t>();
     c.photo.filter = in.Choice<ScaleFilter>(static_cast<std::uint32_t>(ScaleFilter::kArea));
-    c.photo.auto_orient = in.Get<std::uint32_t>() != 0;
-    c.photo.to_srgb = in.Get<std::uint32_t>() != 0;
-    job.read_every_scan = in.Get<std::uint32_t>() != 0;
+    c.photo.keep_dates = flag();
+    c.photo.to_srgb = flag();
+    c.photo.previews = in.Choice<PreviewUse>(static_cast<std::uint32_t>(PreviewUse::kNever));
+    c.box = in.Choice<BoxFit>(static_cast<std::uint32_t>(BoxFit::kFill));
+    c.box_width = in.Get<std::int32_t>();
+    c.box_height = in.Get<std::int32_t>();
+    c.enlarge = flag();
     in.End();
     return job;
 }

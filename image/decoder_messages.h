@@ -4,6 +4,7 @@
 // an image's pixels follow its body. What the helper sends is read as hostile:
 // every field is checked before it is used.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -11,12 +12,13 @@
 
 #include "codecs/codec.h"
 #include "image/conversion.h"
+#include "platform/unique_fd.h"
 
 namespace nuthumb {
 
 // Changes whenever a message changes, so that a program never talks to a
 // helper of another build.
-inline constexpr std::uint32_t kDecoderProtocol = 1;
+inline constexpr std::uint32_t kDecoderProtocol = 2;
 
 // How the helper ends when it cannot go on (besides 0, told to end, and the
 // signals that end it): its memory limit hit where no exception can be caught,
@@ -54,6 +56,16 @@ public:
 std::vector<std::uint8_t> EncodeHead(MessageHead head);
 MessageHead ParseHead(std::span<const std::uint8_t> bytes);
 
+// Sends a whole message: its head, its body, and what follows an image's body
+// (its pixels and file bytes), with `descriptor` (unless -1) passed along.
+void SendMessage(int socket, DecoderMessage kind, std::span<const std::uint8_t> body,
+                 std::span<const std::uint8_t> pixels = {}, std::span<const std::uint8_t> file_bytes = {},
+                 int descriptor = -1);
+// The next message's head; its body goes to `body`, a descriptor passed along
+// to `passed`. `between_waits` is ReceiveExactly's.
+MessageHead ReceiveMessage(int socket, std::vector<std::uint8_t>& body,
+                           const std::function<void()>& between_waits = {}, UniqueFd* passed = nullptr);
+
 struct IdleNote {
     std::uint32_t protocol = 0;
     std::uint64_t writable_bytes = 0;  // what the helper holds between decodes
@@ -68,6 +80,7 @@ struct DecodeJob {
     std::uint64_t source_size = 0;
     Conversion conversion;
     bool read_every_scan = false;
+    bool operator==(const DecodeJob&) const = default;
 };
 std::vector<std::uint8_t> EncodeJob(const DecodeJob& job);
 DecodeJob ParseJob(std::span<const std::uint8_t> body);

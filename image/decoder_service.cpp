@@ -51,35 +51,19 @@ private:
     std::uint64_t size_;
 };
 
-void Send(int socket, DecoderMessage kind, const std::vector<std::uint8_t>& body,
-          std::span<const std::uint8_t> pixels = {}, std::span<const std::uint8_t> file_bytes = {}) {
-    const std::vector<std::uint8_t> head = EncodeHead({kind, static_cast<std::uint32_t>(body.size())});
-    SendParts(socket, {head, body, pixels, file_bytes});
-}
-
-// The next message; its body goes to `body`, a descriptor passed along to `passed`.
-MessageHead Receive(int socket, std::vector<std::uint8_t>& body, UniqueFd* passed = nullptr) {
-    std::array<std::uint8_t, kMessageHeadBytes> head_bytes{};
-    ReceiveExactly(socket, head_bytes, {}, passed);
-    const MessageHead head = ParseHead(head_bytes);
-    body.resize(head.length);
-    ReceiveExactly(socket, body);
-    return head;
-}
-
 void Decode(int socket, int statm, const DecodeJob& job, UniqueFd source_fd) {
     const PassedSource source(std::move(source_fd), job.source_size);
     DecodeOptions options;
     options.read_every_scan = job.read_every_scan;
     options.reserve_memory = [socket, statm](std::uint64_t bytes, const DecodeOptions&) {
-        Send(socket, DecoderMessage::kReserve, EncodeReserve({bytes, WritableBytes(statm)}));
+        SendMessage(socket, DecoderMessage::kReserve, EncodeReserve({bytes, WritableBytes(statm)}));
         std::vector<std::uint8_t> body;
-        if (Receive(socket, body).kind != DecoderMessage::kGranted) throw DecoderProtocolError();
+        if (ReceiveMessage(socket, body).kind != DecoderMessage::kGranted) throw DecoderProtocolError();
     };
     FailureNote failure;
     try {
         const Decoded decoded = CodecOf(job.format).decode(source, RequestOfConversion(job.conversion), options);
-        Send(socket, DecoderMessage::kImage, EncodeImageHead(decoded), decoded.image.pixels,
+        SendMessage(socket, DecoderMessage::kImage, EncodeImageHead(decoded), decoded.image.pixels,
              decoded.image.file_bytes);
         return;
     } catch (const ChannelClosed&) {
@@ -93,11 +77,11 @@ void Decode(int socket, int statm, const DecodeJob& job, UniqueFd source_fd) {
     } catch (const std::exception& e) {
         failure = {FailureKind::kDamaged, e.what()};
     }
-    Send(socket, DecoderMessage::kFailure, EncodeFailure(failure));
+    SendMessage(socket, DecoderMessage::kFailure, EncodeFailure(failure));
 }
 
 void SayIdle(int socket, int statm) {
-    Send(socket, DecoderMessage::kIdle, EncodeIdle({kDecoderProtocol, WritableBytes(statm)}));
+    SendMessage(socket, DecoderMessage::kIdle, EncodeIdle({kDecoderProtocol, WritableBytes(statm)}));
 }
 
 }  // namespace
@@ -107,7 +91,7 @@ void ServeDecodes(int socket, int statm) {
     for (;;) {
         std::vector<std::uint8_t> body;
         UniqueFd source;
-        const MessageHead head = Receive(socket, body, &source);
+        const MessageHead head = ReceiveMessage(socket, body, {}, &source);
         if (head.kind != DecoderMessage::kDecode || !source) return;  // not a program of this build
         Decode(socket, statm, ParseJob(body), std::move(source));
         // What the decode freed goes back to the system, so that the program

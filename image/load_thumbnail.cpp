@@ -31,8 +31,8 @@ Decoded LoadThumbnail(const ByteSource& source, ImageFormat source_format, const
 
 Decoded LoadThumbnail(const SourceFile& source, ImageFormat source_format, const Conversion& conversion,
                       const DecodeOptions& options) {
-    DecoderHelpers* helpers = ComplexDecoderHelpers();
-    if (!helpers || !CodecOf(source_format).complex)
+    DecoderHelpers* helpers = HelpersFor(source_format);
+    if (!helpers)
         return LoadThumbnail(static_cast<const ByteSource&>(source), source_format, conversion, options);
     return Upright(helpers->Decode(source, source_format, conversion, options));
 }

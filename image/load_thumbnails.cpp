@@ -98,7 +98,7 @@ LoadedThumbnails LoadThumbnails(const SourceFile& source, ImageFormat source_for
                                 std::span<const Conversion> conversions, const DecodeOptions& options) {
     // A complex row's decode never runs in this process, even for a gallery:
     // each size goes to a helper on its own.
-    if (ComplexDecoderHelpers() && CodecOf(source_format).complex)
+    if (HelpersFor(source_format))
         return AtLeastOne(OneByOne(source, source_format, conversions, options));
     return LoadThumbnails(static_cast<const ByteSource&>(source), source_format, conversions, options);
 }

@@ -1,6 +1,7 @@
 #include "pixels/block_average.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace nuthumb {
 
@@ -22,10 +23,12 @@ BlockAverage::BlockAverage(std::int32_t width, std::int32_t height, int factor, 
       factor_(factor),
       bytes_(static_cast<std::size_t>(bytes_per_pixel)),
       sums_(width_ * bytes_, 0),
-      out_((width_ + static_cast<std::size_t>(factor) - 1) / static_cast<std::size_t>(factor) * bytes_) {}
+      out_((width_ + static_cast<std::size_t>(factor) - 1) / static_cast<std::size_t>(factor) * bytes_) {
+    // A column's sum of `factor` rows must fit its 16 bits.
+    if (factor < 1 || factor > 0xFFFF / 0xFF) throw std::invalid_argument("block factor out of range");
+}
 
 const std::uint8_t* BlockAverage::Add(std::int32_t y, const std::uint8_t* row) {
-    // At most 8 rows of 255 each: a column's sum fits 16 bits.
     AddColumns(sums_.data(), row, sums_.size());
     const std::int32_t rows = y % factor_ + 1;
     if (rows < factor_ && y + 1 < height_) return nullptr;

@@ -29,6 +29,8 @@ class WrittenTargets {
 public:
     // Whether `final_path` names (links followed) a file this run wrote.
     bool Contains(const std::string& final_path) const;
+    // Whether `node` is a file this run wrote (and, after Remove, still counts so).
+    bool Holds(FileNode node) const { return nodes_.contains(node); }
     // `made`: the file counts as made (false for a damaged source's partial
     // thumbnail, which counts as failed).
     void Add(FileNode node, bool made) { nodes_.emplace(node, made); }

@@ -23,6 +23,14 @@ struct RunCounts {
     std::size_t failed = 0;
     // Files the run never took up because it was cancelled.
     std::size_t not_reached = 0;
+    // A run kept in sync: the targets it found up to date (and did not make),
+    // and those --prune removed. `synced`/`pruned` say whether to report them.
+    std::size_t up_to_date = 0;
+    std::size_t removed = 0;
+    bool synced = false;
+    bool pruned = false;
+    // A dry run: `made` and `removed` are what a real run would do.
+    bool dry_run = false;
 
     void Add(TurnOutcome outcome);
     // A file counted as made whose target could not be put in place after its turn.
@@ -34,7 +42,8 @@ struct RunCounts {
 };
 
 // "作成: 3 個、既にあったため残した: 1 個、失敗: 1 個" in the user's language, with the
-// files not reached after it when there are any.
+// files not reached after it when there are any, and what a run kept in sync
+// found up to date and removed. A dry run says what it would make and remove.
 std::string RunCountsText(const RunCounts& counts);
 
 }  // namespace nuthumb

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_set>
 #include <vector>
 
 #include "run/conversion_pipeline.h"
 #include "run/file_turn.h"
+#include "run/library_sync.h"
+#include "run/run_turns.h"
 #include "run/run_files.h"
 #include "run/tree_walk.h"
 #include "platform/path_util.h"
@@ -31,15 +34,13 @@ void ReportUnreadableFolder(RunHost& host, const UnreadableFolder& folder) {
     host.NoteFailedFile(folder.path, folder.error.reason());
 }
 
-// The same in each target folder of a tree that exists (targets come folder by
-// folder, so each folder is looked at once).
+// The same in each target folder of a tree that exists, each looked at once:
+// a gallery's targets take turns between its variants' folders.
 void RemoveStaleTempFilesBelow(const RunFiles& files) {
-    std::string last = files.made_folders_root;
+    std::unordered_set<std::string> seen{files.made_folders_root};
     for (const std::string& target : files.final_targets) {
         std::string folder = DirectoryPart(target);
-        if (folder == last) continue;
-        RemoveStaleTempFiles(folder);
-        last = std::move(folder);
+        if (seen.insert(folder).second) RemoveStaleTempFiles(folder);
     }
 }
 
@@ -76,10 +77,15 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCoun
     RunCounts unused;
     RunCounts& tally = counts ? *counts : unused;
     tally = RunCounts{};
-    const std::vector<std::string>& names = files.names;
     for (const UnreadableFolder& folder : files.unreadable_folders) ReportUnreadableFolder(host, folder);
     tally.failed = files.unreadable_folders.size();
-    if (names.empty()) return kRunNoSourceFile;
+    if (job.update || job.prune || job.dry_run) return RunInSync(host, job, files, tally);
+    if (files.names.empty()) return kRunNoSourceFile;
+    return RunTurns(host, job, files, tally, nullptr);
+}
+
+int RunTurns(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCounts& tally, TurnObserver* observer) {
+    const std::vector<std::string>& names = files.names;
     // What runs killed before left here; a live run's files are left alone.
     RemoveStaleTempFiles(job.dst_dir);
     if (!files.made_folders_root.empty()) RemoveStaleTempFilesBelow(files);
@@ -100,6 +106,7 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCoun
         const std::vector<TurnOutcome> outcomes = TakeFileTurn(host, files, i, pipeline, written);
         for (const TurnOutcome outcome : outcomes) tally.Add(outcome);
         taken = i + 1;
+        if (observer) observer->AfterTurn(i, outcomes, written, host);
 
         host.SetProgressPosition(ProgressValue(i + 1));
         // A kept file was looked at, not made.
@@ -112,6 +119,7 @@ int RunFolder(RunHost& host, const ThumbJob& job, const RunFiles& files, RunCoun
     tally.not_reached += (names.size() - taken) * files.targets_per_source;
     // Every target handed over is in place (or reported) before the run returns.
     tally.MadeTurnedFailed(pipeline.Finish(written));
+    if (observer) observer->AfterRun(written);
     return host.CancelFlag() ? kRunCancelled : kRunFinished;
 }
 

@@ -2,6 +2,7 @@
 // The engine's one way to reach whoever runs it: the main window, the command line
 // or a test. Everything the conversion and the folder run read or show goes
 // through here, so the engine needs no toolkit.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -55,6 +56,14 @@ public:
     // events during a long decode. It must not start another run; the run's
     // order of decisions and reports is the same whatever it does.
     virtual void WhileWaitingForWorkers() {}
+
+    // How often a run kept in sync (ThumbJob::update, prune) saves its record of
+    // what it made while it runs, so that a run killed later keeps it.
+    virtual std::chrono::milliseconds SyncSaveInterval() const { return std::chrono::seconds(5); }
+
+    // A dry run's plan, one target at a time: `path` would be made (`remove`
+    // false; `why` says why) or removed. Hosts that show no plan ignore it.
+    virtual void NotePlanned(bool /*remove*/, const std::string& /*path*/, std::string_view /*why*/) {}
 
     // The two live options, read at the moment of each decision.
     virtual OverwriteMode LiveOverwriteMode() const = 0;

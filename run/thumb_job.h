@@ -31,6 +31,13 @@ struct ThumbJob {
     // values above are then only what the variants were made from. Empty: the
     // one target above.
     std::vector<Variant> variants = {};
+    // A run kept in sync with its photos (the destination's record of what runs
+    // made, run/library_sync.h): `update` makes only the targets that are
+    // missing, stale or changed by someone else; `prune` removes the recorded
+    // targets whose photos are gone; `dry_run` only lists what either would do.
+    bool update = false;
+    bool prune = false;
+    bool dry_run = false;
     bool operator==(const ThumbJob&) const = default;
 };
 

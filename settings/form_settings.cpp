@@ -10,7 +10,7 @@ FormSettings LoadFormSettings(const SettingsFile& file) {
     return {file.Read(keys::kSrcDir), file.Read(keys::kDstDir), file.Read(keys::kFileHead), file.Read(keys::kFileEnd),
             file.Read(keys::kSize), file.Read(keys::kOption), file.Read(keys::kReadFileMode),
             file.Read(keys::kSaveFileMode), file.Read(keys::kNoThumb), file.Read(keys::kBatch),
-            file.Read(keys::kRecursive)};
+            file.Read(keys::kRecursive), file.Read(keys::kUpdate)};
 }
 
 ThumbJob JobOfForm(const FormSettings& s) {
@@ -22,6 +22,7 @@ ThumbJob JobOfForm(const FormSettings& s) {
     job.suffix = s.file_end;
     job.conversion = {TargetFormatOfItem(s.save_file_mode), s.size, BasisOfItem(s.option), !s.no_thumb};
     job.recursive = s.recursive;
+    job.update = s.update;
     return job;
 }
 
@@ -54,6 +55,14 @@ std::vector<std::string> SaveFormSettings(const std::string& ini_path, const For
 void SaveSubfolderChoice(const std::string& ini_path, const FormSettings& s) {
     try {
         SettingsFile(ini_path).Write(keys::kRecursive, s.recursive);
+    } catch (const SettingsWriteError&) {
+        // As for the ten keys: the window position has already told the user.
+    }
+}
+
+void SaveUpdateChoice(const std::string& ini_path, const FormSettings& s) {
+    try {
+        SettingsFile(ini_path).Write(keys::kUpdate, s.update);
     } catch (const SettingsWriteError&) {
         // As for the ten keys: the window position has already told the user.
     }

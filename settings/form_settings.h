@@ -19,13 +19,14 @@ struct FormSettings {
     bool no_thumb = keys::kNoThumb.fallback;
     bool batch = keys::kBatch.fallback;
     bool recursive = keys::kRecursive.fallback;  // subfolders too
+    bool update = keys::kUpdate.fallback;        // only what is missing or stale
 };
 
 // The job of the tab's values, the folder texts as typed (the caller checks them
 // and applies the drive-root rule). FormSettings{} gives the default job.
 ThumbJob JobOfForm(const FormSettings& settings);
 
-// Reads the eleven keys with the controls' rules applied (settings_table.h).
+// Reads the twelve keys with the controls' rules applied (settings_table.h).
 FormSettings LoadFormSettings(const SettingsFile& file);
 
 // Writes the ten keys in their fixed order; stops silently at the first write
@@ -39,5 +40,9 @@ std::vector<std::string> SaveFormSettings(const std::string& ini_path, const For
 // other key, so the exit stores it apart and last: a file written at a first exit
 // then lists the older keys exactly as earlier versions did, the new one after them.
 void SaveSubfolderChoice(const std::string& ini_path, const FormSettings& settings);
+
+// Writes "Update" as 1 or 0, silently. Newer than "Previews", so the exit stores
+// it after that key.
+void SaveUpdateChoice(const std::string& ini_path, const FormSettings& settings);
 
 }  // namespace nuthumb

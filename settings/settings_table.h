@@ -99,4 +99,8 @@ inline constexpr FlagKey kToSrgb{kSystem, "ToSRGB", false};
 // (auto), 1 never.
 inline constexpr IntegerKey kPreviews{kSystem, "Previews", 0};
 
+// Newer still, stored after "Previews": the individual tab's box that makes only
+// the thumbnails that are missing or stale (off: every one, as before).
+inline constexpr FlagKey kUpdate{kSystem, "Update", false};
+
 }  // namespace nuthumb::keys

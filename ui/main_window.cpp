@@ -111,6 +111,7 @@ void MainWindow::LoadStoredState() {
     target_format_group_->SetItemIndex(s.save_file_mode);
     convert_only_check_->setChecked(s.no_thumb);
     recursive_check_->setChecked(s.recursive);
+    update_check_->setChecked(s.update);
     batch_feature_action_->setChecked(s.batch);
 
     SetIdleState();
@@ -142,11 +143,13 @@ void MainWindow::StoreState() {
     const std::vector<std::string> refused_entries = SaveBatchList(files_.settings.Path(), batch_list_.entries);
     refused.insert(refused.end(), refused_entries.begin(), refused_entries.end());
     // The photo group's keys come after every older key of the file, the
-    // subfolder box, newer still, after them, and the colour box and previews last.
+    // subfolder box, newer still, after them, then the colour box and previews,
+    // and the update box last.
     if (settings_dialog_) photo_at_exit_ = settings_dialog_->PhotoOptionsOfControls();
     if (photo_at_exit_) SavePhotoSettings(files_.settings.Path(), *photo_at_exit_);
     SaveSubfolderChoice(files_.settings.Path(), FormSettingsOfControls());
     if (photo_at_exit_) SaveNewerPhotoKeys(files_.settings.Path(), *photo_at_exit_);
+    SaveUpdateChoice(files_.settings.Path(), FormSettingsOfControls());
     error_list_.clear();
     if (!refused.empty()) {
         const SettingsWriteError refusal(files_.settings.Path(), refused);
@@ -167,6 +170,7 @@ FormSettings MainWindow::FormSettingsOfControls() const {
     s.no_thumb = convert_only_check_->isChecked();
     s.batch = batch_feature_action_->isChecked();
     s.recursive = recursive_check_->isChecked();
+    s.update = update_check_->isChecked();
     return s;
 }
 
@@ -184,8 +188,8 @@ void MainWindow::EnterRunState(RunState state) {
 void MainWindow::RenderRunState() {
     const bool idle = run_state_ == RunState::kIdle;
     SetEnabled({source_folder_edit_, source_folder_button_, recursive_check_, source_format_group_, target_folder_edit_,
-                target_folder_button_, prefix_edit_, suffix_edit_, target_format_group_, size_edit_, size_spin_,
-                basis_group_, start_button_, register_batch_button_},
+                target_folder_button_, update_check_, prefix_edit_, suffix_edit_, target_format_group_, size_edit_,
+                size_spin_, basis_group_, start_button_, register_batch_button_},
                idle);
     stop_button_->setEnabled(run_state_ == RunState::kSingleRun);
     SetEnabled({batch_list_box_, batch_entry_edit_, add_entry_button_, update_entry_button_, delete_entry_button_,

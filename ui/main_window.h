@@ -257,6 +257,7 @@ private:
     QLineEdit* source_folder_edit_;
     QToolButton* source_folder_button_;
     QCheckBox* recursive_check_;
+    QCheckBox* update_check_;
     RadioGroup* source_format_group_;
     QLineEdit* target_folder_edit_;
     QToolButton* target_folder_button_;

@@ -197,6 +197,9 @@ void MainWindow::BuildIndividualTab() {
     MakeLabel(tab, "targetFolderLabel", Tr("保存先フォルダ"), 8, 104, 79, 12);
     target_folder_edit_ = MakeEdit(tab, "targetFolderEdit", Tr("保存先フォルダ"), 8, 120, 377, 20);
     target_folder_button_ = MakeButton(tab, "targetFolderButton", "...", 384, 120, 17, 20);
+    // Beside the label of the target folder, as the subfolder box beside the source's.
+    update_check_ = Place(new QCheckBox(Tr("変更分だけ作成する"), tab), "updateCheck", 241, 101, 160, 17);
+    update_check_->setToolTip(Tr("なかったり古くなったりしたサムネイルだけを作ります（保存先の記録 .nuthumb-sync で確かめます）"));
     MakeLabel(tab, "fileNameLabel", Tr("保存ファイル名"), 8, 152, 77, 12);
     prefix_edit_ = MakeEdit(tab, "prefixEdit", Tr("保存ファイル名（前）"), 8, 168, 65, 20);
     MakeLabel(tab, "nameBetweenLabel", Tr("＋ファイル名＋"), 80, 172, 77, 12);
@@ -297,7 +300,7 @@ void MainWindow::SetTabOrder() {
         for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) order.push_back(child);
     };
     add_group(source_format_group_);
-    order.insert(order.end(), {target_folder_edit_, prefix_edit_, suffix_edit_});
+    order.insert(order.end(), {target_folder_edit_, update_check_, prefix_edit_, suffix_edit_});
     add_group(target_format_group_);
     order.push_back(size_edit_);
     add_group(basis_group_);

@@ -51,7 +51,8 @@ TEST_F(ProgramTest, FirstExitWritesEveryKeyInTheExitOrder) {
                                  std::to_string(place.x()) + "\r\nTOP=" + std::to_string(place.y()) +
                                  "\r\nSrcDir=\r\nDstDir=\r\nFileHead=\r\nFileEnd=\r\nSize=50\r\nOption=0\r\n"
                                  "ReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=0\r\nScript1=\r\n"
-                                 "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\nKeepDates=0\r\nRecursive=0\r\nToSRGB=0\r\nPreviews=0\r\n";
+                                 "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\nKeepDates=0\r\nRecursive=0\r\nToSRGB=0\r\nPreviews=0\r\n"
+                                 "Update=0\r\n";
     EXPECT_EQ(FileBytes(Ini()), expected);
     EXPECT_TRUE(answerer_.boxes.empty());
 }

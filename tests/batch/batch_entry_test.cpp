@@ -12,7 +12,8 @@ namespace nuthumb {
 namespace {
 
 FormSettings Tab(std::string src, std::string dst, std::string head, std::string end, std::int32_t size,
-                 std::int32_t option, std::int32_t read, std::int32_t save, bool no_thumb, bool recursive = false) {
+                 std::int32_t option, std::int32_t read, std::int32_t save, bool no_thumb, bool recursive = false,
+                 bool update = false) {
     FormSettings tab;
     tab.src_dir = std::move(src);
     tab.dst_dir = std::move(dst);
@@ -24,6 +25,7 @@ FormSettings Tab(std::string src, std::string dst, std::string head, std::string
     tab.save_file_mode = save;
     tab.no_thumb = no_thumb;
     tab.recursive = recursive;
+    tab.update = update;
     return tab;
 }
 
@@ -34,7 +36,7 @@ ThumbJob Job(std::string src, ImageFormat from, std::string dst, ImageFormat to,
 
 constexpr ImageFormat kBmp = ImageFormat::kBmp, kJpg = ImageFormat::kJpeg;
 
-// Nine fields as ever; a tenth "1" only for a ticked subfolder box.
+// Nine fields as ever; a tenth only for a ticked subfolder or update box.
 TEST(ComposeBatchEntry, WritesNineQuotedFieldsThatSplitBackToTheJob) {
     struct Row {
         FormSettings tab;
@@ -48,6 +50,11 @@ TEST(ComposeBatchEntry, WritesNineQuotedFieldsThatSplitBackToTheJob) {
         {Tab("D:\\in", "D:\\out", "t_", "", 120, 2, 1, 0, false, true),
          R"("D:\in","1","D:\out","0","t_","","120","2","1","1")",
          Job("D:\\in", kJpg, "D:\\out", kBmp, "t_", "", 120, Basis::kLarger, true)},
+        // Kept in sync: "2" for the folder alone, "3" with the folders below.
+        {Tab("/in", "/out", "", "", 50, 0, 1, 1, false, false, true), R"("/in","1","/out","1","","","50","0","1","2")",
+         Job("/in", kJpg, "/out", kJpg, "", "", 50, Basis::kHeight, true)},
+        {Tab("/in", "/out", "", "", 50, 0, 1, 1, false, true, true), R"("/in","1","/out","1","","","50","0","1","3")",
+         Job("/in", kJpg, "/out", kJpg, "", "", 50, Basis::kHeight, true)},
         // Real drive roots lose their separator; other three-byte texts stay whole.
         {Tab("D:\\", "e:/", "", "_s", 30, -1, -1, 0, true),
          R"("D:","-1","e:","0","","_s","30","-1","0")",
@@ -116,25 +123,28 @@ TEST(JobOfFields, ReadsFormatsNumbersAndTheResizeFlagsLowByte) {
     EXPECT_FALSE(JobOfFields({"in", "1", "out", "1", "", "", "9", "0"}));
 }
 
-TEST(JobOfFields, TenthFieldOneAloneAddsTheSubfolders) {
+TEST(JobOfFields, TenthFieldAddsTheSubfoldersOrTheUpdateOnlyAsWritten) {
     const std::vector<std::string> nine = {"in", "1", "out", "0", "t_", "", "9", "0", "1"};
     const std::optional<ThumbJob> flat = JobOfFields(nine);
     ASSERT_TRUE(flat);
     EXPECT_FALSE(flat->recursive);
+    EXPECT_FALSE(flat->update);
     const struct {
         const char* tenth;
-        std::optional<bool> recursive;  // nullopt: refused as a bad entry
-    } rows[] = {{"1", true}, {"0", false}, {"", std::nullopt}, {" 1", std::nullopt}, {"01", std::nullopt},
-                {"2", std::nullopt}, {"yes", std::nullopt}};
+        std::optional<std::pair<bool, bool>> recursive_update;  // nullopt: refused as a bad entry
+    } rows[] = {{"1", {{true, false}}}, {"0", {{false, false}}}, {"2", {{false, true}}}, {"3", {{true, true}}},
+                {"", std::nullopt},     {" 1", std::nullopt},    {"01", std::nullopt},   {"4", std::nullopt},
+                {"yes", std::nullopt}};
     for (const auto& row : rows) {
         std::vector<std::string> fields = nine;
         fields.push_back(row.tenth);
         const std::optional<ThumbJob> job = JobOfFields(fields);
-        ASSERT_EQ(job.has_value(), row.recursive.has_value()) << row.tenth;
+        ASSERT_EQ(job.has_value(), row.recursive_update.has_value()) << row.tenth;
         if (!job) continue;
-        EXPECT_EQ(job->recursive, *row.recursive) << row.tenth;
+        EXPECT_EQ(std::pair(job->recursive, job->update), *row.recursive_update) << row.tenth;
         ThumbJob rest = *job;  // every other field reads as in the nine-field entry
         rest.recursive = false;
+        rest.update = false;
         EXPECT_EQ(rest, *flat) << row.tenth;
     }
     std::vector<std::string> eleven = nine;

@@ -9,6 +9,7 @@
 #include "batch/batch_log.h"
 #include "image/prepare_thumbnail.h"
 #include "run/conversion_messages.h"
+#include "platform/file_identity.h"
 #include "platform/file_io.h"
 #include "platform/io_failure.h"
 #include "tests/support/language.h"
@@ -239,6 +240,26 @@ TEST_F(BatchRunTest, TenthFieldOneRunsTheTreeAndLogsTheFolderThatCannotBeRead) {
     EXPECT_EQ(NamesIn(outs[0]), (std::set<std::string>{"t_a.jpg", "sub"}));
     EXPECT_EQ(NamesIn(outs[0] + "/sub"), std::set<std::string>{"t_b.jpg"});
     for (const std::string& flat : {outs[1], outs[2]}) EXPECT_EQ(NamesIn(flat), std::set<std::string>{"t_a.jpg"});
+}
+
+// An entry with the tenth field "2" is kept in sync: run again, it makes only
+// what changed, where a nine-field entry makes everything again.
+TEST_F(BatchRunTest, TenthFieldTwoMakesOnlyWhatChanged) {
+    const std::string in = Folder("in", {"a.bmp", "b.bmp"});
+    const std::string synced = Folder("synced"), plain = Folder("plain");
+    host_.overwrite_mode = OverwriteMode::kAlways;
+    const V entries = {Job(in, synced) + ",\"2\"", Job(in, plain)};
+    Run(entries);
+    EXPECT_EQ(NamesIn(synced), (std::set<std::string>{".nuthumb-sync", "t_a.jpg", "t_b.jpg"}));
+    const auto inode = [](const std::string& path) { return IdentityOf(path)->inode; };
+    const V paths = {synced + "/t_a.jpg", synced + "/t_b.jpg", plain + "/t_a.jpg"};
+    std::vector<std::uint64_t> before;
+    for (const std::string& path : paths) before.push_back(inode(path));
+    test::WriteSampleBitmap(in + "/b.bmp", 9);
+    Run(entries);
+    EXPECT_EQ(inode(paths[0]), before[0]);  // up to date: not written again
+    EXPECT_NE(inode(paths[1]), before[1]);  // its photo changed
+    EXPECT_NE(inode(paths[2]), before[2]);  // no record asked for: made again
 }
 
 TEST_F(BatchRunTest, AnyOtherFailureStillEndsIdle) {

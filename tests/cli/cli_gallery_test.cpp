@@ -36,9 +36,7 @@ struct GalleryRow {
     const char* name;
     std::int32_t source_width, source_height;
     std::vector<std::string> args;  // after SOURCE_DIR DEST_DIR
-    int status;
     std::map<std::string, Size> outputs;  // below DEST_DIR
-    std::string err_part = {};
     friend void PrintTo(const GalleryRow& row, std::ostream* os) { *os << row.name; }
 };
 
@@ -50,8 +48,7 @@ TEST_P(CliGallery, Runs) {
     std::vector<std::string> args = {"-q", "--from", "bmp", "--to", "bmp", in(), out()};
     args.insert(args.end(), row.args.begin(), row.args.end());
     const test::CliOutcome outcome = test::RunCli(args, root());
-    EXPECT_EQ(outcome.status, row.status) << outcome.err;
-    EXPECT_NE(outcome.err.find(row.err_part), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
     std::map<std::string, Size> made;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(out()))
         if (entry.is_regular_file())
@@ -62,31 +59,21 @@ TEST_P(CliGallery, Runs) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, CliGallery,
     testing::Values(
-        GalleryRow{"SizeAbove640", 2000, 1000, {"--size", "1000", "--basis", "width"}, 0, {{"a.bmp", {1000, 500}}}},
-        GalleryRow{"SizeAboveTheLimit", 20, 10, {"--size", "16385"}, 2, {}, "16385"},
+        GalleryRow{"SizeAbove640", 2000, 1000, {"--size", "1000", "--basis", "width"}, {{"a.bmp", {1000, 500}}}},
         // 317 * 32 / 564 = 17.99: rounded to 18.
-        GalleryRow{"FitRounds", 564, 317, {"--fit", "32x32"}, 0, {{"a.bmp", {32, 18}}}},
-        GalleryRow{"FillCuts", 40, 20, {"--fill", "16x16"}, 0, {{"a.bmp", {16, 16}}}},
-        GalleryRow{"FitSmallerKept", 40, 20, {"--fit", "100x100"}, 0, {{"a.bmp", {40, 20}}}},
-        GalleryRow{"FitSmallerEnlarged", 40, 20, {"--fit", "100x100", "--enlarge", "--filter", "area"}, 0,
+        GalleryRow{"FitRounds", 564, 317, {"--fit", "32x32"}, {{"a.bmp", {32, 18}}}},
+        GalleryRow{"FillCuts", 40, 20, {"--fill", "16x16"}, {{"a.bmp", {16, 16}}}},
+        GalleryRow{"FitSmallerKept", 40, 20, {"--fit", "100x100"}, {{"a.bmp", {40, 20}}}},
+        GalleryRow{"FitSmallerEnlarged", 40, 20, {"--fit", "100x100", "--enlarge", "--filter", "area"},
                    {{"a.bmp", {100, 50}}}},
-        GalleryRow{"FillSmallerOnlyCut", 40, 20, {"--fill", "30x30"}, 0, {{"a.bmp", {30, 20}}}},
-        GalleryRow{"FillSmallerEnlarged", 40, 20, {"--fill", "30x30", "--enlarge"}, 0, {{"a.bmp", {30, 30}}}},
+        GalleryRow{"FillSmallerOnlyCut", 40, 20, {"--fill", "30x30"}, {{"a.bmp", {30, 20}}}},
+        GalleryRow{"FillSmallerEnlarged", 40, 20, {"--fill", "30x30", "--enlarge"}, {{"a.bmp", {30, 30}}}},
         GalleryRow{"Variants", 40, 20,
                    {"--variant", "grid:fill=16x16", "--variant", "big:fit=100x100,format=png,enlarge=yes,prefix=b_",
                     "--variant", "h:size=30"},
-                   0, {{"grid/a.bmp", {16, 16}}, {"big/b_a.png", {100, 50}}, {"h/a.bmp", {60, 30}}}},
-        GalleryRow{"VariantsTakeTheRunsBox", 40, 20, {"--fit", "10x10", "--variant", "v:format=png"}, 0,
-                   {{"v/a.png", {10, 5}}}},
-        GalleryRow{"FitWithSize", 40, 20, {"--fit", "10x10", "--size", "40"}, 2, {}, "--fit"},
-        GalleryRow{"FitWithFill", 40, 20, {"--fit", "10x10", "--fill", "10x10"}, 2, {}, "--fill"},
-        GalleryRow{"EmptyBox", 40, 20, {"--fit", "0x10"}, 2, {}, "0x10"},
-        GalleryRow{"VariantSizeBelow30", 40, 20, {"--variant", "a:size=10"}, 2, {}, "size=10"},
-        GalleryRow{"VariantUnknownKey", 40, 20, {"--variant", "a:filter=area"}, 2, {}, "filter=area"},
-        GalleryRow{"VariantSizeAndFit", 40, 20, {"--variant", "a:size=50,fit=9x9"}, 2, {}, "a:size=50,fit=9x9"},
-        GalleryRow{"VariantNameNoFolder", 40, 20, {"--variant", "../a:size=50"}, 2, {}, "../a"},
-        GalleryRow{"VariantTwice", 40, 20, {"--variant", "a:size=50", "--variant", "a:fit=9x9"}, 2, {}, "a"},
-        GalleryRow{"VariantConvertOnly", 40, 20, {"--variant", "a:size=50", "--convert-only"}, 2, {}, "--variant"}),
+                   {{"grid/a.bmp", {16, 16}}, {"big/b_a.png", {100, 50}}, {"h/a.bmp", {60, 30}}}},
+        GalleryRow{"VariantsTakeTheRunsBox", 40, 20, {"--fit", "10x10", "--variant", "v:format=png"},
+                   {{"v/a.png", {10, 5}}}}),
     [](const testing::TestParamInfo<GalleryRow>& info) { return std::string(info.param.name); });
 
 class CliGalleryFiles : public testing::Test, protected test::RunFolders {};

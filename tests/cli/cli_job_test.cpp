@@ -82,6 +82,15 @@ TEST(ParseCommandLine, UsageErrorsExitTwoAndSayWhyAndHelpExitsZero) {
         {{"in", "out", "--batch-file", "f"}, "バッチは処理内容を各エントリから取ります"},
         {{"--batch", "-r"}, "--convert-only、--recursive、--photos は指定しないでください"},
         {{"--batch", "--photos"}, "バッチは処理内容を各エントリから取ります"},
+        {{"in", "out", "--fit", "10x10", "--size", "40"}, "--size と --basis、--fit、--fill はどれか一つ"},
+        {{"in", "out", "--fit", "10x10", "--fill", "10x10"}, "--size と --basis、--fit、--fill はどれか一つ"},
+        {{"in", "out", "--fit", "0x10"}, "0x10"},
+        {{"in", "out", "--variant", "a:size=10"}, "a:size=10: size=10 の値が正しくありません"},
+        {{"in", "out", "--variant", "a:filter=area"}, "filter=area は使える指定ではありません"},
+        {{"in", "out", "--variant", "a:size=50,fit=9x9"}, "a:size=50,fit=9x9: size と basis、fit、fill はどれか一つ"},
+        {{"in", "out", "--variant", "../a:size=50"}, "../a"},
+        {{"in", "out", "--variant", "a:size=50", "--variant", "a:fit=9x9"}, "バリアント a が 2 回以上あります"},
+        {{"in", "out", "--variant", "a:size=50", "--convert-only"}, "--variant は大きさを変える出力です"},
     };
     for (const auto& row : rows) {
         testing::internal::CaptureStderr();

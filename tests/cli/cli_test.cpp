@@ -98,7 +98,20 @@ INSTANTIATE_TEST_SUITE_P(
                3, "読込み元フォルダにファイルが存在しません。", "", {}},
         CliRow{"AskWithoutTerminalAnswersNo", {"a.bmp", "b.bmp", "c.bmp"}, {}, {"a.jpg", "b.jpg"},
                {"{in}", "{out}", "--from", "bmp", "--overwrite", "ask"},
-               0, kFinished, "すべての確認に「いいえ」と答えます", {"a.jpg", "b.jpg", "c.jpg"}}),
+               0, kFinished, "すべての確認に「いいえ」と答えます", {"a.jpg", "b.jpg", "c.jpg"}},
+        CliRow{"UpdateRecordsWhatItMadeAndCountsWhatWasUpToDate", {"a.bmp", "b.bmp"}, {}, {},
+               {"{in}", "{out}", "--from", "bmp", "--update"},
+               0, "作成: 2 個、既にあったため残した: 0 個、失敗: 0 個、最新のため作らなかった: 0 個\n", "",
+               {".nuthumb-sync", "a.jpg", "b.jpg"}},
+        CliRow{"DryRunListsAndChangesNothing", {"a.bmp"}, {}, {},
+               {"{in}", "{out}", "--from", "bmp", "--update", "--prune", "--dry-run"},
+               0, "/out/a.jpg（同期の記録にありません）\n作成する予定: 1 個、最新: 0 個、削除する予定: 0 個\n", "", {}},
+        CliRow{"DryRunAloneIsAUsageError", {"a.bmp"}, {}, {},
+               {"{in}", "{out}", "--dry-run"},
+               2, "", "--dry-run は --update か --prune と一緒に指定してください", {}},
+        CliRow{"SyncOptionsWithABatchAreAUsageError", {}, {}, {},
+               {"--batch-file", "{in}", "--prune"},
+               2, "", "--update、--prune、--dry-run はバッチには指定できません", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A destination that is not there is made with its missing parents, as mkdir -p

@@ -10,7 +10,10 @@
 #include <chrono>
 #include <string>
 
+#include "codecs/codec_table.h"
 #include "image/contained_decode.h"
+#include "image/decode_plan.h"
+#include "image/decoder_messages.h"
 #include "image/load_thumbnail.h"
 #include "tests/image/netpbm_files.h"
 #include "tests/support/child_process.h"
@@ -146,6 +149,41 @@ TEST_F(ContainedDecodeTest, RefusedFilesKeepTheHelperAndAnIdleOneLostIsReplaced)
     EXPECT_EQ(Decode(helpers, photo_), expected);
     EXPECT_EQ(Helpers().size(), 1u);
     EXPECT_NE(Helpers(), first);
+}
+
+// Every field of a conversion reaches the helper: a box, a crop or an
+// enlargement left behind would size the thumbnail by the run's size instead.
+TEST(ContainedConversionTest, TheHelperDecodesWhatTheWholeConversionAsks) {
+    DecodeJob job{ImageFormat::kAvif, 12345, {}, true};
+    job.conversion = {ImageFormat::kWebp, 77, Basis::kWidth, false,
+                      {true, 55, ScaleFilter::kArea, true, true, PreviewUse::kNever}, BoxFit::kFill, 300, 200, true};
+    EXPECT_EQ(ParseJob(EncodeJob(job)), job);
+
+    TempDir dir;
+    const std::string photo = dir.path() + "/photo.heic";
+    WriteHeic(MakePicture(64, 48, 3, 255, [](int x, int y, int c) { return x * 4 + y * 2 + c * 80; }), photo);
+    const SourceFile source(photo, kMaxSourceBytes);
+    DecoderHelpers helpers(NUTHUMB_DECODER_PATH);
+    const struct {
+        BoxFit box;
+        std::int32_t box_width, box_height;
+        bool enlarge;
+        std::int32_t width, height;
+    } rows[] = {
+        {BoxFit::kFill, 100, 20, false, 64, 20},  // only cut: the picture is narrower than the box
+        {BoxFit::kFit, 200, 200, true, 200, 150},
+    };
+    for (const auto& row : rows) {
+        Conversion conversion = kThumbnail;
+        conversion.box = row.box;
+        conversion.box_width = row.box_width;
+        conversion.box_height = row.box_height;
+        conversion.enlarge = row.enlarge;
+        const Image in_process = CodecOf(ImageFormat::kHeic).decode(source, RequestOfConversion(conversion), {}).image;
+        const Image contained = helpers.Decode(source, ImageFormat::kHeic, conversion, {}).image;
+        EXPECT_EQ(std::pair(contained.width, contained.height), std::pair(row.width, row.height));
+        EXPECT_EQ(contained.pixels, in_process.pixels);
+    }
 }
 
 }  // namespace

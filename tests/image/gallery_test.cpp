@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "codecs/codec_table.h"
+#include "codecs/jpeg_scale_choice.h"
 #include "image/decode_plan.h"
 #include "image/geometry.h"
 #include "image/load_thumbnail.h"
@@ -299,9 +300,9 @@ Bytes MadeBy(const std::string& extension, const std::string& options = "") {
 // The DCT scale (in eighths) an area thumbnail of a picture scaled to
 // scaled_width x scaled_height is decoded at, alone.
 unsigned OwnScale(std::int32_t width, std::int32_t height, std::int32_t scaled_width, std::int32_t scaled_height) {
-    for (const unsigned m : {1u, 2u, 4u}) {
+    for (const unsigned m : kAreaDctScaleNumerators) {
         const auto side = [m](std::int32_t n) { return (static_cast<std::int64_t>(n) * m + 7) / 8; };
-        if (side(width) >= 2 * std::int64_t{scaled_width} && side(height) >= 2 * std::int64_t{scaled_height}) return m;
+        if (LeavesEnoughToAverage(side(width), side(height), scaled_width, scaled_height)) return m;
     }
     return 8;
 }

@@ -75,11 +75,13 @@ TEST(FirstStart, DefaultsAndAFileInTheExitOrder) {
     SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
     SaveSubfolderChoice(path, form);
     SaveNewerPhotoKeys(path, LoadPhotoSettings(SettingsFile(path)));
+    SaveUpdateChoice(path, form);
     EXPECT_EQ(FileBytes(path),
               "[SYSTEM]\r\nErrorOpt=0\r\nRadioGroupSaveMode=1\r\nLEFT=297\r\nTOP=159\r\n"
               "SrcDir=\r\nDstDir=\r\nFileHead=\r\nFileEnd=\r\nSize=50\r\nOption=0\r\n"
               "ReadFileMode=1\r\nSaveFileMode=1\r\nNOThumb=0\r\nBatch=0\r\nScript1=\r\n"
-              "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\nKeepDates=0\r\nRecursive=0\r\nToSRGB=0\r\nPreviews=0\r\n");
+              "AutoOrient=0\r\nQuality=90\r\nFilter=0\r\nKeepDates=0\r\nRecursive=0\r\nToSRGB=0\r\nPreviews=0\r\n"
+              "Update=0\r\n");
 }
 
 TEST(FirstStart, SecondExitRewritesInPlace) {
@@ -116,6 +118,7 @@ TEST_P(ControlRule, LoadClampsAndSaveWritesTheShownValue) {
     SavePhotoSettings(path, LoadPhotoSettings(SettingsFile(path)));
     SaveSubfolderChoice(path, LoadFormSettings(SettingsFile(path)));
     SaveNewerPhotoKeys(path, LoadPhotoSettings(SettingsFile(path)));
+    SaveUpdateChoice(path, LoadFormSettings(SettingsFile(path)));
     EXPECT_EQ(SettingsFile(path).Read(test::TextKey(GetParam().key, "<missing>")), GetParam().written_back);
 }
 
@@ -151,6 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
         ClampRow{"FilterNone", "Filter", "-1", "0"},
         ClampRow{"KeepDatesTwo", "KeepDates", "2", "1"}, ClampRow{"KeepDatesLetters", "KeepDates", "on", "0"},
         ClampRow{"RecursiveTwo", "Recursive", "2", "1"}, ClampRow{"RecursiveLetters", "Recursive", "on", "0"},
+        ClampRow{"UpdateTwo", "Update", "2", "1"}, ClampRow{"UpdateLetters", "Update", "on", "0"},
         ClampRow{"ToSrgbTwo", "ToSRGB", "2", "1"}, ClampRow{"ToSrgbLetters", "ToSRGB", "on", "0"},
         ClampRow{"PreviewsNever", "Previews", "1", "1"}, ClampRow{"PreviewsAbove", "Previews", "2", "0"},
         ClampRow{"PreviewsLetters", "Previews", "never", "0"}),

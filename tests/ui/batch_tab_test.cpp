@@ -93,10 +93,13 @@ TEST_F(BatchTabTest, RegisterTakesTheIndividualTabAndLeavesTheListAlone) {
     QTest::keyClicks(size, "1024");  // registered, and shown, as the spin box's 640
     Click("registerBatchButton");
     EXPECT_EQ(size->text(), "640");
+    Click("updateCheck");  // kept in sync: the tenth field's second bit
+    Click("registerBatchButton");
 
     EXPECT_EQ(Rows(), (V{"\"x\"", Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0"}),
                          Entry({"D:", "0", "abc", "-1", "縮小_", "", "120", "2", "0", "1"}),
-                         Entry({"D:", "0", "abc", "-1", "縮小_", "", "640", "2", "1", "1"})}));
+                         Entry({"D:", "0", "abc", "-1", "縮小_", "", "640", "2", "1", "1"}),
+                         Entry({"D:", "0", "abc", "-1", "縮小_", "", "640", "2", "1", "3"})}));
     EXPECT_EQ(SelectedRow(), 0);
     EXPECT_EQ(EntryText(), "typed");
     EXPECT_TRUE(answerer_.boxes.empty());

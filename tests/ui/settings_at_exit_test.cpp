@@ -42,6 +42,7 @@ TEST_F(SettingsAtExitTest, PastedLineBreaksKeepTheFirstLineAndEverythingIsStored
     Click("addEntryButton");
     Find<UpDown>("sizeSpin")->SetPosition(77);
     Click("recursiveCheck");
+    Click("updateCheck");
     EXPECT_EQ(Text("sourceFolderEdit"), "/photos/2020");
     EXPECT_EQ(Text("prefixEdit"), "ax_b");
     EXPECT_EQ(Text("batchEntryEdit"), "\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\"");
@@ -53,6 +54,7 @@ TEST_F(SettingsAtExitTest, PastedLineBreaksKeepTheFirstLineAndEverythingIsStored
     EXPECT_EQ(Text("prefixEdit"), "ax_b");
     EXPECT_EQ(Text("sizeEdit"), "77");
     EXPECT_TRUE(Find<QCheckBox>("recursiveCheck")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("updateCheck")->isChecked());
     EXPECT_EQ(Rows(), std::vector<std::string>{"\"/a\",\"1\",\"/b\",\"1\",\"\",\"\",\"50\",\"0\",\"1\""});
 }
 

@@ -237,6 +237,20 @@ TEST_F(SingleRunTest, SubfolderBoxMirrorsTheTree) {
     EXPECT_TRUE(std::filesystem::is_regular_file(Out() + "/2024/05 旅行/b.bmp"));
 }
 
+// The update box reaches the run: a second run makes nothing and says how
+// many were up to date.
+TEST_F(SingleRunTest, UpdateBoxMakesOnlyWhatChanged) {
+    Sources({"b.bmp", "c.bmp"});
+    Start();
+    PointAtFolders(0);
+    Click("updateCheck");
+    Click("startButton");
+    Click("startButton");
+    const SeenBox first = Result(kFinished, 2, 0, 0), second = Result(kFinished, 0, 0, 0);
+    EXPECT_EQ(answerer_.boxes, (std::vector<SeenBox>{Info(first.text + "、最新のため作らなかった: 0 個"),
+                                                     Info(second.text + "、最新のため作らなかった: 2 個")}));
+}
+
 // The run takes the settings dialog's photo group as it stands when it starts.
 TEST_F(SingleRunTest, TakesThePhotoGroupOfTheSettingsDialog) {
     Sources({"b.bmp"});
