@@ -51,7 +51,8 @@ std::span<const std::uint8_t> SourceFile::ReadHead() {
 }
 
 std::size_t SourceFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
-    if (offset >= size_) return 0;
+    // An empty span may have no buffer at all, which memcpy must not be given.
+    if (out.empty() || offset >= size_) return 0;
     if (offset >= head_size_) return ReadFromFile(offset, out);
     const std::size_t kept = std::min<std::size_t>(out.size(), head_size_ - static_cast<std::size_t>(offset));
     std::memcpy(out.data(), head_.get() + offset, kept);
