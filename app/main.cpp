@@ -9,11 +9,13 @@
 #include "app/program_windows.h"
 #include "app/start_check.h"
 #include "image/contained_decode.h"
+#include "platform/physical_memory.h"
 #include "platform/translate.h"
 #include "ui/message_box.h"
 
 int main(int argc, char** argv) {
     using namespace nuthumb;
+    KeepFreedMemoryForReuse();  // before any thread has a heap of its own
     InitTranslation();
     ContainComplexDecoders(DecoderProgram());
     if (const std::optional<int> status = AnswerBeforeWindows(argc, argv, std::cout, std::cerr)) return *status;

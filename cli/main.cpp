@@ -8,10 +8,12 @@
 #include "cli/run_batch.h"
 #include "cli/run_job.h"
 #include "image/contained_decode.h"
+#include "platform/physical_memory.h"
 #include "platform/translate.h"
 
 int main(int argc, char** argv) {
     using namespace nuthumb;
+    KeepFreedMemoryForReuse();  // before any thread has a heap of its own
     InitTranslation();
     ContainComplexDecoders(DecoderProgram());
     InstallInterruptHandler();

@@ -110,6 +110,7 @@ void MemoryBudget::Acquire(Lease& lease, std::uint64_t bytes, const std::functio
     }
     // What a huge decode freed must really be free before the next one starts.
     ReturnFreedMemoryIfDue();
+    MakeRoomInHeap(bytes);
 }
 
 void MemoryBudget::ReturnFreedMemoryIfDue() {
