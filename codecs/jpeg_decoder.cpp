@@ -80,25 +80,31 @@ void Configure(jpeg_decompress_struct& info) {
     }
 }
 
-// The picked pixels of one decoded row, as B,G,R,0.
+// The picked pixels of one decoded row, as B,G,R,0. The output is chosen once
+// per row, not per pixel: this loop runs for every pixel of every thumbnail.
 void SamplePicked(Output output, const std::uint8_t* row, const std::vector<std::uint32_t>& offsets,
                   const std::vector<PaletteEntry>& palette, std::uint8_t* out) {
-    for (const std::uint32_t offset : offsets) {
-        const std::uint8_t* in = row + offset;
-        switch (output) {
-            case Output::kBgr:
+    switch (output) {
+        case Output::kBgr:
+            for (const std::uint32_t offset : offsets) {
+                const std::uint8_t* in = row + offset;
                 out[0] = in[0], out[1] = in[1], out[2] = in[2];
-                break;
-            case Output::kGray: {
-                const PaletteEntry& p = palette[*in];
-                out[0] = p.blue, out[1] = p.green, out[2] = p.red;
-                break;
+                out += 4;
             }
-            case Output::kCmyk:
-                CmykToBgr(in, out);
-                break;
-        }
-        out += 4;
+            return;
+        case Output::kGray:
+            for (const std::uint32_t offset : offsets) {
+                const PaletteEntry& p = palette[row[offset]];
+                out[0] = p.blue, out[1] = p.green, out[2] = p.red;
+                out += 4;
+            }
+            return;
+        case Output::kCmyk:
+            for (const std::uint32_t offset : offsets) {
+                CmykToBgr(row + offset, out);
+                out += 4;
+            }
+            return;
     }
 }
 
