@@ -7,13 +7,12 @@
 
 #include "codecs/bmp_codec.h"
 #include "codecs/bmp_writer.h"
-#include "codecs/heif_reader.h"
+#include "codecs/complex_rows.h"
+#include "codecs/complex_sniff.h"
 #include "codecs/jpeg_codec.h"
 #include "codecs/jpeg_encoder.h"
-#include "codecs/jxl_reader.h"
 #include "codecs/png_reader.h"
 #include "codecs/png_writer.h"
-#include "codecs/raw_reader.h"
 #include "codecs/webp_reader.h"
 #include "codecs/webp_writer.h"
 #include "pixels/alpha.h"
@@ -48,12 +47,10 @@ std::vector<std::uint8_t> WriteWebp(Image&& image, const EncodeRequest& request)
     return EncodeWebp(image, request.quality);
 }
 
-template <const char* kName>
-Decoded DecodeHeifNamed(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
-    return DecodeHeif(source, kName, request, options);
+template <ImageFormat kFormat>
+Decoded DecodeComplexRow(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
+    return DecodeComplex(kFormat, source, request, options);
 }
-constexpr char kHeic[] = "HEIC";
-constexpr char kAvif[] = "AVIF";
 
 // In item order. Captions are the window's items, the plain names of the formats.
 constexpr Codec kTable[] = {
@@ -66,13 +63,13 @@ constexpr Codec kTable[] = {
     {ImageFormat::kWebp, "webp", "WebP", N_("webp"), kWebpExtensions, IsWebp, false, false,  //
      DecodeWebp, WriteWebp},
     {ImageFormat::kHeic, "heic", "HEIC", N_("heic"), kHeicExtensions, IsHeic, false, true,  //
-     DecodeHeifNamed<kHeic>, nullptr},
+     DecodeComplexRow<ImageFormat::kHeic>, nullptr},
     {ImageFormat::kAvif, "avif", "AVIF", N_("avif"), kAvifExtensions, IsAvif, false, true,  //
-     DecodeHeifNamed<kAvif>, nullptr},
+     DecodeComplexRow<ImageFormat::kAvif>, nullptr},
     {ImageFormat::kJxl, "jxl", "JPEG XL", N_("jxl"), kJxlExtensions, IsJxl, false, true,  //
-     DecodeJxl, nullptr},
+     DecodeComplexRow<ImageFormat::kJxl>, nullptr},
     {ImageFormat::kRaw, "raw", "RAW", N_("raw"), kRawExtensions, IsRaw, false, true,  //
-     DecodeRaw, nullptr},
+     DecodeComplexRow<ImageFormat::kRaw>, nullptr},
 };
 
 }  // namespace

@@ -99,27 +99,6 @@ std::optional<SrgbConversion> ColourOf(const heif_image_handle* handle, bool to_
     return SrgbConversion::FromProfile(profile);
 }
 
-// The brands of a HEIF file type box: AV1-coded images first, since an AVIF
-// file usually also lists the generic image brand "mif1".
-enum class Brand { kNone, kHeic, kAvif };
-Brand BrandOf(std::span<const std::uint8_t> head) {
-    const auto at = [&head](std::size_t offset, std::string_view text) { return HasBytesAt(head, offset, text); };
-    if (!at(4, "ftyp")) return Brand::kNone;
-    const std::size_t box = std::size_t{head[0]} << 24 | std::size_t{head[1]} << 16 | std::size_t{head[2]} << 8 | head[3];
-    // The major brand at 8, the minor version at 12, compatible brands from 16.
-    const std::size_t end = std::min(box, head.size());
-    constexpr std::array<std::string_view, 2> kAv1{"avif", "avis"};
-    constexpr std::array<std::string_view, 7> kHevc{"heic", "heix", "hevc", "hevx", "heim", "mif1", "msf1"};
-    Brand found = Brand::kNone;
-    for (std::size_t offset = 8; offset + 4 <= end; offset += offset == 8 ? 8 : 4) {
-        for (const auto brand : kAv1)
-            if (at(offset, brand)) return Brand::kAvif;
-        for (const auto brand : kHevc)
-            if (at(offset, brand)) found = Brand::kHeic;
-    }
-    return found;
-}
-
 using Handle = Owned<heif_image_handle, heif_image_handle_release>;
 
 // Whether a thumbnail item looks as the primary image does: the same part of
@@ -220,9 +199,6 @@ Decoded DecodeHandle(const heif_image_handle* handle, const HeifInput& in, const
 }
 
 }  // namespace
-
-bool IsHeic(std::span<const std::uint8_t> head) { return BrandOf(head) == Brand::kHeic; }
-bool IsAvif(std::span<const std::uint8_t> head) { return BrandOf(head) == Brand::kAvif; }
 
 Decoded DecodeHeif(const ByteSource& source, const char* name, const DecodeRequest& request,
                    const DecodeOptions& options) {

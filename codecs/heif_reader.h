@@ -10,11 +10,6 @@
 
 namespace nuthumb {
 
-// Whether a file's type box names an HEVC-coded HEIF brand (IsHeic) or an
-// AV1-coded one (IsAvif, which wins: an AVIF file also names "mif1").
-bool IsHeic(std::span<const std::uint8_t> head);
-bool IsAvif(std::span<const std::uint8_t> head);
-
 // Decodes `source` (`name`, "HEIC" or "AVIF", names the file in reasons) and
 // makes of it what the request plans for its size. Throws LoadError for a
 // damaged or cut file or one over the pixel limit, IoError when the source

@@ -121,12 +121,6 @@ std::optional<SrgbConversion> ColourOf(JxlDecoder* dec) {
 
 }  // namespace
 
-bool IsJxl(std::span<const std::uint8_t> head) {
-    static constexpr std::uint8_t kContainer[] = {0, 0, 0, 0x0C, 'J', 'X', 'L', ' ', 0x0D, 0x0A, 0x87, 0x0A};
-    if (head.size() >= 2 && head[0] == 0xFF && head[1] == 0x0A) return true;
-    return head.size() >= sizeof kContainer && std::equal(std::begin(kContainer), std::end(kContainer), head.begin());
-}
-
 Decoded DecodeJxl(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
     JxlDecode d(source, options);
     ReadHeader(d, JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);

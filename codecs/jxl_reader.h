@@ -11,9 +11,6 @@
 
 namespace nuthumb {
 
-// Whether a file starts with a JPEG XL codestream or its container's signature box.
-bool IsJxl(std::span<const std::uint8_t> head);
-
 // Throws LoadError for a damaged or cut file or one over the pixel limit,
 // IoError when the source cannot be read, DecodeCancelled (asked between the
 // input chunks the library takes).

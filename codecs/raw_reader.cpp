@@ -157,13 +157,6 @@ Image Develop(LibRaw& raw, const RawStream& stream, const DecodeRequest& request
 
 }  // namespace
 
-bool IsRaw(std::span<const std::uint8_t> head) {
-    const auto at = [&head](std::size_t offset, std::string_view text) { return HasBytesAt(head, offset, text); };
-    using namespace std::string_view_literals;
-    return at(0, "II*\0"sv) || at(0, "MM\0*"sv) || at(0, "IIRO"sv) || at(0, "IIRS"sv) || at(0, "MMOR"sv) ||
-           at(0, "IIU\0"sv) || at(0, "FUJIFILMCCD-RAW"sv) || at(4, "ftypcrx "sv);
-}
-
 Decoded DecodeRaw(const ByteSource& source, const DecodeRequest& request, const DecodeOptions& options) {
     RawStream stream(source, options);
     // LibRaw's own messages would go to stderr; its reasons come back as results.

@@ -14,10 +14,6 @@
 
 namespace nuthumb {
 
-// Whether a file starts as a RAW format LibRaw reads: a TIFF header (DNG, CR2,
-// NEF, ARW), ORF's and RW2's variants of it, RAF's signature or CR3's file type.
-bool IsRaw(std::span<const std::uint8_t> head);
-
 // Throws LoadError for a damaged, cut or unknown file or one over the pixel
 // limit, IoError when the source cannot be read, DecodeCancelled (asked as the
 // library reads the file, a chunk at a time, and between its stages).

@@ -1,4 +1,6 @@
 // Runs over folders of today's formats, made by the encoders Debian ships.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,6 +10,7 @@
 #include "platform/file_io.h"
 #include "tests/cli/cli_process.h"
 #include "tests/image/netpbm_files.h"
+#include "tests/support/child_process.h"
 #include "tests/support/dng_file.h"
 #include "tests/support/folder_files.h"
 #include "tests/support/hostile_files.h"
@@ -189,6 +192,23 @@ TEST_F(CliFormatsTest, AFileThatStopsItsDecoderFailsAloneAndTheRunGoesOn) {
         EXPECT_NE(run.out.find("失敗したファイル: 1"), std::string::npos) << run.out;
     }
     EXPECT_EQ(test::ReadText(list), in() + "/b.jpg\r\n");
+}
+
+// The programs decode the complex formats in their helper only: linking the
+// libraries again would cost every start their loading, for nothing.
+TEST(CliPrograms, LeaveTheComplexDecodersToTheHelper) {
+    if (::access("/usr/bin/readelf", X_OK) != 0) GTEST_SKIP() << "no readelf";
+    std::vector<std::string> programs = {NUTHUMB_CLI_PATH};
+#ifdef NUTHUMB_WINDOW_PATH
+    programs.push_back(NUTHUMB_WINDOW_PATH);
+#endif
+    for (const std::string& program : programs) {
+        const test::ChildEnd end = test::RunChild({.capture_stdout = true}, test::Command{"/usr/bin/readelf", "-d", program});
+        ASSERT_EQ(end.status(), 0) << program;
+        EXPECT_NE(end.out.find("libjpeg"), std::string::npos) << end.out;
+        for (const char* library : {"libheif", "libjxl", "libraw"})
+            EXPECT_EQ(end.out.find(library), std::string::npos) << program << " needs " << library;
+    }
 }
 
 }  // namespace
