@@ -39,8 +39,9 @@ public:
         bool decoding_ = false;
     };
 
-    // Also makes the C library keep what a decode freed for the next one, on the
-    // same thread, instead of taking it anew from the system for every file.
+    // Also makes the C library keep what a decode freed for the next one instead
+    // of taking it anew from the system for every file (KeepFreedMemoryForReuse),
+    // and makes room for each decode of a few MiB before it starts (MakeRoomInHeap).
     explicit MemoryBudget(std::uint64_t limit);
     MemoryBudget(const MemoryBudget&) = delete;
     MemoryBudget& operator=(const MemoryBudget&) = delete;
