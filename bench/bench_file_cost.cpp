@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -231,10 +232,15 @@ double PreparedSeconds(const std::vector<std::string>& files, int rounds) {
 std::vector<std::vector<Result>> Measure(const std::vector<Case>& cases, const Options& options) {
     std::vector<std::vector<Result>> results(cases.size(), std::vector<Result>(options.clis.size()));
     const std::string parent = fs::temp_directory_path().string();
+    // Every run's thumbnails are kept until all runs are done: on a file system
+    // that passes over recently freed inodes when it makes new ones (ext4
+    // without a journal), the run after a removal would pay for it, always the
+    // same command line in the same place of the round.
+    std::vector<std::unique_ptr<ScratchDir>> outs;
     for (int round = 0; round < options.rounds; ++round)
         for (std::size_t c = 0; c < cases.size(); ++c)
             for (std::size_t k = 0; k < options.clis.size(); ++k) {
-                const ScratchDir out(parent);
+                const ScratchDir& out = *outs.emplace_back(std::make_unique<ScratchDir>(parent));
                 ::sync();  // the round before's files are not flushed on this one's time
                 const ChildEnd end =
                     RunChild({.prepare = Silenced}, CliArgs(options.clis[k], options, cases[c], out.path()));
